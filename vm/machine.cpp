@@ -1,0 +1,7 @@
+#include "vm/machine.h"
+
+namespace corvane {
+
+Machine::Machine() : image(new uint8_t[kImageBufferSize]()) {}
+
+}  // namespace corvane

@@ -1,0 +1,140 @@
+#pragma once
+// The whole state of one simulated handheld. Fixed-size storage only: a Machine allocates its
+// image buffer once when it is constructed and nothing afterwards.
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "display/display_state.h"
+#include "vm/memory_map.h"
+
+namespace corvane {
+
+class Host;
+struct FontTables;
+
+constexpr int kFileSlots = 3;
+constexpr int kFunctionStackSize = 1024;
+
+struct FileSlot {
+    bool inUse = false;
+    std::FILE* stream = nullptr;
+};
+
+// Debugger-link state: survives machine resets, emptied only when the simulator starts.
+struct DebugState {
+    int32_t stopValue = -1;          // -1 never stops, -2 every line, 0 same function, else line
+    uint32_t currentFunction = 0;    // 24-bit identifier set by FUNC
+    uint32_t lastStopFunction = 0;   // function identifier at the most recent stop; 0 = none yet
+    uint32_t functionDepth = 0;
+    std::array<uint32_t, kFunctionStackSize> functionStack{};
+};
+
+struct Machine {
+    Machine();
+    Machine(const Machine&) = delete;
+    Machine& operator=(const Machine&) = delete;
+
+    // --- VmMemory and the registers ---
+    std::array<uint8_t, kVmMemorySize> mem{};
+    uint32_t pc = 0;
+    uint8_t osp = 0;
+    uint8_t argCursor = 0;
+    uint16_t fp = 0;
+    uint16_t sp = 0;
+    uint32_t regA = 0;
+    uint32_t regB = 0;
+    uint32_t cond = 0;
+    uint16_t strPtr = 0;
+    uint8_t strKey = 0;
+
+    // --- keys, delay, random ---
+    uint8_t waitForKey = 0;
+    uint8_t keyRegister = 0;         // bit 7 = a key is pending; bits 0-6 the device key code
+    uint32_t randomSeed = 0;
+    uint32_t delayCounter = 0;       // 1/256 s ticks still to wait
+    uint64_t lastDelayNs = 0;        // clock reading at the last delay tick
+    std::array<uint8_t, 256> hostKeys{};  // host key-state table, bit 7 = key down
+
+    // --- host flags ---
+    bool programLoaded = false;
+    bool paused = true;
+
+    // --- end of a program by a fault (invalid opcode, pc outside the image, division by zero) ---
+    bool faulted = false;
+    char faultReason[128] = {};
+
+    // --- program image ---
+    std::unique_ptr<uint8_t[]> image;  // kImageBufferSize bytes
+    uint32_t imageSize = 0;            // bytes of the loaded file, header included
+
+    // --- display ---
+    DrawState draw;
+    ConsoleState console;
+    std::array<uint8_t, 256> bitReverse{};
+    const FontTables* fonts = nullptr;  // owned by the host; null draws blank glyphs
+
+    // --- files ---
+    std::array<FileSlot, kFileSlots> files{};
+    std::string rootDir;     // host path of the program file root, ending with '/'
+    std::string currentDir;  // host path of the current directory, ending with '/'
+
+    // --- debugger link ---
+    DebugState debug;
+
+    Host* host = nullptr;
+
+    // --- memory access: every address wraps at 64 KiB, multi-byte values are little-endian ---
+    uint8_t read8(uint32_t addr) const { return mem[addr & 0xFFFF]; }
+    uint32_t read16(uint32_t addr) const {
+        return mem[addr & 0xFFFF] | (uint32_t(mem[(addr + 1) & 0xFFFF]) << 8);
+    }
+    uint32_t read32(uint32_t addr) const {
+        return read16(addr) | (read16(addr + 2) << 16);
+    }
+    void write8(uint32_t addr, uint32_t v) { mem[addr & 0xFFFF] = uint8_t(v); }
+    void write16(uint32_t addr, uint32_t v) {
+        write8(addr, v);
+        write8(addr + 1, v >> 8);
+    }
+    void write32(uint32_t addr, uint32_t v) {
+        write16(addr, v);
+        write16(addr + 2, v >> 16);
+    }
+
+    // --- operand stack: a ring of 64 four-byte slots in OperandRing ---
+    uint32_t slot(uint8_t index) const {
+        const uint8_t* p = &mem[kOperandRing + index];
+        return p[0] | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+    }
+    void push(uint32_t v) {
+        uint8_t* p = &mem[kOperandRing + osp];
+        p[0] = uint8_t(v);
+        p[1] = uint8_t(v >> 8);
+        p[2] = uint8_t(v >> 16);
+        p[3] = uint8_t(v >> 24);
+        osp = uint8_t(osp + 4);
+    }
+    uint32_t pop() {
+        osp = uint8_t(osp - 4);
+        return slot(osp);
+    }
+    void popA() { regA = pop(); }
+    void popB() { regB = pop(); }
+    // Pops the right operand into regB, then the left one into regA.
+    void popOperands() {
+        regB = pop();
+        regA = pop();
+    }
+    // The formatter's walk over its arguments.
+    uint32_t nextArgument() {
+        argCursor = uint8_t(argCursor + 4);
+        regA = slot(argCursor);
+        return regA;
+    }
+};
+
+}  // namespace corvane

@@ -1,0 +1,44 @@
+#pragma once
+// The opcode map as data: mnemonic and operand layout of every opcode. The interpreter's handler
+// tables, the assembler, the disassembler and the trace all read it from here.
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+namespace corvane {
+
+enum class Operands : uint8_t {
+    None,      // no operand bytes (all system calls)
+    U8,        // PUSH_B, STRKEY
+    S16,       // PUSH_W and the immediate operators
+    U32,       // PUSH_D
+    A16,       // global address
+    O16,       // offset from fp
+    U16,       // SETSP
+    C24,       // code address: JZ, JNZ, JMP, CALL
+    U24,       // LINE, FUNC
+    String,    // PUSH_STR: bytes up to the one that decodes to 0 with the string key
+    Enter,     // ENTER: u16 frame size, u8 argument count
+    InitData,  // INITDATA: a16 address, u16 count, count bytes
+};
+
+struct OpInfo {
+    const char* name;  // nullptr for an invalid opcode
+    Operands operands;
+};
+
+constexpr uint8_t kFirstSystemCall = 0x80;
+constexpr uint8_t kLastBaseOpcode = 0x53;
+constexpr uint8_t kLastSystemCall = 0xD1;
+
+// Information on an opcode; `name` is nullptr for the invalid ones (0x54-0x7F, 0xD2-0xFF).
+const OpInfo& opInfo(uint8_t opcode);
+
+// The opcode with this exact (case-sensitive) mnemonic.
+std::optional<uint8_t> opcodeByName(std::string_view name);
+
+// Fixed bytes an instruction's operands take (PUSH_STR and INITDATA: only their fixed part).
+int operandBytes(Operands form);
+
+}  // namespace corvane
