@@ -36,16 +36,6 @@ void sys_tolower(Machine& m) { notAvailable(m, 0xAA); }
 void sys_toupper(Machine& m) { notAvailable(m, 0xAB); }
 void sys_memset(Machine& m) { notAvailable(m, 0xAC); }
 void sys_memcpy(Machine& m) { notAvailable(m, 0xAD); }
-void sys_fopen(Machine& m) { notAvailable(m, 0xAE); }
-void sys_fclose(Machine& m) { notAvailable(m, 0xAF); }
-void sys_fread(Machine& m) { notAvailable(m, 0xB0); }
-void sys_fwrite(Machine& m) { notAvailable(m, 0xB1); }
-void sys_fseek(Machine& m) { notAvailable(m, 0xB2); }
-void sys_ftell(Machine& m) { notAvailable(m, 0xB3); }
-void sys_feof(Machine& m) { notAvailable(m, 0xB4); }
-void sys_rewind(Machine& m) { notAvailable(m, 0xB5); }
-void sys_getc(Machine& m) { notAvailable(m, 0xB6); }
-void sys_putc(Machine& m) { notAvailable(m, 0xB7); }
 void sys_sprintf(Machine& m) { notAvailable(m, 0xB8); }
 void sys_MakeDir(Machine& m) { notAvailable(m, 0xB9); }
 void sys_DeleteFile(Machine& m) { notAvailable(m, 0xBA); }
@@ -54,8 +44,6 @@ void sys_CheckKey(Machine& m) { notAvailable(m, 0xBC); }
 void sys_memmove(Machine& m) { notAvailable(m, 0xBD); }
 void sys_Crc16(Machine& m) { notAvailable(m, 0xBE); }
 void sys_Secret(Machine& m) { notAvailable(m, 0xBF); }
-void sys_ChDir(Machine& m) { notAvailable(m, 0xC0); }
-void sys_FileList(Machine& m) { notAvailable(m, 0xC1); }
 void sys_GetTime(Machine& m) { notAvailable(m, 0xC2); }
 void sys_SetTime(Machine& m) { notAvailable(m, 0xC3); }
 void sys_GetWord(Machine& m) { notAvailable(m, 0xC4); }

@@ -62,6 +62,10 @@ struct Machine {
     // --- host flags ---
     bool programLoaded = false;
     bool paused = true;
+    // Set by every handler after which `run` must stop and look at the flags above, the delay
+    // counter or the wait for a key (EXIT, a fault, a debugger stop, Delay, getchar, GetWord).
+    // Keeps that test out of the path of ordinary instructions.
+    bool stopRun = false;
 
     // --- end of a program by a fault (invalid opcode, pc outside the image, division by zero) ---
     bool faulted = false;
