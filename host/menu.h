@@ -1,0 +1,104 @@
+#pragma once
+// The window's only menu, the pop-up "文件" that the right mouse button opens: its items, their
+// greyed and checked states, pointer and keyboard tracking while it is open, and its drawing into
+// the window image with the handheld's own 12-pixel fonts.
+//
+// While the menu is open no instruction runs (the run loop asks isOpen()); a chosen command is
+// returned to the caller, who carries it out as if it came from a real menu.
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+#include "host/image_io.h"
+#include "host/skin.h"
+
+namespace corvane {
+
+struct FontTables;
+
+enum MenuCommand : uint16_t {
+    kCmdNone = 0,
+    kCmdExit = 40001,
+    kCmdOpen = 40002,
+    kCmdClose = 40003,
+    kCmdReset = 40004,
+    kCmdInterlace = 40047,
+    kCmdBlackWhite = 40048,
+};
+
+struct MenuItem {
+    std::string_view text;  // UTF-8, exactly as shown
+    uint16_t command;       // 0 for the separator and the sub-menu
+    bool separator;
+    bool submenu;  // "设定", which opens the display-mode items
+};
+
+// Top level, in order: "打开Quillbox文件...", "关闭Quillbox", "复位        F8", "设定", separator,
+// "退出". Sub-menu: "隔行扫描", "黑白".
+extern const std::array<MenuItem, 6> kMenuItems;
+extern const std::array<MenuItem, 2> kSubmenuItems;
+
+// Where a point falls in the open menu.
+struct MenuHit {
+    int level = -1;  // -1 outside, 0 the top level, 1 the sub-menu
+    int index = -1;  // item index within the level
+};
+
+class Menu {
+  public:
+    // Start-up states: Close and Reset greyed, the display modes unchecked, menu closed.
+    Menu();
+
+    // Item states by command; unknown commands read as disabled/unchecked and are ignored.
+    void setEnabled(uint16_t command, bool enabled);
+    bool isEnabled(uint16_t command) const;
+    void setChecked(uint16_t command, bool checked);
+    bool isChecked(uint16_t command) const;
+
+    // Opens the menu with its top-left corner at window position (x, y), moved left or up as far
+    // as needed to stay inside the window. Nothing is highlighted.
+    void open(int x, int y);
+    void close();
+    bool isOpen() const { return open_; }
+
+    // Pointer events while open, in window coordinates. Each returns the command chosen (the menu
+    // then closes) or kCmdNone. A button press outside both boxes closes the menu; releasing the
+    // button over an enabled item chooses it; greyed items and the separator choose nothing.
+    // Hovering or clicking "设定" opens the sub-menu.
+    uint16_t pointerMove(int x, int y);
+    uint16_t buttonDown(int x, int y);
+    uint16_t buttonUp(int x, int y);
+
+    // Keys while open (host virtual-key codes): Up/Down move the highlight over the items (not the
+    // separator), Right or Enter on "设定" opens the sub-menu, Left leaves it, Enter chooses an
+    // enabled item, Esc closes the sub-menu or else the menu. Returns the command chosen.
+    uint16_t keyDown(uint8_t vk);
+
+    // Geometry of the open menu.
+    MenuHit hitTest(int x, int y) const;
+    KeyRect boxRect(int level) const;              // empty when that level is not shown
+    KeyRect itemRect(int level, int index) const;  // within boxRect
+    MenuHit highlighted() const { return highlight_; }
+    bool submenuOpen() const { return submenuOpen_; }
+
+    // Draws the open menu (and its sub-menu) on top of `window`; nothing when closed. `fonts`
+    // null draws the boxes without text.
+    void draw(RgbImage& window, const FontTables* fonts) const;
+
+  private:
+    uint16_t choose(const MenuHit& hit);
+    const MenuItem& item(int level, int index) const;
+    int levelSize(int level) const;
+    void moveHighlight(int step);
+
+    std::array<bool, 6> enabled_{};
+    std::array<bool, 2> checked_{};
+    bool open_ = false;
+    bool submenuOpen_ = false;
+    int left_ = 0;
+    int top_ = 0;
+    MenuHit highlight_{};
+};
+
+}  // namespace corvane

@@ -1,0 +1,127 @@
+#pragma once
+// The handheld's face as the window sees it: key rectangles and the strict hit test, the window
+// outline, the mouse-held face key, and the once-per-frame keyboard scan that turns host keys
+// (Windows virtual-key codes, whatever the platform) into the device key codes of the key register.
+//
+// Platform-neutral: the platform hands in its key states; nothing here draws (window.h does).
+
+#include <array>
+#include <cstdint>
+#include <optional>
+
+namespace corvane {
+
+struct Machine;
+
+constexpr int kWindowWidth = 435;
+constexpr int kWindowHeight = 585;
+
+// A key on the face, in window coordinates. A point hits it only when it lies strictly inside:
+// left < x < left + width and top < y < top + height (the border itself is no hit).
+struct KeyRect {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+
+    bool contains(int x, int y) const {
+        return left < x && x < left + width && top < y && y < top + height;
+    }
+    bool empty() const { return width == 0 || height == 0; }
+    bool operator==(const KeyRect&) const = default;
+};
+
+// A key painted on the face and the host virtual key it stands for (0 for the ON/OFF key).
+struct FaceKey {
+    KeyRect rect;
+    uint8_t vk = 0;
+};
+
+// Host virtual-key codes the host and the skin use by name.
+namespace vk {
+constexpr uint8_t kShift = 0x10;
+constexpr uint8_t kEnter = 0x0D;
+constexpr uint8_t kEsc = 0x1B;
+constexpr uint8_t kSpace = 0x20;
+constexpr uint8_t kPageUp = 0x21;
+constexpr uint8_t kPageDown = 0x22;
+constexpr uint8_t kLeft = 0x25;
+constexpr uint8_t kUp = 0x26;
+constexpr uint8_t kRight = 0x27;
+constexpr uint8_t kDown = 0x28;
+constexpr uint8_t kDelete = 0x2E;
+constexpr uint8_t kF1 = 0x70;
+constexpr uint8_t kF5 = 0x74;
+constexpr uint8_t kF6 = 0x75;
+constexpr uint8_t kF8 = 0x77;
+constexpr uint8_t kPeriod = 0xBE;
+}  // namespace vk
+
+constexpr KeyRect kOnOffKey{55, 260, 25, 18};
+constexpr int kFKeyCount = 4;
+constexpr int kGridRows = 4;
+constexpr int kGridColumns = 10;
+constexpr int kFaceKeyCount = 1 + kFKeyCount + kGridRows * kGridColumns;  // 45
+
+// Rectangle of F-key i (0-3) and of grid key (row 0-3 from the top, column 0-9).
+KeyRect fKeyRect(int i);
+KeyRect gridKeyRect(int row, int column);
+
+// Virtual keys of the 40-key grid, entry 10 * row + column.
+extern const std::array<uint8_t, kGridRows * kGridColumns> kGridKeys;
+
+// Every face key: the ON/OFF key, the four F-keys, then the grid row by row.
+const std::array<FaceKey, kFaceKeyCount>& faceKeys();
+
+// The key under a left click, tested in the window's order: ON/OFF, then the grid, then the
+// F-keys. Nothing means the click is on the body and drags the window.
+std::optional<FaceKey> faceKeyAt(int x, int y);
+
+// The window outline, 28 vertices in window coordinates (the last repeats the first).
+struct OutlinePoint {
+    int x;
+    int y;
+};
+extern const std::array<OutlinePoint, 28> kWindowOutline;
+
+// Whether the pixel (x, y) belongs to the shaped window: its centre (x + 0.5, y + 0.5) lies
+// inside the outline under the alternate (even-odd) fill rule.
+bool insideOutline(int x, int y);
+
+// Device key code the keyboard scan gives a host virtual key, 0 for none. Unlike the mapping of
+// CheckKey, Delete (the face's "." key) gives 0x2E and the PC's full-stop key gives nothing.
+uint8_t scanCodeForKey(uint8_t vk);
+
+// Mouse-held face key and keyboard scan state. One per window; survives program resets.
+class Skin {
+  public:
+    // Left button down at (x, y): presses the face key there and returns it (its rect to be
+    // drawn pressed), or returns nothing when the click hits no key (the window is dragged).
+    // A press replaces any key still held.
+    std::optional<FaceKey> pressAt(int x, int y);
+
+    // Left button up, wherever the pointer is (inside the window or not): releases the held key
+    // and returns its rectangle to be drawn released (empty when no key was held). Releasing
+    // everywhere keeps a face key from sticking when the button comes up outside the window.
+    KeyRect release();
+
+    // Key held with the mouse (rect empty and vk 0 when none).
+    const KeyRect& heldRect() const { return heldRect_; }
+    uint8_t heldVk() const { return heldVk_; }
+
+    // The frame's keyboard scan: copy the host key-state table to the previous copy, refill it
+    // from `platformKeys` (bit 7 = down) plus the mouse-held face key, then, unless a key is
+    // pending, register the first newly pressed key (ascending virtual-key order) that has a code:
+    // key register = code | 0x80. Returns true when a key was registered.
+    bool scan(Machine& machine, const std::array<uint8_t, 256>& platformKeys);
+
+    // The host key-state table as of the scan before the last one.
+    const std::array<uint8_t, 256>& previousKeys() const { return previous_; }
+
+  private:
+    std::array<uint8_t, 256> previous_{};
+    KeyRect heldRect_{};
+    uint8_t heldVk_ = 0;
+};
+
+}  // namespace corvane

@@ -1,0 +1,110 @@
+#pragma once
+// The window's pixels, 435 x 585 RGB, kept exactly as the real window would hold them. A paint
+// draws the face (keys up), the LCD and, in splash states 0 and 2, the splash image; a frame
+// redraws only the LCD area; a face key is drawn pressed or released from the matching face
+// image; the open pop-up menu is drawn on top. The platform only uploads image().
+//
+// The window owns the skin (face keys, keyboard scan), the LCD presentation and the menu, and
+// routes pointer input to the menu while it is open and to the face keys otherwise.
+
+#include <cstdint>
+
+#include "host/image_io.h"
+#include "host/lcd.h"
+#include "host/menu.h"
+#include "host/skin.h"
+
+namespace corvane {
+
+struct Machine;
+struct FontTables;
+
+constexpr int kSplashWidth = 377;
+constexpr int kSplashHeight = 160;
+
+// The three pictures of the skin. Face images are at least 435 x 585 (only the top-left
+// 435 x 585 is used); the splash image is 377 x 160.
+struct SkinArt {
+    RgbImage faceUp;
+    RgbImage faceDown;
+    RgbImage splash;
+};
+
+// The artwork drawn by mkskin and built into the program, decoded once on first use.
+const SkinArt& builtinSkinArt();
+
+// What a pointer event asks of the host.
+struct WindowEvent {
+    enum class Kind {
+        None,     // handled here (or nothing to do)
+        Drag,     // left press on the body: move the window while the button is down
+        Command,  // a menu command was chosen: carry it out
+    };
+    Kind kind = Kind::None;
+    uint16_t command = kCmdNone;
+};
+
+class Window {
+  public:
+    // The window image starts black until the first paint. `art` must outlive the window.
+    explicit Window(const SkinArt& art = builtinSkinArt(), const FontTables* fonts = nullptr);
+
+    // The handheld's fonts, used to draw the menu texts.
+    void setFonts(const FontTables* fonts);
+
+    // What the window shows now, the open menu included.
+    const RgbImage& image() const;
+
+    // Counts every change of image(); the platform uploads when it differs from the last upload.
+    uint64_t version() const { return version_; }
+
+    Skin& skin() { return skin_; }
+    Lcd& lcd() { return lcd_; }
+    Menu& menu() { return menu_; }
+    const Skin& skin() const { return skin_; }
+    const Lcd& lcd() const { return lcd_; }
+    const Menu& menu() const { return menu_; }
+
+    // Whole repaint: face (keys up) at (0, 0), the LCD presented, and the splash image at (22, 43)
+    // when `splashState` is 0 or 2.
+    void paint(const Machine& machine, int splashState);
+
+    // Frame of the run loop: present the LCD into the LCD area only.
+    void frame(const Machine& machine);
+
+    // Redraw a face key from the keys-down or keys-up face: the key rectangle widened by 3 pixels
+    // to the left and to the top. An empty rectangle draws nothing.
+    void drawKey(const KeyRect& rect, bool pressed);
+
+    // Pointer input, window coordinates. While the menu is open every event goes to the menu.
+    // Otherwise a left press on a face key draws it pressed and holds its virtual key for the
+    // keyboard scan (press elsewhere: Drag); a left release, wherever the pointer is, releases
+    // and redraws the held key; a right press opens the menu at the pointer.
+    WindowEvent leftButtonDown(int x, int y);
+    WindowEvent leftButtonUp(int x, int y);
+    WindowEvent rightButtonDown(int x, int y);
+    WindowEvent pointerMove(int x, int y);
+
+    // Keys while the menu is open (arrows, Enter, Esc); ignored when it is closed.
+    WindowEvent menuKey(uint8_t vk);
+
+    // Commands 40047 (interlaced scanning) and 40048 (black-and-white): the menu's check mark
+    // says the current state; the command flips it and the LCD mode with it. The change shows at
+    // the next frame or paint.
+    void displayCommand(uint16_t command);
+
+  private:
+    void menuChanged();
+    WindowEvent fromMenu(uint16_t command);
+
+    const SkinArt& art_;
+    const FontTables* fonts_;
+    Skin skin_;
+    Lcd lcd_;
+    Menu menu_;
+    RgbImage base_;   // the window without the menu
+    RgbImage shown_;  // base_ with the open menu drawn on top
+    uint64_t version_ = 0;
+};
+
+}  // namespace corvane
