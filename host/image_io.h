@@ -1,6 +1,7 @@
 #pragma once
 // Plain RGB images and their files: the window image, screenshots, golden test images.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>

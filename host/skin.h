@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "library/keycodes.h"
+
 namespace corvane {
 
 struct Machine;
@@ -36,26 +38,6 @@ struct FaceKey {
     KeyRect rect;
     uint8_t vk = 0;
 };
-
-// Host virtual-key codes the host and the skin use by name.
-namespace vk {
-constexpr uint8_t kShift = 0x10;
-constexpr uint8_t kEnter = 0x0D;
-constexpr uint8_t kEsc = 0x1B;
-constexpr uint8_t kSpace = 0x20;
-constexpr uint8_t kPageUp = 0x21;
-constexpr uint8_t kPageDown = 0x22;
-constexpr uint8_t kLeft = 0x25;
-constexpr uint8_t kUp = 0x26;
-constexpr uint8_t kRight = 0x27;
-constexpr uint8_t kDown = 0x28;
-constexpr uint8_t kDelete = 0x2E;
-constexpr uint8_t kF1 = 0x70;
-constexpr uint8_t kF5 = 0x74;
-constexpr uint8_t kF6 = 0x75;
-constexpr uint8_t kF8 = 0x77;
-constexpr uint8_t kPeriod = 0xBE;
-}  // namespace vk
 
 constexpr KeyRect kOnOffKey{55, 260, 25, 18};
 constexpr int kFKeyCount = 4;
@@ -88,10 +70,6 @@ extern const std::array<OutlinePoint, 28> kWindowOutline;
 // inside the outline under the alternate (even-odd) fill rule.
 bool insideOutline(int x, int y);
 
-// Device key code the keyboard scan gives a host virtual key, 0 for none. Unlike the mapping of
-// CheckKey, Delete (the face's "." key) gives 0x2E and the PC's full-stop key gives nothing.
-uint8_t scanCodeForKey(uint8_t vk);
-
 // Mouse-held face key and keyboard scan state. One per window; survives program resets.
 class Skin {
   public:
@@ -111,8 +89,9 @@ class Skin {
 
     // The frame's keyboard scan: copy the host key-state table to the previous copy, refill it
     // from `platformKeys` (bit 7 = down) plus the mouse-held face key, then, unless a key is
-    // pending, register the first newly pressed key (ascending virtual-key order) that has a code:
-    // key register = code | 0x80. Returns true when a key was registered.
+    // pending, register the first newly pressed key (ascending virtual-key order) that has a code
+    // under scanKeyToCode (library/keycodes.h): key register = code | 0x80. Returns true when a key
+    // was registered.
     bool scan(Machine& machine, const std::array<uint8_t, 256>& platformKeys);
 
     // The host key-state table as of the scan before the last one.
