@@ -1,0 +1,23 @@
+#pragma once
+// The program's open files: three slots of buffered host streams, reached through the handles
+// 0x80-0x82. Shared by the file system calls.
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+namespace corvane {
+
+struct Machine;
+
+constexpr uint32_t kFirstFileHandle = 0x80;
+
+// The stream behind a handle argument, or nullptr when the handle is invalid: only the low
+// 8 bits count, and they must name a slot that is in use.
+std::FILE* streamOf(Machine& m, uint32_t handle);
+
+// Reads the zero-terminated name at the VM address `addr` (wrapping at 0xFFFF). Fails when no
+// terminator comes within the 260-byte name buffer.
+bool readProgramName(const Machine& m, uint32_t addr, std::string& name);
+
+}  // namespace corvane

@@ -1,0 +1,33 @@
+#pragma once
+// The program's view of the host file system: a program names files in GB2312 with '\' or '/'
+// between components, relative to its current directory or (with a leading separator) to the
+// root directory. These functions turn such a name into a host path and decide whether the
+// program may use it.
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace corvane {
+
+// Longest program name, and longest host path, that the file calls accept: both live in
+// buffers of 260 bytes with their terminator. Anything longer is refused, never truncated.
+constexpr size_t kMaxPathBytes = 259;
+
+// The host path (UTF-8, absolute, without "." or ".." and without a trailing separator unless it
+// is the file system's root) that `programName` designates, or nothing when the program may not
+// use it:
+// - the name does not convert from GB2312, or the name or the path is too long;
+// - the normalised path does not lie inside `rootDir`, compared component by component;
+// - after following symbolic links the path leads outside the root, or ends in a link to
+//   nothing (which opening for writing would create outside the root).
+// `rootDir` and `currentDir` are absolute host paths ending with '/'. Each component below the
+// root that does not exist exactly is replaced by an existing entry whose name differs only in
+// ASCII letter case (the first in byte order), so programs written for a case-insensitive file
+// system find their files.
+std::optional<std::string> resolveProgramPath(const std::string& rootDir,
+                                              const std::string& currentDir,
+                                              std::string_view programName);
+
+}  // namespace corvane
