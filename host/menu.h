@@ -92,8 +92,9 @@ class Menu {
     int levelSize(int level) const;
     void moveHighlight(int step);
 
-    std::array<bool, 6> enabled_{};
-    std::array<bool, 2> checked_{};
+    // Item states, top-level items first, then the sub-menu's.
+    std::array<bool, 8> enabled_{};
+    std::array<bool, 8> checked_{};
     bool open_ = false;
     bool submenuOpen_ = false;
     int left_ = 0;

@@ -1,0 +1,409 @@
+// The pop-up menu: item states, tracking and drawing.
+
+#include "host/menu.h"
+
+#include <algorithm>
+#include <string>
+
+#include "display/fonts.h"
+#include "library/gb2312.h"
+
+namespace corvane {
+
+const std::array<MenuItem, 6> kMenuItems = {{
+    {"打开Quillbox文件...", kCmdOpen, false, false},
+    {"关闭Quillbox", kCmdClose, false, false},
+    {"复位        F8", kCmdReset, false, false},
+    {"设定", kCmdNone, false, true},
+    {"", kCmdNone, true, false},
+    {"退出", kCmdExit, false, false},
+}};
+
+const std::array<MenuItem, 2> kSubmenuItems = {{
+    {"隔行扫描", kCmdInterlace, false, false},
+    {"黑白", kCmdBlackWhite, false, false},
+}};
+
+namespace {
+
+constexpr int kTopCount = int(kMenuItems.size());
+constexpr int kSubCount = int(kSubmenuItems.size());
+constexpr int kSettingsIndex = 3;  // "设定" in the top level
+
+constexpr int kBorder = 3;
+constexpr int kItemHeight = 18;
+constexpr int kSeparatorHeight = 9;
+constexpr int kCheckMargin = 18;  // room for the check mark left of the text
+constexpr int kArrowMargin = 20;  // room for the sub-menu arrow right of the text
+constexpr int kGlyphHeight = 12;
+
+struct Rgb {
+    uint8_t r, g, b;
+};
+constexpr Rgb kFace{212, 208, 200};
+constexpr Rgb kLight{255, 255, 255};
+constexpr Rgb kShadow{128, 128, 128};
+constexpr Rgb kDark{64, 64, 64};
+constexpr Rgb kText{0, 0, 0};
+constexpr Rgb kHighlight{10, 36, 106};
+constexpr Rgb kHighlightText{255, 255, 255};
+
+// The item texts in the handheld's code page, converted once.
+const std::string& gbText(int level, int index) {
+    static const auto texts = [] {
+        std::array<std::string, kTopCount + kSubCount> out;
+        for (int i = 0; i < kTopCount; ++i)
+            utf8ToGb2312(kMenuItems[size_t(i)].text, out[size_t(i)]);
+        for (int i = 0; i < kSubCount; ++i) {
+            utf8ToGb2312(kSubmenuItems[size_t(i)].text, out[size_t(kTopCount + i)]);
+        }
+        return out;
+    }();
+    return texts[size_t(level == 0 ? index : kTopCount + index)];
+}
+
+int textWidth(const std::string& gb) {
+    int w = 0;
+    for (size_t i = 0; i < gb.size(); ++i) {
+        if (uint8_t(gb[i]) < 0x80) {
+            w += 6;
+        } else {
+            w += 12;
+            ++i;
+        }
+    }
+    return w;
+}
+
+int itemHeight(const MenuItem& item) {
+    return item.separator ? kSeparatorHeight : kItemHeight;
+}
+
+bool inRect(const KeyRect& r, int x, int y) {
+    return !r.empty() && x >= r.left && x < r.left + r.width && y >= r.top && y < r.top + r.height;
+}
+
+void setPixel(RgbImage& img, int x, int y, Rgb c) {
+    if (x < 0 || y < 0 || x >= img.width || y >= img.height) return;
+    uint8_t* p = img.at(x, y);
+    p[0] = c.r;
+    p[1] = c.g;
+    p[2] = c.b;
+}
+
+void fillRect(RgbImage& img, int left, int top, int width, int height, Rgb c) {
+    for (int y = top; y < top + height; ++y)
+        for (int x = left; x < left + width; ++x) setPixel(img, x, y, c);
+}
+
+// One glyph row's pixels, leftmost in bit 15.
+void drawGlyphRows(RgbImage& img, int x, int y, const uint8_t* rows, int bytesPerRow, int width,
+                   Rgb c) {
+    for (int r = 0; r < kGlyphHeight; ++r) {
+        uint16_t bits = uint16_t(rows[r * bytesPerRow] << 8);
+        if (bytesPerRow == 2) bits |= rows[r * bytesPerRow + 1];
+        for (int i = 0; i < width; ++i) {
+            if (bits & (0x8000 >> i)) setPixel(img, x + i, y + r, c);
+        }
+    }
+}
+
+// Draws GB2312 text with the 12-pixel fonts: 6 x 12 single-byte and 12 x 12 double-byte glyphs.
+void drawText(RgbImage& img, int x, int y, const std::string& gb, const FontTables& fonts, Rgb c) {
+    for (size_t i = 0; i < gb.size(); ++i) {
+        const uint8_t h = uint8_t(gb[i]);
+        if (h < 0x80) {
+            drawGlyphRows(img, x, y, &fonts.smallAscii[size_t(h) * 12], 1, 6, c);
+            x += 6;
+            continue;
+        }
+        const uint8_t l = i + 1 < gb.size() ? uint8_t(gb[++i]) : 0;
+        const int index = (h < 0xB0 ? h - 0xA1 : h - 0xA7) * 94 + (l - 0xA1);
+        if (index >= 0 && index < int(kHanziGlyphs)) {
+            drawGlyphRows(img, x, y, &fonts.smallHanzi[size_t(index) * 24], 2, 12, c);
+        }
+        x += 12;
+    }
+}
+
+void drawCheck(RgbImage& img, int x, int y, Rgb c) {
+    // A 7 x 7 tick, three pixels thick.
+    static const int kTickY[7] = {2, 3, 4, 3, 2, 1, 0};
+    for (int i = 0; i < 7; ++i)
+        for (int j = 0; j < 3; ++j) setPixel(img, x + i, y + kTickY[i] + j, c);
+}
+
+void drawArrow(RgbImage& img, int x, int y, Rgb c) {
+    for (int i = 0; i < 4; ++i)
+        for (int j = -3 + i; j <= 3 - i; ++j) setPixel(img, x + i, y + j, c);
+}
+
+}  // namespace
+
+Menu::Menu() {
+    enabled_.fill(true);
+    enabled_[1] = false;  // Close: nothing is loaded yet
+    enabled_[2] = false;  // Reset
+    checked_.fill(false);
+}
+
+namespace {
+
+// Flat state index of a command: top-level items first, then the sub-menu's.
+int stateIndex(uint16_t command) {
+    if (command == kCmdNone) return -1;
+    for (int i = 0; i < kTopCount; ++i)
+        if (kMenuItems[size_t(i)].command == command) return i;
+    for (int i = 0; i < kSubCount; ++i)
+        if (kSubmenuItems[size_t(i)].command == command) return kTopCount + i;
+    return -1;
+}
+
+}  // namespace
+
+void Menu::setEnabled(uint16_t command, bool enabled) {
+    const int i = stateIndex(command);
+    if (i >= 0) enabled_[size_t(i)] = enabled;
+}
+
+bool Menu::isEnabled(uint16_t command) const {
+    const int i = stateIndex(command);
+    return i >= 0 && enabled_[size_t(i)];
+}
+
+void Menu::setChecked(uint16_t command, bool checked) {
+    const int i = stateIndex(command);
+    if (i >= 0) checked_[size_t(i)] = checked;
+}
+
+bool Menu::isChecked(uint16_t command) const {
+    const int i = stateIndex(command);
+    return i >= 0 && checked_[size_t(i)];
+}
+
+const MenuItem& Menu::item(int level, int index) const {
+    return level == 0 ? kMenuItems[size_t(index)] : kSubmenuItems[size_t(index)];
+}
+
+int Menu::levelSize(int level) const {
+    return level == 0 ? kTopCount : kSubCount;
+}
+
+namespace {
+
+int boxWidth(int level) {
+    const int n = level == 0 ? kTopCount : kSubCount;
+    int widest = 0;
+    for (int i = 0; i < n; ++i) widest = std::max(widest, textWidth(gbText(level, i)));
+    return 2 * kBorder + kCheckMargin + widest + kArrowMargin;
+}
+
+int boxHeight(int level) {
+    int h = 2 * kBorder;
+    if (level == 0) {
+        for (const MenuItem& it : kMenuItems) h += itemHeight(it);
+    } else {
+        for (const MenuItem& it : kSubmenuItems) h += itemHeight(it);
+    }
+    return h;
+}
+
+}  // namespace
+
+void Menu::open(int x, int y) {
+    left_ = std::clamp(x, 0, std::max(0, kWindowWidth - boxWidth(0)));
+    top_ = std::clamp(y, 0, std::max(0, kWindowHeight - boxHeight(0)));
+    open_ = true;
+    submenuOpen_ = false;
+    highlight_ = {};
+}
+
+void Menu::close() {
+    open_ = false;
+    submenuOpen_ = false;
+    highlight_ = {};
+}
+
+KeyRect Menu::boxRect(int level) const {
+    if (!open_ || (level == 1 && !submenuOpen_) || level < 0 || level > 1) return {};
+    const int w0 = boxWidth(0);
+    if (level == 0) return {left_, top_, w0, boxHeight(0)};
+    // The sub-menu opens to the right of its item, or to the left when the window ends first.
+    const int w1 = boxWidth(1);
+    const int h1 = boxHeight(1);
+    int x = left_ + w0 - kBorder;
+    if (x + w1 > kWindowWidth) x = std::max(0, left_ - w1 + kBorder);
+    const int parentTop = itemRect(0, kSettingsIndex).top;
+    const int y = std::clamp(parentTop - kBorder, 0, std::max(0, kWindowHeight - h1));
+    return {x, y, w1, h1};
+}
+
+KeyRect Menu::itemRect(int level, int index) const {
+    if (!open_ || index < 0 || index >= levelSize(level)) return {};
+    KeyRect box;
+    if (level == 0) {
+        box = {left_, top_, boxWidth(0), boxHeight(0)};
+    } else {
+        box = boxRect(1);
+        if (box.empty()) return {};
+    }
+    int y = box.top + kBorder;
+    for (int i = 0; i < index; ++i) y += itemHeight(item(level, i));
+    return {box.left + kBorder, y, box.width - 2 * kBorder, itemHeight(item(level, index))};
+}
+
+MenuHit Menu::hitTest(int x, int y) const {
+    if (!open_) return {};
+    for (int level = 1; level >= 0; --level) {
+        if (!inRect(boxRect(level), x, y)) continue;
+        for (int i = 0; i < levelSize(level); ++i) {
+            if (inRect(itemRect(level, i), x, y)) return {level, i};
+        }
+        return {level, -1};  // on the box's border
+    }
+    return {};
+}
+
+uint16_t Menu::pointerMove(int x, int y) {
+    if (!open_) return kCmdNone;
+    const MenuHit hit = hitTest(x, y);
+    if (hit.level < 0 || hit.index < 0) {
+        // Leaving the boxes keeps an open sub-menu and its parent lit; otherwise nothing is.
+        highlight_ = submenuOpen_ ? MenuHit{0, kSettingsIndex} : MenuHit{};
+        return kCmdNone;
+    }
+    const MenuItem& it = item(hit.level, hit.index);
+    if (it.separator) {
+        highlight_ = {};
+        if (hit.level == 0) submenuOpen_ = false;
+        return kCmdNone;
+    }
+    highlight_ = hit;
+    if (hit.level == 0) submenuOpen_ = it.submenu;
+    return kCmdNone;
+}
+
+uint16_t Menu::buttonDown(int x, int y) {
+    if (!open_) return kCmdNone;
+    if (hitTest(x, y).level < 0) {
+        close();
+        return kCmdNone;
+    }
+    return pointerMove(x, y);
+}
+
+uint16_t Menu::buttonUp(int x, int y) {
+    if (!open_) return kCmdNone;
+    const MenuHit hit = hitTest(x, y);
+    if (hit.level < 0 || hit.index < 0) return kCmdNone;
+    pointerMove(x, y);
+    return choose(hit);
+}
+
+uint16_t Menu::choose(const MenuHit& hit) {
+    const MenuItem& it = item(hit.level, hit.index);
+    if (it.separator) return kCmdNone;
+    if (it.submenu) {
+        submenuOpen_ = true;
+        highlight_ = {1, 0};
+        return kCmdNone;
+    }
+    const int state = hit.level == 0 ? hit.index : kTopCount + hit.index;
+    if (!enabled_[size_t(state)]) return kCmdNone;
+    close();
+    return it.command;
+}
+
+void Menu::moveHighlight(int step) {
+    const int level = highlight_.level < 0 ? 0 : highlight_.level;
+    const int n = levelSize(level);
+    int i = highlight_.level < 0 ? (step > 0 ? -1 : n) : highlight_.index;
+    for (int tries = 0; tries < n; ++tries) {
+        i = (i + step + n) % n;
+        if (!item(level, i).separator) break;
+    }
+    highlight_ = {level, i};
+    if (level == 0) submenuOpen_ = false;
+}
+
+uint16_t Menu::keyDown(uint8_t key) {
+    if (!open_) return kCmdNone;
+    const bool inSub = highlight_.level == 1;
+    const bool onSettings = highlight_.level == 0 && highlight_.index == kSettingsIndex;
+    switch (key) {
+        case vk::kEscape:
+            if (inSub) {
+                submenuOpen_ = false;
+                highlight_ = {0, kSettingsIndex};
+            } else {
+                close();
+            }
+            return kCmdNone;
+        case vk::kUp:
+            moveHighlight(-1);
+            return kCmdNone;
+        case vk::kDown:
+            moveHighlight(+1);
+            return kCmdNone;
+        case vk::kRight:
+            if (onSettings) choose(highlight_);
+            return kCmdNone;
+        case vk::kLeft:
+            if (inSub) {
+                submenuOpen_ = false;
+                highlight_ = {0, kSettingsIndex};
+            }
+            return kCmdNone;
+        case vk::kEnter:
+            if (highlight_.level < 0) return kCmdNone;
+            return choose(highlight_);
+        default:
+            return kCmdNone;
+    }
+}
+
+void Menu::draw(RgbImage& window, const FontTables* fonts) const {
+    if (!open_) return;
+    for (int level = 0; level <= 1; ++level) {
+        const KeyRect box = boxRect(level);
+        if (box.empty()) continue;
+        const int l = box.left, t = box.top, w = box.width, h = box.height;
+        // A raised frame: light outer top-left, dark outer bottom-right, shadow inside it.
+        fillRect(window, l, t, w, h, kFace);
+        fillRect(window, l, t, w, 1, kFace);
+        fillRect(window, l + 1, t + 1, w - 2, 1, kLight);
+        fillRect(window, l + 1, t + 1, 1, h - 2, kLight);
+        fillRect(window, l, t + h - 1, w, 1, kDark);
+        fillRect(window, l + w - 1, t, 1, h, kDark);
+        fillRect(window, l + 1, t + h - 2, w - 2, 1, kShadow);
+        fillRect(window, l + w - 2, t + 1, 1, h - 2, kShadow);
+
+        for (int i = 0; i < levelSize(level); ++i) {
+            const MenuItem& it = item(level, i);
+            const KeyRect r = itemRect(level, i);
+            if (it.separator) {
+                const int y = r.top + r.height / 2 - 1;
+                fillRect(window, r.left + 1, y, r.width - 2, 1, kShadow);
+                fillRect(window, r.left + 1, y + 1, r.width - 2, 1, kLight);
+                continue;
+            }
+            const int state = level == 0 ? i : kTopCount + i;
+            const bool lit = highlight_.level == level && highlight_.index == i;
+            const bool enabled = enabled_[size_t(state)];
+            if (lit) fillRect(window, r.left, r.top, r.width, r.height, kHighlight);
+            const Rgb ink = !enabled ? kShadow : (lit ? kHighlightText : kText);
+            const int textX = r.left + kCheckMargin;
+            const int textY = r.top + (r.height - kGlyphHeight) / 2;
+            if (fonts) {
+                // Greyed text is engraved: a light copy one pixel down-right under the grey.
+                if (!enabled && !lit)
+                    drawText(window, textX + 1, textY + 1, gbText(level, i), *fonts, kLight);
+                drawText(window, textX, textY, gbText(level, i), *fonts, ink);
+            }
+            if (checked_[size_t(state)]) drawCheck(window, r.left + 5, r.top + 4, ink);
+            if (it.submenu) drawArrow(window, r.left + r.width - 10, r.top + r.height / 2, ink);
+        }
+    }
+}
+
+}  // namespace corvane

@@ -1,0 +1,153 @@
+// The window image: paints, frames, face keys and the pop-up menu on top.
+
+#include "host/window.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "tools/mkskin/skin_art.h"
+#include "vm/machine.h"
+
+namespace corvane {
+
+namespace {
+
+constexpr int kKeyMargin = 3;  // a key is redrawn with 3 more pixels to its left and top
+
+// Copies the w x h rectangle at (x, y) of `src` to the same place in `dst`, clipped to both.
+void copyRect(const RgbImage& src, RgbImage& dst, int x, int y, int w, int h) {
+    const int x0 = std::max(0, x);
+    const int y0 = std::max(0, y);
+    const int x1 = std::min({x + w, src.width, dst.width});
+    const int y1 = std::min({y + h, src.height, dst.height});
+    if (x1 <= x0) return;
+    for (int row = y0; row < y1; ++row) {
+        std::memcpy(dst.at(x0, row), src.at(x0, row), size_t(x1 - x0) * 3);
+    }
+}
+
+// Draws `src` one to one with its top-left corner at (x, y) of `dst`, clipped.
+void blit(const RgbImage& src, RgbImage& dst, int x, int y) {
+    const int w = std::min(src.width, dst.width - x);
+    if (w <= 0) return;
+    for (int row = 0; row < src.height && y + row < dst.height; ++row) {
+        if (y + row < 0) continue;
+        std::memcpy(dst.at(x, y + row), src.at(0, row), size_t(w) * 3);
+    }
+}
+
+RgbImage decodeOrBlank(const skinart::EncodedImage& encoded, int width, int height) {
+    RgbImage image;
+    if (!decodePng(encoded.data, encoded.size, image)) image = RgbImage(width, height);
+    return image;
+}
+
+}  // namespace
+
+const SkinArt& builtinSkinArt() {
+    static const SkinArt art = [] {
+        SkinArt a;
+        a.faceUp = decodeOrBlank(skinart::kFaceUp, kWindowWidth, kWindowHeight);
+        a.faceDown = decodeOrBlank(skinart::kFaceDown, kWindowWidth, kWindowHeight);
+        a.splash = decodeOrBlank(skinart::kSplash, kSplashWidth, kSplashHeight);
+        return a;
+    }();
+    return art;
+}
+
+Window::Window(const SkinArt& art, const FontTables* fonts)
+    : art_(art),
+      fonts_(fonts),
+      base_(kWindowWidth, kWindowHeight),
+      shown_(kWindowWidth, kWindowHeight) {}
+
+void Window::setFonts(const FontTables* fonts) {
+    fonts_ = fonts;
+    if (menu_.isOpen()) menuChanged();
+}
+
+const RgbImage& Window::image() const {
+    return menu_.isOpen() ? shown_ : base_;
+}
+
+void Window::paint(const Machine& machine, int splashState) {
+    copyRect(art_.faceUp, base_, 0, 0, kWindowWidth, kWindowHeight);
+    lcd_.present(machine, base_);
+    if (splashState == 0 || splashState == 2) blit(art_.splash, base_, kLcdAreaLeft, kLcdAreaTop);
+    menuChanged();
+}
+
+void Window::frame(const Machine& machine) {
+    lcd_.present(machine, base_);
+    menuChanged();
+}
+
+void Window::drawKey(const KeyRect& rect, bool pressed) {
+    if (rect.empty()) return;
+    copyRect(pressed ? art_.faceDown : art_.faceUp, base_, rect.left - kKeyMargin,
+             rect.top - kKeyMargin, rect.width + kKeyMargin, rect.height + kKeyMargin);
+    menuChanged();
+}
+
+void Window::menuChanged() {
+    if (menu_.isOpen()) {
+        shown_.rgb = base_.rgb;
+        menu_.draw(shown_, fonts_);
+    }
+    ++version_;
+}
+
+WindowEvent Window::fromMenu(uint16_t command) {
+    menuChanged();
+    if (command == kCmdNone) return {};
+    return {WindowEvent::Kind::Command, command};
+}
+
+WindowEvent Window::leftButtonDown(int x, int y) {
+    if (menu_.isOpen()) return fromMenu(menu_.buttonDown(x, y));
+    const std::optional<FaceKey> key = skin_.pressAt(x, y);
+    if (!key) return {WindowEvent::Kind::Drag, kCmdNone};
+    drawKey(key->rect, true);
+    return {};
+}
+
+WindowEvent Window::leftButtonUp(int x, int y) {
+    // The held face key is released wherever the button comes up, menu or not, so it never
+    // stays down for the keyboard scan.
+    drawKey(skin_.release(), false);
+    if (menu_.isOpen()) return fromMenu(menu_.buttonUp(x, y));
+    return {};
+}
+
+WindowEvent Window::rightButtonDown(int x, int y) {
+    if (menu_.isOpen()) {
+        // Another button pressed outside the open menu dismisses it, as a left press does.
+        if (menu_.hitTest(x, y).level < 0) menu_.close();
+        return fromMenu(kCmdNone);
+    }
+    menu_.open(x, y);
+    return fromMenu(kCmdNone);
+}
+
+WindowEvent Window::pointerMove(int x, int y) {
+    if (!menu_.isOpen()) return {};
+    return fromMenu(menu_.pointerMove(x, y));
+}
+
+WindowEvent Window::menuKey(uint8_t key) {
+    if (!menu_.isOpen()) return {};
+    return fromMenu(menu_.keyDown(key));
+}
+
+void Window::displayCommand(uint16_t command) {
+    if (command != kCmdInterlace && command != kCmdBlackWhite) return;
+    const bool on = !menu_.isChecked(command);
+    menu_.setChecked(command, on);
+    if (command == kCmdInterlace) {
+        lcd_.setInterlaced(on);
+    } else {
+        lcd_.setBlackWhite(on);
+    }
+}
+
+}  // namespace corvane
