@@ -1,0 +1,293 @@
+#include "host/app.h"
+
+#include <filesystem>
+#include <new>
+#include <system_error>
+#include <utility>
+#include <vector>
+
+#include "display/fonts.h"
+#include "host/config.h"
+#include "host/skin.h"
+#include "host/window.h"
+#include "vm/machine.h"
+
+namespace corvane {
+namespace fs = std::filesystem;
+
+namespace {
+
+bool isDirectory(const fs::path& p) {
+    std::error_code ec;
+    return fs::is_directory(p, ec);
+}
+
+// A directory as the configuration file stores it: no trailing separator except for "/".
+std::string storedDirectory(std::string dir) {
+    while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+    return dir;
+}
+
+}  // namespace
+
+App::App(Platform& platform, AppSettings settings)
+    : platform_(platform), settings_(std::move(settings)) {}
+
+App::~App() = default;
+
+int App::startUp(const Switches& switches) {
+    debugger_ = switches.debugger;
+
+    // The image buffer lives in the machine and is allocated once, here.
+    try {
+        machine_ = std::make_unique<Machine>();
+        fonts_ = std::make_unique<FontTables>();
+    } catch (const std::bad_alloc&) {
+        platform_.messageBox(kMsgOutOfMemory);
+        return kStartUpFailed;
+    }
+    Machine& m = *machine_;
+    m.host = this;
+    m.debug.stopValue = switches.stopValue;
+    m.paused = true;
+    m.programLoaded = false;
+
+    const std::string root = directoryText(settings_.paths.root);
+    m.rootDir = root;
+    m.currentDir = root;
+
+    if (!loadFontFile(settings_.paths.fontFile.string(), *fonts_)) {
+        platform_.messageBox(kMsgNoFontFile);
+        return kStartUpFailed;
+    }
+    m.fonts = fonts_.get();
+
+    loader_ = std::make_unique<Loader>(m, platform_);
+    ProfileFile ini(settings_.paths.configFile);
+    if (settings_.writeConfig) ini.createIfMissing();
+
+    // "ROM"/"Directory": a folder that does not exist leaves the working directory as it was at
+    // start. A relative value is taken from the root directory, where the file itself lives.
+    std::string startDir = settings_.startDir.empty() ? root : settings_.startDir;
+    fs::path dir(ini.getString("ROM", "Directory", root));
+    if (!dir.empty() && dir.is_relative()) dir = settings_.paths.root / dir;
+    loader_->setWorkingDir(!dir.empty() && isDirectory(dir) ? dir.string() : startDir);
+
+    // "CPU"/"Frequency": the nanosecond clock needs no measurement; 0 (missing, negative, not a
+    // number) becomes its rate, written back once.
+    frequency_ = ini.getUnsigned("CPU", "Frequency", 0);
+    if (frequency_ == 0) {
+        frequency_ = kNanosecondClockMHz;
+        if (settings_.writeConfig)
+            ini.setString("CPU", "Frequency", std::to_string(kNanosecondClockMHz));
+    }
+
+    try {
+        window_ = std::make_unique<Window>(builtinSkinArt(), fonts_.get());
+    } catch (const std::bad_alloc&) {
+        platform_.messageBox(kMsgOutOfMemory);
+        return kStartUpFailed;
+    }
+    runLoop_ = std::make_unique<RunLoop>(m, platform_, *this, Timing::fromFrequency(frequency_));
+
+    std::vector<std::pair<int, int>> outline;
+    for (const OutlinePoint& p : kWindowOutline) outline.emplace_back(p.x, p.y);
+    if (debugger_ != 0 && platform_.debugConnect(debugger_))
+        platform_.debugSend(kDebugAttach, kMainWindowId, 0, nullptr, 0);
+    if (!platform_.createWindow("Corvane", kWindowWidth, kWindowHeight, outline))
+        return kStartUpFailed;
+    paint();
+
+    if (switches.image) {
+        LoadResult result = loader_->loadAtStartup(resolveImagePath(*switches.image));
+        if (result != LoadResult::Loaded) return kStartUpFailed;
+        syncWindow();
+    }
+    return 0;
+}
+
+std::string App::resolveImagePath(const std::string& path) const {
+    fs::path p(path);
+    if (p.is_absolute()) return path;
+    fs::path fromShell =
+        (settings_.startDir.empty() ? fs::current_path() : fs::path(settings_.startDir)) / p;
+    std::error_code ec;
+    if (fs::exists(fromShell, ec)) return fromShell.string();
+    fs::path fromWorking = fs::path(loader_->workingDir()) / p;
+    if (fs::exists(fromWorking, ec)) return fromWorking.string();
+    return fromShell.string();
+}
+
+int App::run() {
+    while (!quit_) {
+        dispatchEvents();
+        if (quit_) break;
+        SliceResult s = turn();
+        if (quit_) break;
+        if (s.idle != IdleReason::None) platform_.waitUntil(s.wakeNs);
+    }
+    return exitCode_;
+}
+
+void App::shutDown() {
+    if (settings_.writeConfig && loader_) {
+        ProfileFile ini(settings_.paths.configFile);
+        ini.setString("ROM", "Directory", storedDirectory(loader_->workingDir()));
+    }
+    if (debugger_ != 0) platform_.debugSend(kDebugExit, 0, 0, nullptr, 0);
+}
+
+void App::dispatchEvents() {
+    PlatformEvent event;
+    while (!quit_ && platform_.pollEvent(event)) handleEvent(event);
+}
+
+SliceResult App::turn() {
+    SliceResult s = runLoop_->slice();
+    loader_->noteMachineDirectory();
+    syncWindow();
+    return s;
+}
+
+void App::handleEvent(const PlatformEvent& event) {
+    WindowEvent result;
+    switch (event.type) {
+        case PlatformEvent::Type::Quit:
+            // The window is going away: carried out as the Exit command.
+            command(kCmdExit);
+            return;
+        case PlatformEvent::Type::Command:
+            command(uint16_t(event.code));
+            return;
+        case PlatformEvent::Type::LeftDown:
+            result = window_->leftButtonDown(event.x, event.y);
+            break;
+        case PlatformEvent::Type::LeftUp:
+            result = window_->leftButtonUp(event.x, event.y);
+            break;
+        case PlatformEvent::Type::RightDown:
+            result = window_->rightButtonDown(event.x, event.y);
+            break;
+        case PlatformEvent::Type::PointerMove:
+            result = window_->pointerMove(event.x, event.y);
+            break;
+        case PlatformEvent::Type::KeyDown:
+            if (window_->menu().isOpen()) {
+                result = window_->menuKey(uint8_t(event.code));
+            } else if (event.code == kVkF8) {
+                // The accelerator works whatever the menu item shows.
+                command(kCmdReset);
+                return;
+            }
+            break;
+        case PlatformEvent::Type::KeyUp:
+            break;
+        case PlatformEvent::Type::DebugResume:
+            machine_->paused = false;
+            machine_->debug.stopValue = event.value;
+            break;
+        case PlatformEvent::Type::Expose:
+            paint();
+            break;
+    }
+    if (result.kind == WindowEvent::Kind::Drag) platform_.beginDrag(event.x, event.y);
+    if (result.kind == WindowEvent::Kind::Command) command(result.command);
+    syncWindow();
+}
+
+void App::command(uint16_t id) {
+    switch (id) {
+        case kCmdExit:
+            loader_->exit();
+            quit_ = true;
+            exitCode_ = 0;
+            runLoop_->requestStop();
+            break;
+        case kCmdOpen:
+            loader_->open();
+            break;
+        case kCmdClose:
+            loader_->closeCommand();
+            break;
+        case kCmdReset:
+            loader_->reset();
+            break;
+        case kCmdInterlace:
+        case kCmdBlackWhite:
+            window_->displayCommand(id);
+            break;
+        default:
+            break;
+    }
+    syncWindow();
+}
+
+void App::paint() {
+    window_->paint(*machine_, int(loader_ ? loader_->splashState() : SplashState::Idle));
+}
+
+void App::syncWindow() {
+    if (!window_) return;
+    Menu& menu = window_->menu();
+    menu.setEnabled(kCmdClose, loader_->closeResetEnabled());
+    menu.setEnabled(kCmdReset, loader_->closeResetEnabled());
+    runLoop_->setFrozen(menu.isOpen());
+    if (loader_->takeRepaint()) paint();
+    if (window_->version() != uploadedVersion_) {
+        uploadedVersion_ = window_->version();
+        platform_.presentWindow(window_->image());
+    }
+}
+
+void App::frame(uint64_t number, bool) {
+    if (onFrameStart) onFrameStart(number);
+    dispatchEvents();  // what belongs before this frame's keyboard scan
+    Machine& m = *machine_;
+    if (!quit_ && m.programLoaded && !m.paused && !runLoop_->frozen()) {
+        window_->frame(m);
+        window_->skin().scan(m, platform_.keyboardState());
+        syncWindow();
+    }
+    if (onFrameEnd) onFrameEnd(number);
+}
+
+void App::programEnded() {
+    loader_->endByItself();
+    syncWindow();
+}
+
+uint64_t App::nowNs() {
+    return platform_.nowNs();
+}
+
+LocalTime App::localTime() {
+    return platform_.localTime();
+}
+
+void App::setLocalTime(const LocalTime& time) {
+    platform_.setLocalTime(time);
+}
+
+std::optional<std::string> App::chooseFile(const std::string& initialDir) {
+    OpenFileRequest request;
+    request.title = "选择文件";
+    request.initialDir = initialDir;
+    request.filters = {{"所有文件 (*.*)", "*.*"}};
+    std::optional<std::string> chosen = platform_.openFileDialog(request);
+    if (chosen) {
+        fs::path file = fs::absolute(fs::path(*chosen));
+        loader_->setWorkingDir(file.parent_path().string());
+        return file.string();
+    }
+    return chosen;
+}
+
+void App::debugSnapshot(uint32_t dataWord, const uint8_t* data, uint32_t size) {
+    if (debugger_ != 0) platform_.debugSend(kDebugSnapshot, kMainWindowId, dataWord, data, size);
+}
+
+void App::debugStopNotice(uint32_t line) {
+    if (debugger_ != 0) platform_.debugSend(kDebugStop, line, 0, nullptr, 0);
+}
+
+}  // namespace corvane

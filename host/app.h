@@ -1,0 +1,130 @@
+#pragma once
+// Start-up and shutdown of the simulator, and the message loop between them; platform-neutral.
+//
+// Start-up, in order: the skin art and the window image; the image buffer ("内存不足!" when it
+// cannot be had); the font data file ("无法打字体文件duzezi.dat!" when it cannot be opened); the
+// configuration file (created empty when missing; "ROM"/"Directory" becomes the working
+// directory; "CPU"/"Frequency" read, and written back as 1000, the rate of the nanosecond clock,
+// when it reads 0); the timing; the window, shaped and painted, with the debugger's attach notice;
+// the paused flag; then the image named on the command line, loaded and started. Every start-up
+// failure ends the process with a non-zero exit status. Shutdown saves the working directory as
+// "ROM"/"Directory" and sends an attached debugger the exit notice.
+//
+// The App is also the Host of the machine: clock, local time, the FileList dialog and the
+// debugger link all go to the Platform.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "host/cmdline.h"
+#include "host/loader.h"
+#include "host/paths.h"
+#include "host/platform.h"
+#include "host/runloop.h"
+#include "vm/host.h"
+
+namespace corvane {
+
+struct Machine;
+struct FontTables;
+class Window;
+
+// Texts of the start-up failures (UTF-8).
+inline constexpr const char* kMsgOutOfMemory = "内存不足!";
+inline constexpr const char* kMsgNoFontFile = "无法打字体文件duzezi.dat!";
+
+// Exit status of a start-up that failed (the message has been shown).
+constexpr int kStartUpFailed = 1;
+
+// Debugger link messages.
+constexpr uint32_t kDebugAttach = 0xB000;
+constexpr uint32_t kDebugResume = 0xB001;
+constexpr uint32_t kDebugExit = 0xB002;
+constexpr uint32_t kDebugStop = 0xB003;
+constexpr uint32_t kDebugSnapshot = 0x4A;
+// What the attach notice and the snapshot carry as the simulator's window.
+constexpr uint32_t kMainWindowId = 1;
+
+// The F8 accelerator.
+constexpr uint8_t kVkF8 = 0x77;
+
+struct AppSettings {
+    HostPaths paths;
+    // The desktop program creates and writes vorn.ini; the runner only reads it when present.
+    bool writeConfig = true;
+    // The working directory when "ROM"/"Directory" names no existing folder, and the first place
+    // a relative image path on the command line is looked for: the shell's working directory.
+    std::string startDir;
+};
+
+class App : public Host, public RunLoopClient {
+  public:
+    App(Platform& platform, AppSettings settings);
+    ~App() override;
+    App(const App&) = delete;
+    App& operator=(const App&) = delete;
+
+    // Start-up, up to and including the command line's image. 0 when the message loop may start,
+    // else the exit status (the failure has been shown).
+    int startUp(const Switches& switches);
+
+    // The message loop, until Exit (or the window's destruction). Returns the exit code.
+    int run();
+
+    // Saves the working directory and says goodbye to the debugger.
+    void shutDown();
+
+    // --- the loop's pieces, for a front end that drives it itself ---
+    // Handles every waiting event.
+    void dispatchEvents();
+    // One run slice and what follows it (the working directory, the window image).
+    SliceResult turn();
+    void handleEvent(const PlatformEvent& event);
+    void command(uint16_t id);
+    bool quitRequested() const { return quit_; }
+
+    // Called around each frame: before its events and keyboard scan, and after the frame.
+    std::function<void(uint64_t)> onFrameStart;
+    std::function<void(uint64_t)> onFrameEnd;
+
+    Machine& machine() { return *machine_; }
+    Window& window() { return *window_; }
+    Loader& loader() { return *loader_; }
+    RunLoop& runLoop() { return *runLoop_; }
+    uint32_t frequency() const { return frequency_; }
+    const AppSettings& settings() const { return settings_; }
+
+    // --- Host ---
+    uint64_t nowNs() override;
+    LocalTime localTime() override;
+    void setLocalTime(const LocalTime& time) override;
+    std::optional<std::string> chooseFile(const std::string& initialDir) override;
+    void debugSnapshot(uint32_t dataWord, const uint8_t* data, uint32_t size) override;
+    void debugStopNotice(uint32_t line) override;
+
+    // --- RunLoopClient ---
+    void frame(uint64_t number, bool running) override;
+    void programEnded() override;
+
+  private:
+    std::string resolveImagePath(const std::string& path) const;
+    void paint();
+    void syncWindow();
+
+    Platform& platform_;
+    AppSettings settings_;
+    std::unique_ptr<Machine> machine_;
+    std::unique_ptr<FontTables> fonts_;
+    std::unique_ptr<Window> window_;
+    std::unique_ptr<Loader> loader_;
+    std::unique_ptr<RunLoop> runLoop_;
+    uint32_t frequency_ = 0;
+    uint32_t debugger_ = 0;
+    uint64_t uploadedVersion_ = ~uint64_t(0);
+    bool quit_ = false;
+    int exitCode_ = 0;
+};
+
+}  // namespace corvane

@@ -1,0 +1,135 @@
+#include "host/loader.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "host/paths.h"
+#include "host/platform.h"
+#include "vm/image.h"
+#include "vm/interpreter.h"
+#include "vm/machine.h"
+#include "vm/memory_map.h"
+
+namespace corvane {
+namespace fs = std::filesystem;
+
+Loader::Loader(Machine& machine, Platform& platform) : m_(machine), platform_(platform) {}
+
+void Loader::setWorkingDir(const std::string& dir) {
+    workingDir_ = directoryText(dir);
+}
+
+void Loader::noteMachineDirectory() {
+    if (m_.currentDir != seenMachineDir_) {
+        seenMachineDir_ = m_.currentDir;
+        if (!seenMachineDir_.empty()) workingDir_ = seenMachineDir_;
+    }
+}
+
+bool Loader::takeRepaint() {
+    bool wanted = repaint_;
+    repaint_ = false;
+    return wanted;
+}
+
+LoadResult Loader::loadFile(const std::string& path, const char* invalidMessage) {
+    ImageStatus status = checkImageFile(path);
+    if (status == ImageStatus::Ok) {
+        // Checked before anything is closed: a file too large for the image buffer is refused
+        // like an invalid one and leaves the running program alone.
+        std::error_code ec;
+        auto size = fs::file_size(path, ec);
+        if (!ec && size > kImageBufferSize) status = ImageStatus::TooLarge;
+    }
+    if (status == ImageStatus::CannotOpen) {
+        platform_.messageBox(kMsgCannotOpen);
+        return LoadResult::CannotOpen;
+    }
+    if (status != ImageStatus::Ok) {
+        platform_.messageBox(invalidMessage);
+        return LoadResult::Invalid;
+    }
+    if (m_.programLoaded) close();
+    status = readImageFile(m_, path);
+    if (status != ImageStatus::Ok) {
+        // The file changed between the check and the read; the old program is gone already.
+        platform_.messageBox(status == ImageStatus::CannotOpen ? kMsgCannotOpen : invalidMessage);
+        return status == ImageStatus::CannotOpen ? LoadResult::CannotOpen : LoadResult::Invalid;
+    }
+    imageLoaded_ = true;
+    m_.programLoaded = true;
+    resetMachine(m_);
+    restart();
+    itemsEnabled_ = true;
+    return LoadResult::Loaded;
+}
+
+LoadResult Loader::open() {
+    OpenFileRequest request;
+    request.title = "打开Quillbox文件";
+    request.initialDir = workingDir_;
+    request.initialName = dialogFileName_;
+    request.filters = {{"Quillbox文件 (*.vrn)", "*.vrn"}, {"所有文件 (*.*)", "*.*"}};
+    request.defaultExtension = "vrn";
+    std::optional<std::string> chosen = platform_.openFileDialog(request);
+    if (!chosen) return LoadResult::Cancelled;
+
+    // A confirmed dialog moves the working directory to the chosen file's folder, whatever
+    // happens to the file afterwards.
+    fs::path file = fs::absolute(fs::path(*chosen));
+    setWorkingDir(file.parent_path().string());
+
+    LoadResult result = loadFile(file.string(), kMsgInvalidFromDialog);
+    if (result != LoadResult::Loaded) return result;
+    // The next dialog offers this choice again, without its extension.
+    dialogFileName_ =
+        file.has_extension() ? (file.parent_path() / file.stem()).string() : file.string();
+    splash_ = SplashState::Opened;
+    return result;
+}
+
+LoadResult Loader::loadAtStartup(const std::string& path) {
+    return loadFile(path, kMsgInvalidFromCommandLine);
+}
+
+void Loader::close() {
+    endProgram(m_);  // files an earlier end closed are not closed again
+    itemsEnabled_ = false;
+    m_.paused = true;
+    repaint_ = true;
+    lastEnd_ = ProgramEnd::Closed;
+}
+
+void Loader::restart() {
+    m_.paused = false;
+    m_.faulted = false;
+    m_.faultReason[0] = '\0';
+    resetMachine(m_);
+    seenMachineDir_ = m_.currentDir;  // the reset's return to the root is no ChDir
+}
+
+void Loader::closeCommand() {
+    if (m_.programLoaded) close();
+    splash_ = SplashState::Idle;
+}
+
+void Loader::endByItself() {
+    bool faulted = m_.faulted;
+    close();
+    splash_ = SplashState::Ended;
+    lastEnd_ = faulted ? ProgramEnd::Fault : ProgramEnd::ByItself;
+    if (faulted) platform_.messageBox(m_.faultReason);
+}
+
+void Loader::reset() {
+    if (!imageLoaded_) return;
+    endProgram(m_);
+    m_.programLoaded = true;
+    restart();
+}
+
+void Loader::exit() {
+    if (m_.programLoaded) close();
+}
+
+}  // namespace corvane

@@ -1,0 +1,103 @@
+#pragma once
+// Loading, closing and restarting programs: the Open command with its dialog, the start-up load
+// named on the command line, Close, Reset, the end of a program by itself and Exit, together with
+// the state the window shows around them: the splash state, the menu's Close and Reset items, and
+// the working directory (the last folder in use, where the open dialog starts).
+
+#include <cstdint>
+#include <string>
+
+namespace corvane {
+
+struct Machine;
+class Platform;
+
+// When the splash image covers the LCD area: in states Idle and Ended.
+enum class SplashState : uint8_t {
+    Idle = 0,    // nothing opened through the dialog yet, or closed by the user
+    Opened = 1,  // a program opened through the dialog is loaded
+    Ended = 2,   // the last program ended by itself
+};
+
+enum class LoadResult : uint8_t {
+    Loaded,
+    Cancelled,   // the dialog was cancelled: nothing changed
+    CannotOpen,  // the file cannot be opened for reading (message shown)
+    Invalid,     // the file is not a program image, or too large (message shown)
+};
+
+// How the last program stopped.
+enum class ProgramEnd : uint8_t {
+    None,      // none has stopped yet
+    ByItself,  // EXIT or the exit call
+    Fault,     // ended by a fault; the reason was shown
+    Closed,    // Close, Exit or a newly opened image
+};
+
+// Texts of the loading messages (UTF-8).
+inline constexpr const char* kMsgCannotOpen = "无法打开Quillbox文件!";
+inline constexpr const char* kMsgInvalidFromDialog = "不是有效的VRN文件!";
+inline constexpr const char* kMsgInvalidFromCommandLine = "不是有效的Quillbox文件!";
+
+class Loader {
+  public:
+    Loader(Machine& machine, Platform& platform);
+
+    // Command 40002: the open dialog, then the checks, the load and the start.
+    LoadResult open();
+
+    // The image named on the command line: loaded and started without changing the splash state.
+    // The caller ends the process when this fails (the message has been shown).
+    LoadResult loadAtStartup(const std::string& path);
+
+    // Command 40003: closes a loaded program; the splash image returns.
+    void closeCommand();
+
+    // The run loop found the program-loaded flag cleared by the program itself (or a fault).
+    void endByItself();
+
+    // Command 40004 and F8: ends the program and restarts the image in the buffer. Does nothing
+    // before any image was loaded; works while the menu item is greyed.
+    void reset();
+
+    // Command 40001: closes a loaded program; the caller then ends the message loop.
+    void exit();
+
+    SplashState splashState() const { return splash_; }
+    // The menu's Close and Reset items (both change together).
+    bool closeResetEnabled() const { return itemsEnabled_; }
+    ProgramEnd lastEnd() const { return lastEnd_; }
+    bool imageLoaded() const { return imageLoaded_; }
+
+    // True once after a change that needs the whole window painted again (a Close).
+    bool takeRepaint();
+
+    // The working directory: where the open dialog starts, what a relative command-line path is
+    // looked up in, what is saved as "ROM"/"Directory" at the end. A host path ending with '/'.
+    const std::string& workingDir() const { return workingDir_; }
+    void setWorkingDir(const std::string& dir);
+    // A program's ChDir moves the working directory too; the machine reset does not. Called by
+    // the host after the machine has run.
+    void noteMachineDirectory();
+
+    // The open dialog's initial file name: the last choice without its extension.
+    const std::string& dialogFileName() const { return dialogFileName_; }
+
+  private:
+    LoadResult loadFile(const std::string& path, const char* invalidMessage);
+    void close();
+    void restart();
+
+    Machine& m_;
+    Platform& platform_;
+    SplashState splash_ = SplashState::Idle;
+    bool itemsEnabled_ = false;
+    bool imageLoaded_ = false;
+    bool repaint_ = false;
+    ProgramEnd lastEnd_ = ProgramEnd::None;
+    std::string workingDir_;
+    std::string seenMachineDir_;
+    std::string dialogFileName_;
+};
+
+}  // namespace corvane

@@ -1,0 +1,78 @@
+#include "host/paths.h"
+
+#include <cstdlib>
+#include <system_error>
+
+namespace corvane {
+namespace fs = std::filesystem;
+
+namespace {
+
+bool isFile(const fs::path& p) {
+    std::error_code ec;
+    return fs::is_regular_file(p, ec);
+}
+
+}  // namespace
+
+std::optional<std::string> environment(const char* name) {
+    const char* value = std::getenv(name);
+    if (!value || !*value) return std::nullopt;
+    return std::string(value);
+}
+
+fs::path executablePath() {
+    std::error_code ec;
+    fs::path p = fs::read_symlink("/proc/self/exe", ec);
+    if (ec) return {};
+    return p;
+}
+
+PathInputs currentPathInputs() {
+    PathInputs in;
+    in.executableDir = executablePath().parent_path();
+    in.corvaneHome = environment("CORVANE_HOME");
+    in.xdgDataHome = environment("XDG_DATA_HOME");
+    in.home = environment("HOME");
+    return in;
+}
+
+HostPaths desktopPaths(const PathInputs& in) {
+    HostPaths paths;
+    const fs::path besideExe = in.executableDir / kFontFileName;
+    if (in.corvaneHome) {
+        paths.root = fs::path(*in.corvaneHome);
+    } else if (isFile(besideExe)) {
+        paths.root = in.executableDir;
+    } else if (in.xdgDataHome) {
+        paths.root = fs::path(*in.xdgDataHome) / "corvane";
+    } else if (in.home) {
+        paths.root = fs::path(*in.home) / ".local" / "share" / "corvane";
+    } else {
+        paths.root = in.executableDir;
+    }
+    std::error_code ec;
+    fs::path absolute = fs::absolute(paths.root, ec);
+    if (!ec) paths.root = absolute.lexically_normal();
+    paths.configFile = paths.root / kConfigFileName;
+
+    if (isFile(paths.root / kFontFileName)) {
+        paths.fontFile = paths.root / kFontFileName;
+    } else if (isFile(besideExe)) {
+        paths.fontFile = besideExe;
+    } else {
+        paths.fontFile = in.executableDir.parent_path() / "share" / "corvane" / kFontFileName;
+    }
+    return paths;
+}
+
+std::string directoryText(const fs::path& dir) {
+    std::error_code ec;
+    fs::path p = fs::weakly_canonical(fs::absolute(dir, ec), ec);
+    if (ec) p = fs::absolute(dir, ec).lexically_normal();
+    std::string text = p.string();
+    if (text.empty() || text.back() != '/') text += '/';
+    return text;
+}
+
+}  // namespace corvane

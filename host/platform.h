@@ -1,0 +1,109 @@
+#pragma once
+// The thin layer between the platform-neutral host and a concrete front end (a desktop window, or
+// the headless runner with virtual time and scripted input). Everything the host needs from the
+// outside world goes through here: events, the keyboard state, the window image and its shape,
+// message boxes, the open-file dialog, the debugger channel, the clock and the local time.
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "host/image_io.h"
+#include "vm/host.h"
+
+namespace corvane {
+
+// The clock the run loop is driven by. A real clock ignores `executed` and hands out batches of a
+// fixed size; a virtual clock advances by each instruction and sizes batches to its deadlines.
+class RunClock {
+  public:
+    virtual ~RunClock() = default;
+
+    // Monotonic nanoseconds: the cycle counter of the machine.
+    virtual uint64_t nowNs() = 0;
+
+    // How many instructions to run before looking at the clock and the event queue again, given
+    // the next moment something is due (a frame). Never 0.
+    virtual uint64_t batchBudget(uint64_t deadlineNs) = 0;
+
+    // `count` instructions were executed since the last call.
+    virtual void executed(uint64_t count) = 0;
+};
+
+// One input event, in the host's terms: window coordinates, Windows virtual-key codes and menu
+// command identifiers, whatever the platform delivers natively.
+struct PlatformEvent {
+    enum class Type : uint8_t {
+        Quit,         // the window is being destroyed: carried out as the Exit command
+        Command,      // a menu command (`code` = command identifier), e.g. from a script
+        LeftDown,     // left button pressed at (x, y)
+        LeftUp,       // left button released at (x, y), possibly outside the window
+        RightDown,    // right button pressed at (x, y): opens the pop-up menu
+        PointerMove,  // pointer moved to (x, y)
+        KeyDown,      // host key `code` went down (the keyboard state already shows it)
+        KeyUp,        // host key `code` went up
+        DebugResume,  // the debugger's resume request, `value` = the new stop value
+        Expose,       // the window must be painted again
+    };
+    Type type = Type::Expose;
+    int x = 0;
+    int y = 0;
+    uint32_t code = 0;
+    int32_t value = 0;
+};
+
+struct FileFilter {
+    std::string name;     // UTF-8, e.g. "所有文件 (*.*)"
+    std::string pattern;  // e.g. "*.vrn"
+};
+
+struct OpenFileRequest {
+    std::string title;        // UTF-8
+    std::string initialDir;   // host path the dialog starts in
+    std::string initialName;  // file name offered at first (may be a full path)
+    std::vector<FileFilter> filters;
+    std::string defaultExtension;  // appended to a typed name without one; empty: none
+};
+
+class Platform : public RunClock {
+  public:
+    // --- time ---
+    // Sleeps until `deadlineNs` or until an event arrives, whichever comes first. A virtual clock
+    // moves straight to the deadline.
+    virtual void waitUntil(uint64_t deadlineNs) = 0;
+    virtual LocalTime localTime() = 0;
+    // A platform that may not change the host's clock keeps a virtual date instead.
+    virtual void setLocalTime(const LocalTime& time) = 0;
+
+    // --- input ---
+    virtual bool pollEvent(PlatformEvent& event) = 0;
+    // Host key states, one entry per virtual-key code, bit 7 = down.
+    virtual const std::array<uint8_t, 256>& keyboardState() = 0;
+
+    // --- window ---
+    // Creates and shows the window (435 x 585, no frame, centred), shaped by `outline`.
+    virtual bool createWindow(const std::string& title, int width, int height,
+                              const std::vector<std::pair<int, int>>& outline) = 0;
+    // Shows the window image as it is now.
+    virtual void presentWindow(const RgbImage& image) = 0;
+    // Left press on the body at (x, y): the window follows the pointer until the button is up.
+    virtual void beginDrag(int x, int y) = 0;
+
+    // --- dialogs ---
+    // A message box with the caption "Tivex", an exclamation icon and an OK button (UTF-8 text).
+    virtual void messageBox(const std::string& text) = 0;
+    // The open-file dialog; the full host path of the chosen file, or nothing when cancelled.
+    virtual std::optional<std::string> openFileDialog(const OpenFileRequest& request) = 0;
+
+    // --- debugger channel ---
+    // Connects to the debugger named by "/W" (0 = none). False when it cannot be reached.
+    virtual bool debugConnect(uint32_t target) = 0;
+    // Sends one message synchronously: it returns when the debugger has received it or is gone.
+    // A resume request that arrives meanwhile is queued as a DebugResume event.
+    virtual void debugSend(uint32_t message, uint32_t first, uint32_t second,
+                           const uint8_t* payload, uint32_t size) = 0;
+};
+
+}  // namespace corvane

@@ -1,0 +1,108 @@
+#pragma once
+// The run slice: the virtual machine's clock. Each slice looks at the clock once; when a frame
+// period has passed since the last frame it runs a frame (LCD presentation and keyboard scan,
+// through the client); while a Delay counts down it checks for one delay tick instead of running
+// instructions; otherwise it runs a batch of instructions with `run`. A program that ended in the
+// slice is closed in the same slice. The caller handles every waiting event between two slices,
+// so events always come between two instructions, never inside one.
+
+#include <cstdint>
+
+#include "vm/interpreter.h"
+
+namespace corvane {
+
+struct Machine;
+class RunClock;
+
+// Frame period and delay tick, in nanoseconds of the clock. The description's frequency is the
+// rate of the counter in MHz: a frame lasts frequency x 1,000,000 / 60 counts and a delay tick
+// frequency x 1,000,000 / 256 counts, computed in 64 bits. The nanosecond clock counts 1,000 per
+// microsecond, so 1000 gives exactly 1/60 s and 1/256 s; any other configured value makes frames
+// and delays proportionally slower or faster, never the instructions.
+struct Timing {
+    uint64_t framePeriodNs = 16'666'666;
+    uint64_t tickPeriodNs = 3'906'250;
+
+    static Timing fromFrequency(uint32_t mhz);
+};
+
+// The rate of the nanosecond clock, written as "CPU"/"Frequency" instead of a measurement.
+constexpr uint32_t kNanosecondClockMHz = 1000;
+
+// What the run loop calls out to.
+class RunLoopClient {
+  public:
+    virtual ~RunLoopClient() = default;
+    // Frame number `number` (from 1) is due. The client first handles what belongs before this
+    // frame's keyboard scan; then, when `running` (a program is loaded, not paused, not frozen)
+    // it presents the LCD and scans the keyboard.
+    virtual void frame(uint64_t number, bool running) = 0;
+    // The program cleared the program-loaded flag during this slice (EXIT or a fault).
+    virtual void programEnded() = 0;
+};
+
+// Why nothing can happen until the wake-up time of a slice.
+enum class IdleReason : uint8_t {
+    None,       // busy: run the next slice at once
+    NoProgram,  // no program loaded
+    Paused,     // paused by the debugger link or frozen (menu open)
+    Delay,      // a Delay counts down
+    WaitKey,    // waiting for a key with none pending
+    Stopped,    // a stop was requested, or the instruction limit was reached
+};
+
+struct SliceResult {
+    uint64_t executed = 0;  // instructions run in this slice
+    bool frame = false;     // a frame was due in this slice
+    IdleReason idle = IdleReason::None;
+    uint64_t wakeNs = 0;  // when idle: the next moment something is due (clock time)
+};
+
+class RunLoop {
+  public:
+    RunLoop(Machine& machine, RunClock& clock, RunLoopClient& client, Timing timing = {});
+
+    SliceResult slice();
+
+    void setTiming(Timing timing) { timing_ = timing; }
+    const Timing& timing() const { return timing_; }
+
+    // Frozen: a modal interaction (the open menu) holds the program; frames keep their count.
+    void setFrozen(bool frozen) { frozen_ = frozen; }
+    bool frozen() const { return frozen_; }
+
+    // Ends the current slice after its frame and keeps the next ones from running anything,
+    // until cleared.
+    void requestStop() { stop_ = true; }
+    void clearStop() { stop_ = false; }
+    bool stopRequested() const { return stop_; }
+
+    // At most this many instructions in all (the runner's limit); 0 = no limit.
+    void setInstructionLimit(uint64_t limit) { limit_ = limit; }
+    bool limitReached() const { return limit_ != 0 && total_ >= limit_; }
+
+    // At most this many instructions per batch (1 for an instruction trace).
+    void setMaxBatch(uint64_t maxBatch) { maxBatch_ = maxBatch ? maxBatch : 1; }
+
+    uint64_t frames() const { return frames_; }
+    uint64_t instructions() const { return total_; }
+
+  private:
+    bool running() const;
+    uint64_t nextFrameNs() const { return lastFrameNs_ + timing_.framePeriodNs; }
+
+    Machine& m_;
+    RunClock& clock_;
+    RunLoopClient& client_;
+    Timing timing_;
+    uint64_t lastFrameNs_ = 0;
+    uint64_t frames_ = 0;
+    uint64_t total_ = 0;
+    uint64_t limit_ = 0;
+    uint64_t maxBatch_ = 4096;
+    bool frozen_ = false;
+    bool stop_ = false;
+};
+
+}  // namespace corvane
