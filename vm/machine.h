@@ -3,8 +3,10 @@
 // image buffer once when it is constructed and nothing afterwards.
 
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -12,6 +14,9 @@
 #include "vm/memory_map.h"
 
 namespace corvane {
+
+static_assert(std::endian::native == std::endian::little,
+              "VmMemory accessors copy little-endian values as they are");
 
 class Host;
 struct FontTables;
@@ -92,34 +97,55 @@ struct Machine {
     Host* host = nullptr;
 
     // --- memory access: every address wraps at 64 KiB, multi-byte values are little-endian ---
+    // (the host is little-endian too, so an access that does not wrap is one plain copy)
     uint8_t read8(uint32_t addr) const { return mem[addr & 0xFFFF]; }
     uint32_t read16(uint32_t addr) const {
-        return mem[addr & 0xFFFF] | (uint32_t(mem[(addr + 1) & 0xFFFF]) << 8);
+        addr &= 0xFFFF;
+        if (addr < 0xFFFF) [[likely]] {
+            uint16_t v;
+            std::memcpy(&v, &mem[addr], 2);
+            return v;
+        }
+        return mem[0xFFFF] | (uint32_t(mem[0]) << 8);
     }
     uint32_t read32(uint32_t addr) const {
+        addr &= 0xFFFF;
+        if (addr < 0xFFFD) [[likely]] {
+            uint32_t v;
+            std::memcpy(&v, &mem[addr], 4);
+            return v;
+        }
         return read16(addr) | (read16(addr + 2) << 16);
     }
     void write8(uint32_t addr, uint32_t v) { mem[addr & 0xFFFF] = uint8_t(v); }
     void write16(uint32_t addr, uint32_t v) {
+        addr &= 0xFFFF;
+        if (addr < 0xFFFF) [[likely]] {
+            const uint16_t w = uint16_t(v);
+            std::memcpy(&mem[addr], &w, 2);
+            return;
+        }
         write8(addr, v);
         write8(addr + 1, v >> 8);
     }
     void write32(uint32_t addr, uint32_t v) {
+        addr &= 0xFFFF;
+        if (addr < 0xFFFD) [[likely]] {
+            std::memcpy(&mem[addr], &v, 4);
+            return;
+        }
         write16(addr, v);
         write16(addr + 2, v >> 16);
     }
 
     // --- operand stack: a ring of 64 four-byte slots in OperandRing ---
     uint32_t slot(uint8_t index) const {
-        const uint8_t* p = &mem[kOperandRing + index];
-        return p[0] | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+        uint32_t v;
+        std::memcpy(&v, &mem[kOperandRing + index], 4);
+        return v;
     }
     void push(uint32_t v) {
-        uint8_t* p = &mem[kOperandRing + osp];
-        p[0] = uint8_t(v);
-        p[1] = uint8_t(v >> 8);
-        p[2] = uint8_t(v >> 16);
-        p[3] = uint8_t(v >> 24);
+        std::memcpy(&mem[kOperandRing + osp], &v, 4);
         osp = uint8_t(osp + 4);
     }
     uint32_t pop() {

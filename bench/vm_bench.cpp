@@ -1,0 +1,148 @@
+// Instructions per second of the interpreter's run loop on three kinds of inner loop:
+// (a) locals and immediates, (b) indexed loads and stores into an array, (c) calls with frames.
+// Each loop runs forever; a benchmark iteration is one run of kBudget instructions.
+
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+#include "vm/image.h"
+#include "vm/interpreter.h"
+#include "vm/machine.h"
+#include "vm/opcodes.h"
+
+namespace corvane {
+namespace {
+
+constexpr uint64_t kBudget = 1'000'000;
+
+// Emits code bytes after a valid header; addresses are code addresses.
+class Emitter {
+  public:
+    Emitter() : bytes_{'V', 'R', 'N', 0x12, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0} {}
+    Emitter& op(const char* name) {
+        const auto code = opcodeByName(name);
+        if (!code) {
+            std::fprintf(stderr, "unknown mnemonic %s\n", name);
+            std::abort();
+        }
+        return u8(*code);
+    }
+    Emitter& u8(uint32_t v) {
+        bytes_.push_back(uint8_t(v));
+        return *this;
+    }
+    Emitter& u16(uint32_t v) { return u8(v).u8(v >> 8); }
+    Emitter& u24(uint32_t v) { return u16(v).u8(v >> 16); }
+    Emitter& u32(uint32_t v) { return u16(v).u16(v >> 16); }
+    uint32_t here() const { return uint32_t(bytes_.size()); }
+    void patch24(uint32_t at, uint32_t v) {
+        bytes_[at] = uint8_t(v);
+        bytes_[at + 1] = uint8_t(v >> 8);
+        bytes_[at + 2] = uint8_t(v >> 16);
+    }
+    const std::vector<uint8_t>& bytes() const { return bytes_; }
+
+  private:
+    std::vector<uint8_t> bytes_;
+};
+
+// The common prologue: frame stack at 0x3000, a main frame with two long locals at fp+5 (i)
+// and fp+9 (sum). Returns the emitter positioned at main's body.
+Emitter prologue() {
+    Emitter e;
+    e.op("SETSP").u16(0x3000);
+    const uint32_t main = e.here() + 4 + 1;  // after this CALL and the EXIT below
+    e.op("CALL").u24(main);
+    e.op("EXIT");
+    e.op("ENTER").u16(13).u8(0);
+    return e;
+}
+
+// i := 0 at `outer`; the body; i := i + 1; loop while i < 30000; then back to `outer`.
+template <typename Body>
+std::vector<uint8_t> countingLoop(Body body) {
+    Emitter e = prologue();
+    const uint32_t outer = e.here();
+    e.op("ADDRL").u16(5).op("PUSH_B").u8(0).op("ASSIGN").op("POP_COND");
+    const uint32_t loop = e.here();
+    body(e);
+    e.op("ADDRL").u16(5).op("LDL_L").u16(5).op("ADDI").u16(1).op("ASSIGN");
+    e.op("LTI").u16(30000).op("POP_COND").op("JNZ").u24(loop);
+    e.op("JMP").u24(outer);
+    return e.bytes();
+}
+
+// (a) sum := sum + i * 3 on locals.
+std::vector<uint8_t> localsLoop() {
+    return countingLoop([](Emitter& e) {
+        e.op("ADDRL").u16(9).op("LDL_L").u16(9).op("LDL_L").u16(5).op("MULI").u16(3);
+        e.op("ADD").op("ASSIGN").op("POP_COND");
+    });
+}
+
+// (b) table[i & 255] := table[i & 255] + i, a long array at 0x4000.
+std::vector<uint8_t> arrayLoop() {
+    return countingLoop([](Emitter& e) {
+        e.op("LDL_L").u16(5).op("PUSH_W").u16(255).op("AND").op("SHLI").u16(2);
+        e.op("REFGX_L").u16(0x4000);
+        e.op("LDL_L").u16(5).op("PUSH_W").u16(255).op("AND").op("SHLI").u16(2);
+        e.op("LDGX_L").u16(0x4000);
+        e.op("LDL_L").u16(5).op("ADD").op("ASSIGN").op("POP_COND");
+    });
+}
+
+// (c) sum := next(sum), where next(x) returns x + 1 in a frame of its own.
+std::vector<uint8_t> callLoop() {
+    Emitter e = prologue();
+    const uint32_t jumpOver = e.here() + 1;
+    e.op("JMP").u24(0);
+    const uint32_t next = e.here();
+    e.op("ENTER").u16(9).u8(1).op("LDL_L").u16(5).op("ADDI").u16(1).op("RET");
+    e.patch24(jumpOver, e.here());
+    const uint32_t loop = e.here();
+    e.op("ADDRL").u16(9).op("LDL_L").u16(9).op("CALL").u24(next).op("ASSIGN").op("POP_COND");
+    e.op("JMP").u24(loop);
+    return e.bytes();
+}
+
+void runLoop(benchmark::State& state, const std::vector<uint8_t>& image) {
+    auto m = std::make_unique<Machine>();
+    if (setImage(*m, image.data(), image.size()) != ImageStatus::Ok) std::abort();
+    m->programLoaded = true;
+    m->paused = false;
+    resetMachine(*m);
+    uint64_t executed = 0;
+    for (auto _ : state) {
+        const RunResult r = run(*m, kBudget);
+        if (r.stop != RunStop::Budget) {
+            state.SkipWithError(m->faultReason);
+            break;
+        }
+        executed += r.executed;
+    }
+    state.SetItemsProcessed(int64_t(executed));
+}
+
+void BM_LocalsAndImmediates(benchmark::State& state) {
+    runLoop(state, localsLoop());
+}
+void BM_IndexedArray(benchmark::State& state) {
+    runLoop(state, arrayLoop());
+}
+void BM_CallEnterRet(benchmark::State& state) {
+    runLoop(state, callLoop());
+}
+
+BENCHMARK(BM_LocalsAndImmediates);
+BENCHMARK(BM_IndexedArray);
+BENCHMARK(BM_CallEnterRet);
+
+}  // namespace
+}  // namespace corvane
+
+BENCHMARK_MAIN();

@@ -1,0 +1,90 @@
+#pragma once
+// Control flow and function frames, inline for the run loop's cases. INITDATA, the debugger
+// markers' stop, EXIT and invalid opcodes are out of line in ops_control.cpp.
+
+#include <cstdint>
+
+#include "vm/fetch.h"
+#include "vm/machine.h"
+
+namespace corvane {
+
+inline void op_POP_COND(Machine& m) {
+    m.popA();
+    m.cond = m.regA;
+}
+
+inline void op_JZ(Machine& m) {
+    if (m.cond == 0) {
+        m.pc = fetchCodeAddress(m);
+    } else {
+        m.pc += 3;
+    }
+}
+
+inline void op_JNZ(Machine& m) {
+    if (m.cond != 0) {
+        m.pc = fetchCodeAddress(m);
+    } else {
+        m.pc += 3;
+    }
+}
+
+inline void op_JMP(Machine& m) {
+    m.pc = fetchCodeAddress(m);
+}
+
+inline void op_SETSP(Machine& m) {
+    m.sp = uint16_t(fetchWord(m));
+}
+
+// Stores the return address at sp; the callee's ENTER builds the rest of the frame.
+inline void op_CALL(Machine& m) {
+    const uint32_t target = fetchCodeAddress(m);
+    m.write16(m.sp, m.pc);
+    m.write8(m.sp + 2, m.pc >> 16);
+    m.pc = target;
+}
+
+// Frame: [0..2] return address, [3..4] caller's fp, [5..] the arguments in push order.
+// All arguments leave the operand ring at once.
+inline void op_ENTER(Machine& m) {
+    m.write16(m.sp + 3, m.fp);
+    m.fp = m.sp;
+    const uint32_t size = fetchWord(m);
+    m.sp = uint16_t(m.fp + size);
+    const uint32_t bytes = 4 * fetchByte(m);
+    if (bytes == 0) return;
+    m.osp = uint8_t(m.osp - bytes);
+    // Byte by byte, as a frame laid over the ring itself would see it.
+    for (uint32_t i = 0; i < bytes; ++i) {
+        m.write8(m.fp + 5 + i, m.mem[kOperandRing + uint8_t(m.osp + i)]);
+    }
+}
+
+// Leaves the operand stack alone: whatever the function left there is its result.
+inline void op_RET(Machine& m) {
+    const uint32_t frame = m.fp;
+    m.sp = m.fp;
+    m.pc = m.read16(frame) | (uint32_t(m.read8(frame + 2)) << 16);
+    m.fp = uint16_t(m.read16(frame + 3));
+    DebugState& d = m.debug;
+    if (d.functionDepth > 0) d.currentFunction = d.functionStack[--d.functionDepth];
+}
+
+// Beyond kFunctionStackSize saved markers the push is dropped; the identifier still changes.
+inline void op_FUNC(Machine& m) {
+    const uint32_t function = fetchCodeAddress(m);
+    DebugState& d = m.debug;
+    if (d.functionDepth < kFunctionStackSize)
+        d.functionStack[d.functionDepth++] = d.currentFunction;
+    d.currentFunction = function;
+}
+
+void op_INITDATA(Machine& m);
+void op_LINE(Machine& m);
+
+// Any opcode outside the map (0x54-0x7F, 0xD2-0xFF): ends the program with a fault.
+void op_invalid(Machine& m);
+
+}  // namespace corvane
