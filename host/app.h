@@ -89,6 +89,10 @@ class App : public Host, public RunLoopClient {
     std::function<void(uint64_t)> onFrameStart;
     std::function<void(uint64_t)> onFrameEnd;
 
+    // What start-up got as far as making (a failed start-up may leave some of them missing).
+    bool hasMachine() const { return machine_ != nullptr; }
+    bool hasWindow() const { return window_ != nullptr; }
+
     Machine& machine() { return *machine_; }
     Window& window() { return *window_; }
     Loader& loader() { return *loader_; }

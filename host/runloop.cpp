@@ -70,6 +70,10 @@ SliceResult RunLoop::slice() {
 
     uint64_t budget = std::min(clock_.batchBudget(nextFrameNs()), maxBatch_);
     if (limit_ != 0) budget = std::min(budget, limit_ - total_);
+    if (trace_) {
+        budget = 1;
+        trace_(m_);
+    }
     const RunResult ran = run(m_, std::max<uint64_t>(budget, 1));
     clock_.executed(ran.executed);
     total_ += ran.executed;

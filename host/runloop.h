@@ -7,6 +7,8 @@
 // so events always come between two instructions, never inside one.
 
 #include <cstdint>
+#include <functional>
+#include <utility>
 
 #include "vm/interpreter.h"
 
@@ -82,8 +84,11 @@ class RunLoop {
     void setInstructionLimit(uint64_t limit) { limit_ = limit; }
     bool limitReached() const { return limit_ != 0 && total_ >= limit_; }
 
-    // At most this many instructions per batch (1 for an instruction trace).
+    // At most this many instructions per batch.
     void setMaxBatch(uint64_t maxBatch) { maxBatch_ = maxBatch ? maxBatch : 1; }
+
+    // Called before every single instruction (batches of one while set): an instruction trace.
+    void setTrace(std::function<void(const Machine&)> trace) { trace_ = std::move(trace); }
 
     uint64_t frames() const { return frames_; }
     uint64_t instructions() const { return total_; }
@@ -101,6 +106,7 @@ class RunLoop {
     uint64_t total_ = 0;
     uint64_t limit_ = 0;
     uint64_t maxBatch_ = 4096;
+    std::function<void(const Machine&)> trace_;
     bool frozen_ = false;
     bool stop_ = false;
 };

@@ -1,0 +1,121 @@
+#include "host/platform/headless/headless_platform.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+#include <thread>
+
+namespace corvane {
+namespace fs = std::filesystem;
+
+namespace {
+constexpr uint64_t kRealtimeBatch = 4096;
+}
+
+HeadlessPlatform::HeadlessPlatform(const Options& options)
+    : options_(options), start_(std::chrono::steady_clock::now()) {
+    if (options_.instructionsPerSecond == 0) options_.instructionsPerSecond = 1;
+    date_.set(options_.startDate, 0);
+}
+
+uint64_t HeadlessPlatform::nowNs() {
+    if (options_.realtime) {
+        return uint64_t(std::chrono::duration_cast<std::chrono::nanoseconds>(
+                            std::chrono::steady_clock::now() - start_)
+                            .count());
+    }
+    const unsigned __int128 ns =
+        (unsigned __int128)instructions_ * 1'000'000'000u / options_.instructionsPerSecond;
+    return waitedNs_ + uint64_t(ns);
+}
+
+uint64_t HeadlessPlatform::batchBudget(uint64_t deadlineNs) {
+    if (options_.realtime) return kRealtimeBatch;
+    const uint64_t now = nowNs();
+    if (deadlineNs <= now) return 1;
+    // Enough instructions to reach the deadline exactly (rounded up), so a frame is due right
+    // after the batch.
+    const unsigned __int128 span = deadlineNs - now;
+    const unsigned __int128 count =
+        (span * options_.instructionsPerSecond + 999'999'999u) / 1'000'000'000u;
+    return count > ~uint64_t(0) ? ~uint64_t(0) : uint64_t(count ? count : 1);
+}
+
+void HeadlessPlatform::executed(uint64_t count) {
+    instructions_ += count;
+}
+
+void HeadlessPlatform::waitUntil(uint64_t deadlineNs) {
+    if (options_.realtime) {
+        if (!queue_.empty()) return;
+        std::this_thread::sleep_until(start_ + std::chrono::nanoseconds(deadlineNs));
+        return;
+    }
+    const uint64_t now = nowNs();
+    if (deadlineNs > now) waitedNs_ += deadlineNs - now;
+}
+
+LocalTime HeadlessPlatform::localTime() {
+    return date_.at(nowNs());
+}
+
+void HeadlessPlatform::setLocalTime(const LocalTime& time) {
+    // A date the host clock would refuse leaves the date unchanged, as a refused clock would.
+    if (!validLocalTime(time)) return;
+    LocalTime t = time;
+    t.millisecond = 0;
+    date_.set(t, nowNs());
+}
+
+void HeadlessPlatform::releaseFrame(uint64_t frame) {
+    for (const PlatformEvent& e : script_.take(frame)) {
+        if (e.type == PlatformEvent::Type::KeyDown) keys_[e.code & 0xFF] = 0x80;
+        if (e.type == PlatformEvent::Type::KeyUp) keys_[e.code & 0xFF] = 0;
+        queue_.push_back(e);
+    }
+}
+
+bool HeadlessPlatform::pollEvent(PlatformEvent& event) {
+    if (queue_.empty()) return false;
+    event = queue_.front();
+    queue_.pop_front();
+    return true;
+}
+
+bool HeadlessPlatform::createWindow(const std::string&, int, int,
+                                    const std::vector<std::pair<int, int>>&) {
+    return true;
+}
+
+void HeadlessPlatform::presentWindow(const RgbImage&) {}
+
+void HeadlessPlatform::beginDrag(int, int) {}
+
+void HeadlessPlatform::messageBox(const std::string& text) {
+    std::fprintf(stderr, "%s\n", text.c_str());
+    std::fflush(stderr);
+}
+
+std::optional<std::string> HeadlessPlatform::openFileDialog(const OpenFileRequest& request) {
+    if (answers_.empty()) return std::nullopt;
+    std::string answer = answers_.front();
+    answers_.pop_front();
+    if (answer == "cancel") return std::nullopt;
+    // A relative answer is typed into the dialog: it names a file in the folder it shows, unless
+    // it names one from the shell's working directory.
+    fs::path p(answer);
+    std::error_code ec;
+    if (p.is_relative() && !fs::exists(p, ec) && !request.initialDir.empty())
+        p = fs::path(request.initialDir) / p;
+    if (!request.defaultExtension.empty() && !p.has_extension() && !fs::exists(p, ec))
+        p += "." + request.defaultExtension;
+    return fs::absolute(p, ec).string();
+}
+
+bool HeadlessPlatform::debugConnect(uint32_t) {
+    return false;
+}
+
+void HeadlessPlatform::debugSend(uint32_t, uint32_t, uint32_t, const uint8_t*, uint32_t) {}
+
+}  // namespace corvane

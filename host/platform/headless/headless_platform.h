@@ -1,0 +1,78 @@
+#pragma once
+// The Platform of the headless runner: no window, time that is virtual by default, scripted input,
+// scripted answers to the file dialogs, message boxes on stderr.
+//
+// Virtual time: each instruction advances the clock by 1/ips s; when nothing can happen before a
+// deadline (a Delay, a wait for a key, a paused machine, no program), waiting moves the clock
+// straight to it, so frames keep counting and no run depends on the speed of the host. Real time
+// (--realtime) uses the monotonic clock and sleeps. Either way the local date starts at a given
+// date and moves with the clock; SetTime moves only that date.
+
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <deque>
+#include <string>
+
+#include "host/platform.h"
+#include "host/platform/headless/script.h"
+#include "host/platform/headless/virtual_date.h"
+
+namespace corvane {
+
+class HeadlessPlatform : public Platform {
+  public:
+    struct Options {
+        bool realtime = false;
+        uint64_t instructionsPerSecond = 10'000'000;
+        LocalTime startDate;  // 2004-01-01 00:00:00 by default
+    };
+
+    explicit HeadlessPlatform(const Options& options);
+
+    Script& script() { return script_; }
+    void addDialogAnswer(const std::string& answer) { answers_.push_back(answer); }
+
+    // Frame `frame` begins: its scripted events enter the queue and its key presses and releases
+    // show in the keyboard state.
+    void releaseFrame(uint64_t frame);
+    // Whether scripted events are still to come or still waiting in the queue.
+    bool inputPending() const { return !script_.empty() || !queue_.empty(); }
+
+    // --- RunClock ---
+    uint64_t nowNs() override;
+    uint64_t batchBudget(uint64_t deadlineNs) override;
+    void executed(uint64_t count) override;
+
+    // --- Platform ---
+    void waitUntil(uint64_t deadlineNs) override;
+    LocalTime localTime() override;
+    void setLocalTime(const LocalTime& time) override;
+    bool pollEvent(PlatformEvent& event) override;
+    const std::array<uint8_t, 256>& keyboardState() override { return keys_; }
+    bool createWindow(const std::string& title, int width, int height,
+                      const std::vector<std::pair<int, int>>& outline) override;
+    void presentWindow(const RgbImage& image) override;
+    void beginDrag(int x, int y) override;
+    void messageBox(const std::string& text) override;
+    std::optional<std::string> openFileDialog(const OpenFileRequest& request) override;
+    bool debugConnect(uint32_t target) override;
+    void debugSend(uint32_t message, uint32_t first, uint32_t second, const uint8_t* payload,
+                   uint32_t size) override;
+
+  private:
+    Options options_;
+    Script script_;
+    std::deque<PlatformEvent> queue_;
+    std::deque<std::string> answers_;
+    std::array<uint8_t, 256> keys_{};
+    VirtualDate date_;
+
+    // Virtual clock: instructions run and nanoseconds waited, kept apart so the time of an
+    // instruction count is exact at any rate.
+    uint64_t instructions_ = 0;
+    uint64_t waitedNs_ = 0;
+    std::chrono::steady_clock::time_point start_;
+};
+
+}  // namespace corvane

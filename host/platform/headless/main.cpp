@@ -1,0 +1,11 @@
+// corvane-run: the headless front end.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "host/platform/headless/runner.h"
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    return corvane::runHeadless(args, stdout, stderr);
+}

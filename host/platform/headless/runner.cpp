@@ -1,0 +1,414 @@
+#include "host/platform/headless/runner.h"
+
+#include <cinttypes>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <system_error>
+
+#include "host/app.h"
+#include "host/cmdline.h"
+#include "host/image_io.h"
+#include "host/paths.h"
+#include "host/platform/headless/headless_platform.h"
+#include "host/window.h"
+#include "vm/machine.h"
+#include "vm/memory_map.h"
+#include "vm/opcodes.h"
+
+#ifndef CORVANE_VERSION
+#define CORVANE_VERSION "0"
+#endif
+
+namespace corvane {
+namespace fs = std::filesystem;
+
+namespace {
+
+// Without --max-frames a run also stops after this many frames (over four hours of machine
+// time), so a program that spends its life in Delay cannot keep the runner going forever.
+constexpr uint64_t kDefaultFrameCap = 1'000'000;
+constexpr uint64_t kDefaultInstructionLimit = 1'000'000'000;
+
+const std::vector<OptionSpec> kOptions = {
+    {"max-instructions", true},
+    {"max-frames", true},
+    {"dump-mem", true},
+    {"regs", false},
+    {"keys", true},
+    {"click", true},
+    {"rclick", true},
+    {"command", true},
+    {"dialog", true},
+    {"lcd", true},
+    {"window", true},
+    {"realtime", false},
+    {"trace", false},
+    {"ips", true},
+    {"date", true},
+    {"root", true},
+    {"fonts", true},
+};
+
+const char* kUsage =
+    "usage: corvane-run [options] [/S<n>] [/W<n>] [IMAGE | /R IMAGE...]\n"
+    "Runs a program image without a window. Time is virtual unless --realtime is given.\n"
+    "\n"
+    "  --max-instructions N  stop after N instructions (default 1000000000 without --max-frames)\n"
+    "  --max-frames N        stop after frame N (60 frames a second of machine time)\n"
+    "  --dump-mem FILE       write the 65536 bytes of machine memory at the end\n"
+    "  --regs                print pc, osp, fp, sp, regA, regB and cond at the end\n"
+    "  --keys SCRIPT         blank-separated F:KEY (down at frame F, up at F+2), F:+KEY, F:-KEY;\n"
+    "                        KEY: a-z, 0-9, space enter esc up down left right pgup pgdn shift\n"
+    "                        del period f1-f6 f8, or vkNN (hex virtual key)\n"
+    "  --click F:X,Y         left button down at frame F and up at F+2, window coordinates\n"
+    "  --rclick F:X,Y        right button at frame F: opens the menu\n"
+    "  --command F:ID        menu command at frame F: 40001 Exit, 40002 Open, 40003 Close,\n"
+    "                        40004 Reset, 40047 interlaced scanning, 40048 black-and-white\n"
+    "  --dialog ANSWER       next answer to a file dialog: a path or 'cancel' (repeatable)\n"
+    "  --lcd [F:]FILE        the LCD screen memory as .pbm or .png, at frame F or at the end\n"
+    "  --window [F:]FILE     the 435x585 window image as .png, at frame F or at the end\n"
+    "  --realtime            real clock and real-time frames\n"
+    "  --trace               one line per instruction: address, mnemonic, operands, osp\n"
+    "  --ips N               instructions per second of virtual time (default 10000000)\n"
+    "  --date DATE           local date at the start, YYYY-MM-DDTHH:MM:SS (default\n"
+    "                        2004-01-01T00:00:00)\n"
+    "  --root DIR            the programs' root directory (default $CORVANE_HOME, else a\n"
+    "                        temporary directory for the run)\n"
+    "  --fonts FILE          the font data file (default duzezi.dat beside the executable)\n"
+    "  --help, --version\n"
+    "\n"
+    "Exit status: 0 the program ended (or a scripted Exit), 1 usage error or image not valid,\n"
+    "2 a limit was reached or nothing more can happen, 3 the program ended by a fault.\n";
+
+struct Capture {
+    uint64_t frame = 0;  // 0: at the end
+    std::string file;
+    bool window = false;
+};
+
+struct RunnerOptions {
+    uint64_t maxInstructions = 0;
+    uint64_t maxFrames = 0;
+    bool instructionsGiven = false;
+    bool framesGiven = false;
+    std::string dumpMem;
+    bool regs = false;
+    bool trace = false;
+    bool realtime = false;
+    uint64_t ips = 10'000'000;
+    LocalTime date;
+    std::string root;
+    std::string fonts;
+    std::vector<std::string> dialogAnswers;
+    std::vector<Capture> captures;
+    Script script;
+};
+
+bool hasExtension(const std::string& file, const char* ext) {
+    std::string e = fs::path(file).extension().string();
+    for (char& c : e) c = char(std::tolower(static_cast<unsigned char>(c)));
+    return e == ext;
+}
+
+bool parseCapture(const std::string& text, bool window, Capture& capture, std::string& error) {
+    capture = {};
+    capture.window = window;
+    capture.file = text;
+    if (auto split = splitFrame(text)) {
+        capture.frame = split->first;
+        capture.file = split->second;
+    }
+    if (capture.file.empty()) {
+        error = std::string(window ? "--window" : "--lcd") + " needs a file";
+        return false;
+    }
+    if (window ? !hasExtension(capture.file, ".png")
+               : !hasExtension(capture.file, ".png") && !hasExtension(capture.file, ".pbm")) {
+        error =
+            std::string(window ? "--window writes .png files" : "--lcd writes .pbm or .png files") +
+            ": " + capture.file;
+        return false;
+    }
+    return true;
+}
+
+bool readOptions(const CommandLine& cl, RunnerOptions& o, std::string& error) {
+    o.date = LocalTime{};
+    for (const auto& [name, value] : cl.options) {
+        auto count = [&](uint64_t& target) {
+            auto n = parseCount(value);
+            if (!n)
+                error = "--" + name + " needs a whole number: " + value;
+            else
+                target = *n;
+            return bool(n);
+        };
+        if (name == "max-instructions") {
+            if (!count(o.maxInstructions)) return false;
+            o.instructionsGiven = true;
+        } else if (name == "max-frames") {
+            if (!count(o.maxFrames)) return false;
+            o.framesGiven = true;
+        } else if (name == "ips") {
+            if (!count(o.ips)) return false;
+            if (o.ips == 0) {
+                error = "--ips must be at least 1";
+                return false;
+            }
+        } else if (name == "dump-mem") {
+            o.dumpMem = value;
+        } else if (name == "regs") {
+            o.regs = true;
+        } else if (name == "trace") {
+            o.trace = true;
+        } else if (name == "realtime") {
+            o.realtime = true;
+        } else if (name == "date") {
+            auto d = parseDateTime(value);
+            if (!d) {
+                error = "--date needs YYYY-MM-DDTHH:MM:SS: " + value;
+                return false;
+            }
+            o.date = *d;
+        } else if (name == "root") {
+            o.root = value;
+        } else if (name == "fonts") {
+            o.fonts = value;
+        } else if (name == "dialog") {
+            o.dialogAnswers.push_back(value);
+        } else if (name == "keys") {
+            if (!o.script.addKeys(value, error)) return false;
+        } else if (name == "click" || name == "rclick") {
+            if (!o.script.addClick(value, name == "rclick", error)) return false;
+        } else if (name == "command") {
+            if (!o.script.addCommand(value, error)) return false;
+        } else if (name == "lcd" || name == "window") {
+            Capture c;
+            if (!parseCapture(value, name == "window", c, error)) return false;
+            o.captures.push_back(c);
+        }
+    }
+    // The local date a run starts at, unless given (the struct's defaults: 2004-01-01, Thursday).
+    return true;
+}
+
+// The operands of the instruction at `pc`, as the trace prints them.
+std::string operandText(const Machine& m, uint32_t pc, Operands form) {
+    auto byte = [&](uint32_t at) -> uint32_t { return at < m.imageSize ? m.image[at] : 0; };
+    auto u16 = [&](uint32_t at) { return byte(at) | (byte(at + 1) << 8); };
+    auto u24 = [&](uint32_t at) { return u16(at) | (byte(at + 2) << 16); };
+    const uint32_t at = pc + 1;
+    char text[64] = "";
+    switch (form) {
+        case Operands::None:
+            break;
+        case Operands::U8:
+            std::snprintf(text, sizeof text, " %u", byte(at));
+            break;
+        case Operands::S16:
+            std::snprintf(text, sizeof text, " %d", int(int16_t(u16(at))));
+            break;
+        case Operands::U32:
+            std::snprintf(text, sizeof text, " %d", int32_t(u16(at) | (u16(at + 2) << 16)));
+            break;
+        case Operands::A16:
+        case Operands::O16:
+        case Operands::U16:
+            std::snprintf(text, sizeof text, " 0x%04X", u16(at));
+            break;
+        case Operands::C24:
+            std::snprintf(text, sizeof text, " 0x%06X", u24(at));
+            break;
+        case Operands::U24:
+            std::snprintf(text, sizeof text, " %u", u24(at));
+            break;
+        case Operands::String:
+            std::snprintf(text, sizeof text, " <string>");
+            break;
+        case Operands::Enter:
+            std::snprintf(text, sizeof text, " %u, %u", u16(at), byte(at + 2));
+            break;
+        case Operands::InitData:
+            std::snprintf(text, sizeof text, " 0x%04X, %u", u16(at), u16(at + 2));
+            break;
+    }
+    return text;
+}
+
+void traceInstruction(const Machine& m, std::FILE* out) {
+    if (m.waitForKey) return;  // a step that only looks for a key runs no instruction
+    if (m.pc >= m.imageSize) {
+        std::fprintf(out, "%06X  <outside the image>  osp=%02X\n", m.pc, m.osp);
+        return;
+    }
+    const uint8_t opcode = m.image[m.pc];
+    const OpInfo& info = opInfo(opcode);
+    if (!info.name) {
+        std::fprintf(out, "%06X  <invalid 0x%02X>  osp=%02X\n", m.pc, opcode, m.osp);
+        return;
+    }
+    std::fprintf(out, "%06X  %s%s  osp=%02X\n", m.pc, info.name,
+                 operandText(m, m.pc, info.operands).c_str(), m.osp);
+}
+
+bool writeCapture(const Capture& c, App& app, std::FILE* err) {
+    bool ok;
+    if (c.window && !app.hasWindow()) {
+        ok = false;
+    } else if (c.window) {
+        ok = writePng(c.file, app.window().image());
+    } else {
+        const uint8_t* lcd = &app.machine().mem[kLcdScreen];
+        ok = hasExtension(c.file, ".png") ? writeLcdPng(c.file, lcd) : writeLcdPbm(c.file, lcd);
+    }
+    if (!ok) std::fprintf(err, "corvane-run: cannot write %s\n", c.file.c_str());
+    return ok;
+}
+
+// A fresh directory for a run that names no root; removed when the run ends.
+fs::path makeTemporaryRoot() {
+    std::random_device rd;
+    std::error_code ec;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        fs::path dir = fs::temp_directory_path(ec) / ("corvane-run-" + std::to_string(rd()));
+        if (fs::create_directory(dir, ec)) return dir;
+    }
+    return {};
+}
+
+int usageError(std::FILE* err, const std::string& message) {
+    std::fprintf(err, "corvane-run: %s\n%s", message.c_str(), kUsage);
+    return kRunUsage;
+}
+
+}  // namespace
+
+int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
+    ParseOutcome parsed = parseArguments(args, kOptions);
+    if (!parsed.ok) return usageError(err, parsed.error);
+    const CommandLine& cl = parsed.commandLine;
+    if (cl.help) {
+        std::fputs(kUsage, out);
+        return kRunEnded;
+    }
+    if (cl.version) {
+        std::fprintf(out, "corvane-run %s\n", CORVANE_VERSION);
+        return kRunEnded;
+    }
+    RunnerOptions o;
+    std::string error;
+    if (!readOptions(cl, o, error)) return usageError(err, error);
+
+    // Root directory: --root, $CORVANE_HOME, or a temporary directory made for this run.
+    fs::path tempRoot;
+    fs::path root;
+    std::error_code ec;
+    if (!o.root.empty()) {
+        root = o.root;
+    } else if (auto home = environment("CORVANE_HOME")) {
+        root = *home;
+    } else {
+        tempRoot = makeTemporaryRoot();
+        if (tempRoot.empty()) return usageError(err, "cannot make a temporary root directory");
+        root = tempRoot;
+    }
+    if (!fs::is_directory(root, ec)) return usageError(err, "no such directory: " + root.string());
+
+    AppSettings settings;
+    settings.paths.root = fs::absolute(root, ec);
+    settings.paths.configFile = settings.paths.root / kConfigFileName;
+    settings.paths.fontFile =
+        o.fonts.empty() ? executablePath().parent_path() / kFontFileName : fs::path(o.fonts);
+    settings.writeConfig = false;  // the runner reads vorn.ini when present, never writes it
+    settings.startDir = fs::current_path(ec).string();
+
+    HeadlessPlatform::Options po;
+    po.realtime = o.realtime;
+    po.instructionsPerSecond = o.ips;
+    po.startDate = o.date;
+    HeadlessPlatform platform(po);
+    for (const std::string& answer : o.dialogAnswers) platform.addDialogAnswer(answer);
+    platform.script() = o.script;
+
+    App app(platform, settings);
+    int status = app.startUp(cl.switches);
+    auto finish = [&](int result) {
+        if (app.hasMachine()) {
+            for (const Capture& c : o.captures)
+                if (c.frame == 0) writeCapture(c, app, err);
+            const Machine& m = app.machine();
+            if (!o.dumpMem.empty()) {
+                std::ofstream dump(o.dumpMem, std::ios::binary | std::ios::trunc);
+                dump.write(reinterpret_cast<const char*>(m.mem.data()),
+                           std::streamsize(m.mem.size()));
+                if (!dump) std::fprintf(err, "corvane-run: cannot write %s\n", o.dumpMem.c_str());
+            }
+            if (o.regs) {
+                std::fprintf(out,
+                             "pc=0x%06X osp=0x%02X fp=0x%04X sp=0x%04X regA=0x%08X regB=0x%08X "
+                             "cond=0x%08X\n",
+                             m.pc, m.osp, m.fp, m.sp, m.regA, m.regB, m.cond);
+            }
+        }
+        std::fflush(out);
+        if (!tempRoot.empty()) fs::remove_all(tempRoot, ec);
+        return result;
+    };
+    if (status != 0) return finish(kRunUsage);
+
+    RunLoop& loop = app.runLoop();
+    const uint64_t instructionLimit =
+        o.instructionsGiven ? o.maxInstructions : (o.framesGiven ? 0 : kDefaultInstructionLimit);
+    loop.setInstructionLimit(instructionLimit);
+    if (o.instructionsGiven && o.maxInstructions == 0) loop.requestStop();
+    const uint64_t frameLimit = o.framesGiven ? o.maxFrames : kDefaultFrameCap;
+    bool frameLimitHit = o.framesGiven && o.maxFrames == 0;
+    if (frameLimitHit) loop.requestStop();
+    if (o.trace) loop.setTrace([out](const Machine& m) { traceInstruction(m, out); });
+
+    size_t capturesLeft = 0;
+    for (const Capture& c : o.captures) capturesLeft += c.frame != 0;
+    app.onFrameStart = [&](uint64_t frame) { platform.releaseFrame(frame); };
+    app.onFrameEnd = [&](uint64_t frame) {
+        for (const Capture& c : o.captures) {
+            if (c.frame == frame) {
+                writeCapture(c, app, err);
+                --capturesLeft;
+            }
+        }
+        if (frame >= frameLimit) {
+            frameLimitHit = true;
+            loop.requestStop();
+        }
+    };
+
+    // The status the run ends with, from how the last program stopped.
+    auto outcome = [&]() {
+        const Machine& m = app.machine();
+        const ProgramEnd end = app.loader().lastEnd();
+        if (!m.programLoaded && end == ProgramEnd::Fault) return kRunFault;
+        if (app.quitRequested()) return kRunEnded;
+        if (!m.programLoaded && end == ProgramEnd::ByItself) return kRunEnded;
+        return kRunLimit;
+    };
+
+    while (!frameLimitHit) {
+        app.dispatchEvents();
+        if (app.quitRequested()) break;
+        const SliceResult s = app.turn();
+        if (app.quitRequested() || frameLimitHit || loop.limitReached()) break;
+        const bool inputLeft = platform.inputPending() || capturesLeft != 0;
+        if (!app.machine().programLoaded && !inputLeft) break;
+        if (s.idle == IdleReason::None) continue;
+        if (s.idle == IdleReason::Stopped) break;
+        const bool stuck = s.idle == IdleReason::WaitKey || s.idle == IdleReason::Paused ||
+                           s.idle == IdleReason::NoProgram;
+        if (stuck && !inputLeft) break;
+        platform.waitUntil(s.wakeNs);
+    }
+    return finish(outcome());
+}
+
+}  // namespace corvane

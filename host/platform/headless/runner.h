@@ -1,0 +1,23 @@
+#pragma once
+// corvane-run: the whole simulator without a window, over the same host code and command-line
+// grammar as the desktop program. Exit statuses: 0 the program ended by itself or after a
+// scripted Exit; 1 a usage error, or the image could not be opened or is not valid; 2 a limit was
+// reached, or the machine can make no more progress (waiting for a key, paused, no program) and
+// no scripted input is left; 3 the program was ended by a fault.
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace corvane {
+
+constexpr int kRunEnded = 0;
+constexpr int kRunUsage = 1;
+constexpr int kRunLimit = 2;
+constexpr int kRunFault = 3;
+
+// Runs the runner with `args` (the program name excluded). Regular output (--regs, --trace,
+// --help, --version) goes to `out`; messages to `err`.
+int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE* err);
+
+}  // namespace corvane
