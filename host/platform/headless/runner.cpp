@@ -17,6 +17,10 @@
 #include "vm/memory_map.h"
 #include "vm/opcodes.h"
 
+#ifdef CORVANE_HAVE_VRNDIS
+#include "tools/vrndis/disassembler.h"
+#endif
+
 #ifndef CORVANE_VERSION
 #define CORVANE_VERSION "0"
 #endif
@@ -194,63 +198,15 @@ bool readOptions(const CommandLine& cl, RunnerOptions& o, std::string& error) {
     return true;
 }
 
-// The operands of the instruction at `pc`, as the trace prints them.
-std::string operandText(const Machine& m, uint32_t pc, Operands form) {
-    auto byte = [&](uint32_t at) -> uint32_t { return at < m.imageSize ? m.image[at] : 0; };
-    auto u16 = [&](uint32_t at) { return byte(at) | (byte(at + 1) << 8); };
-    auto u24 = [&](uint32_t at) { return u16(at) | (byte(at + 2) << 16); };
-    const uint32_t at = pc + 1;
-    char text[64] = "";
-    switch (form) {
-        case Operands::None:
-            break;
-        case Operands::U8:
-            std::snprintf(text, sizeof text, " %u", byte(at));
-            break;
-        case Operands::S16:
-            std::snprintf(text, sizeof text, " %d", int(int16_t(u16(at))));
-            break;
-        case Operands::U32:
-            std::snprintf(text, sizeof text, " %d", int32_t(u16(at) | (u16(at + 2) << 16)));
-            break;
-        case Operands::A16:
-        case Operands::O16:
-        case Operands::U16:
-            std::snprintf(text, sizeof text, " 0x%04X", u16(at));
-            break;
-        case Operands::C24:
-            std::snprintf(text, sizeof text, " 0x%06X", u24(at));
-            break;
-        case Operands::U24:
-            std::snprintf(text, sizeof text, " %u", u24(at));
-            break;
-        case Operands::String:
-            std::snprintf(text, sizeof text, " <string>");
-            break;
-        case Operands::Enter:
-            std::snprintf(text, sizeof text, " %u, %u", u16(at), byte(at + 2));
-            break;
-        case Operands::InitData:
-            std::snprintf(text, sizeof text, " 0x%04X, %u", u16(at), u16(at + 2));
-            break;
-    }
-    return text;
-}
-
-void traceInstruction(const Machine& m, std::FILE* out) {
+void printTrace(const Machine& m, std::FILE* out) {
     if (m.waitForKey) return;  // a step that only looks for a key runs no instruction
-    if (m.pc >= m.imageSize) {
-        std::fprintf(out, "%06X  <outside the image>  osp=%02X\n", m.pc, m.osp);
-        return;
-    }
-    const uint8_t opcode = m.image[m.pc];
-    const OpInfo& info = opInfo(opcode);
-    if (!info.name) {
-        std::fprintf(out, "%06X  <invalid 0x%02X>  osp=%02X\n", m.pc, opcode, m.osp);
-        return;
-    }
-    std::fprintf(out, "%06X  %s%s  osp=%02X\n", m.pc, info.name,
-                 operandText(m, m.pc, info.operands).c_str(), m.osp);
+#ifdef CORVANE_HAVE_VRNDIS
+    const std::string line = corvane::traceInstruction(m.image.get(), m.imageSize, m.pc, m.strKey);
+    std::fprintf(out, "%s  osp=%02X\n", line.c_str(), m.osp);
+#else
+    const OpInfo* info = m.pc < m.imageSize ? &opInfo(m.image[m.pc]) : nullptr;
+    std::fprintf(out, "%06X  %s  osp=%02X\n", m.pc, info && info->name ? info->name : "?", m.osp);
+#endif
 }
 
 bool writeCapture(const Capture& c, App& app, std::FILE* err) {
@@ -366,7 +322,7 @@ int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE*
     const uint64_t frameLimit = o.framesGiven ? o.maxFrames : kDefaultFrameCap;
     bool frameLimitHit = o.framesGiven && o.maxFrames == 0;
     if (frameLimitHit) loop.requestStop();
-    if (o.trace) loop.setTrace([out](const Machine& m) { traceInstruction(m, out); });
+    if (o.trace) loop.setTrace([out](const Machine& m) { printTrace(m, out); });
 
     size_t capturesLeft = 0;
     for (const Capture& c : o.captures) capturesLeft += c.frame != 0;
