@@ -3,6 +3,7 @@
 #include "display/fonts.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 
 namespace corvane {
@@ -16,6 +17,9 @@ struct FileCloser {
 }  // namespace
 
 bool loadFontFile(const std::string& path, FontTables& fonts) {
+    // Some systems open a directory for reading; it is no font file.
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error)) return false;
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
     if (!file) return false;
 
@@ -34,10 +38,9 @@ bool loadFontFile(const std::string& path, FontTables& fonts) {
         if (got < sizes[i]) break;  // end of file: later tables keep their zeros
     }
 
-    // Opening a directory succeeds on some systems but no byte can be read from it; that is no
-    // font file, so report it as one that cannot be opened. An empty file is a (blank) font file.
-    if (total == 0 && std::ferror(file.get())) return false;
-    return true;
+    // A file that cannot be read at all counts as one that cannot be opened; an empty file is
+    // a (blank) font file.
+    return total > 0 || !std::ferror(file.get());
 }
 
 }  // namespace corvane
