@@ -1,8 +1,17 @@
 #include "support/program.h"
 
 #include <stdexcept>
+#include <string>
+
+#include "vm/opcodes.h"
 
 namespace corvane::test {
+
+Code& Code::op(std::string_view mnemonic) {
+    const auto opcode = opcodeByName(mnemonic);
+    if (!opcode) throw std::invalid_argument("unknown mnemonic " + std::string(mnemonic));
+    return u8(*opcode);
+}
 
 Code& Code::u8(uint32_t v) {
     bytes_.push_back(uint8_t(v));

@@ -6,6 +6,7 @@
 #include <initializer_list>
 #include <memory>
 #include <span>
+#include <string_view>
 #include <vector>
 
 #include "support/fake_host.h"
@@ -22,6 +23,8 @@ class Code {
     Code(std::initializer_list<uint8_t> bytes) : bytes_(bytes) {}
 
     Code& op(uint8_t opcode) { return u8(opcode); }
+    // By mnemonic, as the opcode map names it ("LDL_L", "printf").
+    Code& op(std::string_view mnemonic);
     Code& u8(uint32_t v);
     Code& u16(uint32_t v);
     Code& u24(uint32_t v);
