@@ -112,8 +112,9 @@ bool Assembler::comma(const std::vector<Token>& tokens, size_t& pos, const Locat
         ++pos;
         return true;
     }
-    int column =
-        pos < tokens.size() ? tokens[pos].column : (tokens.empty() ? 1 : tokens.back().column + 1);
+    int column = pos < tokens.size()
+                     ? tokens[pos].column
+                     : (tokens.empty() ? 1 : tokens.back().column + int(tokens.back().text.size()));
     error(loc, column,
           pos < tokens.size() ? "',' expected before '" + tokens[pos].text + "'"
                               : "more operands expected");

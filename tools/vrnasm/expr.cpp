@@ -7,13 +7,17 @@ namespace corvane::vrnasm {
 namespace {
 
 // Binary operators by precedence level, loosest first.
-constexpr std::array<std::array<const char*, 3>, 6> kLevels = {{
-    {"|", nullptr, nullptr},
-    {"^", nullptr, nullptr},
-    {"&", nullptr, nullptr},
-    {"<<", ">>", nullptr},
-    {"+", "-", nullptr},
-    {"*", "/", "%"},
+constexpr std::array<std::array<const char*, 4>, 10> kLevels = {{
+    {"||", nullptr, nullptr, nullptr},
+    {"&&", nullptr, nullptr, nullptr},
+    {"|", nullptr, nullptr, nullptr},
+    {"^", nullptr, nullptr, nullptr},
+    {"&", nullptr, nullptr, nullptr},
+    {"==", "!=", nullptr, nullptr},
+    {"<", "<=", ">", ">="},
+    {"<<", ">>", nullptr, nullptr},
+    {"+", "-", nullptr, nullptr},
+    {"*", "/", "%", nullptr},
 }};
 
 class Parser {
@@ -55,18 +59,22 @@ class Parser {
         return false;
     }
 
+    // The column just after the last token, where a missing part would go.
+    int endColumn() const {
+        if (tokens_.empty()) return 1;
+        return tokens_.back().column + int(tokens_.back().text.size());
+    }
+
     ExprPtr fail(int column, std::string message) {
         if (error_.message.empty()) error_ = {column, std::move(message)};
         return nullptr;
     }
 
     ExprPtr parseUnary() {
-        if (pos_ >= tokens_.size()) {
-            int column = tokens_.empty() ? 1 : tokens_.back().column + 1;
-            return fail(column, "expression expected");
-        }
+        if (pos_ >= tokens_.size()) return fail(endColumn(), "expression expected");
         const Token& t = tokens_[pos_];
-        if (t.kind == TokKind::Punct && (t.text == "-" || t.text == "+" || t.text == "~")) {
+        if (t.kind == TokKind::Punct &&
+            (t.text == "-" || t.text == "+" || t.text == "~" || t.text == "!")) {
             ++pos_;
             ExprPtr operand = parseUnary();
             if (!operand) return nullptr;
@@ -83,7 +91,7 @@ class Parser {
             if (!inner) return nullptr;
             if (pos_ >= tokens_.size() || tokens_[pos_].text != ")" ||
                 tokens_[pos_].kind != TokKind::Punct) {
-                return fail(pos_ < tokens_.size() ? tokens_[pos_].column : t.column,
+                return fail(pos_ < tokens_.size() ? tokens_[pos_].column : endColumn(),
                             "')' expected");
             }
             ++pos_;
@@ -145,6 +153,7 @@ std::optional<int64_t> evaluate(const Expr& expr, const SymbolResolver& resolve,
             // Wrapping arithmetic in unsigned 64 bits: no undefined overflow on odd input.
             if (expr.op == "-") return int64_t(0 - uint64_t(*v));
             if (expr.op == "~") return ~*v;
+            if (expr.op == "!") return *v == 0 ? 1 : 0;
             return *v;
         }
         case Expr::Kind::Binary: {
@@ -162,6 +171,14 @@ std::optional<int64_t> evaluate(const Expr& expr, const SymbolResolver& resolve,
             if (op == "^") return *a ^ *b;
             if (op == "<<") return int64_t(ua << (ub & 63));
             if (op == ">>") return *a >> (ub & 63);
+            if (op == "&&") return (*a != 0 && *b != 0) ? 1 : 0;
+            if (op == "||") return (*a != 0 || *b != 0) ? 1 : 0;
+            if (op == "==") return *a == *b ? 1 : 0;
+            if (op == "!=") return *a != *b ? 1 : 0;
+            if (op == "<") return *a < *b ? 1 : 0;
+            if (op == "<=") return *a <= *b ? 1 : 0;
+            if (op == ">") return *a > *b ? 1 : 0;
+            if (op == ">=") return *a >= *b ? 1 : 0;
             if (*b == 0) {
                 error = {expr.column, "division by zero"};
                 return std::nullopt;

@@ -1,6 +1,7 @@
 #pragma once
 // Expressions in operands and directives: numbers, symbols and the C operators
-// | ^ & << >> + - * / % with unary - + ~ and parentheses, evaluated in 64 bits.
+// || && | ^ & == != < <= > >= << >> + - * / % with unary - + ~ ! and parentheses, evaluated in
+// 64 bits; comparisons give 1 or 0.
 
 #include <cstdint>
 #include <functional>

@@ -191,11 +191,15 @@ std::optional<LexError> tokenizeLine(std::string_view line, std::vector<Token>& 
             tok.value = static_cast<unsigned char>(bytes[0]);
             if (bytes.size() == 2) tok.value |= int64_t(static_cast<unsigned char>(bytes[1])) << 8;
             tok.text = std::string(line.substr(tok.column - 1, pos - size_t(tok.column - 1)));
-        } else if ((c == '<' || c == '>') && pos + 1 < line.size() && line[pos + 1] == c) {
+        } else if (pos + 1 < line.size() &&
+                   (line.substr(pos, 2) == "<<" || line.substr(pos, 2) == ">>" ||
+                    line.substr(pos, 2) == "==" || line.substr(pos, 2) == "!=" ||
+                    line.substr(pos, 2) == "<=" || line.substr(pos, 2) == ">=" ||
+                    line.substr(pos, 2) == "&&" || line.substr(pos, 2) == "||")) {
             tok.kind = TokKind::Punct;
-            tok.text = std::string(2, c);
+            tok.text = std::string(line.substr(pos, 2));
             pos += 2;
-        } else if (std::string_view(",:()+-*/%&|^~=").find(c) != std::string_view::npos) {
+        } else if (std::string_view(",:()+-*/%&|^~=<>!").find(c) != std::string_view::npos) {
             tok.kind = TokKind::Punct;
             tok.text = std::string(1, c);
             ++pos;

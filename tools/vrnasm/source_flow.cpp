@@ -94,12 +94,22 @@ std::string substitute(std::string_view line, const std::vector<std::string>& pa
             out += "_" + std::to_string(expansion);
             i += 2;
         } else if (c == '\\' && i + 1 < end && isIdentStart(line[i + 1])) {
-            size_t j = i + 1;
-            while (j < end && (std::isalnum(static_cast<unsigned char>(line[j])) || line[j] == '_'))
-                ++j;
-            int k = find(line.substr(i + 1, j - i - 1));
-            out += k >= 0 ? args[size_t(k)] : std::string(line.substr(i, j - i));
-            i = j;
+            // \name: the longest parameter name that starts here, so "\n_end" can glue the
+            // argument of `n` to "_end".
+            int best = -1;
+            for (size_t k = 0; k < params.size(); ++k) {
+                if (line.substr(i + 1, params[k].size()) == params[k] &&
+                    (best < 0 || params[k].size() > params[size_t(best)].size())) {
+                    best = int(k);
+                }
+            }
+            if (best >= 0) {
+                out += args[size_t(best)];
+                i += 1 + params[size_t(best)].size();
+            } else {
+                out += c;
+                ++i;
+            }
         } else if (std::isdigit(static_cast<unsigned char>(c))) {
             while (i < end && isIdentChar(line[i])) out += line[i++];
         } else if (isIdentStart(c)) {
