@@ -2,6 +2,7 @@
 // A machine whose file root is a fresh temporary directory, removed after the test.
 
 #include <gtest/gtest.h>
+#include <unistd.h>  // getpid
 
 #include <filesystem>
 #include <fstream>
@@ -28,8 +29,9 @@ class FilesTest : public ::testing::Test, public LibMachine {
 
     void SetUp() override {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        base = fs::temp_directory_path() /
-               (std::string("corvane-files-") + info->test_suite_name() + "-" + info->name());
+        // The process id keeps two runs of the same suite (two build folders) apart.
+        base = fs::temp_directory_path() / ("corvane-files-" + std::to_string(::getpid()) + "-" +
+                                            info->test_suite_name() + "-" + info->name());
         fs::remove_all(base);
         root = base / "root";
         outside = base / "outside";
