@@ -51,12 +51,14 @@ bool writePng(const std::string& path, const RgbImage& image) {
 
 bool readPng(const std::string& path, RgbImage& image) {
     int w = 0, h = 0, channels = 0;
-    return adopt(stbi_load(path.c_str(), &w, &h, &channels, 3), w, h, image);
+    unsigned char* pixels = stbi_load(path.c_str(), &w, &h, &channels, 3);
+    return adopt(pixels, w, h, image);
 }
 
 bool decodePng(const uint8_t* data, size_t size, RgbImage& image) {
     int w = 0, h = 0, channels = 0;
-    return adopt(stbi_load_from_memory(data, int(size), &w, &h, &channels, 3), w, h, image);
+    unsigned char* pixels = stbi_load_from_memory(data, int(size), &w, &h, &channels, 3);
+    return adopt(pixels, w, h, image);
 }
 
 bool writeLcdPbm(const std::string& path, const uint8_t* lcd) {

@@ -10,19 +10,43 @@
 
 namespace corvane {
 
+// The items come from the menu definition in resources/menu.inc.
+#define MENU_ITEM(text, command) \
+    {std::string_view(text) == "-" ? "" : text, command, std::string_view(text) == "-", false},
+#define MENU_SUBMENU(text) {text, kCmdNone, false, true},
+#define SUBMENU_ITEM(text, command)
+#define ACCELERATOR(key, command)
 const std::array<MenuItem, 6> kMenuItems = {{
-    {"打开Quillbox文件...", kCmdOpen, false, false},
-    {"关闭Quillbox", kCmdClose, false, false},
-    {"复位        F8", kCmdReset, false, false},
-    {"设定", kCmdNone, false, true},
-    {"", kCmdNone, true, false},
-    {"退出", kCmdExit, false, false},
+#include "resources/menu.inc"
 }};
+#undef MENU_ITEM
+#undef MENU_SUBMENU
+#undef SUBMENU_ITEM
 
+#define MENU_ITEM(text, command)
+#define MENU_SUBMENU(text)
+#define SUBMENU_ITEM(text, command) {text, command, false, false},
 const std::array<MenuItem, 2> kSubmenuItems = {{
-    {"隔行扫描", kCmdInterlace, false, false},
-    {"黑白", kCmdBlackWhite, false, false},
+#include "resources/menu.inc"
 }};
+#undef MENU_ITEM
+#undef MENU_SUBMENU
+#undef SUBMENU_ITEM
+#undef ACCELERATOR
+
+uint16_t acceleratorCommand(uint8_t key) {
+#define MENU_ITEM(text, command)
+#define MENU_SUBMENU(text)
+#define SUBMENU_ITEM(text, command)
+#define ACCELERATOR(accelKey, command) \
+    if (key == (accelKey)) return command;
+#include "resources/menu.inc"
+#undef MENU_ITEM
+#undef MENU_SUBMENU
+#undef SUBMENU_ITEM
+#undef ACCELERATOR
+    return kCmdNone;
+}
 
 namespace {
 

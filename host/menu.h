@@ -39,6 +39,10 @@ struct MenuItem {
 extern const std::array<MenuItem, 6> kMenuItems;
 extern const std::array<MenuItem, 2> kSubmenuItems;
 
+// The command of an accelerator key (F8 gives Reset), kCmdNone for other keys. Accelerators
+// work whatever the state of their menu item, greyed or not.
+uint16_t acceleratorCommand(uint8_t vk);
+
 // Where a point falls in the open menu.
 struct MenuHit {
     int level = -1;  // -1 outside, 0 the top level, 1 the sub-menu

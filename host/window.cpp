@@ -105,6 +105,8 @@ WindowEvent Window::fromMenu(uint16_t command) {
 
 WindowEvent Window::leftButtonDown(int x, int y) {
     if (menu_.isOpen()) return fromMenu(menu_.buttonDown(x, y));
+    // A key whose release never arrived is drawn up before the new press replaces it.
+    drawKey(skin_.release(), false);
     const std::optional<FaceKey> key = skin_.pressAt(x, y);
     if (!key) return {WindowEvent::Kind::Drag, kCmdNone};
     drawKey(key->rect, true);

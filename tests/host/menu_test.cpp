@@ -1,0 +1,223 @@
+// The pop-up menu: item states, pointer and keyboard tracking, geometry.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "host/menu.h"
+#include "library/gb2312.h"
+
+namespace corvane {
+namespace {
+
+constexpr int kOpenIndex = 0, kCloseIndex = 1, kResetIndex = 2, kSettingsIndex = 3,
+              kSeparatorIndex = 4, kExitIndex = 5;
+
+struct Point {
+    int x, y;
+};
+
+Point centre(const KeyRect& r) {
+    return {r.left + r.width / 2, r.top + r.height / 2};
+}
+
+class MenuTracking : public ::testing::Test {
+  protected:
+    MenuTracking() { menu.open(60, 80); }
+    uint16_t click(int level, int index) {
+        const Point p = centre(menu.itemRect(level, index));
+        menu.pointerMove(p.x, p.y);
+        const uint16_t down = menu.buttonDown(p.x, p.y);
+        EXPECT_EQ(down, kCmdNone);
+        return menu.buttonUp(p.x, p.y);
+    }
+    void hover(int level, int index) {
+        const Point p = centre(menu.itemRect(level, index));
+        menu.pointerMove(p.x, p.y);
+    }
+    Menu menu;
+};
+
+TEST(MenuModel, ItemsAndStartUpStates) {
+    const char* const texts[] = {
+        "打开Quillbox文件...", "关闭Quillbox", "复位        F8", "设定", "", "退出"};
+    const uint16_t commands[] = {40002, 40003, 40004, 0, 0, 40001};
+    for (size_t i = 0; i < kMenuItems.size(); ++i) {
+        EXPECT_EQ(kMenuItems[i].text, texts[i]);
+        EXPECT_EQ(kMenuItems[i].command, commands[i]);
+    }
+    EXPECT_TRUE(kMenuItems[kSeparatorIndex].separator);
+    EXPECT_TRUE(kMenuItems[kSettingsIndex].submenu);
+    EXPECT_EQ(kSubmenuItems[0].text, "隔行扫描");
+    EXPECT_EQ(kSubmenuItems[0].command, 40047);
+    EXPECT_EQ(kSubmenuItems[1].text, "黑白");
+    EXPECT_EQ(kSubmenuItems[1].command, 40048);
+
+    // Every text must be drawable with the handheld's GB2312 fonts.
+    std::string gb;
+    for (const MenuItem& item : kMenuItems) EXPECT_TRUE(utf8ToGb2312(item.text, gb)) << item.text;
+    for (const MenuItem& item : kSubmenuItems) EXPECT_TRUE(utf8ToGb2312(item.text, gb));
+
+    const Menu menu;
+    EXPECT_FALSE(menu.isOpen());
+    EXPECT_TRUE(menu.isEnabled(kCmdOpen));
+    EXPECT_FALSE(menu.isEnabled(kCmdClose));
+    EXPECT_FALSE(menu.isEnabled(kCmdReset));
+    EXPECT_TRUE(menu.isEnabled(kCmdExit));
+    EXPECT_FALSE(menu.isChecked(kCmdInterlace));
+    EXPECT_FALSE(menu.isChecked(kCmdBlackWhite));
+    EXPECT_FALSE(menu.isEnabled(12345));
+}
+
+TEST(MenuModel, F8IsTheOnlyAccelerator) {
+    EXPECT_EQ(acceleratorCommand(0x77), kCmdReset);
+    for (int key = 0; key < 256; ++key) {
+        if (key == 0x77) continue;
+        EXPECT_EQ(acceleratorCommand(uint8_t(key)), kCmdNone) << key;
+    }
+}
+
+TEST(MenuModel, StatesByCommand) {
+    Menu menu;
+    menu.setEnabled(kCmdClose, true);
+    menu.setChecked(kCmdBlackWhite, true);
+    menu.setEnabled(999, true);  // unknown: ignored
+    EXPECT_TRUE(menu.isEnabled(kCmdClose));
+    EXPECT_FALSE(menu.isEnabled(kCmdReset));
+    EXPECT_TRUE(menu.isChecked(kCmdBlackWhite));
+    EXPECT_FALSE(menu.isChecked(kCmdInterlace));
+    EXPECT_FALSE(menu.isEnabled(999));
+}
+
+TEST_F(MenuTracking, GreyedItemsChooseNothingAndKeepTheMenuOpen) {
+    EXPECT_EQ(click(0, kCloseIndex), kCmdNone);
+    EXPECT_EQ(click(0, kResetIndex), kCmdNone);
+    EXPECT_EQ(click(0, kSeparatorIndex), kCmdNone);
+    EXPECT_TRUE(menu.isOpen());
+    menu.setEnabled(kCmdClose, true);
+    EXPECT_EQ(click(0, kCloseIndex), kCmdClose);
+    EXPECT_FALSE(menu.isOpen());
+}
+
+TEST_F(MenuTracking, EnabledItemsChooseTheirCommands) {
+    EXPECT_EQ(click(0, kOpenIndex), kCmdOpen);
+    menu.open(60, 80);
+    EXPECT_EQ(click(0, kExitIndex), kCmdExit);
+}
+
+TEST_F(MenuTracking, PressOutsideCloses) {
+    EXPECT_EQ(menu.buttonDown(5, 5), kCmdNone);
+    EXPECT_FALSE(menu.isOpen());
+    // Events to a closed menu do nothing.
+    EXPECT_EQ(menu.buttonUp(70, 90), kCmdNone);
+    EXPECT_EQ(menu.keyDown(vk::kEnter), kCmdNone);
+}
+
+TEST_F(MenuTracking, ReleaseOutsideKeepsItOpen) {
+    // The button that opened the menu may come up anywhere.
+    EXPECT_EQ(menu.buttonUp(5, 5), kCmdNone);
+    EXPECT_TRUE(menu.isOpen());
+}
+
+TEST_F(MenuTracking, SettingsSubmenuByPointer) {
+    EXPECT_TRUE(menu.boxRect(1).empty());
+    hover(0, kSettingsIndex);
+    EXPECT_TRUE(menu.submenuOpen());
+    EXPECT_FALSE(menu.boxRect(1).empty());
+    EXPECT_EQ(click(1, 1), kCmdBlackWhite);
+    EXPECT_FALSE(menu.isOpen());
+
+    menu.open(60, 80);
+    hover(0, kSettingsIndex);
+    hover(0, kOpenIndex);  // moving to another top item closes the sub-menu
+    EXPECT_FALSE(menu.submenuOpen());
+    EXPECT_EQ(click(0, kSettingsIndex), kCmdNone);  // clicking it opens it again
+    EXPECT_TRUE(menu.submenuOpen());
+    EXPECT_EQ(click(1, 0), kCmdInterlace);
+}
+
+TEST_F(MenuTracking, Keyboard) {
+    struct Step {
+        uint8_t key;
+        int level, index;  // highlight after the key
+        uint16_t command;
+    };
+    const Step steps[] = {
+        {vk::kDown, 0, kOpenIndex, 0},
+        {vk::kUp, 0, kExitIndex, 0},      // wraps
+        {vk::kUp, 0, kSettingsIndex, 0},  // skips the separator
+        {vk::kDown, 0, kExitIndex, 0},
+        {vk::kUp, 0, kSettingsIndex, 0},
+        {vk::kRight, 1, 0, 0},
+        {vk::kDown, 1, 1, 0},
+        {vk::kLeft, 0, kSettingsIndex, 0},
+        {vk::kEnter, 1, 0, 0},
+        {vk::kEscape, 0, kSettingsIndex, 0},
+        {vk::kUp, 0, kResetIndex, 0},
+        {vk::kEnter, 0, kResetIndex, 0},  // greyed: nothing happens
+    };
+    for (const Step& s : steps) {
+        EXPECT_EQ(menu.keyDown(s.key), s.command) << "key " << int(s.key);
+        EXPECT_EQ(menu.highlighted().level, s.level) << "key " << int(s.key);
+        EXPECT_EQ(menu.highlighted().index, s.index) << "key " << int(s.key);
+    }
+    EXPECT_TRUE(menu.isOpen());
+    menu.keyDown(vk::kUp);
+    menu.keyDown(vk::kUp);
+    EXPECT_EQ(menu.keyDown(vk::kEnter), kCmdOpen);
+    EXPECT_FALSE(menu.isOpen());
+
+    menu.open(60, 80);
+    EXPECT_EQ(menu.keyDown(vk::kEnter), kCmdNone);  // nothing highlighted
+    EXPECT_EQ(menu.keyDown(vk::kEscape), kCmdNone);
+    EXPECT_FALSE(menu.isOpen());
+}
+
+TEST(MenuGeometry, HitTestFindsEveryItemAtItsRect) {
+    Menu menu;
+    menu.open(100, 100);
+    menu.keyDown(vk::kUp);  // "退出"
+    menu.keyDown(vk::kUp);  // "设定"
+    menu.keyDown(vk::kRight);
+    ASSERT_TRUE(menu.submenuOpen());
+    for (int level = 0; level < 2; ++level) {
+        const int n = level == 0 ? int(kMenuItems.size()) : int(kSubmenuItems.size());
+        for (int i = 0; i < n; ++i) {
+            const KeyRect r = menu.itemRect(level, i);
+            for (Point p : {Point{r.left, r.top}, centre(r),
+                            Point{r.left + r.width - 1, r.top + r.height - 1}}) {
+                const MenuHit hit = menu.hitTest(p.x, p.y);
+                EXPECT_EQ(hit.level, level);
+                EXPECT_EQ(hit.index, i);
+            }
+        }
+    }
+    EXPECT_EQ(menu.hitTest(99, 100).level, -1);
+    EXPECT_EQ(menu.hitTest(100, 100).index, -1);  // the frame belongs to no item
+}
+
+TEST(MenuGeometry, StaysInsideTheWindow) {
+    const Point corners[] = {{0, 0}, {434, 584}, {434, 0}, {0, 584}, {300, 500}, {-20, -20}};
+    for (Point at : corners) {
+        Menu menu;
+        menu.open(at.x, at.y);
+        menu.keyDown(vk::kUp);
+        menu.keyDown(vk::kUp);
+        menu.keyDown(vk::kRight);
+        for (int level = 0; level < 2; ++level) {
+            const KeyRect b = menu.boxRect(level);
+            ASSERT_FALSE(b.empty());
+            EXPECT_GE(b.left, 0);
+            EXPECT_GE(b.top, 0);
+            EXPECT_LE(b.left + b.width, kWindowWidth) << at.x << "," << at.y << " level " << level;
+            EXPECT_LE(b.top + b.height, kWindowHeight) << at.x << "," << at.y << " level " << level;
+        }
+        // The sub-menu never hides its parent item.
+        const KeyRect parent = menu.itemRect(0, kSettingsIndex);
+        const Point c = centre(parent);
+        EXPECT_EQ(menu.hitTest(c.x, c.y).level, 0) << at.x << "," << at.y;
+    }
+}
+
+}  // namespace
+}  // namespace corvane

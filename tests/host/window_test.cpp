@@ -1,0 +1,281 @@
+// The window image: paints, frames, face keys, the menu on top, and golden pictures of the whole
+// window in its typical states.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "display/fonts.h"
+#include "host/window.h"
+#include "vm/machine.h"
+#include "vm/memory_map.h"
+
+namespace corvane {
+namespace {
+
+// Artwork in three flat colours, so every pixel says where it came from.
+const SkinArt& flatArt() {
+    static const SkinArt art = [] {
+        SkinArt a{RgbImage(436, 586), RgbImage(436, 586), RgbImage(kSplashWidth, kSplashHeight)};
+        for (size_t i = 0; i < a.faceUp.rgb.size(); ++i) a.faceUp.rgb[i] = 10;
+        for (size_t i = 0; i < a.faceDown.rgb.size(); ++i) a.faceDown.rgb[i] = 20;
+        for (size_t i = 0; i < a.splash.rgb.size(); ++i) a.splash.rgb[i] = 30;
+        return a;
+    }();
+    return art;
+}
+
+uint8_t red(const Window& w, int x, int y) {
+    return w.image().at(x, y)[0];
+}
+
+bool inLcdArea(int x, int y) {
+    return x >= kLcdAreaLeft && x < kLcdAreaLeft + kLcdAreaWidth && y >= kLcdAreaTop &&
+           y < kLcdAreaTop + kLcdAreaHeight;
+}
+
+TEST(WindowPaint, FaceLcdAndSplashByState) {
+    Machine m;
+    for (int state : {0, 1, 2}) {
+        Window w(flatArt());
+        w.paint(m, state);
+        EXPECT_EQ(red(w, 0, 0), 10);
+        EXPECT_EQ(red(w, 434, 584), 10);
+        EXPECT_EQ(red(w, 21, 100), 10);
+        EXPECT_EQ(red(w, 399, 100), 10);
+        const uint8_t lcd = state == 1 ? 0 : 30;  // green background has red 0
+        EXPECT_EQ(red(w, 22, 43), lcd) << "state " << state;
+        EXPECT_EQ(red(w, 398, 202), lcd) << "state " << state;
+    }
+}
+
+TEST(WindowPaint, FrameRedrawsOnlyTheLcdArea) {
+    Machine m;
+    Window w(flatArt());
+    w.paint(m, 0);
+    const KeyRect q = gridKeyRect(0, 0);
+    w.leftButtonDown(q.left + 4, q.top + 4);
+    const RgbImage before = w.image();
+    m.mem[kLcdScreen] = 0x80;
+    const uint64_t version = w.version();
+    w.frame(m);
+    EXPECT_GT(w.version(), version);
+    for (int y = 0; y < kWindowHeight; ++y) {
+        for (int x = 0; x < kWindowWidth; ++x) {
+            if (inLcdArea(x, y)) continue;
+            ASSERT_EQ(w.image().at(x, y)[0], before.at(x, y)[0]) << x << "," << y;
+        }
+    }
+    EXPECT_EQ(red(w, 100, 100), 0);  // the splash is gone until the next paint
+    EXPECT_EQ(w.image().at(54, 43)[1], 0);
+    EXPECT_EQ(w.image().at(56, 43)[1], 192);
+}
+
+TEST(WindowKeys, PressedKeyRegionIsTheRectWidenedLeftAndUp) {
+    Machine m;
+    for (const FaceKey& key : {faceKeys()[0], faceKeys()[2], faceKeys()[44]}) {
+        Window w(flatArt());
+        w.paint(m, 1);
+        const KeyRect r = key.rect;
+        EXPECT_EQ(w.leftButtonDown(r.left + 1, r.top + 1).kind, WindowEvent::Kind::None);
+        for (int y = r.top - 6; y < r.top + r.height + 3; ++y) {
+            for (int x = r.left - 6; x < r.left + r.width + 3; ++x) {
+                const bool pressed = x >= r.left - 3 && x < r.left + r.width && y >= r.top - 3 &&
+                                     y < r.top + r.height;
+                ASSERT_EQ(red(w, x, y), pressed ? 20 : 10) << x << "," << y;
+            }
+        }
+        // Released anywhere, even far outside the window: drawn up again and no longer held.
+        w.leftButtonUp(-100, 900);
+        EXPECT_EQ(red(w, r.left, r.top), 10);
+        EXPECT_EQ(w.skin().heldVk(), 0);
+    }
+}
+
+TEST(WindowKeys, BodyClickDragsAndDrawsNothing) {
+    Machine m;
+    Window w(flatArt());
+    w.paint(m, 1);
+    const RgbImage before = w.image();
+    EXPECT_EQ(w.leftButtonDown(200, 350).kind, WindowEvent::Kind::Drag);
+    EXPECT_EQ(w.leftButtonUp(200, 350).kind, WindowEvent::Kind::None);
+    EXPECT_EQ(w.image(), before);
+}
+
+TEST(WindowKeys, SecondPressWithoutReleaseRedrawsTheFirstKeyUp) {
+    Machine m;
+    Window w(flatArt());
+    w.paint(m, 1);
+    const KeyRect a = gridKeyRect(1, 0), b = gridKeyRect(1, 1);
+    w.leftButtonDown(a.left + 2, a.top + 2);
+    w.leftButtonDown(b.left + 2, b.top + 2);
+    EXPECT_EQ(red(w, a.left + 2, a.top + 2), 10);
+    EXPECT_EQ(red(w, b.left + 2, b.top + 2), 20);
+    EXPECT_EQ(w.skin().heldVk(), 'S');
+}
+
+TEST(WindowMenu, OpenMenuIsOnTopAndClosingRestoresTheImage) {
+    Machine m;
+    Window w(flatArt());
+    w.paint(m, 0);
+    const RgbImage before = w.image();
+    EXPECT_EQ(w.rightButtonDown(100, 300).kind, WindowEvent::Kind::None);
+    ASSERT_TRUE(w.menu().isOpen());
+    EXPECT_NE(w.image(), before);
+    // A left press on the face while the menu is open only closes the menu.
+    const KeyRect q = gridKeyRect(0, 0);
+    EXPECT_EQ(w.leftButtonDown(q.left + 3, q.top + 3).kind, WindowEvent::Kind::None);
+    EXPECT_FALSE(w.menu().isOpen());
+    EXPECT_EQ(w.skin().heldVk(), 0);
+    EXPECT_EQ(w.image(), before);
+}
+
+TEST(WindowMenu, ChosenItemComesBackAsCommand) {
+    Machine m;
+    Window w(flatArt());
+    w.paint(m, 0);
+    w.rightButtonDown(50, 50);
+    const KeyRect open = w.menu().itemRect(0, 0);
+    const int x = open.left + 10, y = open.top + 5;
+    w.pointerMove(x, y);
+    EXPECT_EQ(w.leftButtonDown(x, y).kind, WindowEvent::Kind::None);
+    const WindowEvent e = w.leftButtonUp(x, y);
+    EXPECT_EQ(e.kind, WindowEvent::Kind::Command);
+    EXPECT_EQ(e.command, kCmdOpen);
+    EXPECT_FALSE(w.menu().isOpen());
+
+    w.rightButtonDown(50, 50);
+    EXPECT_EQ(w.menuKey(vk::kDown).kind, WindowEvent::Kind::None);
+    const WindowEvent k = w.menuKey(vk::kEnter);
+    EXPECT_EQ(k.command, kCmdOpen);
+    EXPECT_EQ(w.menuKey(vk::kEnter).kind, WindowEvent::Kind::None);  // closed: ignored
+
+    w.rightButtonDown(50, 50);
+    w.rightButtonDown(5, 580);  // another right click outside dismisses it
+    EXPECT_FALSE(w.menu().isOpen());
+}
+
+TEST(WindowMenu, DisplayCommandsFollowTheCheckMarks) {
+    Window w(flatArt());
+    w.displayCommand(kCmdInterlace);
+    EXPECT_TRUE(w.menu().isChecked(kCmdInterlace));
+    EXPECT_TRUE(w.lcd().interlaced());
+    w.displayCommand(kCmdBlackWhite);
+    EXPECT_TRUE(w.lcd().blackWhite());
+    w.displayCommand(kCmdInterlace);
+    EXPECT_FALSE(w.menu().isChecked(kCmdInterlace));
+    EXPECT_FALSE(w.lcd().interlaced());
+    EXPECT_TRUE(w.lcd().blackWhite());
+    w.displayCommand(kCmdExit);  // not a display command
+    EXPECT_TRUE(w.menu().isChecked(kCmdBlackWhite));
+}
+
+// --- golden pictures of the whole window with the built-in artwork ---
+
+const FontTables* handheldFonts() {
+    static const std::unique_ptr<FontTables> fonts = [] {
+        auto f = std::make_unique<FontTables>();
+        if (!loadFontFile(std::string(CORVANE_BIN_DIR) + "/duzezi.dat", *f)) f.reset();
+        return f;
+    }();
+    return fonts.get();
+}
+
+// Compares with tests/golden/host/<name>.png; CORVANE_UPDATE_GOLDEN=1 rewrites the file. On a
+// mismatch the picture is left in the build tree for a look.
+void expectGolden(const RgbImage& image, const std::string& name) {
+    const std::string golden = std::string(CORVANE_SOURCE_DIR) + "/tests/golden/host/" + name;
+    if (const char* update = std::getenv("CORVANE_UPDATE_GOLDEN"); update && *update == '1') {
+        std::filesystem::create_directories(std::filesystem::path(golden).parent_path());
+        ASSERT_TRUE(writePng(golden, image));
+        return;
+    }
+    RgbImage want;
+    ASSERT_TRUE(readPng(golden, want)) << "missing " << golden;
+    if (image != want) {
+        const std::string got = std::string(CORVANE_BIN_DIR) + "/../tests/actual_" + name;
+        writePng(got, image);
+        FAIL() << name << " differs from its golden picture; see " << got;
+    }
+}
+
+class WindowGolden : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_NE(handheldFonts(), nullptr) << "duzezi.dat not built";
+        window = std::make_unique<Window>(builtinSkinArt(), handheldFonts());
+    }
+    // A test picture on the LCD: a frame, a diagonal and a filled block.
+    void drawLcdPattern() {
+        auto set = [&](int x, int y) { m.mem[kLcdScreen + y * 20 + x / 8] |= 0x80 >> (x % 8); };
+        for (int x = 0; x < 160; ++x) set(x, 0), set(x, 79);
+        for (int y = 0; y < 80; ++y) set(0, y), set(159, y);
+        for (int i = 0; i < 80; ++i) set(20 + i, i);
+        for (int y = 20; y < 40; ++y)
+            for (int x = 110; x < 140; ++x) set(x, y);
+    }
+    Machine m;
+    std::unique_ptr<Window> window;
+};
+
+TEST_F(WindowGolden, IdleSplash) {
+    window->paint(m, 0);
+    expectGolden(window->image(), "window_idle.png");
+}
+
+TEST_F(WindowGolden, FrameWithLcdContent) {
+    window->paint(m, 0);
+    drawLcdPattern();
+    window->frame(m);
+    expectGolden(window->image(), "window_lcd.png");
+}
+
+TEST_F(WindowGolden, PressedFaceKey) {
+    drawLcdPattern();
+    window->paint(m, 1);
+    const KeyRect enter = gridKeyRect(1, 9);
+    window->leftButtonDown(enter.left + 5, enter.top + 5);
+    expectGolden(window->image(), "window_key_pressed.png");
+}
+
+TEST_F(WindowGolden, OpenMenuWithGreyedItems) {
+    window->paint(m, 0);
+    window->rightButtonDown(120, 240);
+    const KeyRect open = window->menu().itemRect(0, 0);
+    window->pointerMove(open.left + 20, open.top + 5);
+    expectGolden(window->image(), "window_menu.png");
+}
+
+TEST_F(WindowGolden, OpenSettingsWithCheckMark) {
+    drawLcdPattern();
+    window->displayCommand(kCmdBlackWhite);
+    window->paint(m, 1);
+    window->menu().setEnabled(kCmdClose, true);
+    window->menu().setEnabled(kCmdReset, true);
+    window->rightButtonDown(250, 150);
+    const KeyRect settings = window->menu().itemRect(0, 3);
+    window->pointerMove(settings.left + 10, settings.top + 5);
+    expectGolden(window->image(), "window_menu_settings.png");
+}
+
+TEST_F(WindowGolden, Interlaced) {
+    drawLcdPattern();
+    window->paint(m, 1);
+    window->displayCommand(kCmdInterlace);
+    window->frame(m);
+    expectGolden(window->image(), "window_interlaced.png");
+}
+
+TEST_F(WindowGolden, BlackAndWhite) {
+    drawLcdPattern();
+    window->paint(m, 1);
+    window->displayCommand(kCmdBlackWhite);
+    window->frame(m);
+    expectGolden(window->image(), "window_black_white.png");
+}
+
+}  // namespace
+}  // namespace corvane
