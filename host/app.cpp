@@ -97,6 +97,7 @@ int App::startUp(const Switches& switches) {
     if (!platform_.createWindow("Corvane", kWindowWidth, kWindowHeight, outline))
         return kStartUpFailed;
     paint();
+    syncWindow();
 
     if (switches.image) {
         LoadResult result = loader_->loadAtStartup(resolveImagePath(*switches.image));
