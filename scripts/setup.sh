@@ -6,7 +6,7 @@ packages=(
   build-essential cmake ninja-build pkg-config git
   libgtest-dev libgmock-dev libbenchmark-dev clang-format
   libsdl2-dev libfreetype-dev libstb-dev
-  xfonts-base unifont xfonts-wqy
+  xfonts-base unifont fonts-unifont xfonts-wqy
   xvfb xauth xdotool lua5.4
 )
 
