@@ -29,9 +29,7 @@ class EllipseDrawer {
 
     void plot(int32_t x, int32_t y) { clippedPlot(m_, x, y); }
 
-    void fillRow(int32_t row, int32_t c0, int32_t c1) {
-        for (int32_t c = c0; c <= c1; ++c) clippedPlot(m_, c, row);
-    }
+    void fillRow(int32_t row, int32_t c0, int32_t c1) { clippedSpan(m_, row, c0, c1); }
 
     void draw(int32_t a, int32_t b, bool fill) {
         const int32_t A = a * a, B = b * b;

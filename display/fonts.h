@@ -7,10 +7,10 @@
 
 namespace corvane {
 
-constexpr uint32_t kSmallAsciiBytes = 0x600;     // 128 glyphs of 6 x 12, 12 bytes each
-constexpr uint32_t kLargeAsciiBytes = 0x800;     // 128 glyphs of 8 x 16, 16 bytes each
-constexpr uint32_t kSmallHanziBytes = 0x2C9D0;   // 7,614 glyphs of 12 x 12, 24 bytes each
-constexpr uint32_t kLargeHanziBytes = 0x3B7C0;   // 7,614 glyphs of 16 x 16, 32 bytes each
+constexpr uint32_t kSmallAsciiBytes = 0x600;    // 128 glyphs of 6 x 12, 12 bytes each
+constexpr uint32_t kLargeAsciiBytes = 0x800;    // 128 glyphs of 8 x 16, 16 bytes each
+constexpr uint32_t kSmallHanziBytes = 0x2C9D0;  // 7,614 glyphs of 12 x 12, 24 bytes each
+constexpr uint32_t kLargeHanziBytes = 0x3B7C0;  // 7,614 glyphs of 16 x 16, 32 bytes each
 constexpr uint32_t kFontFileSize =
     kSmallAsciiBytes + kLargeAsciiBytes + kSmallHanziBytes + kLargeHanziBytes;  // 429,968
 constexpr uint32_t kHanziGlyphs = 7614;

@@ -2,7 +2,9 @@
 
 #include "display/screen.h"
 
+#include <algorithm>
 #include <array>
+#include <cstring>
 
 namespace corvane {
 
@@ -54,6 +56,41 @@ inline void applyRaster(uint8_t& byte, uint8_t mask, bool source, Raster r) {
     }
 }
 
+// Up to eight source bits into one bitmap byte; only the bits in `mask` change.
+inline void combineByte(uint8_t& byte, uint8_t source, uint8_t mask, Raster r) {
+    if (r.invertSource) source = uint8_t(~source);
+    switch (r.combine) {
+        case Combine::Copy:
+            byte = uint8_t((byte & ~mask) | (source & mask));
+            break;
+        case Combine::Or:
+            byte |= uint8_t(source & mask);
+            break;
+        case Combine::And:
+            byte &= uint8_t(source | ~mask);
+            break;
+        case Combine::Xor:
+            byte ^= uint8_t(source & mask);
+            break;
+    }
+}
+
+// Draws image columns [i0, i1) of one row at screen columns i + offset, all of them on the
+// screen, a bitmap byte at a time. `padded` is the image row with a clear byte before and after
+// it, so an eight-bit window at any bit position stays inside it.
+void drawRun(Machine& m, uint32_t rowAddress, const uint8_t* padded, int i0, int i1, int offset,
+             Raster r) {
+    const int first = i0 + offset, last = i1 - 1 + offset;
+    for (int bx = first >> 3; bx <= last >> 3; ++bx) {
+        const int c0 = std::max(first, bx * 8), c1 = std::min(last, bx * 8 + 7);
+        const uint8_t mask = uint8_t((0xFF >> (c0 & 7)) & (0xFF << (7 - (c1 & 7))));
+        const int bit = bx * 8 - offset + 8;  // image bit of the byte's first column, padded
+        const uint32_t window = (uint32_t(padded[bit >> 3]) << 8) | padded[(bit >> 3) + 1];
+        const uint8_t source = uint8_t((window << (bit & 7)) >> 8);
+        combineByte(m.mem[(rowAddress + uint32_t(bx)) & 0xFFFF], source, mask, r);
+    }
+}
+
 }  // namespace
 
 void rasterPlot(Machine& m, uint32_t x, uint32_t y, bool source, uint8_t op) {
@@ -86,18 +123,21 @@ void blockBlit(Machine& m, uint8_t x, uint8_t y, uint8_t w, uint8_t h, uint16_t 
 
     const Raster raster = decodeRaster(m.draw.mode);
     const uint16_t base = targetBase(m);
+    // Image columns split into at most two runs on the screen: from x rightward, and, for an
+    // image that crosses column 255, the part that wraps to column 0. Both are clipped at 160.
+    const int left = x, width = w;
+    const int runA = left < kScreenWidth ? std::min(width, kScreenWidth - left) : 0;
+    const int startB = 256 - left;
+    const int endB = std::min(width, 256 + kScreenWidth - left);
+    std::array<uint8_t, 32 + 2> padded{};  // one clear byte before and after the row
     for (uint32_t j = 0; j < h; ++j) {
-        // Coordinates wrap at 256 and are then clipped to the screen.
         const uint32_t sy = (y + j) & 0xFF;
         if (sy >= uint32_t(kScreenHeight)) continue;
-        const uint8_t* src = &image[j * rowBytes];
+        std::memcpy(&padded[1], &image[j * rowBytes], rowBytes);
+        padded[rowBytes + 1] = 0;
         const uint32_t rowAddress = base + kBitmapStride * sy;
-        for (uint32_t i = 0; i < w; ++i) {
-            const uint32_t sx = (x + i) & 0xFF;
-            if (sx >= uint32_t(kScreenWidth)) continue;
-            const bool bit = (src[i >> 3] & kPixelMask[i & 7]) != 0;
-            applyRaster(m.mem[(rowAddress + (sx >> 3)) & 0xFFFF], kPixelMask[sx & 7], bit, raster);
-        }
+        if (runA > 0) drawRun(m, rowAddress, padded.data(), 0, runA, left, raster);
+        if (startB < endB) drawRun(m, rowAddress, padded.data(), startB, endB, left - 256, raster);
     }
 }
 
@@ -108,9 +148,33 @@ void verticalSpan(Machine& m, uint8_t x, uint8_t y0, uint8_t y1) {
 }
 
 void horizontalSpan(Machine& m, uint8_t y, uint8_t x0, uint8_t x1) {
-    const uint32_t left = x0 < x1 ? x0 : x1;
-    const uint32_t right = x0 < x1 ? x1 : x0;
-    for (uint32_t x = left; x <= right; ++x) modePlot(m, x, y);
+    clippedSpan(m, y, x0 < x1 ? x0 : x1, x0 < x1 ? x1 : x0);
+}
+
+// Each pixel of a span is plotted once and pixels do not affect each other, so the span is
+// drawn a byte at a time with the same result as plotting its points in order.
+void clippedSpan(Machine& m, int32_t y, int32_t x0, int32_t x1) {
+    if (y < 0 || y >= kScreenHeight || m.draw.mode > kModeInvert) return;
+    x0 = std::max(x0, 0);
+    x1 = std::min(x1, kScreenWidth - 1);
+    if (x0 > x1) return;
+    const uint32_t rowAddress = targetBase(m) + kBitmapStride * uint32_t(y);
+    for (int32_t bx = x0 >> 3; bx <= x1 >> 3; ++bx) {
+        const int32_t c0 = std::max(x0, bx * 8), c1 = std::min(x1, bx * 8 + 7);
+        const uint8_t mask = uint8_t((0xFF >> (c0 & 7)) & (0xFF << (7 - (c1 & 7))));
+        uint8_t& byte = m.mem[(rowAddress + uint32_t(bx)) & 0xFFFF];
+        switch (m.draw.mode) {
+            case kModeClear:
+                byte &= uint8_t(~mask);
+                break;
+            case kModeSet:
+                byte |= mask;
+                break;
+            default:
+                byte ^= mask;
+                break;
+        }
+    }
 }
 
 }  // namespace corvane

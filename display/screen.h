@@ -83,6 +83,9 @@ void blockBlit(Machine& m, uint8_t x, uint8_t y, uint8_t w, uint8_t h, uint16_t 
 void verticalSpan(Machine& m, uint8_t x, uint8_t y0, uint8_t y1);
 void horizontalSpan(Machine& m, uint8_t y, uint8_t x0, uint8_t x1);
 
+// Mode plot of (x, y) for x = x0 .. x1 (x0 <= x1), dropping the points off the screen.
+void clippedSpan(Machine& m, int32_t y, int32_t x0, int32_t x1);
+
 // System-call arguments: the next slot from the top of the operand stack, as the low 8 bits
 // (coordinates, sizes, types, modes) or the low 16 bits (addresses).
 inline uint8_t popByte(Machine& m) {

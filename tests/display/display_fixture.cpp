@@ -123,7 +123,8 @@ void expectLcdGolden(const Machine& m, const std::string& name) {
                   << describeDifference(want, got);
 }
 
-std::unique_ptr<FontTables> makeSyntheticFont() {
+namespace {
+std::unique_ptr<FontTables> buildSyntheticFont() {
     auto f = std::make_unique<FontTables>();
     for (int c = 0; c < 128; ++c) {
         hexGlyph(&f->smallAscii[c * 12], uint8_t(c), 1, 7, 4);  // columns 1-3 of 6
@@ -135,10 +136,16 @@ std::unique_ptr<FontTables> makeSyntheticFont() {
     }
     return f;
 }
+}  // namespace
+
+const FontTables& syntheticFont() {
+    static const std::unique_ptr<FontTables> font = buildSyntheticFont();
+    return *font;
+}
 
 DisplayMachine::DisplayMachine() {
     resetMachine(m);
-    m.fonts = font.get();
+    m.fonts = font;
 }
 
 void DisplayMachine::call(Handler fn, std::initializer_list<uint32_t> args) {

@@ -35,11 +35,11 @@ void expectLcdGolden(const Machine& m, const std::string& name);
 // A synthetic FontTables: single-byte glyphs show their code as two hex digits, double-byte
 // glyphs are a frame around the bits of their index (row by row), so a drawn or staged glyph
 // names the table entry it came from.
-std::unique_ptr<FontTables> makeSyntheticFont();
+const FontTables& syntheticFont();  // built once
 
 struct DisplayMachine {
     Machine m;
-    std::unique_ptr<FontTables> font = makeSyntheticFont();
+    const FontTables* font = &syntheticFont();
 
     DisplayMachine();
 
