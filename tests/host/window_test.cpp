@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -171,6 +172,49 @@ TEST(WindowMenu, DisplayCommandsFollowTheCheckMarks) {
     EXPECT_TRUE(w.lcd().blackWhite());
     w.displayCommand(kCmdExit);  // not a display command
     EXPECT_TRUE(w.menu().isChecked(kCmdBlackWhite));
+}
+
+// The two faces must differ only where keys are redrawn, or a pressed key would leave seams.
+TEST(BuiltinArtwork, FacesDifferOnlyInKeyAreas) {
+    const SkinArt& art = builtinSkinArt();
+    ASSERT_GE(art.faceUp.width, kWindowWidth);
+    ASSERT_GE(art.faceUp.height, kWindowHeight);
+    ASSERT_EQ(art.faceDown.width, art.faceUp.width);
+    ASSERT_EQ(art.faceDown.height, art.faceUp.height);
+    ASSERT_EQ(art.splash.width, kSplashWidth);
+    ASSERT_EQ(art.splash.height, kSplashHeight);
+
+    auto inKeyArea = [](int x, int y) {
+        for (const FaceKey& k : faceKeys()) {
+            const KeyRect& r = k.rect;
+            if (x >= r.left - 3 && x < r.left + r.width && y >= r.top - 3 && y < r.top + r.height)
+                return true;
+        }
+        return false;
+    };
+    int differing = 0;
+    for (int y = 0; y < kWindowHeight; ++y) {
+        for (int x = 0; x < kWindowWidth; ++x) {
+            const bool same =
+                std::equal(art.faceUp.at(x, y), art.faceUp.at(x, y) + 3, art.faceDown.at(x, y));
+            if (!inKeyArea(x, y)) {
+                ASSERT_TRUE(same) << "(" << x << ", " << y << ")";
+            } else if (!same) {
+                ++differing;
+            }
+        }
+    }
+    // Every key looks different when pressed.
+    for (const FaceKey& k : faceKeys()) {
+        const KeyRect& r = k.rect;
+        int changed = 0;
+        for (int y = r.top; y < r.top + r.height; ++y)
+            for (int x = r.left; x < r.left + r.width; ++x)
+                changed += !std::equal(art.faceUp.at(x, y), art.faceUp.at(x, y) + 3,
+                                       art.faceDown.at(x, y));
+        EXPECT_GT(changed, r.width * r.height / 2) << "key at " << r.left << "," << r.top;
+    }
+    EXPECT_GT(differing, 0);
 }
 
 // --- golden pictures of the whole window with the built-in artwork ---

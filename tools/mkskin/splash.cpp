@@ -46,8 +46,8 @@ RgbImage drawSplash() {
     for (int y = 0; y < img.height; y += 2)
         for (int x = 0; x < img.width; ++x) blend(img, x, y, Color{0, 0, 0}, 0.12f);
 
-    const TextFace logoFace("12x24.pcf.gz");
-    const Mask logo = smoothScale(logoFace.render("Corvane"), 2);
+    const TextFace logoFace("9x18B.pcf.gz");
+    const Mask logo = smoothScale(logoFace.render("Corvane"), 3);
     const float cx = img.width / 2.f;
     drawCentered(img, logo, cx + 2, 60.f + 3, Color{0, 0, 0}, 0.5f);
     drawCentered(img, logo, cx, 60.f, Color{150, 255, 180}, 1.f);
