@@ -1,9 +1,9 @@
 #pragma once
 // Walking strings and byte ranges in VmMemory for the system calls. Every address is taken
 // modulo 65,536, so a walk that runs past 0xFFFF continues at 0x0000. No walk reads more than
-// 65,536 bytes: a string with no 0 byte anywhere in memory, or one that a call extends while it
-// reads it (strcat of a string onto itself), ends there as if it had met its terminator. That
-// keeps every system call finite, so one instruction can never freeze the machine.
+// 65,536 bytes: a string with no 0 byte anywhere in memory ends there as if it had met its
+// terminator, and formatted output stops there. That keeps every system call finite, so one
+// instruction can never freeze the machine.
 
 #include <cstdint>
 

@@ -26,20 +26,16 @@ void sys_strlen(Machine& m) {
     m.push(m.regA);
 }
 
-// strcat(destination, source): copies the source, byte by byte as it reads it, over the
-// destination's terminator. Appending a string to itself never meets a terminator; the walk
-// limit ends it and the terminator is written there.
+// strcat(destination, source): measures the source, then copies its bytes and its terminator
+// over the destination's terminator. Measuring first makes strcat(s, s) double the string
+// instead of chasing its own tail round the memory.
 void sys_strcat(Machine& m) {
     const uint16_t src = vmAddress(m.pop());
     const uint16_t dst = vmAddress(m.pop());
     const uint32_t end = dst + stringLength(m, dst);
-    uint32_t i = 0;
-    for (; i < kWalkLimit; ++i) {
-        const uint8_t b = m.read8(src + i);
-        if (b == 0) break;
-        m.write8(end + i, b);
-    }
-    m.write8(end + i, 0);
+    const uint32_t length = stringLength(m, src);
+    for (uint32_t i = 0; i < length; ++i) m.write8(end + i, m.read8(src + i));
+    m.write8(end + length, 0);
 }
 
 // strchr(string, character): address of the first byte equal to the character's low 8 bits,
