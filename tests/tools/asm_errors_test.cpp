@@ -124,6 +124,18 @@ TEST(Errors, AnEndlessMacroStops) {
     EXPECT_NE(r.errorText().find("nested more than 64 deep"), std::string::npos);
 }
 
+TEST(Errors, AMacroThatDoublesItselfStops) {
+    std::string source = ".macro m0\n; nothing\n.endm\n";
+    for (int i = 1; i < 40; ++i) {
+        std::string prev = "m" + std::to_string(i - 1);
+        source += ".macro m" + std::to_string(i) + "\n" + prev + "\n" + prev + "\n.endm\n";
+    }
+    source += "m39\n";
+    AsmResult r = assemble(source);
+    ASSERT_FALSE(r.ok());
+    EXPECT_NE(r.errorText().find("more than 1000000 lines"), std::string::npos);
+}
+
 TEST(Errors, AFileThatIncludesItselfStops) {
     AsmResult r =
         assemble(".include \"self.s\"", "self.s", filesFrom({{"self.s", ".include \"self.s\"\n"}}));

@@ -157,6 +157,7 @@ class Assembler {
     const ProcScope* keyProc_ = nullptr;
     std::optional<std::pair<uint32_t, Location>> dataBlock_;  // count offset of an open INITDATA
     int expansions_ = 0;                                      // counts macro expansions for \@
+    long linesRead_ = 0;  // source and expanded lines, against endless expansion
 };
 
 }  // namespace corvane::vrnasm

@@ -15,6 +15,7 @@ namespace {
 
 constexpr int kMaxIncludeDepth = 32;
 constexpr int kMaxMacroDepth = 64;
+constexpr long kMaxLines = 1'000'000;
 
 // The first word of a line (a directive or mnemonic), ignoring leading blanks.
 std::string_view firstWord(std::string_view line) {
@@ -143,6 +144,12 @@ void Assembler::processText(std::string_view text, const std::string& file, int 
 void Assembler::handleLine(std::string_view line, const Location& loc, int includeDepth,
                            int macroDepth, bool fromMacro) {
     if (stopped_) return;
+    if (++linesRead_ > kMaxLines) {
+        // Macros that use each other twice over can expand without end in practice.
+        error(loc, 1, "more than 1000000 lines after expanding macros; stopping");
+        stopped_ = true;
+        return;
+    }
     if (collecting_ && captureMacroLine(line, loc)) return;
     std::string_view word = firstWord(line);
     if (handleConditional(word, line, loc)) return;

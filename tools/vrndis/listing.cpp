@@ -21,6 +21,19 @@ std::string labelName(uint32_t address) {
     return buf;
 }
 
+// Columns a UTF-8 line takes on a terminal: the Chinese characters of listings are two wide.
+size_t displayWidth(std::string_view utf8) {
+    size_t width = 0;
+    for (unsigned char c : utf8) {
+        if (c < 0x80) {
+            ++width;
+        } else if (c >= 0xC0) {
+            width += 2;
+        }
+    }
+    return width;
+}
+
 std::string hexByte(uint8_t b) {
     char buf[8];
     std::snprintf(buf, sizeof buf, "0x%02X", b);
@@ -123,7 +136,8 @@ class Listing {
 
     void line(const std::string& text, uint32_t address, uint32_t length) {
         std::string l = "        " + text;
-        if (l.size() < kCommentColumn) l.append(kCommentColumn - l.size(), ' ');
+        const size_t width = displayWidth(l);
+        if (width < kCommentColumn) l.append(kCommentColumn - width, ' ');
         char buf[16];
         std::snprintf(buf, sizeof buf, " ; %06X", address);
         l += buf;
