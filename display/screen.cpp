@@ -38,24 +38,6 @@ Raster decodeRaster(uint8_t op) {
     }
 }
 
-inline void applyRaster(uint8_t& byte, uint8_t mask, bool source, Raster r) {
-    if (r.invertSource) source = !source;
-    switch (r.combine) {
-        case Combine::Copy:
-            byte = source ? (byte | mask) : uint8_t(byte & ~mask);
-            break;
-        case Combine::Or:
-            if (source) byte |= mask;
-            break;
-        case Combine::And:
-            if (!source) byte &= uint8_t(~mask);
-            break;
-        case Combine::Xor:
-            if (source) byte ^= mask;
-            break;
-    }
-}
-
 // Up to eight source bits into one bitmap byte; only the bits in `mask` change.
 inline void combineByte(uint8_t& byte, uint8_t source, uint8_t mask, Raster r) {
     if (r.invertSource) source = uint8_t(~source);
@@ -92,11 +74,6 @@ void drawRun(Machine& m, uint32_t rowAddress, const uint8_t* padded, int i0, int
 }
 
 }  // namespace
-
-void rasterPlot(Machine& m, uint32_t x, uint32_t y, bool source, uint8_t op) {
-    if (x >= uint32_t(kScreenWidth) || y >= uint32_t(kScreenHeight)) return;
-    applyRaster(m.mem[pixelAddress(m, x, y)], kPixelMask[x & 7], source, decodeRaster(op));
-}
 
 void blockBlit(Machine& m, uint8_t x, uint8_t y, uint8_t w, uint8_t h, uint16_t address) {
     if (w == 0 || h == 0) return;

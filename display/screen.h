@@ -65,9 +65,6 @@ inline void clippedPlot(Machine& m, int32_t x, int32_t y) {
     modePlot(m, uint32_t(x), uint32_t(y));
 }
 
-// Writes one pixel from a source bit with a 4-bit raster operation.
-void rasterPlot(Machine& m, uint32_t x, uint32_t y, bool source, uint8_t op);
-
 // The pixel's byte masked with its mask: 0 when clear, the mask itself when set. Not clipped:
 // coordinates off the screen read whatever byte of VmMemory the pixel address reaches.
 inline uint8_t pixelRead(const Machine& m, uint32_t x, uint32_t y) {
