@@ -23,6 +23,9 @@ struct AsmDiagnostic {
 struct AsmOptions {
     std::vector<std::string> includeDirs;    // searched after the including file's folder
     std::map<std::string, int64_t> defines;  // constants known before the first line
+    // Source lines, macro expansions included, after which the assembly gives up: macros that
+    // use each other several times over can otherwise expand without practical end.
+    long maxLines = 1'000'000;
     // Reads a source file by path; when unset, files are read from disk.
     std::function<std::optional<std::string>(const std::string& path)> readFile;
 };

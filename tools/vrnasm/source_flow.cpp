@@ -15,7 +15,6 @@ namespace {
 
 constexpr int kMaxIncludeDepth = 32;
 constexpr int kMaxMacroDepth = 64;
-constexpr long kMaxLines = 1'000'000;
 
 // The first word of a line (a directive or mnemonic), ignoring leading blanks.
 std::string_view firstWord(std::string_view line) {
@@ -144,9 +143,10 @@ void Assembler::processText(std::string_view text, const std::string& file, int 
 void Assembler::handleLine(std::string_view line, const Location& loc, int includeDepth,
                            int macroDepth, bool fromMacro) {
     if (stopped_) return;
-    if (++linesRead_ > kMaxLines) {
-        // Macros that use each other twice over can expand without end in practice.
-        error(loc, 1, "more than 1000000 lines after expanding macros; stopping");
+    if (++linesRead_ > options_.maxLines) {
+        error(loc, 1,
+              "more than " + std::to_string(options_.maxLines) +
+                  " lines after expanding macros; stopping");
         stopped_ = true;
         return;
     }
