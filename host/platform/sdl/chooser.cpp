@@ -1,0 +1,308 @@
+#include "host/platform/sdl/chooser.h"
+
+#include <algorithm>
+#include <cctype>
+#include <system_error>
+
+#include "display/fonts.h"
+#include "library/gb2312.h"
+
+namespace corvane {
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr uint8_t kVkBack = 0x08, kVkTab = 0x09, kVkEnter = 0x0D, kVkEsc = 0x1B;
+constexpr uint8_t kVkPageUp = 0x21, kVkPageDown = 0x22, kVkEnd = 0x23, kVkHome = 0x24;
+constexpr uint8_t kVkUp = 0x26, kVkDown = 0x28, kVkLeft = 0x25, kVkRight = 0x27;
+
+// Panel geometry, window coordinates.
+constexpr int kLeft = 12, kTop = 30, kWidth = 411;
+constexpr int kRowHeight = 14;
+constexpr int kListTop = kTop + 40;
+constexpr int kListBottom = kListTop + Chooser::kRows * kRowHeight;
+constexpr int kHeight = kListBottom + 22 - kTop;
+constexpr int kTextLeft = kLeft + 8;
+constexpr int kTextWidth = kWidth - 16;
+
+struct Rgb {
+    uint8_t r, g, b;
+};
+constexpr Rgb kFace{212, 208, 200};
+constexpr Rgb kPaper{255, 255, 255};
+constexpr Rgb kInk{0, 0, 0};
+constexpr Rgb kFolderInk{0, 0, 128};
+constexpr Rgb kShadow{128, 128, 128};
+constexpr Rgb kHighlight{10, 36, 106};
+constexpr Rgb kHighlightText{255, 255, 255};
+
+void setPixel(RgbImage& img, int x, int y, Rgb c) {
+    if (x < 0 || y < 0 || x >= img.width || y >= img.height) return;
+    uint8_t* p = img.at(x, y);
+    p[0] = c.r;
+    p[1] = c.g;
+    p[2] = c.b;
+}
+
+void fillRect(RgbImage& img, int left, int top, int width, int height, Rgb c) {
+    for (int y = top; y < top + height; ++y)
+        for (int x = left; x < left + width; ++x) setPixel(img, x, y, c);
+}
+
+void frameRect(RgbImage& img, int left, int top, int width, int height, Rgb c) {
+    fillRect(img, left, top, width, 1, c);
+    fillRect(img, left, top + height - 1, width, 1, c);
+    fillRect(img, left, top, 1, height, c);
+    fillRect(img, left + width - 1, top, 1, height, c);
+}
+
+// UTF-8 to the handheld's code page, character by character: what has no GB2312 code shows as
+// '?', so any host name can be drawn.
+std::string displayText(const std::string& utf8) {
+    std::string out;
+    for (size_t i = 0; i < utf8.size();) {
+        const uint8_t b = uint8_t(utf8[i]);
+        char32_t cp = b;
+        size_t len = 1;
+        if (b >= 0xF0) {
+            cp = b & 0x07, len = 4;
+        } else if (b >= 0xE0) {
+            cp = b & 0x0F, len = 3;
+        } else if (b >= 0xC0) {
+            cp = b & 0x1F, len = 2;
+        }
+        for (size_t k = 1; k < len && i + k < utf8.size(); ++k)
+            cp = (cp << 6) | (uint8_t(utf8[i + k]) & 0x3F);
+        i += len;
+        if (cp < 0x80) {
+            out += char(cp);
+        } else if (uint16_t gb = unicodeToGb2312(cp)) {
+            out += char(gb >> 8);
+            out += char(gb & 0xFF);
+        } else {
+            out += '?';
+        }
+    }
+    return out;
+}
+
+void drawGlyph(RgbImage& img, int x, int y, const uint8_t* rows, int bytesPerRow, int width,
+               Rgb c) {
+    for (int r = 0; r < 12; ++r) {
+        uint16_t bits = uint16_t(rows[r * bytesPerRow] << 8);
+        if (bytesPerRow == 2) bits |= rows[r * bytesPerRow + 1];
+        for (int i = 0; i < width; ++i)
+            if (bits & (0x8000 >> i)) setPixel(img, x + i, y + r, c);
+    }
+}
+
+// Draws UTF-8 text with the 12-pixel fonts, cut at `maxWidth` pixels (the start is dropped when
+// `keepEnd`, so a long folder path still shows where it ends).
+void drawText(RgbImage& img, int x, int y, const std::string& utf8, int maxWidth,
+              const FontTables& fonts, Rgb c, bool keepEnd = false) {
+    std::string gb = displayText(utf8);
+    auto width = [](const std::string& s) {
+        int w = 0;
+        for (size_t i = 0; i < s.size(); ++i) {
+            if (uint8_t(s[i]) >= 0x80) ++i, w += 6;
+            w += 6;
+        }
+        return w;
+    };
+    while (width(gb) > maxWidth && !gb.empty()) {
+        if (keepEnd) {
+            gb.erase(0, uint8_t(gb[0]) >= 0x80 && gb.size() > 1 ? 2 : 1);
+        } else {
+            size_t last = gb.size() - 1;
+            if (last > 0 && uint8_t(gb[last - 1]) >= 0x80 && uint8_t(gb[last]) >= 0x80) --last;
+            gb.erase(last);
+        }
+    }
+    for (size_t i = 0; i < gb.size(); ++i) {
+        const uint8_t h = uint8_t(gb[i]);
+        if (h < 0x80) {
+            drawGlyph(img, x, y, &fonts.smallAscii[size_t(h) * 12], 1, 6, c);
+            x += 6;
+            continue;
+        }
+        const uint8_t l = i + 1 < gb.size() ? uint8_t(gb[++i]) : 0;
+        const int index = (h < 0xB0 ? h - 0xA1 : h - 0xA7) * 94 + (l - 0xA1);
+        if (index >= 0 && index < int(kHanziGlyphs))
+            drawGlyph(img, x, y, &fonts.smallHanzi[size_t(index) * 24], 2, 12, c);
+        x += 12;
+    }
+}
+
+std::string lower(std::string s) {
+    for (char& ch : s) ch = char(std::tolower(static_cast<unsigned char>(ch)));
+    return s;
+}
+
+}  // namespace
+
+bool matchesPattern(const std::string& name, const std::string& pattern) {
+    if (pattern == "*" || pattern == "*.*" || pattern.empty()) return true;
+    if (pattern.rfind("*.", 0) == 0) {
+        const std::string ext = lower(pattern.substr(1));
+        const std::string n = lower(name);
+        return n.size() > ext.size() && n.compare(n.size() - ext.size(), ext.size(), ext) == 0;
+    }
+    return lower(name) == lower(pattern);
+}
+
+Chooser::Chooser(const OpenFileRequest& request) : request_(request) {
+    fs::path start = request.initialDir.empty() ? fs::path(".") : fs::path(request.initialDir);
+    std::string select;
+    if (!request.initialName.empty()) {
+        fs::path name(request.initialName);
+        if (name.is_absolute()) start = name.parent_path();
+        select = name.filename().string();
+    }
+    std::error_code ec;
+    if (!fs::is_directory(start, ec)) start = fs::current_path(ec);
+    list(fs::absolute(start, ec).lexically_normal(), select);
+}
+
+void Chooser::list(const fs::path& folder, const std::string& select) {
+    folder_ = folder;
+    if (folder_.has_filename() == false && folder_ != folder_.root_path())
+        folder_ = folder_.parent_path();
+    entries_.clear();
+    std::vector<Entry> folders, files;
+    std::error_code ec;
+    for (fs::directory_iterator it(folder_, fs::directory_options::skip_permission_denied, ec), end;
+         !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.empty() || name[0] == '.') continue;
+        std::error_code typeEc;
+        if (it->is_directory(typeEc)) {
+            folders.push_back({name, true});
+        } else if (request_.filters.empty() ||
+                   matchesPattern(name, request_.filters[filter_].pattern)) {
+            files.push_back({name, false});
+        }
+    }
+    auto byName = [](const Entry& a, const Entry& b) { return a.name < b.name; };
+    std::sort(folders.begin(), folders.end(), byName);
+    std::sort(files.begin(), files.end(), byName);
+    if (folder_ != folder_.root_path()) entries_.push_back({"..", true});
+    entries_.insert(entries_.end(), folders.begin(), folders.end());
+    entries_.insert(entries_.end(), files.begin(), files.end());
+
+    // The offered name matches a file without its extension too (the last choice is kept so).
+    int found = 0;
+    for (size_t i = 0; i < entries_.size() && !select.empty(); ++i) {
+        const Entry& e = entries_[i];
+        if (e.name == select || (!e.folder && fs::path(e.name).stem().string() == select)) {
+            found = int(i);
+            break;
+        }
+    }
+    top_ = 0;
+    moveTo(found);
+}
+
+void Chooser::moveTo(int index) {
+    const int count = int(entries_.size());
+    selected_ = count == 0 ? 0 : std::clamp(index, 0, count - 1);
+    if (selected_ < top_) top_ = selected_;
+    if (selected_ >= top_ + kRows) top_ = selected_ - kRows + 1;
+}
+
+void Chooser::scroll(int rows) {
+    const int maxTop = std::max(0, int(entries_.size()) - kRows);
+    top_ = std::clamp(top_ + rows, 0, maxTop);
+}
+
+Chooser::Outcome Chooser::activate() {
+    if (entries_.empty()) return Outcome::Open;
+    const Entry& e = entries_[size_t(selected_)];
+    if (e.folder) {
+        const std::string from = folder_.filename().string();
+        if (e.name == "..")
+            list(folder_.parent_path(), from);
+        else
+            list(folder_ / e.name, "");
+        return Outcome::Open;
+    }
+    chosen_ = (folder_ / e.name).string();
+    return Outcome::Chosen;
+}
+
+Chooser::Outcome Chooser::keyDown(uint8_t vk) {
+    switch (vk) {
+        case kVkUp:
+            moveTo(selected_ - 1);
+            break;
+        case kVkDown:
+            moveTo(selected_ + 1);
+            break;
+        case kVkPageUp:
+            moveTo(selected_ - kRows);
+            break;
+        case kVkPageDown:
+            moveTo(selected_ + kRows);
+            break;
+        case kVkHome:
+            moveTo(0);
+            break;
+        case kVkEnd:
+            moveTo(int(entries_.size()) - 1);
+            break;
+        case kVkEnter:
+        case kVkRight:
+            return activate();
+        case kVkBack:
+        case kVkLeft:
+            if (folder_ != folder_.root_path())
+                list(folder_.parent_path(), folder_.filename().string());
+            break;
+        case kVkTab:
+            if (!request_.filters.empty()) {
+                filter_ = (filter_ + 1) % request_.filters.size();
+                list(folder_, "");
+            }
+            break;
+        case kVkEsc:
+            return Outcome::Cancelled;
+        default:
+            break;
+    }
+    return Outcome::Open;
+}
+
+Chooser::Outcome Chooser::click(int x, int y, bool twice) {
+    if (x < kLeft || x >= kLeft + kWidth || y < kTop || y >= kTop + kHeight)
+        return Outcome::Cancelled;  // a click beside the panel dismisses it, as beside a menu
+    if (y < kListTop || y >= kListBottom) return Outcome::Open;
+    const int index = top_ + (y - kListTop) / kRowHeight;
+    if (index >= int(entries_.size())) return Outcome::Open;
+    moveTo(index);
+    return twice ? activate() : Outcome::Open;
+}
+
+void Chooser::draw(RgbImage& img, const FontTables* fonts) const {
+    fillRect(img, kLeft, kTop, kWidth, kHeight, kFace);
+    frameRect(img, kLeft, kTop, kWidth, kHeight, kInk);
+    fillRect(img, kLeft + 4, kListTop - 2, kWidth - 8, kListBottom - kListTop + 4, kPaper);
+    frameRect(img, kLeft + 4, kListTop - 2, kWidth - 8, kListBottom - kListTop + 4, kShadow);
+    for (int row = 0; row < kRows; ++row) {
+        const int index = top_ + row;
+        if (index >= int(entries_.size())) break;
+        const int y = kListTop + row * kRowHeight;
+        const bool lit = index == selected_;
+        if (lit) fillRect(img, kLeft + 5, y, kWidth - 10, kRowHeight, kHighlight);
+        if (!fonts) continue;
+        const Entry& e = entries_[size_t(index)];
+        const Rgb ink = lit ? kHighlightText : (e.folder ? kFolderInk : kInk);
+        drawText(img, kTextLeft, y + 1, e.folder ? e.name + "/" : e.name, kTextWidth, *fonts, ink);
+    }
+    if (!fonts) return;
+    drawText(img, kTextLeft, kTop + 6, request_.title, kTextWidth, *fonts, kInk);
+    drawText(img, kTextLeft, kTop + 22, folder_.string(), kTextWidth, *fonts, kShadow, true);
+    if (!request_.filters.empty())
+        drawText(img, kTextLeft, kListBottom + 6, request_.filters[filter_].name, kTextWidth,
+                 *fonts, kInk);
+}
+
+}  // namespace corvane

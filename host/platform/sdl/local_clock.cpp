@@ -1,0 +1,67 @@
+#include "host/platform/sdl/local_clock.h"
+
+#include <time.h>
+
+namespace corvane {
+
+LocalTime hostLocalTime() {
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    tm parts{};
+    localtime_r(&now.tv_sec, &parts);
+    LocalTime t;
+    t.year = parts.tm_year + 1900;
+    t.month = parts.tm_mon + 1;
+    t.day = parts.tm_mday;
+    t.hour = parts.tm_hour;
+    t.minute = parts.tm_min;
+    t.second = parts.tm_sec > 59 ? 59 : parts.tm_sec;  // a leap second reads as :59
+    t.dayOfWeek = parts.tm_wday;
+    t.millisecond = int(now.tv_nsec / 1'000'000);
+    return t;
+}
+
+LocalClock::LocalClock(bool virtualDate)
+    : start_(std::chrono::steady_clock::now()), virtual_(virtualDate) {
+    if (virtual_) {
+        LocalTime t = hostLocalTime();
+        t.millisecond = 0;
+        date_.set(t, 0);
+    }
+}
+
+uint64_t LocalClock::nowNs() const {
+    return uint64_t(std::chrono::duration_cast<std::chrono::nanoseconds>(
+                        std::chrono::steady_clock::now() - start_)
+                        .count());
+}
+
+LocalTime LocalClock::localTime() const {
+    return virtual_ ? date_.at(nowNs()) : hostLocalTime();
+}
+
+void LocalClock::setLocalTime(const LocalTime& time) {
+    if (!validLocalTime(time)) return;  // the host clock would refuse it too
+    if (virtual_) {
+        LocalTime t = time;
+        t.millisecond = 0;
+        date_.set(t, nowNs());
+        return;
+    }
+    tm parts{};
+    parts.tm_year = time.year - 1900;
+    parts.tm_mon = time.month - 1;
+    parts.tm_mday = time.day;
+    parts.tm_hour = time.hour;
+    parts.tm_min = time.minute;
+    parts.tm_sec = time.second;
+    parts.tm_isdst = -1;
+    const time_t seconds = mktime(&parts);
+    if (seconds == time_t(-1)) return;
+    timespec ts{};
+    ts.tv_sec = seconds;
+    ts.tv_nsec = long(time.millisecond) * 1'000'000;
+    clock_settime(CLOCK_REALTIME, &ts);  // refused without the right to set the clock: ignored
+}
+
+}  // namespace corvane

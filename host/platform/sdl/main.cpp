@@ -1,0 +1,112 @@
+// corvane: the simulator in a desktop window.
+#include <SDL.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "host/app.h"
+#include "host/cmdline.h"
+#include "host/paths.h"
+#include "host/platform/sdl/sdl_platform.h"
+#include "host/platform/sdl/signals.h"
+#include "vm/machine.h"
+
+#ifndef CORVANE_VERSION
+#define CORVANE_VERSION "0"
+#endif
+
+namespace {
+
+const char* kUsage =
+    "usage: corvane [/S<n>] [/W<n>] [IMAGE | /R IMAGE...]\n"
+    "Runs a program image in the handheld's window; without one, open it from the menu\n"
+    "(right mouse button).\n"
+    "\n"
+    "  IMAGE, /R IMAGE  load and start the program image at once\n"
+    "  /S<n>            stop value of the debugger link\n"
+    "  /W<n>            the debugger to attach to\n"
+    "  --help, --version\n"
+    "\n"
+    "Keys: letters, digits, Space, Enter, Esc, Delete, arrows, Page Up/Down, Shift and F1-F6 are\n"
+    "the handheld's keys; F8 restarts the program; F12 saves the window as a PNG in the\n"
+    "screenshots folder of the root directory; Alt+F4 ends.\n"
+    "Root directory: $CORVANE_HOME, else the executable's folder when duzezi.dat is there, else\n"
+    "$XDG_DATA_HOME/corvane.\n"
+    "Environment: CORVANE_VIRTUAL_CLOCK=1 keeps SetTime from changing the host's clock;\n"
+    "CORVANE_NO_MESSAGE_BOXES=1 writes messages to stderr only; CORVANE_FILE_DIALOG=zenity,\n"
+    "kdialog or window picks the file chooser.\n";
+
+bool envFlag(const char* name) {
+    auto value = corvane::environment(name);
+    return value && *value != "0";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace corvane;
+    namespace fs = std::filesystem;
+
+    ParseOutcome parsed = parseArguments(std::vector<std::string>(argv + 1, argv + argc));
+    if (!parsed.ok) {
+        std::fprintf(stderr, "corvane: %s\n%s", parsed.error.c_str(), kUsage);
+        return 2;
+    }
+    if (parsed.commandLine.help) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (parsed.commandLine.version) {
+        std::printf("corvane %s\n", CORVANE_VERSION);
+        return 0;
+    }
+
+    if (!environment("DISPLAY") && !environment("WAYLAND_DISPLAY")) {
+        std::fprintf(stderr,
+                     "corvane: no display to open a window on; run programs without one with "
+                     "corvane-run\n");
+        return kStartUpFailed;
+    }
+    // Our own handlers turn SIGINT and SIGTERM into Exit; SDL must not install its own.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    // The window is drawn through its plain framebuffer: no renderer, so the shape stays.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        std::fprintf(stderr,
+                     "corvane: cannot open the display (%s); run programs without one "
+                     "with corvane-run\n",
+                     SDL_GetError());
+        return kStartUpFailed;
+    }
+    installQuitSignals();
+
+    AppSettings settings;
+    settings.paths = desktopPaths(currentPathInputs());
+    std::error_code ec;
+    fs::create_directories(settings.paths.root, ec);  // an installed copy's first start
+    settings.startDir = fs::current_path(ec).string();
+
+    int status = 0;
+    {
+        SdlPlatform::Options options;
+        options.virtualClock = envFlag("CORVANE_VIRTUAL_CLOCK");
+        options.noMessageBoxes = envFlag("CORVANE_NO_MESSAGE_BOXES");
+        options.screenshotDir = settings.paths.root / "screenshots";
+        SdlPlatform platform(options);
+        App app(platform, settings);
+        status = app.startUp(parsed.commandLine.switches);
+        if (status == 0) {
+            platform.setFonts(app.machine().fonts);
+            // Descriptors to wait on besides the window (the debugger channel) are registered
+            // with platform.watchDescriptor() before the loop starts.
+            status = app.run();
+            app.shutDown();
+        }
+    }
+    SDL_Quit();
+    return status;
+}

@@ -1,0 +1,428 @@
+#include "host/platform/sdl/sdl_platform.h"
+
+#include <poll.h>
+#include <time.h>
+
+#include <cstdio>
+#include <system_error>
+#include <vector>
+
+#include "host/platform/sdl/chooser.h"
+#include "host/platform/sdl/display_connection.h"
+#include "host/platform/sdl/external_dialog.h"
+#include "host/platform/sdl/keymap.h"
+#include "host/platform/sdl/signals.h"
+#include "host/skin.h"
+
+namespace corvane {
+namespace fs = std::filesystem;
+
+namespace {
+
+// Instructions between two looks at the clock and the queue: a few microseconds of work.
+constexpr uint64_t kBatch = 8192;
+// While a program runs, the event queue is looked at no more often than this.
+constexpr auto kPumpInterval = std::chrono::milliseconds(1);
+// How long a modal dialog sleeps at most between two looks at its child or its events.
+constexpr uint64_t kModalWaitNs = 100'000'000;
+
+timespec toTimespec(uint64_t ns) {
+    timespec ts{};
+    ts.tv_sec = time_t(ns / 1'000'000'000u);
+    ts.tv_nsec = long(ns % 1'000'000'000u);
+    return ts;
+}
+
+PlatformEvent makeEvent(PlatformEvent::Type type, int x = 0, int y = 0, uint32_t code = 0) {
+    PlatformEvent e;
+    e.type = type;
+    e.x = x;
+    e.y = y;
+    e.code = code;
+    return e;
+}
+
+bool isQuit(const SDL_Event& e) {
+    return e.type == SDL_QUIT ||
+           (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_CLOSE);
+}
+
+}  // namespace
+
+SdlPlatform::SdlPlatform(const Options& options)
+    : options_(options), clock_(options.virtualClock) {}
+
+SdlPlatform::~SdlPlatform() {
+    if (window_) SDL_DestroyWindow(window_);
+}
+
+uint64_t SdlPlatform::batchBudget(uint64_t) {
+    return kBatch;
+}
+
+void SdlPlatform::watchDescriptor(int fd, std::function<void()> ready) {
+    watched_[fd] = std::move(ready);
+}
+
+void SdlPlatform::unwatchDescriptor(int fd) {
+    watched_.erase(fd);
+}
+
+void SdlPlatform::checkSignal() {
+    if (takeQuitSignal()) pending_.push_back(makeEvent(PlatformEvent::Type::Quit));
+}
+
+void SdlPlatform::serviceDescriptors(int timeoutMs) {
+    if (watched_.empty()) return;
+    std::vector<pollfd> fds;
+    for (const auto& [fd, ready] : watched_) fds.push_back({fd, POLLIN, 0});
+    if (poll(fds.data(), fds.size(), timeoutMs) <= 0) return;
+    for (const pollfd& p : fds) {
+        if (p.revents == 0) continue;
+        auto it = watched_.find(p.fd);  // an earlier callback may have removed it
+        if (it != watched_.end()) {
+            std::function<void()> ready = it->second;
+            ready();
+        }
+    }
+}
+
+void SdlPlatform::sleepUntil(uint64_t deadlineNs, int extraFd) {
+    SDL_PumpEvents();
+    if (SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT)) return;
+    const uint64_t now = nowNs();
+    if (now >= deadlineNs) return;
+    if (displayFd_ < 0) {
+        // No connection to wait on: SDL's own wait, in short steps so descriptors are still seen.
+        const uint64_t ms = std::min<uint64_t>((deadlineNs - now + 999'999) / 1'000'000, 10);
+        SDL_WaitEventTimeout(nullptr, int(ms));
+        serviceDescriptors(0);
+        checkSignal();
+        return;
+    }
+    std::vector<pollfd> fds;
+    fds.push_back({displayFd_, POLLIN, 0});
+    if (quitSignalDescriptor() >= 0) fds.push_back({quitSignalDescriptor(), POLLIN, 0});
+    if (extraFd >= 0) fds.push_back({extraFd, POLLIN, 0});
+    const size_t firstWatched = fds.size();
+    for (const auto& [fd, ready] : watched_) fds.push_back({fd, POLLIN, 0});
+    const timespec timeout = toTimespec(deadlineNs - now);
+    if (ppoll(fds.data(), fds.size(), &timeout, nullptr) > 0) {
+        for (size_t i = firstWatched; i < fds.size(); ++i) {
+            if (fds[i].revents == 0) continue;
+            auto it = watched_.find(fds[i].fd);
+            if (it != watched_.end()) {
+                std::function<void()> ready = it->second;
+                ready();
+            }
+        }
+    }
+    checkSignal();
+}
+
+void SdlPlatform::waitUntil(uint64_t deadlineNs) {
+    checkSignal();
+    if (pending_.empty()) sleepUntil(deadlineNs);
+    moreQueued_ = true;  // whatever woke us, look at the queue at once
+}
+
+bool SdlPlatform::pollEvent(PlatformEvent& event) {
+    if (pending_.empty()) {
+        const auto now = std::chrono::steady_clock::now();
+        if (!moreQueued_ && now - lastPump_ < kPumpInterval) return false;
+        lastPump_ = now;
+        checkSignal();
+        serviceDescriptors(0);
+        SDL_Event e;
+        while (pending_.empty() && SDL_PollEvent(&e)) translate(e);
+        moreQueued_ = !pending_.empty();
+        if (pending_.empty()) return false;
+    }
+    event = pending_.front();
+    pending_.pop_front();
+    return true;
+}
+
+void SdlPlatform::translate(const SDL_Event& e) {
+    using T = PlatformEvent::Type;
+    if (isQuit(e)) {
+        pending_.push_back(makeEvent(T::Quit));
+        return;
+    }
+    switch (e.type) {
+        case SDL_WINDOWEVENT:
+            if (e.window.event == SDL_WINDOWEVENT_EXPOSED) {
+                if (shown_) upload(*shown_);
+                pending_.push_back(makeEvent(T::Expose));
+            }
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+            if (e.button.button == SDL_BUTTON_LEFT) {
+                // Captured while held: the release comes to us wherever the pointer is, so a
+                // face key never stays down after the button came up outside the window.
+                SDL_CaptureMouse(SDL_TRUE);
+                leftHeld_ = true;
+                pending_.push_back(makeEvent(T::LeftDown, e.button.x, e.button.y));
+            } else if (e.button.button == SDL_BUTTON_RIGHT) {
+                pending_.push_back(makeEvent(T::RightDown, e.button.x, e.button.y));
+            }
+            break;
+        case SDL_MOUSEBUTTONUP:
+            if (e.button.button == SDL_BUTTON_LEFT) {
+                SDL_CaptureMouse(SDL_FALSE);
+                leftHeld_ = false;
+                dragging_ = false;
+                pending_.push_back(makeEvent(T::LeftUp, e.button.x, e.button.y));
+            }
+            break;
+        case SDL_MOUSEMOTION:
+            if (dragging_) {
+                int gx = 0, gy = 0;
+                SDL_GetGlobalMouseState(&gx, &gy);
+                SDL_SetWindowPosition(window_, dragWindowX_ + gx - dragMouseX_,
+                                      dragWindowY_ + gy - dragMouseY_);
+            } else {
+                pending_.push_back(makeEvent(T::PointerMove, e.motion.x, e.motion.y));
+            }
+            break;
+        case SDL_KEYDOWN: {
+            const uint8_t vk = virtualKeyOf(e.key.keysym.scancode);
+            if (vk == 0 || e.key.repeat) break;
+            latched_[vk] = true;
+            if (vk == kVkF4 && (e.key.keysym.mod & KMOD_ALT)) {
+                pending_.push_back(makeEvent(T::Quit));  // Alt+F4 closes the window
+            } else if (vk == kVkF12) {
+                saveScreenshot();
+            } else {
+                pending_.push_back(makeEvent(T::KeyDown, 0, 0, vk));
+            }
+            break;
+        }
+        case SDL_KEYUP: {
+            const uint8_t vk = virtualKeyOf(e.key.keysym.scancode);
+            if (vk != 0) pending_.push_back(makeEvent(T::KeyUp, 0, 0, vk));
+            break;
+        }
+        default:
+            break;
+    }
+}
+
+const std::array<uint8_t, 256>& SdlPlatform::keyboardState() {
+    // Keys down now, plus keys that went down since the last scan even if already up again:
+    // a quick tap between two frames still counts as pressed once.
+    int count = 0;
+    const Uint8* state = SDL_GetKeyboardState(&count);
+    keys_.fill(0);
+    for (int sc = 0; sc < count; ++sc) {
+        if (!state[sc]) continue;
+        if (uint8_t vk = virtualKeyOf(SDL_Scancode(sc))) keys_[vk] = 0x80;
+    }
+    for (size_t vk = 0; vk < keys_.size(); ++vk) {
+        if (latched_[vk]) keys_[vk] = 0x80;
+    }
+    latched_.fill(false);
+    return keys_;
+}
+
+bool SdlPlatform::createWindow(const std::string& title, int width, int height,
+                               const std::vector<std::pair<int, int>>& outline) {
+    // Shaped where the window system can: the shape is set before the window is placed and
+    // shown, and the window is drawn through its plain framebuffer (no renderer), which would
+    // otherwise recreate the window and lose its shape.
+    window_ = SDL_CreateShapedWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                     unsigned(width), unsigned(height),
+                                     SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN);
+    if (window_) {
+        SDL_Surface* mask =
+            SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_RGBA32);
+        if (mask) {
+            // The outline handed in is the host's; insideOutline() fills it by the same rule.
+            (void)outline;
+            SDL_LockSurface(mask);
+            for (int y = 0; y < height; ++y) {
+                auto* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(mask->pixels) +
+                                                        size_t(y) * size_t(mask->pitch));
+                for (int x = 0; x < width; ++x) row[x] = insideOutline(x, y) ? 0xFFFFFFFFu : 0u;
+            }
+            SDL_UnlockSurface(mask);
+            SDL_WindowShapeMode mode;
+            mode.mode = ShapeModeBinarizeAlpha;
+            mode.parameters.binarizationCutoff = 128;
+            SDL_SetWindowShape(window_, mask, &mode);  // a refusal leaves it rectangular
+            SDL_FreeSurface(mask);
+        }
+    } else {
+        window_ = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                   width, height, SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN);
+    }
+    if (!window_) {
+        messageBox(std::string("无法创建窗口: ") + SDL_GetError());
+        return false;
+    }
+    SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+    SDL_ShowWindow(window_);
+
+    displayFd_ = displayConnectionFd(window_);
+    return true;
+}
+
+void SdlPlatform::upload(const RgbImage& image) {
+    SDL_Surface* surface = window_ ? SDL_GetWindowSurface(window_) : nullptr;
+    if (!surface) return;
+    const int w = std::min(image.width, surface->w);
+    const int h = std::min(image.height, surface->h);
+    if (SDL_MUSTLOCK(surface)) SDL_LockSurface(surface);
+    SDL_ConvertPixels(w, h, SDL_PIXELFORMAT_RGB24, image.rgb.data(), image.stride(),
+                      surface->format->format, surface->pixels, surface->pitch);
+    if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
+    SDL_UpdateWindowSurface(window_);
+}
+
+void SdlPlatform::presentWindow(const RgbImage& image) {
+    shown_ = &image;
+    upload(image);
+}
+
+void SdlPlatform::beginDrag(int, int) {
+    // Moved by ourselves, so it works with any window manager and with none.
+    if (!window_ || !leftHeld_) return;
+    dragging_ = true;
+    SDL_GetGlobalMouseState(&dragMouseX_, &dragMouseY_);
+    SDL_GetWindowPosition(window_, &dragWindowX_, &dragWindowY_);
+}
+
+std::string SdlPlatform::saveScreenshot() {
+    return shown_ ? saveScreenshot(*shown_) : std::string();
+}
+
+std::string SdlPlatform::saveScreenshot(const RgbImage& image) {
+    std::error_code ec;
+    fs::create_directories(options_.screenshotDir, ec);
+    const time_t now = time(nullptr);
+    tm parts{};
+    localtime_r(&now, &parts);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &parts);
+    fs::path file;
+    for (int n = 0;; ++n) {
+        const std::string name = std::string("corvane-") + stamp +
+                                 (n ? "-" + std::to_string(n) : std::string()) + ".png";
+        file = options_.screenshotDir / name;
+        if (!fs::exists(file, ec)) break;
+    }
+    if (!writePng(file.string(), image)) {
+        std::fprintf(stderr, "corvane: cannot write %s\n", file.c_str());
+        return {};
+    }
+    return file.string();
+}
+
+void SdlPlatform::messageBox(const std::string& text) {
+    std::fprintf(stderr, "corvane: %s\n", text.c_str());
+    std::fflush(stderr);
+    if (options_.noMessageBoxes) return;
+    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_WARNING, "Tivex", text.c_str(), window_);
+}
+
+std::optional<std::string> SdlPlatform::openFileDialog(const OpenFileRequest& request) {
+    const DialogTool tool = chooseDialogTool();
+    if (tool != DialogTool::Window) return runExternalDialog(request);
+    return runWindowChooser(request);
+}
+
+bool SdlPlatform::modalEvent(const SDL_Event& e) {
+    if (isQuit(e)) {
+        pending_.push_back(makeEvent(PlatformEvent::Type::Quit));
+        return true;
+    }
+    if (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_EXPOSED && shown_)
+        upload(*shown_);
+    // A release still frees a held face key; other input waits for the dialog to close.
+    if (e.type == SDL_MOUSEBUTTONUP && e.button.button == SDL_BUTTON_LEFT && leftHeld_)
+        translate(e);
+    return false;
+}
+
+std::optional<std::string> SdlPlatform::runExternalDialog(const OpenFileRequest& request) {
+    ChildDialog child;
+    if (!child.start(dialogCommand(chooseDialogTool(), request))) return runWindowChooser(request);
+    for (;;) {
+        if (child.collect()) break;
+        sleepUntil(nowNs() + kModalWaitNs, child.descriptor());
+        checkSignal();
+        bool quit = !pending_.empty() && pending_.back().type == PlatformEvent::Type::Quit;
+        SDL_Event e;
+        while (!quit && SDL_PollEvent(&e)) quit = modalEvent(e);
+        if (quit) {
+            child.stop();
+            return std::nullopt;
+        }
+    }
+    if (child.status() != 0) return std::nullopt;  // cancelled
+    return chosenPath(child.output(), request);
+}
+
+std::optional<std::string> SdlPlatform::runWindowChooser(const OpenFileRequest& request) {
+    if (!window_ || !shown_) return std::nullopt;
+    Chooser chooser(request);
+    RgbImage canvas;
+    auto redraw = [&] {
+        canvas = *shown_;
+        chooser.draw(canvas, fonts_);
+        upload(canvas);
+    };
+    auto finish = [&](std::optional<std::string> result) {
+        upload(*shown_);
+        return result;
+    };
+    redraw();
+    for (;;) {
+        sleepUntil(nowNs() + kModalWaitNs);
+        checkSignal();
+        if (!pending_.empty() && pending_.back().type == PlatformEvent::Type::Quit)
+            return finish(std::nullopt);
+        SDL_Event e;
+        while (SDL_PollEvent(&e)) {
+            if (isQuit(e)) {
+                pending_.push_back(makeEvent(PlatformEvent::Type::Quit));
+                return finish(std::nullopt);
+            }
+            Chooser::Outcome outcome = Chooser::Outcome::Open;
+            bool changed = true;
+            switch (e.type) {
+                case SDL_KEYDOWN:
+                    if (virtualKeyOf(e.key.keysym.scancode) == kVkF12)
+                        saveScreenshot(canvas);  // the window as it looks, chooser included
+                    else
+                        outcome = chooser.keyDown(virtualKeyOf(e.key.keysym.scancode));
+                    break;
+                case SDL_MOUSEBUTTONDOWN:
+                    if (e.button.button == SDL_BUTTON_LEFT)
+                        outcome = chooser.click(e.button.x, e.button.y, e.button.clicks >= 2);
+                    break;
+                case SDL_MOUSEWHEEL:
+                    chooser.scroll(-3 * e.wheel.y);
+                    break;
+                case SDL_WINDOWEVENT:
+                    break;  // an exposed window gets the chooser drawn again below
+                default:
+                    modalEvent(e);
+                    changed = false;
+                    break;
+            }
+            if (outcome == Chooser::Outcome::Chosen) return finish(chooser.chosen());
+            if (outcome == Chooser::Outcome::Cancelled) return finish(std::nullopt);
+            if (changed) redraw();
+        }
+    }
+}
+
+bool SdlPlatform::debugConnect(uint32_t) {
+    // The debugger channel is not part of the desktop window yet: no debugger can be reached.
+    return false;
+}
+
+void SdlPlatform::debugSend(uint32_t, uint32_t, uint32_t, const uint8_t*, uint32_t) {}
+
+}  // namespace corvane

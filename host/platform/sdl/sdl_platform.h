@@ -1,0 +1,112 @@
+#pragma once
+// The Platform of the desktop program: one SDL2 window, borderless and shaped like the handheld,
+// showing the host's window image; SDL events turned into the host's events; the keyboard state
+// with a latch; message boxes; the file dialogs; the monotonic clock and the local date.
+//
+// Waiting: with nothing to run, the program sleeps in one ppoll() on the display connection, the
+// quit-signal pipe and any watched descriptor (the debugger channel) until the next deadline, so
+// an idle window costs next to nothing. While a program runs, events are fetched at most once a
+// millisecond, so the machine gets nearly every instruction the processor can give it.
+
+#include <SDL.h>
+
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+
+#include "host/platform.h"
+#include "host/platform/sdl/local_clock.h"
+
+namespace corvane {
+
+struct FontTables;
+
+class SdlPlatform : public Platform {
+  public:
+    struct Options {
+        bool virtualClock = false;    // CORVANE_VIRTUAL_CLOCK=1: SetTime moves a date of ours
+        bool noMessageBoxes = false;  // CORVANE_NO_MESSAGE_BOXES=1: texts go to stderr only
+        std::filesystem::path screenshotDir;  // where F12 saves the window image
+    };
+
+    explicit SdlPlatform(const Options& options);
+    ~SdlPlatform() override;
+    SdlPlatform(const SdlPlatform&) = delete;
+    SdlPlatform& operator=(const SdlPlatform&) = delete;
+
+    // The handheld's fonts, for the chooser drawn in the window.
+    void setFonts(const FontTables* fonts) { fonts_ = fonts; }
+
+    // Extra descriptors the waits also wake for (the debugger channel): `ready` runs, between two
+    // instructions, whenever `fd` is readable (or closed). At most one callback per descriptor.
+    void watchDescriptor(int fd, std::function<void()> ready);
+    void unwatchDescriptor(int fd);
+
+    // F12: the window image as a PNG in the screenshot folder; the file written, or empty.
+    std::string saveScreenshot();
+    std::string saveScreenshot(const RgbImage& image);
+
+    SDL_Window* window() const { return window_; }
+
+    // --- RunClock ---
+    uint64_t nowNs() override { return clock_.nowNs(); }
+    uint64_t batchBudget(uint64_t deadlineNs) override;
+    void executed(uint64_t) override {}
+
+    // --- Platform ---
+    void waitUntil(uint64_t deadlineNs) override;
+    LocalTime localTime() override { return clock_.localTime(); }
+    void setLocalTime(const LocalTime& time) override { clock_.setLocalTime(time); }
+    bool pollEvent(PlatformEvent& event) override;
+    const std::array<uint8_t, 256>& keyboardState() override;
+    bool createWindow(const std::string& title, int width, int height,
+                      const std::vector<std::pair<int, int>>& outline) override;
+    void presentWindow(const RgbImage& image) override;
+    void beginDrag(int x, int y) override;
+    void messageBox(const std::string& text) override;
+    std::optional<std::string> openFileDialog(const OpenFileRequest& request) override;
+    bool debugConnect(uint32_t target) override;
+    void debugSend(uint32_t message, uint32_t first, uint32_t second, const uint8_t* payload,
+                   uint32_t size) override;
+
+  private:
+    // Turns one SDL event into host events, queued in pending_ (some give none).
+    void translate(const SDL_Event& e);
+    // Sleeps until an SDL event, a signal, a watched descriptor or `deadlineNs`; one extra
+    // descriptor (a dialog's output) may be given. Returns early when anything arrived.
+    void sleepUntil(uint64_t deadlineNs, int extraFd = -1);
+    // Descriptors readable now get their callbacks; a signal queues Quit.
+    void serviceDescriptors(int timeoutMs);
+    void checkSignal();
+    void upload(const RgbImage& image);
+    // Modal loops of the two kinds of file dialog. Window events keep being handled: the
+    // window is kept painted; input for the window is dropped; a quit ends the dialog.
+    std::optional<std::string> runExternalDialog(const OpenFileRequest& request);
+    std::optional<std::string> runWindowChooser(const OpenFileRequest& request);
+    // Handles an event while a dialog is up: true when the dialog must end (quit).
+    bool modalEvent(const SDL_Event& e);
+
+    Options options_;
+    LocalClock clock_;
+    const FontTables* fonts_ = nullptr;
+    SDL_Window* window_ = nullptr;
+    int displayFd_ = -1;
+    const RgbImage* shown_ = nullptr;  // the window image as last presented (the host's own)
+    std::deque<PlatformEvent> pending_;
+    std::array<uint8_t, 256> keys_{};
+    std::array<bool, 256> latched_{};
+    std::map<int, std::function<void()>> watched_;
+    std::chrono::steady_clock::time_point lastPump_{};
+    bool moreQueued_ = false;
+    bool leftHeld_ = false;  // a left press went to the host and its release has not
+    bool dragging_ = false;
+    int dragMouseX_ = 0, dragMouseY_ = 0, dragWindowX_ = 0, dragWindowY_ = 0;
+};
+
+}  // namespace corvane
