@@ -322,7 +322,9 @@ RgbImage drawFace(bool pressed) {
     drawKey(img, kOnOffKey, kPowerCap, pressed, 7.f, KeyLabel{}, fonts);
     for (int i = 0; i < kFKeyCount; ++i) {
         KeyLabel l;
-        l.text = "F" + std::to_string(i + 1);
+        // Appending (not "F" + ...) sidesteps a false -Wrestrict of GCC 12 at -O3.
+        l.text = "F";
+        l.text += std::to_string(i + 1);
         drawKey(img, fKeyRect(i), kNavCap, pressed, 7.f, l, fonts);
     }
     for (int row = 0; row < kGridRows; ++row) {
