@@ -113,9 +113,13 @@ TEST(Errors, InsideAMacroPointAtTheBodyAndNameTheUse) {
 }
 
 TEST(Errors, AllAreCollectedInOneRun) {
-    AsmResult r = assemble("FROB\nPUSH_B 999\nJMP nowhere\nNOP\n");
-    ASSERT_EQ(r.errors.size(), 3u) << r.errorText();
-    EXPECT_EQ(r.errorText().find("<source>:1:1: unknown instruction 'FROB'\n"), 0u);
+    AsmResult r = assemble("PUSH_B 999\nFROB\nJMP nowhere\nNOP\nPUSH_B (\n");
+    ASSERT_EQ(r.errors.size(), 4u) << r.errorText();
+    // In source order, although range checks and undefined names are found after the rest.
+    EXPECT_EQ(r.errors[0].line, 1);
+    EXPECT_EQ(r.errors[1].toString(), "<source>:2:1: unknown instruction 'FROB'");
+    EXPECT_EQ(r.errors[2].line, 3);
+    EXPECT_EQ(r.errors[3].line, 5);
 }
 
 TEST(Errors, AnEndlessMacroStops) {

@@ -1,6 +1,8 @@
 #include "tools/vrnasm/assembler.h"
 
+#include <algorithm>
 #include <cctype>
+#include <climits>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -81,7 +83,10 @@ AsmResult Assembler::run(std::string_view source, const std::string& fileName) {
     processText(source, fileName, 0);
     finish();
     AsmResult result;
-    result.errors = std::move(errors_);
+    // Both passes report in their own order; list everything in the order of the source.
+    std::stable_sort(errors_.begin(), errors_.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (auto& e : errors_) result.errors.push_back(std::move(e.second));
     if (result.errors.empty()) {
         result.image = std::move(out_);
         for (const auto& [name, s] : symbols_) {
@@ -93,9 +98,9 @@ AsmResult Assembler::run(std::string_view source, const std::string& fileName) {
 
 void Assembler::error(const Location& loc, int column, const std::string& message) {
     if (stopped_) return;
-    errors_.push_back({loc.file, loc.line, column, message + loc.context});
+    errors_.push_back({loc.order, {loc.file, loc.line, column, message + loc.context}});
     if (errors_.size() >= kMaxErrors) {
-        errors_.push_back({loc.file, loc.line, column, "too many errors; stopping"});
+        errors_.push_back({LONG_MAX, {loc.file, loc.line, column, "too many errors; stopping"}});
         stopped_ = true;
     }
 }

@@ -21,6 +21,7 @@ struct Location {
     std::string file;
     int line = 0;
     std::string context;  // appended to messages, e.g. " (in macro 'm' used at a.s:3)"
+    long order = 0;       // the line's place in reading order, to list diagnostics in it
 };
 
 // Width and accepted range of a value written into the image.
@@ -141,8 +142,8 @@ class Assembler {
 
     const AsmOptions& options_;
     std::vector<uint8_t> out_;
-    std::vector<AsmDiagnostic> errors_;
-    bool stopped_ = false;  // too many errors: stop reading
+    std::vector<std::pair<long, AsmDiagnostic>> errors_;  // with the order of their line
+    bool stopped_ = false;                                // too many errors: stop reading
     bool reportedTooLarge_ = false;
     std::map<std::string, Symbol> symbols_;
     std::map<std::string, Macro> macros_;

@@ -140,9 +140,11 @@ void Assembler::processText(std::string_view text, const std::string& file, int 
     }
 }
 
-void Assembler::handleLine(std::string_view line, const Location& loc, int includeDepth,
+void Assembler::handleLine(std::string_view line, const Location& where, int includeDepth,
                            int macroDepth, bool fromMacro) {
     if (stopped_) return;
+    Location loc = where;
+    loc.order = linesRead_ + 1;
     if (++linesRead_ > options_.maxLines) {
         error(loc, 1,
               "more than " + std::to_string(options_.maxLines) +
