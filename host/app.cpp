@@ -8,6 +8,7 @@
 
 #include "display/fonts.h"
 #include "host/config.h"
+#include "host/debuglink.h"
 #include "host/skin.h"
 #include "host/window.h"
 #include "vm/machine.h"
@@ -93,7 +94,7 @@ int App::startUp(const Switches& switches) {
     std::vector<std::pair<int, int>> outline;
     for (const OutlinePoint& p : kWindowOutline) outline.emplace_back(p.x, p.y);
     if (debugger_ != 0 && platform_.debugConnect(debugger_))
-        platform_.debugSend(kDebugAttach, kMainWindowId, 0, nullptr, 0);
+        platform_.debugSend(kDebugAttach, debugProcessId(), 0, nullptr, 0);
     if (!platform_.createWindow("Corvane", kWindowWidth, kWindowHeight, outline))
         return kStartUpFailed;
     paint();
@@ -284,7 +285,7 @@ std::optional<std::string> App::chooseFile(const std::string& initialDir) {
 }
 
 void App::debugSnapshot(uint32_t dataWord, const uint8_t* data, uint32_t size) {
-    if (debugger_ != 0) platform_.debugSend(kDebugSnapshot, kMainWindowId, dataWord, data, size);
+    if (debugger_ != 0) platform_.debugSend(kDebugSnapshot, debugProcessId(), dataWord, data, size);
 }
 
 void App::debugStopNotice(uint32_t line) {

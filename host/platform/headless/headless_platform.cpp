@@ -16,6 +16,12 @@ HeadlessPlatform::HeadlessPlatform(const Options& options)
     : options_(options), start_(std::chrono::steady_clock::now()) {
     if (options_.instructionsPerSecond == 0) options_.instructionsPerSecond = 1;
     date_.set(options_.startDate, 0);
+    debug_.onRecord = [this](const DebugRecord& r) {
+        PlatformEvent e;
+        e.type = PlatformEvent::Type::DebugResume;
+        e.value = int32_t(r.first);
+        queue_.push_back(e);
+    };
 }
 
 uint64_t HeadlessPlatform::nowNs() {
@@ -48,6 +54,12 @@ void HeadlessPlatform::executed(uint64_t count) {
 void HeadlessPlatform::waitUntil(uint64_t deadlineNs) {
     if (options_.realtime) {
         if (!queue_.empty()) return;
+        if (debug_.connected()) {
+            // The debugger's records wake the wait at once.
+            const uint64_t now = nowNs();
+            if (deadlineNs > now) debug_.service(int((deadlineNs - now + 999'999) / 1'000'000));
+            return;
+        }
         std::this_thread::sleep_until(start_ + std::chrono::nanoseconds(deadlineNs));
         return;
     }
@@ -76,6 +88,7 @@ void HeadlessPlatform::releaseFrame(uint64_t frame) {
 }
 
 bool HeadlessPlatform::pollEvent(PlatformEvent& event) {
+    if (queue_.empty() && debug_.connected()) debug_.service(0);
     if (queue_.empty()) return false;
     event = queue_.front();
     queue_.pop_front();
@@ -112,10 +125,13 @@ std::optional<std::string> HeadlessPlatform::openFileDialog(const OpenFileReques
     return fs::absolute(p, ec).string();
 }
 
-bool HeadlessPlatform::debugConnect(uint32_t) {
-    return false;
+bool HeadlessPlatform::debugConnect(uint32_t target) {
+    return debug_.connectTo(target);
 }
 
-void HeadlessPlatform::debugSend(uint32_t, uint32_t, uint32_t, const uint8_t*, uint32_t) {}
+void HeadlessPlatform::debugSend(uint32_t message, uint32_t first, uint32_t second,
+                                 const uint8_t* payload, uint32_t size) {
+    debug_.send(message, first, second, payload, size);
+}
 
 }  // namespace corvane

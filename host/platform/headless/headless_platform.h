@@ -14,6 +14,7 @@
 #include <deque>
 #include <string>
 
+#include "host/debuglink.h"
 #include "host/platform.h"
 #include "host/platform/headless/script.h"
 #include "host/platform/headless/virtual_date.h"
@@ -38,6 +39,11 @@ class HeadlessPlatform : public Platform {
     void releaseFrame(uint64_t frame);
     // Whether scripted events are still to come or still waiting in the queue.
     bool inputPending() const { return !script_.empty() || !queue_.empty(); }
+
+    // Whether a debugger is connected; while it is, a paused machine can still be resumed.
+    bool debuggerLinked() const { return debug_.connected(); }
+    // Blocks until the debugger sends something (or goes away); its resume requests are queued.
+    void waitForDebugger() { debug_.service(-1); }
 
     // --- RunClock ---
     uint64_t nowNs() override;
@@ -67,6 +73,7 @@ class HeadlessPlatform : public Platform {
     std::deque<std::string> answers_;
     std::array<uint8_t, 256> keys_{};
     VirtualDate date_;
+    DebugChannel debug_{{kDebugMsgResume}};
 
     // Virtual clock: instructions run and nanoseconds waited, kept apart so the time of an
     // instruction count is exact at any rate.

@@ -310,6 +310,8 @@ int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE*
         }
         std::fflush(out);
         if (!tempRoot.empty()) fs::remove_all(tempRoot, ec);
+        // The debugger hears the exit notice last.
+        app.shutDown();
         return result;
     };
     if (status != 0) return finish(kRunUsage);
@@ -361,7 +363,14 @@ int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE*
         if (s.idle == IdleReason::Stopped) break;
         const bool stuck = s.idle == IdleReason::WaitKey || s.idle == IdleReason::Paused ||
                            s.idle == IdleReason::NoProgram;
-        if (stuck && !inputLeft) break;
+        if (stuck && !inputLeft) {
+            // Paused at a stop with a debugger attached: its resume request is the progress.
+            if (s.idle == IdleReason::Paused && platform.debuggerLinked()) {
+                platform.waitForDebugger();
+                continue;
+            }
+            break;
+        }
         platform.waitUntil(s.wakeNs);
     }
     return finish(outcome());
