@@ -31,6 +31,15 @@ std::string storedDirectory(std::string dir) {
 
 }  // namespace
 
+AppSettings desktopSettings() {
+    AppSettings s;
+    s.paths = desktopPaths(currentPathInputs());
+    s.writeConfig = true;
+    std::error_code ec;
+    s.startDir = fs::current_path(ec).string();
+    return s;
+}
+
 App::App(Platform& platform, AppSettings settings)
     : platform_(platform), settings_(std::move(settings)) {}
 
@@ -65,7 +74,12 @@ int App::startUp(const Switches& switches) {
 
     loader_ = std::make_unique<Loader>(m, platform_);
     ProfileFile ini(settings_.paths.configFile);
-    if (settings_.writeConfig) ini.createIfMissing();
+    if (settings_.writeConfig) {
+        // An installed copy keeps its root below the user's data home, made at the first start.
+        std::error_code ec;
+        fs::create_directories(settings_.paths.root, ec);
+        ini.createIfMissing();
+    }
 
     // "ROM"/"Directory": a folder that does not exist leaves the working directory as it was at
     // start. A relative value is taken from the root directory, where the file itself lives.

@@ -59,6 +59,10 @@ struct AppSettings {
     std::string startDir;
 };
 
+// The desktop program's settings: the layout of desktopPaths for this process, vorn.ini written,
+// the process's working directory as the start directory.
+AppSettings desktopSettings();
+
 class App : public Host, public RunLoopClient {
   public:
     App(Platform& platform, AppSettings settings);
