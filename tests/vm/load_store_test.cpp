@@ -41,6 +41,7 @@ TEST(Immediates, PushTheirValuesWithTheRightExtension) {
         {"PUSH_TEXTBUF", Code{}.op("PUSH_TEXTBUF"), {}, 0x01C0},
         {"PUSH_SCREEN", Code{}.op("PUSH_SCREEN"), {}, 0x18C0},
         {"PUSH_GBUF", Code{}.op("PUSH_GBUF"), {}, 0x79C0},
+        {"NOP and NOP2 touch nothing", Code{}.op("PUSH_B").u8(3).op("NOP").op("NOP2"), {}, 3},
     });
 }
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <random>
 #include <string>
@@ -17,7 +18,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr uint64_t kBudget = 20'000;
+constexpr uint64_t kBudget = 10'000;
 
 std::vector<uint8_t> validOpcodes() {
     std::vector<uint8_t> ops;
@@ -28,16 +29,20 @@ std::vector<uint8_t> validOpcodes() {
 }
 
 // A random but well-formed instruction stream: valid opcodes with operands of the right size,
-// jump targets mostly inside the code, sometimes anywhere.
+// jump targets mostly at instruction starts, sometimes anywhere. The end of the program is rare,
+// so that most images run long.
 std::vector<uint8_t> structuredImage(std::mt19937& rng) {
     static const std::vector<uint8_t> ops = validOpcodes();
     std::uniform_int_distribution<int> count(1, 300);
     std::uniform_int_distribution<int> byte(0, 255);
     Code code;
+    std::vector<uint32_t> starts;
+    std::vector<uint32_t> jumpOperands;
     const int n = count(rng);
-    const uint32_t approxEnd = 16 + uint32_t(n) * 3;
     for (int i = 0; i < n; ++i) {
-        const uint8_t op = ops[rng() % ops.size()];
+        uint8_t op = ops[rng() % ops.size()];
+        if ((op == 0x40 || op == 0x8D) && rng() % 16 != 0) op = 0x00;
+        starts.push_back(code.here());
         code.op(op);
         switch (opInfo(op).operands) {
             case Operands::None:
@@ -55,7 +60,8 @@ std::vector<uint8_t> structuredImage(std::mt19937& rng) {
                 code.u32(rng());
                 break;
             case Operands::C24:
-                code.u24(rng() % 8 == 0 ? rng() : 16 + rng() % approxEnd);
+                jumpOperands.push_back(code.here());
+                code.u24(rng());
                 break;
             case Operands::U24:
                 code.u24(rng() % 4 == 0 ? 0 : rng());
@@ -74,6 +80,10 @@ std::vector<uint8_t> structuredImage(std::mt19937& rng) {
                 break;
             }
         }
+    }
+    code.op("JMP").u24(16);  // round again rather than run off the end
+    for (uint32_t at : jumpOperands) {
+        if (rng() % 8 != 0) code.patch24(at, starts[rng() % starts.size()]);
     }
     return imageWithCode(code.bytes());
 }
@@ -102,6 +112,9 @@ class Robustness : public ::testing::Test {
 
     // Runs an image to its end or to the instruction limit, feeding keys and finishing delays
     // so that blocked programs keep going.
+    uint64_t totalExecuted = 0;
+    int reachedLimit = 0;
+
     void exercise(const std::vector<uint8_t>& image, uint32_t seed) {
         Program p(image, false);
         Machine& m = p.m;
@@ -121,6 +134,8 @@ class Robustness : public ::testing::Test {
             if (r.stop == RunStop::Delay) m.delayCounter = 0;
             if (r.stop == RunStop::WaitKey) m.keyRegister = uint8_t(0x80 | (seed + round));
         }
+        totalExecuted += executed;
+        if (executed == kBudget) ++reachedLimit;
         if (m.faulted) {
             ASSERT_FALSE(m.programLoaded);
             ASSERT_NE(m.faultReason[0], '\0');
@@ -132,7 +147,7 @@ class Robustness : public ::testing::Test {
 
 TEST_F(Robustness, RandomAndMutatedImagesNeverEscapeTheMachine) {
     std::mt19937 rng(20240611);
-    for (uint32_t i = 0; i < 3000; ++i) {
+    for (uint32_t i = 0; i < 2000; ++i) {
         std::vector<uint8_t> image;
         switch (i % 3) {
             case 0:
@@ -150,6 +165,11 @@ TEST_F(Robustness, RandomAndMutatedImagesNeverEscapeTheMachine) {
         exercise(image, i);
         if (HasFatalFailure()) return;
     }
+    // The images must really run, not stop at their first bytes.
+    EXPECT_GT(totalExecuted, 2'000'000u);
+    EXPECT_GT(reachedLimit, 150);
+    std::printf("robustness: %llu instructions, %d images ran to the limit\n",
+                static_cast<unsigned long long>(totalExecuted), reachedLimit);
 }
 
 // Step by step, the same images behave as the batch run does.
