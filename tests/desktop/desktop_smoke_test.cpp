@@ -1,0 +1,447 @@
+// The desktop program in a real window, on a virtual X server: start-up, keys from the keyboard
+// (held and tapped), a face key released outside the window, the pop-up menu, F8, F12 screenshots,
+// and an orderly end on SIGTERM and Alt+F4 that writes vorn.ini. Also the start-up failures, told
+// by the exit status. Skipped when Xvfb or xdotool is not installed.
+//
+// Everything waits on what the window shows, with generous time limits, never on fixed delays
+// alone: the test machine may be slow and busy.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "host/image_io.h"
+#include "host/menu.h"
+#include "host/skin.h"
+#include "tests/host/app_test_files.h"
+
+extern char** environ;
+
+namespace corvane::test {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+constexpr auto kStartLimit = 90s;  // a sanitized build on a loaded machine starts slowly
+constexpr auto kShowLimit = 60s;
+
+const std::string kBin = CORVANE_BIN_DIR;
+
+bool onPath(const char* name) {
+    const char* path = std::getenv("PATH");
+    std::string p = path ? path : "";
+    size_t start = 0;
+    while (start <= p.size()) {
+        size_t end = p.find(':', start);
+        if (end == std::string::npos) end = p.size();
+        if (end > start && access((p.substr(start, end - start) + "/" + name).c_str(), X_OK) == 0)
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+std::string quoted(const std::string& s) {
+    std::string q = "'";
+    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+// A child process with its own environment changes; output to files.
+struct Child {
+    pid_t pid = -1;
+    std::optional<int> status;
+
+    bool start(const std::vector<std::string>& argv, const std::vector<std::string>& setEnv,
+               const std::vector<std::string>& unsetEnv, const fs::path& out, const fs::path& err) {
+        std::vector<std::string> env;
+        for (char** e = environ; *e; ++e) {
+            std::string entry = *e;
+            std::string name = entry.substr(0, entry.find('='));
+            bool dropped = false;
+            for (const std::string& u : unsetEnv) dropped = dropped || u == name;
+            for (const std::string& s : setEnv)
+                dropped = dropped || s.substr(0, s.find('=')) == name;
+            if (!dropped) env.push_back(entry);
+        }
+        env.insert(env.end(), setEnv.begin(), setEnv.end());
+        std::vector<char*> envp, args;
+        for (std::string& e : env) envp.push_back(e.data());
+        envp.push_back(nullptr);
+        std::vector<std::string> argCopy = argv;
+        for (std::string& a : argCopy) args.push_back(a.data());
+        args.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0644);
+        posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0644);
+        int rc = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), envp.data());
+        posix_spawn_file_actions_destroy(&actions);
+        if (rc != 0) pid = -1;
+        return rc == 0;
+    }
+
+    // The exit status once ended within `limit` (-1 for a signal), nothing when still running.
+    std::optional<int> wait(std::chrono::steady_clock::duration limit) {
+        const auto end = std::chrono::steady_clock::now() + limit;
+        while (!status && pid > 0) {
+            int raw = 0;
+            if (waitpid(pid, &raw, WNOHANG) == pid) {
+                status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+                break;
+            }
+            if (std::chrono::steady_clock::now() > end) break;
+            std::this_thread::sleep_for(20ms);
+        }
+        return status;
+    }
+
+    void signal(int sig) {
+        if (pid > 0 && !status) kill(pid, sig);
+    }
+
+    ~Child() {
+        if (pid > 0 && !status) {
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+        }
+    }
+};
+
+// One virtual X server for the whole suite, on a display number it picks itself.
+class XServer {
+  public:
+    bool start(const fs::path& dir) {
+        int fds[2];
+        if (pipe(fds) != 0) return false;
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, fds[1], 3);
+        posix_spawn_file_actions_addopen(&actions, 2, (dir / "xvfb.log").c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        std::vector<std::string> argv = {"Xvfb", "-displayfd",  "3",         "-screen",
+                                         "0",    "1024x768x24", "-nolisten", "tcp"};
+        std::vector<char*> args;
+        for (std::string& a : argv) args.push_back(a.data());
+        args.push_back(nullptr);
+        int rc = posix_spawnp(&pid_, "Xvfb", &actions, nullptr, args.data(), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        close(fds[1]);
+        if (rc != 0) {
+            close(fds[0]);
+            pid_ = -1;
+            return false;
+        }
+        // The server writes its display number once it accepts connections.
+        std::string number;
+        char c;
+        while (read(fds[0], &c, 1) == 1 && c != '\n') number += c;
+        close(fds[0]);
+        display_ = ":" + number;
+        return !number.empty();
+    }
+    ~XServer() {
+        if (pid_ > 0) {
+            kill(pid_, SIGTERM);
+            waitpid(pid_, nullptr, 0);
+        }
+    }
+    const std::string& display() const { return display_; }
+
+  private:
+    pid_t pid_ = -1;
+    std::string display_;
+};
+
+// What corvane-run's LCD looks like after the same program and keys: the expected picture.
+std::vector<uint8_t> expectedLcd(const fs::path& dir, const fs::path& image,
+                                 const std::string& keys,
+                                 const std::vector<std::string>& commands = {}) {
+    const fs::path out = dir / "expected.pbm";
+    std::string cmd = quoted(kBin + "/corvane-run") + " " + quoted(image.string()) +
+                      " --max-frames 60 --fonts " + quoted((dir / "duzezi.dat").string()) +
+                      " --root " + quoted(dir.string()) + " --lcd " + quoted(out.string());
+    if (!keys.empty()) cmd += " --keys " + quoted(keys);
+    for (const std::string& c : commands) cmd += " --command " + quoted(c);
+    std::system((cmd + " >/dev/null 2>&1").c_str());
+    const std::string pbm = readText(out);
+    const std::string header = "P4\n160 80\n";
+    if (pbm.size() != header.size() + 1600) return {};
+    return std::vector<uint8_t>(pbm.begin() + long(header.size()), pbm.end());
+}
+
+// Whether the LCD area of a window image shows exactly `lcd` (dark = set bit).
+bool showsLcd(const RgbImage& window, const std::vector<uint8_t>& lcd) {
+    if (window.width != kWindowWidth || lcd.size() != 1600) return false;
+    for (int y = 0; y < 80; ++y) {
+        for (int x = 0; x < 160; ++x) {
+            const bool on = lcd[size_t(y * 20 + x / 8)] & (0x80 >> (x % 8));
+            const uint8_t* p = window.at(54 + 2 * x, 44 + 2 * y);
+            const bool dark = p[0] == 0 && p[1] == 0 && p[2] == 0;
+            if (on != dark) return false;
+        }
+    }
+    return true;
+}
+
+bool sameArea(const RgbImage& a, const RgbImage& b, const KeyRect& r) {
+    for (int y = r.top - 3; y < r.top + r.height; ++y)
+        for (int x = r.left - 3; x < r.left + r.width; ++x)
+            for (int k = 0; k < 3; ++k)
+                if (a.at(x, y)[k] != b.at(x, y)[k]) return false;
+    return true;
+}
+
+class Desktop : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        if (!onPath("Xvfb") || !onPath("xdotool")) return;
+        serverDir_ = new TempDir;
+        server_ = new XServer;
+        if (!server_->start(serverDir_->path())) {
+            delete server_;
+            server_ = nullptr;
+        }
+    }
+    static void TearDownTestSuite() {
+        delete server_;
+        delete serverDir_;
+        server_ = nullptr;
+        serverDir_ = nullptr;
+    }
+
+    void SetUp() override {
+        if (!onPath("Xvfb") || !onPath("xdotool")) GTEST_SKIP() << "Xvfb or xdotool missing";
+        ASSERT_NE(server_, nullptr) << "Xvfb did not start";
+        fs::copy_file(kBin + "/duzezi.dat", dir / "duzezi.dat");
+        writeProgram(dir / "echo.vrn", "loop:\n getchar\n putchar\n JMP loop\n");
+    }
+
+    std::vector<std::string> environment() const {
+        std::vector<std::string> env = {
+            "DISPLAY=" + server_->display(), "CORVANE_HOME=" + dir.path().string(),
+            "CORVANE_VIRTUAL_CLOCK=1", "CORVANE_NO_MESSAGE_BOXES=1", "CORVANE_FILE_DIALOG=window"};
+#ifdef CORVANE_SANITIZED
+        env.push_back("LSAN_OPTIONS=suppressions=" + std::string(CORVANE_SOURCE_DIR) +
+                      "/tests/lsan.supp:print_suppressions=0");
+#endif
+        return env;
+    }
+
+    bool launch(const std::vector<std::string>& args) {
+        std::vector<std::string> argv = {kBin + "/corvane"};
+        argv.insert(argv.end(), args.begin(), args.end());
+        return app.start(argv, environment(), {}, dir / "stdout", dir / "stderr");
+    }
+
+    // xdotool on our server; its output.
+    std::string xdo(const std::string& args) {
+        const fs::path out = dir / "xdo.out";
+        std::string cmd = "DISPLAY=" + server_->display() + " xdotool " + args + " >" +
+                          quoted(out.string()) + " 2>/dev/null";
+        std::system(cmd.c_str());
+        return readText(out);
+    }
+
+    // Waits for the mapped window titled "Corvane" and gives it the keyboard.
+    bool findWindow() {
+        const auto end = std::chrono::steady_clock::now() + kStartLimit;
+        while (std::chrono::steady_clock::now() < end && !app.wait(0s)) {
+            std::string id = xdo("search --onlyvisible --name '^Corvane$'");
+            id = id.substr(0, id.find('\n'));
+            if (!id.empty()) {
+                window = id;
+                xdo("mousemove --window " + window + " 200 320");  // the body, no key
+                xdo("windowfocus --sync " + window);
+                return true;
+            }
+            std::this_thread::sleep_for(100ms);
+        }
+        return false;
+    }
+
+    void keyHeld(const std::string& key) {
+        xdo("keydown " + key);
+        std::this_thread::sleep_for(300ms);
+        xdo("keyup " + key);
+    }
+
+    // Presses F12 and returns the new screenshot.
+    std::optional<RgbImage> screenshot() {
+        const fs::path folder = dir / "screenshots";
+        std::set<fs::path> before;
+        std::error_code ec;
+        for (const auto& e : fs::directory_iterator(folder, ec)) before.insert(e.path());
+        xdo("key F12");
+        const auto end = std::chrono::steady_clock::now() + kShowLimit;
+        while (std::chrono::steady_clock::now() < end) {
+            for (const auto& e : fs::directory_iterator(folder, ec)) {
+                RgbImage image;
+                if (!before.count(e.path()) && readPng(e.path().string(), image)) return image;
+            }
+            std::this_thread::sleep_for(50ms);
+        }
+        return std::nullopt;
+    }
+
+    // Screenshots until the LCD shows `lcd` or the limit passes; the last screenshot.
+    std::optional<RgbImage> waitForLcd(const std::vector<uint8_t>& lcd) {
+        const auto end = std::chrono::steady_clock::now() + kShowLimit;
+        std::optional<RgbImage> shot;
+        do {
+            shot = screenshot();
+            if (shot && showsLcd(*shot, lcd)) return shot;
+            std::this_thread::sleep_for(200ms);
+        } while (std::chrono::steady_clock::now() < end);
+        return shot;
+    }
+
+    // Left click on the open menu's item `index` (top level), the menu opened at (x, y).
+    void chooseFromMenu(int x, int y, int index) {
+        xdo("mousemove --window " + window + " " + std::to_string(x) + " " + std::to_string(y) +
+            " click 3");
+        Menu menu;
+        menu.open(x, y);
+        const KeyRect r = menu.itemRect(0, index);
+        std::this_thread::sleep_for(300ms);
+        xdo("mousemove --window " + window + " " + std::to_string(r.left + r.width / 2) + " " +
+            std::to_string(r.top + r.height / 2));
+        std::this_thread::sleep_for(100ms);
+        xdo("click 1");
+    }
+
+    void expectOrderlyEnd() {
+        std::optional<int> status = app.wait(kStartLimit);
+        ASSERT_TRUE(status.has_value()) << "corvane did not end";
+        EXPECT_EQ(*status, 0) << readText(dir / "stderr");
+        const std::string ini = readText(dir / "vorn.ini");
+        EXPECT_NE(ini.find("[ROM]"), std::string::npos) << ini;
+        EXPECT_NE(ini.find("Directory="), std::string::npos) << ini;
+    }
+
+    TempDir dir;
+    Child app;
+    std::string window;
+    static inline TempDir* serverDir_ = nullptr;
+    static inline XServer* server_ = nullptr;
+};
+
+TEST_F(Desktop, KeysFaceKeysMenuResetScreenshotsAndSigterm) {
+    const fs::path image = dir / "echo.vrn";
+    ASSERT_TRUE(launch({image.string()}));
+    ASSERT_TRUE(findWindow()) << readText(dir / "stderr");
+    EXPECT_NE(xdo("getwindowgeometry " + window).find("435x585"), std::string::npos);
+
+    // Before any key: the LCD is blank.
+    std::optional<RgbImage> first = waitForLcd(expectedLcd(dir.path(), image, ""));
+    ASSERT_TRUE(first && showsLcd(*first, expectedLcd(dir.path(), image, "")));
+
+    // A key held on the PC keyboard, then a key tapped with no pause (the latch keeps it).
+    keyHeld("a");
+    auto shot = waitForLcd(expectedLcd(dir.path(), image, "3:a"));
+    ASSERT_TRUE(shot && showsLcd(*shot, expectedLcd(dir.path(), image, "3:a")));
+    xdo("key 7");  // the PC's 7 is the handheld's "t"
+    const std::vector<uint8_t> at = expectedLcd(dir.path(), image, "3:a 8:7");
+    shot = waitForLcd(at);
+    ASSERT_TRUE(shot && showsLcd(*shot, at));
+
+    // The face key B, held with the mouse: drawn pressed; released outside the window, it is
+    // drawn released again and its key has arrived.
+    const KeyRect b = gridKeyRect(2, 4);
+    xdo("mousemove --window " + window + " " + std::to_string(b.left + b.width / 2) + " " +
+        std::to_string(b.top + b.height / 2) + " mousedown 1");
+    std::this_thread::sleep_for(300ms);
+    std::optional<RgbImage> held = screenshot();
+    ASSERT_TRUE(held);
+    EXPECT_FALSE(sameArea(*held, *first, b)) << "the held key is not drawn pressed";
+    xdo("mousemove 2 2");
+    std::this_thread::sleep_for(100ms);
+    xdo("mouseup 1");
+    const std::vector<uint8_t> atb = expectedLcd(dir.path(), image, "3:a 8:7 13:b");
+    shot = waitForLcd(atb);
+    ASSERT_TRUE(shot && showsLcd(*shot, atb));
+    EXPECT_TRUE(sameArea(*shot, *first, b)) << "the key stays drawn pressed after release";
+    // Released for the keyboard scan too: pressing it again registers a second "b".
+    xdo("mousemove --window " + window + " " + std::to_string(b.left + b.width / 2) + " " +
+        std::to_string(b.top + b.height / 2) + " mousedown 1");
+    std::this_thread::sleep_for(300ms);
+    xdo("mouseup 1");
+    const std::vector<uint8_t> atbb = expectedLcd(dir.path(), image, "3:a 8:7 13:b 18:b");
+    shot = waitForLcd(atbb);
+    ASSERT_TRUE(shot && showsLcd(*shot, atbb));
+
+    // The menu's Reset restarts the program: the console starts again at the top left (the
+    // screen keeps its picture until then), and keys still arrive.
+    chooseFromMenu(150, 300, 2);
+    xdo("mousemove --window " + window + " 200 320");
+    std::this_thread::sleep_for(300ms);
+    keyHeld("d");
+    const std::string typed = "3:a 8:7 13:b 18:b";
+    const std::vector<uint8_t> afterReset =
+        expectedLcd(dir.path(), image, typed + " 28:d", {"23:40004"});
+    shot = waitForLcd(afterReset);
+    ASSERT_TRUE(shot && showsLcd(*shot, afterReset));
+
+    // F8 resets too, whatever the menu shows.
+    xdo("key F8");
+    std::this_thread::sleep_for(300ms);
+    keyHeld("e");
+    const std::vector<uint8_t> afterF8 =
+        expectedLcd(dir.path(), image, typed + " 28:d 38:e", {"23:40004", "33:40004"});
+    shot = waitForLcd(afterF8);
+    ASSERT_TRUE(shot && showsLcd(*shot, afterF8));
+
+    app.signal(SIGTERM);
+    expectOrderlyEnd();
+}
+
+TEST_F(Desktop, AltF4EndsInOrder) {
+    ASSERT_TRUE(launch({}));
+    ASSERT_TRUE(findWindow()) << readText(dir / "stderr");
+    xdo("key alt+F4");
+    expectOrderlyEnd();
+}
+
+TEST_F(Desktop, MenuExitEndsInOrder) {
+    ASSERT_TRUE(launch({(dir / "echo.vrn").string()}));
+    ASSERT_TRUE(findWindow()) << readText(dir / "stderr");
+    chooseFromMenu(150, 300, 5);  // "退出"
+    expectOrderlyEnd();
+}
+
+TEST_F(Desktop, InWindowChooserOpensAProgram) {
+    ASSERT_TRUE(launch({}));
+    ASSERT_TRUE(findWindow()) << readText(dir / "stderr");
+    chooseFromMenu(150, 300, 0);  // "打开Quillbox文件..."
+    // The chooser lists the root: "..", "screenshots/" may not exist yet, then echo.vrn; End
+    // selects the last entry, the program.
+    std::this_thread::sleep_for(500ms);
+    xdo("key End");
+    std::this_thread::sleep_for(200ms);
+    xdo("key Return");
+    const fs::path image = dir / "echo.vrn";
+    std::this_thread::sleep_for(500ms);
+    keyHeld("z");
+    auto shot = waitForLcd(expectedLcd(dir.path(), image, "3:z"));
+    ASSERT_TRUE(shot && showsLcd(*shot, expectedLcd(dir.path(), image, "3:z")));
+    app.signal(SIGINT);
+    expectOrderlyEnd();
+}
+
+}  // namespace
+}  // namespace corvane::test
