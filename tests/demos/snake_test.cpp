@@ -55,5 +55,37 @@ TEST(Snake, BestScoreSurvivesIntoTheNextRun) {
     EXPECT_EQ(readText(run.root() / "snake.hi"), longBytes(10));
 }
 
+// How the keys steer shows in the outcome of a short game: whether the first food (straight ahead
+// of the start) is eaten, and how soon the game is over.
+TEST(Snake, KeysSteerTheSnake) {
+    struct Case {
+        const char* label;
+        const char* keys;
+        int frames;
+        std::optional<uint32_t> best;  // the best-score file after the run, if one was written
+    };
+    const Case cases[] = {
+        {"straight on: eats, then hits the right wall", "30:enter", 400, 10},
+        {"straight back is ignored", "30:enter 40:left", 400, 10},
+        {"up at once: misses the food, hits the top wall", "30:enter 40:up", 400, std::nullopt},
+        {"down at once: misses the food, hits the bottom wall", "30:enter 40:down", 400,
+         std::nullopt},
+        {"up and right again: back on the food's row too late", "30:enter 40:up 52:right", 400,
+         std::nullopt},
+        {"not yet over after 200 frames at normal speed", "30:enter", 200, std::nullopt},
+        {"Space held: twice as fast, over within 200 frames", "30:enter 31:+space", 200, 10},
+        {"Esc gives up with the score so far", "30:enter 150:esc", 400, 10},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        DemoRun run;
+        run.run("snake", {"--keys", c.keys, "--max-frames", std::to_string(c.frames)});
+        if (c.best)
+            EXPECT_EQ(readText(run.root() / "snake.hi"), longBytes(*c.best));
+        else
+            EXPECT_FALSE(std::filesystem::exists(run.root() / "snake.hi"));
+    }
+}
+
 }  // namespace
 }  // namespace corvane::test
