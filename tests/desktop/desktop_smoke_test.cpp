@@ -13,6 +13,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -441,6 +442,105 @@ TEST_F(Desktop, InWindowChooserOpensAProgram) {
     ASSERT_TRUE(shot && showsLcd(*shot, expectedLcd(dir.path(), image, "3:z")));
     app.signal(SIGINT);
     expectOrderlyEnd();
+}
+
+}  // namespace
+}  // namespace corvane::test
+
+namespace corvane::test {
+namespace {
+
+// Start-up failures, each told on stderr and by a non-zero exit status, before any window.
+TEST_F(Desktop, StartUpFailuresEndWithAStatus) {
+    // A copy of the program with no font data file anywhere it looks.
+    const fs::path lonely = dir / "bin" / "corvane";
+    fs::create_directories(lonely.parent_path());
+    fs::copy_file(kBin + "/corvane", lonely);
+    fs::create_directories(dir / "home");
+    writeBytes(dir / "bad.vrn", {'V', 'R', 'N', 0x11, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x40});
+
+    struct Case {
+        const char* what;
+        std::vector<std::string> argv;
+        std::vector<std::string> env;  // on top of the fixture's
+        int status;
+        const char* err;
+    };
+    const Case cases[] = {
+        {"no font file",
+         {lonely.string()},
+         {"CORVANE_HOME=" + (dir / "home").string()},
+         1,
+         "无法打字体文件duzezi.dat!"},
+        {"image missing",
+         {kBin + "/corvane", (dir / "none.vrn").string()},
+         {},
+         1,
+         "无法打开Quillbox文件!"},
+        {"image not valid",
+         {kBin + "/corvane", "/R", (dir / "bad.vrn").string()},
+         {},
+         1,
+         "不是有效的Quillbox文件!"},
+        {"display cannot be opened", {kBin + "/corvane"}, {"DISPLAY=:65000"}, 1, "corvane-run"},
+        {"usage error", {kBin + "/corvane", "--frobnicate"}, {}, 2, "usage"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<std::string> env = environment();
+        env.insert(env.end(), c.env.begin(), c.env.end());
+        std::vector<std::string> merged;
+        for (const std::string& e : env) {  // later entries win
+            const std::string name = e.substr(0, e.find('='));
+            std::erase_if(merged,
+                          [&](const std::string& m) { return m.rfind(name + "=", 0) == 0; });
+            merged.push_back(e);
+        }
+        Child child;
+        ASSERT_TRUE(child.start(c.argv, merged, {}, dir / "stdout", dir / "stderr"));
+        std::optional<int> status = child.wait(kStartLimit);
+        ASSERT_TRUE(status.has_value());
+        EXPECT_EQ(*status, c.status);
+        EXPECT_NE(readText(dir / "stderr").find(c.err), std::string::npos)
+            << readText(dir / "stderr");
+    }
+    // Without its fonts the program ends before it touches the configuration.
+    EXPECT_FALSE(fs::exists(dir / "home" / "vorn.ini"));
+    // No window appeared for any of them.
+    EXPECT_EQ(xdo("search --onlyvisible --name '^Corvane$'"), "");
+}
+
+// Without any display the program says so in one line and names the runner; --help and
+// --version answer on the terminal. None of this needs an X server.
+TEST(DesktopWithoutDisplay, AnswersOnTheTerminal) {
+    TempDir dir;
+    struct Case {
+        std::string arg;
+        int status;
+        const char* file;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"", 1, "stderr", "corvane-run"},
+        {"--help", 0, "stdout", "usage: corvane"},
+        {"--version", 0, "stdout", "corvane "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arg);
+        std::vector<std::string> argv = {kBin + "/corvane"};
+        if (!c.arg.empty()) argv.push_back(c.arg);
+        Child child;
+        ASSERT_TRUE(child.start(argv, {"CORVANE_HOME=" + dir.path().string()},
+                                {"DISPLAY", "WAYLAND_DISPLAY"}, dir / "stdout", dir / "stderr"));
+        std::optional<int> status = child.wait(kStartLimit);
+        ASSERT_TRUE(status.has_value());
+        EXPECT_EQ(*status, c.status);
+        const std::string text = readText(dir / c.file);
+        EXPECT_NE(text.find(c.text), std::string::npos) << text;
+        if (c.arg.empty()) {
+            EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << text;
+        }
+    }
 }
 
 }  // namespace

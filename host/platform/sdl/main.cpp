@@ -82,6 +82,17 @@ int main(int argc, char** argv) {
                      SDL_GetError());
         return kStartUpFailed;
     }
+    // When no real display answers, SDL falls back to drawing nowhere; unless that was asked
+    // for, it is no display at all.
+    const std::string driver = SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "";
+    if (!environment("SDL_VIDEODRIVER") && (driver == "offscreen" || driver == "dummy")) {
+        SDL_Quit();
+        std::fprintf(stderr,
+                     "corvane: cannot open the display %s; run programs without one "
+                     "with corvane-run\n",
+                     environment("DISPLAY").value_or("").c_str());
+        return kStartUpFailed;
+    }
     installQuitSignals();
 
     AppSettings settings;
