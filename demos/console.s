@@ -1,5 +1,6 @@
 ; console.s: the console demo. Five pages, each shown until a key is pressed (Esc leaves):
-;   1. the large console (20 × 5, 16-pixel glyphs) scrolling line by line;
+;   1. the large console (20 × 5, 16-pixel glyphs) scrolling line by line (printf), then a line
+;      typed out byte by byte (putchar);
 ;   2. the small console (26 × 6, 12-pixel glyphs) scrolling, long lines wrapping;
 ;   3. Locate placing text anywhere on the grid;
 ;   4. UpdateLCD with a row skip mask: a progress bar drawn into the LCD survives while the text
@@ -15,6 +16,7 @@
 
 C_I = DEMO_VARS + 0x00
 C_P = DEMO_VARS + 0x04
+C_TYPED = DEMO_VARS + 0x10      ; a text typed out with putchar
 
 ; Waits for a key; Esc jumps to `leave`.
 .macro console_wait leave
@@ -40,7 +42,20 @@ C_P = DEMO_VARS + 0x04
         LDG_L C_I
         LEI 8
         jtrue .large
-        print "按键继续 Esc退出"
+        PUSH_W C_TYPED          ; the last line typed out with putchar, byte by byte
+        PUSH_STR "putchar逐字"
+        strcpy
+        setl C_I, 0
+.type:  LDG_L C_I
+        LDGX_C C_TYPED
+        jfalse .typed
+        LDG_L C_I
+        LDGX_C C_TYPED
+        putchar
+        delay 60
+        inc C_I
+        JMP .type
+.typed: print "\n按键继续 Esc退出"
         console_wait .leave
 
 .page2: .line 2

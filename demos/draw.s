@@ -116,40 +116,120 @@ D_SHIP   = DEMO_VARS + 0x120    ; 16 × 16 block image from data
         RET
 .endproc
 
-; Page 1: the primitives, drawn one after the other into the LCD.
+; Page 1: the same primitives in three columns, drawn with the modes set, clear and invert. The
+; clear column stands on a dark background and the invert column on a half-dark one, so that
+; each mode shows.
 .proc draw_shapes
         clear_lcd
-        text 0, 0, "图元: 置位 清除 反色", TO_LCD + R_COPY
-        setl D_I, 0
-.dots:  LDG_L D_I               ; a row of points
-        MULI 4
-        PUSH_B 14
+        text 14, 0, "置位", TO_LCD + R_COPY
+        text 68, 0, "清除", TO_LCD + R_COPY
+        text 122, 0, "反色", TO_LCD + R_COPY
+        block 54, 13, 105, 79, TO_LCD + M_SET
+        block 134, 13, 159, 79, TO_LCD + M_SET
+        PUSH_B 0
         PUSH_B M_SET
+        CALL draw_column
+        PUSH_B 54
+        PUSH_B M_CLEAR
+        CALL draw_column
+        PUSH_B 108
+        PUSH_B M_INVERT
+        CALL draw_column
+        RET
+.endproc
+
+; Every primitive once, in the LCD, in a column 52 pixels wide at x, with the plot mode `mode`.
+.proc draw_column x, mode
+.var i
+        letl i
+        PUSH_B 0
+        set
+.dots:  LDL_L x                 ; Point: a row of dots
+        ADDI 4
+        LDL_L i
+        MULI 5
+        ADD
+        PUSH_B 16
+        LDL_L mode
         Point
-        inc D_I
-        LDG_L D_I
-        LTI 14
+        PUSH_D LOCAL + LONG + i
+        PREINC
+        LTI 9
         jtrue .dots
-        line 0, 16, 52, 79, M_SET
-        line 0, 79, 52, 16, M_SET
-        delay 150
-        box 58, 14, 78, 30, 0, M_SET
-        box 82, 14, 102, 30, 1, M_SET
-        delay 150
-        circle 124, 24, 10, 0, M_SET
-        circle 148, 24, 6, 1, M_SET
-        delay 150
-        ellipse 26, 50, 22, 10, 0, M_SET
-        ellipse 26, 50, 12, 5, 1, M_SET
-        delay 150
-        rect 58, 36, 100, 76, TO_LCD + M_SET
-        block 62, 40, 96, 72, TO_LCD + M_SET
-        delay 150
-        circle 79, 56, 9, 1, M_CLEAR    ; clear mode carves into the filled block
-        line 62, 40, 96, 72, M_CLEAR
-        delay 150
-        ellipse 130, 58, 24, 14, 1, M_SET
-        box 112, 44, 156, 72, 1, M_INVERT   ; invert mode: the ellipse shows as a hole
+        LDL_L x                 ; Line
+        ADDI 2
+        PUSH_B 20
+        LDL_L x
+        ADDI 48
+        PUSH_B 31
+        LDL_L mode
+        Line
+        LDL_L x                 ; Box, outlined and filled
+        ADDI 2
+        PUSH_B 35
+        LDL_L x
+        ADDI 18
+        PUSH_B 47
+        PUSH_B 0
+        LDL_L mode
+        Box
+        LDL_L x
+        ADDI 22
+        PUSH_B 35
+        LDL_L x
+        ADDI 48
+        PUSH_B 47
+        PUSH_B 1
+        LDL_L mode
+        Box
+        LDL_L x                 ; Circle, outlined, with a filled one inside
+        ADDI 10
+        PUSH_B 62
+        PUSH_B 8
+        PUSH_B 0
+        LDL_L mode
+        Circle
+        LDL_L x
+        ADDI 10
+        PUSH_B 62
+        PUSH_B 4
+        PUSH_B 1
+        LDL_L mode
+        Circle
+        LDL_L x                 ; Ellipse, filled, with an outlined one around it
+        ADDI 35
+        PUSH_B 56
+        PUSH_B 8
+        PUSH_B 3
+        PUSH_B 1
+        LDL_L mode
+        Ellipse
+        LDL_L x
+        ADDI 35
+        PUSH_B 56
+        PUSH_B 13
+        PUSH_B 6
+        PUSH_B 0
+        LDL_L mode
+        Ellipse
+        LDL_L x                 ; Block and Rectangle
+        ADDI 22
+        PUSH_B 66
+        LDL_L x
+        ADDI 31
+        PUSH_B 78
+        LDL_L mode
+        ADDI TO_LCD
+        Block
+        LDL_L x
+        ADDI 35
+        PUSH_B 66
+        LDL_L x
+        ADDI 48
+        PUSH_B 78
+        LDL_L mode
+        ADDI TO_LCD
+        Rectangle
         RET
 .endproc
 
@@ -180,6 +260,17 @@ D_SHIP   = DEMO_VARS + 0x120    ; 16 × 16 block image from data
         jtrue .rim
         line 64, 42, 136, 42, PL_GBUF + M_SET
         line 100, 6, 100, 78, PL_GBUF + M_SET
+        rect 0, 14, 50, 62, M_SET         ; a target blinks in a frame on the left
+        LDG_L D_A
+        PUSH_B 60
+        MOD
+        LTI 30
+        jfalse .stars
+        block 20, 33, 30, 43, M_SET
+.stars: point 8, 20, PL_GBUF + M_SET
+        point 40, 24, PL_GBUF + M_SET
+        point 14, 52, PL_GBUF + M_SET
+        point 44, 56, PL_GBUF + M_SET
         setl D_I, 0
 .beam:  PUSH_B 100              ; the beam and its trail
         PUSH_B 42
