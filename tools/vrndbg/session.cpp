@@ -1,0 +1,172 @@
+#include "tools/vrndbg/session.h"
+
+#include <poll.h>
+#include <unistd.h>
+
+#include <climits>
+#include <sstream>
+
+#include "tools/vrndbg/memory_view.h"
+
+namespace corvane {
+namespace {
+
+const char* kHelp =
+    "x ADDR [COUNT]   bytes of the snapshot from ADDR (default 16)\n"
+    "xw ADDR [COUNT]  ints (16-bit), xl ADDR [COUNT] longs (32-bit)\n"
+    "c [STOP]         resume: -2 every line, 0 same function, N line N, -1 run free\n"
+    "                 (without STOP the stop value stays as it is)\n"
+    "s                resume to the next line anywhere (c -2)\n"
+    "n                resume to the next line in this function (c 0)\n"
+    "q                quit; the program runs on freely\n";
+
+}  // namespace
+
+DebugSession::DebugSession(int socketFd, int32_t stopValue, std::FILE* out, bool interactive)
+    : channel_({kDebugMsgAttach, kDebugMsgSnapshot, kDebugMsgStop, kDebugMsgExit}),
+      out_(out),
+      interactive_(interactive),
+      stopValue_(stopValue) {
+    channel_.adopt(socketFd);
+    channel_.onRecord = [this](const DebugRecord& r) { records_.push_back(r); };
+}
+
+void DebugSession::handle(const DebugRecord& r) {
+    switch (r.message) {
+        case kDebugMsgAttach:
+            std::fprintf(out_, "attached to process %u\n", r.first);
+            break;
+        case kDebugMsgSnapshot:
+            snapshot_ = r.payload;
+            dataWord_ = r.second;
+            break;
+        case kDebugMsgStop:
+            stopped_ = true;
+            prompted_ = false;
+            std::fprintf(out_, "stop at line %u  function %u  fp 0x%04X\n", r.first,
+                         dataWord_ >> 16, dataWord_ & 0xFFFF);
+            break;
+        case kDebugMsgExit:
+            exited_ = true;
+            std::fprintf(out_, "the simulator has ended\n");
+            break;
+        default:
+            break;
+    }
+    std::fflush(out_);
+}
+
+bool DebugSession::resume(int32_t stopValue) {
+    stopValue_ = stopValue;
+    stopped_ = false;
+    if (!channel_.send(kDebugMsgResume, uint32_t(stopValue), 0)) return false;
+    return true;
+}
+
+void DebugSession::quit() {
+    // Leave the program running free: no marker stops it once the stop value is -1.
+    if (channel_.connected()) channel_.send(kDebugMsgResume, uint32_t(-1), 0);
+    channel_.close();
+}
+
+bool DebugSession::command(const std::string& line) {
+    std::istringstream in(line);
+    std::string word, a, b;
+    in >> word >> a >> b;
+    if (word.empty()) return true;
+    if (word == "q" || word == "quit") {
+        quit();
+        return false;
+    }
+    if (word == "help" || word == "h" || word == "?") {
+        std::fputs(kHelp, out_);
+    } else if (word == "c" || word == "s" || word == "n") {
+        int32_t value = word == "s" ? -2 : word == "n" ? 0 : stopValue_;
+        if (!a.empty()) {
+            auto v = parseNumber(a);
+            if (!v || *v < INT32_MIN || *v > UINT32_MAX) {
+                std::fprintf(out_, "not a stop value: %s\n", a.c_str());
+                std::fflush(out_);
+                return true;
+            }
+            value = int32_t(uint32_t(*v));
+        }
+        resume(value);
+    } else if (word == "x" || word == "xw" || word == "xl") {
+        const int width = word == "x" ? 1 : word == "xw" ? 2 : 4;
+        auto addr = parseNumber(a);
+        auto count = b.empty() ? std::optional<int64_t>(16) : parseNumber(b);
+        if (!addr || !count || *addr < 0 || *addr > 0xFFFF || *count < 0 || *count > 0x10000) {
+            std::fprintf(out_, "usage: %s ADDR [COUNT]\n", word.c_str());
+        } else if (!stopped_) {
+            std::fprintf(out_, "the program is running\n");
+        } else {
+            std::fputs(viewMemory(snapshot_, uint32_t(*addr), uint32_t(*count), width).c_str(),
+                       out_);
+        }
+    } else {
+        std::fprintf(out_, "unknown command: %s (help lists them)\n", word.c_str());
+    }
+    std::fflush(out_);
+    return true;
+}
+
+void DebugSession::prompt() {
+    if (!interactive_ || !stopped_ || prompted_ || !lines_.empty()) return;
+    std::fputs("(vrndbg) ", out_);
+    std::fflush(out_);
+    prompted_ = true;
+}
+
+int DebugSession::run(int inputFd) {
+    for (;;) {
+        while (!records_.empty()) {
+            DebugRecord r = std::move(records_.front());
+            records_.pop_front();
+            handle(r);
+        }
+        if (exited_) return 0;
+        if (!channel_.connected()) {
+            std::fprintf(out_, "the link to the simulator was lost\n");
+            std::fflush(out_);
+            return 1;
+        }
+        // Commands run at a stop; from a terminal they run whenever they are typed.
+        while (!lines_.empty() && (stopped_ || interactive_)) {
+            std::string line = std::move(lines_.front());
+            lines_.pop_front();
+            prompted_ = false;
+            if (!command(line)) return 0;
+        }
+        if (inputEnded_ && lines_.empty() && stopped_) {
+            quit();
+            return 0;
+        }
+        prompt();
+
+        pollfd fds[2] = {{channel_.fd(), POLLIN, 0}, {inputFd, POLLIN, 0}};
+        const int n = inputEnded_ ? 1 : 2;
+        if (poll(fds, nfds_t(n), -1) < 0) continue;
+        if (fds[0].revents != 0) channel_.service(0);
+        if (n == 2 && fds[1].revents != 0) {
+            char buf[4096];
+            const ssize_t got = read(inputFd, buf, sizeof buf);
+            if (got <= 0) {
+                inputEnded_ = true;
+                if (!partial_.empty()) lines_.push_back(partial_);
+                partial_.clear();
+                continue;
+            }
+            for (ssize_t i = 0; i < got; ++i) {
+                if (buf[i] == '\n') {
+                    lines_.push_back(partial_);
+                    partial_.clear();
+                } else if (buf[i] != '\r') {
+                    partial_ += buf[i];
+                }
+            }
+        }
+    }
+}
+
+}  // namespace corvane
