@@ -20,6 +20,7 @@ F_CRC1   = DEMO_VARS + 0x0C
 F_CRC2   = DEMO_VARS + 0x10
 F_SIZE   = DEMO_VARS + 0x14
 F_RUNS   = DEMO_VARS + 0x18
+F_CRCF   = DEMO_VARS + 0x1C     ; CRC-16 of the chosen file's first bytes
 F_HEX    = DEMO_VARS + 0x20     ; four hexadecimal digits and a terminator
 F_NAME   = DEMO_VARS + 0x40     ; the name FileList gives (up to 260 bytes)
 F_DIGITS = DEMO_VARS + 0x180    ; "0123456789ABCDEF"
@@ -304,9 +305,12 @@ F_MAX    = 4096
         LDG_L F_SIZE
         PUSH_B 2
         printf
+        let F_CRCF
         PUSH_W F_DATA
         LDG_L F_N
         Crc16
+        set
+        LDG_L F_CRCF
         CALL files_hex
         PUSH_STR "CRC16 0x%s"
         PUSH_W F_HEX

@@ -16,6 +16,13 @@ namespace {
 // Where the demo keeps the checksums of the text it wrote and of the bytes it read back.
 constexpr size_t kCrcWritten = 0x2100 + 0x0C;
 constexpr size_t kCrcRead = 0x2100 + 0x10;
+// And the chosen file's size, the bytes read of it and their checksum.
+constexpr size_t kChosenSize = 0x2100 + 0x14;
+constexpr size_t kChosenRead = 0x2100 + 0x04;
+constexpr size_t kChosenCrc = 0x2100 + 0x1C;
+
+// Pages 1 to 3, then FileList on page 4.
+const char* kToFileList = "60:space 80:space 100:space";
 
 std::string gb(const std::string& utf8) {
     std::string out;
@@ -42,6 +49,58 @@ TEST(FilesDemo, WritesReadsBackAndCountsItsRuns) {
         ASSERT_EQ(mem.size(), 65536u);
         EXPECT_EQ(longAt(mem, kCrcWritten), crc16Xmodem(note));
         EXPECT_EQ(longAt(mem, kCrcRead), crc16Xmodem(note));
+    }
+}
+
+TEST(FilesDemo, ChosenFileIsMeasuredAndChecksummed) {
+    std::string big;
+    for (int i = 0; i < 5000; ++i) big += char(i * 7 + i / 256);
+    struct Case {
+        const char* label;
+        std::string contents;
+        uint32_t read;  // the demo reads at most 4096 bytes
+    };
+    const Case cases[] = {
+        {"text", "Hello file list\nsecond line\n", 28},
+        {"longer than the buffer", big, 4096},
+        {"empty", "", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        DemoRun run;
+        writeText(run.root() / "pick.bin", c.contents);
+        DemoOutcome o =
+            run.run("files", {"--keys", kToFileList, "--dialog", (run.root() / "pick.bin").string(),
+                              "--max-frames", "200", "--dump-mem", "mem.bin"});
+        EXPECT_EQ(o.status, 2) << o.err;  // waiting on page 4
+        std::string mem = readText(run.folder() / "mem.bin");
+        ASSERT_EQ(mem.size(), 65536u);
+        EXPECT_EQ(longAt(mem, kChosenSize), c.contents.size());
+        EXPECT_EQ(longAt(mem, kChosenRead), c.read);
+        EXPECT_EQ(longAt(mem, kChosenCrc), crc16Xmodem(c.contents.substr(0, c.read)));
+    }
+}
+
+TEST(FilesDemo, FileListThatGivesNoFile) {
+    // A cancelled dialog, and a file outside the root: FileList gives only its bare name, which
+    // names nothing in the program's directory.
+    TempDir elsewhere;
+    writeText(elsewhere / "far.txt", "far away\n");
+    struct Case {
+        std::string answer;
+        const char* golden;
+    };
+    const Case cases[] = {
+        {"cancel", "files_list_cancelled"},
+        {(elsewhere / "far.txt").string(), "files_list_elsewhere"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.answer);
+        DemoRun run;
+        DemoOutcome o = run.run("files", {"--keys", kToFileList, "--dialog", c.answer,
+                                          "--max-frames", "200", "--lcd", "end.pbm"});
+        EXPECT_EQ(o.status, 2) << o.err;
+        EXPECT_TRUE(matchesGolden(c.golden, run.capture("end.pbm")));
     }
 }
 

@@ -103,5 +103,32 @@ TEST(Showcase, TenThousandFramesOfPlayWithoutAFault) {
     EXPECT_TRUE(matchesGolden("showcase_after_play", run.capture("end.pbm")));
 }
 
+// Each menu item starts its screen, which looks as the demo does on its own: the screens share
+// the showcase's memory, so one that relied on what another left there would show it here.
+TEST(Showcase, MenuStartsEachScreenAsItsOwnProgramShowsIt) {
+    struct Case {
+        const char* keys;  // from the menu, on the console's item
+        int frame;
+        const char* golden;
+    };
+    const Case cases[] = {
+        {"20:enter", 230, "console_large_done"},
+        {"20:down 30:enter", 60, "draw_shapes"},
+        {"20:down 30:down 40:enter", 60, "showcase_keys"},
+        {"20:right 30:enter", 60, "snake_title"},
+        {"20:right 30:down 40:enter", 60, "files_write_read"},
+        {"20:left 30:down 40:enter", 60, "files_write_read"},  // Left, like Right: 3 items on
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.keys);
+        DemoRun run;
+        DemoOutcome o =
+            run.run("showcase", {"--keys", c.keys, "--lcd", std::to_string(c.frame) + ":shown.pbm",
+                                 "--max-frames", std::to_string(c.frame + 10)});
+        EXPECT_EQ(o.status, 2) << o.err;
+        EXPECT_TRUE(matchesGolden(c.golden, run.capture("shown.pbm")));
+    }
+}
+
 }  // namespace
 }  // namespace corvane::test
