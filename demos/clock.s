@@ -24,7 +24,6 @@ CX = 39                         ; centre of the face
 CY = 39
 
 .proc clock_run
-        .func 6
         INITDATA T_WEEK
         .byte "日一二三四五六"
         .enddata

@@ -76,7 +76,6 @@ D_SHIP   = DEMO_VARS + 0x120    ; 16 × 16 block image from data
 .include "polar.inc"
 
 .proc draw_run
-        .func 2
         INITDATA D_SHIP
         .byte 0b00000001, 0b10000000
         .byte 0b00000011, 0b11000000

@@ -36,7 +36,6 @@ F_MAX    = 4096
 .endm
 
 .proc files_run
-        .func 4
         INITDATA F_DIGITS
         .asciz "0123456789ABCDEF"
         .enddata

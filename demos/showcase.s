@@ -20,7 +20,6 @@ mne\@:  .space 10 - (mne\@ - mn\@)
 .endm
 
 .proc showcase_run
-        .func 100
         INITDATA MENU_NAMES
         menu_name "控制台"
         menu_name "绘图"

@@ -4,6 +4,8 @@
 ; root directory, so it survives from one run to the next.
 ;
 ; Frames are paced with Delay; every frame is drawn into the back buffer and shown with Refresh.
+; Every function carries a function marker and the main loop two line markers, so a debugger can
+; stop in it and tell the functions apart (a return pops the marker of the function it leaves).
 
 .ifndef SHOWCASE
 .include "common.inc"
@@ -87,6 +89,7 @@ S_GRID   = DEMO_VARS + 0x300    ; one byte per cell, 40 a row: 1 where the body 
 
 ; Reads the best score from "\snake.hi"; 0 when there is no such file or it is too short.
 .proc snake_load
+        .func 31
         setl S_HI, 0
         let S_FILE
         PUSH_STR "\\snake.hi"
@@ -110,6 +113,7 @@ S_GRID   = DEMO_VARS + 0x300    ; one byte per cell, 40 a row: 1 where the body 
 
 ; Writes the best score to "\snake.hi".
 .proc snake_save
+        .func 32
         let S_FILE
         PUSH_STR "\\snake.hi"
         PUSH_STR "wb"
@@ -129,6 +133,7 @@ S_GRID   = DEMO_VARS + 0x300    ; one byte per cell, 40 a row: 1 where the body 
 .endproc
 
 .proc snake_title
+        .func 33
         ClearScreen
         text 56, 0, "贪吃蛇", BIG + R_COPY
         rect 0, 17, 159, 17, M_SET
@@ -148,6 +153,7 @@ S_GRID   = DEMO_VARS + 0x300    ; one byte per cell, 40 a row: 1 where the body 
 
 ; A new game: a snake of three cells heading right, the first food straight ahead.
 .proc snake_new
+        .func 34
         PUSH_W S_GRID
         PUSH_B 0
         PUSH_W 40 * ROWS
@@ -188,6 +194,7 @@ S_GRID   = DEMO_VARS + 0x300    ; one byte per cell, 40 a row: 1 where the body 
 ; Turns toward the arrow `key`, unless that is straight back.
 .proc snake_steer key
 .var d
+        .func 35
         LDL_L key
         GEI KEY_UP
         LDL_L key
@@ -214,6 +221,7 @@ S_GRID   = DEMO_VARS + 0x300    ; one byte per cell, 40 a row: 1 where the body 
 
 ; Takes the key pressed since the last step, or an arrow that is held; true for Esc.
 .proc snake_input
+        .func 36
         let S_KEY
         Inkey
         set
@@ -244,6 +252,7 @@ S_GRID   = DEMO_VARS + 0x300    ; one byte per cell, 40 a row: 1 where the body 
 
 ; One step of the snake; true when it hits a wall or itself.
 .proc snake_move
+        .func 37
         let S_DIR
         LDG_L S_NDIR
         set
@@ -360,6 +369,7 @@ S_GRID   = DEMO_VARS + 0x300    ; one byte per cell, 40 a row: 1 where the body 
 
 ; Puts the food on a random free cell.
 .proc snake_food
+        .func 38
 .again: let S_FOODX
         rand
         PUSH_B COLS
@@ -396,6 +406,7 @@ S_GRID   = DEMO_VARS + 0x300    ; one byte per cell, 40 a row: 1 where the body 
 .endm
 
 .proc snake_draw
+        .func 39
         ClearScreen
         PUSH_W S_BUF
         PUSH_STR "分数 %d"
@@ -445,6 +456,7 @@ S_GRID   = DEMO_VARS + 0x300    ; one byte per cell, 40 a row: 1 where the body 
 
 ; The end of a game: saves a new best score and asks for another game. True for another.
 .proc snake_over
+        .func 40
         setl S_NEWHI, 0
         LDG_L S_SCORE
         LDG_L S_HI
