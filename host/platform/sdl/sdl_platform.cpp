@@ -4,6 +4,7 @@
 #include <time.h>
 
 #include <cstdio>
+#include <cstring>
 #include <system_error>
 #include <vector>
 
@@ -267,21 +268,43 @@ bool SdlPlatform::createWindow(const std::string& title, int width, int height,
     return true;
 }
 
-void SdlPlatform::upload(const RgbImage& image) {
+void SdlPlatform::upload(const RgbImage& image, int firstRow, int rows) {
     SDL_Surface* surface = window_ ? SDL_GetWindowSurface(window_) : nullptr;
     if (!surface) return;
     const int w = std::min(image.width, surface->w);
-    const int h = std::min(image.height, surface->h);
+    rows = std::min(rows, surface->h - firstRow);
+    if (rows <= 0) return;
     if (SDL_MUSTLOCK(surface)) SDL_LockSurface(surface);
-    SDL_ConvertPixels(w, h, SDL_PIXELFORMAT_RGB24, image.rgb.data(), image.stride(),
-                      surface->format->format, surface->pixels, surface->pitch);
+    SDL_ConvertPixels(w, rows, SDL_PIXELFORMAT_RGB24, image.at(0, firstRow), image.stride(),
+                      surface->format->format,
+                      static_cast<uint8_t*>(surface->pixels) + size_t(firstRow) * surface->pitch,
+                      surface->pitch);
     if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
-    SDL_UpdateWindowSurface(window_);
+    const SDL_Rect changed{0, firstRow, w, rows};
+    SDL_UpdateWindowSurfaceRects(window_, &changed, 1);
+}
+
+void SdlPlatform::upload(const RgbImage& image) {
+    upload(image, 0, image.height);
+    uploaded_ = image;
 }
 
 void SdlPlatform::presentWindow(const RgbImage& image) {
     shown_ = &image;
-    upload(image);
+    if (uploaded_.width != image.width || uploaded_.height != image.height) {
+        upload(image);
+        return;
+    }
+    // Only the rows that changed since the last upload go to the window system: a frame
+    // usually changes the LCD area alone, and often nothing at all.
+    const size_t stride = size_t(image.stride());
+    int first = 0, last = image.height - 1;
+    while (first <= last && std::memcmp(image.at(0, first), uploaded_.at(0, first), stride) == 0)
+        ++first;
+    if (first > last) return;
+    while (std::memcmp(image.at(0, last), uploaded_.at(0, last), stride) == 0) --last;
+    std::memcpy(uploaded_.at(0, first), image.at(0, first), stride * size_t(last - first + 1));
+    upload(image, first, last - first + 1);
 }
 
 void SdlPlatform::beginDrag(int, int) {

@@ -84,7 +84,9 @@ class SdlPlatform : public Platform {
     // Descriptors readable now get their callbacks; a signal queues Quit.
     void serviceDescriptors(int timeoutMs);
     void checkSignal();
+    // Shows the whole image (and remembers it as uploaded), or only some of its rows.
     void upload(const RgbImage& image);
+    void upload(const RgbImage& image, int firstRow, int rows);
     // Modal loops of the two kinds of file dialog. Window events keep being handled: the
     // window is kept painted; input for the window is dropped; a quit ends the dialog.
     std::optional<std::string> runExternalDialog(const OpenFileRequest& request);
@@ -98,6 +100,7 @@ class SdlPlatform : public Platform {
     SDL_Window* window_ = nullptr;
     int displayFd_ = -1;
     const RgbImage* shown_ = nullptr;  // the window image as last presented (the host's own)
+    RgbImage uploaded_;                // what the window system was last given in full
     std::deque<PlatformEvent> pending_;
     std::array<uint8_t, 256> keys_{};
     std::array<bool, 256> latched_{};
