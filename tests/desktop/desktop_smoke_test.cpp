@@ -418,6 +418,41 @@ TEST_F(Desktop, AltF4EndsInOrder) {
     expectOrderlyEnd();
 }
 
+// A press on the body, off the keys, drags the window along (there is no window manager here to
+// do it for us).
+TEST_F(Desktop, DraggingTheBodyMovesTheWindow) {
+    ASSERT_TRUE(launch({}));
+    ASSERT_TRUE(findWindow()) << readText(dir / "stderr");
+    auto position = [&] {
+        const std::string g = xdo("getwindowgeometry " + window);
+        const size_t at = g.find("Position: ");
+        return at == std::string::npos ? std::string()
+                                       : g.substr(at + 10, g.find(' ', at + 10) - at - 10);
+    };
+    const std::string before = position();
+    ASSERT_FALSE(before.empty());
+    xdo("mousemove --window " + window + " 200 320 mousedown 1");
+    std::this_thread::sleep_for(200ms);
+    for (int step = 1; step <= 5; ++step) {
+        xdo("mousemove_relative -- -" + std::to_string(10) + " 10");
+        std::this_thread::sleep_for(100ms);
+    }
+    xdo("mouseup 1");
+    const int bx = std::stoi(before), by = std::stoi(before.substr(before.find(',') + 1));
+    const std::string expected = std::to_string(bx - 50) + "," + std::to_string(by + 50);
+    std::string after;
+    const auto end = std::chrono::steady_clock::now() + kShowLimit;
+    do {
+        std::this_thread::sleep_for(100ms);
+        after = position();
+    } while (after != expected && std::chrono::steady_clock::now() < end);
+    const int ax = std::stoi(after), ay = std::stoi(after.substr(after.find(',') + 1));
+    EXPECT_EQ(ax - bx, -50);
+    EXPECT_EQ(ay - by, 50);
+    app.signal(SIGTERM);
+    expectOrderlyEnd();
+}
+
 TEST_F(Desktop, MenuExitEndsInOrder) {
     ASSERT_TRUE(launch({(dir / "echo.vrn").string()}));
     ASSERT_TRUE(findWindow()) << readText(dir / "stderr");

@@ -172,16 +172,14 @@ void SdlPlatform::translate(const SDL_Event& e) {
             if (e.button.button == SDL_BUTTON_LEFT) {
                 SDL_CaptureMouse(SDL_FALSE);
                 leftHeld_ = false;
+                if (dragging_) followPointer();
                 dragging_ = false;
                 pending_.push_back(makeEvent(T::LeftUp, e.button.x, e.button.y));
             }
             break;
         case SDL_MOUSEMOTION:
             if (dragging_) {
-                int gx = 0, gy = 0;
-                SDL_GetGlobalMouseState(&gx, &gy);
-                SDL_SetWindowPosition(window_, dragWindowX_ + gx - dragMouseX_,
-                                      dragWindowY_ + gy - dragMouseY_);
+                followPointer();
             } else {
                 pending_.push_back(makeEvent(T::PointerMove, e.motion.x, e.motion.y));
             }
@@ -307,12 +305,21 @@ void SdlPlatform::presentWindow(const RgbImage& image) {
     upload(image, first, last - first + 1);
 }
 
-void SdlPlatform::beginDrag(int, int) {
-    // Moved by ourselves, so it works with any window manager and with none.
+void SdlPlatform::beginDrag(int x, int y) {
+    // Moved by ourselves, so it works with any window manager and with none. The reference is
+    // where the press happened, not where the pointer is by now.
     if (!window_ || !leftHeld_) return;
     dragging_ = true;
-    SDL_GetGlobalMouseState(&dragMouseX_, &dragMouseY_);
     SDL_GetWindowPosition(window_, &dragWindowX_, &dragWindowY_);
+    dragMouseX_ = dragWindowX_ + x;
+    dragMouseY_ = dragWindowY_ + y;
+}
+
+void SdlPlatform::followPointer() {
+    int gx = 0, gy = 0;
+    globalPointer(window_, gx, gy);
+    SDL_SetWindowPosition(window_, dragWindowX_ + gx - dragMouseX_,
+                          dragWindowY_ + gy - dragMouseY_);
 }
 
 std::string SdlPlatform::saveScreenshot() {

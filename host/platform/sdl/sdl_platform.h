@@ -86,6 +86,8 @@ class SdlPlatform : public Platform {
     void checkSignal();
     // Shows the whole image (and remembers it as uploaded), or only some of its rows.
     void upload(const RgbImage& image);
+    // While dragging: the window keeps the offset the press had from the pointer.
+    void followPointer();
     void upload(const RgbImage& image, int firstRow, int rows);
     // Modal loops of the two kinds of file dialog. Window events keep being handled: the
     // window is kept painted; input for the window is dropped; a quit ends the dialog.
