@@ -9,12 +9,12 @@
 #
 # usage: bench/desktop_measure.sh [BIN_DIR] [ITERATIONS]
 #   BIN_DIR     folder with corvane, corvane-run, vrnasm and duzezi.dat (default build/default/bin)
-#   ITERATIONS  loop turns of the busy program, 4 instructions each (default 100000000)
+#   ITERATIONS  loop turns of the busy program, 4 instructions each (default 300000000)
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
 bin=$(cd "${1:-$here/build/default/bin}" && pwd)
-turns=${2:-100000000}
+turns=${2:-300000000}
 seconds=10
 command -v Xvfb >/dev/null || { echo "desktop_measure: Xvfb is not installed" >&2; exit 1; }
 for f in corvane corvane-run vrnasm duzezi.dat; do
