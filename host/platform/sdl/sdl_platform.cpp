@@ -50,8 +50,15 @@ bool isQuit(const SDL_Event& e) {
 
 }  // namespace
 
-SdlPlatform::SdlPlatform(const Options& options)
-    : options_(options), clock_(options.virtualClock) {}
+SdlPlatform::SdlPlatform(const Options& options) : options_(options), clock_(options.virtualClock) {
+    debug_.onRecord = [this](const DebugRecord& record) {
+        PlatformEvent event;
+        event.type = PlatformEvent::Type::DebugResume;
+        event.value = int32_t(record.first);
+        pending_.push_back(event);
+    };
+    debug_.onDrop = [this](int fd) { unwatchDescriptor(fd); };
+}
 
 SdlPlatform::~SdlPlatform() {
     if (window_) SDL_DestroyWindow(window_);
@@ -448,11 +455,16 @@ std::optional<std::string> SdlPlatform::runWindowChooser(const OpenFileRequest& 
     }
 }
 
-bool SdlPlatform::debugConnect(uint32_t) {
-    // The debugger channel is not part of the desktop window yet: no debugger can be reached.
-    return false;
+bool SdlPlatform::debugConnect(uint32_t target) {
+    if (!debug_.connectTo(target)) return false;
+    // Resume requests wake the event loop whether a program runs or the app sleeps.
+    watchDescriptor(debug_.fd(), [this] { debug_.service(0); });
+    return true;
 }
 
-void SdlPlatform::debugSend(uint32_t, uint32_t, uint32_t, const uint8_t*, uint32_t) {}
+void SdlPlatform::debugSend(uint32_t message, uint32_t first, uint32_t second,
+                            const uint8_t* payload, uint32_t size) {
+    debug_.send(message, first, second, payload, size);
+}
 
 }  // namespace corvane

@@ -20,6 +20,7 @@
 #include <optional>
 #include <string>
 
+#include "host/debuglink.h"
 #include "host/platform.h"
 #include "host/platform/sdl/local_clock.h"
 
@@ -107,6 +108,7 @@ class SdlPlatform : public Platform {
     std::array<uint8_t, 256> keys_{};
     std::array<bool, 256> latched_{};
     std::map<int, std::function<void()>> watched_;
+    DebugChannel debug_{{kDebugMsgResume}};  // the debugger named by "/W"; resumes come as events
     std::chrono::steady_clock::time_point lastPump_{};
     bool moreQueued_ = false;
     bool leftHeld_ = false;  // a left press went to the host and its release has not
