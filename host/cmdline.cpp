@@ -30,8 +30,8 @@ Switches parseCommandLineText(const std::string& line) {
 
 namespace {
 
-const OptionSpec* findOption(const std::vector<OptionSpec>& options, const std::string& name) {
-    for (const OptionSpec& o : options)
+const OptionDef* findOption(const std::vector<OptionDef>& options, const std::string& name) {
+    for (const OptionDef& o : options)
         if (o.name == name) return &o;
     return nullptr;
 }
@@ -46,7 +46,7 @@ ParseOutcome usage(std::string error) {
 }  // namespace
 
 ParseOutcome parseArguments(const std::vector<std::string>& args,
-                            const std::vector<OptionSpec>& options, const FileExists& exists) {
+                            const std::vector<OptionDef>& options, const FileExists& exists) {
     ParseOutcome out;
     CommandLine& cl = out.commandLine;
     auto setImage = [&](std::string path) -> bool {
@@ -100,12 +100,12 @@ ParseOutcome parseArguments(const std::vector<std::string>& args,
                 name = name.substr(0, eq);
                 inlineValue = true;
             }
-            const OptionSpec* spec = findOption(options, name);
-            if (!spec) return usage("unknown option --" + name);
-            if (spec->takesValue && !inlineValue) {
+            const OptionDef* option = findOption(options, name);
+            if (!option) return usage("unknown option --" + name);
+            if (option->takesValue && !inlineValue) {
                 if (i + 1 >= args.size()) return usage("--" + name + " needs a value");
                 value = args[++i];
-            } else if (!spec->takesValue && inlineValue) {
+            } else if (!option->takesValue && inlineValue) {
                 return usage("--" + name + " takes no value");
             }
             cl.options.emplace_back(name, value);

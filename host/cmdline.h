@@ -26,7 +26,7 @@ struct Switches {
 };
 
 // An option of a front end: "--name" alone, or "--name VALUE" / "--name=VALUE".
-struct OptionSpec {
+struct OptionDef {
     std::string name;  // without the leading "--"
     bool takesValue = false;
 };
@@ -50,7 +50,7 @@ bool existingFile(const std::string& path);
 
 // The argument grammar. `args` excludes the program name.
 ParseOutcome parseArguments(const std::vector<std::string>& args,
-                            const std::vector<OptionSpec>& options = {},
+                            const std::vector<OptionDef>& options = {},
                             const FileExists& exists = existingFile);
 
 // The whole-line rules: each of "/S", "/W", "/R" is found as a case-sensitive substring, first

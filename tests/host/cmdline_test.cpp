@@ -17,7 +17,7 @@ bool fakeExists(const std::string& path) {
     return files.count(path) != 0;
 }
 
-const std::vector<OptionSpec> kOptions = {{"regs", false}, {"max-frames", true}};
+const std::vector<OptionDef> kOptions = {{"regs", false}, {"max-frames", true}};
 
 struct GrammarCase {
     std::vector<std::string> args;

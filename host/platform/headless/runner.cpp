@@ -35,7 +35,7 @@ namespace {
 constexpr uint64_t kDefaultFrameCap = 1'000'000;
 constexpr uint64_t kDefaultInstructionLimit = 1'000'000'000;
 
-const std::vector<OptionSpec> kOptions = {
+const std::vector<OptionDef> kOptions = {
     {"max-instructions", true},
     {"max-frames", true},
     {"dump-mem", true},
