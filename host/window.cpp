@@ -74,11 +74,22 @@ void Window::paint(const Machine& machine, int splashState) {
     copyRect(art_.faceUp, base_, 0, 0, kWindowWidth, kWindowHeight);
     lcd_.present(machine, base_);
     if (splashState == 0 || splashState == 2) blit(art_.splash, base_, kLcdAreaLeft, kLcdAreaTop);
+    lcdCurrent_ = false;
     menuChanged();
 }
 
 void Window::frame(const Machine& machine) {
+    const uint8_t* lcd = &machine.mem[kLcdScreen];
+    if (lcdCurrent_ && presentedInterlaced_ == lcd_.interlaced() &&
+        presentedBlackWhite_ == lcd_.blackWhite() &&
+        std::equal(presentedLcd_.begin(), presentedLcd_.end(), lcd)) {
+        return;
+    }
     lcd_.present(machine, base_);
+    std::copy(lcd, lcd + kBitmapSize, presentedLcd_.begin());
+    presentedInterlaced_ = lcd_.interlaced();
+    presentedBlackWhite_ = lcd_.blackWhite();
+    lcdCurrent_ = true;
     menuChanged();
 }
 

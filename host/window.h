@@ -7,12 +7,14 @@
 // The window owns the skin (face keys, keyboard scan), the LCD presentation and the menu, and
 // routes pointer input to the menu while it is open and to the face keys otherwise.
 
+#include <array>
 #include <cstdint>
 
 #include "host/image_io.h"
 #include "host/lcd.h"
 #include "host/menu.h"
 #include "host/skin.h"
+#include "vm/memory_map.h"
 
 namespace corvane {
 
@@ -105,6 +107,12 @@ class Window {
     RgbImage base_;   // the window without the menu
     RgbImage shown_;  // base_ with the open menu drawn on top
     uint64_t version_ = 0;
+    // What the LCD area shows, so a frame whose LCD bytes and display modes did not change costs
+    // a comparison instead of a conversion (a program waiting for a key keeps the app near idle).
+    std::array<uint8_t, kBitmapSize> presentedLcd_{};
+    bool presentedInterlaced_ = false;
+    bool presentedBlackWhite_ = false;
+    bool lcdCurrent_ = false;  // false after a paint, which may cover the LCD with the splash
 };
 
 }  // namespace corvane

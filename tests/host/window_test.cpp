@@ -75,6 +75,34 @@ TEST(WindowPaint, FrameRedrawsOnlyTheLcdArea) {
     EXPECT_EQ(w.image().at(56, 43)[1], 192);
 }
 
+// A frame converts the LCD only when something it shows changed: its bytes, a display mode, or a
+// paint that may have covered it with the splash.
+TEST(WindowPaint, FrameRedrawsOnlyWhenTheLcdOrItsModesChanged) {
+    Machine m;
+    Window w(flatArt());
+    w.paint(m, 0);
+    w.frame(m);
+    uint64_t version = w.version();
+    w.frame(m);
+    EXPECT_EQ(w.version(), version) << "unchanged LCD";
+
+    m.mem[kLcdScreen + 1599] = 0x01;
+    w.frame(m);
+    EXPECT_GT(w.version(), version) << "last LCD byte changed";
+    EXPECT_EQ(w.image().at(373, 202)[1], 0);
+
+    version = w.version();
+    w.displayCommand(40048);
+    w.frame(m);
+    EXPECT_GT(w.version(), version) << "black-and-white switched on";
+    EXPECT_EQ(w.image().at(56, 43)[0], 255);
+
+    w.paint(m, 0);  // the splash covers the LCD area again
+    EXPECT_EQ(red(w, 100, 100), 30);
+    w.frame(m);
+    EXPECT_NE(red(w, 100, 100), 30) << "the frame after a paint draws the LCD over the splash";
+}
+
 TEST(WindowKeys, PressedKeyRegionIsTheRectWidenedLeftAndUp) {
     Machine m;
     for (const FaceKey& key : {faceKeys()[0], faceKeys()[2], faceKeys()[44]}) {
