@@ -80,7 +80,8 @@ const char* kUsage =
     "                        2004-01-01T00:00:00)\n"
     "  --root DIR            the programs' root directory (default $CORVANE_HOME, else a\n"
     "                        temporary directory for the run)\n"
-    "  --fonts FILE          the font data file (default duzezi.dat beside the executable)\n"
+    "  --fonts FILE          the font data file (default duzezi.dat beside the executable,\n"
+    "                        else in ../share/corvane)\n"
     "  --help, --version\n"
     "\n"
     "Exit status: 0 the program ended (or a scripted Exit), 1 usage error or image not valid,\n"
@@ -275,8 +276,17 @@ int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE*
     AppSettings settings;
     settings.paths.root = fs::absolute(root, ec);
     settings.paths.configFile = settings.paths.root / kConfigFileName;
-    settings.paths.fontFile =
-        o.fonts.empty() ? executablePath().parent_path() / kFontFileName : fs::path(o.fonts);
+    if (!o.fonts.empty()) {
+        settings.paths.fontFile = o.fonts;
+    } else {
+        // Beside the executable (build tree, portable copy), else where an installation keeps it.
+        const fs::path exeDir = executablePath().parent_path();
+        settings.paths.fontFile = exeDir / kFontFileName;
+        const fs::path installed = exeDir.parent_path() / "share" / "corvane" / kFontFileName;
+        if (!fs::exists(settings.paths.fontFile, ec) && fs::exists(installed, ec)) {
+            settings.paths.fontFile = installed;
+        }
+    }
     settings.writeConfig = false;  // the runner reads vorn.ini when present, never writes it
     settings.startDir = fs::current_path(ec).string();
 
