@@ -31,9 +31,9 @@ struct FileSlot {
 
 // Debugger-link state: survives machine resets, emptied only when the simulator starts.
 struct DebugState {
-    int32_t stopValue = -1;          // -1 never stops, -2 every line, 0 same function, else line
-    uint32_t currentFunction = 0;    // 24-bit identifier set by FUNC
-    uint32_t lastStopFunction = 0;   // function identifier at the most recent stop; 0 = none yet
+    int32_t stopValue = -1;         // -1 never stops, -2 every line, 0 same function, else line
+    uint32_t currentFunction = 0;   // 24-bit identifier set by FUNC
+    uint32_t lastStopFunction = 0;  // function identifier at the most recent stop; 0 = none yet
     uint32_t functionDepth = 0;
     std::array<uint32_t, kFunctionStackSize> functionStack{};
 };
@@ -58,10 +58,10 @@ struct Machine {
 
     // --- keys, delay, random ---
     uint8_t waitForKey = 0;
-    uint8_t keyRegister = 0;         // bit 7 = a key is pending; bits 0-6 the device key code
+    uint8_t keyRegister = 0;  // bit 7 = a key is pending; bits 0-6 the device key code
     uint32_t randomSeed = 0;
-    uint32_t delayCounter = 0;       // 1/256 s ticks still to wait
-    uint64_t lastDelayNs = 0;        // clock reading at the last delay tick
+    uint32_t delayCounter = 0;            // 1/256 s ticks still to wait
+    uint64_t lastDelayNs = 0;             // clock reading at the last delay tick
     std::array<uint8_t, 256> hostKeys{};  // host key-state table, bit 7 = key down
 
     // --- host flags ---
