@@ -21,7 +21,7 @@ struct LocalTime {
 };
 
 class Host {
-public:
+  public:
     virtual ~Host() = default;
 
     // Monotonic clock in nanoseconds: the machine's cycle counter (1,000 "cycles" per microsecond).

@@ -12,12 +12,12 @@
 namespace corvane::test {
 
 class FakeHost : public Host {
-public:
+  public:
     uint64_t now = 1'000'000'000;  // nanoseconds
     LocalTime time;
     std::vector<LocalTime> timesSet;
     std::deque<std::optional<std::string>> chooserAnswers;  // empty: the chooser is cancelled
-    std::vector<std::string> chooserDirs;                    // initial folders it was asked with
+    std::vector<std::string> chooserDirs;                   // initial folders it was asked with
 
     struct Snapshot {
         uint32_t dataWord;
