@@ -1,5 +1,5 @@
 # The two commands a newcomer types: `make run` and `make test`. Both install what is missing first.
-.PHONY: setup build release run test test-default test-asan bench format clean
+.PHONY: setup build release run test test-default test-release test-asan bench bench-smoke format clean
 
 JOBS ?= $(shell nproc)
 
@@ -22,12 +22,20 @@ test-default: setup
 	cmake --build --preset default -j $(JOBS)
 	ctest --preset default -j $(JOBS)
 
+# The optimiser is where undefined behaviour shows: the whole suite again on the release build,
+# and every benchmark once with a tiny time budget so a broken one fails here, not a timing.
+test-release: setup
+	cmake --preset release
+	cmake --build --preset release -j $(JOBS)
+	ctest --preset release -j $(JOBS)
+	./bench/run.sh build/release --benchmark_min_time=0.001 >/dev/null
+
 test-asan: setup
 	cmake --preset asan
 	cmake --build --preset asan -j $(JOBS)
 	ctest --preset asan -j $(JOBS)
 
-test: test-default test-asan
+test: test-default test-release test-asan
 
 bench: release
 	./bench/run.sh build/release
