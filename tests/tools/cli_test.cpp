@@ -11,21 +11,14 @@
 
 #include <sys/wait.h>
 
+#include "support/temp_dir.h"
+
 namespace {
 
 namespace fs = std::filesystem;
 
 class Commands : public ::testing::Test {
   protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("vrntools_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
     fs::path path(const std::string& name) const { return dir_ / name; }
 
     void write(const std::string& name, const std::string& text) const {
@@ -44,7 +37,8 @@ class Commands : public ::testing::Test {
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
-    fs::path dir_;
+    corvane::test::TempDir temp_{"corvane-tools"};
+    fs::path dir_ = temp_.path();
 };
 
 TEST_F(Commands, AssembleWritesTheImageBesideTheSource) {
