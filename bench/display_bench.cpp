@@ -59,7 +59,7 @@ void fillConsole(Bench& b, bool small) {
 void BM_ConsoleRenderLarge(benchmark::State& state) {
     Bench b;
     fillConsole(b, false);
-    for (auto _ : state) consoleRender(*b.m);
+    for (auto _ : state) consoleRenderAll(*b.m);
     benchmark::DoNotOptimize(b.m->mem[kLcdScreen]);
 }
 BENCHMARK(BM_ConsoleRenderLarge);
@@ -67,7 +67,7 @@ BENCHMARK(BM_ConsoleRenderLarge);
 void BM_ConsoleRenderSmall(benchmark::State& state) {
     Bench b;
     fillConsole(b, true);
-    for (auto _ : state) consoleRender(*b.m);
+    for (auto _ : state) consoleRenderAll(*b.m);
     benchmark::DoNotOptimize(b.m->mem[kLcdScreen]);
 }
 BENCHMARK(BM_ConsoleRenderSmall);
