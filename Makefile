@@ -1,7 +1,9 @@
 # The two commands a newcomer types: `make run` and `make test`. Both install what is missing first.
-.PHONY: setup build release run test test-default test-asan bench format clean
+.PHONY: setup build release run test test-default test-asan test-clang fuzz test-fuzz bench format clean
 
 JOBS ?= $(shell nproc)
+# Seconds each fuzz target runs for with `make fuzz`; `make test-fuzz` runs each for 20.
+SECONDS ?= 60
 
 setup:
 	./scripts/setup.sh
@@ -26,6 +28,19 @@ test-asan: setup
 	cmake --preset asan
 	cmake --build --preset asan -j $(JOBS)
 	ctest --preset asan -j $(JOBS)
+
+test-clang: setup
+	cmake --preset clang
+	cmake --build --preset clang -j $(JOBS)
+	ctest --preset clang -j $(JOBS)
+
+fuzz: setup
+	cmake --preset fuzz
+	cmake --build --preset fuzz -j $(JOBS) --target fuzz_targets
+	./tests/fuzz/run.sh build/fuzz $(SECONDS)
+
+test-fuzz:
+	$(MAKE) fuzz SECONDS=20
 
 test: test-default test-asan
 
