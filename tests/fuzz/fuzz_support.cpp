@@ -1,10 +1,13 @@
 #include "fuzz_support.h"
 
-#include <sanitizer/common_interface_defs.h>
+#include <signal.h>  // kill
 #include <stdlib.h>  // mkdtemp
 #include <unistd.h>  // access
 
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <system_error>
 #include <vector>
 
@@ -19,7 +22,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Folders to remove when a sanitizer ends the process, which skips every destructor.
+// Folders this process made and still has: removed at exit, which runs no static destructor
+// of the sessions the targets keep.
 std::vector<fs::path>& liveScratchDirs() {
     static std::vector<fs::path>* dirs = new std::vector<fs::path>;  // outlives static destructors
     return *dirs;
@@ -31,6 +35,24 @@ void removeLiveScratchDirs() {
         fs::remove_all(dir, ec);
     }
     liveScratchDirs().clear();
+}
+
+constexpr const char* kPrefix = "corvane-fuzz-";
+
+fs::path scratchParent();
+
+// Removes scratch folders ("corvane-fuzz-<pid>-...") whose process no longer runs.
+void removeOrphans() {
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(scratchParent(), ec)) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind(kPrefix, 0) != 0) continue;
+        const long pid = std::strtol(name.c_str() + std::strlen(kPrefix), nullptr, 10);
+        if (pid <= 0 || (::kill(pid_t(pid), 0) != 0 && errno == ESRCH)) {
+            std::error_code ignored;
+            fs::remove_all(entry.path(), ignored);
+        }
+    }
 }
 
 fs::path scratchParent() {
@@ -50,12 +72,17 @@ void fail(const char* what, const std::string& detail) {
 }
 
 ScratchDir::ScratchDir(const char* tag) {
+    // The targets keep their sessions for the life of the process, so these folders go when
+    // the fuzzer exits. A fuzzer that ended on a finding or a hang skips exit handlers: the
+    // folders of processes that are gone are removed by the next one.
     static const bool registered = [] {
-        __sanitizer_set_death_callback(removeLiveScratchDirs);
+        std::atexit(removeLiveScratchDirs);
+        removeOrphans();
         return true;
     }();
     (void)registered;
-    std::string pattern = (scratchParent() / (std::string("corvane-fuzz-") + tag + "-XXXXXX"));
+    std::string pattern = (scratchParent() / (std::string(kPrefix) + std::to_string(::getpid()) +
+                                              "-" + tag + "-XXXXXX"));
     if (::mkdtemp(pattern.data()) == nullptr) fail("cannot make a scratch folder", pattern);
     path_ = pattern;
     liveScratchDirs().push_back(path_);

@@ -1,7 +1,7 @@
 #pragma once
-// What the fuzz targets share: a scratch folder that is removed when the fuzzer ends (also when a
-// sanitizer stops it), the font tables read once per process, a Host without side effects, and a
-// machine that starts every input from the same state without allocating.
+// What the fuzz targets share: a scratch folder that is removed when the fuzzer ends, the font
+// tables read once per process, a Host without side effects, and a machine that starts every input
+// from the same state without allocating.
 
 #include <cstdint>
 #include <filesystem>
@@ -19,7 +19,7 @@ namespace corvane::fuzz {
 [[noreturn]] void fail(const char* what, const std::string& detail = {});
 
 // A fresh folder (in /dev/shm when it is writable, else the temporary folder) removed on
-// destruction, at exit and when a sanitizer ends the process.
+// destruction or at exit; after a crash, by the next fuzz target that starts.
 class ScratchDir {
   public:
     explicit ScratchDir(const char* tag);
