@@ -1,7 +1,9 @@
 # The two commands a newcomer types: `make run` and `make test`. Both install what is missing first.
-.PHONY: setup build release run test test-default test-release test-asan bench bench-smoke format clean
+.PHONY: setup build release run test test-default test-release test-asan test-clang fuzz test-fuzz bench format clean
 
 JOBS ?= $(shell nproc)
+# Seconds each fuzz target runs for with `make fuzz`; `make test-fuzz` runs each for 20.
+SECONDS ?= 60
 
 setup:
 	./scripts/setup.sh
@@ -35,7 +37,20 @@ test-asan: setup
 	cmake --build --preset asan -j $(JOBS)
 	ctest --preset asan -j $(JOBS)
 
-test: test-default test-release test-asan
+test-clang: setup
+	cmake --preset clang
+	cmake --build --preset clang -j $(JOBS)
+	ctest --preset clang -j $(JOBS)
+
+fuzz: setup
+	cmake --preset fuzz
+	cmake --build --preset fuzz -j $(JOBS) --target fuzz_targets
+	./tests/fuzz/run.sh build/fuzz $(SECONDS)
+
+test-fuzz:
+	$(MAKE) fuzz SECONDS=20
+
+test: test-default test-release test-asan test-clang test-fuzz
 
 bench: release
 	./bench/run.sh build/release

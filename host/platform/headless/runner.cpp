@@ -141,7 +141,11 @@ bool parseCapture(const std::string& text, bool window, Capture& capture, std::s
 
 bool readOptions(const CommandLine& cl, RunnerOptions& o, std::string& error) {
     o.date = LocalTime{};
-    for (const auto& [name, value] : cl.options) {
+    // Plain references, not a structured binding: the lambda below captures them, which not
+    // every compiler accepts for bindings yet.
+    for (const auto& option : cl.options) {
+        const std::string& name = option.first;
+        const std::string& value = option.second;
         auto count = [&](uint64_t& target) {
             auto n = parseCount(value);
             if (!n)
