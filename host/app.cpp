@@ -1,5 +1,6 @@
 #include "host/app.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <new>
 #include <system_error>
@@ -94,8 +95,13 @@ int App::startUp(const Switches& switches) {
     if (frequency_ == 0) {
         frequency_ = kNanosecondClockMHz;
         if (settings_.writeConfig)
-            ini.setString("CPU", "Frequency", std::to_string(kNanosecondClockMHz));
+            storeSetting("CPU", "Frequency", std::to_string(kNanosecondClockMHz));
     }
+
+    // "Clock"/"SetHostClock": only an explicit non-zero value lets SetTime reach the host's clock.
+    hostClock_ =
+        settings_.hostClockAllowed && ini.getUnsigned(kClockSection, kSetHostClockKey, 0) != 0;
+    date_.set(platform_.localTime(), platform_.nowNs());
 
     try {
         window_ = std::make_unique<Window>(builtinSkinArt(), fonts_.get());
@@ -146,11 +152,18 @@ int App::run() {
 }
 
 void App::shutDown() {
-    if (settings_.writeConfig && loader_) {
-        ProfileFile ini(settings_.paths.configFile);
-        ini.setString("ROM", "Directory", storedDirectory(loader_->workingDir()));
-    }
+    if (settings_.writeConfig && loader_)
+        storeSetting("ROM", "Directory", storedDirectory(loader_->workingDir()));
     if (debugger_ != 0) platform_.debugSend(kDebugExit, 0, 0, nullptr, 0);
+}
+
+void App::storeSetting(const std::string& section, const std::string& key,
+                       const std::string& value) {
+    if (ProfileFile(settings_.paths.configFile).setString(section, key, value)) return;
+    if (configUnwritableSaid_) return;
+    configUnwritableSaid_ = true;
+    std::fprintf(stderr, "corvane: %s cannot be written; it is left as it is\n",
+                 settings_.paths.configFile.string().c_str());
 }
 
 void App::dispatchEvents() {
@@ -277,11 +290,19 @@ uint64_t App::nowNs() {
 }
 
 LocalTime App::localTime() {
-    return platform_.localTime();
+    return hostClock_ ? platform_.localTime() : date_.at(platform_.nowNs());
 }
 
 void App::setLocalTime(const LocalTime& time) {
-    platform_.setLocalTime(time);
+    if (hostClock_) {
+        platform_.setLocalTime(time);
+        return;
+    }
+    // A date the host clock would refuse leaves the date unchanged, as a refused clock would.
+    if (!validLocalTime(time)) return;
+    LocalTime t = time;
+    t.millisecond = 0;
+    date_.set(t, platform_.nowNs());
 }
 
 std::optional<std::string> App::chooseFile(const std::string& initialDir) {
@@ -300,6 +321,10 @@ std::optional<std::string> App::chooseFile(const std::string& initialDir) {
 
 void App::debugSnapshot(uint32_t dataWord, const uint8_t* data, uint32_t size) {
     if (debugger_ != 0) platform_.debugSend(kDebugSnapshot, debugProcessId(), dataWord, data, size);
+}
+
+void App::streamWriteFailed(const std::string& file) {
+    platform_.messageBox(kMsgWriteFailed + file);
 }
 
 void App::debugStopNotice(uint32_t line) {

@@ -10,8 +10,10 @@
 // failure ends the process with a non-zero exit status. Shutdown saves the working directory as
 // "ROM"/"Directory" and sends an attached debugger the exit notice.
 //
-// The App is also the Host of the machine: clock, local time, the FileList dialog and the
-// debugger link all go to the Platform.
+// The App is also the Host of the machine: clock, the FileList dialog and the debugger link go
+// to the Platform. The local date is the process's own: it starts at the platform's date and
+// SetTime moves only it, so no program can move the host's clock; "Clock"/"SetHostClock"=1 in
+// vorn.ini hands both to the platform's clock instead.
 
 #include <cstdint>
 #include <functional>
@@ -23,6 +25,7 @@
 #include "host/paths.h"
 #include "host/platform.h"
 #include "host/runloop.h"
+#include "host/virtual_date.h"
 #include "vm/host.h"
 
 namespace corvane {
@@ -34,6 +37,14 @@ class Window;
 // Texts of the start-up failures (UTF-8).
 inline constexpr const char* kMsgOutOfMemory = "内存不足!";
 inline constexpr const char* kMsgNoFontFile = "无法打字体文件duzezi.dat!";
+// A program's file whose data the host could not write out (a full disk): the text is followed
+// by the file's host path.
+inline constexpr const char* kMsgWriteFailed = "文件写入失败,数据已丢失: ";
+
+// vorn.ini: "Clock"/"SetHostClock" = 1 lets a program's SetTime set the host's own clock.
+// Missing or 0 (the default), SetTime moves a date of this process only.
+inline constexpr const char* kClockSection = "Clock";
+inline constexpr const char* kSetHostClockKey = "SetHostClock";
 
 // Exit status of a start-up that failed (the message has been shown).
 constexpr int kStartUpFailed = 1;
@@ -57,6 +68,8 @@ struct AppSettings {
     // The working directory when "ROM"/"Directory" names no existing folder, and the first place
     // a relative image path on the command line is looked for: the shell's working directory.
     std::string startDir;
+    // False keeps SetTime away from the host's clock even when vorn.ini asks for it.
+    bool hostClockAllowed = true;
 };
 
 // The desktop program's settings: the layout of desktopPaths for this process, vorn.ini written,
@@ -102,6 +115,8 @@ class App : public Host, public RunLoopClient {
     Loader& loader() { return *loader_; }
     RunLoop& runLoop() { return *runLoop_; }
     uint32_t frequency() const { return frequency_; }
+    // Whether SetTime sets the host's clock (enabled in vorn.ini) rather than the virtual date.
+    bool setsHostClock() const { return hostClock_; }
     const AppSettings& settings() const { return settings_; }
 
     // --- Host ---
@@ -111,6 +126,7 @@ class App : public Host, public RunLoopClient {
     std::optional<std::string> chooseFile(const std::string& initialDir) override;
     void debugSnapshot(uint32_t dataWord, const uint8_t* data, uint32_t size) override;
     void debugStopNotice(uint32_t line) override;
+    void streamWriteFailed(const std::string& file) override;
 
     // --- RunLoopClient ---
     void frame(uint64_t number, bool running) override;
@@ -120,6 +136,8 @@ class App : public Host, public RunLoopClient {
     std::string resolveImagePath(const std::string& path) const;
     void paint();
     void syncWindow();
+    // Writes one setting to vorn.ini; when it cannot be written, says so once on stderr.
+    void storeSetting(const std::string& section, const std::string& key, const std::string& value);
 
     Platform& platform_;
     AppSettings settings_;
@@ -130,6 +148,11 @@ class App : public Host, public RunLoopClient {
     std::unique_ptr<RunLoop> runLoop_;
     uint32_t frequency_ = 0;
     uint32_t debugger_ = 0;
+    // The date the time calls see: the platform's at start-up, then moved only by SetTime,
+    // unless the host's clock is in use.
+    VirtualDate date_;
+    bool hostClock_ = false;
+    bool configUnwritableSaid_ = false;
     uint64_t uploadedVersion_ = ~uint64_t(0);
     bool quit_ = false;
     int exitCode_ = 0;

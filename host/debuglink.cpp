@@ -150,18 +150,18 @@ bool DebugChannel::writeAll(const std::vector<uint8_t>& bytes, int64_t deadlineM
     return true;
 }
 
-bool DebugChannel::readSome(int64_t deadlineMs, bool* timedOut) {
+bool DebugChannel::readSome(int64_t deadlineMs, bool* timedOut, int wakeFd) {
     if (timedOut != nullptr) *timedOut = false;
     for (;;) {
         if (fd_ < 0) return false;
-        pollfd p{fd_, POLLIN, 0};
-        const int r = poll(&p, 1, pollTimeout(deadlineMs));
+        pollfd p[2] = {{fd_, POLLIN, 0}, {wakeFd, POLLIN, 0}};
+        const int r = poll(p, wakeFd >= 0 ? 2 : 1, pollTimeout(deadlineMs));
         if (r < 0 && errno == EINTR) continue;
         if (r < 0) {
             drop();
             return false;
         }
-        if (r == 0) {
+        if (r == 0 || (p[0].revents == 0 && p[1].revents != 0)) {
             if (timedOut != nullptr) *timedOut = true;
             return true;
         }
@@ -235,11 +235,11 @@ bool DebugChannel::send(uint32_t message, uint32_t first, uint32_t second, const
     return ok && acked;
 }
 
-bool DebugChannel::service(int timeoutMs) {
+bool DebugChannel::service(int timeoutMs, int wakeFd) {
     if (fd_ < 0) return false;
     bool none = false;
     if (!drain(nullptr, &none)) return false;
-    if (!readSome(timeoutMs < 0 ? -1 : nowMs() + timeoutMs, nullptr)) return false;
+    if (!readSome(timeoutMs < 0 ? -1 : nowMs() + timeoutMs, nullptr, wakeFd)) return false;
     return drain(nullptr, &none);
 }
 

@@ -73,8 +73,11 @@ class Platform : public RunClock {
     // Sleeps until `deadlineNs` or until an event arrives, whichever comes first. A virtual clock
     // moves straight to the deadline.
     virtual void waitUntil(uint64_t deadlineNs) = 0;
+    // The platform's own date: the host's clock on a desktop, the runner's scripted date. The
+    // App's virtual date starts from it; only with "Clock"/"SetHostClock" do the time calls use
+    // it directly, and SetTime sets it (a platform that may not touch the host's clock keeps a
+    // date of its own instead).
     virtual LocalTime localTime() = 0;
-    // A platform that may not change the host's clock keeps a virtual date instead.
     virtual void setLocalTime(const LocalTime& time) = 0;
 
     // --- input ---

@@ -26,6 +26,8 @@ constexpr int kFunctionStackSize = 1024;
 struct FileSlot {
     bool inUse = false;
     std::FILE* stream = nullptr;
+    std::string path;          // the host path it was opened with, to name it to the user
+    bool writeFailed = false;  // a write or flush the host could not complete: data was lost
 };
 
 // Debugger-link state: survives machine resets, emptied only when the simulator starts.

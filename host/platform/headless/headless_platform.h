@@ -17,7 +17,7 @@
 #include "host/debuglink.h"
 #include "host/platform.h"
 #include "host/platform/headless/script.h"
-#include "host/platform/headless/virtual_date.h"
+#include "host/virtual_date.h"
 
 namespace corvane {
 
@@ -27,6 +27,7 @@ class HeadlessPlatform : public Platform {
         bool realtime = false;
         uint64_t instructionsPerSecond = 10'000'000;
         LocalTime startDate;  // 2004-01-01 00:00:00 by default
+        int wakeFd = -1;      // readable: every wait ends at once (the interrupt signals' pipe)
     };
 
     explicit HeadlessPlatform(const Options& options);
@@ -43,7 +44,7 @@ class HeadlessPlatform : public Platform {
     // Whether a debugger is connected; while it is, a paused machine can still be resumed.
     bool debuggerLinked() const { return debug_.connected(); }
     // Blocks until the debugger sends something (or goes away); its resume requests are queued.
-    void waitForDebugger() { debug_.service(-1); }
+    void waitForDebugger() { debug_.service(-1, options_.wakeFd); }
 
     // --- RunClock ---
     uint64_t nowNs() override;

@@ -12,6 +12,7 @@
 #include "host/image_io.h"
 #include "host/paths.h"
 #include "host/platform/headless/headless_platform.h"
+#include "host/platform/headless/interrupt.h"
 #include "host/window.h"
 #include "vm/machine.h"
 #include "vm/memory_map.h"
@@ -85,7 +86,9 @@ const char* kUsage =
     "  --help, --version\n"
     "\n"
     "Exit status: 0 the program ended (or a scripted Exit), 1 usage error or image not valid,\n"
-    "2 a limit was reached or nothing more can happen, 3 the program ended by a fault.\n";
+    "2 a limit was reached or nothing more can happen, 3 the program ended by a fault,\n"
+    "130 interrupted by SIGTERM, SIGINT or SIGHUP (the program is ended as by Exit: its files\n"
+    "are closed, the temporary root removed).\n";
 
 struct Capture {
     uint64_t frame = 0;  // 0: at the end
@@ -298,6 +301,7 @@ int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE*
     po.realtime = o.realtime;
     po.instructionsPerSecond = o.ips;
     po.startDate = o.date;
+    po.wakeFd = interruptDescriptor();
     HeadlessPlatform platform(po);
     for (const std::string& answer : o.dialogAnswers) platform.addDialogAnswer(answer);
     platform.script() = o.script;
@@ -305,6 +309,12 @@ int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE*
     App app(platform, settings);
     int status = app.startUp(cl.switches);
     auto finish = [&](int result) {
+        if (app.hasMachine() && result == kRunInterrupted) {
+            // Ended as the Exit command ends it: the program's files are closed, so what it
+            // wrote reaches the disk before the process goes.
+            std::fprintf(err, "corvane-run: interrupted by %s\n", interruptSignalName());
+            app.command(kCmdExit);
+        }
         if (app.hasMachine()) {
             for (const Capture& c : o.captures)
                 if (c.frame == 0) writeCapture(c, app, err);
@@ -322,6 +332,9 @@ int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE*
                              m.pc, m.osp, m.fp, m.sp, m.regA, m.regB, m.cond);
             }
         }
+        // A program stopped at a limit has its files closed here too, so a write the host
+        // cannot complete is reported rather than lost at the process's exit.
+        if (status == 0) app.loader().exit();
         std::fflush(out);
         if (!tempRoot.empty()) fs::remove_all(tempRoot, ec);
         // The debugger hears the exit notice last.
@@ -329,6 +342,7 @@ int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE*
         return result;
     };
     if (status != 0) return finish(kRunUsage);
+    if (interruptRequested()) return finish(kRunInterrupted);
 
     RunLoop& loop = app.runLoop();
     const uint64_t instructionLimit =
@@ -367,6 +381,7 @@ int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE*
     };
 
     while (!frameLimitHit) {
+        if (interruptRequested()) return finish(kRunInterrupted);
         app.dispatchEvents();
         if (app.quitRequested()) break;
         const SliceResult s = app.turn();

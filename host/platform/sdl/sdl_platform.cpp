@@ -50,7 +50,7 @@ bool isQuit(const SDL_Event& e) {
 
 }  // namespace
 
-SdlPlatform::SdlPlatform(const Options& options) : options_(options), clock_(options.virtualClock) {
+SdlPlatform::SdlPlatform(const Options& options) : options_(options) {
     debug_.onRecord = [this](const DebugRecord& record) {
         PlatformEvent event;
         event.type = PlatformEvent::Type::DebugResume;

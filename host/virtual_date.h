@@ -1,6 +1,7 @@
 #pragma once
-// A local date that moves with a clock but never touches the host's own: the runner's dates are
-// reproducible, and a program's SetTime moves only this date.
+// A local date that moves with a clock but never touches the host's own: a per-process offset
+// from the monotonic clock. The runner's dates are reproducible with it, and in every front end a
+// program's SetTime moves only this date unless the user let it set the host's clock.
 
 #include <cstdint>
 #include <optional>
