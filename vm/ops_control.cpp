@@ -54,6 +54,10 @@ void op_LINE(Machine& m) {
     }
 }
 
+void returnOutsideProgram(Machine& m, uint32_t at, uint32_t target) {
+    fault(m, "RET at 0x%06X returned to 0x%06X, outside the program", at, target);
+}
+
 void op_invalid(Machine& m) {
     const uint32_t at = m.pc - 1;
     fault(m, "invalid opcode 0x%02X at 0x%06X", unsigned(m.image[at]), at);

@@ -6,6 +6,7 @@
 
 #include "vm/fetch.h"
 #include "vm/machine.h"
+#include "vm/memory_map.h"
 
 namespace corvane {
 
@@ -62,14 +63,21 @@ inline void op_ENTER(Machine& m) {
     }
 }
 
+// A return address in the header or past the image (a frame never built by CALL, often all
+// zeros) ends the program with a fault naming the RET, not the header byte it would land on.
+void returnOutsideProgram(Machine& m, uint32_t at, uint32_t target);
+
 // Leaves the operand stack alone: whatever the function left there is its result.
 inline void op_RET(Machine& m) {
+    const uint32_t at = m.pc - 1;
     const uint32_t frame = m.fp;
     m.sp = m.fp;
     m.pc = m.read16(frame) | (uint32_t(m.read8(frame + 2)) << 16);
     m.fp = uint16_t(m.read16(frame + 3));
     DebugState& d = m.debug;
     if (d.functionDepth > 0) d.currentFunction = d.functionStack[--d.functionDepth];
+    if (m.pc < kImageHeaderSize || m.pc >= m.imageSize) [[unlikely]]
+        returnOutsideProgram(m, at, m.pc);
 }
 
 // Beyond kFunctionStackSize saved markers the push is dropped; the identifier still changes.

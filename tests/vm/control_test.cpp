@@ -89,6 +89,30 @@ TEST(Frames, EnterWithoutArgumentsLeavesTheRingAlone) {
     EXPECT_EQ(p.m.read32(0x3005), 0u);
 }
 
+// Arguments that straddle the end of the operand ring: the first at ring bytes 252-255, the
+// second wrapped to 0-3. The frame must hold them in push order and osp step back over both.
+TEST(Frames, EnterCopiesArgumentsThatWrapAroundTheOperandRing) {
+    Program p(Code{}
+                  .op("PUSH_D")
+                  .u32(0x44332211)
+                  .op("PUSH_D")
+                  .u32(0x88776655)
+                  .op("ENTER")
+                  .u16(0x15)
+                  .u8(2)
+                  .op("EXIT"));
+    p.m.sp = 0x3000;
+    p.m.osp = 252;
+    p.run();
+    EXPECT_FALSE(p.m.faulted) << p.m.faultReason;
+    const uint8_t frame[] = {0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88};
+    for (size_t i = 0; i < sizeof frame; ++i) {
+        EXPECT_EQ(p.m.mem[0x3005 + i], frame[i]) << "frame byte " << i;
+    }
+    EXPECT_EQ(p.m.osp, 252);
+    EXPECT_EQ(p.m.sp, 0x3015);
+}
+
 TEST(Frames, ArgumentCopyWrapsAtTheTopOfMemory) {
     Program p(Code{}.op("PUSH_D").u32(0x44332211).op("ENTER").u16(9).u8(1).op("EXIT"));
     p.m.sp = 0xFFFC;
@@ -223,13 +247,39 @@ TEST(InvalidCode, FetchesPastTheImageFault) {
     }
 }
 
-TEST(InvalidCode, RetIntoGarbageEndsWithAFault) {
-    Program p(Code{}.op("RET"));
-    p.m.fp = 0x4000;
-    p.m.write32(0x4000, 0x00FFFFFF);
-    const RunResult r = p.run();
-    EXPECT_EQ(r.stop, RunStop::Ended);
-    EXPECT_STREQ(p.m.faultReason, "pc outside the program image at 0xFFFFFF");
+// A frame with no return address (zeros, or garbage) must fault at the RET itself; the header
+// and everything from the image's end on are outside the program.
+TEST(InvalidCode, RetOutsideTheProgramFaultsNamingTheRet) {
+    struct Case {
+        uint32_t target;
+        const char* reason;  // nullptr: the return is fine
+    };
+    // The image is NOP, NOP, RET, EXIT: code addresses 0x10-0x13, size 0x14.
+    const Case cases[] = {
+        {0x000000, "RET at 0x000012 returned to 0x000000, outside the program"},
+        {0x00000F, "RET at 0x000012 returned to 0x00000F, outside the program"},
+        {0x000014, "RET at 0x000012 returned to 0x000014, outside the program"},
+        {0xFFFFFF, "RET at 0x000012 returned to 0xFFFFFF, outside the program"},
+        {0x000010, nullptr},
+        {0x000013, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.target);
+        Program p(Code{}.op("NOP").op("NOP").op("RET").op("EXIT"));
+        p.m.fp = 0x4000;
+        p.m.write32(0x4000, c.target);
+        p.m.write16(0x4003, 0x2100);
+        const RunResult r = p.run(c.target == 0x10 ? 3 : 1'000);
+        if (c.reason == nullptr) {
+            EXPECT_FALSE(p.m.faulted) << p.m.faultReason;
+            EXPECT_EQ(p.m.pc, c.target == 0x10 ? 0x10u : 0x14u);
+            continue;
+        }
+        EXPECT_EQ(r.stop, RunStop::Ended);
+        EXPECT_TRUE(p.m.faulted);
+        EXPECT_STREQ(p.m.faultReason, c.reason);
+        EXPECT_EQ(p.m.fp, 0x2100) << "the frame is left as RET found it";
+    }
 }
 
 TEST(NotAvailable, NamesTheCallInUpperCaseHex) {
