@@ -281,6 +281,12 @@ void App::frame(uint64_t number, bool) {
 }
 
 void App::programEnded() {
+    // A fault's message box waits for the user: show what the program drew up to the fault
+    // first, since the next frame would only come after the box, with the splash.
+    if (machine_->faulted && window_) {
+        window_->frame(*machine_);
+        syncWindow();
+    }
     loader_->endByItself();
     syncWindow();
 }

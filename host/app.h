@@ -112,6 +112,7 @@ class App : public Host, public RunLoopClient {
 
     Machine& machine() { return *machine_; }
     Window& window() { return *window_; }
+    bool hasLoader() const { return loader_ != nullptr; }
     Loader& loader() { return *loader_; }
     RunLoop& runLoop() { return *runLoop_; }
     uint32_t frequency() const { return frequency_; }

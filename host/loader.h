@@ -69,6 +69,10 @@ class Loader {
     ProgramEnd lastEnd() const { return lastEnd_; }
     bool imageLoaded() const { return imageLoaded_; }
 
+    // Why the last load failed, in plain words and naming the file ("x.vrn: is a directory");
+    // empty after a load that succeeded. The message box keeps the program's own short text.
+    const std::string& loadProblem() const { return loadProblem_; }
+
     // True once after a change that needs the whole window painted again (a Close).
     bool takeRepaint();
 
@@ -98,6 +102,7 @@ class Loader {
     std::string workingDir_;
     std::string seenMachineDir_;
     std::string dialogFileName_;
+    std::string loadProblem_;
 };
 
 }  // namespace corvane

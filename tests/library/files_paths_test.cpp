@@ -96,6 +96,26 @@ TEST_F(FilePaths, LinksLeadingOutsideCountAsOutside) {
     EXPECT_EQ(chdir("inner-link"), kTrue);
 }
 
+// A sibling folder whose name starts with the root's name ("root-twin") shares the root's
+// path as a string prefix but lies outside it: a link to it must not let a program in.
+TEST_F(FilePaths, LinksToASiblingNamedLikeTheRootCountAsOutside) {
+    const fs::path twin = base / (root.filename().string() + "-twin");
+    writeFile(twin / "secret", "s");
+    fs::create_symlink(twin, root / "twin-link");
+    fs::create_symlink(twin / "secret", root / "secret-link");
+    for (const char* name : {"twin-link\\secret", "secret-link", "twin-link\\new"}) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(open(name, "r"), 0u);
+        EXPECT_EQ(open(name, "r+"), 0u);
+        EXPECT_EQ(open(name, "w"), 0u);
+        EXPECT_EQ(open(name, "a"), 0u);
+    }
+    EXPECT_EQ(chdir("twin-link"), 0u);
+    EXPECT_EQ(readFile(twin / "secret"), "s");
+    EXPECT_FALSE(fs::exists(twin / "new"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(twin), fs::directory_iterator()), 1);
+}
+
 TEST_F(FilePaths, OverlongNamesAndPathsAreRefusedNotTruncated) {
     const std::string longName(kMaxPathBytes + 1, 'n');
     EXPECT_EQ(open(longName, "w"), 0u);

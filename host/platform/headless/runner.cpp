@@ -1,7 +1,9 @@
 #include "host/platform/headless/runner.h"
 
+#include <cerrno>
 #include <cinttypes>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -219,6 +221,7 @@ void printTrace(const Machine& m, std::FILE* out) {
 
 bool writeCapture(const Capture& c, App& app, std::FILE* err) {
     bool ok;
+    errno = 0;
     if (c.window && !app.hasWindow()) {
         ok = false;
     } else if (c.window) {
@@ -227,7 +230,13 @@ bool writeCapture(const Capture& c, App& app, std::FILE* err) {
         const uint8_t* lcd = &app.machine().mem[kLcdScreen];
         ok = hasExtension(c.file, ".png") ? writeLcdPng(c.file, lcd) : writeLcdPbm(c.file, lcd);
     }
-    if (!ok) std::fprintf(err, "corvane-run: cannot write %s\n", c.file.c_str());
+    if (!ok) {
+        const int why = errno;
+        std::fprintf(err, "corvane-run: cannot write %s: %s\n", c.file.c_str(),
+                     c.window && !app.hasWindow() ? "there is no window"
+                     : why != 0                   ? std::strerror(why)
+                                                  : "write failed");
+    }
     return ok;
 }
 
@@ -249,7 +258,45 @@ int usageError(std::FILE* err, const std::string& message) {
 
 }  // namespace
 
+// Says on stderr which limit ended a run that exits with kRunLimit, so a program stuck in a loop
+// is not mistaken for one that finished.
+void reportLimit(std::FILE* err, const RunnerOptions& o, const RunLoop& loop, const Machine& m,
+                 bool frameLimitHit) {
+    if (loop.limitReached()) {
+        if (o.instructionsGiven) {
+            std::fprintf(
+                err,
+                "corvane-run: stopped at the instruction limit (--max-instructions %" PRIu64 ")\n",
+                o.maxInstructions);
+        } else {
+            std::fprintf(err,
+                         "corvane-run: stopped after %" PRIu64
+                         " instructions, the default limit (raise it with --max-instructions)\n",
+                         loop.instructions());
+        }
+    } else if (frameLimitHit) {
+        if (o.framesGiven) {
+            std::fprintf(err,
+                         "corvane-run: stopped at the frame limit (--max-frames %" PRIu64 ")\n",
+                         o.maxFrames);
+        } else {
+            std::fprintf(err,
+                         "corvane-run: stopped at frame %" PRIu64
+                         ", the default frame limit (raise it with --max-frames)\n",
+                         loop.frames());
+        }
+    } else if (m.programLoaded && m.waitForKey) {
+        std::fputs("corvane-run: the program waits for a key and no scripted input is left\n", err);
+    } else if (m.programLoaded && m.paused) {
+        std::fputs("corvane-run: the program is paused and nothing more can happen\n", err);
+    }
+}
+
 int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
+    if (args.empty()) {
+        std::fputs(kUsage, err);
+        return kRunUsage;
+    }
     ParseOutcome parsed = parseArguments(args, kOptions);
     if (!parsed.ok) return usageError(err, parsed.error);
     const CommandLine& cl = parsed.commandLine;
@@ -308,6 +355,7 @@ int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE*
 
     App app(platform, settings);
     int status = app.startUp(cl.switches);
+    bool writeFailed = false;
     auto finish = [&](int result) {
         if (app.hasMachine() && result == kRunInterrupted) {
             // Ended as the Exit command ends it: the program's files are closed, so what it
@@ -317,13 +365,16 @@ int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE*
         }
         if (app.hasMachine()) {
             for (const Capture& c : o.captures)
-                if (c.frame == 0) writeCapture(c, app, err);
+                if (c.frame == 0 && !writeCapture(c, app, err)) writeFailed = true;
             const Machine& m = app.machine();
             if (!o.dumpMem.empty()) {
                 std::ofstream dump(o.dumpMem, std::ios::binary | std::ios::trunc);
                 dump.write(reinterpret_cast<const char*>(m.mem.data()),
                            std::streamsize(m.mem.size()));
-                if (!dump) std::fprintf(err, "corvane-run: cannot write %s\n", o.dumpMem.c_str());
+                if (!dump) {
+                    std::fprintf(err, "corvane-run: cannot write %s\n", o.dumpMem.c_str());
+                    writeFailed = true;
+                }
             }
             if (o.regs) {
                 std::fprintf(out,
@@ -339,9 +390,18 @@ int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE*
         if (!tempRoot.empty()) fs::remove_all(tempRoot, ec);
         // The debugger hears the exit notice last.
         app.shutDown();
-        return result;
+        // A capture or dump that could not be written fails the run: its output is missing.
+        return writeFailed && result != kRunFault ? kRunUsage : result;
     };
-    if (status != 0) return finish(kRunUsage);
+    if (status != 0) {
+        if (app.hasLoader() && !app.loader().loadProblem().empty()) {
+            std::fprintf(err, "corvane-run: %s\n", app.loader().loadProblem().c_str());
+        } else if (!fs::is_regular_file(settings.paths.fontFile, ec)) {
+            std::fprintf(err, "corvane-run: %s: no font data file there (give one with --fonts)\n",
+                         settings.paths.fontFile.string().c_str());
+        }
+        return finish(kRunUsage);
+    }
     if (interruptRequested()) return finish(kRunInterrupted);
 
     RunLoop& loop = app.runLoop();
@@ -360,7 +420,7 @@ int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE*
     app.onFrameEnd = [&](uint64_t frame) {
         for (const Capture& c : o.captures) {
             if (c.frame == frame) {
-                writeCapture(c, app, err);
+                if (!writeCapture(c, app, err)) writeFailed = true;
                 --capturesLeft;
             }
         }
@@ -402,7 +462,9 @@ int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE*
         }
         platform.waitUntil(s.wakeNs);
     }
-    return finish(outcome());
+    const int result = outcome();
+    if (result == kRunLimit) reportLimit(err, o, loop, app.machine(), frameLimitHit);
+    return finish(result);
 }
 
 }  // namespace corvane
