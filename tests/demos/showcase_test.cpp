@@ -83,7 +83,6 @@ TEST(Showcase, TenThousandFramesOfPlayWithoutAFault) {
         for (int s = 0; s < kScreens && play.frame() < 9000; ++s) play.visit(Screen(s));
     }
     DemoRun run;
-    std::filesystem::create_directories(run.root() / "sub");
     writeText(run.root() / "pick.txt", "chosen\n");
     std::vector<std::string> args = {"--keys", play.script(), "--max-frames",
                                      "10000",  "--lcd",       "end.pbm"};
