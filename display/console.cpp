@@ -7,6 +7,7 @@
 
 #include "display/screen.h"
 #include "display/text.h"
+#include "vm/host.h"
 #include "vm/syscalls.h"
 
 namespace corvane {
@@ -71,6 +72,7 @@ void renderRow(Machine& m, uint32_t row) {
 }  // namespace
 
 void consoleOutput(Machine& m, uint8_t byte) {
+    if (m.host) m.host->consoleByte(byte);
     ConsoleState& c = m.console;
     if (c.cursorRow >= c.rows) scroll(m);
     if (byte == '\r') return;

@@ -40,6 +40,10 @@ class Host {
     // Both return only when the debugger has received them (or is gone).
     virtual void debugSnapshot(uint32_t dataWord, const uint8_t* data, uint32_t size) = 0;
     virtual void debugStopNotice(uint32_t line) = 0;
+
+    // Every byte the console receives through putchar or printf, as the program wrote it; for
+    // hosts that copy the program's text elsewhere.
+    virtual void consoleByte(uint8_t) {}
 };
 
 }  // namespace corvane
