@@ -145,6 +145,14 @@ class CodeGen {
         }
     }
 
+    // Bytes of a string literal that go into the char array it initialises: all of them, or as
+    // many as the array holds (an array whose size the string gave takes them all).
+    static long stringCopySize(const InitItem& it) {
+        const long n = long(it.expr->sym->bytes.size());
+        const long room = sizeOf(it.type);
+        return room < 0 ? n : std::min(n, room);
+    }
+
     Expr* addrOf(Expr* x) {
         Expr* a = p_.newExpr(Op::Addr, p_.types.pointerTo(x->type), x->loc);
         a->a = x;
@@ -157,7 +165,7 @@ class CodeGen {
         for (const InitItem& it : g->init) {
             Expr* e = it.expr;
             if (e->op == Op::Str && isArray(it.type)) {
-                size_t n = std::min(e->sym->bytes.size(), size_t(sizeOf(it.type)));
+                size_t n = size_t(stringCopySize(it));
                 std::copy_n(e->sym->bytes.begin(), n, bytes.begin() + it.offset);
                 continue;
             }
@@ -491,7 +499,7 @@ class CodeGen {
             if (it.expr->op == Op::Str && isArray(it.type)) {
                 em_.emit(op::ADDRL, at);
                 value(it.expr);
-                em_.push(std::min<long>(long(it.expr->sym->bytes.size()), sizeOf(it.type)));
+                em_.push(stringCopySize(it));
                 em_.emit(kSysMemcpy);
             } else if (isAggregate(it.type)) {
                 em_.emit(op::ADDRL, at);

@@ -381,10 +381,16 @@ Expr* Parser::primary() {
         std::swap(one, toks_);
         size_t savedPos = pos_;
         pos_ = 0;
+        const size_t globalsBefore = prog_.globals.size();
         Expr* lit = stringLiteral();
         std::swap(one, toks_);
         pos_ = savedPos;
-        const auto& b = lit->sym->bytes;
+        const std::vector<uint8_t> b = lit->sym->bytes;
+        // A character constant is no object: forget the literal made for reading it.
+        if (prog_.globals.size() > globalsBefore) {
+            prog_.globals.pop_back();
+            literals_.erase(std::string(b.begin(), b.end()));
+        }
         if (b.size() < 2) fail(l, "empty character constant");
         if (b.size() > 2) {
             // Two-byte characters (a GB2312 character) keep both bytes, the first one high.
