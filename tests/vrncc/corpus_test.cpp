@@ -61,6 +61,23 @@ TEST_P(Corpus, PrintsAndEndsAsExpected) {
     EXPECT_EQ(run.status, expectedStatus) << readText(dir / "stderr.txt");
 }
 
+// Programs whose meaning does not depend on the width of int (marked NAME.portable) give the
+// same output when the host's C compiler builds them.
+TEST_P(Corpus, HostCompilerAgreesOnPortablePrograms) {
+    const std::string name = GetParam();
+    if (!fs::exists(kPrograms / (name + ".portable"))) GTEST_SKIP() << "depends on int width";
+    if (std::system("command -v cc >/dev/null 2>&1") != 0) GTEST_SKIP() << "no host compiler";
+    TempDir dir;
+    const fs::path exe = dir / "host";
+    const std::string build = "cc -w -o " + exe.string() + " " +
+                              (kPrograms / (name + ".c")).string() + " 2>" +
+                              (dir / "cc.txt").string();
+    ASSERT_EQ(std::system(build.c_str()), 0) << readText(dir / "cc.txt");
+    const std::string run = exe.string() + " >" + (dir / "out.txt").string();
+    std::system(run.c_str());
+    EXPECT_EQ(readText(dir / "out.txt"), readText(kPrograms / (name + ".expected")));
+}
+
 INSTANTIATE_TEST_SUITE_P(Programs, Corpus, ::testing::ValuesIn(corpus()),
                          [](const auto& info) { return info.param; });
 
