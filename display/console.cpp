@@ -9,6 +9,7 @@
 
 #include "display/screen.h"
 #include "display/text.h"
+#include "vm/host.h"
 #include "vm/syscalls.h"
 
 namespace corvane {
@@ -187,6 +188,7 @@ void restage(Machine& m, const uint8_t* stagingBefore) {
 }  // namespace
 
 void consoleOutput(Machine& m, uint8_t byte) {
+    if (m.host) m.host->consoleByte(byte);
     ConsoleState& c = m.console;
     if (c.cursorRow >= c.rows) scroll(m);
     if (byte == '\r') return;

@@ -105,6 +105,7 @@ class App : public Host, public RunLoopClient {
     // Called around each frame: before its events and keyboard scan, and after the frame.
     std::function<void(uint64_t)> onFrameStart;
     std::function<void(uint64_t)> onFrameEnd;
+    std::function<void(uint8_t)> onConsoleByte;
 
     // What start-up got as far as making (a failed start-up may leave some of them missing).
     bool hasMachine() const { return machine_ != nullptr; }
@@ -128,6 +129,9 @@ class App : public Host, public RunLoopClient {
     void debugSnapshot(uint32_t dataWord, const uint8_t* data, uint32_t size) override;
     void debugStopNotice(uint32_t line) override;
     void streamWriteFailed(const std::string& file) override;
+    void consoleByte(uint8_t byte) override {
+        if (onConsoleByte) onConsoleByte(byte);
+    }
 
     // --- RunLoopClient ---
     void frame(uint64_t number, bool running) override;

@@ -46,6 +46,9 @@ class Host {
     // host path the stream was opened with. The program's own results stay as they were; this is
     // for the user, once per stream, when the stream is closed.
     virtual void streamWriteFailed(const std::string& file) = 0;
+    // Every byte the console receives through putchar or printf, as the program wrote it; for
+    // hosts that copy the program's text elsewhere.
+    virtual void consoleByte(uint8_t) {}
 };
 
 }  // namespace corvane

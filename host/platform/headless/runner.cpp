@@ -16,6 +16,7 @@
 #include "host/platform/headless/headless_platform.h"
 #include "host/platform/headless/interrupt.h"
 #include "host/window.h"
+#include "library/gb2312.h"
 #include "vm/machine.h"
 #include "vm/memory_map.h"
 #include "vm/opcodes.h"
@@ -56,6 +57,8 @@ const std::vector<OptionDef> kOptions = {
     {"date", true},
     {"root", true},
     {"fonts", true},
+    {"stdout", false},
+    {"exit-status", false},
 };
 
 const char* kUsage =
@@ -85,6 +88,10 @@ const char* kUsage =
     "                        temporary directory for the run)\n"
     "  --fonts FILE          the font data file (default duzezi.dat beside the executable,\n"
     "                        else in ../share/corvane)\n"
+    "  --stdout              copy what the program writes with putchar and printf to standard\n"
+    "                        output as well (GB2312 as UTF-8)\n"
+    "  --exit-status         when the program ends by itself, exit with the low 8 bits of the\n"
+    "                        value on top of its operand stack\n"
     "  --help, --version\n"
     "\n"
     "Exit status: 0 the program ended (or a scripted Exit), 1 usage error or image not valid,\n"
@@ -107,6 +114,8 @@ struct RunnerOptions {
     bool regs = false;
     bool trace = false;
     bool realtime = false;
+    bool copyStdout = false;
+    bool exitStatus = false;
     uint64_t ips = 10'000'000;
     LocalTime date;
     std::string root;
@@ -177,6 +186,10 @@ bool readOptions(const CommandLine& cl, RunnerOptions& o, std::string& error) {
             o.regs = true;
         } else if (name == "trace") {
             o.trace = true;
+        } else if (name == "stdout") {
+            o.copyStdout = true;
+        } else if (name == "exit-status") {
+            o.exitStatus = true;
         } else if (name == "realtime") {
             o.realtime = true;
         } else if (name == "date") {
@@ -250,6 +263,30 @@ fs::path makeTemporaryRoot() {
     }
     return {};
 }
+
+// The console's bytes on standard output: a GB2312 character is converted when both of its
+// bytes have arrived; bytes that convert to nothing pass through unchanged.
+struct ConsoleCopy {
+    std::FILE* out;
+    int lead = -1;
+    void put(uint8_t b) {
+        if (lead < 0 && b < 0x80) {
+            std::fputc(b, out);
+            return;
+        }
+        if (lead < 0) {
+            lead = b;
+            return;
+        }
+        const char pair[2] = {char(lead), char(b)};
+        lead = -1;
+        std::string utf8;
+        if (gb2312ToUtf8(std::string_view(pair, 2), utf8))
+            std::fputs(utf8.c_str(), out);
+        else
+            std::fwrite(pair, 1, 2, out);
+    }
+};
 
 int usageError(std::FILE* err, const std::string& message) {
     std::fprintf(err, "corvane-run: %s\n%s", message.c_str(), kUsage);
@@ -354,6 +391,8 @@ int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE*
     platform.script() = o.script;
 
     App app(platform, settings);
+    ConsoleCopy consoleCopy{out};
+    if (o.copyStdout) app.onConsoleByte = [&](uint8_t b) { consoleCopy.put(b); };
     int status = app.startUp(cl.switches);
     bool writeFailed = false;
     auto finish = [&](int result) {
@@ -436,7 +475,11 @@ int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE*
         const ProgramEnd end = app.loader().lastEnd();
         if (!m.programLoaded && end == ProgramEnd::Fault) return kRunFault;
         if (app.quitRequested()) return kRunEnded;
-        if (!m.programLoaded && end == ProgramEnd::ByItself) return kRunEnded;
+        if (!m.programLoaded && end == ProgramEnd::ByItself) {
+            if (!o.exitStatus) return kRunEnded;
+            // The value a program ends with is the one it pushed last.
+            return int(m.mem[kOperandRing + uint8_t(m.osp - 4)]);
+        }
         return kRunLimit;
     };
 
