@@ -57,6 +57,7 @@ LoadResult Loader::loadFile(const std::string& path, const char* invalidMessage)
         return status == ImageStatus::CannotOpen ? LoadResult::CannotOpen : LoadResult::Invalid;
     }
     imageLoaded_ = true;
+    imagePath_ = path;
     m_.programLoaded = true;
     resetMachine(m_);
     restart();
@@ -126,6 +127,12 @@ void Loader::reset() {
     endProgram(m_);
     m_.programLoaded = true;
     restart();
+}
+
+void Loader::resumedFromState() {
+    itemsEnabled_ = m_.programLoaded;
+    lastEnd_ = ProgramEnd::None;
+    repaint_ = true;
 }
 
 void Loader::exit() {

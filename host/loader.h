@@ -80,6 +80,12 @@ class Loader {
     // the host after the machine has run.
     void noteMachineDirectory();
 
+    // The image file last loaded into the buffer (empty before any).
+    const std::string& imagePath() const { return imagePath_; }
+    // A save state was put into the machine over the image in the buffer: the menu items follow
+    // whether it holds a running program.
+    void resumedFromState();
+
     // The open dialog's initial file name: the last choice without its extension.
     const std::string& dialogFileName() const { return dialogFileName_; }
 
@@ -98,6 +104,7 @@ class Loader {
     std::string workingDir_;
     std::string seenMachineDir_;
     std::string dialogFileName_;
+    std::string imagePath_;
 };
 
 }  // namespace corvane

@@ -77,6 +77,12 @@ class Platform : public RunClock {
     // A platform that may not change the host's clock keeps a virtual date instead.
     virtual void setLocalTime(const LocalTime& time) = 0;
 
+    // The machine's local date in nanoseconds since 1970-01-01 00:00 local time, when the
+    // platform keeps a date of its own (a virtual date): save states carry it and put it back.
+    // A platform on the host's clock returns nothing and keeps its date on a restore.
+    virtual std::optional<int64_t> virtualDateNs() { return std::nullopt; }
+    virtual void restoreVirtualDate(int64_t /*dateNs*/) {}
+
     // --- input ---
     virtual bool pollEvent(PlatformEvent& event) = 0;
     // Host key states, one entry per virtual-key code, bit 7 = down.

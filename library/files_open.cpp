@@ -91,6 +91,7 @@ void sys_fopen(Machine& m) {
     }
     m.files[free].inUse = true;
     m.files[free].stream = stream;
+    m.fileOrigins[free] = {*path, mode->host};
     m.push(kFirstFileHandle + uint32_t(free));
 }
 
