@@ -131,6 +131,31 @@ TEST_F(Controls, StateContinuesARunWithItsOpenFile) {
     EXPECT_FALSE(fs::exists(dir / "root" / "out.txt"));
 }
 
+TEST_F(Controls, StateCarriesTheRandomSeedTheDelayPhaseAndTheKeys) {
+    // Draws a random number every 50 ms into 0x2000 and adds every key it gets to 0x2004.
+    writeProgram(dir / "dice.vrn",
+                 "top: PUSH_D 0x42000\nrand\nASSIGN\nPOP_COND\n"
+                 "PUSH_W 50\nDelay\n"
+                 "PUSH_B 0x61\nCheckKey\nJZ top\n"
+                 "PUSH_D 0x42004\nPUSH_D 0x42004\nLDG_L 0x2004\ngetchar\nADD\nASSIGN\nPOP_COND\n"
+                 "JMP top\n");
+    const std::vector<std::string> keys = {"--keys", "8:+a 30:-a 31:b 40:+a 70:-a"};
+    auto ending = [&](std::vector<std::string> args) {
+        for (const char* a : {"--root", "root", "--max-frames", "90", "--dump-mem", "mem.bin"})
+            args.push_back(a);
+        args.insert(args.end(), keys.begin(), keys.end());
+        std::string err;
+        EXPECT_EQ(run(args, nullptr, &err), 2) << err;
+        return readText(dir / "mem.bin");
+    };
+    const std::string whole = ending({"dice.vrn"});
+    for (int frame : {9, 33, 55}) {
+        const std::string at = std::to_string(frame);
+        ending({"dice.vrn", "--save-state", at + ":s.state"});
+        EXPECT_TRUE(ending({"dice.vrn", "--load-state", "s.state"}) == whole) << "saved at " << at;
+    }
+}
+
 TEST_F(Controls, StatesThatCannotBeLoadedAreRefused) {
     writeProgram(dir / "other.vrn", "top: NOP\nJMP top\n");
     ASSERT_EQ(run({"spin.vrn", "--root", "root", "--save-state", "3:s.state", "--max-frames", "3"}),
