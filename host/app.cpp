@@ -215,6 +215,10 @@ void App::handleEvent(const PlatformEvent& event) {
         case PlatformEvent::Type::Expose:
             paint();
             break;
+        case PlatformEvent::Type::DropFile:
+            if (loader_->openChosen(event.path) == LoadResult::Loaded)
+                runLoop_->setUserPaused(false);
+            break;
     }
     if (result.kind == WindowEvent::Kind::Drag) platform_.beginDrag(event.x, event.y);
     if (result.kind == WindowEvent::Kind::Command) command(result.command);

@@ -57,7 +57,7 @@ constexpr uint8_t kVkTab = 0x09;  // fast-forward while held
 constexpr uint8_t kVkF7 = 0x76;   // save state to the chosen slot
 constexpr uint8_t kVkF9 = 0x78;   // pause, resume
 constexpr uint8_t kVkF10 = 0x79;  // load state from the chosen slot
-constexpr uint8_t kVkF12 = 0x7B;  // start or stop recording
+constexpr uint8_t kVkF11 = 0x7A;  // start or stop recording (F12 is the screenshot)
 bool isShortcutKey(uint8_t vk);
 
 // The instruction rate "限速" limits to unless vorn.ini says otherwise, and the fast-forward

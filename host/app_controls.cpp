@@ -53,12 +53,12 @@ bool writeFileAtomically(const std::string& path, const std::vector<uint8_t>& by
 }  // namespace
 
 bool isShortcutKey(uint8_t vk) {
-    return vk == kVkTab || vk == kVkF7 || vk == kVkF9 || vk == kVkF10 || vk == kVkF12;
+    return vk == kVkTab || vk == kVkF7 || vk == kVkF9 || vk == kVkF10 || vk == kVkF11;
 }
 
 const std::array<uint8_t, 256>& App::programKeys() {
     programKeys_ = platform_.keyboardState();
-    for (uint8_t vk : {kVkTab, kVkF7, kVkF9, kVkF10, kVkF12}) programKeys_[vk] = 0;
+    for (uint8_t vk : {kVkTab, kVkF7, kVkF9, kVkF10, kVkF11}) programKeys_[vk] = 0;
     return programKeys_;
 }
 
@@ -82,7 +82,7 @@ bool App::shortcut(const PlatformEvent& event) {
         case kVkF10:
             command(kCmdLoadState);
             break;
-        case kVkF12:
+        case kVkF11:
             command(kCmdRecord);
             break;
         default:

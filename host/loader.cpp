@@ -74,10 +74,13 @@ LoadResult Loader::open() {
     request.defaultExtension = "vrn";
     std::optional<std::string> chosen = platform_.openFileDialog(request);
     if (!chosen) return LoadResult::Cancelled;
+    return openChosen(*chosen);
+}
 
+LoadResult Loader::openChosen(const std::string& chosen) {
     // A confirmed dialog moves the working directory to the chosen file's folder, whatever
     // happens to the file afterwards.
-    fs::path file = fs::absolute(fs::path(*chosen));
+    fs::path file = fs::absolute(fs::path(chosen));
     setWorkingDir(file.parent_path().string());
 
     LoadResult result = loadFile(file.string(), kMsgInvalidFromDialog);

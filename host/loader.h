@@ -45,6 +45,9 @@ class Loader {
 
     // Command 40002: the open dialog, then the checks, the load and the start.
     LoadResult open();
+    // What the dialog does with its choice, for a file chosen another way (dropped on the
+    // window): the working directory moves to its folder, then the checks, the load, the start.
+    LoadResult openChosen(const std::string& chosen);
 
     // The image named on the command line: loaded and started without changing the splash state.
     // The caller ends the process when this fails (the message has been shown).

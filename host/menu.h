@@ -30,7 +30,7 @@ enum MenuCommand : uint16_t {
     kCmdSpeedLimit = 40052,   // the configured instruction rate, or unlimited
     kCmdSaveState = 40053,    // save the machine to the chosen slot (F7)
     kCmdLoadState = 40054,    // load the machine from the chosen slot (F10)
-    kCmdRecord = 40055,       // start or stop recording the LCD to an animated GIF (F12)
+    kCmdRecord = 40055,       // start or stop recording the LCD to an animated GIF (F11)
     kCmdSlot1 = 40061,        // choose state slot 1-4 (kCmdSlot1 + n - 1)
     kCmdSlot4 = 40064,
 };

@@ -46,12 +46,14 @@ struct PlatformEvent {
         KeyUp,        // host key `code` went up
         DebugResume,  // the debugger's resume request, `value` = the new stop value
         Expose,       // the window must be painted again
+        DropFile,     // a file was dropped on the window (`path`): opened like a dialog's choice
     };
     Type type = Type::Expose;
     int x = 0;
     int y = 0;
     uint32_t code = 0;
     int32_t value = 0;
+    std::string path = {};  // DropFile only
 };
 
 struct FileFilter {

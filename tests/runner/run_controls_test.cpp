@@ -184,6 +184,23 @@ TEST_F(Controls, StatesThatCannotBeLoadedAreRefused) {
     }
 }
 
+TEST_F(Controls, DroppedFileOpensLikeTheDialogsChoice) {
+    writeProgram(dir / "marks.vrn", "INITDATA 0x2000\n.byte 0x5A\n.enddata\ngetchar\nEXIT\n");
+    writeText(dir / "bad.vrn", "not an image");
+    std::string err;
+    // The running program goes on after an invalid drop; a valid one replaces it.
+    EXPECT_EQ(run({"spin.vrn", "--root", "root", "--drop", "3:bad.vrn", "--drop", "6:marks.vrn",
+                   "--max-frames", "10", "--dump-mem", "mem.bin"},
+                  nullptr, &err),
+              2);
+    EXPECT_NE(err.find("不是有效的VRN文件!"), std::string::npos) << err;
+    EXPECT_EQ(readText(dir / "mem.bin")[0x2000], 0x5A);
+    EXPECT_EQ(run({"spin.vrn", "--root", "root", "--drop", "3:missing.vrn", "--max-frames", "5"},
+                  nullptr, &err),
+              2);
+    EXPECT_NE(err.find("无法打开Quillbox文件!"), std::string::npos) << err;
+}
+
 // The frames of a GIF as 160 x 80 pictures sampled at the top-left pixel of each block, with
 // their delays in hundredths.
 struct GifFrames {

@@ -60,6 +60,7 @@ const std::vector<OptionDef> kOptions = {
     {"load-state", true},
     {"record", true},
     {"record-scale", true},
+    {"drop", true},
 };
 
 const char* kUsage =
@@ -96,6 +97,7 @@ const char* kUsage =
     "  --load-state FILE     continue from a saved state of the same image\n"
     "  --record FILE.gif     record the LCD to an animated GIF, from the start to the end\n"
     "  --record-scale N      pixels per LCD pixel in the recording, 1-4 (default 2)\n"
+    "  --drop F:PATH         a file dropped on the window at frame F\n"
     "  --help, --version\n"
     "\n"
     "Exit status: 0 the program ended (or a scripted Exit), 1 usage error or image not valid,\n"
@@ -208,6 +210,8 @@ bool readOptions(const CommandLine& cl, RunnerOptions& o, std::string& error) {
             if (!o.script.addKeys(value, error)) return false;
         } else if (name == "click" || name == "rclick") {
             if (!o.script.addClick(value, name == "rclick", error)) return false;
+        } else if (name == "drop") {
+            if (!o.script.addDrop(value, error)) return false;
         } else if (name == "command") {
             if (!o.script.addCommand(value, error)) return false;
         } else if (name == "speed") {
