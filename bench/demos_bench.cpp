@@ -31,6 +31,7 @@ class QuietHost : public Host {
     std::optional<std::string> chooseFile(const std::string&) override { return std::nullopt; }
     void debugSnapshot(uint32_t, const uint8_t*, uint32_t) override {}
     void debugStopNotice(uint32_t) override {}
+    void streamWriteFailed(const std::string&) override {}
 
   private:
     uint64_t now = 0;

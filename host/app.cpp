@@ -10,6 +10,7 @@
 #include "display/fonts.h"
 #include "host/config.h"
 #include "host/debuglink.h"
+#include "host/gif_recorder.h"
 #include "host/skin.h"
 #include "host/window.h"
 #include "vm/machine.h"
@@ -110,6 +111,9 @@ int App::startUp(const Switches& switches) {
         return kStartUpFailed;
     }
     runLoop_ = std::make_unique<RunLoop>(m, platform_, *this, Timing::fromFrequency(frequency_));
+    // Only the desktop program remembers its display and speed settings; the runner takes its
+    // own from the command line.
+    if (settings_.writeConfig) readRunSettings();
 
     std::vector<std::pair<int, int>> outline;
     for (const OutlinePoint& p : kWindowOutline) outline.emplace_back(p.x, p.y);
@@ -152,8 +156,11 @@ int App::run() {
 }
 
 void App::shutDown() {
-    if (settings_.writeConfig && loader_)
+    if (recording()) stopRecording();
+    if (settings_.writeConfig && loader_) {
         storeSetting("ROM", "Directory", storedDirectory(loader_->workingDir()));
+        if (window_ && runLoop_) writeRunSettings();
+    }
     if (debugger_ != 0) platform_.debugSend(kDebugExit, 0, 0, nullptr, 0);
 }
 
@@ -207,9 +214,13 @@ void App::handleEvent(const PlatformEvent& event) {
                 // The accelerator works whatever the menu item shows.
                 command(kCmdReset);
                 return;
+            } else if (shortcut(event)) {
+                return;
             }
             break;
         case PlatformEvent::Type::KeyUp:
+            // A held fast-forward ends with its key, menu open or not.
+            if (shortcut(event)) return;
             break;
         case PlatformEvent::Type::DebugResume:
             machine_->paused = false;
@@ -217,6 +228,10 @@ void App::handleEvent(const PlatformEvent& event) {
             break;
         case PlatformEvent::Type::Expose:
             paint();
+            break;
+        case PlatformEvent::Type::DropFile:
+            if (loader_->openChosen(event.path) == LoadResult::Loaded)
+                runLoop_->setUserPaused(false);
             break;
     }
     if (result.kind == WindowEvent::Kind::Drag) platform_.beginDrag(event.x, event.y);
@@ -233,19 +248,42 @@ void App::command(uint16_t id) {
             runLoop_->requestStop();
             break;
         case kCmdOpen:
-            loader_->open();
+            if (loader_->open() == LoadResult::Loaded) runLoop_->setUserPaused(false);
             break;
         case kCmdClose:
             loader_->closeCommand();
             break;
         case kCmdReset:
             loader_->reset();
+            runLoop_->setUserPaused(false);
             break;
         case kCmdInterlace:
         case kCmdBlackWhite:
             window_->displayCommand(id);
             break;
+        case kCmdPause:
+            if (machine_->programLoaded) togglePause();
+            break;
+        case kCmdFastForward:
+            toggleFastForward();
+            break;
+        case kCmdSpeedLimit:
+            setSpeedLimited(!speedLimited_);
+            break;
+        case kCmdSaveState:
+            saveState(slotFile(slot_));
+            break;
+        case kCmdLoadState:
+            loadState(slotFile(slot_));
+            break;
+        case kCmdRecord:
+            if (recording())
+                stopRecording();
+            else
+                startRecording(nextRecordingFile(), 2);
+            break;
         default:
+            if (id >= kCmdSlot1 && id <= kCmdSlot4) setStateSlot(id - kCmdSlot1 + 1);
             break;
     }
     syncWindow();
@@ -260,6 +298,17 @@ void App::syncWindow() {
     Menu& menu = window_->menu();
     menu.setEnabled(kCmdClose, loader_->closeResetEnabled());
     menu.setEnabled(kCmdReset, loader_->closeResetEnabled());
+    const bool loaded = machine_->programLoaded;
+    if (!loaded && runLoop_->userPaused()) runLoop_->setUserPaused(false);
+    menu.setEnabled(kCmdPause, loaded);
+    menu.setEnabled(kCmdSaveState, loaded);
+    menu.setEnabled(kCmdLoadState, loader_->imageLoaded());
+    menu.setChecked(kCmdPause, runLoop_->userPaused());
+    menu.setChecked(kCmdFastForward, runLoop_->fastForward() > 1);
+    menu.setChecked(kCmdSpeedLimit, speedLimited_);
+    menu.setChecked(kCmdRecord, recording());
+    for (int n = 1; n <= kStateSlots; ++n) menu.setChecked(uint16_t(kCmdSlot1 + n - 1), n == slot_);
+    expireNotice();
     runLoop_->setFrozen(menu.isOpen());
     if (loader_->takeRepaint()) paint();
     if (window_->version() != uploadedVersion_) {
@@ -274,7 +323,8 @@ void App::frame(uint64_t number, bool) {
     Machine& m = *machine_;
     if (!quit_ && m.programLoaded && !m.paused && !runLoop_->frozen()) {
         window_->frame(m);
-        window_->skin().scan(m, platform_.keyboardState());
+        if (recorder_) recorder_->frame(&m.mem[kLcdScreen], platform_.nowNs());
+        window_->skin().scan(m, programKeys());
         syncWindow();
     }
     if (onFrameEnd) onFrameEnd(number);

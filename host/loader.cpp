@@ -94,6 +94,7 @@ LoadResult Loader::loadFile(const std::string& path, const char* invalidMessage)
         return status == ImageStatus::CannotOpen ? LoadResult::CannotOpen : LoadResult::Invalid;
     }
     imageLoaded_ = true;
+    imagePath_ = path;
     m_.programLoaded = true;
     resetMachine(m_);
     restart();
@@ -110,10 +111,13 @@ LoadResult Loader::open() {
     request.defaultExtension = "vrn";
     std::optional<std::string> chosen = platform_.openFileDialog(request);
     if (!chosen) return LoadResult::Cancelled;
+    return openChosen(*chosen);
+}
 
+LoadResult Loader::openChosen(const std::string& chosen) {
     // A confirmed dialog moves the working directory to the chosen file's folder, whatever
     // happens to the file afterwards.
-    fs::path file = fs::absolute(fs::path(*chosen));
+    fs::path file = fs::absolute(fs::path(chosen));
     setWorkingDir(file.parent_path().string());
 
     LoadResult result = loadFile(file.string(), kMsgInvalidFromDialog);
@@ -163,6 +167,12 @@ void Loader::reset() {
     endProgram(m_);
     m_.programLoaded = true;
     restart();
+}
+
+void Loader::resumedFromState() {
+    itemsEnabled_ = m_.programLoaded;
+    lastEnd_ = ProgramEnd::None;
+    repaint_ = true;
 }
 
 void Loader::exit() {

@@ -46,12 +46,14 @@ struct PlatformEvent {
         KeyUp,        // host key `code` went up
         DebugResume,  // the debugger's resume request, `value` = the new stop value
         Expose,       // the window must be painted again
+        DropFile,     // a file was dropped on the window (`path`): opened like a dialog's choice
     };
     Type type = Type::Expose;
     int x = 0;
     int y = 0;
     uint32_t code = 0;
     int32_t value = 0;
+    std::string path = {};  // DropFile only
 };
 
 struct FileFilter {
@@ -79,6 +81,12 @@ class Platform : public RunClock {
     // date of its own instead).
     virtual LocalTime localTime() = 0;
     virtual void setLocalTime(const LocalTime& time) = 0;
+
+    // The machine's local date in nanoseconds since 1970-01-01 00:00 local time, when the
+    // platform keeps a date of its own (a virtual date): save states carry it and put it back.
+    // A platform on the host's clock returns nothing and keeps its date on a restore.
+    virtual std::optional<int64_t> virtualDateNs() { return std::nullopt; }
+    virtual void restoreVirtualDate(int64_t /*dateNs*/) {}
 
     // --- input ---
     virtual bool pollEvent(PlatformEvent& event) = 0;

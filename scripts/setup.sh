@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config git
   libgtest-dev libgmock-dev libbenchmark-dev clang-format clang libclang-rt-dev
-  libsdl2-dev libx11-dev libfreetype-dev libstb-dev
+  libsdl2-dev libx11-dev libfreetype-dev libstb-dev libgif-dev
   xfonts-base unifont fonts-unifont xfonts-wqy
   xvfb xauth xdotool lua5.4
 )

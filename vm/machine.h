@@ -30,6 +30,12 @@ struct FileSlot {
     bool writeFailed = false;  // a write or flush the host could not complete: data was lost
 };
 
+// What the stream of a slot was opened with, so a save state can name the file and reopen it.
+struct FileOrigin {
+    std::string path;  // host path
+    std::string mode;  // host mode, as given to fopen
+};
+
 // Debugger-link state: survives machine resets, emptied only when the simulator starts.
 struct DebugState {
     int32_t stopValue = -1;         // -1 never stops, -2 every line, 0 same function, else line
@@ -94,6 +100,7 @@ struct Machine : VmAccess<Machine> {
 
     // --- files ---
     std::array<FileSlot, kFileSlots> files{};
+    std::array<FileOrigin, kFileSlots> fileOrigins{};
     std::string rootDir;     // host path of the program file root, ending with '/'
     std::string currentDir;  // host path of the current directory, ending with '/'
 

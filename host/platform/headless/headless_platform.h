@@ -46,6 +46,9 @@ class HeadlessPlatform : public Platform {
     // Blocks until the debugger sends something (or goes away); its resume requests are queued.
     void waitForDebugger() { debug_.service(-1, options_.wakeFd); }
 
+    // A loaded save state holds these keys down, as the run it was saved from did.
+    void setKeyboardState(const std::array<uint8_t, 256>& keys) { keys_ = keys; }
+
     // --- RunClock ---
     uint64_t nowNs() override;
     uint64_t batchBudget(uint64_t deadlineNs) override;
@@ -55,6 +58,8 @@ class HeadlessPlatform : public Platform {
     void waitUntil(uint64_t deadlineNs) override;
     LocalTime localTime() override;
     void setLocalTime(const LocalTime& time) override;
+    std::optional<int64_t> virtualDateNs() override { return date_.nsAt(nowNs()); }
+    void restoreVirtualDate(int64_t dateNs) override { date_.setNs(dateNs, nowNs()); }
     bool pollEvent(PlatformEvent& event) override;
     const std::array<uint8_t, 256>& keyboardState() override { return keys_; }
     bool createWindow(const std::string& title, int width, int height,

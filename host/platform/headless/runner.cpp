@@ -59,6 +59,14 @@ const std::vector<OptionDef> kOptions = {
     {"fonts", true},
     {"stdout", false},
     {"exit-status", false},
+    {"speed", true},
+    {"fast-forward", true},
+    {"stats", false},
+    {"save-state", true},
+    {"load-state", true},
+    {"record", true},
+    {"record-scale", true},
+    {"drop", true},
 };
 
 const char* kUsage =
@@ -92,6 +100,14 @@ const char* kUsage =
     "                        output as well (GB2312 as UTF-8)\n"
     "  --exit-status         when the program ends by itself, exit with the low 8 bits of the\n"
     "                        value on top of its operand stack\n"
+    "  --speed N             limit the program to N instructions per second (\"限速\")\n"
+    "  --fast-forward N      run frames, delays and the speed limit N times faster\n"
+    "  --stats               print frames, instructions and clock time at the end\n"
+    "  --save-state F:FILE   save the machine's state after frame F (repeatable)\n"
+    "  --load-state FILE     continue from a saved state of the same image\n"
+    "  --record FILE.gif     record the LCD to an animated GIF, from the start to the end\n"
+    "  --record-scale N      pixels per LCD pixel in the recording, 1-4 (default 2)\n"
+    "  --drop F:PATH         a file dropped on the window at frame F\n"
     "  --help, --version\n"
     "\n"
     "Exit status: 0 the program ended (or a scripted Exit), 1 usage error or image not valid,\n"
@@ -123,6 +139,13 @@ struct RunnerOptions {
     std::vector<std::string> dialogAnswers;
     std::vector<Capture> captures;
     Script script;
+    uint64_t speed = 0;
+    uint64_t fastForward = 1;
+    bool stats = false;
+    std::vector<std::pair<uint64_t, std::string>> saveStates;
+    std::string loadState;
+    std::string record;
+    uint64_t recordScale = 2;
 };
 
 bool hasExtension(const std::string& file, const char* ext) {
@@ -209,8 +232,41 @@ bool readOptions(const CommandLine& cl, RunnerOptions& o, std::string& error) {
             if (!o.script.addKeys(value, error)) return false;
         } else if (name == "click" || name == "rclick") {
             if (!o.script.addClick(value, name == "rclick", error)) return false;
+        } else if (name == "drop") {
+            if (!o.script.addDrop(value, error)) return false;
         } else if (name == "command") {
             if (!o.script.addCommand(value, error)) return false;
+        } else if (name == "speed") {
+            if (!count(o.speed)) return false;
+        } else if (name == "fast-forward") {
+            if (!count(o.fastForward)) return false;
+            if (o.fastForward == 0) {
+                error = "--fast-forward must be at least 1";
+                return false;
+            }
+        } else if (name == "record-scale") {
+            if (!count(o.recordScale)) return false;
+            if (o.recordScale < 1 || o.recordScale > 4) {
+                error = "--record-scale is 1, 2, 3 or 4";
+                return false;
+            }
+        } else if (name == "stats") {
+            o.stats = true;
+        } else if (name == "load-state") {
+            o.loadState = value;
+        } else if (name == "record") {
+            if (!hasExtension(value, ".gif")) {
+                error = "--record writes .gif files: " + value;
+                return false;
+            }
+            o.record = value;
+        } else if (name == "save-state") {
+            auto split = splitFrame(value);
+            if (!split || split->second.empty()) {
+                error = "--save-state needs F:FILE: " + value;
+                return false;
+            }
+            o.saveStates.push_back(*split);
         } else if (name == "lcd" || name == "window") {
             Capture c;
             if (!parseCapture(value, name == "window", c, error)) return false;
@@ -415,6 +471,11 @@ int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE*
                     writeFailed = true;
                 }
             }
+            if (o.stats && app.hasWindow()) {
+                std::fprintf(
+                    out, "frames=%" PRIu64 " instructions=%" PRIu64 " clock-ns=%" PRIu64 "\n",
+                    app.runLoop().frames(), app.runLoop().instructions(), platform.nowNs());
+            }
             if (o.regs) {
                 std::fprintf(out,
                              "pc=0x%06X osp=0x%02X fp=0x%04X sp=0x%04X regA=0x%08X regB=0x%08X "
@@ -443,6 +504,24 @@ int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE*
     }
     if (interruptRequested()) return finish(kRunInterrupted);
 
+    if (!o.loadState.empty()) {
+        if (!app.loadState(o.loadState)) return finish(kRunUsage);
+        // The state continues the run it came from: the script's earlier frames are past, and
+        // the keys held then are held now.
+        platform.script().take(app.runLoop().frames());
+        platform.setKeyboardState(app.machine().hostKeys);
+    }
+    if (o.speed != 0) {
+        app.setSpeedSetting(o.speed);
+        app.setSpeedLimited(true);
+    }
+    if (o.fastForward > 1) {
+        app.setFastForwardFactor(uint32_t(std::min<uint64_t>(o.fastForward, 1'000'000)));
+        app.toggleFastForward();
+    }
+    if (!o.record.empty() && !app.startRecording(o.record, int(o.recordScale)))
+        return finish(kRunUsage);
+
     RunLoop& loop = app.runLoop();
     const uint64_t instructionLimit =
         o.instructionsGiven ? o.maxInstructions : (o.framesGiven ? 0 : kDefaultInstructionLimit);
@@ -455,11 +534,18 @@ int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE*
 
     size_t capturesLeft = 0;
     for (const Capture& c : o.captures) capturesLeft += c.frame != 0;
+    for (const auto& save : o.saveStates) capturesLeft += save.first > app.runLoop().frames();
     app.onFrameStart = [&](uint64_t frame) { platform.releaseFrame(frame); };
     app.onFrameEnd = [&](uint64_t frame) {
         for (const Capture& c : o.captures) {
             if (c.frame == frame) {
                 if (!writeCapture(c, app, err)) writeFailed = true;
+                --capturesLeft;
+            }
+        }
+        for (const auto& [saveFrame, file] : o.saveStates) {
+            if (saveFrame == frame) {
+                app.saveState(file);
                 --capturesLeft;
             }
         }

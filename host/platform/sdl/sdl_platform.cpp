@@ -204,6 +204,13 @@ void SdlPlatform::translate(const SDL_Event& e) {
             }
             break;
         }
+        case SDL_DROPFILE: {
+            PlatformEvent drop = makeEvent(T::DropFile);
+            drop.path = e.drop.file ? e.drop.file : "";
+            SDL_free(e.drop.file);
+            if (!drop.path.empty()) pending_.push_back(drop);
+            break;
+        }
         case SDL_KEYUP: {
             const uint8_t vk = virtualKeyOf(e.key.keysym.scancode);
             if (vk != 0) pending_.push_back(makeEvent(T::KeyUp, 0, 0, vk));
