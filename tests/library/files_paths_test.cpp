@@ -114,6 +114,18 @@ TEST_F(FilePaths, LinksToASiblingNamedLikeTheRootCountAsOutside) {
     EXPECT_EQ(readFile(twin / "secret"), "s");
     EXPECT_FALSE(fs::exists(twin / "new"));
     EXPECT_EQ(std::distance(fs::directory_iterator(twin), fs::directory_iterator()), 1);
+// The letter-case fallback must not look into a folder outside the root: here the only entry
+// that matches "back" is outside, and it leads inside again, so listing it would admit the path.
+TEST_F(FilePaths, CaseFallbackNeverListsAFolderOutsideTheRoot) {
+    writeFile(root / "inner" / "ok", "ok");
+    fs::create_symlink(outside, root / "dir-link");
+    fs::create_symlink(root / "inner", outside / "BACK");
+    for (const char* mode : {"r", "r+", "w"}) {
+        EXPECT_EQ(open("dir-link\\back\\ok", mode), 0u) << mode;
+    }
+    EXPECT_EQ(chdir("dir-link\\back"), 0u);
+    EXPECT_EQ(readFile(root / "inner" / "ok"), "ok");
+    EXPECT_NE(open("dir-link\\BACK\\ok", "r"), 0u);  // the exact name is no lookup
 }
 
 TEST_F(FilePaths, OverlongNamesAndPathsAreRefusedNotTruncated) {
