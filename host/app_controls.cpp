@@ -157,7 +157,10 @@ bool App::saveState(const std::string& file) {
     timing.frames = runLoop_->frames();
     timing.sinceLastFrameNs = runLoop_->sinceLastFrameNs();
     timing.sinceLastDelayNs = platform_.nowNs() - m.lastDelayNs;
-    timing.dateNs = platform_.virtualDateNs();
+    // The date the time calls see: the process's own, or the platform's when the user let
+    // programs set the host clock (the runner's scripted date; nothing on a real clock).
+    timing.dateNs = hostClock_ ? platform_.virtualDateNs()
+                               : std::optional<int64_t>(date_.nsAt(platform_.nowNs()));
     const std::vector<uint8_t> bytes = encodeState(m, timing, imageName());
     if (!writeFileAtomically(file, bytes)) {
         platform_.messageBox(kMsgStateCannotWrite);
@@ -194,7 +197,12 @@ bool App::loadState(const std::string& file) {
     const uint64_t now = platform_.nowNs();
     const std::vector<std::string> gone = applyState(*machine_, *state, now);
     runLoop_->restoreFrames(state->timing.frames, state->timing.sinceLastFrameNs);
-    if (state->timing.dateNs) platform_.restoreVirtualDate(*state->timing.dateNs);
+    if (state->timing.dateNs) {
+        if (hostClock_)
+            platform_.restoreVirtualDate(*state->timing.dateNs);
+        else
+            date_.setNs(*state->timing.dateNs, platform_.nowNs());
+    }
     loader_->resumedFromState();
     if (!gone.empty()) {
         std::string text = kMsgStateFileGone;

@@ -114,6 +114,8 @@ TEST_F(FilePaths, LinksToASiblingNamedLikeTheRootCountAsOutside) {
     EXPECT_EQ(readFile(twin / "secret"), "s");
     EXPECT_FALSE(fs::exists(twin / "new"));
     EXPECT_EQ(std::distance(fs::directory_iterator(twin), fs::directory_iterator()), 1);
+}
+
 // The letter-case fallback must not look into a folder outside the root: here the only entry
 // that matches "back" is outside, and it leads inside again, so listing it would admit the path.
 TEST_F(FilePaths, CaseFallbackNeverListsAFolderOutsideTheRoot) {
