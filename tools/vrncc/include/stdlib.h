@@ -10,7 +10,7 @@ int abs(int n) __syscall(0x8F);
 int rand(void) __syscall(0x90);
 void srand(unsigned seed) __syscall(0x91, __none);
 long labs(long n);
-int atoi(const char *s);
-long atol(const char *s);
-long strtol(const char *s, char **end, int base);
+int atoi(const char* s);
+long atol(const char* s);
+long strtol(const char* s, char** end, int base);
 #endif
