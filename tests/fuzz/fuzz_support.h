@@ -50,6 +50,7 @@ class QuietHost : public Host {
     std::optional<std::string> chooseFile(const std::string&) override { return chooserAnswer; }
     void debugSnapshot(uint32_t, const uint8_t*, uint32_t) override {}
     void debugStopNotice(uint32_t) override {}
+    void streamWriteFailed(const std::string&) override {}
 };
 
 // One machine for the whole process. `fresh` puts it back into the state a newly constructed
