@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "bench/noise_font.h"
 #include "display/console.h"
 #include "display/fonts.h"
 #include "vm/image.h"
@@ -17,19 +18,6 @@
 
 namespace corvane {
 namespace {
-
-std::unique_ptr<FontTables> noiseFont() {
-    auto f = std::make_unique<FontTables>();
-    uint32_t x = 12345;
-    auto fill = [&](uint8_t* p, size_t n) {
-        for (size_t i = 0; i < n; ++i) p[i] = uint8_t((x = x * 1103515245u + 12345u) >> 16);
-    };
-    fill(f->smallAscii.data(), f->smallAscii.size());
-    fill(f->largeAscii.data(), f->largeAscii.size());
-    fill(f->smallHanzi.data(), f->smallHanzi.size());
-    fill(f->largeHanzi.data(), f->largeHanzi.size());
-    return f;
-}
 
 struct Console {
     std::unique_ptr<Machine> m = std::make_unique<Machine>();
