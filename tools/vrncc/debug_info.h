@@ -30,6 +30,7 @@ struct DebugMember {
     std::string name;
     int offset = 0;
     int type = 0;
+    bool operator==(const DebugMember&) const = default;
 };
 
 struct DebugType {
