@@ -147,6 +147,7 @@ enum class St {
 struct Stmt {
     St kind = St::Empty;
     Loc loc;
+    Loc end;             // compound: its closing brace
     Expr* e = nullptr;   // condition, expression, return value
     Expr* e2 = nullptr;  // for: step
     Stmt* s1 = nullptr;  // body, then-branch, for: init

@@ -10,6 +10,7 @@
 #include <map>
 #include <set>
 
+#include "tools/vrncc/debug_record.h"
 #include "tools/vrncc/emitter.h"
 #include "tools/vrncc/parser.h"
 
@@ -30,7 +31,8 @@ struct LV {
 
 class CodeGen {
   public:
-    CodeGen(Program& p, Diagnostics& d, const Layout& l) : p_(p), d_(d), layout_(l) {}
+    CodeGen(Program& p, Diagnostics& d, const Layout& l, DebugRecorder* dbg)
+        : p_(p), d_(d), layout_(l), dbg_(dbg) {}
 
     std::vector<uint8_t> run() {
         Symbol* main = nullptr;
@@ -71,6 +73,7 @@ class CodeGen {
         if (!dispatchTable_.empty()) dispatcher();
         if (d_.errorCount()) return {};
         em_.peephole();
+        if (dbg_) dbg_->finish(p_, em_);
         return em_.encode();
     }
 
@@ -241,9 +244,17 @@ class CodeGen {
             em_.push(sizeOf(p->type));
             em_.emit(kSysMemcpy);
         }
+        // Every function pushes its marker: the machine's RET pops one whatever it returns from.
+        if (dbg_) em_.emit(op::FUNC, int32_t(dbg_->beginFunction(f)));
         stmt(f->body);
+        if (dbg_) lineMarker(dbg_->functionEnd());
         if (!isVoid(f->type->base)) em_.push(0);
         em_.emit(op::RET);
+        if (dbg_) {
+            const int end = em_.newLabel();
+            em_.label(end);
+            dbg_->endFunction(labelOf(f), end);
+        }
         for (auto& [name, l] : labels_)
             if (!l.defined) d_.error(l.loc, "label '" + name + "' is used but not defined");
         if (temps_ > 0xFFFF) d_.error(f->loc, "the frame of '" + f->name + "' is too large");
@@ -320,7 +331,12 @@ class CodeGen {
         return l.label;
     }
 
+    void lineMarker(uint32_t value) {
+        if (value) em_.emit(op::LINE, int32_t(value));
+    }
+
     void stmt(Stmt* s) {
+        if (dbg_) lineMarker(dbg_->statement(s));
         switch (s->kind) {
             case St::Compound:
                 for (Stmt* c : s->list) stmt(c);
@@ -385,6 +401,7 @@ class CodeGen {
             case St::Case:
             case St::Default:
                 em_.label(s->codeLabel);
+                if (dbg_) dbg_->jumpTarget();
                 stmt(s->s1);
                 break;
             case St::Break:
@@ -417,6 +434,7 @@ class CodeGen {
                 const int lab = userLabel(s->label, s->loc);
                 labels_[s->label].defined = true;
                 em_.label(lab);
+                if (dbg_) dbg_->jumpTarget();
                 stmt(s->s1);
                 break;
             }
@@ -1095,6 +1113,7 @@ class CodeGen {
     Program& p_;
     Diagnostics& d_;
     Layout layout_;
+    DebugRecorder* dbg_;
     Emitter em_;
     std::vector<Symbol*> laidOut_;
     std::vector<Symbol*> dispatchTable_;
@@ -1110,8 +1129,9 @@ class CodeGen {
 
 }  // namespace
 
-std::vector<uint8_t> generate(Program& prog, Diagnostics& diag, const Layout& layout) {
-    return CodeGen(prog, diag, layout).run();
+std::vector<uint8_t> generate(Program& prog, Diagnostics& diag, const Layout& layout,
+                              DebugRecorder* debug) {
+    return CodeGen(prog, diag, layout, debug).run();
 }
 
 }  // namespace corvane::cc

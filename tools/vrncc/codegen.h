@@ -15,7 +15,11 @@ struct Layout {
     uint32_t minStack = 1024;     // frame stack a program keeps at least
 };
 
-// The image, or empty when errors were reported.
-std::vector<uint8_t> generate(Program& prog, Diagnostics& diag, const Layout& layout = {});
+class DebugRecorder;
+
+// The image, or empty when errors were reported. With `debug`, the code carries line and
+// function markers and `debug` records where they are.
+std::vector<uint8_t> generate(Program& prog, Diagnostics& diag, const Layout& layout = {},
+                              DebugRecorder* debug = nullptr);
 
 }  // namespace corvane::cc

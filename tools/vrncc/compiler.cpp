@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "tools/vrncc/codegen.h"
+#include "tools/vrncc/debug_record.h"
 #include "tools/vrncc/parser.h"
 #include "tools/vrncc/preprocessor.h"
 
@@ -53,8 +54,15 @@ CcResult compileC(const std::vector<std::string>& sources, const CcOptions& opti
         parser.translationUnit();
     }
     CcResult r;
-    if (diag.errorCount() == 0) r.image = generate(prog, diag);
+    // The shipped headers and runtime carry no line markers: stepping stays in the program.
+    const std::string libPrefix = fs::path(lib).lexically_normal().string() + "/";
+    DebugRecorder recorder([libPrefix](const std::string& path) {
+        return fs::path(path).lexically_normal().string().rfind(libPrefix, 0) != 0;
+    });
+    DebugRecorder* debug = options.debug ? &recorder : nullptr;
+    if (diag.errorCount() == 0) r.image = generate(prog, diag, Layout{}, debug);
     if (diag.errorCount() != 0) r.image.clear();
+    if (debug && !r.image.empty()) r.debugInfo = writeDebugInfo(recorder.info());
     r.diagnostics = diag.text();
     return r;
 }

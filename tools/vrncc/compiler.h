@@ -15,12 +15,14 @@ struct CcOptions {
     // The folder of the shipped headers and runtime library; empty: the built-in location.
     std::string libraryDir;
     bool runtime = true;  // compile the runtime library with the program
+    bool debug = false;   // line and function markers, and the debug information
     std::function<std::optional<std::string>(const std::string&)> readFile;  // unset: disk
 };
 
 struct CcResult {
     std::vector<uint8_t> image;  // empty when there were errors
     std::string diagnostics;     // errors and warnings, each with its line and a caret
+    std::string debugInfo;       // with CcOptions::debug: the debug-information file's text
     bool ok() const { return !image.empty(); }
 };
 

@@ -115,6 +115,17 @@ void Emitter::peephole() {
     code = std::move(out);
 }
 
+std::vector<uint32_t> Emitter::addresses() const {
+    std::vector<uint32_t> at;
+    at.reserve(code.size());
+    uint32_t pc = 16;
+    for (const Ins& i : code) {
+        at.push_back(pc);
+        pc += uint32_t(insSize(i));
+    }
+    return at;
+}
+
 std::vector<uint8_t> Emitter::encode() const {
     std::vector<uint32_t> at(size_t(labels_), 0);
     uint32_t pc = 16;

@@ -98,6 +98,8 @@ class Emitter {
     void peephole();
     // The image: header and code; code addresses start at 16.
     std::vector<uint8_t> encode() const;
+    // The code address of each instruction of `code` (of a label: the address it defines).
+    std::vector<uint32_t> addresses() const;
     std::vector<Ins> code;
 
   private:

@@ -1,6 +1,6 @@
 // vrncc: compiles C sources into a program image.
 //
-//   vrncc SOURCE.c [MORE.c]... [-o IMAGE.vrn] [-I DIR]... [-D NAME[=VALUE]]...
+//   vrncc SOURCE.c [MORE.c]... [-o IMAGE.vrn] [-g] [-I DIR]... [-D NAME[=VALUE]]...
 
 #include <cstdio>
 #include <filesystem>
@@ -8,6 +8,7 @@
 #include <string>
 
 #include "tools/vrncc/compiler.h"
+#include "tools/vrncc/debug_info.h"
 
 #ifndef CORVANE_VERSION
 #define CORVANE_VERSION "0"
@@ -16,9 +17,11 @@
 namespace {
 
 const char* kUsage =
-    "usage: vrncc SOURCE.c [MORE.c]... [-o IMAGE.vrn] [-I DIR]... [-D NAME[=VALUE]]...\n"
+    "usage: vrncc SOURCE.c [MORE.c]... [-o IMAGE.vrn] [-g] [-I DIR]... [-D NAME[=VALUE]]...\n"
     "Compiles C programs for the handheld into a program image.\n"
     "  -o IMAGE     output file (default: the first source with the extension .vrn)\n"
+    "  -g           line and function markers for vrndbg, and the debug information\n"
+    "               beside the image (IMAGE.dbg)\n"
     "  -I DIR       also look for #include \"...\" files in DIR\n"
     "  -D NAME=V    define the macro NAME (default value 1)\n"
     "  -nostdlib    do not compile the runtime library with the program\n"
@@ -47,6 +50,8 @@ int main(int argc, char** argv) {
         } else if (arg == "--version") {
             std::printf("vrncc %s\n", CORVANE_VERSION);
             return 0;
+        } else if (arg == "-g") {
+            options.debug = true;
         } else if (arg == "-nostdlib") {
             options.runtime = false;
         } else if (arg.rfind("-o", 0) == 0) {
@@ -88,9 +93,20 @@ int main(int argc, char** argv) {
     if (!r.ok()) return 1;
     std::ofstream out(output, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(r.image.data()), std::streamsize(r.image.size()));
+    out.close();
     if (!out) {
         std::fprintf(stderr, "vrncc: cannot write %s\n", output.c_str());
         return 1;
+    }
+    if (options.debug) {
+        const std::string path = corvane::debugInfoPath(output);
+        std::ofstream dbg(path, std::ios::binary | std::ios::trunc);
+        dbg << r.debugInfo;
+        dbg.close();
+        if (!dbg) {
+            std::fprintf(stderr, "vrncc: cannot write %s\n", path.c_str());
+            return 1;
+        }
     }
     return 0;
 }

@@ -22,6 +22,7 @@ Stmt* Parser::compound(bool newScope) {
             skipTo(";", "}");
         }
     }
+    s->end = tok().loc;
     expect("}");
     // Blocks that end give their frame space back to the blocks that follow.
     frameTop_ = savedTop;

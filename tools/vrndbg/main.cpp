@@ -15,12 +15,16 @@
 #include <climits>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "host/paths.h"
 #include "tools/vrndbg/memory_view.h"
 #include "tools/vrndbg/session.h"
+#include "tools/vrndbg/source_debugger.h"
 
 #ifndef CORVANE_VERSION
 #define CORVANE_VERSION "0"
@@ -33,7 +37,9 @@ namespace fs = std::filesystem;
 const char* kUsage =
     "usage: vrndbg [--runner] [--sim PROGRAM] [--stop N] IMAGE [SIMULATOR-ARGS...]\n"
     "Starts the simulator on IMAGE attached to this debugger and shows each stop at a line\n"
-    "marker. Commands (from a terminal or a pipe):\n"
+    "marker. With the image's debug information (IMAGE.dbg, from vrncc -g) it is a source\n"
+    "debugger: break, continue, step, next, finish, print, bt, info locals (help lists them).\n"
+    "Commands (from a terminal or a pipe):\n"
     "  x ADDR [COUNT]   bytes of the data area snapshot; xw ints, xl longs\n"
     "  c [STOP]         resume: -2 every line, 0 same function, N line N, -1 run free\n"
     "  s, n             c -2, c 0\n"
@@ -105,6 +111,26 @@ int acceptSimulator(int listener, pid_t child) {
     return -1;
 }
 
+// The source debugger when the image has debug information beside it; without it (or with a
+// file that cannot be read) the debugger works on line values and memory alone.
+std::unique_ptr<corvane::SourceDebugger> loadSource(const std::string& image) {
+    const std::string path = corvane::debugInfoPath(image);
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return nullptr;
+    std::ostringstream text;
+    text << in.rdbuf();
+    std::string error;
+    auto info = corvane::readDebugInfo(text.str(), &error);
+    if (!info) {
+        std::fprintf(stderr, "vrndbg: %s: %s; debugging without source\n", path.c_str(),
+                     error.c_str());
+        return nullptr;
+    }
+    std::error_code ec;
+    const std::string dir = fs::absolute(fs::path(path), ec).parent_path().string();
+    return std::make_unique<corvane::SourceDebugger>(std::move(*info), dir);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -147,6 +173,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (sim.empty()) sim = findSimulator(runner ? "corvane-run" : "corvane");
+    std::unique_ptr<corvane::SourceDebugger> source = loadSource(image);
 
     uint16_t port = 0;
     const int listener = listenLoopback(port);
@@ -168,6 +195,7 @@ int main(int argc, char** argv) {
     if (conn < 0) return 1;
 
     corvane::DebugSession session(conn, int32_t(uint32_t(stopValue)), stdout, isatty(0) != 0);
+    if (source) session.setSourceDebugger(source.get());
     const int result = session.run(0);
     // The exit notice is the simulator's last act, so waiting for it cannot hang. A simulator
     // that failed (an image it could not load, a fault) makes the debugger fail with its status.

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "tools/vrndbg/memory_view.h"
+#include "tools/vrndbg/source_debugger.h"
 
 namespace corvane {
 namespace {
@@ -41,6 +42,17 @@ void DebugSession::handle(const DebugRecord& r) {
             dataWord_ = r.second;
             break;
         case kDebugMsgStop:
+            if (source_) {
+                std::string text;
+                if (auto again = source_->stop(r.first, dataWord_, snapshot_, text)) {
+                    resume(*again);  // not the stop the user is waiting for
+                    break;
+                }
+                std::fputs(text.c_str(), out_);
+                stopped_ = true;
+                prompted_ = false;
+                break;
+            }
             stopped_ = true;
             prompted_ = false;
             std::fprintf(out_, "stop at line %u  function %u  fp 0x%04X\n", r.first,
@@ -74,12 +86,23 @@ bool DebugSession::command(const std::string& line) {
     std::string word, a, b;
     in >> word >> a >> b;
     if (word.empty()) return true;
+    if (source_ && word != "q" && word != "quit") {
+        std::string text;
+        std::optional<int32_t> go;
+        if (source_->command(line, stopped_, text, go)) {
+            std::fputs(text.c_str(), out_);
+            std::fflush(out_);
+            if (go) resume(*go);
+            return true;
+        }
+    }
     if (word == "q" || word == "quit") {
         quit();
         return false;
     }
     if (word == "help" || word == "h" || word == "?") {
         std::fputs(kHelp, out_);
+        if (source_) std::fputs(SourceDebugger::help(), out_);
     } else if (word == "c" || word == "s" || word == "n") {
         int32_t value = word == "s" ? -2 : word == "n" ? 0 : stopValue_;
         if (!a.empty()) {

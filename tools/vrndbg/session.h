@@ -17,6 +17,8 @@
 
 namespace corvane {
 
+class SourceDebugger;
+
 class DebugSession {
   public:
     // `socketFd`: the simulator's connection. `stopValue`: the stop value the simulator started
@@ -28,6 +30,9 @@ class DebugSession {
     int run(int inputFd);
     // True once the simulator's exit notice arrived: it is ending and can be waited for.
     bool simulatorExited() const { return exited_; }
+    // With the program's debug information: stops show source lines and the source commands
+    // are there too.
+    void setSourceDebugger(SourceDebugger* source) { source_ = source; }
 
   private:
     void handle(const DebugRecord& record);
@@ -50,6 +55,7 @@ class DebugSession {
     bool prompted_ = false;
     std::vector<uint8_t> snapshot_;
     uint32_t dataWord_ = 0;
+    SourceDebugger* source_ = nullptr;
 };
 
 }  // namespace corvane
