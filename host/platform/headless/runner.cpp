@@ -111,7 +111,8 @@ const char* kUsage =
     "  --save-state F:FILE   save the machine's state after frame F (repeatable)\n"
     "  --load-state FILE     continue from a saved state of the same image\n"
     "  --record FILE.gif     record the LCD to an animated GIF, from the start to the end\n"
-    "  --record-scale N      pixels per LCD pixel in the recording, 1-4 (default 2)\n"
+    "  --record-scale N      pixels per LCD or window pixel in the recording, 1-4 (default 2\n"
+    "                        for the LCD, 1 for the whole window)\n"
     "  --drop F:PATH         a file dropped on the window at frame F\n"
     "  --scale N             the window at N times its size, 1-4; --click and --rclick then\n"
     "                        give the screen's pixels\n"
@@ -155,7 +156,7 @@ struct RunnerOptions {
     std::vector<std::pair<uint64_t, std::string>> saveStates;
     std::string loadState;
     std::string record;
-    uint64_t recordScale = 2;
+    uint64_t recordScale = 0;  // 0: 2 for the LCD, 1 for the whole window
     bool recordWindow = false;
     ViewMode view{1};
     int screenWidth = 1920;
@@ -564,8 +565,8 @@ int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE*
     }
     app.setViewMode(o.view);
     app.setRecordWindow(o.recordWindow);
-    if (!o.record.empty() && !app.startRecording(o.record, int(o.recordScale)))
-        return finish(kRunUsage);
+    const int recordScale = o.recordScale != 0 ? int(o.recordScale) : (o.recordWindow ? 1 : 2);
+    if (!o.record.empty() && !app.startRecording(o.record, recordScale)) return finish(kRunUsage);
 
     RunLoop& loop = app.runLoop();
     const uint64_t instructionLimit =
