@@ -331,8 +331,12 @@ void SdlPlatform::setView(const ViewLayout& layout) {
         int oldW = 0, oldH = 0, x = 0, y = 0;
         SDL_GetWindowSize(window_, &oldW, &oldH);
         SDL_GetWindowPosition(window_, &x, &y);
-        SDL_SetWindowSize(window_, layout.outputWidth, layout.outputHeight);
-        shapeWindow(layout.scale);
+        // The window as made (1x, shaped) is left alone: a start at the described size touches
+        // nothing the window system already has.
+        if (wasFullscreen || oldW != layout.outputWidth || oldH != layout.outputHeight) {
+            SDL_SetWindowSize(window_, layout.outputWidth, layout.outputHeight);
+            shapeWindow(layout.scale);
+        }
         // A new size keeps the window's centre where it was; back from a full screen it is
         // centred again.
         if (wasFullscreen) {
