@@ -121,6 +121,7 @@ int App::startUp(const Switches& switches) {
         platform_.debugSend(kDebugAttach, debugProcessId(), 0, nullptr, 0);
     if (!platform_.createWindow("Corvane", kWindowWidth, kWindowHeight, outline))
         return kStartUpFailed;
+    startView();
     paint();
     syncWindow();
 
@@ -159,7 +160,10 @@ void App::shutDown() {
     if (recording()) stopRecording();
     if (settings_.writeConfig && loader_) {
         storeSetting("ROM", "Directory", storedDirectory(loader_->workingDir()));
-        if (window_ && runLoop_) writeRunSettings();
+        if (window_ && runLoop_) {
+            writeRunSettings();
+            writeViewSettings();
+        }
     }
     if (debugger_ != 0) platform_.debugSend(kDebugExit, 0, 0, nullptr, 0);
 }
@@ -185,7 +189,9 @@ SliceResult App::turn() {
     return s;
 }
 
-void App::handleEvent(const PlatformEvent& event) {
+void App::handleEvent(const PlatformEvent& raw) {
+    PlatformEvent event = raw;
+    if (!mapPointer(event) || viewEvent(event)) return;
     WindowEvent result;
     switch (event.type) {
         case PlatformEvent::Type::Quit:
@@ -234,7 +240,9 @@ void App::handleEvent(const PlatformEvent& event) {
                 runLoop_->setUserPaused(false);
             break;
     }
-    if (result.kind == WindowEvent::Kind::Drag) platform_.beginDrag(event.x, event.y);
+    // A full screen stays where it is.
+    if (result.kind == WindowEvent::Kind::Drag && !layout_.fullscreen)
+        platform_.beginDrag(raw.x, raw.y);
     if (result.kind == WindowEvent::Kind::Command) command(result.command);
     syncWindow();
 }
@@ -280,9 +288,10 @@ void App::command(uint16_t id) {
             if (recording())
                 stopRecording();
             else
-                startRecording(nextRecordingFile(), 2);
+                startRecording(nextRecordingFile(), recordWindow_ ? 1 : 2);
             break;
         default:
+            if (viewCommand(id)) break;
             if (id >= kCmdSlot1 && id <= kCmdSlot4) setStateSlot(id - kCmdSlot1 + 1);
             break;
     }
@@ -311,6 +320,7 @@ void App::syncWindow() {
     expireNotice();
     runLoop_->setFrozen(menu.isOpen());
     if (loader_->takeRepaint()) paint();
+    syncView();
     if (window_->version() != uploadedVersion_) {
         uploadedVersion_ = window_->version();
         platform_.presentWindow(window_->image());
@@ -323,7 +333,10 @@ void App::frame(uint64_t number, bool) {
     Machine& m = *machine_;
     if (!quit_ && m.programLoaded && !m.paused && !runLoop_->frozen()) {
         window_->frame(m);
-        if (recorder_) recorder_->frame(&m.mem[kLcdScreen], platform_.nowNs());
+        if (recorder_ && recorder_->recordsWindow())
+            recorder_->windowFrame(window_->image(), platform_.nowNs());
+        else if (recorder_)
+            recorder_->frame(&m.mem[kLcdScreen], platform_.nowNs());
         window_->skin().scan(m, programKeys());
         syncWindow();
     }

@@ -20,12 +20,14 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "host/cmdline.h"
 #include "host/loader.h"
 #include "host/paths.h"
 #include "host/platform.h"
 #include "host/runloop.h"
+#include "host/view.h"
 #include "host/virtual_date.h"
 #include "vm/host.h"
 
@@ -159,6 +161,22 @@ class App : public Host, public RunLoopClient {
     // Where the F12 key and the menu record to: <root>/recordings/<image name>-<n>.gif.
     std::string nextRecordingFile() const;
 
+    // --- window size, full screen, recent files, screenshots, About (app_view.cpp) ---
+    void setViewMode(const ViewMode& mode);
+    const ViewMode& viewMode() const { return view_; }
+    const ViewLayout& viewLayout() const { return layout_; }
+    // What the screen shows: the window image through the layout.
+    const RgbImage& presentedImage();
+    // The programs opened last, newest first (at most eight).
+    const std::vector<std::string>& recentFiles() const { return recent_; }
+    // Recordings take the whole window as shown (true) or the LCD alone.
+    void setRecordWindow(bool on) { recordWindow_ = on; }
+    bool recordsWindow() const { return recordWindow_; }
+    // F12: the picture as shown, as a PNG in <root>/screenshots; the file, or empty on failure.
+    std::string saveScreenshot();
+    // The text of the About item: version, keys, where the files live.
+    std::string aboutText() const;
+
     // The keyboard state the program sees: the platform's without the shortcut keys.
     const std::array<uint8_t, 256>& programKeys();
 
@@ -193,6 +211,17 @@ class App : public Host, public RunLoopClient {
     void programEnded() override;
 
   private:
+    // app_view.cpp: pointer positions from the screen's pixels to the window image's; false
+    // when the event falls outside the picture and is dropped.
+    bool mapPointer(PlatformEvent& event) const;
+    // Events and commands of the view, the recent files, screenshots and About: true if taken.
+    bool viewEvent(const PlatformEvent& event);
+    bool viewCommand(uint16_t id);
+    void startView();
+    void syncView();
+    void noteRecentFile(const std::string& path);
+    void readViewSettings();
+    void writeViewSettings();
     std::string resolveImagePath(const std::string& path) const;
     // A shortcut key event, carried out here; false for every other event.
     bool shortcut(const PlatformEvent& event);
@@ -234,6 +263,15 @@ class App : public Host, public RunLoopClient {
     std::unique_ptr<GifRecorder> recorder_;
     std::array<uint8_t, 256> programKeys_{};
     uint64_t noticeUntilNs_ = 0;
+
+    ViewMode view_;
+    ViewLayout layout_;
+    bool viewApplied_ = false;
+    bool sizeChosen_ = false;  // by the user (menu, vorn.ini), not picked for the screen
+    std::vector<std::string> recent_;
+    std::string recentNoted_;
+    bool recordWindow_ = false;
+    RgbImage presented_;
 };
 
 }  // namespace corvane

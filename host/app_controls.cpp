@@ -219,12 +219,19 @@ bool App::startRecording(const std::string& file, int scale) {
     auto recorder = std::make_unique<GifRecorder>();
     std::error_code ec;
     if (fs::path(file).has_parent_path()) fs::create_directories(fs::path(file).parent_path(), ec);
-    if (!recorder->open(file, scale, window_->lcd().blackWhite(), platform_.nowNs())) {
+    const bool opened =
+        recordWindow_ ? recorder->openWindow(file, window_->image().width, window_->image().height,
+                                             scale, platform_.nowNs())
+                      : recorder->open(file, scale, window_->lcd().blackWhite(), platform_.nowNs());
+    if (!opened) {
         platform_.messageBox(kMsgRecordCannotWrite);
         return false;
     }
     // The picture at the start is the first frame, whether or not the program draws again.
-    recorder->frame(&machine_->mem[kLcdScreen], platform_.nowNs());
+    if (recordWindow_)
+        recorder->windowFrame(window_->image(), platform_.nowNs());
+    else
+        recorder->frame(&machine_->mem[kLcdScreen], platform_.nowNs());
     recorder_ = std::move(recorder);
     notify("开始录制");
     return true;

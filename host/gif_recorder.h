@@ -3,10 +3,18 @@
 // picture changes and shows for as long as the picture stayed: delays follow the clock the frames
 // came at, rounded to the format's hundredths of a second from the start of the recording so
 // they do not drift. Each device pixel becomes a scale x scale block (1-4).
+//
+// The whole window can be recorded instead (openWindow, windowFrame): its colours are fitted
+// into one palette made from the first picture (giflib's quantizer), the LCD's own colours kept
+// exact, and each later frame stores only the rectangle that changed.
 
 #include <array>
 #include <cstdint>
 #include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "host/image_io.h"
 
 #include "vm/memory_map.h"
 
@@ -29,6 +37,13 @@ class GifRecorder {
     // The LCD screen memory (1,600 bytes) at clock time `nowNs`.
     void frame(const uint8_t* lcd, uint64_t nowNs);
 
+    // A recording of pictures of `width` x `height` (the window as shown), each pixel a
+    // scale x scale block.
+    bool openWindow(const std::string& file, int width, int height, int scale, uint64_t nowNs);
+    bool recordsWindow() const { return window_; }
+    // The picture at `nowNs` (of the size given to openWindow; others are ignored).
+    void windowFrame(const RgbImage& picture, uint64_t nowNs);
+
     // Writes the last picture (shown until `nowNs`) and closes the file. False when anything
     // could not be written.
     bool close(uint64_t nowNs);
@@ -37,6 +52,10 @@ class GifRecorder {
 
   private:
     bool writePending(uint64_t untilNs);
+    bool writePendingPicture(uint64_t untilNs);
+    bool writeDescriptor(uint64_t untilNs, int left, int top, int width, int height);
+    void makePalette(const RgbImage& first);
+    uint8_t colourIndex(const uint8_t* rgb);
 
     GifFileType* gif_ = nullptr;
     int scale_ = 1;
@@ -46,6 +65,15 @@ class GifRecorder {
     uint64_t startNs_ = 0;
     uint64_t pendingSinceNs_ = 0;
     uint64_t written_ = 0;
+
+    bool window_ = false;
+    int width_ = 0;
+    int height_ = 0;
+    RgbImage picture_;                   // the pending picture
+    RgbImage shownRgb_;                  // the last picture written
+    std::vector<uint8_t> shownIndices_;  // its palette indices
+    std::vector<std::array<uint8_t, 3>> palette_;
+    std::unordered_map<uint32_t, uint8_t> indexOf_;  // colour (0xRRGGBB) to its palette entry
 };
 
 }  // namespace corvane

@@ -16,7 +16,7 @@ namespace corvane {
 #define MENU_SUBMENU(text) {text, kCmdNone, false, true},
 #define SUBMENU_ITEM(text, command)
 #define ACCELERATOR(key, command)
-const std::array<MenuItem, 6> kMenuItems = {{
+const std::array<MenuItem, 15> kMenuItems = {{
 #include "resources/menu.inc"
 }};
 #undef MENU_ITEM
@@ -27,7 +27,7 @@ const std::array<MenuItem, 6> kMenuItems = {{
 #define MENU_SUBMENU(text)
 #define SUBMENU_ITEM(text, command) \
     {std::string_view(text) == "-" ? "" : text, command, std::string_view(text) == "-", false},
-const std::array<MenuItem, 15> kSubmenuItems = {{
+const std::array<MenuItem, 25> kSubmenuItems = {{
 #include "resources/menu.inc"
 }};
 #undef SUBMENU_ITEM
@@ -81,7 +81,7 @@ constexpr Rgb kHighlight{10, 36, 106};
 constexpr Rgb kHighlightText{255, 255, 255};
 
 // The item texts in the handheld's code page, converted once.
-const std::string& gbText(int level, int index) {
+const std::string& staticGbText(int level, int index) {
     static const auto texts = [] {
         std::array<std::string, kTopCount + kSubCount> out;
         for (int i = 0; i < kTopCount; ++i)
@@ -109,6 +109,10 @@ int textWidth(const std::string& gb) {
 
 int itemHeight(const MenuItem& item) {
     return item.separator ? kSeparatorHeight : kItemHeight;
+}
+
+int flatIndex(int level, int index) {
+    return level == 0 ? index : kTopCount + index;
 }
 
 bool inRect(const KeyRect& r, int x, int y) {
@@ -234,26 +238,61 @@ int Menu::levelSize(int level) const {
     return level == 0 ? kTopCount : kSubCount;
 }
 
-namespace {
+const std::string& Menu::gbText(int level, int index) const {
+    const std::string& own = staticGbText(level, index);
+    return own.empty() ? runtimeText_[size_t(flatIndex(level, index))] : own;
+}
 
-int boxWidth(int level) {
-    const int n = level == 0 ? kTopCount : kSubCount;
+void Menu::setText(uint16_t command, std::string_view utf8) {
+    const int i = stateIndex(command);
+    if (i < 0) return;
+    // Character by character, so one the code page lacks costs only itself.
+    std::string gb, one;
+    for (size_t at = 0; at < utf8.size();) {
+        size_t len = 1;
+        const uint8_t lead = uint8_t(utf8[at]);
+        if (lead >= 0xF0)
+            len = 4;
+        else if (lead >= 0xE0)
+            len = 3;
+        else if (lead >= 0xC0)
+            len = 2;
+        len = std::min(len, utf8.size() - at);
+        gb += utf8ToGb2312(utf8.substr(at, len), one) ? one : std::string("?");
+        at += len;
+    }
+    runtimeText_[size_t(i)] = gb;
+}
+
+bool Menu::isShown(int level, int index) const {
+    const MenuItem& it = item(level, index);
+    if (!it.separator) return it.submenu || !gbText(level, index).empty();
+    for (int i = index - 1; i >= 0; --i) {
+        if (item(level, i).separator) {
+            if (isShown(level, i)) return false;
+            continue;
+        }
+        if (isShown(level, i)) return true;
+    }
+    return false;
+}
+
+int Menu::shownHeight(int level, int index) const {
+    return isShown(level, index) ? itemHeight(item(level, index)) : 0;
+}
+
+int Menu::boxWidth(int level) const {
     int widest = 0;
-    for (int i = 0; i < n; ++i) widest = std::max(widest, textWidth(gbText(level, i)));
+    for (int i = 0; i < levelSize(level); ++i)
+        if (isShown(level, i)) widest = std::max(widest, textWidth(gbText(level, i)));
     return 2 * kBorder + kCheckMargin + widest + kArrowMargin;
 }
 
-int boxHeight(int level) {
+int Menu::boxHeight(int level) const {
     int h = 2 * kBorder;
-    if (level == 0) {
-        for (const MenuItem& it : kMenuItems) h += itemHeight(it);
-    } else {
-        for (const MenuItem& it : kSubmenuItems) h += itemHeight(it);
-    }
+    for (int i = 0; i < levelSize(level); ++i) h += shownHeight(level, i);
     return h;
 }
-
-}  // namespace
 
 void Menu::open(int x, int y) {
     left_ = std::clamp(x, 0, std::max(0, kWindowWidth - boxWidth(0)));
@@ -293,8 +332,8 @@ KeyRect Menu::itemRect(int level, int index) const {
         if (box.empty()) return {};
     }
     int y = box.top + kBorder;
-    for (int i = 0; i < index; ++i) y += itemHeight(item(level, i));
-    return {box.left + kBorder, y, box.width - 2 * kBorder, itemHeight(item(level, index))};
+    for (int i = 0; i < index; ++i) y += shownHeight(level, i);
+    return {box.left + kBorder, y, box.width - 2 * kBorder, shownHeight(level, index)};
 }
 
 MenuHit Menu::hitTest(int x, int y) const {
@@ -365,7 +404,7 @@ void Menu::moveHighlight(int step) {
     int i = highlight_.level < 0 ? (step > 0 ? -1 : n) : highlight_.index;
     for (int tries = 0; tries < n; ++tries) {
         i = (i + step + n) % n;
-        if (!item(level, i).separator) break;
+        if (!item(level, i).separator && isShown(level, i)) break;
     }
     highlight_ = {level, i};
     if (level == 0) submenuOpen_ = false;
@@ -426,6 +465,7 @@ void Menu::draw(RgbImage& window, const FontTables* fonts) const {
         for (int i = 0; i < levelSize(level); ++i) {
             const MenuItem& it = item(level, i);
             const KeyRect r = itemRect(level, i);
+            if (r.empty()) continue;
             if (it.separator) {
                 const int y = r.top + r.height / 2 - 1;
                 fillRect(window, r.left + 1, y, r.width - 2, 1, kShadow);

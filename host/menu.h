@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "host/image_io.h"
@@ -33,7 +34,17 @@ enum MenuCommand : uint16_t {
     kCmdRecord = 40055,       // start or stop recording the LCD to an animated GIF (F11)
     kCmdSlot1 = 40061,        // choose state slot 1-4 (kCmdSlot1 + n - 1)
     kCmdSlot4 = 40064,
+    kCmdRecent1 = 40071,  // open recent file 1-8 (kCmdRecent1 + n - 1), newest first
+    kCmdRecent8 = 40078,
+    kCmdScale1 = 40081,  // window at 1x-4x (kCmdScale1 + n - 1)
+    kCmdScale4 = 40084,
+    kCmdFullscreen = 40085,     // full screen on or off (Alt+Enter)
+    kCmdFullscreenLcd = 40086,  // a full screen shows the LCD alone instead of the face
+    kCmdRecordWindow = 40087,   // recordings take the whole window instead of the LCD
+    kCmdAbout = 40088,          // version, keys and where the files live
 };
+
+constexpr int kRecentFiles = 8;
 
 constexpr int kStateSlots = 4;
 
@@ -45,9 +56,11 @@ struct MenuItem {
 };
 
 // Top level, in order: "打开Quillbox文件...", "关闭Quillbox", "复位        F8", "设定", separator,
-// "退出". Sub-menu: "隔行扫描", "黑白", then the run controls, the state slots and recording.
-extern const std::array<MenuItem, 6> kMenuItems;
-extern const std::array<MenuItem, 15> kSubmenuItems;
+// the recent files and their separator (shown once there are any), "退出". Sub-menu: "隔行扫描",
+// "黑白", then the run controls, the state slots, recording, the window size and full screen,
+// and "关于Corvane...".
+extern const std::array<MenuItem, 15> kMenuItems;
+extern const std::array<MenuItem, 25> kSubmenuItems;
 
 // The command of an accelerator key (F8 gives Reset), kCmdNone for other keys. Accelerators
 // work whatever the state of their menu item, greyed or not.
@@ -75,6 +88,12 @@ class Menu {
     bool isEnabled(uint16_t command) const;
     void setChecked(uint16_t command, bool checked);
     bool isChecked(uint16_t command) const;
+    // The text of an item whose text is given at run time (UTF-8; characters the handheld's code
+    // page lacks show as "?"). Empty hides the item.
+    void setText(uint16_t command, std::string_view utf8);
+    // Whether an item takes room in the menu: not an item without text, nor a separator with
+    // nothing shown since the one before.
+    bool isShown(int level, int index) const;
 
     // Opens the menu with its top-left corner at window position (x, y), moved left or up as far
     // as needed to stay inside the window. Nothing is highlighted.
@@ -107,6 +126,10 @@ class Menu {
     void draw(RgbImage& window, const FontTables* fonts) const;
 
   private:
+    const std::string& gbText(int level, int index) const;
+    int boxWidth(int level) const;
+    int boxHeight(int level) const;
+    int shownHeight(int level, int index) const;
     uint16_t choose(const MenuHit& hit);
     const MenuItem& item(int level, int index) const;
     int levelSize(int level) const;
@@ -115,6 +138,8 @@ class Menu {
     // Item states, top-level items first, then the sub-menu's.
     std::array<bool, kMenuItems.size() + kSubmenuItems.size()> enabled_{};
     std::array<bool, kMenuItems.size() + kSubmenuItems.size()> checked_{};
+    // Texts given at run time, in GB2312, for the items that have none of their own.
+    std::array<std::string, kMenuItems.size() + kSubmenuItems.size()> runtimeText_{};
     bool open_ = false;
     bool submenuOpen_ = false;
     int left_ = 0;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "host/image_io.h"
+#include "host/view.h"
 #include "vm/host.h"
 
 namespace corvane {
@@ -101,6 +102,16 @@ class Platform : public RunClock {
     virtual void presentWindow(const RgbImage& image) = 0;
     // Left press on the body at (x, y): the window follows the pointer until the button is up.
     virtual void beginDrag(int x, int y) = 0;
+    // The screen the window is on: its size in pixels and its density (0 when not known).
+    struct Screen {
+        int width = 0;
+        int height = 0;
+        double dpi = 0;
+    };
+    virtual Screen screen() { return {}; }
+    // From now on the window image is shown through `layout`: the window takes the layout's size
+    // and the scaled outline, or fills the screen. Pointer positions stay the screen's pixels.
+    virtual void setView(const ViewLayout& /*layout*/) {}
 
     // --- dialogs ---
     // A message box with the caption "Tivex", an exclamation icon and an OK button (UTF-8 text).

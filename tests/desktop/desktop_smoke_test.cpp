@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <set>
@@ -303,23 +304,34 @@ class Desktop : public ::testing::Test {
         return std::nullopt;
     }
 
-    // Screenshots until the LCD shows `lcd` or the limit passes; the last screenshot.
-    std::optional<RgbImage> waitForLcd(const std::vector<uint8_t>& lcd) {
+    // Screenshots until the LCD shows `lcd` or the limit passes; the last screenshot. A
+    // window at `scale` times its size is looked at one pixel a block.
+    std::optional<RgbImage> waitForLcd(const std::vector<uint8_t>& lcd, int scale = 1) {
         const auto end = std::chrono::steady_clock::now() + kShowLimit;
         std::optional<RgbImage> shot;
         do {
             shot = screenshot();
+            if (shot && scale > 1) {
+                RgbImage small(shot->width / scale, shot->height / scale);
+                for (int y = 0; y < small.height; ++y)
+                    for (int x = 0; x < small.width; ++x)
+                        std::memcpy(small.at(x, y), shot->at(x * scale, y * scale), 3);
+                shot = small;
+            }
             if (shot && showsLcd(*shot, lcd)) return shot;
             std::this_thread::sleep_for(200ms);
         } while (std::chrono::steady_clock::now() < end);
         return shot;
     }
 
-    // Left click on the open menu's item `index` (top level), the menu opened at (x, y).
-    void chooseFromMenu(int x, int y, int index) {
+    // Left click on the open menu's item `index` (top level), the menu opened at (x, y); the
+    // menu lists `recent` as its recent files.
+    void chooseFromMenu(int x, int y, int index, const std::vector<std::string>& recent = {}) {
         xdo("mousemove --window " + window + " " + std::to_string(x) + " " + std::to_string(y) +
             " click 3");
         Menu menu;
+        for (size_t i = 0; i < recent.size(); ++i)
+            menu.setText(uint16_t(kCmdRecent1 + i), std::to_string(i + 1) + " " + recent[i]);
         menu.open(x, y);
         const KeyRect r = menu.itemRect(0, index);
         std::this_thread::sleep_for(300ms);
@@ -414,6 +426,57 @@ TEST_F(Desktop, KeysFaceKeysMenuResetScreenshotsAndSigterm) {
     expectOrderlyEnd();
 }
 
+// A size chosen earlier comes back from vorn.ini: the window, its screenshots and its face keys
+// at twice the size. Alt+Enter fills the screen and back; its Enter never reaches the program.
+TEST_F(Desktop, ScaledWindowAndFullScreen) {
+    writeText(dir / "vorn.ini", "[Corvane]\nSize=2\n");
+    const fs::path image = dir / "echo.vrn";
+    ASSERT_TRUE(launch({image.string()}));
+    ASSERT_TRUE(findWindow()) << readText(dir / "stderr");
+    EXPECT_NE(xdo("getwindowgeometry " + window).find("870x1170"), std::string::npos);
+    std::optional<RgbImage> shot = screenshot();
+    ASSERT_TRUE(shot);
+    EXPECT_EQ(shot->width, 870);
+    EXPECT_EQ(shot->height, 1170);
+
+    // Q, the highest letter: the doubled window is taller than the screen and centred on it.
+    const KeyRect q = gridKeyRect(0, 0);
+    xdo("mousemove --window " + window + " " + std::to_string(2 * (q.left + q.width / 2)) + " " +
+        std::to_string(2 * (q.top + q.height / 2)) + " click 1");
+    const std::vector<uint8_t> atb = expectedLcd(dir.path(), image, "3:q");
+    shot = waitForLcd(atb, 2);
+    ASSERT_TRUE(shot && showsLcd(*shot, atb));
+
+    auto geometryShows = [&](const std::string& size) {
+        const auto end = std::chrono::steady_clock::now() + kShowLimit;
+        do {
+            if (xdo("getwindowgeometry " + window).find(size) != std::string::npos) return true;
+            std::this_thread::sleep_for(100ms);
+        } while (std::chrono::steady_clock::now() < end);
+        return false;
+    };
+    xdo("key alt+Return");
+    EXPECT_TRUE(geometryShows("1024x768"));
+    shot = screenshot();
+    ASSERT_TRUE(shot);
+    EXPECT_EQ(shot->width, 1024);
+    EXPECT_EQ(shot->height, 768);
+    xdo("key alt+Return");
+    EXPECT_TRUE(geometryShows("870x1170"));
+    xdo("windowfocus --sync " + window);
+    keyHeld("c");
+    const std::vector<uint8_t> atbc = expectedLcd(dir.path(), image, "3:q 8:c");
+    shot = waitForLcd(atbc, 2);
+    ASSERT_TRUE(shot && showsLcd(*shot, atbc)) << "an Enter reached the program";
+
+    app.signal(SIGTERM);
+    expectOrderlyEnd();
+    const std::string ini = readText(dir / "vorn.ini");
+    EXPECT_NE(ini.find("Size=2"), std::string::npos) << ini;
+    EXPECT_EQ(ini.find("Fullscreen=1"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("File1=" + image.string()), std::string::npos) << ini;
+}
+
 TEST_F(Desktop, AltF4EndsInOrder) {
     ASSERT_TRUE(launch({}));
     ASSERT_TRUE(findWindow()) << readText(dir / "stderr");
@@ -459,7 +522,7 @@ TEST_F(Desktop, DraggingTheBodyMovesTheWindow) {
 TEST_F(Desktop, MenuExitEndsInOrder) {
     ASSERT_TRUE(launch({(dir / "echo.vrn").string()}));
     ASSERT_TRUE(findWindow()) << readText(dir / "stderr");
-    chooseFromMenu(150, 300, 5);  // "退出"
+    chooseFromMenu(150, 300, 14, {"echo.vrn"});  // "退出", below the program just opened
     expectOrderlyEnd();
 }
 

@@ -62,6 +62,10 @@ class FakePlatform : public Platform {
         presented = image;
     }
     void beginDrag(int, int) override { ++drags; }
+    Screen screenInfo{};
+    std::vector<ViewLayout> views;  // every layout the window was given
+    Screen screen() override { return screenInfo; }
+    void setView(const ViewLayout& layout) override { views.push_back(layout); }
     void messageBox(const std::string& text) override {
         messages.push_back(text);
         presentedAtMessage.push_back(presented);

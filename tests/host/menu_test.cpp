@@ -11,7 +11,8 @@ namespace corvane {
 namespace {
 
 constexpr int kOpenIndex = 0, kCloseIndex = 1, kResetIndex = 2, kSettingsIndex = 3,
-              kSeparatorIndex = 4, kExitIndex = 5;
+              kSeparatorIndex = 4, kFirstRecentIndex = 5, kRecentSeparatorIndex = 13,
+              kExitIndex = 14;
 
 struct Point {
     int x, y;
@@ -39,14 +40,33 @@ class MenuTracking : public ::testing::Test {
 };
 
 TEST(MenuModel, ItemsAndStartUpStates) {
-    const char* const texts[] = {
-        "打开Quillbox文件...", "关闭Quillbox", "复位        F8", "设定", "", "退出"};
-    const uint16_t commands[] = {40002, 40003, 40004, 0, 0, 40001};
+    // The described items, with the recent files between the separator and "退出": they get
+    // their texts at run time, and a separator of their own.
+    const char* const texts[] = {"打开Quillbox文件...",
+                                 "关闭Quillbox",
+                                 "复位        F8",
+                                 "设定",
+                                 "",
+                                 "",
+                                 "",
+                                 "",
+                                 "",
+                                 "",
+                                 "",
+                                 "",
+                                 "",
+                                 "",
+                                 "退出"};
+    const uint16_t commands[] = {40002, 40003, 40004, 0,     0,     40071, 40072, 40073,
+                                 40074, 40075, 40076, 40077, 40078, 0,     40001};
+    static_assert(std::size(texts) == kMenuItems.size());
     for (size_t i = 0; i < kMenuItems.size(); ++i) {
         EXPECT_EQ(kMenuItems[i].text, texts[i]);
         EXPECT_EQ(kMenuItems[i].command, commands[i]);
     }
     EXPECT_TRUE(kMenuItems[kSeparatorIndex].separator);
+    EXPECT_TRUE(kMenuItems[kRecentSeparatorIndex].separator);
+    EXPECT_EQ(kMenuItems[kFirstRecentIndex].command, kCmdRecent1);
     EXPECT_TRUE(kMenuItems[kSettingsIndex].submenu);
     EXPECT_EQ(kSubmenuItems[0].text, "隔行扫描");
     EXPECT_EQ(kSubmenuItems[0].command, 40047);
@@ -184,6 +204,10 @@ TEST(MenuGeometry, HitTestFindsEveryItemAtItsRect) {
         const int n = level == 0 ? int(kMenuItems.size()) : int(kSubmenuItems.size());
         for (int i = 0; i < n; ++i) {
             const KeyRect r = menu.itemRect(level, i);
+            if (!menu.isShown(level, i)) {
+                EXPECT_TRUE(r.empty());
+                continue;
+            }
             for (Point p : {Point{r.left, r.top}, centre(r),
                             Point{r.left + r.width - 1, r.top + r.height - 1}}) {
                 const MenuHit hit = menu.hitTest(p.x, p.y);
@@ -217,6 +241,38 @@ TEST(MenuGeometry, StaysInsideTheWindow) {
         const Point c = centre(parent);
         EXPECT_EQ(menu.hitTest(c.x, c.y).level, 0) << at.x << "," << at.y;
     }
+}
+
+TEST(MenuRecentFiles, ItemsShowOnceTheyHaveTextWithTheirSeparator) {
+    Menu menu;
+    menu.open(0, 0);
+    const int emptyHeight = menu.boxRect(0).height;
+    EXPECT_FALSE(menu.isShown(0, kFirstRecentIndex));
+    EXPECT_FALSE(menu.isShown(0, kRecentSeparatorIndex));
+    EXPECT_EQ(menu.itemRect(0, kExitIndex).top, menu.itemRect(0, kSeparatorIndex).top + 9);
+
+    menu.setText(kCmdRecent1, "1 snake.vrn");
+    menu.setText(uint16_t(kCmdRecent1 + 1), "2 \u00e9t\u00e9 \u6e38\u620f.vrn");  // é lacks a code
+    EXPECT_TRUE(menu.isShown(0, kFirstRecentIndex));
+    EXPECT_TRUE(menu.isShown(0, kRecentSeparatorIndex));
+    EXPECT_FALSE(menu.isShown(0, kFirstRecentIndex + 2));
+    EXPECT_EQ(menu.boxRect(0).height, emptyHeight + 2 * 18 + 9);
+    // Keyboard and pointer reach them; the hidden ones are skipped.
+    menu.keyDown(vk::kUp);  // "退出"
+    menu.keyDown(vk::kUp);
+    EXPECT_EQ(menu.highlighted().index, kFirstRecentIndex + 1);
+    const KeyRect r = menu.itemRect(0, kFirstRecentIndex);
+    menu.buttonDown(centre(r).x, centre(r).y);
+    EXPECT_EQ(menu.buttonUp(centre(r).x, centre(r).y), kCmdRecent1);
+
+    // The text takes its room: a wider name makes a wider menu.
+    menu.open(0, 0);
+    const int width = menu.boxRect(0).width;
+    menu.setText(kCmdRecent1, "1 a-much-longer-name-than-any-item.vrn");
+    EXPECT_GT(menu.boxRect(0).width, width);
+    menu.setText(kCmdRecent1, "");
+    menu.setText(uint16_t(kCmdRecent1 + 1), "");
+    EXPECT_EQ(menu.boxRect(0).height, emptyHeight);
 }
 
 }  // namespace

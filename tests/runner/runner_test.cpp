@@ -268,15 +268,17 @@ TEST_F(Runner, OpenCommandTakesTheDialogAnswers) {
 
 TEST_F(Runner, MenuItemsChosenWithTheMouse) {
     program("waits.vrn", "getchar\nEXIT\n");
-    // Where the menu opened at (100, 300) shows its items.
+    // Where the menu opened at (100, 300) shows its items, the program just opened among the
+    // recent files.
     Menu menu;
+    menu.setText(kCmdRecent1, "1 waits.vrn");
     menu.open(100, 300);
     auto centre = [&](int index) {
         KeyRect r = menu.itemRect(0, index);
         return std::to_string(r.left + r.width / 2) + "," + std::to_string(r.top + r.height / 2);
     };
     // "退出" (Exit), the last item: the waiting program is closed and the run ends with 0.
-    Outcome o = run({"waits.vrn", "--rclick", "2:100,300", "--click", "4:" + centre(5)});
+    Outcome o = run({"waits.vrn", "--rclick", "2:100,300", "--click", "4:" + centre(14)});
     EXPECT_EQ(o.status, 0) << o.err;
     // "关闭Quillbox" (Close): the program is closed, nothing more can happen.
     o = run({"waits.vrn", "--rclick", "2:100,300", "--click", "4:" + centre(1), "--trace"});

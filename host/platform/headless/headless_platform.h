@@ -28,6 +28,7 @@ class HeadlessPlatform : public Platform {
         uint64_t instructionsPerSecond = 10'000'000;
         LocalTime startDate;  // 2004-01-01 00:00:00 by default
         int wakeFd = -1;      // readable: every wait ends at once (the interrupt signals' pipe)
+        Screen screen{1920, 1080, 96};  // what a full screen fills
     };
 
     explicit HeadlessPlatform(const Options& options);
@@ -66,6 +67,7 @@ class HeadlessPlatform : public Platform {
                       const std::vector<std::pair<int, int>>& outline) override;
     void presentWindow(const RgbImage& image) override;
     void beginDrag(int x, int y) override;
+    Screen screen() override { return options_.screen; }
     void messageBox(const std::string& text) override;
     std::optional<std::string> openFileDialog(const OpenFileRequest& request) override;
     bool debugConnect(uint32_t target) override;

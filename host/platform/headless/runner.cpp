@@ -67,6 +67,10 @@ const std::vector<OptionDef> kOptions = {
     {"record", true},
     {"record-scale", true},
     {"drop", true},
+    {"scale", true},
+    {"fullscreen", true},
+    {"screen", true},
+    {"record-window", false},
 };
 
 const char* kUsage =
@@ -86,7 +90,8 @@ const char* kUsage =
     "                        40004 Reset, 40047 interlaced scanning, 40048 black-and-white\n"
     "  --dialog ANSWER       next answer to a file dialog: a path or 'cancel' (repeatable)\n"
     "  --lcd [F:]FILE        the LCD screen memory as .pbm or .png, at frame F or at the end\n"
-    "  --window [F:]FILE     the 435x585 window image as .png, at frame F or at the end\n"
+    "  --window [F:]FILE     the window as the screen shows it, as .png, at frame F or at the\n"
+    "                        end (435x585 unless --scale or --fullscreen)\n"
     "  --realtime            real clock and real-time frames\n"
     "  --trace               one line per instruction: address, mnemonic, operands, osp\n"
     "  --ips N               instructions per second of virtual time (default 10000000)\n"
@@ -106,8 +111,14 @@ const char* kUsage =
     "  --save-state F:FILE   save the machine's state after frame F (repeatable)\n"
     "  --load-state FILE     continue from a saved state of the same image\n"
     "  --record FILE.gif     record the LCD to an animated GIF, from the start to the end\n"
-    "  --record-scale N      pixels per LCD pixel in the recording, 1-4 (default 2)\n"
+    "  --record-scale N      pixels per LCD or window pixel in the recording, 1-4 (default 2\n"
+    "                        for the LCD, 1 for the whole window)\n"
     "  --drop F:PATH         a file dropped on the window at frame F\n"
+    "  --scale N             the window at N times its size, 1-4; --click and --rclick then\n"
+    "                        give the screen's pixels\n"
+    "  --fullscreen WHAT     full screen showing the face or the lcd alone\n"
+    "  --screen WxH          the screen a full screen fills (default 1920x1080)\n"
+    "  --record-window       record the whole window as shown instead of the LCD\n"
     "  --help, --version\n"
     "\n"
     "Exit status: 0 the program ended (or a scripted Exit), 1 usage error or image not valid,\n"
@@ -145,7 +156,11 @@ struct RunnerOptions {
     std::vector<std::pair<uint64_t, std::string>> saveStates;
     std::string loadState;
     std::string record;
-    uint64_t recordScale = 2;
+    uint64_t recordScale = 0;  // 0: 2 for the LCD, 1 for the whole window
+    bool recordWindow = false;
+    ViewMode view{1};
+    int screenWidth = 1920;
+    int screenHeight = 1080;
 };
 
 bool hasExtension(const std::string& file, const char* ext) {
@@ -250,6 +265,34 @@ bool readOptions(const CommandLine& cl, RunnerOptions& o, std::string& error) {
                 error = "--record-scale is 1, 2, 3 or 4";
                 return false;
             }
+        } else if (name == "scale") {
+            uint64_t n = 0;
+            if (!count(n)) return false;
+            if (n < 1 || n > 4) {
+                error = "--scale is 1, 2, 3 or 4";
+                return false;
+            }
+            o.view.scale = int(n);
+        } else if (name == "fullscreen") {
+            const auto content = contentFromName(value);
+            if (!content) {
+                error = "--fullscreen shows face or lcd: " + value;
+                return false;
+            }
+            o.view.fullscreen = true;
+            o.view.content = *content;
+        } else if (name == "screen") {
+            int w = 0, h = 0;
+            char tail = 0;
+            if (std::sscanf(value.c_str(), "%dx%d%c", &w, &h, &tail) != 2 || w < 1 || h < 1 ||
+                w > 16384 || h > 16384) {
+                error = "--screen needs WxH: " + value;
+                return false;
+            }
+            o.screenWidth = w;
+            o.screenHeight = h;
+        } else if (name == "record-window") {
+            o.recordWindow = true;
         } else if (name == "stats") {
             o.stats = true;
         } else if (name == "load-state") {
@@ -294,7 +337,7 @@ bool writeCapture(const Capture& c, App& app, std::FILE* err) {
     if (c.window && !app.hasWindow()) {
         ok = false;
     } else if (c.window) {
-        ok = writePng(c.file, app.window().image());
+        ok = writePng(c.file, app.presentedImage());
     } else {
         const uint8_t* lcd = &app.machine().mem[kLcdScreen];
         ok = hasExtension(c.file, ".png") ? writeLcdPng(c.file, lcd) : writeLcdPbm(c.file, lcd);
@@ -442,6 +485,7 @@ int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE*
     po.instructionsPerSecond = o.ips;
     po.startDate = o.date;
     po.wakeFd = interruptDescriptor();
+    po.screen = {o.screenWidth, o.screenHeight, 96};
     HeadlessPlatform platform(po);
     for (const std::string& answer : o.dialogAnswers) platform.addDialogAnswer(answer);
     platform.script() = o.script;
@@ -519,8 +563,10 @@ int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE*
         app.setFastForwardFactor(uint32_t(std::min<uint64_t>(o.fastForward, 1'000'000)));
         app.toggleFastForward();
     }
-    if (!o.record.empty() && !app.startRecording(o.record, int(o.recordScale)))
-        return finish(kRunUsage);
+    app.setViewMode(o.view);
+    app.setRecordWindow(o.recordWindow);
+    const int recordScale = o.recordScale != 0 ? int(o.recordScale) : (o.recordWindow ? 1 : 2);
+    if (!o.record.empty() && !app.startRecording(o.record, recordScale)) return finish(kRunUsage);
 
     RunLoop& loop = app.runLoop();
     const uint64_t instructionLimit =

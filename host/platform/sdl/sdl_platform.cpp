@@ -8,12 +8,14 @@
 #include <system_error>
 #include <vector>
 
+#include "host/menu.h"
 #include "host/platform/sdl/chooser.h"
 #include "host/platform/sdl/display_connection.h"
 #include "host/platform/sdl/external_dialog.h"
 #include "host/platform/sdl/keymap.h"
 #include "host/platform/sdl/signals.h"
 #include "host/skin.h"
+#include "library/keycodes.h"
 
 namespace corvane {
 namespace fs = std::filesystem;
@@ -194,11 +196,14 @@ void SdlPlatform::translate(const SDL_Event& e) {
         case SDL_KEYDOWN: {
             const uint8_t vk = virtualKeyOf(e.key.keysym.scancode);
             if (vk == 0 || e.key.repeat) break;
+            if (vk == vk::kEnter && (e.key.keysym.mod & KMOD_ALT)) {
+                suppressed_[vk] = true;
+                pending_.push_back(makeEvent(T::Command, 0, 0, kCmdFullscreen));
+                break;
+            }
             latched_[vk] = true;
             if (vk == kVkF4 && (e.key.keysym.mod & KMOD_ALT)) {
                 pending_.push_back(makeEvent(T::Quit));  // Alt+F4 closes the window
-            } else if (vk == kVkF12) {
-                saveScreenshot();
             } else {
                 pending_.push_back(makeEvent(T::KeyDown, 0, 0, vk));
             }
@@ -213,6 +218,7 @@ void SdlPlatform::translate(const SDL_Event& e) {
         }
         case SDL_KEYUP: {
             const uint8_t vk = virtualKeyOf(e.key.keysym.scancode);
+            if (vk != 0) suppressed_[vk] = false;
             if (vk != 0) pending_.push_back(makeEvent(T::KeyUp, 0, 0, vk));
             break;
         }
@@ -233,6 +239,7 @@ const std::array<uint8_t, 256>& SdlPlatform::keyboardState() {
     }
     for (size_t vk = 0; vk < keys_.size(); ++vk) {
         if (latched_[vk]) keys_[vk] = 0x80;
+        if (suppressed_[vk]) keys_[vk] = 0;
     }
     latched_.fill(false);
     return keys_;
@@ -246,25 +253,10 @@ bool SdlPlatform::createWindow(const std::string& title, int width, int height,
     window_ = SDL_CreateShapedWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                      unsigned(width), unsigned(height),
                                      SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN);
+    (void)outline;  // the host's outline; windowShape() fills it by the same rule
     if (window_) {
-        SDL_Surface* mask =
-            SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_RGBA32);
-        if (mask) {
-            // The outline handed in is the host's; insideOutline() fills it by the same rule.
-            (void)outline;
-            SDL_LockSurface(mask);
-            for (int y = 0; y < height; ++y) {
-                auto* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(mask->pixels) +
-                                                        size_t(y) * size_t(mask->pitch));
-                for (int x = 0; x < width; ++x) row[x] = insideOutline(x, y) ? 0xFFFFFFFFu : 0u;
-            }
-            SDL_UnlockSurface(mask);
-            SDL_WindowShapeMode mode;
-            mode.mode = ShapeModeBinarizeAlpha;
-            mode.parameters.binarizationCutoff = 128;
-            SDL_SetWindowShape(window_, mask, &mode);  // a refusal leaves it rectangular
-            SDL_FreeSurface(mask);
-        }
+        shaped_ = true;
+        shapeWindow(1);
     } else {
         window_ = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                    width, height, SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN);
@@ -280,23 +272,109 @@ bool SdlPlatform::createWindow(const std::string& title, int width, int height,
     return true;
 }
 
+void SdlPlatform::shapeWindow(int scale) {
+    if (!window_ || !shaped_) return;
+    int w = 0, h = 0;
+    SDL_GetWindowSize(window_, &w, &h);
+    SDL_Surface* mask = SDL_CreateRGBSurfaceWithFormat(0, w, h, 32, SDL_PIXELFORMAT_RGBA32);
+    if (!mask) return;
+    const std::vector<uint8_t> shape = scale > 0 ? windowShape(scale) : std::vector<uint8_t>();
+    const int shapeWidth = kWindowWidth * scale;
+    const int shapeHeight = kWindowHeight * scale;
+    SDL_LockSurface(mask);
+    for (int y = 0; y < h; ++y) {
+        auto* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(mask->pixels) +
+                                                size_t(y) * size_t(mask->pitch));
+        for (int x = 0; x < w; ++x) {
+            const bool inside = scale == 0 || (x < shapeWidth && y < shapeHeight &&
+                                               shape[size_t(y) * size_t(shapeWidth) + size_t(x)]);
+            row[x] = inside ? 0xFFFFFFFFu : 0u;
+        }
+    }
+    SDL_UnlockSurface(mask);
+    SDL_WindowShapeMode mode;
+    mode.mode = ShapeModeBinarizeAlpha;
+    mode.parameters.binarizationCutoff = 128;
+    SDL_SetWindowShape(window_, mask, &mode);  // a refusal leaves it rectangular
+    SDL_FreeSurface(mask);
+}
+
+Platform::Screen SdlPlatform::screen() {
+    Screen s;
+    const int display = window_ ? std::max(0, SDL_GetWindowDisplayIndex(window_)) : 0;
+    SDL_Rect bounds{};
+    if (SDL_GetDisplayBounds(display, &bounds) == 0) {
+        s.width = bounds.w;
+        s.height = bounds.h;
+    }
+    float ddpi = 0;
+    if (SDL_GetDisplayDPI(display, &ddpi, nullptr, nullptr) == 0) s.dpi = ddpi;
+    return s;
+}
+
+void SdlPlatform::setView(const ViewLayout& layout) {
+    layout_ = layout;
+    if (!window_) return;
+    if (layout.fullscreen) {
+        // Placed over the whole screen first, so a window manager that ignores the request
+        // (or none at all) still shows it there.
+        const int display = std::max(0, SDL_GetWindowDisplayIndex(window_));
+        SDL_Rect bounds{};
+        SDL_GetDisplayBounds(display, &bounds);
+        SDL_SetWindowSize(window_, layout.outputWidth, layout.outputHeight);
+        SDL_SetWindowPosition(window_, bounds.x, bounds.y);
+        shapeWindow(0);
+        SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    } else {
+        const bool wasFullscreen = SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN_DESKTOP;
+        if (wasFullscreen) SDL_SetWindowFullscreen(window_, 0);
+        int oldW = 0, oldH = 0, x = 0, y = 0;
+        SDL_GetWindowSize(window_, &oldW, &oldH);
+        SDL_GetWindowPosition(window_, &x, &y);
+        // The window as made (1x, shaped) is left alone: a start at the described size touches
+        // nothing the window system already has.
+        if (wasFullscreen || oldW != layout.outputWidth || oldH != layout.outputHeight) {
+            SDL_SetWindowSize(window_, layout.outputWidth, layout.outputHeight);
+            shapeWindow(layout.scale);
+        }
+        // A new size keeps the window's centre where it was; back from a full screen it is
+        // centred again.
+        if (wasFullscreen) {
+            SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+        } else if (oldW != layout.outputWidth || oldH != layout.outputHeight) {
+            SDL_SetWindowPosition(window_, x + (oldW - layout.outputWidth) / 2,
+                                  y + (oldH - layout.outputHeight) / 2);
+        }
+    }
+    scaled_ = RgbImage();
+    uploaded_ = RgbImage();  // everything is uploaded again at the next present
+    if (shown_) upload(*shown_);
+}
+
 void SdlPlatform::upload(const RgbImage& image, int firstRow, int rows) {
     SDL_Surface* surface = window_ ? SDL_GetWindowSurface(window_) : nullptr;
     if (!surface) return;
-    const int w = std::min(image.width, surface->w);
-    rows = std::min(rows, surface->h - firstRow);
-    if (rows <= 0) return;
+    renderRows(image, layout_, scaled_, firstRow, rows);
+    auto [outFirst, outRows] = outputRows(layout_, firstRow, rows);
+    if (firstRow == 0 && rows >= image.height) {
+        outFirst = 0;  // a whole upload includes the black border of a full screen
+        outRows = scaled_.height;
+    }
+    const int w = std::min(scaled_.width, surface->w);
+    outRows = std::min(outRows, surface->h - outFirst);
+    if (outRows <= 0 || w <= 0) return;
     if (SDL_MUSTLOCK(surface)) SDL_LockSurface(surface);
-    SDL_ConvertPixels(w, rows, SDL_PIXELFORMAT_RGB24, image.at(0, firstRow), image.stride(),
+    SDL_ConvertPixels(w, outRows, SDL_PIXELFORMAT_RGB24, scaled_.at(0, outFirst), scaled_.stride(),
                       surface->format->format,
-                      static_cast<uint8_t*>(surface->pixels) + size_t(firstRow) * surface->pitch,
+                      static_cast<uint8_t*>(surface->pixels) + size_t(outFirst) * surface->pitch,
                       surface->pitch);
     if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
-    const SDL_Rect changed{0, firstRow, w, rows};
+    const SDL_Rect changed{0, outFirst, w, outRows};
     SDL_UpdateWindowSurfaceRects(window_, &changed, 1);
 }
 
 void SdlPlatform::upload(const RgbImage& image) {
+    scaled_ = RgbImage();  // black, then the picture
     upload(image, 0, image.height);
     uploaded_ = image;
 }
@@ -334,10 +412,6 @@ void SdlPlatform::followPointer() {
     globalPointer(window_, gx, gy);
     SDL_SetWindowPosition(window_, dragWindowX_ + gx - dragMouseX_,
                           dragWindowY_ + gy - dragMouseY_);
-}
-
-std::string SdlPlatform::saveScreenshot() {
-    return shown_ ? saveScreenshot(*shown_) : std::string();
 }
 
 std::string SdlPlatform::saveScreenshot(const RgbImage& image) {
@@ -411,12 +485,18 @@ std::optional<std::string> SdlPlatform::runWindowChooser(const OpenFileRequest& 
     if (!window_ || !shown_) return std::nullopt;
     Chooser chooser(request);
     RgbImage canvas;
+    // The chooser is drawn over the face: a full screen of the LCD alone shows the face meanwhile.
+    const ViewLayout before = layout_;
+    if (layout_.source != faceSource())
+        layout_ = layoutFor(ViewMode{layout_.scale, true, FullscreenContent::Face},
+                            layout_.outputWidth, layout_.outputHeight);
     auto redraw = [&] {
         canvas = *shown_;
         chooser.draw(canvas, fonts_);
         upload(canvas);
     };
     auto finish = [&](std::optional<std::string> result) {
+        layout_ = before;
         upload(*shown_);
         return result;
     };
@@ -442,8 +522,9 @@ std::optional<std::string> SdlPlatform::runWindowChooser(const OpenFileRequest& 
                         outcome = chooser.keyDown(virtualKeyOf(e.key.keysym.scancode));
                     break;
                 case SDL_MOUSEBUTTONDOWN:
-                    if (e.button.button == SDL_BUTTON_LEFT)
-                        outcome = chooser.click(e.button.x, e.button.y, e.button.clicks >= 2);
+                    if (e.button.button != SDL_BUTTON_LEFT) break;
+                    if (const auto at = toWindow(layout_, e.button.x, e.button.y))
+                        outcome = chooser.click(at->first, at->second, e.button.clicks >= 2);
                     break;
                 case SDL_MOUSEWHEEL:
                     chooser.scroll(-3 * e.wheel.y);

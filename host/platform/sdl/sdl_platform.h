@@ -48,8 +48,8 @@ class SdlPlatform : public Platform {
     void watchDescriptor(int fd, std::function<void()> ready);
     void unwatchDescriptor(int fd);
 
-    // F12: the window image as a PNG in the screenshot folder; the file written, or empty.
-    std::string saveScreenshot();
+    // F12 while the in-window chooser is up: the window image as a PNG in the screenshot
+    // folder; the file written, or empty. (Otherwise F12 goes to the host, which saves it.)
     std::string saveScreenshot(const RgbImage& image);
 
     SDL_Window* window() const { return window_; }
@@ -69,6 +69,8 @@ class SdlPlatform : public Platform {
                       const std::vector<std::pair<int, int>>& outline) override;
     void presentWindow(const RgbImage& image) override;
     void beginDrag(int x, int y) override;
+    Screen screen() override;
+    void setView(const ViewLayout& layout) override;
     void messageBox(const std::string& text) override;
     std::optional<std::string> openFileDialog(const OpenFileRequest& request) override;
     bool debugConnect(uint32_t target) override;
@@ -89,6 +91,8 @@ class SdlPlatform : public Platform {
     // While dragging: the window keeps the offset the press had from the pointer.
     void followPointer();
     void upload(const RgbImage& image, int firstRow, int rows);
+    // Shapes the window by the outline at `scale`, or makes it a plain rectangle (0).
+    void shapeWindow(int scale);
     // Modal loops of the two kinds of file dialog. Window events keep being handled: the
     // window is kept painted; input for the window is dropped; a quit ends the dialog.
     std::optional<std::string> runExternalDialog(const OpenFileRequest& request);
@@ -103,6 +107,12 @@ class SdlPlatform : public Platform {
     int displayFd_ = -1;
     const RgbImage* shown_ = nullptr;  // the window image as last presented (the host's own)
     RgbImage uploaded_;                // what the window system was last given in full
+    ViewLayout layout_ = layoutFor(ViewMode{1}, 0, 0);  // how the window image is shown
+    RgbImage scaled_;                                   // the window image through layout_
+    bool shaped_ = false;                               // made as a shaped window
+    // Keys that made a shortcut of the window (Alt+Enter) stay out of the keyboard state until
+    // they are released, so the program never sees them.
+    std::array<bool, 256> suppressed_{};
     std::deque<PlatformEvent> pending_;
     std::array<uint8_t, 256> keys_{};
     std::array<bool, 256> latched_{};

@@ -1,0 +1,223 @@
+// The desktop app's window size, full screen, recent files, screenshots and About: pointer
+// positions scaled back to the face, the settings kept in vorn.ini (and only when changed).
+
+#include <gtest/gtest.h>
+
+#include "host/app.h"
+#include "host/config.h"
+#include "host/menu.h"
+#include "host/window.h"
+#include "tests/host/app_fake_platform.h"
+#include "tests/host/app_test_files.h"
+#include "vm/machine.h"
+
+namespace corvane::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct AppView : ::testing::Test {
+    TempDir dir;
+    FakePlatform platform;
+    AppSettings settings;
+
+    AppView() {
+        settings.paths.root = dir.path();
+        settings.paths.configFile = dir / "vorn.ini";
+        settings.paths.fontFile = dir / "duzezi.dat";
+        settings.startDir = dir.path().string();
+        writeText(dir / "duzezi.dat", "");
+        for (int i = 0; i < 10; ++i)
+            writeProgram(dir / ("p" + std::to_string(i) + ".vrn"), "getchar\nEXIT\n");
+    }
+
+    void start(App& app, std::optional<std::string> image = std::nullopt) {
+        Switches s;
+        s.image = image;
+        ASSERT_EQ(app.startUp(s), 0);
+    }
+
+    void drop(App& app, const std::string& name) {
+        PlatformEvent e;
+        e.type = PlatformEvent::Type::DropFile;
+        e.path = (dir / name).string();
+        app.handleEvent(e);
+    }
+
+    void pointer(App& app, PlatformEvent::Type type, int x, int y) {
+        PlatformEvent e;
+        e.type = type;
+        e.x = x;
+        e.y = y;
+        app.handleEvent(e);
+    }
+
+    std::string ini(const std::string& section, const std::string& key) {
+        return ProfileFile(dir / "vorn.ini").getString(section, key, "<none>");
+    }
+};
+
+TEST_F(AppView, UntouchedSettingsLeaveTheConfigurationAsItWas) {
+    {
+        App app(platform, settings);
+        start(app);
+        EXPECT_EQ(app.viewMode().scale, 1);
+        EXPECT_EQ(app.viewLayout().outputWidth, 435);
+        ASSERT_FALSE(platform.views.empty());
+        EXPECT_EQ(platform.views.back().outputHeight, 585);
+        app.shutDown();
+    }
+    const std::string text = readText(dir / "vorn.ini");
+    for (const char* key : {"Size", "Fullscreen", "FullscreenShows", "RecordWindow", "File1"})
+        EXPECT_EQ(text.find(key), std::string::npos) << key << " in\n" << text;
+}
+
+TEST_F(AppView, SizeAndFullScreenAreRememberedAndScaleThePointer) {
+    {
+        App app(platform, settings);
+        start(app, "p0.vrn");
+        app.command(uint16_t(kCmdScale1 + 1));
+        EXPECT_TRUE(app.window().menu().isChecked(uint16_t(kCmdScale1 + 1)));
+        EXPECT_FALSE(app.window().menu().isChecked(kCmdScale1));
+        EXPECT_EQ(platform.views.back().outputWidth, 870);
+        // The Q key is at (16, 441) and 32 x 26: its middle on the doubled window.
+        pointer(app, PlatformEvent::Type::LeftDown, 2 * 30, 2 * 450);
+        EXPECT_EQ(app.window().skin().heldVk(), 'Q');
+        pointer(app, PlatformEvent::Type::LeftUp, 2 * 30, 2 * 450);
+        // Its border, doubled, is still no key: the body is dragged.
+        pointer(app, PlatformEvent::Type::LeftDown, 2 * 16 + 1, 2 * 450);
+        EXPECT_EQ(app.window().skin().heldVk(), 0);
+        EXPECT_EQ(platform.drags, 1);
+        pointer(app, PlatformEvent::Type::LeftUp, 2 * 16 + 1, 2 * 450);
+        app.command(kCmdFullscreenLcd);
+        app.command(kCmdFullscreen);
+        app.shutDown();
+    }
+    EXPECT_EQ(ini("Corvane", "Size"), "2");
+    EXPECT_EQ(ini("Corvane", "Fullscreen"), "1");
+    EXPECT_EQ(ini("Corvane", "FullscreenShows"), "lcd");
+
+    FakePlatform second;
+    second.screenInfo = {1920, 1080, 96};
+    App app(second, settings);
+    start(app);
+    EXPECT_EQ(app.viewMode(), (ViewMode{2, true, FullscreenContent::Lcd}));
+    const ViewLayout& l = app.viewLayout();
+    EXPECT_EQ(l.source, lcdSource());
+    EXPECT_EQ(l.scale, 6);
+    // In a full screen the border is no body to drag; the menu shows the face while open.
+    pointer(app, PlatformEvent::Type::LeftDown, 10, 10);
+    pointer(app, PlatformEvent::Type::LeftUp, 10, 10);
+    pointer(app, PlatformEvent::Type::LeftDown, 960, 540);
+    pointer(app, PlatformEvent::Type::LeftUp, 960, 540);
+    EXPECT_EQ(second.drags, 0);
+    pointer(app, PlatformEvent::Type::RightDown, 960, 540);
+    EXPECT_TRUE(app.window().menu().isOpen());
+    EXPECT_EQ(second.views.back().source, faceSource());
+    app.command(kCmdScale1);  // chosen in the menu: back to a window
+    EXPECT_EQ(second.views.back().outputWidth, 435);
+    EXPECT_FALSE(app.viewMode().fullscreen);
+}
+
+TEST_F(AppView, AHighDensityScreenStartsAtTwiceTheSizeUntilOneIsChosen) {
+    platform.screenInfo = {3840, 2160, 192};
+    {
+        App app(platform, settings);
+        start(app);
+        EXPECT_EQ(app.viewMode().scale, 2);
+        app.shutDown();
+    }
+    EXPECT_EQ(ini("Corvane", "Size"), "<none>");  // picked, not chosen
+    {
+        App app(platform, settings);
+        start(app);
+        app.command(kCmdScale1);
+        app.shutDown();
+    }
+    App app(platform, settings);
+    start(app);
+    EXPECT_EQ(app.viewMode().scale, 1);  // a chosen 1x stays, whatever the screen
+}
+
+TEST_F(AppView, RecentFilesKeepTheLastEightNewestFirst) {
+    {
+        App app(platform, settings);
+        start(app, "p0.vrn");
+        for (int i = 1; i < 10; ++i) drop(app, "p" + std::to_string(i) + ".vrn");
+        drop(app, "p5.vrn");  // opened again: moves to the front, not in twice
+        const auto& recent = app.recentFiles();
+        ASSERT_EQ(recent.size(), 8u);
+        const char* order[] = {"p5", "p9", "p8", "p7", "p6", "p4", "p3", "p2"};
+        for (size_t i = 0; i < 8; ++i) EXPECT_EQ(fs::path(recent[i]).stem(), order[i]) << i;
+        app.shutDown();
+    }
+    EXPECT_EQ(ini("Recent", "File1"), (dir / "p5.vrn").string());
+    EXPECT_EQ(ini("Recent", "File8"), (dir / "p2.vrn").string());
+
+    App app(platform, settings);
+    start(app);
+    Menu& menu = app.window().menu();
+    menu.open(0, 0);
+    // Shown in the menu, numbered, by name; the third opens as a chosen file.
+    int shown = 0;
+    for (int i = 0; i < int(kMenuItems.size()); ++i) shown += menu.isShown(0, i);
+    EXPECT_EQ(shown, 6 + 8 + 1);
+    menu.close();
+    app.command(uint16_t(kCmdRecent1 + 2));
+    EXPECT_EQ(fs::path(app.loader().imagePath()).filename(), "p8.vrn");
+    EXPECT_TRUE(app.machine().programLoaded);
+    EXPECT_EQ(fs::path(app.recentFiles()[0]).stem(), "p8");
+
+    // A recent file that is gone gives the Open path's message and changes nothing else.
+    fs::remove(dir / "p5.vrn");  // second now
+    app.command(uint16_t(kCmdRecent1 + 1));
+    ASSERT_FALSE(platform.messages.empty());
+    EXPECT_EQ(platform.messages.back(), kMsgCannotOpen);
+    EXPECT_EQ(fs::path(app.loader().imagePath()).filename(), "p8.vrn");
+}
+
+TEST_F(AppView, NoRecentFilesShowsTheMenuAsItWas) {
+    App app(platform, settings);
+    start(app);
+    Menu& menu = app.window().menu();
+    menu.open(0, 0);
+    std::vector<uint16_t> shown;
+    for (int i = 0; i < int(kMenuItems.size()); ++i)
+        if (menu.isShown(0, i)) shown.push_back(kMenuItems[size_t(i)].command);
+    EXPECT_EQ(shown, (std::vector<uint16_t>{40002, 40003, 40004, 0, 0, 40001}));
+}
+
+TEST_F(AppView, ScreenshotsAreSavedWithANotice) {
+    App app(platform, settings);
+    start(app, "p0.vrn");
+    app.command(uint16_t(kCmdScale1 + 2));
+    PlatformEvent f12;
+    f12.type = PlatformEvent::Type::KeyDown;
+    f12.code = 0x7B;
+    app.handleEvent(f12);
+    app.handleEvent(f12);  // a second one the same second gets a name of its own
+    std::vector<fs::path> files;
+    for (const auto& e : fs::directory_iterator(dir / "screenshots")) files.push_back(e.path());
+    ASSERT_EQ(files.size(), 2u);
+    RgbImage shot;
+    ASSERT_TRUE(readPng(files[0].string(), shot));
+    EXPECT_EQ(shot.width, 1305);
+    EXPECT_EQ(shot.height, 1755);
+    EXPECT_EQ(app.window().notice().rfind("截图已保存: corvane-", 0), 0u) << app.window().notice();
+}
+
+TEST_F(AppView, AboutTellsTheVersionTheKeysAndWhereFilesLive) {
+    App app(platform, settings);
+    start(app);
+    app.command(kCmdAbout);
+    ASSERT_EQ(platform.messages.size(), 1u);
+    const std::string& text = platform.messages[0];
+    EXPECT_EQ(text.rfind("Corvane ", 0), 0u);
+    for (const std::string& part :
+         {(dir / "vorn.ini").string(), (dir / "screenshots").string(), (dir / "states").string(),
+          std::string("F12"), std::string("Alt+Enter")})
+        EXPECT_NE(text.find(part), std::string::npos) << part;
+}
+
+}  // namespace
+}  // namespace corvane::test
