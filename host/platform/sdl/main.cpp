@@ -96,6 +96,8 @@ int main(int argc, char** argv) {
                      environment("DISPLAY").value_or("").c_str());
         return kStartUpFailed;
     }
+    // Gamepads are welcome but not needed: without the subsystem there are simply none.
+    SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER);
     installQuitSignals();
 
     AppSettings settings;
