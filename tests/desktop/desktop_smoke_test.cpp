@@ -555,6 +555,46 @@ TEST_F(Desktop, GamepadPluggedInWhileRunningPlaysTheProgram) {
     SDL_Quit();
 }
 
+// The files demo's last page asks for a file; the Enter that picks it in the chooser drawn in
+// the window must not also turn that page, which shows the chosen file.
+TEST_F(Desktop, EnterThatPicksAFileStaysWithTheChooser) {
+    fs::copy_file(kBin + "/files.vrn", dir / "files.vrn");
+    writeText(dir / "zz.txt", "the last file of the folder");
+    const fs::path image = dir / "files.vrn";
+    ASSERT_TRUE(launch({image.string()}));
+    ASSERT_TRUE(findWindow()) << readText(dir / "stderr");
+    for (int page = 0; page < 3; ++page) {
+        std::this_thread::sleep_for(500ms);
+        keyHeld("space");
+    }
+    std::this_thread::sleep_for(1s);
+    xdo("key End");  // the last entry: zz.txt
+    std::this_thread::sleep_for(200ms);
+    keyHeld("Return");
+    std::vector<uint8_t> page4 = [&] {
+        // The same program with the runner's answer, in a root of its own (the demo counts its
+        // runs in the root).
+        TempDir other;
+        fs::copy_file(kBin + "/duzezi.dat", other / "duzezi.dat");
+        fs::copy_file(dir / "zz.txt", other / "zz.txt");
+        const fs::path out = other / "page4.pbm";
+        std::system((quoted(kBin + "/corvane-run") + " " + quoted(image.string()) +
+                     " --max-frames 200 --root " + quoted(other.path().string()) + " --keys " +
+                     quoted("60:space 80:space 100:space") + " --dialog " +
+                     quoted((dir / "zz.txt").string()) + " --lcd " + quoted(out.string()) +
+                     " >/dev/null 2>&1")
+                        .c_str());
+        const std::string pbm = readText(out);
+        return pbm.size() > 10 ? std::vector<uint8_t>(pbm.end() - 1600, pbm.end())
+                               : std::vector<uint8_t>();
+    }();
+    ASSERT_EQ(page4.size(), 1600u);
+    std::optional<RgbImage> shot = waitForLcd(page4);
+    ASSERT_TRUE(shot && showsLcd(*shot, page4)) << "the page with the chosen file was skipped";
+    app.signal(SIGTERM);
+    expectOrderlyEnd();
+}
+
 }  // namespace
 }  // namespace corvane::test
 
