@@ -352,8 +352,9 @@ void App::programEnded() {
         window_->frame(*machine_);
         syncWindow();
     }
+    const bool message = machine_->faulted;
     loader_->endByItself();
-    holdBack_.arm();
+    if (message) holdBack_.arm();  // the key that closed the fault's message
     syncWindow();
 }
 

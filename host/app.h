@@ -262,6 +262,7 @@ class App : public Host, public RunLoopClient {
     bool rewindHeld_ = false;
     uint32_t rewindInterval_ = 6;
     uint32_t framesSinceState_ = 0;
+    uint32_t rewindSteps_ = 0;  // states stepped back since the rewind key went down
     std::unique_ptr<MachineState> rewindScratch_;
     std::vector<uint8_t> rewindBytes_;
     uint64_t noticeUntilNs_ = 0;

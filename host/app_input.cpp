@@ -90,6 +90,7 @@ void App::setRewind(uint32_t seconds, uint32_t intervalFrames) {
 void App::setRewindHeld(bool held) {
     if (held == rewindHeld_) return;
     rewindHeld_ = held;
+    rewindSteps_ = 0;
     if (held) {
         if (rewind_.count() == 0) notify("没有可倒带的记录");
     } else if (window_ && !window_->notice().empty()) {
@@ -116,7 +117,8 @@ bool App::rewindFrame() {
         applyState(m, *rewindScratch_, platform_.nowNs());
         restoreDate(rewindScratch_->timing.dateNs);
         if (!wasLoaded) loader_->resumedFromState();
-        const double back = double(rewind_.count()) * rewindInterval_ / 60.0;
+        // How far back from where the rewind began, in the program's seconds.
+        const double back = double(++rewindSteps_) * rewindInterval_ / 60.0;
         char text[48];
         std::snprintf(text, sizeof text, "倒带 %.1f 秒", back);
         notify(text);
