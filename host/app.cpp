@@ -11,6 +11,7 @@
 #include "host/config.h"
 #include "host/debuglink.h"
 #include "host/gif_recorder.h"
+#include "host/machine_state.h"
 #include "host/skin.h"
 #include "host/window.h"
 #include "vm/machine.h"
@@ -114,6 +115,7 @@ int App::startUp(const Switches& switches) {
     // Only the desktop program remembers its display and speed settings; the runner takes its
     // own from the command line.
     if (settings_.writeConfig) readRunSettings();
+    readInputSettings();
 
     std::vector<std::pair<int, int>> outline;
     for (const OutlinePoint& p : kWindowOutline) outline.emplace_back(p.x, p.y);
@@ -216,17 +218,21 @@ void App::handleEvent(const PlatformEvent& raw) {
         case PlatformEvent::Type::KeyDown:
             if (window_->menu().isOpen()) {
                 result = window_->menuKey(uint8_t(event.code));
-            } else if (event.code == kVkF8) {
-                // The accelerator works whatever the menu item shows.
-                command(kCmdReset);
-                return;
             } else if (shortcut(event)) {
+                // F8's Reset among them: the accelerator works whatever the menu item shows.
                 return;
             }
             break;
         case PlatformEvent::Type::KeyUp:
-            // A held fast-forward ends with its key, menu open or not.
+        case PlatformEvent::Type::PadUp:
+            // A held fast-forward or rewind ends with its key, menu open or not.
             if (shortcut(event)) return;
+            break;
+        case PlatformEvent::Type::PadDown:
+            if (!window_->menu().isOpen() && shortcut(event)) return;
+            break;
+        case PlatformEvent::Type::PadPlugged:
+            notify((event.value ? "手柄已连接: " : "手柄已断开: ") + event.path);
             break;
         case PlatformEvent::Type::DebugResume:
             machine_->paused = false;
@@ -238,6 +244,7 @@ void App::handleEvent(const PlatformEvent& raw) {
         case PlatformEvent::Type::DropFile:
             if (loader_->openChosen(event.path) == LoadResult::Loaded)
                 runLoop_->setUserPaused(false);
+            holdBack_.arm();  // a message may have been closed with a key
             break;
     }
     // A full screen stays where it is.
@@ -257,6 +264,7 @@ void App::command(uint16_t id) {
             break;
         case kCmdOpen:
             if (loader_->open() == LoadResult::Loaded) runLoop_->setUserPaused(false);
+            holdBack_.arm();  // the Enter that chose the file, or closed a message
             break;
         case kCmdClose:
             loader_->closeCommand();
@@ -300,6 +308,8 @@ void App::command(uint16_t id) {
 
 void App::paint() {
     window_->paint(*machine_, int(loader_ ? loader_->splashState() : SplashState::Idle));
+    // Held at a debugger stop, the window keeps showing the program rather than the splash.
+    if (machine_->programLoaded && machine_->paused) window_->frame(*machine_);
 }
 
 void App::syncWindow() {
@@ -318,7 +328,10 @@ void App::syncWindow() {
     menu.setChecked(kCmdRecord, recording());
     for (int n = 1; n <= kStateSlots; ++n) menu.setChecked(uint16_t(kCmdSlot1 + n - 1), n == slot_);
     expireNotice();
-    runLoop_->setFrozen(menu.isOpen());
+    // Whatever closed the menu (Enter, Esc) is still down: it is not the program's.
+    if (menuWasOpen_ && !menu.isOpen()) holdBack_.arm();
+    menuWasOpen_ = menu.isOpen();
+    runLoop_->setFrozen(menu.isOpen() || rewindHeld_);
     if (loader_->takeRepaint()) paint();
     syncView();
     if (window_->version() != uploadedVersion_) {
@@ -331,7 +344,9 @@ void App::frame(uint64_t number, bool) {
     if (onFrameStart) onFrameStart(number);
     dispatchEvents();  // what belongs before this frame's keyboard scan
     Machine& m = *machine_;
-    if (!quit_ && m.programLoaded && !m.paused && !runLoop_->frozen()) {
+    if (!quit_ && rewindFrame()) {
+        syncWindow();
+    } else if (!quit_ && m.programLoaded && !m.paused && !runLoop_->frozen()) {
         window_->frame(m);
         if (recorder_ && recorder_->recordsWindow())
             recorder_->windowFrame(window_->image(), platform_.nowNs());
@@ -350,7 +365,9 @@ void App::programEnded() {
         window_->frame(*machine_);
         syncWindow();
     }
+    const bool message = machine_->faulted;
     loader_->endByItself();
+    if (message) holdBack_.arm();  // the key that closed the fault's message
     syncWindow();
 }
 
@@ -380,6 +397,9 @@ std::optional<std::string> App::chooseFile(const std::string& initialDir) {
     request.initialDir = initialDir;
     request.filters = {{"所有文件 (*.*)", "*.*"}};
     std::optional<std::string> chosen = platform_.openFileDialog(request);
+    // The key that chose the file (or cancelled) is still down: it belongs to the dialog, not to
+    // the page the program shows next.
+    holdBack_.arm();
     if (chosen) {
         fs::path file = fs::absolute(fs::path(*chosen));
         loader_->setWorkingDir(file.parent_path().string());
@@ -389,11 +409,19 @@ std::optional<std::string> App::chooseFile(const std::string& initialDir) {
 }
 
 void App::debugSnapshot(uint32_t dataWord, const uint8_t* data, uint32_t size) {
+    // A stop: the window shows the screen as the program left it at the marker, not as the last
+    // frame found it up to 1/60 s earlier, and keeps it while the debugger holds the program.
+    if (window_) {
+        window_->frame(*machine_);
+        uploadedVersion_ = window_->version();
+        platform_.presentWindow(window_->image());
+    }
     if (debugger_ != 0) platform_.debugSend(kDebugSnapshot, debugProcessId(), dataWord, data, size);
 }
 
 void App::streamWriteFailed(const std::string& file) {
     platform_.messageBox(kMsgWriteFailed + file);
+    holdBack_.arm();
 }
 
 void App::debugStopNotice(uint32_t line) {

@@ -19,13 +19,16 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "host/cmdline.h"
+#include "host/input_map.h"
 #include "host/loader.h"
 #include "host/paths.h"
 #include "host/platform.h"
+#include "host/rewind.h"
 #include "host/runloop.h"
 #include "host/view.h"
 #include "host/virtual_date.h"
@@ -37,6 +40,8 @@ struct Machine;
 struct FontTables;
 class Window;
 class GifRecorder;
+struct MachineState;
+struct StateTiming;
 
 // Texts of the start-up failures (UTF-8).
 inline constexpr const char* kMsgOutOfMemory = "内存不足!";
@@ -66,12 +71,12 @@ constexpr uint32_t kMainWindowId = 1;
 constexpr uint8_t kVkF8 = 0x77;
 
 // Shortcut keys of the run controls. They are taken out of the keyboard state the program sees.
-constexpr uint8_t kVkTab = 0x09;  // fast-forward while held
-constexpr uint8_t kVkF7 = 0x76;   // save state to the chosen slot
-constexpr uint8_t kVkF9 = 0x78;   // pause, resume
-constexpr uint8_t kVkF10 = 0x79;  // load state from the chosen slot
-constexpr uint8_t kVkF11 = 0x7A;  // start or stop recording (F12 is the screenshot)
-bool isShortcutKey(uint8_t vk);
+constexpr uint8_t kVkTab = 0x09;        // fast-forward while held
+constexpr uint8_t kVkF7 = 0x76;         // save state to the chosen slot
+constexpr uint8_t kVkF9 = 0x78;         // pause, resume
+constexpr uint8_t kVkF10 = 0x79;        // load state from the chosen slot
+constexpr uint8_t kVkF11 = 0x7A;        // start or stop recording (F12 is the screenshot)
+constexpr uint8_t kVkBackspace = 0x08;  // rewind while held
 
 // The instruction rate "限速" limits to unless vorn.ini says otherwise, and the fast-forward
 // factor.
@@ -177,8 +182,17 @@ class App : public Host, public RunLoopClient {
     // The text of the About item: version, keys, where the files live.
     std::string aboutText() const;
 
-    // The keyboard state the program sees: the platform's without the shortcut keys.
+    // The keyboard state the program sees: the platform's keys and gamepad buttons through the
+    // key map, without the shortcut keys and the keys a dialog or the menu was closed with.
     const std::array<uint8_t, 256>& programKeys();
+    InputMap& inputMap() { return input_; }
+
+    // Rewind: while held, each frame steps one state back through the history.
+    void setRewindHeld(bool held);
+    bool rewinding() const { return rewindHeld_; }
+    const RewindRing& rewindHistory() const { return rewind_; }
+    // States are taken every `interval` frames and kept for `seconds` (0 = no rewind).
+    void setRewind(uint32_t seconds, uint32_t intervalFrames);
 
     // What start-up got as far as making (a failed start-up may leave some of them missing).
     bool hasMachine() const { return machine_ != nullptr; }
@@ -223,8 +237,15 @@ class App : public Host, public RunLoopClient {
     void readViewSettings();
     void writeViewSettings();
     std::string resolveImagePath(const std::string& path) const;
-    // A shortcut key event, carried out here; false for every other event.
+    // A shortcut key or gamepad button event, carried out here; false for every other event.
     bool shortcut(const PlatformEvent& event);
+    void action(HostAction action, bool down);
+    void readInputSettings();
+    // Each frame: a rewind step while held, else a state into the history every few frames.
+    // True when the frame was a rewind step (the program does not run in it).
+    bool rewindFrame();
+    StateTiming stateTiming();
+    void restoreDate(const std::optional<int64_t>& dateNs);
     void applyRunControls();
     void notify(const std::string& text);
     void readRunSettings();
@@ -262,6 +283,16 @@ class App : public Host, public RunLoopClient {
     int slot_ = 1;
     std::unique_ptr<GifRecorder> recorder_;
     std::array<uint8_t, 256> programKeys_{};
+    InputMap input_;
+    KeyHoldBack holdBack_;
+    bool menuWasOpen_ = false;
+    RewindRing rewind_;
+    bool rewindHeld_ = false;
+    uint32_t rewindInterval_ = 6;
+    uint32_t framesSinceState_ = 0;
+    uint32_t rewindSteps_ = 0;  // states stepped back since the rewind key went down
+    std::unique_ptr<MachineState> rewindScratch_;
+    std::vector<uint8_t> rewindBytes_;
     uint64_t noticeUntilNs_ = 0;
 
     ViewMode view_;

@@ -52,45 +52,6 @@ bool writeFileAtomically(const std::string& path, const std::vector<uint8_t>& by
 
 }  // namespace
 
-bool isShortcutKey(uint8_t vk) {
-    return vk == kVkTab || vk == kVkF7 || vk == kVkF9 || vk == kVkF10 || vk == kVkF11;
-}
-
-const std::array<uint8_t, 256>& App::programKeys() {
-    programKeys_ = platform_.keyboardState();
-    for (uint8_t vk : {kVkTab, kVkF7, kVkF9, kVkF10, kVkF11}) programKeys_[vk] = 0;
-    return programKeys_;
-}
-
-bool App::shortcut(const PlatformEvent& event) {
-    const bool down = event.type == PlatformEvent::Type::KeyDown;
-    if (!down && event.type != PlatformEvent::Type::KeyUp) return false;
-    if (event.code > 0xFF || !isShortcutKey(uint8_t(event.code))) return false;
-    const uint8_t vk = uint8_t(event.code);
-    if (vk == kVkTab) {
-        setFastForwardHeld(down);
-        return true;
-    }
-    if (!down) return true;
-    switch (vk) {
-        case kVkF7:
-            command(kCmdSaveState);
-            break;
-        case kVkF9:
-            command(kCmdPause);
-            break;
-        case kVkF10:
-            command(kCmdLoadState);
-            break;
-        case kVkF11:
-            command(kCmdRecord);
-            break;
-        default:
-            break;
-    }
-    return true;
-}
-
 bool App::paused() const {
     return runLoop_ && runLoop_->userPaused();
 }
@@ -147,21 +108,33 @@ std::string App::slotFile(int slot) const {
         .string();
 }
 
+StateTiming App::stateTiming() {
+    StateTiming timing;
+    timing.frames = runLoop_->frames();
+    timing.sinceLastFrameNs = runLoop_->sinceLastFrameNs();
+    timing.sinceLastDelayNs = platform_.nowNs() - machine_->lastDelayNs;
+    // The date the time calls see: the process's own, or the platform's when the user let
+    // programs set the host clock (the runner's scripted date; nothing on a real clock).
+    timing.dateNs = hostClock_ ? platform_.virtualDateNs()
+                               : std::optional<int64_t>(date_.nsAt(platform_.nowNs()));
+    return timing;
+}
+
+void App::restoreDate(const std::optional<int64_t>& dateNs) {
+    if (!dateNs) return;
+    if (hostClock_)
+        platform_.restoreVirtualDate(*dateNs);
+    else
+        date_.setNs(*dateNs, platform_.nowNs());
+}
+
 bool App::saveState(const std::string& file) {
     Machine& m = *machine_;
     if (!m.programLoaded) {
         platform_.messageBox(kMsgNoProgram);
         return false;
     }
-    StateTiming timing;
-    timing.frames = runLoop_->frames();
-    timing.sinceLastFrameNs = runLoop_->sinceLastFrameNs();
-    timing.sinceLastDelayNs = platform_.nowNs() - m.lastDelayNs;
-    // The date the time calls see: the process's own, or the platform's when the user let
-    // programs set the host clock (the runner's scripted date; nothing on a real clock).
-    timing.dateNs = hostClock_ ? platform_.virtualDateNs()
-                               : std::optional<int64_t>(date_.nsAt(platform_.nowNs()));
-    const std::vector<uint8_t> bytes = encodeState(m, timing, imageName());
+    const std::vector<uint8_t> bytes = encodeState(m, stateTiming(), imageName());
     if (!writeFileAtomically(file, bytes)) {
         platform_.messageBox(kMsgStateCannotWrite);
         return false;
@@ -197,12 +170,7 @@ bool App::loadState(const std::string& file) {
     const uint64_t now = platform_.nowNs();
     const std::vector<std::string> gone = applyState(*machine_, *state, now);
     runLoop_->restoreFrames(state->timing.frames, state->timing.sinceLastFrameNs);
-    if (state->timing.dateNs) {
-        if (hostClock_)
-            platform_.restoreVirtualDate(*state->timing.dateNs);
-        else
-            date_.setNs(*state->timing.dateNs, platform_.nowNs());
-    }
+    restoreDate(state->timing.dateNs);
     loader_->resumedFromState();
     if (!gone.empty()) {
         std::string text = kMsgStateFileGone;

@@ -207,8 +207,8 @@ std::string App::aboutText() const {
         "按键: 字母 A-Z, 0, Space, Enter, Esc, Delete (.), 方向键, Page Up/Down, Shift, "
         "F1-F6 是掌机的键; 数字键 1-9 是 b n m g h j t y u.\n";
     text +=
-        "F7 保存状态, F10 读取状态, F8 复位, F9 暂停, Tab 快进, F11 录制, F12 截图, "
-        "Alt+Enter 全屏, 右键 菜单.\n\n";
+        "F8 复位, F12 截图, Alt+Enter 全屏, 右键 菜单; vorn.ini 的 [Keys] 与 [Gamepad] 可改键.\n";
+    text += input_.describe() + "\n";
     text += "根目录: " + root + "\n";
     text += "设定: " + settings_.paths.configFile.string() + "\n";
     text += "字体: " + settings_.paths.fontFile.string() + "\n";

@@ -48,6 +48,9 @@ struct PlatformEvent {
         DebugResume,  // the debugger's resume request, `value` = the new stop value
         Expose,       // the window must be painted again
         DropFile,     // a file was dropped on the window (`path`): opened like a dialog's choice
+        PadDown,      // gamepad button `code` (a PadButton) went down on any gamepad
+        PadUp,        // gamepad button `code` went up
+        PadPlugged,   // a gamepad was connected (`value` 1) or removed (0); `path` is its name
     };
     Type type = Type::Expose;
     int x = 0;
@@ -93,6 +96,9 @@ class Platform : public RunClock {
     virtual bool pollEvent(PlatformEvent& event) = 0;
     // Host key states, one entry per virtual-key code, bit 7 = down.
     virtual const std::array<uint8_t, 256>& keyboardState() = 0;
+    // Gamepad buttons held on any connected gamepad (bit n = PadButton n of host/input_map.h),
+    // including buttons pressed and released since the last call. 0 without gamepads.
+    virtual uint32_t gamepadButtons() { return 0; }
 
     // --- window ---
     // Creates and shows the window (435 x 585, no frame, centred), shaped by `outline`.

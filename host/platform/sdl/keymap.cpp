@@ -1,5 +1,9 @@
 #include "host/platform/sdl/keymap.h"
 
+#include <SDL_keyboard.h>
+
+#include "host/input_map.h"
+
 namespace corvane {
 
 uint8_t virtualKeyOf(SDL_Scancode sc) {
@@ -50,11 +54,44 @@ uint8_t virtualKeyOf(SDL_Scancode sc) {
             return 0x2D;
         case SDL_SCANCODE_DELETE:
             return 0x2E;
+        case SDL_SCANCODE_SEMICOLON:
+            return 0xBA;
+        case SDL_SCANCODE_EQUALS:
+            return 0xBB;
+        case SDL_SCANCODE_COMMA:
+            return 0xBC;
+        case SDL_SCANCODE_MINUS:
+            return 0xBD;
         case SDL_SCANCODE_PERIOD:
             return 0xBE;
+        case SDL_SCANCODE_SLASH:
+            return 0xBF;
+        case SDL_SCANCODE_GRAVE:
+            return 0xC0;
+        case SDL_SCANCODE_LEFTBRACKET:
+            return 0xDB;
+        case SDL_SCANCODE_BACKSLASH:
+            return 0xDC;
+        case SDL_SCANCODE_RIGHTBRACKET:
+            return 0xDD;
+        case SDL_SCANCODE_APOSTROPHE:
+            return 0xDE;
+        // The numeric keypad has keys of its own, which give nothing on the handheld unless the
+        // key map binds them.
+        case SDL_SCANCODE_KP_0:
+            return 0x60;
         default:
+            if (sc >= SDL_SCANCODE_KP_1 && sc <= SDL_SCANCODE_KP_9)
+                return uint8_t(0x61 + (sc - SDL_SCANCODE_KP_1));
             return 0;
     }
+}
+
+uint8_t pcKeyOf(SDL_Scancode sc) {
+    const SDL_Keycode key = SDL_GetKeyFromScancode(sc);
+    // Keys without a character have the scancode bit set: no character.
+    const uint32_t character = (key & SDLK_SCANCODE_MASK) ? 0 : uint32_t(key);
+    return layoutKey(virtualKeyOf(sc), character);
 }
 
 }  // namespace corvane

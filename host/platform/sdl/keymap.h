@@ -1,6 +1,6 @@
 #pragma once
-// PC keys as the host sees them: SDL scancodes (positions on the keyboard, whatever the layout)
-// translated to the Windows virtual-key codes the rest of the host works with.
+// PC keys as the host sees them: SDL scancodes translated to the Windows virtual-key codes the
+// rest of the host works with, letters and digits following the keyboard layout.
 
 #include <SDL_scancode.h>
 
@@ -8,9 +8,13 @@
 
 namespace corvane {
 
-// The virtual-key code of a scancode, 0 for keys the host has no use for (the numeric keypad
-// among them: its digits give nothing on the handheld).
+// The virtual-key code of the key at a scancode's position (as on a US keyboard), 0 for keys the
+// host has no use for.
 uint8_t virtualKeyOf(SDL_Scancode scancode);
+
+// The PC key a scancode stands for under the keyboard layout in use: letters and digits by the
+// character on the cap (layoutKey), every other key by its position.
+uint8_t pcKeyOf(SDL_Scancode scancode);
 
 // Virtual-key codes the desktop front end reacts to itself.
 constexpr uint8_t kVkF4 = 0x73;

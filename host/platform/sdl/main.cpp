@@ -35,6 +35,9 @@ const char* kUsage =
     "screenshots folder of the root directory; Alt+Enter fills the screen and back; Alt+F4 ends.\n"
     "The menu's \"设定\" sets the size (1x-4x) and what a full screen shows; its last item tells\n"
     "the version, the keys and where the files live.\n"
+    "F7/F10 save/load a state, F9 pauses, F11 records, Tab held fast-forwards, Backspace held\n"
+    "rewinds. Letters follow the keyboard layout; gamepads play the arrows, Enter, Esc and\n"
+    "Space. Sections [Keys] and [Gamepad] of vorn.ini change the map (docs/keys.md).\n"
     "Root directory: $CORVANE_HOME, else the executable's folder when duzezi.dat is there, else\n"
     "$XDG_DATA_HOME/corvane.\n"
     "A program's SetTime moves a date of this window only; \"SetHostClock=1\" in section\n"
@@ -98,6 +101,8 @@ int main(int argc, char** argv) {
                      environment("DISPLAY").value_or("").c_str());
         return kStartUpFailed;
     }
+    // Gamepads are welcome but not needed: without the subsystem there are simply none.
+    SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER);
     installQuitSignals();
 
     AppSettings settings;

@@ -159,6 +159,7 @@ void SdlPlatform::translate(const SDL_Event& e) {
         pending_.push_back(makeEvent(T::Quit));
         return;
     }
+    if (gamepads_.handle(e, pending_)) return;
     switch (e.type) {
         case SDL_WINDOWEVENT:
             if (e.window.event == SDL_WINDOWEVENT_EXPOSED) {
@@ -194,7 +195,7 @@ void SdlPlatform::translate(const SDL_Event& e) {
             }
             break;
         case SDL_KEYDOWN: {
-            const uint8_t vk = virtualKeyOf(e.key.keysym.scancode);
+            const uint8_t vk = pcKeyOf(e.key.keysym.scancode);
             if (vk == 0 || e.key.repeat) break;
             if (vk == vk::kEnter && (e.key.keysym.mod & KMOD_ALT)) {
                 suppressed_[vk] = true;
@@ -217,7 +218,7 @@ void SdlPlatform::translate(const SDL_Event& e) {
             break;
         }
         case SDL_KEYUP: {
-            const uint8_t vk = virtualKeyOf(e.key.keysym.scancode);
+            const uint8_t vk = pcKeyOf(e.key.keysym.scancode);
             if (vk != 0) suppressed_[vk] = false;
             if (vk != 0) pending_.push_back(makeEvent(T::KeyUp, 0, 0, vk));
             break;
@@ -235,7 +236,7 @@ const std::array<uint8_t, 256>& SdlPlatform::keyboardState() {
     keys_.fill(0);
     for (int sc = 0; sc < count; ++sc) {
         if (!state[sc]) continue;
-        if (uint8_t vk = virtualKeyOf(SDL_Scancode(sc))) keys_[vk] = 0x80;
+        if (uint8_t vk = pcKeyOf(SDL_Scancode(sc))) keys_[vk] = 0x80;
     }
     for (size_t vk = 0; vk < keys_.size(); ++vk) {
         if (latched_[vk]) keys_[vk] = 0x80;
@@ -456,6 +457,13 @@ bool SdlPlatform::modalEvent(const SDL_Event& e) {
     }
     if (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_EXPOSED && shown_)
         upload(*shown_);
+    // A gamepad plugged or released meanwhile is noted; its presses belong to the dialog.
+    std::deque<PlatformEvent> pad;
+    if (gamepads_.handle(e, pad)) {
+        for (const PlatformEvent& p : pad)
+            if (p.type != PlatformEvent::Type::PadDown) pending_.push_back(p);
+        return false;
+    }
     // A release still frees a held face key; other input waits for the dialog to close.
     if (e.type == SDL_MOUSEBUTTONUP && e.button.button == SDL_BUTTON_LEFT && leftHeld_)
         translate(e);
@@ -516,10 +524,10 @@ std::optional<std::string> SdlPlatform::runWindowChooser(const OpenFileRequest& 
             bool changed = true;
             switch (e.type) {
                 case SDL_KEYDOWN:
-                    if (virtualKeyOf(e.key.keysym.scancode) == kVkF12)
+                    if (pcKeyOf(e.key.keysym.scancode) == kVkF12)
                         saveScreenshot(canvas);  // the window as it looks, chooser included
                     else
-                        outcome = chooser.keyDown(virtualKeyOf(e.key.keysym.scancode));
+                        outcome = chooser.keyDown(pcKeyOf(e.key.keysym.scancode));
                     break;
                 case SDL_MOUSEBUTTONDOWN:
                     if (e.button.button != SDL_BUTTON_LEFT) break;

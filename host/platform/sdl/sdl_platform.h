@@ -22,6 +22,7 @@
 
 #include "host/debuglink.h"
 #include "host/platform.h"
+#include "host/platform/sdl/gamepads.h"
 #include "host/platform/sdl/local_clock.h"
 
 namespace corvane {
@@ -65,6 +66,7 @@ class SdlPlatform : public Platform {
     void setLocalTime(const LocalTime& time) override { clock_.setLocalTime(time); }
     bool pollEvent(PlatformEvent& event) override;
     const std::array<uint8_t, 256>& keyboardState() override;
+    uint32_t gamepadButtons() override { return gamepads_.buttons(); }
     bool createWindow(const std::string& title, int width, int height,
                       const std::vector<std::pair<int, int>>& outline) override;
     void presentWindow(const RgbImage& image) override;
@@ -116,6 +118,7 @@ class SdlPlatform : public Platform {
     std::deque<PlatformEvent> pending_;
     std::array<uint8_t, 256> keys_{};
     std::array<bool, 256> latched_{};
+    Gamepads gamepads_;
     std::map<int, std::function<void()>> watched_;
     DebugChannel debug_{{kDebugMsgResume}};  // the debugger named by "/W"; resumes come as events
     std::chrono::steady_clock::time_point lastPump_{};

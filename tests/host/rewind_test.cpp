@@ -1,0 +1,114 @@
+// The rewind history: byte differences that rebuild exactly, states back in reverse order, and
+// both bounds.
+
+#include <gtest/gtest.h>
+
+#include <numeric>
+
+#include "host/rewind.h"
+
+namespace corvane::test {
+namespace {
+
+std::vector<uint8_t> state(size_t size, uint8_t seed) {
+    std::vector<uint8_t> s(size);
+    std::iota(s.begin(), s.end(), seed);
+    return s;
+}
+
+TEST(RewindDifference, RebuildsTheOtherStringExactly) {
+    const std::vector<uint8_t> base = state(300, 0);
+    struct Case {
+        const char* what;
+        std::vector<size_t> changed;
+    };
+    const Case cases[] = {
+        {"nothing", {}},
+        {"first byte", {0}},
+        {"last byte", {299}},
+        {"short gaps inside one run", {10, 12, 15, 17}},
+        {"runs far apart", {3, 100, 101, 102, 250}},
+        {"past 127: a two-byte run length", {200}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<uint8_t> other = base;
+        for (size_t i : c.changed) other[i] ^= 0x5A;
+        const std::vector<uint8_t> diff = byteDifference(base, other);
+        std::vector<uint8_t> rebuilt = base;
+        ASSERT_TRUE(applyDifference(rebuilt, diff));
+        EXPECT_EQ(rebuilt, other);
+        if (c.changed.empty()) {
+            EXPECT_TRUE(diff.empty());
+        }
+    }
+    // Everything changed still rebuilds.
+    std::vector<uint8_t> other = state(300, 7);
+    std::vector<uint8_t> rebuilt = base;
+    ASSERT_TRUE(applyDifference(rebuilt, byteDifference(base, other)));
+    EXPECT_EQ(rebuilt, other);
+}
+
+TEST(RewindDifference, DamagedDifferencesAreRefused) {
+    std::vector<uint8_t> base(16, 0);
+    const std::vector<std::vector<uint8_t>> damaged = {
+        {0x80},             // a number cut short
+        {20, 1, 0xFF},      // skips past the end
+        {10, 10, 1, 2, 3},  // changes past the end
+        {0, 4, 1, 2},       // promises four bytes, holds two
+    };
+    for (const auto& d : damaged) EXPECT_FALSE(applyDifference(base, d));
+}
+
+TEST(RewindRing, GivesStatesBackNewestFirstUntilEmpty) {
+    RewindRing ring;
+    std::vector<std::vector<uint8_t>> pushed;
+    for (uint8_t i = 0; i < 5; ++i) {
+        std::vector<uint8_t> s = state(1000, 0);
+        s[i * 100] = uint8_t(0xF0 + i);
+        pushed.push_back(s);
+        ring.push(s);
+    }
+    // A state of another size (a file opened meanwhile) is kept whole.
+    pushed.push_back(state(1010, 3));
+    ring.push(pushed.back());
+    EXPECT_EQ(ring.count(), 6u);
+    EXPECT_LT(ring.bytes(), 2 * 1010u + 5 * 20u);  // one whole state, one whole older, differences
+    std::vector<uint8_t> out;
+    for (size_t i = pushed.size(); i-- > 0;) {
+        ASSERT_TRUE(ring.pop(out));
+        EXPECT_EQ(out, pushed[i]) << i;
+    }
+    EXPECT_FALSE(ring.pop(out));
+    EXPECT_EQ(ring.bytes(), 0u);
+}
+
+TEST(RewindRing, OldestStatesGoFirstWhenEitherBoundIsReached) {
+    RewindRing byCount({3, 1u << 20});
+    for (uint8_t i = 0; i < 10; ++i) byCount.push(state(100, i));
+    EXPECT_EQ(byCount.count(), 3u);
+    std::vector<uint8_t> out;
+    for (uint8_t i : {9, 8, 7}) {
+        ASSERT_TRUE(byCount.pop(out));
+        EXPECT_EQ(out, state(100, i));
+    }
+    EXPECT_FALSE(byCount.pop(out));
+
+    // Every state entirely different: each older one costs its whole size.
+    RewindRing byBytes({1000, 1000});
+    for (uint8_t i = 0; i < 50; ++i) byBytes.push(state(200, uint8_t(i * 5)));
+    EXPECT_LE(byBytes.bytes(), 1000u);
+    EXPECT_GE(byBytes.count(), 2u);
+    ASSERT_TRUE(byBytes.pop(out));
+    EXPECT_EQ(out, state(200, 245));
+
+    RewindRing off({0, 1000});
+    off.push(state(10, 1));
+    EXPECT_EQ(off.count(), 0u);
+    byCount.push(state(100, 1));
+    byCount.setLimits({0, 1000});
+    EXPECT_EQ(byCount.count(), 0u);
+}
+
+}  // namespace
+}  // namespace corvane::test
