@@ -1,10 +1,11 @@
 // The file demo writes "note.txt" and counts its runs in "runs.dat" in the root directory; what
-// it leaves on disk, and the CRC-16 it computes of what it read back, are checked here against
-// the host's own view of the files.
+// it leaves on disk, and the sizes and CRC-16 it shows of what it read back, are checked here
+// against the host's own view of the files.
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 #include "library/gb2312.h"
@@ -12,14 +13,6 @@
 
 namespace corvane::test {
 namespace {
-
-// Where the demo keeps the checksums of the text it wrote and of the bytes it read back.
-constexpr size_t kCrcWritten = 0x2100 + 0x0C;
-constexpr size_t kCrcRead = 0x2100 + 0x10;
-// And the chosen file's size, the bytes read of it and their checksum.
-constexpr size_t kChosenSize = 0x2100 + 0x14;
-constexpr size_t kChosenRead = 0x2100 + 0x04;
-constexpr size_t kChosenCrc = 0x2100 + 0x1C;
 
 // Pages 1 to 3, then FileList on page 4.
 const char* kToFileList = "60:space 80:space 100:space";
@@ -30,25 +23,37 @@ std::string gb(const std::string& utf8) {
     return out;
 }
 
-uint32_t longAt(const std::string& mem, size_t at) {
-    return uint8_t(mem[at]) | uint8_t(mem[at + 1]) << 8 | uint8_t(mem[at + 2]) << 16 |
-           uint32_t(uint8_t(mem[at + 3])) << 24;
+std::string hex4(uint16_t v) {
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "%04X", unsigned(v));
+    return buf;
 }
 
+// What the demo printed after `marker`, to the end of its output; empty when it never printed
+// the marker.
+std::string after(const std::string& out, const std::string& marker) {
+    const size_t at = out.find(marker);
+    return at == std::string::npos ? std::string() : out.substr(at + marker.size());
+}
+
+// The console text of each run is copied to the runner's standard output, so what the demo
+// computed is checked in what it showed.
 TEST(FilesDemo, WritesReadsBackAndCountsItsRuns) {
     DemoRun run;
     for (int n = 1; n <= 3; ++n) {
         SCOPED_TRACE(n);
-        DemoOutcome o = run.run("files", {"--keys", "60:esc", "--dump-mem", "mem.bin"});
+        DemoOutcome o = run.run("files", {"--keys", "60:esc", "--stdout"});
         ASSERT_EQ(o.status, 0) << o.err;
-        std::string note = readText(run.root() / "note.txt");
-        EXPECT_EQ(note, gb("你好，文件！\r\n这是第" + std::to_string(n) + "次运行。\r\n"));
+        const std::string text = "你好，文件！\r\n这是第" + std::to_string(n) + "次运行。\r\n";
+        const std::string note = readText(run.root() / "note.txt");
+        EXPECT_EQ(note, gb(text));
         EXPECT_EQ(readText(run.root() / "runs.dat"), std::string(n, 'x'));
 
-        std::string mem = readText(run.folder() / "mem.bin");
-        ASSERT_EQ(mem.size(), 65536u);
-        EXPECT_EQ(longAt(mem, kCrcWritten), crc16Xmodem(note));
-        EXPECT_EQ(longAt(mem, kCrcRead), crc16Xmodem(note));
+        const std::string bytes = std::to_string(note.size());
+        EXPECT_EQ(after(o.out, "文件演示\n"), "写 note.txt " + bytes + "字节\n读回 " + bytes +
+                                                  "字节\nCRC16 0x" + hex4(crc16Xmodem(note)) +
+                                                  " 一致\nruns.dat: " + std::to_string(n) +
+                                                  "次运行\n按键继续");
     }
 }
 
@@ -58,7 +63,7 @@ TEST(FilesDemo, ChosenFileIsMeasuredAndChecksummed) {
     struct Case {
         const char* label;
         std::string contents;
-        uint32_t read;  // the demo reads at most 4096 bytes
+        size_t read;  // the demo reads at most 4096 bytes
     };
     const Case cases[] = {
         {"text", "Hello file list\nsecond line\n", 28},
@@ -71,32 +76,33 @@ TEST(FilesDemo, ChosenFileIsMeasuredAndChecksummed) {
         writeText(run.root() / "pick.bin", c.contents);
         DemoOutcome o =
             run.run("files", {"--keys", kToFileList, "--dialog", (run.root() / "pick.bin").string(),
-                              "--max-frames", "200", "--dump-mem", "mem.bin"});
+                              "--max-frames", "200", "--stdout"});
         EXPECT_EQ(o.status, 2) << o.err;  // waiting on page 4
-        std::string mem = readText(run.folder() / "mem.bin");
-        ASSERT_EQ(mem.size(), 65536u);
-        EXPECT_EQ(longAt(mem, kChosenSize), c.contents.size());
-        EXPECT_EQ(longAt(mem, kChosenRead), c.read);
-        EXPECT_EQ(longAt(mem, kChosenCrc), crc16Xmodem(c.contents.substr(0, c.read)));
+        const std::string expected = "pick.bin\n大小 " + std::to_string(c.contents.size()) +
+                                     "字节\nCRC16 0x" +
+                                     hex4(crc16Xmodem(c.contents.substr(0, c.read))) +
+                                     (c.read < c.contents.size() ? " (前4096字节)" : "") + "\n";
+        EXPECT_EQ(after(o.out, "FileList 选择文件\n").substr(0, expected.size()), expected);
     }
 }
 
 TEST(FilesDemo, ChosenFileTextIsCutBetweenCharacters) {
     // Page 4 shows up to 24 bytes of the chosen file as text; a two-byte character that would
-    // not fit whole is left out rather than cut in half.
-    constexpr size_t kShown = 0x2100 + 0x200;
+    // not fit whole, or whose second byte is not in the file, is left out rather than cut in
+    // half.
     struct Case {
         const char* label;
         std::string contents;
-        std::string shown;
+        std::string shown;  // as the console shows it, in UTF-8
     };
-    const std::string eleven = gb("一二三四五六七八九十百");  // 22 bytes
+    const std::string eleven = "一二三四五六七八九十百";  // 22 bytes
     const Case cases[] = {
         {"ASCII", "abcdefghijklmnopqrstuvwxyz", "abcdefghijklmnopqrstuvwx"},
-        {"character ends at byte 24", eleven + gb("千"), eleven + gb("千")},
-        {"character would end at byte 25", "a" + eleven + gb("千"), "a" + eleven},
+        {"character ends at byte 24", gb(eleven + "千"), eleven + "千"},
+        {"character would end at byte 25", "a" + gb(eleven + "千"), "a" + eleven},
         {"stops at a zero byte", std::string("ab\0cd", 5), "ab"},
-        {"shorter file", gb("短"), gb("短")},
+        {"shorter file", gb("短"), "短"},
+        {"first byte of a character ends the file", "ab" + gb("短").substr(0, 1), "ab"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
@@ -104,11 +110,11 @@ TEST(FilesDemo, ChosenFileTextIsCutBetweenCharacters) {
         writeText(run.root() / "pick.txt", c.contents);
         DemoOutcome o =
             run.run("files", {"--keys", kToFileList, "--dialog", (run.root() / "pick.txt").string(),
-                              "--max-frames", "200", "--dump-mem", "mem.bin"});
+                              "--max-frames", "200", "--stdout"});
         EXPECT_EQ(o.status, 2) << o.err;
-        const std::string mem = readText(run.folder() / "mem.bin");
-        ASSERT_EQ(mem.size(), 65536u);
-        EXPECT_EQ(std::string(mem.c_str() + kShown), c.shown);
+        // The text follows the checksum's line and ends the output.
+        EXPECT_EQ(after(after(o.out, "FileList 选择文件\n"), "CRC16 0x"),
+                  hex4(crc16Xmodem(c.contents)) + "\n" + c.shown);
     }
 }
 
