@@ -286,6 +286,7 @@ std::vector<std::string> applyState(Machine& m, const MachineState& st, uint64_t
     }
     m.mem = st.mem;
     m.pc = st.pc;
+    m.lastReturn = {};
     m.osp = st.osp;
     m.argCursor = st.argCursor;
     m.fp = st.fp;

@@ -36,6 +36,15 @@ struct FileOrigin {
     std::string mode;  // host mode, as given to fopen
 };
 
+// The most recent RET: where it stood and the address it took from its frame. A RET whose frame
+// held no return address into the program lands outside it, and the fetch there names the RET
+// instead of the header byte or the end of the image it found. Not machine state; a reset clears
+// it.
+struct LastReturn {
+    uint32_t at = 0;  // 0: none since the reset (no instruction runs inside the header)
+    uint32_t to = 0;
+};
+
 // Debugger-link state: survives machine resets, emptied only when the simulator starts.
 struct DebugState {
     int32_t stopValue = -1;         // -1 never stops, -2 every line, 0 same function, else line
@@ -83,6 +92,7 @@ struct Machine : VmAccess<Machine> {
     // --- end of a program by a fault (invalid opcode, pc outside the image, division by zero) ---
     bool faulted = false;
     char faultReason[128] = {};
+    LastReturn lastReturn;
 
     // --- program image ---
     std::unique_ptr<uint8_t[]> image;  // kImageBufferSize bytes
