@@ -23,17 +23,14 @@ struct FontTables;
 constexpr int kFileSlots = 3;
 constexpr int kFunctionStackSize = 1024;
 
+// The host path and mode name the file to the user when its data is lost, and let a save state
+// reopen it where it was.
 struct FileSlot {
     bool inUse = false;
     std::FILE* stream = nullptr;
-    std::string path;          // the host path it was opened with, to name it to the user
+    std::string path;          // the host path it was opened with
     bool writeFailed = false;  // a write or flush the host could not complete: data was lost
-};
-
-// What the stream of a slot was opened with, so a save state can name the file and reopen it.
-struct FileOrigin {
-    std::string path;  // host path
-    std::string mode;  // host mode, as given to fopen
+    std::string mode;          // the host mode, as given to fopen
 };
 
 // The most recent RET: where it stood and the address it took from its frame. A RET whose frame
@@ -110,7 +107,6 @@ struct Machine : VmAccess<Machine> {
 
     // --- files ---
     std::array<FileSlot, kFileSlots> files{};
-    std::array<FileOrigin, kFileSlots> fileOrigins{};
     std::string rootDir;     // host path of the program file root, ending with '/'
     std::string currentDir;  // host path of the current directory, ending with '/'
 

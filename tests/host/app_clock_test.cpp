@@ -145,7 +145,7 @@ TEST_F(AppClock, LostWritesOfAProgramAreShownNamingTheFile) {
     std::FILE* full = std::fopen("/dev/full", "wb");
     ASSERT_NE(full, nullptr);
     ASSERT_EQ(std::fputs("data", full), 1);
-    m.files[0] = {true, full, "/dev/full", false};
+    m.files[0] = {true, full, "/dev/full", false, "wb"};
     m.programLoaded = true;
     app.command(kCmdExit);
     ASSERT_EQ(platform.messages.size(), 1u);

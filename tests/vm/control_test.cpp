@@ -180,8 +180,8 @@ TEST(Exit, ClosesOpenFilesAndClearsTheLoadedFlag) {
     for (const char* exitOp : {"EXIT", "exit"}) {
         Program p(Code{}.op(exitOp).op("PUSH_B").u8(1));
         TempFiles f;
-        p.m.files[0] = {true, f.a, "", false};
-        p.m.files[2] = {true, f.b, "", false};
+        p.m.files[0] = {true, f.a, "", false, ""};
+        p.m.files[2] = {true, f.b, "", false, ""};
         const RunResult r = p.run();
         EXPECT_EQ(r.stop, RunStop::Ended) << exitOp;
         EXPECT_EQ(r.executed, 1u) << exitOp;
@@ -199,7 +199,7 @@ TEST(Exit, ClosesOpenFilesAndClearsTheLoadedFlag) {
 
 TEST(Exit, StreamOrphanedByAResetIsClosedAtTheNextEnd) {
     Program p(Code{}.op("EXIT"));
-    p.m.files[1] = {true, std::tmpfile(), "", false};
+    p.m.files[1] = {true, std::tmpfile(), "", false, ""};
     resetMachine(p.m);
     EXPECT_FALSE(p.m.files[1].inUse);
     p.run();
