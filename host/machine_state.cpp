@@ -101,8 +101,8 @@ void writeFiles(StateWriter& w, Machine& m) {
         std::fflush(f.stream);
         const long position = std::ftell(f.stream);
         s.u8(uint32_t(i));
-        s.text(relativeToRoot(m.rootDir, m.fileOrigins[size_t(i)].path));
-        s.text(m.fileOrigins[size_t(i)].mode);
+        s.text(relativeToRoot(m.rootDir, f.path));
+        s.text(f.mode);
         s.u64(position < 0 ? 0 : uint64_t(position));
     }
     w.section("FILE", s);
@@ -286,6 +286,7 @@ std::vector<std::string> applyState(Machine& m, const MachineState& st, uint64_t
     }
     m.mem = st.mem;
     m.pc = st.pc;
+    m.lastReturn = {};
     m.osp = st.osp;
     m.argCursor = st.argCursor;
     m.fp = st.fp;
@@ -330,7 +331,7 @@ std::vector<std::string> applyState(Machine& m, const MachineState& st, uint64_t
         slot.stream = stream;
         slot.path = path;
         slot.writeFailed = false;
-        m.fileOrigins[size_t(saved.slot)] = {path, saved.mode};
+        slot.mode = saved.mode;
     }
     return missing;
 }

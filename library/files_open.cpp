@@ -106,7 +106,7 @@ void sys_fopen(Machine& m) {
     m.files[free].stream = stream;
     m.files[free].path = *path;
     m.files[free].writeFailed = false;
-    m.fileOrigins[free] = {*path, mode->host};
+    m.files[free].mode = mode->host;
     m.push(kFirstFileHandle + uint32_t(free));
 }
 

@@ -79,13 +79,14 @@ bool liesInside(const fs::path& inner, const fs::path& outer) {
 
 std::optional<std::string> resolveProgramPath(const std::string& rootDir,
                                               const std::string& currentDir,
-                                              std::string_view programName) {
+                                              std::string_view programName, PathRules rules) {
     if (rootDir.empty() || rootDir.front() != '/' || programName.size() > kMaxPathBytes) {
         return std::nullopt;
     }
     std::string name;
     if (!gb2312ToUtf8(programName, name)) return std::nullopt;
     std::replace(name.begin(), name.end(), '\\', '/');
+    if (rules == PathRules::Windows && !fitsWindowsNames(name)) return std::nullopt;
 
     // A leading separator names a path from the root; anything else is relative to the
     // current directory.

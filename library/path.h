@@ -5,6 +5,7 @@
 // program may use it.
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,8 +27,25 @@ constexpr size_t kMaxPathBytes = 259;
 // root that does not exist exactly is replaced by an existing entry whose name differs only in
 // ASCII letter case (the first in byte order), so programs written for a case-insensitive file
 // system find their files.
+// On a Windows host the name must also pass fitsWindowsNames.
+enum class PathRules : uint8_t { Posix, Windows };
+#ifdef _WIN32
+constexpr PathRules kHostPathRules = PathRules::Windows;
+#else
+constexpr PathRules kHostPathRules = PathRules::Posix;
+#endif
+
 std::optional<std::string> resolveProgramPath(const std::string& rootDir,
                                               const std::string& currentDir,
-                                              std::string_view programName);
+                                              std::string_view programName,
+                                              PathRules rules = kHostPathRules);
+
+// Whether a program's name (UTF-8, '/' between components) stays out of what a Windows file
+// system reads into a name beyond its folders: no drive ("C:x", "C:/x"), no network or device
+// path ("//server/share", "//?/", "//./"), no reserved device name in any component, with or
+// without an extension and in any letter case ("CON", "nul", "con.txt", "COM1", "LPT9"), no
+// alternate data stream ("name:stream"), no component ending in a dot or a space, and none of
+// the characters no Windows name holds (wildcards, '<', '>', '|', '"', control characters).
+bool fitsWindowsNames(std::string_view name);
 
 }  // namespace corvane

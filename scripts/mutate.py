@@ -175,7 +175,15 @@ def main() -> int:
         help="ctest -E regex of tests to leave out (default: the display-bound desktop tests)",
     )
     parser.add_argument("--tests", default="", help="ctest -R regex: run only these tests")
+    parser.add_argument(
+        "--target", action="append", default=[],
+        help="build only this target (repeatable): the test programs the chosen tests need",
+    )
     parser.add_argument("--only", default="", help="comma-separated mutation numbers to try")
+    parser.add_argument(
+        "--check", action="store_true",
+        help="only check that every mutation applies to the tree's code, building nothing",
+    )
     args = parser.parse_args()
 
     mutations = parse_list(args.list)
@@ -186,6 +194,18 @@ def main() -> int:
         chosen = list(enumerate(mutations, 1))
     if not chosen:
         sys.exit("no mutations to try")
+
+    if args.check:
+        bad = 0
+        for number, m in chosen:
+            target = ROOT / m.file
+            found = target.read_text(encoding="utf-8").count(m.original) if target.is_file() else -1
+            if found != 1:
+                bad += 1
+                what = "no such file" if found < 0 else f"the original text occurs {found} times"
+                print(f"{args.list}:{m.line}: [{number}] {m.file}: {what}")
+        print(f"{len(chosen) - bad} of {len(chosen)} mutations apply")
+        return 1 if bad else 0
 
     src = args.scratch.resolve() / "src"
     # Laid out like the tree's own build folder, so ccache finds the same relative paths.
@@ -220,6 +240,8 @@ def main() -> int:
             sys.exit(f"configuring the scratch copy failed; see {log}")
 
     build_cmd = ["cmake", "--build", str(build), "-j", str(args.jobs)]
+    for target in args.target:
+        build_cmd += ["--target", target]
     test_cmd = ["ctest", "--test-dir", str(build), "-j", str(args.jobs),
                 "--timeout", str(int(args.test_timeout)), "--stop-on-failure"]
     if args.exclude:

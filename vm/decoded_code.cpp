@@ -36,6 +36,8 @@ void prepareDecoded(Machine& m) {
     } else if (m.imageSize > 0) {
         std::fill_n(d.kinds.get(), m.imageSize, kKindUndecoded);
     }
+    // The header is no code: execution that reaches it is outside the program.
+    std::fill_n(d.kinds.get(), std::min(m.imageSize, kImageHeaderSize), kKindOutsideImage);
     d.size = m.imageSize;
     d.valid = true;
 }

@@ -12,7 +12,7 @@ namespace corvane {
 
 // Kinds of code offset, one 16-bit value each.
 constexpr uint16_t kKindUndecoded = 0;
-constexpr uint16_t kKindOutsideImage = 1;  // the instruction's fixed bytes run past the image
+constexpr uint16_t kKindOutsideImage = 1;  // in the header, or the fixed bytes run past the image
 constexpr uint16_t kKindFirstPlain = 2;    // kKindFirstPlain + opcode: one instruction
 constexpr uint16_t kKindFirstFused = kKindFirstPlain + 256;  // + index of the fused sequence
 

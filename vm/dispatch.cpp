@@ -224,11 +224,18 @@ constexpr std::array<Handler, 256> kOpcodeHandlers = layOut<Machine>();
 
 namespace {
 
-// Checks that the opcode at pc and its fixed operand bytes lie inside the loaded image; if not,
-// the program ends with a fault and false is returned.
+// Checks that the opcode at pc and its fixed operand bytes lie inside the program's code (after
+// the header, within the loaded image); if not, the program ends with a fault and false is
+// returned.
 bool instructionInImage(Machine& m) {
-    if (m.pc >= m.imageSize) {
-        fault(m, "pc outside the program image at 0x%06X", m.pc);
+    if (m.pc < kImageHeaderSize || m.pc >= m.imageSize) {
+        // No instruction runs between a RET and the fetch at the address it returned to.
+        const LastReturn& r = m.lastReturn;
+        if (r.at != 0 && r.to == m.pc) {
+            fault(m, "RET at 0x%06X returned to 0x%06X, outside the program", r.at, r.to);
+        } else {
+            fault(m, "pc outside the program image at 0x%06X", m.pc);
+        }
         return false;
     }
     const uint8_t opcode = m.image[m.pc];

@@ -23,17 +23,23 @@ struct FontTables;
 constexpr int kFileSlots = 3;
 constexpr int kFunctionStackSize = 1024;
 
+// The host path and mode name the file to the user when its data is lost, and let a save state
+// reopen it where it was.
 struct FileSlot {
     bool inUse = false;
     std::FILE* stream = nullptr;
-    std::string path;          // the host path it was opened with, to name it to the user
+    std::string path;          // the host path it was opened with
     bool writeFailed = false;  // a write or flush the host could not complete: data was lost
+    std::string mode;          // the host mode, as given to fopen
 };
 
-// What the stream of a slot was opened with, so a save state can name the file and reopen it.
-struct FileOrigin {
-    std::string path;  // host path
-    std::string mode;  // host mode, as given to fopen
+// The most recent RET: where it stood and the address it took from its frame. A RET whose frame
+// held no return address into the program lands outside it, and the fetch there names the RET
+// instead of the header byte or the end of the image it found. Not machine state; a reset clears
+// it.
+struct LastReturn {
+    uint32_t at = 0;  // 0: none since the reset (no instruction runs inside the header)
+    uint32_t to = 0;
 };
 
 // Debugger-link state: survives machine resets, emptied only when the simulator starts.
@@ -83,6 +89,7 @@ struct Machine : VmAccess<Machine> {
     // --- end of a program by a fault (invalid opcode, pc outside the image, division by zero) ---
     bool faulted = false;
     char faultReason[128] = {};
+    LastReturn lastReturn;
 
     // --- program image ---
     std::unique_ptr<uint8_t[]> image;  // kImageBufferSize bytes
@@ -100,7 +107,6 @@ struct Machine : VmAccess<Machine> {
 
     // --- files ---
     std::array<FileSlot, kFileSlots> files{};
-    std::array<FileOrigin, kFileSlots> fileOrigins{};
     std::string rootDir;     // host path of the program file root, ending with '/'
     std::string currentDir;  // host path of the current directory, ending with '/'
 

@@ -75,7 +75,9 @@ template <typename M>
 CORVANE_INLINE void op_RET(M& m) {
     const uint32_t frame = m.fp;
     m.sp = m.fp;
+    m.lastReturn.at = m.pc - 1;
     m.pc = m.read16(frame) | (uint32_t(m.read8(frame + 2)) << 16);
+    m.lastReturn.to = m.pc;
     m.fp = uint16_t(m.read16(frame + 3));
     DebugState& d = m.debug;
     if (d.functionDepth > 0) d.currentFunction = d.functionStack[--d.functionDepth];

@@ -28,6 +28,7 @@ void closeFileSlot(Machine& m, FileSlot& slot) {
     slot.inUse = false;
     slot.writeFailed = false;
     slot.path.clear();
+    slot.mode.clear();
 }
 
 void fault(Machine& m, const char* format, ...) {

@@ -52,6 +52,7 @@ void resetMachine(Machine& m) {
     // A new run starts without the previous run's fault and with nothing asking run to stop.
     m.faulted = false;
     m.faultReason[0] = '\0';
+    m.lastReturn = {};
     m.stopRun = false;
 }
 

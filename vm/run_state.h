@@ -19,7 +19,8 @@ struct RunState : VmAccess<RunState> {
         : machine(machine),
           mem(machine.mem.data()),
           image(machine.image.get()),
-          debug(machine.debug) {
+          debug(machine.debug),
+          lastReturn(machine.lastReturn) {
         load();
     }
     RunState(const RunState&) = delete;
@@ -50,6 +51,7 @@ struct RunState : VmAccess<RunState> {
     uint8_t* const mem;
     const uint8_t* const image;
     DebugState& debug;
+    LastReturn& lastReturn;
 
     uint32_t pc = 0;
     uint8_t osp = 0;

@@ -106,6 +106,36 @@ TEST_F(AppClock, AnImpossibleDateLeavesTheProcessDate) {
     EXPECT_FALSE(platform.timeSet.has_value());
 }
 
+// A state restores the date it was saved with, whatever the clock reads at the save and at the
+// load, and the date moves on from there with the clock.
+TEST_F(AppClock, ALoadedStateResumesItsDateAtAnyClock) {
+    writeProgram(dir / "waits.vrn", "getchar\nEXIT\n");
+    App app(platform, settings);
+    Switches s;
+    s.image = "waits.vrn";
+    ASSERT_EQ(app.startUp(s), 0);
+    platform.now = 7'000'000'000;
+    app.setLocalTime(date(2010, 6, 15, 12, 30, 5));
+    platform.now += 2'000'000'000;  // saved at 12:30:07
+    const std::string state = (dir / "at-noon.state").string();
+    ASSERT_TRUE(app.saveState(state));
+
+    platform.now += 3'600'000'000'000;  // an hour later, on another date
+    app.setLocalTime(date(2031, 1, 2, 3, 4, 5));
+    ASSERT_TRUE(app.loadState(state));
+    LocalTime t = app.localTime();
+    EXPECT_EQ(t.year, 2010);
+    EXPECT_EQ(t.day, 15);
+    EXPECT_EQ(t.hour, 12);
+    EXPECT_EQ(t.minute, 30);
+    EXPECT_EQ(t.second, 7);
+    platform.now += 61'000'000'000;
+    t = app.localTime();
+    EXPECT_EQ(t.minute, 31);
+    EXPECT_EQ(t.second, 8);
+    EXPECT_TRUE(platform.messages.empty());
+}
+
 TEST_F(AppClock, LostWritesOfAProgramAreShownNamingTheFile) {
     // The program's file is on the device that is always full: its buffered write is told
     // success, and the close at the program's end (the Exit command) tells the user.
@@ -115,7 +145,7 @@ TEST_F(AppClock, LostWritesOfAProgramAreShownNamingTheFile) {
     std::FILE* full = std::fopen("/dev/full", "wb");
     ASSERT_NE(full, nullptr);
     ASSERT_EQ(std::fputs("data", full), 1);
-    m.files[0] = {true, full, "/dev/full", false};
+    m.files[0] = {true, full, "/dev/full", false, "wb"};
     m.programLoaded = true;
     app.command(kCmdExit);
     ASSERT_EQ(platform.messages.size(), 1u);

@@ -168,8 +168,7 @@ TEST(MachineState, OpenFilesAreReopenedAtTheirPositionsWithoutTruncation) {
         std::FILE* f = std::fopen(path.c_str(), i == 0 ? "rb+" : "rb");
         ASSERT_NE(f, nullptr);
         std::fseek(f, 3 + i, SEEK_SET);
-        m->files[size_t(i) * 2] = {true, f, path, false};
-        m->fileOrigins[size_t(i) * 2] = {path, modes[i]};
+        m->files[size_t(i) * 2] = {true, f, path, false, modes[i]};
     }
     const std::vector<uint8_t> file = encodeState(*m, {}, "x");
     auto st = std::make_unique<MachineState>();
@@ -180,7 +179,8 @@ TEST(MachineState, OpenFilesAreReopenedAtTheirPositionsWithoutTruncation) {
     EXPECT_FALSE(m->files[1].inUse);
     EXPECT_EQ(std::ftell(m->files[0].stream), 3);
     EXPECT_EQ(std::fgetc(m->files[2].stream), 'e');
-    EXPECT_EQ(m->fileOrigins[0].mode, "wb");
+    EXPECT_EQ(m->files[0].mode, "wb");
+    EXPECT_EQ(m->files[0].path, (dir / "w.bin").string());
     std::fputc('X', m->files[0].stream);
     std::fflush(m->files[0].stream);
     EXPECT_EQ(readText(dir / "w.bin"), "012X456789");

@@ -21,7 +21,7 @@ class WriteFailure : public FilesTest {
     uint32_t openFull(int slot = 0) {
         std::FILE* f = std::fopen(kFullDevice, "wb");
         if (f == nullptr) return 0;
-        m.files[slot] = {true, f, kFullDevice, false};
+        m.files[slot] = {true, f, kFullDevice, false, "wb"};
         return kFirstFileHandle + uint32_t(slot);
     }
 };
@@ -54,6 +54,7 @@ TEST_F(WriteFailure, BufferedWritesSucceedAndTheCloseIsReported) {
         EXPECT_FALSE(m.files[0].inUse);
         EXPECT_EQ(m.files[0].stream, nullptr);
         EXPECT_TRUE(m.files[0].path.empty());
+        EXPECT_TRUE(m.files[0].mode.empty());
     }
 }
 
@@ -96,6 +97,9 @@ TEST_F(WriteFailure, AReopenedSlotStartsClean) {
     // The same slot now holds an ordinary file: its close says nothing.
     EXPECT_EQ(open("a.txt", "w"), 0x80u);
     EXPECT_EQ(open("b.txt", "w"), 0x81u);
+    // The slot names its file and mode for the notice and for a save state.
+    EXPECT_EQ(m.files[1].path, (root / "b.txt").string());
+    EXPECT_EQ(m.files[1].mode, "wb");
     EXPECT_EQ(write(0x81, "ok"), 2u);
     endProgram(m);
     EXPECT_EQ(host.writeFailures.size(), 1u);

@@ -180,8 +180,8 @@ TEST(Exit, ClosesOpenFilesAndClearsTheLoadedFlag) {
     for (const char* exitOp : {"EXIT", "exit"}) {
         Program p(Code{}.op(exitOp).op("PUSH_B").u8(1));
         TempFiles f;
-        p.m.files[0] = {true, f.a, "", false};
-        p.m.files[2] = {true, f.b, "", false};
+        p.m.files[0] = {true, f.a, "", false, ""};
+        p.m.files[2] = {true, f.b, "", false, ""};
         const RunResult r = p.run();
         EXPECT_EQ(r.stop, RunStop::Ended) << exitOp;
         EXPECT_EQ(r.executed, 1u) << exitOp;
@@ -199,7 +199,7 @@ TEST(Exit, ClosesOpenFilesAndClearsTheLoadedFlag) {
 
 TEST(Exit, StreamOrphanedByAResetIsClosedAtTheNextEnd) {
     Program p(Code{}.op("EXIT"));
-    p.m.files[1] = {true, std::tmpfile(), "", false};
+    p.m.files[1] = {true, std::tmpfile(), "", false, ""};
     resetMachine(p.m);
     EXPECT_FALSE(p.m.files[1].inUse);
     p.run();
@@ -244,6 +244,72 @@ TEST(InvalidCode, FetchesPastTheImageFault) {
         Program q(c.code);
         for (int i = 0; i < 4 && q.m.programLoaded; ++i) step(q.m);
         EXPECT_STREQ(q.m.faultReason, c.reason);
+    }
+}
+
+// A RET whose frame holds no return address into the program names itself and where it went,
+// alone and at the end of a fused run, in the run loop and step by step. A jump into the header
+// or past the end, also after a RET that went well, is no RET's fault.
+TEST(InvalidCode, ReturnsOutsideTheProgramNameTheRet) {
+    struct Case {
+        const char* name;
+        Code code;
+        uint32_t frame;     // the frame RET reads: fp, and sp at the start
+        uint32_t returnTo;  // written at the frame as its return address
+        const char* reason;
+        bool fused;  // the RET ends a fused run in the run loop
+    };
+    // SETSP(3) JMP(4): the function at 0x17 is entered without a CALL, so its frame holds
+    // whatever lies at sp.
+    auto entered = [](Code body) {
+        Code c;
+        c.op("SETSP").u16(0x3000).op("JMP").u24(0x17);
+        for (uint8_t b : body.bytes()) c.u8(b);
+        return c;
+    };
+    const Case cases[] = {
+        {"plain RET to 0", Code{}.op("NOP").op("RET"), 0x3000, 0,
+         "RET at 0x000011 returned to 0x000000, outside the program", false},
+        {"plain RET into the header", Code{}.op("RET"), 0x3000, 0x0F,
+         "RET at 0x000010 returned to 0x00000F, outside the program", false},
+        {"plain RET past the end", Code{}.op("RET").op("EXIT"), 0x3000, 0x123456,
+         "RET at 0x000010 returned to 0x123456, outside the program", false},
+        {"RET after LDL_L", Code{}.op("LDL_L").u16(5).op("RET"), 0x3000, 0,
+         "RET at 0x000013 returned to 0x000000, outside the program", true},
+        {"RET of a one-line function",
+         entered(Code{}.op("ENTER").u16(9).u8(0).op("LDL_L").u16(5).op("ADDI").u16(1).op("RET")),
+         0x3000, 0, "RET at 0x000021 returned to 0x000000, outside the program", true},
+        {"RET to the last byte", Code{}.op("RET").op("EXIT"), 0x3000, 0x12,
+         "RET at 0x000010 returned to 0x000012, outside the program", false},
+        {"jump into the header", Code{}.op("JMP").u24(4), 0x3000, 0,
+         "pc outside the program image at 0x000004", false},
+        {"jump past the end after a good RET",
+         Code{}.op("SETSP").u16(0x3000).op("CALL").u24(0x1A).op("JMP").u24(0x9999).op("RET"),
+         0x3000, 0, "pc outside the program image at 0x009999", false},
+    };
+    for (const Case& c : cases) {
+        for (bool stepwise : {false, true}) {
+            Program p(c.code);
+            p.m.fp = uint16_t(c.frame);
+            p.m.sp = uint16_t(c.frame);
+            p.m.mem[c.frame] = uint8_t(c.returnTo);
+            p.m.mem[c.frame + 1] = uint8_t(c.returnTo >> 8);
+            p.m.mem[c.frame + 2] = uint8_t(c.returnTo >> 16);
+            uint32_t fusedAt = 0;
+            if (stepwise) {
+                for (int i = 0; i < 20 && p.m.programLoaded; ++i) step(p.m);
+            } else {
+                p.run();
+                for (uint32_t at = kImageHeaderSize; at < p.m.imageSize; ++at) {
+                    if (p.m.decoded.kinds[at] >= kKindFirstFused) fusedAt = at;
+                }
+            }
+            EXPECT_FALSE(p.m.programLoaded) << c.name;
+            EXPECT_STREQ(p.m.faultReason, c.reason) << c.name << (stepwise ? ", stepwise" : "");
+            if (!stepwise) {
+                EXPECT_EQ(fusedAt != 0, c.fused) << c.name;
+            }
+        }
     }
 }
 

@@ -42,9 +42,10 @@ RunResult stepwiseRun(Machine& m, uint64_t budget) {
         } else if (r.executed >= budget) {
             r.stop = RunStop::Budget;
         } else {
-            // A step whose instruction is not inside the image faults without executing one.
+            // A step whose instruction is not inside the program's code (in the header, or not
+            // wholly inside the image) faults without executing one.
             const bool inImage =
-                m.pc < m.imageSize &&
+                m.pc >= kImageHeaderSize && m.pc < m.imageSize &&
                 m.pc + 1 + uint32_t(operandBytes(opInfo(m.image[m.pc]).operands)) <= m.imageSize;
             step(m);
             if (inImage) ++r.executed;
