@@ -41,6 +41,9 @@ int main(void)
     sprintf(b, "%hd|%hu|%hx", 1234, 4321, 0xabc); check(b, "1234|4321|abc");
     sprintf(b, "100%%|%%d|%5%|"); check(b, "100%|%d|%|");
     sprintf(b, "%s%s%s", "", "a", ""); check(b, "a");
+    sprintf(b, "%hhd|%hhu|%s", 300, 511, (char *)0); check(b, "44|255|(null)");
+    sprintf(b, "ab%nc", &n); check(b, "abc");
+    if (n != 2) { printf("FAIL: %%n stored %d\n", n); failures++; }
 
     n = sprintf(b, "%d-%s", 12345, "xyz"); /* returns the characters written */
     if (n != 9 || strlen(b) != 9) { printf("FAIL: count %d\n", n); failures++; }
