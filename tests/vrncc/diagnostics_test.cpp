@@ -56,6 +56,8 @@ TEST(VrnccDiagnostics, RefusesWhatIsNotSupportedByName) {
         {"int main(void) { return 1.5 > 1; }", "floating-point constants are not supported"},
         {"struct s { int a : 3; }; int main(void) { return 0; }", "bit-fields are not supported"},
         {"long long x; int main(void) { return 0; }", "'long long' is not supported"},
+        {"#include <setjmp.h>\nint main(void) { return 0; }",
+         "setjmp and longjmp are not supported"},
     };
     for (auto& [src, message] : cases) {
         CcResult r = compileText(src);

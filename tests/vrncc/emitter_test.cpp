@@ -5,6 +5,7 @@
 
 #include "tools/vrncc/emitter.h"
 #include "tools/vrncc/parser.h"
+#include "tools/vrncc/peephole.h"
 
 namespace corvane::cc {
 namespace {
@@ -82,6 +83,85 @@ TEST(VrnccTypes, ValuesAreHeldAtTheirTypesWidth) {
     EXPECT_EQ(commonType(t, t.ushortT, t.intT), t.uintT);
     EXPECT_EQ(commonType(t, t.charT, t.scharT), t.intT);
     EXPECT_EQ(commonType(t, t.ulongT, t.longT), t.ulongT);
+}
+
+}  // namespace
+}  // namespace corvane::cc
+
+namespace corvane::cc {
+namespace {
+
+// Cuts to 16 bits and constant bases around indexed accesses: what goes away and what must
+// stay because something reads the high bits.
+TEST(VrnccPeephole, DropsUnreadCutsAndFoldsBasesIntoIndexedAccesses) {
+    using L = std::vector<std::pair<uint8_t, int32_t>>;
+    const L sign = {{op::SHLI, 16}, {op::SHRI, 16}};
+    auto cat = [](std::initializer_list<L> parts) {
+        L all;
+        for (const L& p : parts) all.insert(all.end(), p.begin(), p.end());
+        return all;
+    };
+    const struct {
+        const char* what;
+        L in, out;
+    } cases[] = {
+        {"table[i]: base folded, cut before the index dropped",
+         cat({{{op::PUSH_W, 0x2002}, {op::LDL_I, 9}, {op::MULI, 2}},
+              sign,
+              {{op::ADD, 0}, {op::LDGX_I, 0}}}),
+         {{op::LDL_I, 9}, {op::MULI, 2}, {op::LDGX_I, 0x2002}}},
+        {"byte array reference",
+         {{op::PUSH_W, 0x8100}, {op::LDL_I, 9}, {op::ADD, 0}, {op::REFGX_C, 0}},
+         {{op::LDL_I, 9}, {op::REFGX_C, 0x8100}}},
+        {"cut followed by arithmetic and another cut",
+         cat({{{op::LDL_I, 7},
+               {op::PUSH_D, 0xFFFF},
+               {op::AND, 0},
+               {op::MULI, 31},
+               {op::LDL_I, 5},
+               {op::LDGX_C, 0},
+               {op::ADD, 0},
+               {op::PUSH_D, 0xFFFF},
+               {op::AND, 0}}}),
+         {{op::LDL_I, 7},
+          {op::MULI, 31},
+          {op::LDL_I, 5},
+          {op::LDGX_C, 0},
+          {op::ADD, 0},
+          {op::PUSH_D, 0xFFFF},
+          {op::AND, 0}}},
+        {"kept before a comparison", cat({{{op::LDL_I, 5}, {op::ADDI, 1}}, sign, {{op::LTI, 9}}}),
+         cat({{{op::LDL_I, 5}, {op::ADDI, 1}}, sign, {{op::LTI, 9}}})},
+        {"kept before a return", cat({{{op::LDL_I, 5}}, sign, {{op::RET, 0}}}),
+         cat({{{op::LDL_I, 5}}, sign, {{op::RET, 0}}})},
+        {"kept before a division whose result is cut",
+         cat({{{op::LDL_I, 5}}, sign, {{op::DIVI, 3}}, sign, {{op::LDGX_I, 0}}}),
+         cat({{{op::LDL_I, 5}}, sign, {{op::DIVI, 3}, {op::LDGX_I, 0}}})},
+        {"a cut to 8 bits is kept before a 16-bit index",
+         {{op::LDL_I, 5}, {op::PUSH_B, 0xFF}, {op::AND, 0}, {op::LDGX_C, 0x3000}},
+         {{op::LDL_I, 5}, {op::PUSH_B, 0xFF}, {op::AND, 0}, {op::LDGX_C, 0x3000}}},
+        {"an index that is not a single value keeps its base",
+         {{op::PUSH_W, 0x2002},
+          {op::LDL_I, 9},
+          {op::LDL_I, 5},
+          {op::ADD, 0},
+          {op::ADD, 0},
+          {op::LDGX_C, 0}},
+         {{op::PUSH_W, 0x2002},
+          {op::LDL_I, 9},
+          {op::LDL_I, 5},
+          {op::ADD, 0},
+          {op::ADD, 0},
+          {op::LDGX_C, 0}}},
+    };
+    for (const auto& c : cases) {
+        std::vector<Ins> code;
+        for (auto [o, imm] : c.in) code.push_back({o, imm, 0, {}});
+        narrowingAndIndexing(code);
+        L got;
+        for (const Ins& i : code) got.push_back({i.op, i.imm});
+        EXPECT_EQ(got, c.out) << c.what;
+    }
 }
 
 }  // namespace

@@ -1049,7 +1049,13 @@ class CodeGen {
             em_.emit(op::ADDRL, resultSlot);
         }
         const size_t fixed = ft->prototype ? ft->params.size() : e->args.size();
-        for (size_t i = 0; i < fixed && i < e->args.size(); ++i) value(e->args[i]);
+        for (size_t i = 0; i < fixed && i < e->args.size(); ++i) {
+            value(e->args[i]);
+            // The callee loads a char, short or int parameter at its width: a cut to 16 bits
+            // that made the argument is not needed.
+            if (ft->prototype && isScalar(ft->params[i].type) && width(ft->params[i].type) <= 2)
+                dropCut16();
+        }
         if (ft->prototype && ft->variadic) {
             // Variable arguments go to a block in the caller's frame; the callee gets its address.
             const size_t extra = e->args.size() - fixed;
@@ -1088,6 +1094,21 @@ class CodeGen {
             em_.emit(kSysMemcpy);
             em_.emit(op::ADDRL, resultSlot);
         }
+    }
+
+    // Removes a cut to 16 bits that ends the code emitted so far, as `narrow` writes it: a
+    // shift left and right by 16 (sign) or an AND with 0xFFFF (zero).
+    void dropCut16() {
+        auto& c = em_.code;
+        const size_t n = c.size();
+        auto is = [&](size_t from_end, uint8_t o, int32_t imm) {
+            return n >= from_end && c[n - from_end].op == o && c[n - from_end].imm == imm;
+        };
+        if (is(4, op::PUSH_B, 16) && is(3, op::SHL, 0) && is(2, op::PUSH_B, 16) &&
+            is(1, op::SHR, 0))
+            c.resize(n - 4);
+        else if (is(2, op::PUSH_D, 0xFFFF) && is(1, op::AND, 0))
+            c.resize(n - 2);
     }
 
     void syscall(Expr* e, Symbol* s) {

@@ -1,5 +1,7 @@
 #include "tools/vrncc/emitter.h"
 
+#include "tools/vrncc/peephole.h"
+
 #include <cstddef>
 #include <map>
 
@@ -113,6 +115,7 @@ void Emitter::peephole() {
         out.push_back(std::move(i));
     }
     code = std::move(out);
+    narrowingAndIndexing(code);
 }
 
 std::vector<uint32_t> Emitter::addresses() const {

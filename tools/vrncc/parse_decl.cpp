@@ -677,6 +677,13 @@ void Parser::initializer(Type* t, int offset, std::vector<InitItem>& out, Type**
         out.push_back({offset, t, s});
         return;
     }
+    if (isAggregate(t) && arrayType) {
+        // A whole struct or union without braces is initialised from a value of its type.
+        Loc l = tok().loc;
+        Expr* e = assignment();
+        out.push_back({offset, t, assignConvert(e, t, l, "initialisation")});
+        return;
+    }
     if (isArray(t) || isAggregate(t)) {
         // Elements without braces take what they need from the list that follows.
         initList(t, offset, out, arrayType, false);

@@ -62,7 +62,7 @@ Expr* Parser::conditional() {
     } else if (isInteger(a->type) && isPointer(b->type)) {
         t = b->type;
         a = convert(a, t);
-    } else if (isAggregate(a->type) && isAggregate(b->type) && a->type->record == b->type->record) {
+    } else if (isAggregate(a->type) && isAggregate(b->type) && compatible(a->type, b->type)) {
         t = a->type;
     } else {
         fail(l, "the two results of ?: have different types (" + typeText(a->type) + " and " +

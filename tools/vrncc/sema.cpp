@@ -75,7 +75,7 @@ static bool isNullConstant(const Expr* e) {
 Expr* Parser::assignConvert(Expr* e, Type* t, const Loc& loc, const char* what) {
     e = rvalue(e);
     if (isAggregate(t)) {
-        if (!isAggregate(e->type) || e->type->record != t->record)
+        if (!isAggregate(e->type) || !compatible(e->type, t))
             fail(loc, std::string("incompatible types in ") + what + ": " + typeText(e->type) +
                           " to " + typeText(t));
         return e;

@@ -153,6 +153,37 @@ Type* commonType(Types& types, Type* a, Type* b) {
     return types.intT;
 }
 
+namespace {
+
+// Each translation unit declares its own records; two declarations of one struct in different
+// units (a header included twice) are the same type when tag and members agree. A member
+// pointing to a record is compared by tag, so self-referential records end the walk.
+bool sameRecord(const Record* a, const Record* b, int depth) {
+    if (a == b) return true;
+    if (a->tag != b->tag || a->isUnion != b->isUnion || !a->complete || !b->complete ||
+        a->size != b->size || a->members.size() != b->members.size() || depth > 8)
+        return false;
+    for (size_t i = 0; i < a->members.size(); ++i) {
+        const Member& x = a->members[i];
+        const Member& y = b->members[i];
+        if (x.name != y.name || x.offset != y.offset || x.type->kind != y.type->kind) return false;
+        const Type* tx = x.type;
+        const Type* ty = y.type;
+        while (tx->base && ty->base && tx->kind == ty->kind) {
+            tx = tx->base;
+            ty = ty->base;
+        }
+        if (tx->kind != ty->kind) return false;
+        if (tx->record && ty->record &&
+            (x.type->kind == Kind::Pointer ? tx->record->tag != ty->record->tag
+                                           : !sameRecord(tx->record, ty->record, depth + 1)))
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 bool compatible(const Type* a, const Type* b) {
     if (a == b) return true;
     Kind ka = a->kind == Kind::Enum ? Kind::Int : a->kind;
@@ -166,7 +197,7 @@ bool compatible(const Type* a, const Type* b) {
                    (a->count < 0 || b->count < 0 || a->count == b->count);
         case Kind::Struct:
         case Kind::Union:
-            return a->record == b->record;
+            return sameRecord(a->record, b->record, 0);
         case Kind::Function: {
             if (!compatible(a->base, b->base)) return false;
             if (!a->prototype || !b->prototype) return true;

@@ -16,4 +16,11 @@ char* strrchr(const char* s, int c);
 void* memchr(const void* s, int c, size_t n);
 int memcmp(const void* a, const void* b, size_t n);
 char* strncat(char* d, const char* s, size_t n);
+size_t strspn(const char* s, const char* accept);
+size_t strcspn(const char* s, const char* reject);
+char* strpbrk(const char* s, const char* accept);
+char* strtok(char* s, const char* delim);
+char* strdup(const char* s);
+char* strerror(int code);
+int strcoll(const char* a, const char* b);
 #endif

@@ -1,3 +1,5 @@
+#include <errno.h>
+#include <stdlib.h>
 #include <string.h>
 
 char *strncpy(char *d, const char *s, size_t n)
@@ -48,4 +50,68 @@ char *strncat(char *d, const char *s, size_t n)
     while (n && *s) { *p++ = *s++; n--; }
     *p = 0;
     return d;
+}
+
+size_t strspn(const char *s, const char *accept)
+{
+    size_t n = 0;
+    while (s[n] && strchr(accept, s[n])) n++;
+    return n;
+}
+
+size_t strcspn(const char *s, const char *reject)
+{
+    size_t n = 0;
+    while (s[n] && !strchr(reject, s[n])) n++;
+    return n;
+}
+
+char *strpbrk(const char *s, const char *accept)
+{
+    s += strcspn(s, accept);
+    return *s ? (char *)s : 0;
+}
+
+char *strtok(char *s, const char *delim)
+{
+    static char *next;
+    char *start;
+    if (!s) s = next;
+    if (!s) return 0;
+    s += strspn(s, delim);
+    if (!*s) {
+        next = 0;
+        return 0;
+    }
+    start = s;
+    s += strcspn(s, delim);
+    if (*s) {
+        *s = 0;
+        next = s + 1;
+    } else {
+        next = 0;
+    }
+    return start;
+}
+
+char *strdup(const char *s)
+{
+    size_t n = strlen(s) + 1;
+    char *d = malloc(n);
+    if (d) memcpy(d, s, n);
+    return d;
+}
+
+char *strerror(int code)
+{
+    if (code == 0) return "no error";
+    if (code == EDOM) return "argument out of domain";
+    if (code == ERANGE) return "result out of range";
+    if (code == EINVAL) return "invalid argument";
+    return "unknown error";
+}
+
+int strcoll(const char *a, const char *b)
+{
+    return strcmp(a, b);
 }

@@ -1,0 +1,50 @@
+#ifndef _STDINT_H
+#define _STDINT_H
+/* Exact widths of this target; there is no 64-bit integer type. */
+typedef signed char int8_t;
+typedef unsigned char uint8_t;
+typedef short int16_t;
+typedef unsigned short uint16_t;
+typedef long int32_t;
+typedef unsigned long uint32_t;
+typedef int intptr_t;
+typedef unsigned uintptr_t;
+typedef long intmax_t;
+typedef unsigned long uintmax_t;
+typedef signed char int_least8_t;
+typedef unsigned char uint_least8_t;
+typedef short int_least16_t;
+typedef unsigned short uint_least16_t;
+typedef long int_least32_t;
+typedef unsigned long uint_least32_t;
+typedef int int_fast8_t;
+typedef unsigned uint_fast8_t;
+typedef int int_fast16_t;
+typedef unsigned uint_fast16_t;
+typedef long int_fast32_t;
+typedef unsigned long uint_fast32_t;
+#define INT8_MIN (-128)
+#define INT8_MAX 127
+#define UINT8_MAX 255
+#define INT16_MIN (-32767 - 1)
+#define INT16_MAX 32767
+#define UINT16_MAX 65535U
+#define INT32_MIN (-2147483647L - 1)
+#define INT32_MAX 2147483647L
+#define UINT32_MAX 4294967295UL
+#define INTPTR_MIN INT16_MIN
+#define INTPTR_MAX INT16_MAX
+#define UINTPTR_MAX UINT16_MAX
+#define INTMAX_MIN INT32_MIN
+#define INTMAX_MAX INT32_MAX
+#define UINTMAX_MAX UINT32_MAX
+#define SIZE_MAX 65535U
+#define INT8_C(v) v
+#define INT16_C(v) v
+#define INT32_C(v) v##L
+#define UINT8_C(v) v
+#define UINT16_C(v) v##U
+#define UINT32_C(v) v##UL
+#define INTMAX_C(v) v##L
+#define UINTMAX_C(v) v##UL
+#endif
