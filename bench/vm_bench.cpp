@@ -1,6 +1,9 @@
-// Instructions per second of the interpreter's run loop on three kinds of inner loop:
-// (a) locals and immediates, (b) indexed loads and stores into an array, (c) calls with frames.
-// Each loop runs forever; a benchmark iteration is one run of kBudget instructions.
+// Instructions per second of the interpreter on three kinds of inner loop: (a) locals and
+// immediates, (b) indexed loads and stores into an array, (c) calls with frames. Each loop runs
+// forever; a benchmark iteration is kBudget instructions, executed either by the run loop
+// (`run`: decoded code, fused runs) or by the single step (`step` once per instruction), so the
+// two are measured on the same images in the same process. bench/step_vs_run.sh prints the
+// medians of both and their ratio.
 
 #include <benchmark/benchmark.h>
 
@@ -123,9 +126,26 @@ LoopImage callLoop() {
     return {e.bytes(), e.instructions() - first + 4};  // plus next's four
 }
 
+// How a benchmark executes its instructions.
+enum class Engine { RunLoop, SingleStep };
+
+// `budget` single steps, stopping where `run` would (none of the loops ends, pauses or waits).
+RunResult stepBudget(Machine& m, uint64_t budget) {
+    RunResult r;
+    while (r.executed < budget) {
+        if (!m.programLoaded) {
+            r.stop = RunStop::Ended;
+            return r;
+        }
+        step(m);
+        ++r.executed;
+    }
+    return r;
+}
+
 // Reports instructions per second as items, and passes of the inner loop per second (the
 // figure the Lua comparison divides by).
-void runLoop(benchmark::State& state, const LoopImage& loop) {
+void runLoop(benchmark::State& state, const LoopImage& loop, Engine engine) {
     const std::vector<uint8_t>& image = loop.image;
     auto m = std::make_unique<Machine>();
     if (setImage(*m, image.data(), image.size()) != ImageStatus::Ok) std::abort();
@@ -134,7 +154,7 @@ void runLoop(benchmark::State& state, const LoopImage& loop) {
     resetMachine(*m);
     uint64_t executed = 0;
     for (auto _ : state) {
-        const RunResult r = run(*m, kBudget);
+        const RunResult r = engine == Engine::RunLoop ? run(*m, kBudget) : stepBudget(*m, kBudget);
         if (r.stop != RunStop::Budget) {
             state.SkipWithError(m->faultReason);
             break;
@@ -147,18 +167,30 @@ void runLoop(benchmark::State& state, const LoopImage& loop) {
 }
 
 void BM_LocalsAndImmediates(benchmark::State& state) {
-    runLoop(state, localsLoop());
+    runLoop(state, localsLoop(), Engine::RunLoop);
 }
 void BM_IndexedArray(benchmark::State& state) {
-    runLoop(state, arrayLoop());
+    runLoop(state, arrayLoop(), Engine::RunLoop);
 }
 void BM_CallEnterRet(benchmark::State& state) {
-    runLoop(state, callLoop());
+    runLoop(state, callLoop(), Engine::RunLoop);
+}
+void BM_LocalsAndImmediates_SingleStep(benchmark::State& state) {
+    runLoop(state, localsLoop(), Engine::SingleStep);
+}
+void BM_IndexedArray_SingleStep(benchmark::State& state) {
+    runLoop(state, arrayLoop(), Engine::SingleStep);
+}
+void BM_CallEnterRet_SingleStep(benchmark::State& state) {
+    runLoop(state, callLoop(), Engine::SingleStep);
 }
 
 BENCHMARK(BM_LocalsAndImmediates);
 BENCHMARK(BM_IndexedArray);
 BENCHMARK(BM_CallEnterRet);
+BENCHMARK(BM_LocalsAndImmediates_SingleStep);
+BENCHMARK(BM_IndexedArray_SingleStep);
+BENCHMARK(BM_CallEnterRet_SingleStep);
 
 }  // namespace
 }  // namespace corvane

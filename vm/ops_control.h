@@ -64,9 +64,17 @@ CORVANE_INLINE void op_ENTER(M& m) {
     const uint32_t bytes = 4 * fetchByte(m);
     if (bytes == 0) return;
     m.osp = uint8_t(m.osp - bytes);
+    const uint32_t to = m.fp + 5u;
+    // Whole slots where the arguments' place lies below or above the ring and does not wrap: the
+    // same bytes as the byte copy, stored the way the callee's loads will read them back.
+    const bool apart = to + bytes <= kOperandRing || to >= kOperandRing + kOperandRingSize;
+    if (apart && to + bytes <= kVmMemorySize && (m.osp & 3) == 0) [[likely]] {
+        for (uint32_t i = 0; i < bytes; i += 4) m.write32(to + i, m.slot(uint8_t(m.osp + i)));
+        return;
+    }
     // Byte by byte, as a frame laid over the ring itself would see it.
     for (uint32_t i = 0; i < bytes; ++i) {
-        m.write8(m.fp + 5 + i, m.mem[kOperandRing + uint8_t(m.osp + i)]);
+        m.write8(to + i, m.mem[kOperandRing + uint8_t(m.osp + i)]);
     }
 }
 
