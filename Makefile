@@ -1,5 +1,5 @@
 # The two commands a newcomer types: `make run` and `make test`. Both install what is missing first.
-.PHONY: setup build release run test test-default test-asan bench format clean
+.PHONY: setup build release run test test-default test-asan test-windows bench format clean
 
 JOBS ?= $(shell nproc)
 
@@ -26,6 +26,12 @@ test-asan: setup
 	cmake --preset asan
 	cmake --build --preset asan -j $(JOBS)
 	ctest --preset asan -j $(JOBS)
+
+# The Windows executables, cross-built with mingw-w64, and their suites run under Wine.
+test-windows: setup
+	cmake --preset windows
+	cmake --build --preset windows -j $(JOBS)
+	ctest --preset windows -j $(JOBS)
 
 test: test-default test-asan
 
