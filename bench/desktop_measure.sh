@@ -33,7 +33,7 @@ trap cleanup EXIT
 
 # The virtual X server picks a free display and says which.
 mkfifo "$work/displayfd"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/displayfd" 2>"$work/xvfb.log" &
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/displayfd" 2>"$work/xvfb.log" &
 xpid=$!
 read -r -t 60 display <"$work/displayfd" || { echo "desktop_measure: Xvfb did not start" >&2; exit 1; }
 export DISPLAY=":$display"

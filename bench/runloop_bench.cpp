@@ -113,6 +113,7 @@ class BareHost : public Host {
     std::optional<std::string> chooseFile(const std::string&) override { return std::nullopt; }
     void debugSnapshot(uint32_t, const uint8_t*, uint32_t) override {}
     void debugStopNotice(uint32_t) override {}
+    void streamWriteFailed(const std::string&) override {}
 };
 
 constexpr uint64_t kChunk = 1'000'000;

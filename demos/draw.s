@@ -238,27 +238,27 @@ D_SHIP   = DEMO_VARS + 0x120    ; 16 × 16 block image from data
         text 0, 0, "后台缓冲", R_COPY
         text 0, 68, "Refresh", R_COPY
         setl D_I, 0
-.rim:   PUSH_B 100              ; a twelve-sided rim
-        PUSH_B 42
+.rim:   PUSH_B 100              ; the rim: 60 chords of 6 degrees, round at
+        PUSH_B 42               ; this size (Circle draws only on the LCD)
         PUSH_B 36
         LDG_L D_I
-        MULI 30
+        MULI 6
         CALL polar
         PUSH_B 100
         PUSH_B 42
         PUSH_B 36
         LDG_L D_I
         ADDI 1
-        MULI 30
+        MULI 6
         CALL polar
         PUSH_B PL_GBUF + M_SET
         Line
         inc D_I
         LDG_L D_I
-        LTI 12
+        LTI 60
         jtrue .rim
-        line 64, 42, 136, 42, PL_GBUF + M_SET
-        line 100, 6, 100, 78, PL_GBUF + M_SET
+        line 66, 42, 134, 42, PL_GBUF + M_SET   ; the crosshair ends inside the rim
+        line 100, 8, 100, 76, PL_GBUF + M_SET
         rect 0, 14, 50, 62, M_SET         ; a target blinks in a frame on the left
         LDG_L D_A
         PUSH_B 60
@@ -538,7 +538,7 @@ D_SHIP   = DEMO_VARS + 0x120    ; 16 × 16 block image from data
         PUSH_B 60
         PUSH_B TO_LCD
         FillArea
-        circle 80, 46, 12, 1, M_CLEAR
-        text 64, 40, "填满", TO_LCD + R_COPY
+        circle 80, 46, 15, 1, M_CLEAR   ; a hole wide enough for the label's two characters;
+        text 68, 40, "填满", TO_LCD + R_OR ; or-mode glyphs leave the ring around them whole
         RET
 .endproc

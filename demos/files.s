@@ -3,8 +3,10 @@
 ;   1. counts its runs in "\runs.dat" (one byte appended per run, counted with fseek and ftell),
 ;      writes "note.txt", reads it back and compares the CRC-16 of both;
 ;   2. shows what was read back;
-;   3. ChDir: into "sub" (when the root has such a folder), "..", out of the root (refused), "\";
-;   4. FileList: the chosen file's name, size and CRC-16, and its first bytes.
+;   3. ChDir: the current folder ".", a folder that does not exist, out of the root (refused),
+;      back to the root "\" (a program cannot make folders: MakeDir does nothing);
+;   4. FileList: the chosen file's name, size and CRC-16, and its first bytes (cut whole
+;      characters only).
 
 .ifndef SHOWCASE
 .include "common.inc"
@@ -22,6 +24,8 @@ F_SIZE   = DEMO_VARS + 0x14
 F_RUNS   = DEMO_VARS + 0x18
 F_CRCF   = DEMO_VARS + 0x1C     ; CRC-16 of the chosen file's first bytes
 F_HEX    = DEMO_VARS + 0x20     ; four hexadecimal digits and a terminator
+F_CUT    = DEMO_VARS + 0x28     ; bytes of the chosen file shown as text
+F_SHOW   = 24
 F_NAME   = DEMO_VARS + 0x40     ; the name FileList gives (up to 260 bytes)
 F_DIGITS = DEMO_VARS + 0x180    ; "0123456789ABCDEF"
 F_TEXT   = DEMO_VARS + 0x200    ; what is written
@@ -236,12 +240,12 @@ F_MAX    = 4096
         PUSH_B 1
         SetScreen
         print "ChDir 换目录\n"
-        print "sub: "
-        PUSH_STR "sub"
+        print "当前目录 .: "
+        PUSH_STR "."
         ChDir
         CALL files_outcome
-        print "..: "
-        PUSH_STR ".."
+        print "不存在的目录 nosub: "
+        PUSH_STR "nosub"
         ChDir
         CALL files_outcome
         print "根目录外 ..: "
@@ -321,11 +325,40 @@ F_MAX    = 4096
         jfalse .whole
         print " (前4096字节)"
 .whole: print "\n"
-        PUSH_W F_TEXT           ; the first 24 bytes as text
+        setl F_CUT, 0           ; the first F_SHOW bytes as text, ending before a terminator
+.cut:   LDG_L F_CUT             ; or a two-byte character that would not fit whole
+        LDG_L F_N
+        LT
+        jfalse .cutdone
+        LDG_L F_CUT
+        LDGX_C F_DATA
+        EQI 0
+        jtrue .cutdone
+        LDG_L F_CUT
+        LDGX_C F_DATA
+        GEI 0x80
+        jfalse .single
+        LDG_L F_CUT
+        ADDI 2
+        GTI F_SHOW
+        jtrue .cutdone
+        inc F_CUT
+.single:
+        LDG_L F_CUT
+        ADDI 1
+        GTI F_SHOW
+        jtrue .cutdone
+        inc F_CUT
+        JMP .cut
+.cutdone:
+        PUSH_W F_TEXT
         PUSH_W F_DATA
-        PUSH_B 24
+        LDG_L F_CUT
         memcpy
-        setc F_TEXT + 24, 0
+        LDG_L F_CUT
+        REFGX_C F_TEXT
+        PUSH_B 0
+        set
         PUSH_STR "%s"
         PUSH_W F_TEXT
         PUSH_B 2

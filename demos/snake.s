@@ -467,20 +467,28 @@ S_GRID   = DEMO_VARS + 0x300    ; one byte per cell, 40 a row: 1 where the body 
         LDG_L S_SCORE
         set
         CALL snake_save
-.shown: block 14, 20, 145, 75, M_CLEAR
-        rect 14, 20, 145, 75, M_SET
-        text 48, 23, "游戏结束", BIG + R_COPY
+.shown: block 100, 0, 159, 11, M_CLEAR ; the header shows the best score as it is now
+        PUSH_W S_BUF
+        PUSH_STR "最高 %d"
+        LDG_L S_HI
+        PUSH_B 3
+        sprintf
+        textat 100, 0, S_BUF, R_COPY
+        block 1, 13, 158, 78, M_CLEAR   ; the field is emptied, so no snake shows around the box
+        rect 8, 14, 151, 77, M_SET
+        text 48, 16, "游戏结束", BIG + R_COPY
         PUSH_W S_BUF
         PUSH_STR "分数 %d  最高 %d"
         LDG_L S_SCORE
         LDG_L S_HI
         PUSH_B 4
         sprintf
-        textat 22, 41, S_BUF, R_COPY
+        textat 22, 34, S_BUF, R_COPY
         LDG_L S_NEWHI
         jfalse .plain
-        text 58, 52, "新纪录!", R_COPY + R_INV
-.plain: text 22, 63, "回车再玩 Esc退出", R_COPY
+        block 56, 47, 102, 60, M_SET    ; a dark band one pixel wider than the text
+        text 59, 48, "新纪录!", R_COPY + R_INV
+.plain: text 32, 63, "回车再玩 Esc退出", R_COPY
         Refresh
         delay 300               ; a key still held from the game is not an answer
         flush_keys

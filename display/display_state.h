@@ -23,4 +23,21 @@ struct ConsoleState {
     uint8_t skipMask = 0;
 };
 
+// What the console render drew last, so that the next render can redraw only what changed.
+// Derived state: when it does not match (another font, mirror flag or console size, or LCD
+// pixels changed since), the render draws every row, as it always may.
+struct ConsoleRenderCache {
+    static constexpr int kMaxRows = 6;
+    static constexpr int kRowBytes = 27;  // up to 26 columns and the byte after the row
+    bool valid = false;
+    uint8_t smallFont = 0;
+    uint8_t columns = 0;
+    uint8_t rows = 0;
+    bool mirror = false;
+    const void* fonts = nullptr;
+    bool rowDrawn[kMaxRows] = {};  // the row's text below is what its cells show
+    uint8_t text[kMaxRows][kRowBytes] = {};
+    uint8_t lcd[1600] = {};  // the LCD screen memory as the last render left it
+};
+
 }  // namespace corvane

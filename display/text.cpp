@@ -64,6 +64,18 @@ void drawLargeHanzi(Machine& m, uint8_t x, uint8_t y, uint8_t first, uint8_t sec
     drawGlyph(m, x, y, 16, 16, hanziGlyph(table, first, second, 32), 32);
 }
 
+StagedGlyph stagedGlyph(const Machine& m, bool small, uint8_t first, uint8_t second) {
+    const FontTables* f = m.fonts;
+    if (first < 0x80) {
+        const uint32_t size = small ? 12 : 16;
+        const uint8_t* table = f ? (small ? f->smallAscii.data() : f->largeAscii.data()) : nullptr;
+        return {asciiGlyph(table, first, size), size};
+    }
+    const uint32_t size = small ? 24 : 32;
+    const uint8_t* table = f ? (small ? f->smallHanzi.data() : f->largeHanzi.data()) : nullptr;
+    return {hanziGlyph(table, first, second, size), size};
+}
+
 void sys_TextOut(Machine& m) {
     const uint8_t type = popByte(m);
     uint16_t address = popAddress(m);

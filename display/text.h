@@ -21,4 +21,12 @@ void drawLargeAscii(Machine& m, uint8_t x, uint8_t y, uint8_t code);  // 8 x 16
 void drawSmallHanzi(Machine& m, uint8_t x, uint8_t y, uint8_t first, uint8_t second);  // 12 x 12
 void drawLargeHanzi(Machine& m, uint8_t x, uint8_t y, uint8_t first, uint8_t second);  // 16 x 16
 
+// What a console cell's glyph stages: first < 0x80 is a single-byte glyph, else the double-byte
+// glyph of first and second. `bytes` null means an all-clear cell of `size` bytes.
+struct StagedGlyph {
+    const uint8_t* bytes;
+    uint32_t size;
+};
+StagedGlyph stagedGlyph(const Machine& m, bool small, uint8_t first, uint8_t second);
+
 }  // namespace corvane

@@ -1,5 +1,6 @@
 #include "host/app.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <new>
 #include <system_error>
@@ -9,6 +10,7 @@
 #include "display/fonts.h"
 #include "host/config.h"
 #include "host/debuglink.h"
+#include "host/gif_recorder.h"
 #include "host/skin.h"
 #include "host/window.h"
 #include "vm/machine.h"
@@ -94,8 +96,13 @@ int App::startUp(const Switches& switches) {
     if (frequency_ == 0) {
         frequency_ = kNanosecondClockMHz;
         if (settings_.writeConfig)
-            ini.setString("CPU", "Frequency", std::to_string(kNanosecondClockMHz));
+            storeSetting("CPU", "Frequency", std::to_string(kNanosecondClockMHz));
     }
+
+    // "Clock"/"SetHostClock": only an explicit non-zero value lets SetTime reach the host's clock.
+    hostClock_ =
+        settings_.hostClockAllowed && ini.getUnsigned(kClockSection, kSetHostClockKey, 0) != 0;
+    date_.set(platform_.localTime(), platform_.nowNs());
 
     try {
         window_ = std::make_unique<Window>(builtinSkinArt(), fonts_.get());
@@ -104,6 +111,9 @@ int App::startUp(const Switches& switches) {
         return kStartUpFailed;
     }
     runLoop_ = std::make_unique<RunLoop>(m, platform_, *this, Timing::fromFrequency(frequency_));
+    // Only the desktop program remembers its display and speed settings; the runner takes its
+    // own from the command line.
+    if (settings_.writeConfig) readRunSettings();
 
     std::vector<std::pair<int, int>> outline;
     for (const OutlinePoint& p : kWindowOutline) outline.emplace_back(p.x, p.y);
@@ -146,11 +156,21 @@ int App::run() {
 }
 
 void App::shutDown() {
+    if (recording()) stopRecording();
     if (settings_.writeConfig && loader_) {
-        ProfileFile ini(settings_.paths.configFile);
-        ini.setString("ROM", "Directory", storedDirectory(loader_->workingDir()));
+        storeSetting("ROM", "Directory", storedDirectory(loader_->workingDir()));
+        if (window_ && runLoop_) writeRunSettings();
     }
     if (debugger_ != 0) platform_.debugSend(kDebugExit, 0, 0, nullptr, 0);
+}
+
+void App::storeSetting(const std::string& section, const std::string& key,
+                       const std::string& value) {
+    if (ProfileFile(settings_.paths.configFile).setString(section, key, value)) return;
+    if (configUnwritableSaid_) return;
+    configUnwritableSaid_ = true;
+    std::fprintf(stderr, "corvane: %s cannot be written; it is left as it is\n",
+                 settings_.paths.configFile.string().c_str());
 }
 
 void App::dispatchEvents() {
@@ -194,9 +214,13 @@ void App::handleEvent(const PlatformEvent& event) {
                 // The accelerator works whatever the menu item shows.
                 command(kCmdReset);
                 return;
+            } else if (shortcut(event)) {
+                return;
             }
             break;
         case PlatformEvent::Type::KeyUp:
+            // A held fast-forward ends with its key, menu open or not.
+            if (shortcut(event)) return;
             break;
         case PlatformEvent::Type::DebugResume:
             machine_->paused = false;
@@ -204,6 +228,10 @@ void App::handleEvent(const PlatformEvent& event) {
             break;
         case PlatformEvent::Type::Expose:
             paint();
+            break;
+        case PlatformEvent::Type::DropFile:
+            if (loader_->openChosen(event.path) == LoadResult::Loaded)
+                runLoop_->setUserPaused(false);
             break;
     }
     if (result.kind == WindowEvent::Kind::Drag) platform_.beginDrag(event.x, event.y);
@@ -220,19 +248,42 @@ void App::command(uint16_t id) {
             runLoop_->requestStop();
             break;
         case kCmdOpen:
-            loader_->open();
+            if (loader_->open() == LoadResult::Loaded) runLoop_->setUserPaused(false);
             break;
         case kCmdClose:
             loader_->closeCommand();
             break;
         case kCmdReset:
             loader_->reset();
+            runLoop_->setUserPaused(false);
             break;
         case kCmdInterlace:
         case kCmdBlackWhite:
             window_->displayCommand(id);
             break;
+        case kCmdPause:
+            if (machine_->programLoaded) togglePause();
+            break;
+        case kCmdFastForward:
+            toggleFastForward();
+            break;
+        case kCmdSpeedLimit:
+            setSpeedLimited(!speedLimited_);
+            break;
+        case kCmdSaveState:
+            saveState(slotFile(slot_));
+            break;
+        case kCmdLoadState:
+            loadState(slotFile(slot_));
+            break;
+        case kCmdRecord:
+            if (recording())
+                stopRecording();
+            else
+                startRecording(nextRecordingFile(), 2);
+            break;
         default:
+            if (id >= kCmdSlot1 && id <= kCmdSlot4) setStateSlot(id - kCmdSlot1 + 1);
             break;
     }
     syncWindow();
@@ -247,6 +298,17 @@ void App::syncWindow() {
     Menu& menu = window_->menu();
     menu.setEnabled(kCmdClose, loader_->closeResetEnabled());
     menu.setEnabled(kCmdReset, loader_->closeResetEnabled());
+    const bool loaded = machine_->programLoaded;
+    if (!loaded && runLoop_->userPaused()) runLoop_->setUserPaused(false);
+    menu.setEnabled(kCmdPause, loaded);
+    menu.setEnabled(kCmdSaveState, loaded);
+    menu.setEnabled(kCmdLoadState, loader_->imageLoaded());
+    menu.setChecked(kCmdPause, runLoop_->userPaused());
+    menu.setChecked(kCmdFastForward, runLoop_->fastForward() > 1);
+    menu.setChecked(kCmdSpeedLimit, speedLimited_);
+    menu.setChecked(kCmdRecord, recording());
+    for (int n = 1; n <= kStateSlots; ++n) menu.setChecked(uint16_t(kCmdSlot1 + n - 1), n == slot_);
+    expireNotice();
     runLoop_->setFrozen(menu.isOpen());
     if (loader_->takeRepaint()) paint();
     if (window_->version() != uploadedVersion_) {
@@ -261,13 +323,20 @@ void App::frame(uint64_t number, bool) {
     Machine& m = *machine_;
     if (!quit_ && m.programLoaded && !m.paused && !runLoop_->frozen()) {
         window_->frame(m);
-        window_->skin().scan(m, platform_.keyboardState());
+        if (recorder_) recorder_->frame(&m.mem[kLcdScreen], platform_.nowNs());
+        window_->skin().scan(m, programKeys());
         syncWindow();
     }
     if (onFrameEnd) onFrameEnd(number);
 }
 
 void App::programEnded() {
+    // A fault's message box waits for the user: show what the program drew up to the fault
+    // first, since the next frame would only come after the box, with the splash.
+    if (machine_->faulted && window_) {
+        window_->frame(*machine_);
+        syncWindow();
+    }
     loader_->endByItself();
     syncWindow();
 }
@@ -277,11 +346,19 @@ uint64_t App::nowNs() {
 }
 
 LocalTime App::localTime() {
-    return platform_.localTime();
+    return hostClock_ ? platform_.localTime() : date_.at(platform_.nowNs());
 }
 
 void App::setLocalTime(const LocalTime& time) {
-    platform_.setLocalTime(time);
+    if (hostClock_) {
+        platform_.setLocalTime(time);
+        return;
+    }
+    // A date the host clock would refuse leaves the date unchanged, as a refused clock would.
+    if (!validLocalTime(time)) return;
+    LocalTime t = time;
+    t.millisecond = 0;
+    date_.set(t, platform_.nowNs());
 }
 
 std::optional<std::string> App::chooseFile(const std::string& initialDir) {
@@ -300,6 +377,10 @@ std::optional<std::string> App::chooseFile(const std::string& initialDir) {
 
 void App::debugSnapshot(uint32_t dataWord, const uint8_t* data, uint32_t size) {
     if (debugger_ != 0) platform_.debugSend(kDebugSnapshot, debugProcessId(), dataWord, data, size);
+}
+
+void App::streamWriteFailed(const std::string& file) {
+    platform_.messageBox(kMsgWriteFailed + file);
 }
 
 void App::debugStopNotice(uint32_t line) {

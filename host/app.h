@@ -10,9 +10,12 @@
 // failure ends the process with a non-zero exit status. Shutdown saves the working directory as
 // "ROM"/"Directory" and sends an attached debugger the exit notice.
 //
-// The App is also the Host of the machine: clock, local time, the FileList dialog and the
-// debugger link all go to the Platform.
+// The App is also the Host of the machine: clock, the FileList dialog and the debugger link go
+// to the Platform. The local date is the process's own: it starts at the platform's date and
+// SetTime moves only it, so no program can move the host's clock; "Clock"/"SetHostClock"=1 in
+// vorn.ini hands both to the platform's clock instead.
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -23,6 +26,7 @@
 #include "host/paths.h"
 #include "host/platform.h"
 #include "host/runloop.h"
+#include "host/virtual_date.h"
 #include "vm/host.h"
 
 namespace corvane {
@@ -30,10 +34,19 @@ namespace corvane {
 struct Machine;
 struct FontTables;
 class Window;
+class GifRecorder;
 
 // Texts of the start-up failures (UTF-8).
 inline constexpr const char* kMsgOutOfMemory = "内存不足!";
 inline constexpr const char* kMsgNoFontFile = "无法打字体文件duzezi.dat!";
+// A program's file whose data the host could not write out (a full disk): the text is followed
+// by the file's host path.
+inline constexpr const char* kMsgWriteFailed = "文件写入失败,数据已丢失: ";
+
+// vorn.ini: "Clock"/"SetHostClock" = 1 lets a program's SetTime set the host's own clock.
+// Missing or 0 (the default), SetTime moves a date of this process only.
+inline constexpr const char* kClockSection = "Clock";
+inline constexpr const char* kSetHostClockKey = "SetHostClock";
 
 // Exit status of a start-up that failed (the message has been shown).
 constexpr int kStartUpFailed = 1;
@@ -50,6 +63,29 @@ constexpr uint32_t kMainWindowId = 1;
 // The F8 accelerator.
 constexpr uint8_t kVkF8 = 0x77;
 
+// Shortcut keys of the run controls. They are taken out of the keyboard state the program sees.
+constexpr uint8_t kVkTab = 0x09;  // fast-forward while held
+constexpr uint8_t kVkF7 = 0x76;   // save state to the chosen slot
+constexpr uint8_t kVkF9 = 0x78;   // pause, resume
+constexpr uint8_t kVkF10 = 0x79;  // load state from the chosen slot
+constexpr uint8_t kVkF11 = 0x7A;  // start or stop recording (F12 is the screenshot)
+bool isShortcutKey(uint8_t vk);
+
+// The instruction rate "限速" limits to unless vorn.ini says otherwise, and the fast-forward
+// factor.
+constexpr uint64_t kDefaultSpeedLimit = 1'000'000;
+constexpr uint32_t kDefaultFastForward = 4;
+
+// Texts of the save states and recordings (UTF-8).
+inline constexpr const char* kMsgNoProgram = "没有运行的程序!";
+inline constexpr const char* kMsgStateCannotWrite = "无法写入状态文件!";
+inline constexpr const char* kMsgStateCannotOpen = "无法打开状态文件!";
+inline constexpr const char* kMsgStateInvalid = "不是有效的状态文件!";
+inline constexpr const char* kMsgStateTooNew = "状态文件的版本太新, 请使用更新的Corvane!";
+inline constexpr const char* kMsgStateOtherImage = "状态文件属于另一个程序, 不能读取!";
+inline constexpr const char* kMsgStateFileGone = "程序打开的文件已不存在: ";
+inline constexpr const char* kMsgRecordCannotWrite = "无法写入录像文件!";
+
 struct AppSettings {
     HostPaths paths;
     // The desktop program creates and writes vorn.ini; the runner only reads it when present.
@@ -57,6 +93,8 @@ struct AppSettings {
     // The working directory when "ROM"/"Directory" names no existing folder, and the first place
     // a relative image path on the command line is looked for: the shell's working directory.
     std::string startDir;
+    // False keeps SetTime away from the host's clock even when vorn.ini asks for it.
+    bool hostClockAllowed = true;
 };
 
 // The desktop program's settings: the layout of desktopPaths for this process, vorn.ini written,
@@ -92,6 +130,37 @@ class App : public Host, public RunLoopClient {
     // Called around each frame: before its events and keyboard scan, and after the frame.
     std::function<void(uint64_t)> onFrameStart;
     std::function<void(uint64_t)> onFrameEnd;
+    std::function<void(uint8_t)> onConsoleByte;
+
+    // --- run controls, save states and recording ---
+    void togglePause();
+    bool paused() const;
+    // Fast-forward is on while Tab is held or while toggled on (menu).
+    void setFastForwardHeld(bool held);
+    void toggleFastForward();
+    void setFastForwardFactor(uint32_t factor);
+    // The instruction rate of "限速", and whether it is in force.
+    void setSpeedSetting(uint64_t instructionsPerSecond);
+    void setSpeedLimited(bool limited);
+    bool speedLimited() const { return speedLimited_; }
+
+    // A state to or from a file. False when it failed; the message has been shown.
+    bool saveState(const std::string& file);
+    bool loadState(const std::string& file);
+    // State slot n (1-4) of the loaded image: <root>/states/<image name>.<n>.state.
+    std::string slotFile(int slot) const;
+    int stateSlot() const { return slot_; }
+    void setStateSlot(int slot);
+
+    // Recording of the LCD; the file is complete once stopped (or at shutdown).
+    bool startRecording(const std::string& file, int scale);
+    bool stopRecording();
+    bool recording() const;
+    // Where the F12 key and the menu record to: <root>/recordings/<image name>-<n>.gif.
+    std::string nextRecordingFile() const;
+
+    // The keyboard state the program sees: the platform's without the shortcut keys.
+    const std::array<uint8_t, 256>& programKeys();
 
     // What start-up got as far as making (a failed start-up may leave some of them missing).
     bool hasMachine() const { return machine_ != nullptr; }
@@ -99,9 +168,12 @@ class App : public Host, public RunLoopClient {
 
     Machine& machine() { return *machine_; }
     Window& window() { return *window_; }
+    bool hasLoader() const { return loader_ != nullptr; }
     Loader& loader() { return *loader_; }
     RunLoop& runLoop() { return *runLoop_; }
     uint32_t frequency() const { return frequency_; }
+    // Whether SetTime sets the host's clock (enabled in vorn.ini) rather than the virtual date.
+    bool setsHostClock() const { return hostClock_; }
     const AppSettings& settings() const { return settings_; }
 
     // --- Host ---
@@ -111,6 +183,10 @@ class App : public Host, public RunLoopClient {
     std::optional<std::string> chooseFile(const std::string& initialDir) override;
     void debugSnapshot(uint32_t dataWord, const uint8_t* data, uint32_t size) override;
     void debugStopNotice(uint32_t line) override;
+    void streamWriteFailed(const std::string& file) override;
+    void consoleByte(uint8_t byte) override {
+        if (onConsoleByte) onConsoleByte(byte);
+    }
 
     // --- RunLoopClient ---
     void frame(uint64_t number, bool running) override;
@@ -118,8 +194,18 @@ class App : public Host, public RunLoopClient {
 
   private:
     std::string resolveImagePath(const std::string& path) const;
+    // A shortcut key event, carried out here; false for every other event.
+    bool shortcut(const PlatformEvent& event);
+    void applyRunControls();
+    void notify(const std::string& text);
+    void readRunSettings();
+    void writeRunSettings();
+    void expireNotice();
+    std::string imageName() const;
     void paint();
     void syncWindow();
+    // Writes one setting to vorn.ini; when it cannot be written, says so once on stderr.
+    void storeSetting(const std::string& section, const std::string& key, const std::string& value);
 
     Platform& platform_;
     AppSettings settings_;
@@ -130,9 +216,24 @@ class App : public Host, public RunLoopClient {
     std::unique_ptr<RunLoop> runLoop_;
     uint32_t frequency_ = 0;
     uint32_t debugger_ = 0;
+    // The date the time calls see: the platform's at start-up, then moved only by SetTime,
+    // unless the host's clock is in use.
+    VirtualDate date_;
+    bool hostClock_ = false;
+    bool configUnwritableSaid_ = false;
     uint64_t uploadedVersion_ = ~uint64_t(0);
     bool quit_ = false;
     int exitCode_ = 0;
+
+    bool fastForwardHeld_ = false;
+    bool fastForwardToggled_ = false;
+    uint32_t fastForwardFactor_ = kDefaultFastForward;
+    bool speedLimited_ = false;
+    uint64_t speedSetting_ = kDefaultSpeedLimit;
+    int slot_ = 1;
+    std::unique_ptr<GifRecorder> recorder_;
+    std::array<uint8_t, 256> programKeys_{};
+    uint64_t noticeUntilNs_ = 0;
 };
 
 }  // namespace corvane

@@ -69,7 +69,24 @@ bool usesCrLf(const std::filesystem::path& path) {
     return in && std::getline(in, line) && !line.empty() && line.back() == '\r';
 }
 
+bool writable(std::filesystem::perms p) {
+    using std::filesystem::perms;
+    return (p & (perms::owner_write | perms::group_write | perms::others_write)) != perms::none;
+}
+
 }  // namespace
+
+std::filesystem::path linkTarget(const std::filesystem::path& path) {
+    std::filesystem::path target = path;
+    std::error_code ec;
+    // A bounded walk: a loop of links ends as the system's own lookup would give up.
+    for (int hop = 0; hop < 40 && std::filesystem::is_symlink(target, ec); ++hop) {
+        const std::filesystem::path link = std::filesystem::read_symlink(target, ec);
+        if (ec) break;
+        target = link.is_absolute() ? link : target.parent_path() / link;
+    }
+    return target;
+}
 
 uint32_t profileUnsigned(const std::string& value) {
     std::string t = trim(value);
@@ -162,10 +179,22 @@ bool ProfileFile::setString(const std::string& section, const std::string& key,
     std::ostringstream text;
     for (const std::string& line : lines) text << line << eol;
 
+    // The file a symbolic link points to is the one rewritten; the link stays.
+    const std::filesystem::path target = linkTarget(path_);
+    std::error_code ec;
+    const std::filesystem::file_status status = std::filesystem::status(target, ec);
+    const bool exists = std::filesystem::exists(status);
+    // A file or folder without any write permission was made read-only on purpose: it is left
+    // as it is, even for a user (root) the system would let write it.
+    if (exists && !writable(status.permissions())) return false;
+    const std::filesystem::path folder =
+        target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
+    if (!writable(std::filesystem::status(folder, ec).permissions())) return false;
+
     // Write a temporary beside the file and rename it over: a crash or a full disk never
     // leaves a half-written configuration behind.
     std::random_device rd;
-    std::filesystem::path temp = path_;
+    std::filesystem::path temp = target;
     temp += ".tmp" + std::to_string(rd());
     {
         std::ofstream out(temp, std::ios::binary | std::ios::trunc);
@@ -175,13 +204,19 @@ bool ProfileFile::setString(const std::string& section, const std::string& key,
         out.flush();
         if (!out) {
             out.close();
-            std::error_code ec;
             std::filesystem::remove(temp, ec);
             return false;
         }
     }
-    std::error_code ec;
-    std::filesystem::rename(temp, path_, ec);
+    // The rewritten file keeps the permission bits the old one had.
+    if (exists) {
+        std::filesystem::permissions(temp, status.permissions(), ec);
+        if (ec) {
+            std::filesystem::remove(temp, ec);
+            return false;
+        }
+    }
+    std::filesystem::rename(temp, target, ec);
     if (ec) {
         std::filesystem::remove(temp, ec);
         return false;

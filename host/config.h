@@ -3,7 +3,10 @@
 // line, read and written by full path with the semantics the host relies on. Section and key
 // names match without regard to ASCII case; values are trimmed of blanks and of one pair of
 // enclosing double quotes. Every read opens the file afresh; every write rewrites it atomically
-// (a temporary beside it, then a rename), keeping all other sections, keys, comments and lines.
+// (a temporary beside it, then a rename), keeping all other sections, keys, comments and lines,
+// and the file's permission bits. A symbolic link is followed: the file it points to is
+// rewritten and the link stays. A read-only file or folder (no write permission at all) is never
+// rewritten.
 
 #include <cstdint>
 #include <filesystem>
@@ -32,13 +35,17 @@ class ProfileFile {
                          uint32_t fallback) const;
 
     // Sets `key` in `section` (adding the section at the end, or the key at the end of its
-    // section, when missing). False when the file cannot be written; the old file then stays.
+    // section, when missing). False when the file cannot be written (read-only, no room); the
+    // old file then stays as it was.
     bool setString(const std::string& section, const std::string& key,
                    const std::string& value) const;
 
   private:
     std::filesystem::path path_;
 };
+
+// The file a path names after following symbolic links (the path itself when it is none).
+std::filesystem::path linkTarget(const std::filesystem::path& path);
 
 // The parse of a profile value as an unsigned number (see getUnsigned).
 uint32_t profileUnsigned(const std::string& value);

@@ -124,17 +124,17 @@ bool DebugChannel::writeAll(const std::vector<uint8_t>& bytes, int64_t deadlineM
     return true;
 }
 
-bool DebugChannel::readSome(int64_t deadlineMs, bool* timedOut) {
+bool DebugChannel::readSome(int64_t deadlineMs, bool* timedOut, int wakeFd) {
     if (timedOut != nullptr) *timedOut = false;
     for (;;) {
         if (fd_ < 0) return false;
-        const int r = sock::wait(fd_, false, pollTimeout(deadlineMs));
+        const int r = sock::wait(fd_, false, pollTimeout(deadlineMs), wakeFd);
         if (r == sock::kAgain) continue;
         if (r < 0) {
             drop();
             return false;
         }
-        if (r == 0) {
+        if (r == 0 || (r & (sock::kReadable | sock::kBroken)) == 0) {
             if (timedOut != nullptr) *timedOut = true;
             return true;
         }
@@ -208,11 +208,11 @@ bool DebugChannel::send(uint32_t message, uint32_t first, uint32_t second, const
     return ok && acked;
 }
 
-bool DebugChannel::service(int timeoutMs) {
+bool DebugChannel::service(int timeoutMs, int wakeFd) {
     if (fd_ < 0) return false;
     bool none = false;
     if (!drain(nullptr, &none)) return false;
-    if (!readSome(timeoutMs < 0 ? -1 : nowMs() + timeoutMs, nullptr)) return false;
+    if (!readSome(timeoutMs < 0 ? -1 : nowMs() + timeoutMs, nullptr, wakeFd)) return false;
     return drain(nullptr, &none);
 }
 

@@ -72,8 +72,8 @@ class DebugChannel {
 
     // Waits up to `timeoutMs` (0: not at all, negative: until something happens) for incoming
     // bytes, then acknowledges and delivers every complete record that has arrived. False once
-    // the link is down.
-    bool service(int timeoutMs = 0);
+    // the link is down. A readable `wakeFd` (e.g. a signal's pipe) also ends the wait.
+    bool service(int timeoutMs = 0, int wakeFd = -1);
 
     // Called for each accepted record, after it was acknowledged; also from inside `send` while
     // it waits. It must not send.
@@ -86,8 +86,9 @@ class DebugChannel {
   private:
     bool writeAll(const std::vector<uint8_t>& bytes, int64_t deadlineMs);
     // One wait for input (until `deadlineMs`, or forever when negative) and one read. False when
-    // the link is down; true otherwise, even when the wait timed out.
-    bool readSome(int64_t deadlineMs, bool* timedOut);
+    // the link is down; true otherwise, even when the wait timed out. A readable `wakeFd` ends
+    // the wait as a timeout would.
+    bool readSome(int64_t deadlineMs, bool* timedOut, int wakeFd = -1);
     // Acknowledges and delivers complete records in the buffer. An acknowledgement is stored in
     // `ackFor` (nullptr: none is expected, so one drops the link). False when the link dropped.
     bool drain(uint32_t* ackFor, bool* gotAck);

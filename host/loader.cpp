@@ -1,5 +1,6 @@
 #include "host/loader.h"
 
+#include <cerrno>
 #include <filesystem>
 #include <system_error>
 
@@ -12,6 +13,36 @@
 
 namespace corvane {
 namespace fs = std::filesystem;
+
+namespace {
+
+// What is wrong with a file that did not load, from what the file system says about it.
+// `openErrno` is errno right after the failed open, for the reasons the file system gives.
+std::string describeLoadProblem(const std::string& path, ImageStatus status, int openErrno) {
+    std::error_code ec;
+    const fs::file_status st = fs::status(path, ec);
+    std::string reason;
+    if (!fs::exists(st)) {
+        reason = "no such file";
+    } else if (fs::is_directory(st)) {
+        reason = "is a directory, not a program image";
+    } else if (!fs::is_regular_file(st)) {
+        reason = "is not a regular file";
+    } else if (status == ImageStatus::CannotOpen) {
+        reason = "cannot be read: " + std::generic_category().message(openErrno);
+    } else if (status == ImageStatus::TooLarge) {
+        reason = "too large for the image buffer (" + std::to_string(fs::file_size(path, ec)) +
+                 " bytes, at most " + std::to_string(kImageBufferSize) + ")";
+    } else if (fs::file_size(path, ec) < kImageHeaderSize) {
+        reason = "too short for a program image (" + std::to_string(fs::file_size(path, ec)) +
+                 " bytes, the header alone has " + std::to_string(kImageHeaderSize) + ")";
+    } else {
+        reason = "not a program image (it does not start with \"VRN\" and version 0x12)";
+    }
+    return path + ": " + reason;
+}
+
+}  // namespace
 
 Loader::Loader(Machine& machine, Platform& platform) : m_(machine), platform_(platform) {}
 
@@ -33,7 +64,10 @@ bool Loader::takeRepaint() {
 }
 
 LoadResult Loader::loadFile(const std::string& path, const char* invalidMessage) {
+    loadProblem_.clear();
+    errno = 0;
     ImageStatus status = checkImageFile(path);
+    const int openErrno = errno;
     if (status == ImageStatus::Ok) {
         // Checked before anything is closed: a file too large for the image buffer is refused
         // like an invalid one and leaves the running program alone.
@@ -41,6 +75,7 @@ LoadResult Loader::loadFile(const std::string& path, const char* invalidMessage)
         auto size = fs::file_size(path, ec);
         if (!ec && size > kImageBufferSize) status = ImageStatus::TooLarge;
     }
+    if (status != ImageStatus::Ok) loadProblem_ = describeLoadProblem(path, status, openErrno);
     if (status == ImageStatus::CannotOpen) {
         platform_.messageBox(kMsgCannotOpen);
         return LoadResult::CannotOpen;
@@ -50,13 +85,16 @@ LoadResult Loader::loadFile(const std::string& path, const char* invalidMessage)
         return LoadResult::Invalid;
     }
     if (m_.programLoaded) close();
+    errno = 0;
     status = readImageFile(m_, path);
     if (status != ImageStatus::Ok) {
+        loadProblem_ = describeLoadProblem(path, status, errno);
         // The file changed between the check and the read; the old program is gone already.
         platform_.messageBox(status == ImageStatus::CannotOpen ? kMsgCannotOpen : invalidMessage);
         return status == ImageStatus::CannotOpen ? LoadResult::CannotOpen : LoadResult::Invalid;
     }
     imageLoaded_ = true;
+    imagePath_ = path;
     m_.programLoaded = true;
     resetMachine(m_);
     restart();
@@ -73,10 +111,13 @@ LoadResult Loader::open() {
     request.defaultExtension = "vrn";
     std::optional<std::string> chosen = platform_.openFileDialog(request);
     if (!chosen) return LoadResult::Cancelled;
+    return openChosen(*chosen);
+}
 
+LoadResult Loader::openChosen(const std::string& chosen) {
     // A confirmed dialog moves the working directory to the chosen file's folder, whatever
     // happens to the file afterwards.
-    fs::path file = fs::absolute(fs::path(*chosen));
+    fs::path file = fs::absolute(fs::path(chosen));
     setWorkingDir(file.parent_path().string());
 
     LoadResult result = loadFile(file.string(), kMsgInvalidFromDialog);
@@ -126,6 +167,12 @@ void Loader::reset() {
     endProgram(m_);
     m_.programLoaded = true;
     restart();
+}
+
+void Loader::resumedFromState() {
+    itemsEnabled_ = m_.programLoaded;
+    lastEnd_ = ProgramEnd::None;
+    repaint_ = true;
 }
 
 void Loader::exit() {

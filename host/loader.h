@@ -45,6 +45,9 @@ class Loader {
 
     // Command 40002: the open dialog, then the checks, the load and the start.
     LoadResult open();
+    // What the dialog does with its choice, for a file chosen another way (dropped on the
+    // window): the working directory moves to its folder, then the checks, the load, the start.
+    LoadResult openChosen(const std::string& chosen);
 
     // The image named on the command line: loaded and started without changing the splash state.
     // The caller ends the process when this fails (the message has been shown).
@@ -69,6 +72,10 @@ class Loader {
     ProgramEnd lastEnd() const { return lastEnd_; }
     bool imageLoaded() const { return imageLoaded_; }
 
+    // Why the last load failed, in plain words and naming the file ("x.vrn: is a directory");
+    // empty after a load that succeeded. The message box keeps the program's own short text.
+    const std::string& loadProblem() const { return loadProblem_; }
+
     // True once after a change that needs the whole window painted again (a Close).
     bool takeRepaint();
 
@@ -79,6 +86,12 @@ class Loader {
     // A program's ChDir moves the working directory too; the machine reset does not. Called by
     // the host after the machine has run.
     void noteMachineDirectory();
+
+    // The image file last loaded into the buffer (empty before any).
+    const std::string& imagePath() const { return imagePath_; }
+    // A save state was put into the machine over the image in the buffer: the menu items follow
+    // whether it holds a running program.
+    void resumedFromState();
 
     // The open dialog's initial file name: the last choice without its extension.
     const std::string& dialogFileName() const { return dialogFileName_; }
@@ -98,6 +111,8 @@ class Loader {
     std::string workingDir_;
     std::string seenMachineDir_;
     std::string dialogFileName_;
+    std::string loadProblem_;
+    std::string imagePath_;
 };
 
 }  // namespace corvane

@@ -25,10 +25,18 @@ const std::array<MenuItem, 6> kMenuItems = {{
 
 #define MENU_ITEM(text, command)
 #define MENU_SUBMENU(text)
-#define SUBMENU_ITEM(text, command) {text, command, false, false},
-const std::array<MenuItem, 2> kSubmenuItems = {{
+#define SUBMENU_ITEM(text, command) \
+    {std::string_view(text) == "-" ? "" : text, command, std::string_view(text) == "-", false},
+const std::array<MenuItem, 15> kSubmenuItems = {{
 #include "resources/menu.inc"
 }};
+#undef SUBMENU_ITEM
+// The array's size must match the definition exactly (a shorter list would leave empty items).
+#define SUBMENU_ITEM(text, command) +1
+constexpr size_t kSubmenuDefined = 0
+#include "resources/menu.inc"
+    ;
+static_assert(kSubmenuDefined == kSubmenuItems.size());
 #undef MENU_ITEM
 #undef MENU_SUBMENU
 #undef SUBMENU_ITEM
@@ -163,6 +171,19 @@ void drawArrow(RgbImage& img, int x, int y, Rgb c) {
 }
 
 }  // namespace
+
+int uiTextWidth(std::string_view utf8) {
+    std::string gb;
+    utf8ToGb2312(utf8, gb);
+    return textWidth(gb);
+}
+
+void drawUiText(RgbImage& image, int x, int y, std::string_view utf8, const FontTables& fonts,
+                uint8_t r, uint8_t g, uint8_t b) {
+    std::string gb;
+    utf8ToGb2312(utf8, gb);
+    drawText(image, x, y, gb, fonts, Rgb{r, g, b});
+}
 
 Menu::Menu() {
     enabled_.fill(true);

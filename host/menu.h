@@ -25,7 +25,17 @@ enum MenuCommand : uint16_t {
     kCmdReset = 40004,
     kCmdInterlace = 40047,
     kCmdBlackWhite = 40048,
+    kCmdPause = 40050,        // pause or resume the program (F9)
+    kCmdFastForward = 40051,  // fast-forward on or off (also while Tab is held)
+    kCmdSpeedLimit = 40052,   // the configured instruction rate, or unlimited
+    kCmdSaveState = 40053,    // save the machine to the chosen slot (F7)
+    kCmdLoadState = 40054,    // load the machine from the chosen slot (F10)
+    kCmdRecord = 40055,       // start or stop recording the LCD to an animated GIF (F11)
+    kCmdSlot1 = 40061,        // choose state slot 1-4 (kCmdSlot1 + n - 1)
+    kCmdSlot4 = 40064,
 };
+
+constexpr int kStateSlots = 4;
 
 struct MenuItem {
     std::string_view text;  // UTF-8, exactly as shown
@@ -35,13 +45,19 @@ struct MenuItem {
 };
 
 // Top level, in order: "打开Quillbox文件...", "关闭Quillbox", "复位        F8", "设定", separator,
-// "退出". Sub-menu: "隔行扫描", "黑白".
+// "退出". Sub-menu: "隔行扫描", "黑白", then the run controls, the state slots and recording.
 extern const std::array<MenuItem, 6> kMenuItems;
-extern const std::array<MenuItem, 2> kSubmenuItems;
+extern const std::array<MenuItem, 15> kSubmenuItems;
 
 // The command of an accelerator key (F8 gives Reset), kCmdNone for other keys. Accelerators
 // work whatever the state of their menu item, greyed or not.
 uint16_t acceleratorCommand(uint8_t vk);
+
+// Text in the menu's look, for other overlays of the window (notices): UTF-8, drawn with the
+// handheld's 12-pixel fonts. The width in pixels, and the drawing at (x, y) in colour (r, g, b).
+int uiTextWidth(std::string_view utf8);
+void drawUiText(RgbImage& image, int x, int y, std::string_view utf8, const FontTables& fonts,
+                uint8_t r, uint8_t g, uint8_t b);
 
 // Where a point falls in the open menu.
 struct MenuHit {
@@ -97,8 +113,8 @@ class Menu {
     void moveHighlight(int step);
 
     // Item states, top-level items first, then the sub-menu's.
-    std::array<bool, 8> enabled_{};
-    std::array<bool, 8> checked_{};
+    std::array<bool, kMenuItems.size() + kSubmenuItems.size()> enabled_{};
+    std::array<bool, kMenuItems.size() + kSubmenuItems.size()> checked_{};
     bool open_ = false;
     bool submenuOpen_ = false;
     int left_ = 0;

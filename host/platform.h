@@ -46,12 +46,14 @@ struct PlatformEvent {
         KeyUp,        // host key `code` went up
         DebugResume,  // the debugger's resume request, `value` = the new stop value
         Expose,       // the window must be painted again
+        DropFile,     // a file was dropped on the window (`path`): opened like a dialog's choice
     };
     Type type = Type::Expose;
     int x = 0;
     int y = 0;
     uint32_t code = 0;
     int32_t value = 0;
+    std::string path = {};  // DropFile only
 };
 
 struct FileFilter {
@@ -73,9 +75,18 @@ class Platform : public RunClock {
     // Sleeps until `deadlineNs` or until an event arrives, whichever comes first. A virtual clock
     // moves straight to the deadline.
     virtual void waitUntil(uint64_t deadlineNs) = 0;
+    // The platform's own date: the host's clock on a desktop, the runner's scripted date. The
+    // App's virtual date starts from it; only with "Clock"/"SetHostClock" do the time calls use
+    // it directly, and SetTime sets it (a platform that may not touch the host's clock keeps a
+    // date of its own instead).
     virtual LocalTime localTime() = 0;
-    // A platform that may not change the host's clock keeps a virtual date instead.
     virtual void setLocalTime(const LocalTime& time) = 0;
+
+    // The machine's local date in nanoseconds since 1970-01-01 00:00 local time, when the
+    // platform keeps a date of its own (a virtual date): save states carry it and put it back.
+    // A platform on the host's clock returns nothing and keeps its date on a restore.
+    virtual std::optional<int64_t> virtualDateNs() { return std::nullopt; }
+    virtual void restoreVirtualDate(int64_t /*dateNs*/) {}
 
     // --- input ---
     virtual bool pollEvent(PlatformEvent& event) = 0;

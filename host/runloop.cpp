@@ -20,7 +20,57 @@ RunLoop::RunLoop(Machine& machine, RunClock& clock, RunLoopClient& client, Timin
     : m_(machine), clock_(clock), client_(client), timing_(timing) {}
 
 bool RunLoop::running() const {
-    return m_.programLoaded && !m_.paused && !frozen_;
+    return m_.programLoaded && !m_.paused && !frozen_ && !userPaused_;
+}
+
+void RunLoop::setUserPaused(bool paused) {
+    userPaused_ = paused;
+    paceAnchored_ = false;
+}
+
+void RunLoop::setSpeedLimit(uint64_t instructionsPerSecond) {
+    speedLimit_ = instructionsPerSecond;
+    paceAnchored_ = false;
+}
+
+void RunLoop::setFastForward(uint32_t factor) {
+    fastForward_ = factor == 0 ? 1 : factor;
+    paceAnchored_ = false;
+}
+
+uint64_t RunLoop::sinceLastFrameNs() const {
+    return clock_.nowNs() - lastFrameNs_;
+}
+
+void RunLoop::restoreFrames(uint64_t frames, uint64_t sinceLastFrameNs) {
+    frames_ = frames;
+    // Unsigned arithmetic: every later test is a difference from this value, so it holds even
+    // when the clock has not yet reached the span.
+    lastFrameNs_ = clock_.nowNs() - sinceLastFrameNs;
+    paceAnchored_ = false;
+}
+
+uint64_t RunLoop::paceAllowance(uint64_t now, uint64_t budget, uint64_t& wakeNs) {
+    if (speedLimit_ == 0) return budget;
+    using Wide = unsigned __int128;
+    const uint64_t rate = speedLimit_ * fastForward_;
+    if (!paceAnchored_) {
+        paceAnchored_ = true;
+        paceStartNs_ = now;
+        paceCount_ = 0;
+    }
+    uint64_t due = uint64_t(Wide(now - paceStartNs_) * rate / 1'000'000'000u);
+    // A host too slow for the limit falls behind; it may catch up by one frame, no more.
+    const uint64_t frameWorth = uint64_t(Wide(framePeriodNs()) * rate / 1'000'000'000u);
+    if (due > paceCount_ + frameWorth) {
+        paceStartNs_ = now - framePeriodNs();
+        paceCount_ = 0;
+        due = frameWorth;
+    }
+    if (due > paceCount_) return std::min(budget, due - paceCount_);
+    // Rounded up, so the instruction is really allowed at the wake-up time.
+    wakeNs = paceStartNs_ + uint64_t((Wide(paceCount_ + 1) * 1'000'000'000u + rate - 1) / rate);
+    return 0;
 }
 
 SliceResult RunLoop::slice() {
@@ -30,7 +80,7 @@ SliceResult RunLoop::slice() {
         return r;
     }
     const uint64_t now = clock_.nowNs();
-    if (now - lastFrameNs_ >= timing_.framePeriodNs) {
+    if (now - lastFrameNs_ >= framePeriodNs()) {
         // From now, not from the old value plus the period: frames are at least one period
         // apart and never catch up after the loop was held.
         lastFrameNs_ = now;
@@ -47,19 +97,21 @@ SliceResult RunLoop::slice() {
         r.idle = IdleReason::NoProgram;
         return r;
     }
-    if (m_.paused || frozen_) {
+    if (m_.paused || frozen_ || userPaused_) {
+        paceAnchored_ = false;
         r.idle = IdleReason::Paused;
         return r;
     }
     if (m_.delayCounter != 0) {
+        paceAnchored_ = false;
         // At most one tick per slice; no instruction runs while the delay counts.
-        if (now - m_.lastDelayNs >= timing_.tickPeriodNs) {
+        if (now - m_.lastDelayNs >= tickPeriodNs()) {
             m_.lastDelayNs = now;
             --m_.delayCounter;
         }
         if (m_.delayCounter != 0) {
             r.idle = IdleReason::Delay;
-            r.wakeNs = std::min(r.wakeNs, m_.lastDelayNs + timing_.tickPeriodNs);
+            r.wakeNs = std::min(r.wakeNs, m_.lastDelayNs + tickPeriodNs());
         }
         return r;
     }
@@ -70,6 +122,13 @@ SliceResult RunLoop::slice() {
 
     uint64_t budget = std::min(clock_.batchBudget(nextFrameNs()), maxBatch_);
     if (limit_ != 0) budget = std::min(budget, limit_ - total_);
+    uint64_t paceWake = 0;
+    budget = paceAllowance(now, std::max<uint64_t>(budget, 1), paceWake);
+    if (budget == 0) {
+        r.idle = IdleReason::Throttled;
+        r.wakeNs = std::min(r.wakeNs, paceWake);
+        return r;
+    }
     if (trace_) {
         budget = 1;
         trace_(m_);
@@ -77,6 +136,8 @@ SliceResult RunLoop::slice() {
     const RunResult ran = run(m_, std::max<uint64_t>(budget, 1));
     clock_.executed(ran.executed);
     total_ += ran.executed;
+    paceCount_ += ran.executed;
+    if (ran.stop == RunStop::WaitKey || ran.stop == RunStop::Delay) paceAnchored_ = false;
     r.executed = ran.executed;
 
     if (!m_.programLoaded) {
@@ -91,7 +152,7 @@ SliceResult RunLoop::slice() {
         case RunStop::Delay:
             if (m_.delayCounter != 0) {
                 r.idle = IdleReason::Delay;
-                r.wakeNs = std::min(r.wakeNs, m_.lastDelayNs + timing_.tickPeriodNs);
+                r.wakeNs = std::min(r.wakeNs, m_.lastDelayNs + tickPeriodNs());
             }
             break;
         case RunStop::Paused:

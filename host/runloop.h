@@ -52,6 +52,7 @@ enum class IdleReason : uint8_t {
     Delay,      // a Delay counts down
     WaitKey,    // waiting for a key with none pending
     Stopped,    // a stop was requested, or the instruction limit was reached
+    Throttled,  // the speed limit allows no instruction before the wake-up time
 };
 
 struct SliceResult {
@@ -74,6 +75,27 @@ class RunLoop {
     void setFrozen(bool frozen) { frozen_ = frozen; }
     bool frozen() const { return frozen_; }
 
+    // Paused by the user: like frozen, the program holds and frames keep their count, but the
+    // machine's own paused flag (a debugger stop) is left alone.
+    void setUserPaused(bool paused);
+    bool userPaused() const { return userPaused_; }
+
+    // Speed limit in instructions per second of the clock; 0 = unlimited (as many as the loop
+    // can turn). Fast-forward runs frames, delay ticks and a speed limit `factor` times faster;
+    // 1 = normal speed.
+    void setSpeedLimit(uint64_t instructionsPerSecond);
+    uint64_t speedLimit() const { return speedLimit_; }
+    void setFastForward(uint32_t factor);
+    uint32_t fastForward() const { return fastForward_; }
+    // The periods in force, fast-forward included.
+    uint64_t framePeriodNs() const { return timing_.framePeriodNs / fastForward_; }
+    uint64_t tickPeriodNs() const { return timing_.tickPeriodNs / fastForward_; }
+
+    // Save states keep the frame count and how long ago the last frame was; restoring them makes
+    // the next frame come after the same span of clock time as it would have.
+    uint64_t sinceLastFrameNs() const;
+    void restoreFrames(uint64_t frames, uint64_t sinceLastFrameNs);
+
     // Ends the current slice after its frame and keeps the next ones from running anything,
     // until cleared.
     void requestStop() { stop_ = true; }
@@ -95,7 +117,10 @@ class RunLoop {
 
   private:
     bool running() const;
-    uint64_t nextFrameNs() const { return lastFrameNs_ + timing_.framePeriodNs; }
+    uint64_t nextFrameNs() const { return lastFrameNs_ + framePeriodNs(); }
+    // Instructions the speed limit allows now (all of `budget` when unlimited); sets `wakeNs`
+    // to when the next one is allowed when it allows none.
+    uint64_t paceAllowance(uint64_t now, uint64_t budget, uint64_t& wakeNs);
 
     Machine& m_;
     RunClock& clock_;
@@ -109,6 +134,15 @@ class RunLoop {
     std::function<void(const Machine&)> trace_;
     bool frozen_ = false;
     bool stop_ = false;
+    bool userPaused_ = false;
+    uint64_t speedLimit_ = 0;
+    uint32_t fastForward_ = 1;
+    // The speed limit counts instructions from an anchor time while the program runs without a
+    // break; any break (pause, Delay, wait for a key, a change of speed) starts a new anchor, so
+    // time spent not running is never made up in a burst.
+    bool paceAnchored_ = false;
+    uint64_t paceStartNs_ = 0;
+    uint64_t paceCount_ = 0;
 };
 
 }  // namespace corvane

@@ -106,6 +106,7 @@ std::optional<FaceKey> Skin::pressAt(int x, int y) {
     if (key) {
         heldRect_ = key->rect;
         heldVk_ = key->vk;
+        latchedVk_ = key->vk;
     }
     return key;
 }
@@ -123,6 +124,8 @@ bool Skin::scan(Machine& machine, const std::array<uint8_t, 256>& platformKeys) 
     // A face key held with the mouse is down exactly like a physical key (the ON/OFF key has no
     // virtual key and sets nothing).
     if (heldVk_ != 0) machine.hostKeys[heldVk_] |= 0x80;
+    if (latchedVk_ != 0) machine.hostKeys[latchedVk_] |= 0x80;
+    latchedVk_ = 0;
 
     if (machine.keyRegister & 0x80) return false;
     for (int k = 0; k < 256; ++k) {

@@ -101,6 +101,9 @@ class Skin {
     std::array<uint8_t, 256> previous_{};
     KeyRect heldRect_{};
     uint8_t heldVk_ = 0;
+    // A face key pressed since the last scan: a click shorter than a frame still counts once,
+    // as the keyboard's latch does for a quick tap.
+    uint8_t latchedVk_ = 0;
 };
 
 }  // namespace corvane

@@ -25,9 +25,11 @@ long recvSome(int fd, uint8_t* data, size_t size);
 constexpr int kReadable = 1;
 constexpr int kWritable = 2;
 constexpr int kBroken = 4;
+constexpr int kWoken = 8;  // `wakeFd` became readable
 // Waits up to `timeoutMs` (negative: forever) until the socket is readable (and, with
-// `writable`, writable). The readiness bits, 0 on timeout, kAgain when interrupted, kFailed.
-int wait(int fd, bool writable, int timeoutMs);
+// `writable`, writable), or until `wakeFd` (when >= 0) is readable. The readiness bits, 0 on
+// timeout, kAgain when interrupted, kFailed. `fd` may be -1 to wait for `wakeFd` alone.
+int wait(int fd, bool writable, int timeoutMs, int wakeFd = -1);
 
 // This process's identity, as the attach notice carries it.
 uint32_t processId();

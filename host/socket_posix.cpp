@@ -52,15 +52,17 @@ long recvSome(int fd, uint8_t* data, size_t size) {
     return kFailed;
 }
 
-int wait(int fd, bool writable, int timeoutMs) {
-    pollfd p{fd, short(POLLIN | (writable ? POLLOUT : 0)), 0};
-    const int r = poll(&p, 1, timeoutMs);
+int wait(int fd, bool writable, int timeoutMs, int wakeFd) {
+    // poll() skips entries with a negative descriptor, so either may be absent.
+    pollfd p[2] = {{fd, short(POLLIN | (writable ? POLLOUT : 0)), 0}, {wakeFd, POLLIN, 0}};
+    const int r = poll(p, 2, timeoutMs);
     if (r < 0) return errno == EINTR ? int(kAgain) : int(kFailed);
     if (r == 0) return 0;
     int bits = 0;
-    if (p.revents & POLLIN) bits |= kReadable;
-    if (p.revents & POLLOUT) bits |= kWritable;
-    if (p.revents & (POLLERR | POLLHUP | POLLNVAL)) bits |= kBroken;
+    if (p[0].revents & POLLIN) bits |= kReadable;
+    if (p[0].revents & POLLOUT) bits |= kWritable;
+    if (p[0].revents & (POLLERR | POLLHUP | POLLNVAL)) bits |= kBroken;
+    if (p[1].revents != 0) bits |= kWoken;
     return bits;
 }
 

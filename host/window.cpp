@@ -67,7 +67,7 @@ void Window::setFonts(const FontTables* fonts) {
 }
 
 const RgbImage& Window::image() const {
-    return menu_.isOpen() ? shown_ : base_;
+    return menu_.isOpen() || !notice_.empty() ? shown_ : base_;
 }
 
 void Window::paint(const Machine& machine, int splashState) {
@@ -101,11 +101,37 @@ void Window::drawKey(const KeyRect& rect, bool pressed) {
 }
 
 void Window::menuChanged() {
-    if (menu_.isOpen()) {
+    if (menu_.isOpen() || !notice_.empty()) {
         shown_.rgb = base_.rgb;
+        drawNotice();
         menu_.draw(shown_, fonts_);
     }
     ++version_;
+}
+
+void Window::setNotice(const std::string& utf8) {
+    notice_ = utf8;
+    menuChanged();
+}
+
+void Window::clearNotice() {
+    if (notice_.empty()) return;
+    notice_.clear();
+    menuChanged();
+}
+
+void Window::drawNotice() {
+    if (notice_.empty() || fonts_ == nullptr) return;
+    // A dark box across the bottom of the LCD area, the text centred in it.
+    const int width = std::min(kLcdAreaWidth, uiTextWidth(notice_) + 12);
+    const int left = kLcdAreaLeft + (kLcdAreaWidth - width) / 2;
+    const int top = kLcdAreaTop + kLcdAreaHeight - 20;
+    for (int y = top; y < top + 18; ++y)
+        for (int x = left; x < left + width; ++x) {
+            uint8_t* p = shown_.at(x, y);
+            p[0] = p[1] = p[2] = 32;
+        }
+    drawUiText(shown_, left + 6, top + 3, notice_, *fonts_, 255, 255, 255);
 }
 
 WindowEvent Window::fromMenu(uint16_t command) {

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 #include "host/image_io.h"
 #include "host/lcd.h"
@@ -95,8 +96,14 @@ class Window {
     // the next frame or paint.
     void displayCommand(uint16_t command);
 
+    // A short notice over the face (a saved state, a recording), until cleared or replaced.
+    void setNotice(const std::string& utf8);
+    void clearNotice();
+    const std::string& notice() const { return notice_; }
+
   private:
     void menuChanged();
+    void drawNotice();
     WindowEvent fromMenu(uint16_t command);
 
     const SkinArt& art_;
@@ -105,7 +112,8 @@ class Window {
     Lcd lcd_;
     Menu menu_;
     RgbImage base_;   // the window without the menu
-    RgbImage shown_;  // base_ with the open menu drawn on top
+    RgbImage shown_;  // base_ with the notice and the open menu drawn on top
+    std::string notice_;
     uint64_t version_ = 0;
     // What the LCD area shows, so a frame whose LCD bytes and display modes did not change costs
     // a comparison instead of a conversion (a program waiting for a key keeps the app near idle).

@@ -1,11 +1,13 @@
 // fopen and fclose, and the slot table they share with the other file calls.
 
+#include <cerrno>
 #include <filesystem>
 #include <system_error>
 
 #include "library/files.h"
 #include "library/memory_walk.h"
 #include "library/path.h"
+#include "vm/interpreter.h"
 #include "vm/machine.h"
 #include "vm/syscalls.h"
 
@@ -57,10 +59,21 @@ std::FILE* openRegular(const std::string& path, const ModeEntry& mode) {
 
 }  // namespace
 
-std::FILE* streamOf(Machine& m, uint32_t handle) {
+FileSlot* slotOf(Machine& m, uint32_t handle) {
     const uint32_t index = (handle & 0xFF) - kFirstFileHandle;
     if (index >= uint32_t(kFileSlots) || !m.files[index].inUse) return nullptr;
-    return m.files[index].stream;
+    return &m.files[index];
+}
+
+std::FILE* streamOf(Machine& m, uint32_t handle) {
+    FileSlot* slot = slotOf(m, handle);
+    return slot != nullptr ? slot->stream : nullptr;
+}
+
+void noteWriteFailure(FileSlot& slot, int error) {
+    // A stream not open for writing, or a position the host refuses, loses nothing.
+    if (error == EBADF || error == EINVAL || error == ESPIPE || error == EOVERFLOW) return;
+    slot.writeFailed = true;
 }
 
 bool readProgramName(const Machine& m, uint32_t addr, std::string& name) {
@@ -91,16 +104,14 @@ void sys_fopen(Machine& m) {
     }
     m.files[free].inUse = true;
     m.files[free].stream = stream;
+    m.files[free].path = *path;
+    m.files[free].writeFailed = false;
+    m.fileOrigins[free] = {*path, mode->host};
     m.push(kFirstFileHandle + uint32_t(free));
 }
 
 void sys_fclose(Machine& m) {
-    const uint32_t index = (m.pop() & 0xFF) - kFirstFileHandle;
-    if (index >= uint32_t(kFileSlots) || !m.files[index].inUse) return;
-    FileSlot& slot = m.files[index];
-    if (slot.stream != nullptr) std::fclose(slot.stream);
-    slot.inUse = false;
-    slot.stream = nullptr;
+    if (FileSlot* slot = slotOf(m, m.pop())) closeFileSlot(m, *slot);
 }
 
 }  // namespace corvane

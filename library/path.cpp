@@ -105,25 +105,32 @@ std::optional<std::string> resolveProgramPath(const std::string& rootDir,
         return std::nullopt;
     }
 
+    std::error_code ec;
+    const fs::path realRoot = fs::canonical(joinComponents(root), ec);
+    if (ec) return std::nullopt;
+
     // Below the root, fall back to an entry that differs only in letter case wherever the exact
     // name is missing, so "w" rewrites DATA.DAT's data.dat instead of creating a twin beside it.
+    // Only folders that really lie inside the root are listed: once a link has led the path
+    // outside, nothing there is looked at, and the check below refuses the path.
     fs::path actual(joinComponents(root));
-    bool parentIsDirectory = true;
-    std::error_code ec;
+    bool parentIsSearchable = true;
     for (size_t i = root.size(); i < parts.size(); ++i) {
-        if (parentIsDirectory && !fs::exists(fs::symlink_status(actual / parts[i], ec))) {
+        if (parentIsSearchable && !fs::exists(fs::symlink_status(actual / parts[i], ec))) {
             if (auto alternative = caseAlternative(actual, parts[i])) parts[i] = *alternative;
         }
         actual /= parts[i];
-        parentIsDirectory = fs::is_directory(actual, ec);
+        parentIsSearchable = false;
+        if (fs::is_directory(actual, ec)) {
+            const fs::path realParent = fs::canonical(actual, ec);
+            parentIsSearchable = !ec && liesInside(realParent, realRoot);
+        }
     }
 
     // Symbolic links inside the root may lead anywhere: judge where the path really ends up.
     // A link to nothing is refused because creating the file through it would escape.
     const fs::file_status linkStatus = fs::symlink_status(actual, ec);
     if (fs::is_symlink(linkStatus) && !fs::exists(fs::status(actual, ec))) return std::nullopt;
-    const fs::path realRoot = fs::canonical(joinComponents(root), ec);
-    if (ec) return std::nullopt;
     const fs::path realPath = fs::weakly_canonical(actual, ec);
     if (ec || !liesInside(realPath, realRoot)) return std::nullopt;
 

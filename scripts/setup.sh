@@ -4,8 +4,8 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config git
-  libgtest-dev libgmock-dev libbenchmark-dev clang-format
-  libsdl2-dev libx11-dev libfreetype-dev libstb-dev
+  libgtest-dev libgmock-dev libbenchmark-dev clang-format clang libclang-rt-dev
+  libsdl2-dev libx11-dev libfreetype-dev libstb-dev libgif-dev
   xfonts-base unifont fonts-unifont xfonts-wqy
   xvfb xauth xdotool lua5.4
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64

@@ -2,208 +2,227 @@
 
 #include "vm/dispatch.h"
 
+#include <utility>
+
+#include "vm/decoded_code.h"
+#include "vm/fused.h"
 #include "vm/interpreter.h"
 #include "vm/machine.h"
 #include "vm/opcodes.h"
 #include "vm/ops.h"
+#include "vm/run_state.h"
 #include "vm/syscalls.h"
 
 namespace corvane {
 
-// Declared extern in dispatch.h, so these constants keep external linkage.
-constexpr std::array<Handler, 0x54> kBaseHandlers = {{
-    op_NOP,           // 0x00
-    op_PUSH_B,        // 0x01
-    op_PUSH_W,        // 0x02
-    op_PUSH_D,        // 0x03
-    op_LDG_C,         // 0x04
-    op_LDG_I,         // 0x05
-    op_LDG_L,         // 0x06
-    op_LDGX_C,        // 0x07
-    op_LDGX_I,        // 0x08
-    op_LDGX_L,        // 0x09
-    op_REFGX_C,       // 0x0A
-    op_REFGX_I,       // 0x0B
-    op_REFGX_L,       // 0x0C
-    op_PUSH_STR,      // 0x0D
-    op_LDL_C,         // 0x0E
-    op_LDL_I,         // 0x0F
-    op_LDL_L,         // 0x10
-    op_LDLX_C,        // 0x11
-    op_LDLX_I,        // 0x12
-    op_LDLX_L,        // 0x13
-    op_REFLX_C,       // 0x14
-    op_REFLX_I,       // 0x15
-    op_REFLX_L,       // 0x16
-    op_ADDRGX,        // 0x17
-    op_ADDRLX,        // 0x18
-    op_ADDRL,         // 0x19
-    op_PUSH_TEXTBUF,  // 0x1A
-    op_PUSH_SCREEN,   // 0x1B
-    op_NEG,           // 0x1C
-    op_PREINC,        // 0x1D
-    op_PREDEC,        // 0x1E
-    op_POSTINC,       // 0x1F
-    op_POSTDEC,       // 0x20
-    op_ADD,           // 0x21
-    op_SUB,           // 0x22
-    op_AND,           // 0x23
-    op_OR,            // 0x24
-    op_NOT,           // 0x25
-    op_XOR,           // 0x26
-    op_LAND,          // 0x27
-    op_LOR,           // 0x28
-    op_LNOT,          // 0x29
-    op_MUL,           // 0x2A
-    op_DIV,           // 0x2B
-    op_MOD,           // 0x2C
-    op_SHL,           // 0x2D
-    op_SHR,           // 0x2E
-    op_EQ,            // 0x2F
-    op_NE,            // 0x30
-    op_LE,            // 0x31
-    op_GE,            // 0x32
-    op_GT,            // 0x33
-    op_LT,            // 0x34
-    op_ASSIGN,        // 0x35
-    op_LDP_C,         // 0x36
-    op_REFP_C,        // 0x37
-    op_POP_COND,      // 0x38
-    op_JZ,            // 0x39
-    op_JNZ,           // 0x3A
-    op_JMP,           // 0x3B
-    op_SETSP,         // 0x3C
-    op_CALL,          // 0x3D
-    op_ENTER,         // 0x3E
-    op_RET,           // 0x3F
-    sys_exit,         // 0x40 EXIT: the same handler as system call exit
-    op_INITDATA,      // 0x41
-    op_PUSH_GBUF,     // 0x42
-    op_STRKEY,        // 0x43
-    op_NOP,           // 0x44
-    op_ADDI,          // 0x45
-    op_SUBI,          // 0x46
-    op_MULI,          // 0x47
-    op_DIVI,          // 0x48
-    op_MODI,          // 0x49
-    op_SHLI,          // 0x4A
-    op_SHRI,          // 0x4B
-    op_EQI,           // 0x4C
-    op_NEI,           // 0x4D
-    op_GTI,           // 0x4E
-    op_LTI,           // 0x4F
-    op_GEI,           // 0x50
-    op_LEI,           // 0x51
-    op_LINE,          // 0x52
-    op_FUNC,          // 0x53
-}};
+template <typename M>
+using HandlerOf = void (*)(M&);
 
-constexpr std::array<Handler, 0x52> kSystemCallHandlers = {{
-    sys_putchar,      // 0x80
-    sys_getchar,      // 0x81
-    sys_printf,       // 0x82
-    sys_strcpy,       // 0x83
-    sys_strlen,       // 0x84
-    sys_SetScreen,    // 0x85
-    sys_UpdateLCD,    // 0x86
-    sys_Delay,        // 0x87
-    sys_WriteBlock,   // 0x88
-    sys_Refresh,      // 0x89
-    sys_TextOut,      // 0x8A
-    sys_Block,        // 0x8B
-    sys_Rectangle,    // 0x8C
-    sys_exit,         // 0x8D
-    sys_ClearScreen,  // 0x8E
-    sys_abs,          // 0x8F
-    sys_rand,         // 0x90
-    sys_srand,        // 0x91
-    sys_Locate,       // 0x92
-    sys_Inkey,        // 0x93
-    sys_Point,        // 0x94
-    sys_GetPoint,     // 0x95
-    sys_Line,         // 0x96
-    sys_Box,          // 0x97
-    sys_Circle,       // 0x98
-    sys_Ellipse,      // 0x99
-    sys_Beep,         // 0x9A
-    sys_isalnum,      // 0x9B
-    sys_isalpha,      // 0x9C
-    sys_iscntrl,      // 0x9D
-    sys_isdigit,      // 0x9E
-    sys_isgraph,      // 0x9F
-    sys_islower,      // 0xA0
-    sys_isprint,      // 0xA1
-    sys_ispunct,      // 0xA2
-    sys_isspace,      // 0xA3
-    sys_isupper,      // 0xA4
-    sys_isxdigit,     // 0xA5
-    sys_strcat,       // 0xA6
-    sys_strchr,       // 0xA7
-    sys_strcmp,       // 0xA8
-    sys_strstr,       // 0xA9
-    sys_tolower,      // 0xAA
-    sys_toupper,      // 0xAB
-    sys_memset,       // 0xAC
-    sys_memcpy,       // 0xAD
-    sys_fopen,        // 0xAE
-    sys_fclose,       // 0xAF
-    sys_fread,        // 0xB0
-    sys_fwrite,       // 0xB1
-    sys_fseek,        // 0xB2
-    sys_ftell,        // 0xB3
-    sys_feof,         // 0xB4
-    sys_rewind,       // 0xB5
-    sys_getc,         // 0xB6
-    sys_putc,         // 0xB7
-    sys_sprintf,      // 0xB8
-    sys_MakeDir,      // 0xB9
-    sys_DeleteFile,   // 0xBA
-    sys_Getms,        // 0xBB
-    sys_CheckKey,     // 0xBC
-    sys_memmove,      // 0xBD
-    sys_Crc16,        // 0xBE
-    sys_Secret,       // 0xBF
-    sys_ChDir,        // 0xC0
-    sys_FileList,     // 0xC1
-    sys_GetTime,      // 0xC2
-    sys_SetTime,      // 0xC3
-    sys_GetWord,      // 0xC4
-    sys_XDraw,        // 0xC5
-    sys_ReleaseKey,   // 0xC6
-    sys_GetBlock,     // 0xC7
-    sys_Sin,          // 0xC8
-    sys_Cos,          // 0xC9
-    sys_FillArea,     // 0xCA
-    sys_PutKey,       // 0xCB
-    sys_ReservedCC,   // 0xCC
-    sys_ReservedCD,   // 0xCD
-    sys_ReservedCE,   // 0xCE
-    sys_ReservedCF,   // 0xCF
-    sys_ReservedD0,   // 0xD0
-    sys_ReservedD1,   // 0xD1
-}};
+// The tables over the state a handler runs on: the Machine for `step` and the tables that
+// dispatch.h declares, the run loop's register view for `run`. Handlers written for the Machine
+// alone (system calls, and the instructions that can fault, stop the machine or run on through
+// the code) run on it in both.
+#define CORVANE_ON_MACHINE(h) machineOnly<M, h>()
 
-namespace {
+template <typename M>
+constexpr std::array<HandlerOf<M>, 0x54> baseHandlers() {
+    return {{
+        op_NOP<M>,                               // 0x00
+        op_PUSH_B<M>,                            // 0x01
+        op_PUSH_W<M>,                            // 0x02
+        op_PUSH_D<M>,                            // 0x03
+        op_LDG_C<M>,                             // 0x04
+        op_LDG_I<M>,                             // 0x05
+        op_LDG_L<M>,                             // 0x06
+        op_LDGX_C<M>,                            // 0x07
+        op_LDGX_I<M>,                            // 0x08
+        op_LDGX_L<M>,                            // 0x09
+        op_REFGX_C<M>,                           // 0x0A
+        op_REFGX_I<M>,                           // 0x0B
+        op_REFGX_L<M>,                           // 0x0C
+        CORVANE_ON_MACHINE(op_PUSH_STR),         // 0x0D
+        op_LDL_C<M>,                             // 0x0E
+        op_LDL_I<M>,                             // 0x0F
+        op_LDL_L<M>,                             // 0x10
+        op_LDLX_C<M>,                            // 0x11
+        op_LDLX_I<M>,                            // 0x12
+        op_LDLX_L<M>,                            // 0x13
+        op_REFLX_C<M>,                           // 0x14
+        op_REFLX_I<M>,                           // 0x15
+        op_REFLX_L<M>,                           // 0x16
+        op_ADDRGX<M>,                            // 0x17
+        op_ADDRLX<M>,                            // 0x18
+        op_ADDRL<M>,                             // 0x19
+        op_PUSH_TEXTBUF<M>,                      // 0x1A
+        op_PUSH_SCREEN<M>,                       // 0x1B
+        op_NEG<M>,                               // 0x1C
+        op_PREINC<M>,                            // 0x1D
+        op_PREDEC<M>,                            // 0x1E
+        op_POSTINC<M>,                           // 0x1F
+        op_POSTDEC<M>,                           // 0x20
+        op_ADD<M>,                               // 0x21
+        op_SUB<M>,                               // 0x22
+        op_AND<M>,                               // 0x23
+        op_OR<M>,                                // 0x24
+        op_NOT<M>,                               // 0x25
+        op_XOR<M>,                               // 0x26
+        op_LAND<M>,                              // 0x27
+        op_LOR<M>,                               // 0x28
+        op_LNOT<M>,                              // 0x29
+        op_MUL<M>,                               // 0x2A
+        CORVANE_ON_MACHINE(op_DIV),              // 0x2B
+        CORVANE_ON_MACHINE(op_MOD),              // 0x2C
+        op_SHL<M>,                               // 0x2D
+        op_SHR<M>,                               // 0x2E
+        op_EQ<M>,                                // 0x2F
+        op_NE<M>,                                // 0x30
+        op_LE<M>,                                // 0x31
+        op_GE<M>,                                // 0x32
+        op_GT<M>,                                // 0x33
+        op_LT<M>,                                // 0x34
+        op_ASSIGN<M>,                            // 0x35
+        op_LDP_C<M>,                             // 0x36
+        op_REFP_C<M>,                            // 0x37
+        op_POP_COND<M>,                          // 0x38
+        op_JZ<M>,                                // 0x39
+        op_JNZ<M>,                               // 0x3A
+        op_JMP<M>,                               // 0x3B
+        op_SETSP<M>,                             // 0x3C
+        op_CALL<M>,                              // 0x3D
+        op_ENTER<M>,                             // 0x3E
+        op_RET<M>,                               // 0x3F
+        CORVANE_ON_MACHINE(sys_exit),            // 0x40 EXIT: the same handler as system call exit
+        CORVANE_ON_MACHINE(op_INITDATA),         // 0x41
+        op_PUSH_GBUF<M>,                         // 0x42
+        CORVANE_ON_MACHINE(op_STRKEY<Machine>),  // 0x43
+        op_NOP<M>,                               // 0x44
+        op_ADDI<M>,                              // 0x45
+        op_SUBI<M>,                              // 0x46
+        op_MULI<M>,                              // 0x47
+        CORVANE_ON_MACHINE(op_DIVI),             // 0x48
+        CORVANE_ON_MACHINE(op_MODI),             // 0x49
+        op_SHLI<M>,                              // 0x4A
+        op_SHRI<M>,                              // 0x4B
+        op_EQI<M>,                               // 0x4C
+        op_NEI<M>,                               // 0x4D
+        op_GTI<M>,                               // 0x4E
+        op_LTI<M>,                               // 0x4F
+        op_GEI<M>,                               // 0x50
+        op_LEI<M>,                               // 0x51
+        CORVANE_ON_MACHINE(op_LINE),             // 0x52
+        op_FUNC<M>,                              // 0x53
+    }};
+}
 
-constexpr std::array<Handler, 256> layOut() {
-    std::array<Handler, 256> table{};
-    table.fill(op_invalid);
-    for (size_t i = 0; i < kBaseHandlers.size(); ++i) table[i] = kBaseHandlers[i];
-    for (size_t i = 0; i < kSystemCallHandlers.size(); ++i) {
-        table[kFirstSystemCall + i] = kSystemCallHandlers[i];
-    }
+template <typename M>
+constexpr std::array<HandlerOf<M>, 0x52> systemCallHandlers() {
+    return {{
+        CORVANE_ON_MACHINE(sys_putchar),      // 0x80
+        CORVANE_ON_MACHINE(sys_getchar),      // 0x81
+        CORVANE_ON_MACHINE(sys_printf),       // 0x82
+        CORVANE_ON_MACHINE(sys_strcpy),       // 0x83
+        CORVANE_ON_MACHINE(sys_strlen),       // 0x84
+        CORVANE_ON_MACHINE(sys_SetScreen),    // 0x85
+        CORVANE_ON_MACHINE(sys_UpdateLCD),    // 0x86
+        CORVANE_ON_MACHINE(sys_Delay),        // 0x87
+        CORVANE_ON_MACHINE(sys_WriteBlock),   // 0x88
+        CORVANE_ON_MACHINE(sys_Refresh),      // 0x89
+        CORVANE_ON_MACHINE(sys_TextOut),      // 0x8A
+        CORVANE_ON_MACHINE(sys_Block),        // 0x8B
+        CORVANE_ON_MACHINE(sys_Rectangle),    // 0x8C
+        CORVANE_ON_MACHINE(sys_exit),         // 0x8D
+        CORVANE_ON_MACHINE(sys_ClearScreen),  // 0x8E
+        CORVANE_ON_MACHINE(sys_abs),          // 0x8F
+        CORVANE_ON_MACHINE(sys_rand),         // 0x90
+        CORVANE_ON_MACHINE(sys_srand),        // 0x91
+        CORVANE_ON_MACHINE(sys_Locate),       // 0x92
+        CORVANE_ON_MACHINE(sys_Inkey),        // 0x93
+        CORVANE_ON_MACHINE(sys_Point),        // 0x94
+        CORVANE_ON_MACHINE(sys_GetPoint),     // 0x95
+        CORVANE_ON_MACHINE(sys_Line),         // 0x96
+        CORVANE_ON_MACHINE(sys_Box),          // 0x97
+        CORVANE_ON_MACHINE(sys_Circle),       // 0x98
+        CORVANE_ON_MACHINE(sys_Ellipse),      // 0x99
+        CORVANE_ON_MACHINE(sys_Beep),         // 0x9A
+        CORVANE_ON_MACHINE(sys_isalnum),      // 0x9B
+        CORVANE_ON_MACHINE(sys_isalpha),      // 0x9C
+        CORVANE_ON_MACHINE(sys_iscntrl),      // 0x9D
+        CORVANE_ON_MACHINE(sys_isdigit),      // 0x9E
+        CORVANE_ON_MACHINE(sys_isgraph),      // 0x9F
+        CORVANE_ON_MACHINE(sys_islower),      // 0xA0
+        CORVANE_ON_MACHINE(sys_isprint),      // 0xA1
+        CORVANE_ON_MACHINE(sys_ispunct),      // 0xA2
+        CORVANE_ON_MACHINE(sys_isspace),      // 0xA3
+        CORVANE_ON_MACHINE(sys_isupper),      // 0xA4
+        CORVANE_ON_MACHINE(sys_isxdigit),     // 0xA5
+        CORVANE_ON_MACHINE(sys_strcat),       // 0xA6
+        CORVANE_ON_MACHINE(sys_strchr),       // 0xA7
+        CORVANE_ON_MACHINE(sys_strcmp),       // 0xA8
+        CORVANE_ON_MACHINE(sys_strstr),       // 0xA9
+        CORVANE_ON_MACHINE(sys_tolower),      // 0xAA
+        CORVANE_ON_MACHINE(sys_toupper),      // 0xAB
+        CORVANE_ON_MACHINE(sys_memset),       // 0xAC
+        CORVANE_ON_MACHINE(sys_memcpy),       // 0xAD
+        CORVANE_ON_MACHINE(sys_fopen),        // 0xAE
+        CORVANE_ON_MACHINE(sys_fclose),       // 0xAF
+        CORVANE_ON_MACHINE(sys_fread),        // 0xB0
+        CORVANE_ON_MACHINE(sys_fwrite),       // 0xB1
+        CORVANE_ON_MACHINE(sys_fseek),        // 0xB2
+        CORVANE_ON_MACHINE(sys_ftell),        // 0xB3
+        CORVANE_ON_MACHINE(sys_feof),         // 0xB4
+        CORVANE_ON_MACHINE(sys_rewind),       // 0xB5
+        CORVANE_ON_MACHINE(sys_getc),         // 0xB6
+        CORVANE_ON_MACHINE(sys_putc),         // 0xB7
+        CORVANE_ON_MACHINE(sys_sprintf),      // 0xB8
+        CORVANE_ON_MACHINE(sys_MakeDir),      // 0xB9
+        CORVANE_ON_MACHINE(sys_DeleteFile),   // 0xBA
+        CORVANE_ON_MACHINE(sys_Getms),        // 0xBB
+        CORVANE_ON_MACHINE(sys_CheckKey),     // 0xBC
+        CORVANE_ON_MACHINE(sys_memmove),      // 0xBD
+        CORVANE_ON_MACHINE(sys_Crc16),        // 0xBE
+        CORVANE_ON_MACHINE(sys_Secret),       // 0xBF
+        CORVANE_ON_MACHINE(sys_ChDir),        // 0xC0
+        CORVANE_ON_MACHINE(sys_FileList),     // 0xC1
+        CORVANE_ON_MACHINE(sys_GetTime),      // 0xC2
+        CORVANE_ON_MACHINE(sys_SetTime),      // 0xC3
+        CORVANE_ON_MACHINE(sys_GetWord),      // 0xC4
+        CORVANE_ON_MACHINE(sys_XDraw),        // 0xC5
+        CORVANE_ON_MACHINE(sys_ReleaseKey),   // 0xC6
+        CORVANE_ON_MACHINE(sys_GetBlock),     // 0xC7
+        CORVANE_ON_MACHINE(sys_Sin),          // 0xC8
+        CORVANE_ON_MACHINE(sys_Cos),          // 0xC9
+        CORVANE_ON_MACHINE(sys_FillArea),     // 0xCA
+        CORVANE_ON_MACHINE(sys_PutKey),       // 0xCB
+        CORVANE_ON_MACHINE(sys_ReservedCC),   // 0xCC
+        CORVANE_ON_MACHINE(sys_ReservedCD),   // 0xCD
+        CORVANE_ON_MACHINE(sys_ReservedCE),   // 0xCE
+        CORVANE_ON_MACHINE(sys_ReservedCF),   // 0xCF
+        CORVANE_ON_MACHINE(sys_ReservedD0),   // 0xD0
+        CORVANE_ON_MACHINE(sys_ReservedD1),   // 0xD1
+    }};
+}
+
+// Both tables laid out over all 256 opcode values, invalid opcodes included.
+template <typename M>
+constexpr std::array<HandlerOf<M>, 256> layOut() {
+    std::array<HandlerOf<M>, 256> table{};
+    table.fill(CORVANE_ON_MACHINE(op_invalid));
+    const auto base = baseHandlers<M>();
+    const auto calls = systemCallHandlers<M>();
+    for (size_t i = 0; i < base.size(); ++i) table[i] = base[i];
+    for (size_t i = 0; i < calls.size(); ++i) table[kFirstSystemCall + i] = calls[i];
     return table;
 }
 
-}  // namespace
+#undef CORVANE_ON_MACHINE
 
-// Constant-initialised: usable before any dynamic initialisation runs.
-constexpr std::array<Handler, 256> kOpcodeHandlers = layOut();
+// Declared extern in dispatch.h, so these constants keep external linkage. Constant-initialised:
+// usable before any dynamic initialisation runs.
+constexpr std::array<Handler, 0x54> kBaseHandlers = baseHandlers<Machine>();
+constexpr std::array<Handler, 0x52> kSystemCallHandlers = systemCallHandlers<Machine>();
+constexpr std::array<Handler, 256> kOpcodeHandlers = layOut<Machine>();
 
 namespace {
-
-// The longest fixed part of any instruction: opcode and four operand bytes (PUSH_D, INITDATA).
-constexpr uint32_t kLongestFixedInstruction = 5;
 
 // Checks that the opcode at pc and its fixed operand bytes lie inside the loaded image; if not,
 // the program ends with a fault and false is returned.
@@ -250,100 +269,155 @@ bool blocked(Machine& m, RunStop& why) {
     return true;
 }
 
-// One instruction whose opcode has been fetched. Each case calls its table entry with a constant
-// index, so the compiler turns the entry into a direct call and inlines the handlers defined in
-// the ops headers: the run loop gets the speed of a switch while the tables above stay the one
-// place where opcodes meet their handlers.
-#define CORVANE_CASE(n)          \
-    case (n):                    \
-        kOpcodeHandlers[(n)](m); \
-        break;
-#define CORVANE_CASE4(n) CORVANE_CASE(n) CORVANE_CASE(n + 1) CORVANE_CASE(n + 2) CORVANE_CASE(n + 3)
-#define CORVANE_CASE16(n) \
-    CORVANE_CASE4(n) CORVANE_CASE4(n + 4) CORVANE_CASE4(n + 8) CORVANE_CASE4(n + 12)
-#define CORVANE_CASE64(n) \
-    CORVANE_CASE16(n) CORVANE_CASE16(n + 16) CORVANE_CASE16(n + 32) CORVANE_CASE16(n + 48)
+// The tables the run loop executes on its register view.
+constexpr std::array<HandlerOf<RunState>, 256> kRunHandlers = layOut<RunState>();
 
-[[maybe_unused]] inline void execute(Machine& m, uint8_t opcode) {
-    switch (opcode) {
-        CORVANE_CASE64(0x00)
-        CORVANE_CASE64(0x40)
-        CORVANE_CASE64(0x80)
-        CORVANE_CASE64(0xC0)
+// A fused run: each instruction through its own table entry, called with a constant index so
+// that the compiler inlines the handler. The run's opcodes were checked when it was decoded.
+template <size_t K>
+CORVANE_INLINE void runFused(RunState& s) {
+    constexpr FusedRun run = kFusedRuns[K];
+    [&]<size_t... I>(std::index_sequence<I...>) {
+        ((++s.pc, kRunHandlers[run.ops[I]](s)), ...);
     }
+    (std::make_index_sequence<run.count>{});
 }
 
-#undef CORVANE_CASE64
-#undef CORVANE_CASE16
-#undef CORVANE_CASE4
-#undef CORVANE_CASE
+constexpr size_t kFusedLabels = 96;
+static_assert(kFusedRunCount <= kFusedLabels, "every fused run needs a label in executeBatch");
 
-// Executes instructions until the budget is spent, an instruction sets stopRun, or the image
-// bound faults; returns the updated count. Below fastEnd a whole fixed-length instruction fits
-// in the image, so only instructions near its end are checked one by one.
-uint64_t executeBatch(Machine& m, const uint8_t* code, uint32_t fastEnd, uint64_t executed,
-                      uint64_t budget) {
+template <size_t... K>
+constexpr std::array<void (*)(RunState&), sizeof...(K)> fusedBodies(std::index_sequence<K...>) {
+    return {{&runFused<K>...}};
+}
+[[maybe_unused]] constexpr auto kFusedBodies =
+    fusedBodies(std::make_index_sequence<kFusedRunCount>{});
+
+// Executes instructions until the budget is spent, an instruction stops the run, or execution
+// leaves the image; returns the updated count. Every code offset is decoded the first time
+// execution reaches it: one instruction, a fused run (taken only while the budget left covers it
+// whole, else its first instruction runs alone), or an instruction that does not fit in the
+// image (which faults, as does a pc outside it).
+uint64_t executeBatch(Machine& m, uint64_t executed, uint64_t budget) {
+    RunState s(m);
+    const uint8_t* const code = m.image.get();
+    const uint32_t imageSize = m.imageSize;
+    uint16_t* const kinds = m.decoded.kinds.get();
 #if defined(__GNUC__) && !defined(CORVANE_PORTABLE_DISPATCH)
-    // Threaded dispatch: every instruction's code ends with its own jump to the next one, which
-    // predicts far better than one shared jump. Each label runs its table entry with a constant
-    // index, like the cases of execute().
+    // Threaded dispatch: every kind's code ends with its own jump to the next one, which predicts
+    // far better than one shared jump.
     // clang-format off
-#define CORVANE_TARGET(n) &&op_##n,
-#define CORVANE_TARGETS(h)                                                                  \
-    CORVANE_TARGET(h##0) CORVANE_TARGET(h##1) CORVANE_TARGET(h##2) CORVANE_TARGET(h##3)     \
-    CORVANE_TARGET(h##4) CORVANE_TARGET(h##5) CORVANE_TARGET(h##6) CORVANE_TARGET(h##7)     \
-    CORVANE_TARGET(h##8) CORVANE_TARGET(h##9) CORVANE_TARGET(h##A) CORVANE_TARGET(h##B)     \
-    CORVANE_TARGET(h##C) CORVANE_TARGET(h##D) CORVANE_TARGET(h##E) CORVANE_TARGET(h##F)
-    static void* const kTargets[256] = {
-        CORVANE_TARGETS(0x0) CORVANE_TARGETS(0x1) CORVANE_TARGETS(0x2) CORVANE_TARGETS(0x3)
-        CORVANE_TARGETS(0x4) CORVANE_TARGETS(0x5) CORVANE_TARGETS(0x6) CORVANE_TARGETS(0x7)
-        CORVANE_TARGETS(0x8) CORVANE_TARGETS(0x9) CORVANE_TARGETS(0xA) CORVANE_TARGETS(0xB)
-        CORVANE_TARGETS(0xC) CORVANE_TARGETS(0xD) CORVANE_TARGETS(0xE) CORVANE_TARGETS(0xF)};
-#define CORVANE_DISPATCH()                                                   \
-    do {                                                                     \
-        if (executed >= budget) return executed;                             \
-        const uint32_t pc = m.pc;                                            \
-        if (pc >= fastEnd && !instructionInImage(m)) [[unlikely]] return executed; \
-        m.pc = pc + 1;                                                       \
-        goto *kTargets[code[pc]];                                            \
+#define CORVANE_PLAIN(n) &&plain_##n,
+#define CORVANE_PLAIN16(h)                                                             \
+    CORVANE_PLAIN(h##0) CORVANE_PLAIN(h##1) CORVANE_PLAIN(h##2) CORVANE_PLAIN(h##3)     \
+    CORVANE_PLAIN(h##4) CORVANE_PLAIN(h##5) CORVANE_PLAIN(h##6) CORVANE_PLAIN(h##7)     \
+    CORVANE_PLAIN(h##8) CORVANE_PLAIN(h##9) CORVANE_PLAIN(h##A) CORVANE_PLAIN(h##B)     \
+    CORVANE_PLAIN(h##C) CORVANE_PLAIN(h##D) CORVANE_PLAIN(h##E) CORVANE_PLAIN(h##F)
+#define CORVANE_PLAIN256                                                               \
+    CORVANE_PLAIN16(0x0) CORVANE_PLAIN16(0x1) CORVANE_PLAIN16(0x2) CORVANE_PLAIN16(0x3) \
+    CORVANE_PLAIN16(0x4) CORVANE_PLAIN16(0x5) CORVANE_PLAIN16(0x6) CORVANE_PLAIN16(0x7) \
+    CORVANE_PLAIN16(0x8) CORVANE_PLAIN16(0x9) CORVANE_PLAIN16(0xA) CORVANE_PLAIN16(0xB) \
+    CORVANE_PLAIN16(0xC) CORVANE_PLAIN16(0xD) CORVANE_PLAIN16(0xE) CORVANE_PLAIN16(0xF)
+#define CORVANE_FUSED(g, j) &&fused_##g##_##j,
+#define CORVANE_FUSED8(g)                                                              \
+    CORVANE_FUSED(g, 0) CORVANE_FUSED(g, 1) CORVANE_FUSED(g, 2) CORVANE_FUSED(g, 3)     \
+    CORVANE_FUSED(g, 4) CORVANE_FUSED(g, 5) CORVANE_FUSED(g, 6) CORVANE_FUSED(g, 7)
+#define CORVANE_FUSED96                                                                \
+    CORVANE_FUSED8(0) CORVANE_FUSED8(1) CORVANE_FUSED8(2) CORVANE_FUSED8(3)             \
+    CORVANE_FUSED8(4) CORVANE_FUSED8(5) CORVANE_FUSED8(6) CORVANE_FUSED8(7)             \
+    CORVANE_FUSED8(8) CORVANE_FUSED8(9) CORVANE_FUSED8(10) CORVANE_FUSED8(11)
+    static void* const kPlain[256] = {CORVANE_PLAIN256};
+    static void* const kTargets[kKindFirstFused + kFusedLabels] = {
+        &&undecoded, &&outside, CORVANE_PLAIN256 CORVANE_FUSED96};
+    static_assert(kKindFirstPlain == 2 && kKindFirstFused == 258, "kinds as laid out above");
+#define CORVANE_DISPATCH()                                              \
+    do {                                                                \
+        if (executed >= budget) goto done;                              \
+        if (s.pc >= imageSize) [[unlikely]] goto outside;               \
+        goto *kTargets[kinds[s.pc]];                                    \
     } while (false)
-#define CORVANE_BODY(n)                          \
-    op_##n: kOpcodeHandlers[n](m);               \
-    ++executed;                                  \
-    if (m.stopRun) [[unlikely]] return executed; \
+#define CORVANE_PLAIN_BODY(n)                   \
+    plain_##n: ++s.pc;                          \
+    kRunHandlers[n](s);                         \
+    ++executed;                                 \
+    if (s.stop) [[unlikely]] goto done;         \
     CORVANE_DISPATCH();
-#define CORVANE_BODIES(h)                                                          \
-    CORVANE_BODY(h##0) CORVANE_BODY(h##1) CORVANE_BODY(h##2) CORVANE_BODY(h##3)    \
-    CORVANE_BODY(h##4) CORVANE_BODY(h##5) CORVANE_BODY(h##6) CORVANE_BODY(h##7)    \
-    CORVANE_BODY(h##8) CORVANE_BODY(h##9) CORVANE_BODY(h##A) CORVANE_BODY(h##B)    \
-    CORVANE_BODY(h##C) CORVANE_BODY(h##D) CORVANE_BODY(h##E) CORVANE_BODY(h##F)
+#define CORVANE_PLAIN_BODY16(h)                                                                \
+    CORVANE_PLAIN_BODY(h##0) CORVANE_PLAIN_BODY(h##1) CORVANE_PLAIN_BODY(h##2)                  \
+    CORVANE_PLAIN_BODY(h##3) CORVANE_PLAIN_BODY(h##4) CORVANE_PLAIN_BODY(h##5)                  \
+    CORVANE_PLAIN_BODY(h##6) CORVANE_PLAIN_BODY(h##7) CORVANE_PLAIN_BODY(h##8)                  \
+    CORVANE_PLAIN_BODY(h##9) CORVANE_PLAIN_BODY(h##A) CORVANE_PLAIN_BODY(h##B)                  \
+    CORVANE_PLAIN_BODY(h##C) CORVANE_PLAIN_BODY(h##D) CORVANE_PLAIN_BODY(h##E)                  \
+    CORVANE_PLAIN_BODY(h##F)
+#define CORVANE_FUSED_BODY(g, j)                                                 \
+    fused_##g##_##j:                                                             \
+    if constexpr (8 * (g) + (j) < kFusedRunCount) {                              \
+        constexpr size_t k = 8 * (g) + (j) < kFusedRunCount ? 8 * (g) + (j) : 0; \
+        if (budget - executed < kFusedRuns[k].count) goto *kPlain[code[s.pc]];   \
+        runFused<k>(s);                                                          \
+        executed += kFusedRuns[k].count;                                         \
+        CORVANE_DISPATCH();                                                      \
+    } else {                                                                     \
+        goto outside;                                                            \
+    }
+#define CORVANE_FUSED_BODY8(g)                                                   \
+    CORVANE_FUSED_BODY(g, 0) CORVANE_FUSED_BODY(g, 1) CORVANE_FUSED_BODY(g, 2)    \
+    CORVANE_FUSED_BODY(g, 3) CORVANE_FUSED_BODY(g, 4) CORVANE_FUSED_BODY(g, 5)    \
+    CORVANE_FUSED_BODY(g, 6) CORVANE_FUSED_BODY(g, 7)
 
     CORVANE_DISPATCH();
-    CORVANE_BODIES(0x0) CORVANE_BODIES(0x1) CORVANE_BODIES(0x2) CORVANE_BODIES(0x3)
-    CORVANE_BODIES(0x4) CORVANE_BODIES(0x5) CORVANE_BODIES(0x6) CORVANE_BODIES(0x7)
-    CORVANE_BODIES(0x8) CORVANE_BODIES(0x9) CORVANE_BODIES(0xA) CORVANE_BODIES(0xB)
-    CORVANE_BODIES(0xC) CORVANE_BODIES(0xD) CORVANE_BODIES(0xE) CORVANE_BODIES(0xF)
-    return executed;
+undecoded:
+    kinds[s.pc] = decodeAt(code, imageSize, s.pc);
+    goto *kTargets[kinds[s.pc]];
+    CORVANE_PLAIN_BODY16(0x0) CORVANE_PLAIN_BODY16(0x1) CORVANE_PLAIN_BODY16(0x2)
+    CORVANE_PLAIN_BODY16(0x3) CORVANE_PLAIN_BODY16(0x4) CORVANE_PLAIN_BODY16(0x5)
+    CORVANE_PLAIN_BODY16(0x6) CORVANE_PLAIN_BODY16(0x7) CORVANE_PLAIN_BODY16(0x8)
+    CORVANE_PLAIN_BODY16(0x9) CORVANE_PLAIN_BODY16(0xA) CORVANE_PLAIN_BODY16(0xB)
+    CORVANE_PLAIN_BODY16(0xC) CORVANE_PLAIN_BODY16(0xD) CORVANE_PLAIN_BODY16(0xE)
+    CORVANE_PLAIN_BODY16(0xF)
+    CORVANE_FUSED_BODY8(0) CORVANE_FUSED_BODY8(1) CORVANE_FUSED_BODY8(2) CORVANE_FUSED_BODY8(3)
+    CORVANE_FUSED_BODY8(4) CORVANE_FUSED_BODY8(5) CORVANE_FUSED_BODY8(6) CORVANE_FUSED_BODY8(7)
+    CORVANE_FUSED_BODY8(8) CORVANE_FUSED_BODY8(9) CORVANE_FUSED_BODY8(10) CORVANE_FUSED_BODY8(11)
     // clang-format on
 
-#undef CORVANE_BODIES
-#undef CORVANE_BODY
+#undef CORVANE_FUSED_BODY8
+#undef CORVANE_FUSED_BODY
+#undef CORVANE_PLAIN_BODY16
+#undef CORVANE_PLAIN_BODY
 #undef CORVANE_DISPATCH
-#undef CORVANE_TARGETS
-#undef CORVANE_TARGET
+#undef CORVANE_FUSED96
+#undef CORVANE_FUSED8
+#undef CORVANE_FUSED
+#undef CORVANE_PLAIN256
+#undef CORVANE_PLAIN16
+#undef CORVANE_PLAIN
 #else
     while (executed < budget) {
-        const uint32_t pc = m.pc;
-        if (pc >= fastEnd && !instructionInImage(m)) [[unlikely]]
-            break;
-        m.pc = pc + 1;
-        execute(m, code[pc]);
+        if (s.pc >= imageSize) goto outside;
+        uint16_t kind = kinds[s.pc];
+        if (kind == kKindUndecoded) kind = kinds[s.pc] = decodeAt(code, imageSize, s.pc);
+        if (kind == kKindOutsideImage) goto outside;
+        if (kind >= kKindFirstFused &&
+            budget - executed >= kFusedRuns[kind - kKindFirstFused].count) {
+            kFusedBodies[kind - kKindFirstFused](s);
+            executed += kFusedRuns[kind - kKindFirstFused].count;
+            continue;
+        }
+        const uint8_t opcode = code[s.pc++];
+        kRunHandlers[opcode](s);
         ++executed;
-        if (m.stopRun) [[unlikely]]
-            break;
+        if (s.stop) break;
     }
-    return executed;
+    goto done;
 #endif
+                                            outside :
+        // The instruction at pc is not inside the image: the check faults and ends the program.
+        s.store();
+    instructionInImage(m);
+    return executed;
+done:
+    s.store();
+    return executed;
 }
 
 }  // namespace
@@ -358,9 +432,9 @@ void step(Machine& m) {
     kOpcodeHandlers[opcode](m);
 }
 
-// The inner loop tests only the budget and stopRun; the handlers that can make the machine stop
-// (end, fault, debugger stop, Delay, getchar, GetWord) set stopRun, and only then are the flags
-// looked at. The image bound is tested per instruction only near the end of the image.
+// The inner loop tests only the budget and the stop of handlers that ran on the machine; those
+// that can make the machine stop (end, fault, debugger stop, Delay, getchar, GetWord) set
+// stopRun, and only then are the flags looked at.
 RunResult run(Machine& m, uint64_t budget) {
     RunResult result;
     for (;;) {
@@ -370,12 +444,8 @@ RunResult run(Machine& m, uint64_t budget) {
             return result;
         }
         m.stopRun = false;
-        const uint8_t* const code = m.image.get();
-        const uint32_t imageSize = m.imageSize;
-        // Below fastEnd a whole fixed-length instruction fits in the image.
-        const uint32_t fastEnd =
-            imageSize >= kLongestFixedInstruction ? imageSize - kLongestFixedInstruction + 1 : 0;
-        result.executed = executeBatch(m, code, fastEnd, result.executed, budget);
+        prepareDecoded(m);
+        result.executed = executeBatch(m, result.executed, budget);
     }
 }
 

@@ -7,52 +7,62 @@
 #include <cstdint>
 
 #include "vm/machine.h"
+#include "vm/vm_access.h"
 
 namespace corvane {
 
-inline uint32_t fetchByte(Machine& m) {
+template <typename M>
+CORVANE_INLINE uint32_t fetchByte(M& m) {
     return m.image[m.pc++];
 }
 
-inline uint32_t fetchWord(Machine& m) {
+template <typename M>
+CORVANE_INLINE uint32_t fetchWord(M& m) {
     const uint8_t* p = &m.image[m.pc];
     m.pc += 2;
     return p[0] | (uint32_t(p[1]) << 8);
 }
 
 // Also used for the 24-bit line and function identifiers.
-inline uint32_t fetchCodeAddress(Machine& m) {
+template <typename M>
+CORVANE_INLINE uint32_t fetchCodeAddress(M& m) {
     const uint8_t* p = &m.image[m.pc];
     m.pc += 3;
     return p[0] | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16);
 }
 
-inline uint32_t fetchLong(Machine& m) {
+template <typename M>
+CORVANE_INLINE uint32_t fetchLong(M& m) {
     const uint8_t* p = &m.image[m.pc];
     m.pc += 4;
     return p[0] | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
 }
 
 // s16 operand, sign-extended into regB (the right operand of the immediate operators).
-inline void fetchSignedWordIntoB(Machine& m) {
+template <typename M>
+CORVANE_INLINE void fetchSignedWordIntoB(M& m) {
     m.regB = uint32_t(int32_t(int16_t(fetchWord(m))));
 }
 
-inline uint32_t globalAddress(Machine& m) {
+template <typename M>
+CORVANE_INLINE uint32_t globalAddress(M& m) {
     return fetchWord(m);
 }
 
-inline uint32_t localAddress(Machine& m) {
+template <typename M>
+CORVANE_INLINE uint32_t localAddress(M& m) {
     return (m.fp + fetchWord(m)) & 0xFFFF;
 }
 
 // The index is popped after the immediate was read; only its low 16 bits count.
-inline uint32_t indexedAddress(Machine& m) {
+template <typename M>
+CORVANE_INLINE uint32_t indexedAddress(M& m) {
     const uint32_t base = fetchWord(m);
     return (base + m.pop()) & 0xFFFF;
 }
 
-inline uint32_t indexedLocalAddress(Machine& m) {
+template <typename M>
+CORVANE_INLINE uint32_t indexedLocalAddress(M& m) {
     const uint32_t base = m.fp + fetchWord(m);
     return (base + m.pop()) & 0xFFFF;
 }

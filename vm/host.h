@@ -40,6 +40,15 @@ class Host {
     // Both return only when the debugger has received them (or is gone).
     virtual void debugSnapshot(uint32_t dataWord, const uint8_t* data, uint32_t size) = 0;
     virtual void debugStopNotice(uint32_t line) = 0;
+
+    // The host could not complete the writes of a program's stream (its flush or close failed,
+    // e.g. on a full disk): data the program was told had been written is lost. `file` is the
+    // host path the stream was opened with. The program's own results stay as they were; this is
+    // for the user, once per stream, when the stream is closed.
+    virtual void streamWriteFailed(const std::string& file) = 0;
+    // Every byte the console receives through putchar or printf, as the program wrote it; for
+    // hosts that copy the program's text elsewhere.
+    virtual void consoleByte(uint8_t) {}
 };
 
 }  // namespace corvane

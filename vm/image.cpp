@@ -63,6 +63,7 @@ ImageStatus readImageFile(Machine& m, const std::string& path) {
     long size = 0;
     const ImageStatus status = openChecked(path, file, size);
     if (status != ImageStatus::Ok) return status;
+    m.decoded.invalidate();
     const size_t got = std::fread(m.image.get(), 1, size_t(size), file.f);
     clearTail(m, uint32_t(got));
     m.imageSize = uint32_t(got);
@@ -70,6 +71,7 @@ ImageStatus readImageFile(Machine& m, const std::string& path) {
 }
 
 ImageStatus setImage(Machine& m, const uint8_t* bytes, size_t size) {
+    m.decoded.invalidate();
     if (!checkImageHeader(bytes, size)) return ImageStatus::Invalid;
     if (size > kImageBufferSize) return ImageStatus::TooLarge;
     std::memcpy(m.image.get(), bytes, size);

@@ -6,6 +6,7 @@
 namespace corvane {
 
 struct Machine;
+struct FileSlot;
 
 // Why `run` returned.
 enum class RunStop : uint8_t {
@@ -31,6 +32,11 @@ RunResult run(Machine& m, uint64_t budget);
 // The end of a program (EXIT, system call exit, the host's close and reset): closes the
 // program's open files and clears the program-loaded flag.
 void endProgram(Machine& m);
+
+// Closes the stream of one file slot and frees the slot. When the host could not write all the
+// stream's data (an earlier write failed, or the final flush or close fails), the host is told,
+// naming the file; nothing changes for the program.
+void closeFileSlot(Machine& m, FileSlot& slot);
 
 // Ends the program as EXIT does and records why, for the host to show.
 void fault(Machine& m, const char* format, ...) __attribute__((format(printf, 2, 3)));

@@ -11,12 +11,11 @@
 #include <string>
 
 #include "display/display_state.h"
+#include "vm/decoded_code.h"
 #include "vm/memory_map.h"
+#include "vm/vm_access.h"
 
 namespace corvane {
-
-static_assert(std::endian::native == std::endian::little,
-              "VmMemory accessors copy little-endian values as they are");
 
 class Host;
 struct FontTables;
@@ -27,6 +26,14 @@ constexpr int kFunctionStackSize = 1024;
 struct FileSlot {
     bool inUse = false;
     std::FILE* stream = nullptr;
+    std::string path;          // the host path it was opened with, to name it to the user
+    bool writeFailed = false;  // a write or flush the host could not complete: data was lost
+};
+
+// What the stream of a slot was opened with, so a save state can name the file and reopen it.
+struct FileOrigin {
+    std::string path;  // host path
+    std::string mode;  // host mode, as given to fopen
 };
 
 // Debugger-link state: survives machine resets, emptied only when the simulator starts.
@@ -38,7 +45,8 @@ struct DebugState {
     std::array<uint32_t, kFunctionStackSize> functionStack{};
 };
 
-struct Machine {
+// The memory accessors and stack primitives come from VmAccess.
+struct Machine : VmAccess<Machine> {
     Machine();
     Machine(const Machine&) = delete;
     Machine& operator=(const Machine&) = delete;
@@ -79,15 +87,20 @@ struct Machine {
     // --- program image ---
     std::unique_ptr<uint8_t[]> image;  // kImageBufferSize bytes
     uint32_t imageSize = 0;            // bytes of the loaded file, header included
+    // What the run loop decoded from the image; derived from it, not machine state. Loading an
+    // image or a reset clears it.
+    DecodedCode decoded;
 
     // --- display ---
     DrawState draw;
     ConsoleState console;
+    ConsoleRenderCache consoleCache;  // derived from the above; not machine state
     std::array<uint8_t, 256> bitReverse{};
     const FontTables* fonts = nullptr;  // owned by the host; null draws blank glyphs
 
     // --- files ---
     std::array<FileSlot, kFileSlots> files{};
+    std::array<FileOrigin, kFileSlots> fileOrigins{};
     std::string rootDir;     // host path of the program file root, ending with '/'
     std::string currentDir;  // host path of the current directory, ending with '/'
 
@@ -96,69 +109,6 @@ struct Machine {
 
     Host* host = nullptr;
 
-    // --- memory access: every address wraps at 64 KiB, multi-byte values are little-endian ---
-    // (the host is little-endian too, so an access that does not wrap is one plain copy)
-    uint8_t read8(uint32_t addr) const { return mem[addr & 0xFFFF]; }
-    uint32_t read16(uint32_t addr) const {
-        addr &= 0xFFFF;
-        if (addr < 0xFFFF) [[likely]] {
-            uint16_t v;
-            std::memcpy(&v, &mem[addr], 2);
-            return v;
-        }
-        return mem[0xFFFF] | (uint32_t(mem[0]) << 8);
-    }
-    uint32_t read32(uint32_t addr) const {
-        addr &= 0xFFFF;
-        if (addr < 0xFFFD) [[likely]] {
-            uint32_t v;
-            std::memcpy(&v, &mem[addr], 4);
-            return v;
-        }
-        return read16(addr) | (read16(addr + 2) << 16);
-    }
-    void write8(uint32_t addr, uint32_t v) { mem[addr & 0xFFFF] = uint8_t(v); }
-    void write16(uint32_t addr, uint32_t v) {
-        addr &= 0xFFFF;
-        if (addr < 0xFFFF) [[likely]] {
-            const uint16_t w = uint16_t(v);
-            std::memcpy(&mem[addr], &w, 2);
-            return;
-        }
-        write8(addr, v);
-        write8(addr + 1, v >> 8);
-    }
-    void write32(uint32_t addr, uint32_t v) {
-        addr &= 0xFFFF;
-        if (addr < 0xFFFD) [[likely]] {
-            std::memcpy(&mem[addr], &v, 4);
-            return;
-        }
-        write16(addr, v);
-        write16(addr + 2, v >> 16);
-    }
-
-    // --- operand stack: a ring of 64 four-byte slots in OperandRing ---
-    uint32_t slot(uint8_t index) const {
-        uint32_t v;
-        std::memcpy(&v, &mem[kOperandRing + index], 4);
-        return v;
-    }
-    void push(uint32_t v) {
-        std::memcpy(&mem[kOperandRing + osp], &v, 4);
-        osp = uint8_t(osp + 4);
-    }
-    uint32_t pop() {
-        osp = uint8_t(osp - 4);
-        return slot(osp);
-    }
-    void popA() { regA = pop(); }
-    void popB() { regB = pop(); }
-    // Pops the right operand into regB, then the left one into regA.
-    void popOperands() {
-        regB = pop();
-        regA = pop();
-    }
     // The formatter's walk over its arguments.
     uint32_t nextArgument() {
         argCursor = uint8_t(argCursor + 4);

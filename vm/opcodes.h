@@ -38,6 +38,22 @@ const OpInfo& opInfo(uint8_t opcode);
 // The opcode with this exact (case-sensitive) mnemonic.
 std::optional<uint8_t> opcodeByName(std::string_view name);
 
+// How a system call uses the operand stack: its arguments in push order (names joined by ", ",
+// "values..." for the values of a variadic call), its result ("" when it pushes none), the slots
+// it pops (kVariadicPops: the count pushed last says how many) and whether it leaves a result.
+// getchar and GetWord leave theirs only when the key arrives.
+constexpr int8_t kVariadicPops = -1;
+
+struct CallSignature {
+    const char* arguments;
+    const char* result;
+    int8_t pops;
+    bool pushes;
+};
+
+// Signature of system call `opcode` (0x80-0xD1); for any other opcode, one with no arguments.
+const CallSignature& callSignature(uint8_t opcode);
+
 // Fixed bytes an instruction's operands take (PUSH_STR and INITDATA: only their fixed part).
 int operandBytes(Operands form);
 

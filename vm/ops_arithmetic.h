@@ -8,15 +8,16 @@
 #include "vm/fetch.h"
 #include "vm/lvalue.h"
 #include "vm/machine.h"
+#include "vm/vm_access.h"
 
 namespace corvane {
 
 constexpr uint32_t kTrue = 0xFFFFFFFF;
 
-inline uint32_t truth(bool b) {
+CORVANE_INLINE uint32_t truth(bool b) {
     return b ? kTrue : 0;
 }
-inline int32_t sgn(uint32_t v) {
+CORVANE_INLINE int32_t sgn(uint32_t v) {
     return int32_t(v);
 }
 
@@ -24,7 +25,7 @@ inline int32_t sgn(uint32_t v) {
 // program ends with a fault naming the instruction (ops_arithmetic.cpp).
 void divisionFault(Machine& m, const char* name, uint32_t at);
 
-inline bool divisionFaults(Machine& m, const char* name, uint32_t at) {
+CORVANE_INLINE bool divisionFaults(Machine& m, const char* name, uint32_t at) {
     if (m.regB == 0 || (m.regA == 0x80000000u && m.regB == kTrue)) [[unlikely]] {
         divisionFault(m, name, at);
         return true;
@@ -33,96 +34,99 @@ inline bool divisionFaults(Machine& m, const char* name, uint32_t at) {
 }
 
 // Both operands from the stack.
-template <typename F>
-inline void binaryOp(Machine& m, F f) {
+template <typename M, typename F>
+CORVANE_INLINE void binaryOp(M& m, F f) {
     m.popOperands();
     m.regA = f(m.regA, m.regB);
     m.push(m.regA);
 }
 
 // Left operand from the stack, right operand the s16 immediate.
-template <typename F>
-inline void immediateOp(Machine& m, F f) {
+template <typename M, typename F>
+CORVANE_INLINE void immediateOp(M& m, F f) {
     m.popA();
     fetchSignedWordIntoB(m);
     m.regA = f(m.regA, m.regB);
     m.push(m.regA);
 }
 
-inline uint32_t opAdd(uint32_t a, uint32_t b) {
+CORVANE_INLINE uint32_t opAdd(uint32_t a, uint32_t b) {
     return a + b;
 }
-inline uint32_t opSub(uint32_t a, uint32_t b) {
+CORVANE_INLINE uint32_t opSub(uint32_t a, uint32_t b) {
     return a - b;
 }
-inline uint32_t opMul(uint32_t a, uint32_t b) {
+CORVANE_INLINE uint32_t opMul(uint32_t a, uint32_t b) {
     return a * b;
 }
-inline uint32_t opShl(uint32_t a, uint32_t b) {
+CORVANE_INLINE uint32_t opShl(uint32_t a, uint32_t b) {
     return a << (b & 31);
 }
-inline uint32_t opShr(uint32_t a, uint32_t b) {
+CORVANE_INLINE uint32_t opShr(uint32_t a, uint32_t b) {
     return uint32_t(sgn(a) >> (b & 31));
 }
-inline uint32_t opEq(uint32_t a, uint32_t b) {
+CORVANE_INLINE uint32_t opEq(uint32_t a, uint32_t b) {
     return truth(a == b);
 }
-inline uint32_t opNe(uint32_t a, uint32_t b) {
+CORVANE_INLINE uint32_t opNe(uint32_t a, uint32_t b) {
     return truth(a != b);
 }
-inline uint32_t opLe(uint32_t a, uint32_t b) {
+CORVANE_INLINE uint32_t opLe(uint32_t a, uint32_t b) {
     return truth(sgn(a) <= sgn(b));
 }
-inline uint32_t opGe(uint32_t a, uint32_t b) {
+CORVANE_INLINE uint32_t opGe(uint32_t a, uint32_t b) {
     return truth(sgn(a) >= sgn(b));
 }
-inline uint32_t opGt(uint32_t a, uint32_t b) {
+CORVANE_INLINE uint32_t opGt(uint32_t a, uint32_t b) {
     return truth(sgn(a) > sgn(b));
 }
-inline uint32_t opLt(uint32_t a, uint32_t b) {
+CORVANE_INLINE uint32_t opLt(uint32_t a, uint32_t b) {
     return truth(sgn(a) < sgn(b));
 }
-inline uint32_t opAnd(uint32_t a, uint32_t b) {
+CORVANE_INLINE uint32_t opAnd(uint32_t a, uint32_t b) {
     return a & b;
 }
-inline uint32_t opOr(uint32_t a, uint32_t b) {
+CORVANE_INLINE uint32_t opOr(uint32_t a, uint32_t b) {
     return a | b;
 }
-inline uint32_t opXor(uint32_t a, uint32_t b) {
+CORVANE_INLINE uint32_t opXor(uint32_t a, uint32_t b) {
     return a ^ b;
 }
-inline uint32_t opLand(uint32_t a, uint32_t b) {
+CORVANE_INLINE uint32_t opLand(uint32_t a, uint32_t b) {
     return truth(a != 0 && b != 0);
 }
-inline uint32_t opLor(uint32_t a, uint32_t b) {
+CORVANE_INLINE uint32_t opLor(uint32_t a, uint32_t b) {
     return truth(a != 0 || b != 0);
 }
 
 // Quotient truncated toward zero; remainder with the sign of the left operand.
-inline void pushQuotient(Machine& m, const char* name, uint32_t at) {
+CORVANE_INLINE void pushQuotient(Machine& m, const char* name, uint32_t at) {
     if (divisionFaults(m, name, at)) return;
     m.regA = uint32_t(sgn(m.regA) / sgn(m.regB));
     m.push(m.regA);
 }
-inline void pushRemainder(Machine& m, const char* name, uint32_t at) {
+CORVANE_INLINE void pushRemainder(Machine& m, const char* name, uint32_t at) {
     if (divisionFaults(m, name, at)) return;
     m.regA = uint32_t(sgn(m.regA) % sgn(m.regB));
     m.push(m.regA);
 }
 
-inline void op_NEG(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_NEG(M& m) {
     m.popA();
     m.regA = 0u - m.regA;
     m.push(m.regA);
 }
 
-inline void op_NOT(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_NOT(M& m) {
     m.popA();
     m.regA = ~m.regA;
     m.push(m.regA);
 }
 
-inline void op_LNOT(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_LNOT(M& m) {
     m.popA();
     m.regA = truth(m.regA == 0);
     m.push(m.regA);
@@ -130,7 +134,8 @@ inline void op_LNOT(Machine& m) {
 
 // The step is 1 whatever the width: the arithmetic is on the widened value, only the store
 // narrows it, and the pushed value is the 32-bit one.
-inline void op_PREINC(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_PREINC(M& m) {
     m.popB();
     loadThroughB(m);
     m.regA += 1;
@@ -138,7 +143,8 @@ inline void op_PREINC(Machine& m) {
     storeThroughB(m);
 }
 
-inline void op_PREDEC(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_PREDEC(M& m) {
     m.popB();
     loadThroughB(m);
     m.regA -= 1;
@@ -146,7 +152,8 @@ inline void op_PREDEC(Machine& m) {
     storeThroughB(m);
 }
 
-inline void op_POSTINC(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_POSTINC(M& m) {
     m.popB();
     loadThroughB(m);
     m.push(m.regA);
@@ -154,7 +161,8 @@ inline void op_POSTINC(Machine& m) {
     storeThroughB(m);
 }
 
-inline void op_POSTDEC(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_POSTDEC(M& m) {
     m.popB();
     loadThroughB(m);
     m.push(m.regA);
@@ -162,107 +170,134 @@ inline void op_POSTDEC(Machine& m) {
     storeThroughB(m);
 }
 
-inline void op_ADD(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_ADD(M& m) {
     binaryOp(m, opAdd);
 }
-inline void op_SUB(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_SUB(M& m) {
     binaryOp(m, opSub);
 }
-inline void op_AND(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_AND(M& m) {
     binaryOp(m, opAnd);
 }
-inline void op_OR(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_OR(M& m) {
     binaryOp(m, opOr);
 }
-inline void op_XOR(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_XOR(M& m) {
     binaryOp(m, opXor);
 }
-inline void op_LAND(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_LAND(M& m) {
     binaryOp(m, opLand);
 }
-inline void op_LOR(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_LOR(M& m) {
     binaryOp(m, opLor);
 }
-inline void op_MUL(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_MUL(M& m) {
     binaryOp(m, opMul);
 }
-inline void op_SHL(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_SHL(M& m) {
     binaryOp(m, opShl);
 }
-inline void op_SHR(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_SHR(M& m) {
     binaryOp(m, opShr);
 }
-inline void op_EQ(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_EQ(M& m) {
     binaryOp(m, opEq);
 }
-inline void op_NE(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_NE(M& m) {
     binaryOp(m, opNe);
 }
-inline void op_LE(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_LE(M& m) {
     binaryOp(m, opLe);
 }
-inline void op_GE(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_GE(M& m) {
     binaryOp(m, opGe);
 }
-inline void op_GT(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_GT(M& m) {
     binaryOp(m, opGt);
 }
-inline void op_LT(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_LT(M& m) {
     binaryOp(m, opLt);
 }
 
-inline void op_DIV(Machine& m) {
+CORVANE_INLINE void op_DIV(Machine& m) {
     m.popOperands();
     pushQuotient(m, "DIV", m.pc - 1);
 }
 
-inline void op_MOD(Machine& m) {
+CORVANE_INLINE void op_MOD(Machine& m) {
     m.popOperands();
     pushRemainder(m, "MOD", m.pc - 1);
 }
 
-inline void op_ADDI(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_ADDI(M& m) {
     immediateOp(m, opAdd);
 }
-inline void op_SUBI(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_SUBI(M& m) {
     immediateOp(m, opSub);
 }
-inline void op_MULI(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_MULI(M& m) {
     immediateOp(m, opMul);
 }
-inline void op_SHLI(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_SHLI(M& m) {
     immediateOp(m, opShl);
 }
-inline void op_SHRI(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_SHRI(M& m) {
     immediateOp(m, opShr);
 }
-inline void op_EQI(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_EQI(M& m) {
     immediateOp(m, opEq);
 }
-inline void op_NEI(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_NEI(M& m) {
     immediateOp(m, opNe);
 }
-inline void op_GTI(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_GTI(M& m) {
     immediateOp(m, opGt);
 }
-inline void op_LTI(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_LTI(M& m) {
     immediateOp(m, opLt);
 }
-inline void op_GEI(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_GEI(M& m) {
     immediateOp(m, opGe);
 }
-inline void op_LEI(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_LEI(M& m) {
     immediateOp(m, opLe);
 }
 
 // The immediate forms name the address of their opcode, three bytes before pc.
-inline void op_DIVI(Machine& m) {
+CORVANE_INLINE void op_DIVI(Machine& m) {
     m.popA();
     fetchSignedWordIntoB(m);
     pushQuotient(m, "DIVI", m.pc - 3);
 }
 
-inline void op_MODI(Machine& m) {
+CORVANE_INLINE void op_MODI(Machine& m) {
     m.popA();
     fetchSignedWordIntoB(m);
     pushRemainder(m, "MODI", m.pc - 3);

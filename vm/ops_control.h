@@ -6,15 +6,18 @@
 
 #include "vm/fetch.h"
 #include "vm/machine.h"
+#include "vm/vm_access.h"
 
 namespace corvane {
 
-inline void op_POP_COND(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_POP_COND(M& m) {
     m.popA();
     m.cond = m.regA;
 }
 
-inline void op_JZ(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_JZ(M& m) {
     if (m.cond == 0) {
         m.pc = fetchCodeAddress(m);
     } else {
@@ -22,7 +25,8 @@ inline void op_JZ(Machine& m) {
     }
 }
 
-inline void op_JNZ(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_JNZ(M& m) {
     if (m.cond != 0) {
         m.pc = fetchCodeAddress(m);
     } else {
@@ -30,16 +34,19 @@ inline void op_JNZ(Machine& m) {
     }
 }
 
-inline void op_JMP(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_JMP(M& m) {
     m.pc = fetchCodeAddress(m);
 }
 
-inline void op_SETSP(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_SETSP(M& m) {
     m.sp = uint16_t(fetchWord(m));
 }
 
 // Stores the return address at sp; the callee's ENTER builds the rest of the frame.
-inline void op_CALL(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_CALL(M& m) {
     const uint32_t target = fetchCodeAddress(m);
     m.write16(m.sp, m.pc);
     m.write8(m.sp + 2, m.pc >> 16);
@@ -48,7 +55,8 @@ inline void op_CALL(Machine& m) {
 
 // Frame: [0..2] return address, [3..4] caller's fp, [5..] the arguments in push order.
 // All arguments leave the operand ring at once.
-inline void op_ENTER(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_ENTER(M& m) {
     m.write16(m.sp + 3, m.fp);
     m.fp = m.sp;
     const uint32_t size = fetchWord(m);
@@ -63,7 +71,8 @@ inline void op_ENTER(Machine& m) {
 }
 
 // Leaves the operand stack alone: whatever the function left there is its result.
-inline void op_RET(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_RET(M& m) {
     const uint32_t frame = m.fp;
     m.sp = m.fp;
     m.pc = m.read16(frame) | (uint32_t(m.read8(frame + 2)) << 16);
@@ -73,7 +82,8 @@ inline void op_RET(Machine& m) {
 }
 
 // Beyond kFunctionStackSize saved markers the push is dropped; the identifier still changes.
-inline void op_FUNC(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_FUNC(M& m) {
     const uint32_t function = fetchCodeAddress(m);
     DebugState& d = m.debug;
     if (d.functionDepth < kFunctionStackSize)

@@ -7,6 +7,7 @@
 #include "vm/fetch.h"
 #include "vm/lvalue.h"
 #include "vm/machine.h"
+#include "vm/vm_access.h"
 
 namespace corvane {
 
@@ -15,116 +16,150 @@ constexpr uint32_t kIntTag = 0x00020000;
 constexpr uint32_t kLongTag = 0x00040000;
 constexpr uint32_t kStringTag = 0x00100000;
 
-inline void pushChar(Machine& m, uint32_t addr) {
+template <typename M>
+CORVANE_INLINE void pushChar(M& m, uint32_t addr) {
     m.regA = m.read8(addr);
     m.push(m.regA);
 }
-inline void pushInt(Machine& m, uint32_t addr) {
+template <typename M>
+CORVANE_INLINE void pushInt(M& m, uint32_t addr) {
     m.regA = uint32_t(int32_t(int16_t(m.read16(addr))));
     m.push(m.regA);
 }
-inline void pushLong(Machine& m, uint32_t addr) {
+template <typename M>
+CORVANE_INLINE void pushLong(M& m, uint32_t addr) {
     m.regA = m.read32(addr);
     m.push(m.regA);
 }
 
-inline void op_NOP(Machine&) {}
+template <typename M>
+CORVANE_INLINE void op_NOP(M&) {}
 
-inline void op_PUSH_B(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_PUSH_B(M& m) {
     m.push(fetchByte(m));
 }
-inline void op_PUSH_W(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_PUSH_W(M& m) {
     m.push(uint32_t(int32_t(int16_t(fetchWord(m)))));
 }
-inline void op_PUSH_D(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_PUSH_D(M& m) {
     m.push(fetchLong(m));
 }
-inline void op_PUSH_TEXTBUF(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_PUSH_TEXTBUF(M& m) {
     m.push(kTextBuffer);
 }
-inline void op_PUSH_SCREEN(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_PUSH_SCREEN(M& m) {
     m.push(kLcdScreen);
 }
-inline void op_PUSH_GBUF(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_PUSH_GBUF(M& m) {
     m.push(kGraphicsBuffer);
 }
 
-inline void op_LDG_C(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_LDG_C(M& m) {
     pushChar(m, globalAddress(m));
 }
-inline void op_LDG_I(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_LDG_I(M& m) {
     pushInt(m, globalAddress(m));
 }
-inline void op_LDG_L(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_LDG_L(M& m) {
     pushLong(m, globalAddress(m));
 }
-inline void op_LDL_C(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_LDL_C(M& m) {
     pushChar(m, localAddress(m));
 }
-inline void op_LDL_I(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_LDL_I(M& m) {
     pushInt(m, localAddress(m));
 }
-inline void op_LDL_L(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_LDL_L(M& m) {
     pushLong(m, localAddress(m));
 }
-inline void op_LDGX_C(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_LDGX_C(M& m) {
     pushChar(m, indexedAddress(m));
 }
-inline void op_LDGX_I(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_LDGX_I(M& m) {
     pushInt(m, indexedAddress(m));
 }
-inline void op_LDGX_L(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_LDGX_L(M& m) {
     pushLong(m, indexedAddress(m));
 }
-inline void op_LDLX_C(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_LDLX_C(M& m) {
     pushChar(m, indexedLocalAddress(m));
 }
-inline void op_LDLX_I(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_LDLX_I(M& m) {
     pushInt(m, indexedLocalAddress(m));
 }
-inline void op_LDLX_L(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_LDLX_L(M& m) {
     pushLong(m, indexedLocalAddress(m));
 }
 
-inline void op_LDP_C(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_LDP_C(M& m) {
     m.popA();
     pushChar(m, m.regA & 0xFFFF);
 }
 
-inline void op_REFGX_C(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_REFGX_C(M& m) {
     m.push(indexedAddress(m) + kCharTag);
 }
-inline void op_REFGX_I(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_REFGX_I(M& m) {
     m.push(indexedAddress(m) + kIntTag);
 }
-inline void op_REFGX_L(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_REFGX_L(M& m) {
     m.push(indexedAddress(m) + kLongTag);
 }
-inline void op_REFLX_C(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_REFLX_C(M& m) {
     m.push(indexedLocalAddress(m) + kCharTag);
 }
-inline void op_REFLX_I(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_REFLX_I(M& m) {
     m.push(indexedLocalAddress(m) + kIntTag);
 }
-inline void op_REFLX_L(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_REFLX_L(M& m) {
     m.push(indexedLocalAddress(m) + kLongTag);
 }
-inline void op_ADDRGX(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_ADDRGX(M& m) {
     m.push(indexedAddress(m));
 }
-inline void op_ADDRLX(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_ADDRLX(M& m) {
     m.push(indexedLocalAddress(m));
 }
-inline void op_ADDRL(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_ADDRL(M& m) {
     m.push(localAddress(m));
 }
 
-inline void op_REFP_C(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_REFP_C(M& m) {
     m.popA();
     m.push((m.regA & 0xFFFF) + kCharTag);
 }
 
-inline void op_STRKEY(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_STRKEY(M& m) {
     m.strKey = uint8_t(fetchByte(m));
 }
 
@@ -132,7 +167,8 @@ inline void op_STRKEY(Machine& m) {
 void op_PUSH_STR(Machine& m);
 
 // The stored value is pushed whole, not truncated to the lvalue's width.
-inline void op_ASSIGN(Machine& m) {
+template <typename M>
+CORVANE_INLINE void op_ASSIGN(M& m) {
     m.popOperands();
     storeTyped(m, resolveAddress(m, m.regA), widthTag(m.regA), m.regB);
     m.regA = m.regB;

@@ -3,6 +3,7 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "vm/host.h"
 #include "vm/interpreter.h"
 #include "vm/machine.h"
 
@@ -12,13 +13,21 @@ namespace corvane {
 // cleared: such a stream would otherwise stay open (and its last writes unflushed) for good.
 // A stream closed by an earlier end is null and is not closed twice.
 void endProgram(Machine& m) {
-    for (FileSlot& slot : m.files) {
-        if (slot.stream != nullptr) std::fclose(slot.stream);
-        slot.stream = nullptr;
-        slot.inUse = false;
-    }
+    for (FileSlot& slot : m.files) closeFileSlot(m, slot);
     m.programLoaded = false;
     m.stopRun = true;
+}
+
+void closeFileSlot(Machine& m, FileSlot& slot) {
+    if (slot.stream != nullptr) {
+        const bool closed = std::fclose(slot.stream) == 0;
+        if ((slot.writeFailed || !closed) && m.host != nullptr)
+            m.host->streamWriteFailed(slot.path);
+    }
+    slot.stream = nullptr;
+    slot.inUse = false;
+    slot.writeFailed = false;
+    slot.path.clear();
 }
 
 void fault(Machine& m, const char* format, ...) {

@@ -26,6 +26,7 @@ uint8_t reverseBits(uint32_t b) {
 
 void resetMachine(Machine& m) {
     m.pc = kImageHeaderSize;
+    m.decoded.invalidate();  // the image may be another one than at the last run
     std::fill_n(&m.mem[kDataArea], kDataAreaSize, uint8_t(0));
     m.hostKeys.fill(0);
 

@@ -16,7 +16,6 @@ namespace corvane::test {
 namespace {
 
 constexpr uint32_t kAttach = 0xB000, kExit = 0xB002, kStop = 0xB003, kSnapshot = 0x4A;
-constexpr uint32_t kAck = 0xFFFFFFFF;
 const std::string kRunner = std::string(CORVANE_BIN_DIR) + "/corvane-run";
 
 // main (function 65,541, whose low 16 bits are 5) calls inner (function 7) twice; COUNT at

@@ -17,6 +17,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "support/temp_dir.h"
 #include "tools/vrnasm/assembler.h"
 
 namespace corvane::test {
@@ -212,9 +213,8 @@ void ChildProcess::closeInput() {
 }
 
 std::string tempPath(const std::string& name) {
-    auto dir =
-        std::filesystem::temp_directory_path() / ("corvane-debuglink-" + std::to_string(getpid()));
-    std::filesystem::create_directories(dir);
+    // One folder for the whole test process, removed when it exits.
+    static const TempDir dir("corvane-debuglink");
     return (dir / name).string();
 }
 

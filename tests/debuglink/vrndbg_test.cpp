@@ -88,6 +88,18 @@ TEST(Vrndbg, EndOfInputQuitsAndTheProgramRunsOn) {
     EXPECT_EQ(out.find("stop at line 7"), std::string::npos) << out;
 }
 
+// A simulator that cannot load the program still attaches and says goodbye; the debugger must
+// fail with the simulator's status rather than report a clean session.
+TEST(Vrndbg, FailsWhenTheSimulatorCannotLoadTheProgram) {
+    if (!std::filesystem::exists(kVrndbg)) GTEST_SKIP() << "vrndbg is not built";
+    const std::string missing = tempPath("vrndbg-missing.vrn");
+    std::filesystem::remove(missing);
+    const std::string out = tempPath("vrndbg-missing.out");
+    ChildProcess dbg(kVrndbg, {"--runner", missing}, out, true);
+    dbg.closeInput();
+    EXPECT_EQ(dbg.wait(), 1) << readFile(out);
+}
+
 TEST(Vrndbg, MemoryViews) {
     std::vector<uint8_t> snap(20480);
     snap[0] = 0x80;

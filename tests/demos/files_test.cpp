@@ -81,6 +81,37 @@ TEST(FilesDemo, ChosenFileIsMeasuredAndChecksummed) {
     }
 }
 
+TEST(FilesDemo, ChosenFileTextIsCutBetweenCharacters) {
+    // Page 4 shows up to 24 bytes of the chosen file as text; a two-byte character that would
+    // not fit whole is left out rather than cut in half.
+    constexpr size_t kShown = 0x2100 + 0x200;
+    struct Case {
+        const char* label;
+        std::string contents;
+        std::string shown;
+    };
+    const std::string eleven = gb("一二三四五六七八九十百");  // 22 bytes
+    const Case cases[] = {
+        {"ASCII", "abcdefghijklmnopqrstuvwxyz", "abcdefghijklmnopqrstuvwx"},
+        {"character ends at byte 24", eleven + gb("千"), eleven + gb("千")},
+        {"character would end at byte 25", "a" + eleven + gb("千"), "a" + eleven},
+        {"stops at a zero byte", std::string("ab\0cd", 5), "ab"},
+        {"shorter file", gb("短"), gb("短")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        DemoRun run;
+        writeText(run.root() / "pick.txt", c.contents);
+        DemoOutcome o =
+            run.run("files", {"--keys", kToFileList, "--dialog", (run.root() / "pick.txt").string(),
+                              "--max-frames", "200", "--dump-mem", "mem.bin"});
+        EXPECT_EQ(o.status, 2) << o.err;
+        const std::string mem = readText(run.folder() / "mem.bin");
+        ASSERT_EQ(mem.size(), 65536u);
+        EXPECT_EQ(std::string(mem.c_str() + kShown), c.shown);
+    }
+}
+
 TEST(FilesDemo, FileListThatGivesNoFile) {
     // A cancelled dialog, and a file outside the root: FileList gives only its bare name, which
     // names nothing in the program's directory.

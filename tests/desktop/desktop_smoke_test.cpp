@@ -135,8 +135,11 @@ class XServer {
         posix_spawn_file_actions_adddup2(&actions, fds[1], 3);
         posix_spawn_file_actions_addopen(&actions, 2, (dir / "xvfb.log").c_str(),
                                          O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        std::vector<std::string> argv = {"Xvfb", "-displayfd",  "3",         "-screen",
-                                         "0",    "1024x768x24", "-nolisten", "tcp"};
+        // -noreset: by default the server resets whenever its last client leaves, and refuses
+        // connections while it does; each xdotool call is a client that comes and goes, so the
+        // program's own connection could land in a reset and find no display.
+        std::vector<std::string> argv = {"Xvfb",        "-displayfd", "3",   "-screen", "0",
+                                         "1024x768x24", "-nolisten",  "tcp", "-noreset"};
         std::vector<char*> args;
         for (std::string& a : argv) args.push_back(a.data());
         args.push_back(nullptr);

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "display/fonts.h"
+#include "support/temp_dir.h"
 
 namespace corvane {
 namespace {
@@ -241,14 +242,6 @@ TEST_F(FontDataTest, NarrowSymbolsArePlacedToSuitTheirUse) {
 
 class MkfontTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("corvane-mkfont-" + std::to_string(std::random_device{}()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
     int run(const std::string& args) {
         const std::string command =
             "'" + kMkfont + "' " + args + " 2>'" + (dir_ / "stderr.txt").string() + "' >/dev/null";
@@ -259,7 +252,8 @@ class MkfontTest : public ::testing::Test {
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
 
-    fs::path dir_;
+    corvane::test::TempDir temp_{"corvane-mkfont"};
+    fs::path dir_ = temp_.path();
 };
 
 TEST_F(MkfontTest, RendersTheSameFileEveryTime) {

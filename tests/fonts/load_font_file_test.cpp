@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "display/fonts.h"
+#include "support/temp_dir.h"
 
 namespace corvane {
 namespace {
@@ -18,15 +19,6 @@ namespace fs = std::filesystem;
 
 class LoadFontFileTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        // Unique per run: the same test may run from several build folders at once.
-        dir_ = fs::temp_directory_path() /
-               ("corvane-fonts-" + std::to_string(std::random_device{}()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
     // A file of `size` bytes whose byte n is a pattern that differs between the four tables.
     std::string writeFile(size_t size) {
         const std::string path = (dir_ / "duzezi.dat").string();
@@ -61,7 +53,8 @@ class LoadFontFileTest : public ::testing::Test {
         return -1;
     }
 
-    fs::path dir_;
+    corvane::test::TempDir temp_{"corvane-fonts"};
+    fs::path dir_ = temp_.path();
 };
 
 TEST_F(LoadFontFileTest, FilesOfEveryLengthFillTheTablesInFileOrder) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "host/image_io.h"
 #include "host/platform.h"
 
 namespace corvane::test {
@@ -54,9 +55,17 @@ class FakePlatform : public Platform {
         windowCreated = !failWindow;
         return windowCreated;
     }
-    void presentWindow(const RgbImage&) override { ++presents; }
+    RgbImage presented;                        // the last image uploaded
+    std::vector<RgbImage> presentedAtMessage;  // what the window showed at each message box
+    void presentWindow(const RgbImage& image) override {
+        ++presents;
+        presented = image;
+    }
     void beginDrag(int, int) override { ++drags; }
-    void messageBox(const std::string& text) override { messages.push_back(text); }
+    void messageBox(const std::string& text) override {
+        messages.push_back(text);
+        presentedAtMessage.push_back(presented);
+    }
     std::optional<std::string> openFileDialog(const OpenFileRequest& request) override {
         dialogs.push_back(request);
         if (dialogAnswers.empty()) return std::nullopt;

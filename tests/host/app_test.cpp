@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "host/app.h"
+#include "host/lcd.h"
 #include "host/window.h"
 #include "tests/host/app_fake_platform.h"
 #include "tests/host/app_test_files.h"
@@ -166,6 +169,28 @@ TEST_F(AppFixture, ProgramThatEndsIsClosedAndTheSplashReturns) {
     EXPECT_FALSE(app.window().menu().isEnabled(kCmdClose));
     EXPECT_FALSE(app.window().menu().isEnabled(kCmdReset));
     EXPECT_GT(platform.presents, presents);  // repainted with the splash image
+}
+
+// The message box of a fault waits for the user; behind it the LCD must already show what the
+// program drew, not the screen of the last frame before.
+TEST_F(AppFixture, FaultMessageComesAfterTheLcdShowsWhatWasDrawn) {
+    writeProgram(dir / "draws.vrn", "INITDATA 0x18C0\n.byte 0xFF, 0xFF\n.enddata\n.byte 0xFF\n");
+    App app(platform, settings);
+    Switches s;
+    s.image = (dir / "draws.vrn").string();
+    ASSERT_EQ(app.startUp(s), 0);
+    const RgbImage before = platform.presented;
+    app.turn();
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0], "invalid opcode 0xFF at 0x000017");
+    const RgbImage& shown = platform.presentedAtMessage[0];
+    ASSERT_EQ(shown.width, before.width);
+    int changed = 0;
+    for (int y = kLcdAreaTop; y < kLcdAreaTop + kLcdAreaHeight; ++y)
+        for (int x = kLcdAreaLeft; x < kLcdAreaLeft + kLcdAreaWidth; ++x)
+            changed += std::memcmp(shown.at(x, y), before.at(x, y), 3) != 0;
+    EXPECT_GT(changed, 0) << "the LCD area still shows the screen before the drawing";
+    EXPECT_EQ(app.loader().splashState(), SplashState::Ended);
 }
 
 TEST_F(AppFixture, EventsReachTheLoaderTheMachineAndTheMenu) {

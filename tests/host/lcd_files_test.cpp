@@ -10,13 +10,15 @@
 #include <string>
 
 #include "host/image_io.h"
+#include "support/temp_dir.h"
 #include "vm/memory_map.h"
 
 namespace corvane {
 namespace {
 
 std::string tempPath(const std::string& name) {
-    return (std::filesystem::temp_directory_path() / ("corvane_lcd_files_" + name)).string();
+    static const test::TempDir dir("corvane-lcd-files");
+    return (dir / name).string();
 }
 
 std::array<uint8_t, kBitmapSize> testScreen() {

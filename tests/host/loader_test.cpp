@@ -163,7 +163,7 @@ TEST_F(LoaderFixture, OpeningAnotherImageClosesTheRunningProgramsFiles) {
     std::FILE* f = std::fopen((dir / "data.bin").string().c_str(), "wb");
     ASSERT_NE(f, nullptr);
     std::fputs("kept", f);  // buffered: reaches the disk only when the file is closed
-    m.files[0] = {true, f};
+    m.files[0] = {true, f, "", false};
     ASSERT_EQ(openAnswer(dir / "games" / "demo.vrn"), LoadResult::Loaded);
     EXPECT_FALSE(m.files[0].inUse);
     EXPECT_EQ(readText(dir / "data.bin"), "kept");

@@ -228,6 +228,19 @@ TEST_F(KeyboardScan, MouseHeldFaceKeyIsDownFromPressToRelease) {
     EXPECT_TRUE(skin.release().empty());  // a second release has nothing to redraw
 }
 
+TEST_F(KeyboardScan, QuickClicksBetweenTwoScansEachCountOnce) {
+    const KeyRect w = gridKeyRect(0, 1);
+    for (int click = 0; click < 4; ++click) {
+        SCOPED_TRACE(click);
+        ASSERT_TRUE(skin.pressAt(w.left + 5, w.top + 5).has_value());
+        skin.release();  // up again before the frame
+        frame({});
+        EXPECT_EQ(consume(), 'w');
+        frame({});
+        EXPECT_EQ(m.hostKeys['W'], 0);  // counted once, then up
+    }
+}
+
 TEST_F(KeyboardScan, OnOffKeyLooksPressedButIsNoKey) {
     const std::optional<FaceKey> key = skin.pressAt(60, 265);
     ASSERT_TRUE(key.has_value());

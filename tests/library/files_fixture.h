@@ -10,6 +10,7 @@
 #include <string>
 
 #include "lib_helpers.h"
+#include "support/temp_dir.h"
 #include "vm/syscalls.h"
 
 namespace corvane::test {
@@ -23,16 +24,13 @@ constexpr uint32_t kTrue = 0xFFFFFFFF;
 
 class FilesTest : public ::testing::Test, public LibMachine {
   protected:
+    TempDir temp{"corvane-files"};
     fs::path base;  // holds the root and, beside it, a folder outside the root
     fs::path root;
     fs::path outside;
 
     void SetUp() override {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        // The process id keeps two runs of the same suite (two build folders) apart.
-        base = fs::temp_directory_path() / ("corvane-files-" + std::to_string(::getpid()) + "-" +
-                                            info->test_suite_name() + "-" + info->name());
-        fs::remove_all(base);
+        base = temp.path();
         root = base / "root";
         outside = base / "outside";
         fs::create_directories(root);
@@ -45,7 +43,6 @@ class FilesTest : public ::testing::Test, public LibMachine {
             if (slot.stream != nullptr) std::fclose(slot.stream);
             slot = {};
         }
-        fs::remove_all(base);
     }
 
     static void writeFile(const fs::path& p, const std::string& bytes) {

@@ -38,9 +38,8 @@ TEST(Gb2312, ConvertsBothWays) {
 
 TEST(Gb2312, RejectsBytesWithoutCharacter) {
     const char* bad[] = {
-        "\xB0",  // lead byte at the end
-        "\xB0"
-        "a",         // ASCII trail
+        "\xB0",      // lead byte at the end
+        "\xB0\x61",  // ASCII trail ('a')
         "\x80\xA1",  // lead outside the table
         "\xA1\xFF",  // trail outside the table
         "\xA2\xA1",  // empty cell in a symbol row

@@ -96,6 +96,40 @@ TEST_F(FilePaths, LinksLeadingOutsideCountAsOutside) {
     EXPECT_EQ(chdir("inner-link"), kTrue);
 }
 
+// A sibling folder whose name starts with the root's name ("root-twin") shares the root's
+// path as a string prefix but lies outside it: a link to it must not let a program in.
+TEST_F(FilePaths, LinksToASiblingNamedLikeTheRootCountAsOutside) {
+    const fs::path twin = base / (root.filename().string() + "-twin");
+    writeFile(twin / "secret", "s");
+    fs::create_symlink(twin, root / "twin-link");
+    fs::create_symlink(twin / "secret", root / "secret-link");
+    for (const char* name : {"twin-link\\secret", "secret-link", "twin-link\\new"}) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(open(name, "r"), 0u);
+        EXPECT_EQ(open(name, "r+"), 0u);
+        EXPECT_EQ(open(name, "w"), 0u);
+        EXPECT_EQ(open(name, "a"), 0u);
+    }
+    EXPECT_EQ(chdir("twin-link"), 0u);
+    EXPECT_EQ(readFile(twin / "secret"), "s");
+    EXPECT_FALSE(fs::exists(twin / "new"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(twin), fs::directory_iterator()), 1);
+}
+
+// The letter-case fallback must not look into a folder outside the root: here the only entry
+// that matches "back" is outside, and it leads inside again, so listing it would admit the path.
+TEST_F(FilePaths, CaseFallbackNeverListsAFolderOutsideTheRoot) {
+    writeFile(root / "inner" / "ok", "ok");
+    fs::create_symlink(outside, root / "dir-link");
+    fs::create_symlink(root / "inner", outside / "BACK");
+    for (const char* mode : {"r", "r+", "w"}) {
+        EXPECT_EQ(open("dir-link\\back\\ok", mode), 0u) << mode;
+    }
+    EXPECT_EQ(chdir("dir-link\\back"), 0u);
+    EXPECT_EQ(readFile(root / "inner" / "ok"), "ok");
+    EXPECT_NE(open("dir-link\\BACK\\ok", "r"), 0u);  // the exact name is no lookup
+}
+
 TEST_F(FilePaths, OverlongNamesAndPathsAreRefusedNotTruncated) {
     const std::string longName(kMaxPathBytes + 1, 'n');
     EXPECT_EQ(open(longName, "w"), 0u);

@@ -155,6 +155,22 @@ TEST(KeyCalls, ReleaseKeyClearsTheHostKeyAndDropsTheSamePendingKey) {
     EXPECT_EQ(lm.m.keyRegister, 0x80 | '1');
 }
 
+// Releasing one key must leave the others held: a program that waits for one key to be let go
+// still sees the rest of a chord.
+TEST(KeyCalls, ReleaseKeyOfOneKeyLeavesTheOtherHeldKeysDown) {
+    LibMachine lm;
+    lm.m.hostKeys['A'] = 0x80;
+    lm.m.hostKeys['B'] = 0x80;
+    lm.m.hostKeys[0x70] = 0x80;  // F1
+    lm.m.keyRegister = 0x80 | 'b';
+    lm.call(sys_ReleaseKey, {'a'});
+    EXPECT_EQ(lm.result(sys_CheckKey, {'a'}), 0u);
+    EXPECT_EQ(lm.result(sys_CheckKey, {'b'}), kTrue);
+    EXPECT_EQ(lm.result(sys_CheckKey, {0x1C}), kTrue);  // F1
+    EXPECT_EQ(lm.result(sys_CheckKey, {0x80}), uint32_t('b')) << "B is now the lowest held key";
+    EXPECT_EQ(lm.m.keyRegister, 0x80 | 'b');
+}
+
 TEST(KeyCalls, ReleaseAllEmptiesTheKeyRegisterAndEveryHostKey) {
     LibMachine lm;
     for (int i = 0; i < 256; ++i) lm.m.hostKeys[i] = uint8_t(i);

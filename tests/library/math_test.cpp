@@ -17,7 +17,8 @@ namespace {
 TEST(MathCalls, Abs) {
     LibMachine lm;
     const int32_t cases[][2] = {
-        {-5, 5}, {5, 5}, {0, 0}, {INT_MIN, INT_MIN}, {INT_MAX, INT_MAX}, {-INT_MAX, INT_MAX}};
+        {-5, 5}, {5, 5}, {0, 0}, {INT_MIN, INT_MIN}, {INT_MAX, INT_MAX}, {-INT_MAX, INT_MAX},
+        {-1, 1}, {1, 1}};
     for (const auto& c : cases) {
         EXPECT_EQ(int32_t(lm.result(sys_abs, {uint32_t(c[0])})), c[1]) << c[0];
     }

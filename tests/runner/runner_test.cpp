@@ -95,6 +95,17 @@ TEST_F(Runner, ExitStatuses) {
         {{"ends.vrn", "--max-frames", "ten"}, 1, "--max-frames"},
         {{"ends.vrn", "--date", "2004-13-01T00:00:00"}, 1, "--date"},
         {{"ends.vrn", "--frobnicate"}, 1, "unknown option"},
+        // Each failure says what stopped the run, naming the file where there is one.
+        {{"root"}, 1, "root: is a directory, not a program image"},
+        {{"missing.vrn"}, 1, "missing.vrn: no such file"},
+        {{"bad.vrn"}, 1, "bad.vrn: not a program image"},
+        {{"spin.vrn", "--max-instructions", "5000"}, 2, "instruction limit (--max-instructions"},
+        {{"spin.vrn", "--max-frames", "3"}, 2, "frame limit (--max-frames 3)"},
+        {{"waits.vrn"}, 2, "waits for a key and no scripted input is left"},
+        {{"fault.vrn"}, 3, "invalid opcode 0xFF at 0x000010"},
+        {{"ends.vrn", "--lcd", "no-such-dir/x.png"}, 1, "cannot write no-such-dir/x.png"},
+        {{"ends.vrn", "--lcd", "5:no-such-dir/x.pbm", "--max-frames", "9"}, 1, "cannot write"},
+        {{"ends.vrn", "--dump-mem", "no-such-dir/mem.bin"}, 1, "cannot write"},
     };
     for (const Case& c : cases) {
         Outcome o = run(c.args);
@@ -103,6 +114,13 @@ TEST_F(Runner, ExitStatuses) {
         EXPECT_EQ(o.status, c.status) << label << "\n" << o.err;
         EXPECT_NE(o.err.find(c.err), std::string::npos) << label << "\n" << o.err;
     }
+}
+
+TEST_F(Runner, WithoutArgumentsPrintsItsUsageAndFails) {
+    Outcome o = run({}, false);
+    EXPECT_EQ(o.status, 1);
+    EXPECT_EQ(o.err.rfind("usage: corvane-run", 0), 0u) << o.err;
+    EXPECT_EQ(o.out, "");
 }
 
 TEST_F(Runner, KeysReachAWaitingProgramAndMemoryIsDumped) {

@@ -25,6 +25,7 @@ class FakeHost : public Host {
     };
     std::vector<Snapshot> snapshots;
     std::vector<uint32_t> stopNotices;
+    std::vector<std::string> writeFailures;  // files whose writes the host could not complete
 
     uint64_t nowNs() override { return now; }
     LocalTime localTime() override { return time; }
@@ -43,6 +44,7 @@ class FakeHost : public Host {
         snapshots.push_back({dataWord, std::vector<uint8_t>(data, data + size)});
     }
     void debugStopNotice(uint32_t line) override { stopNotices.push_back(line); }
+    void streamWriteFailed(const std::string& file) override { writeFailures.push_back(file); }
 };
 
 }  // namespace corvane::test

@@ -3,13 +3,19 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include <sys/wait.h>
+
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -17,15 +23,6 @@ namespace fs = std::filesystem;
 
 class Commands : public ::testing::Test {
   protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("vrntools_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
     fs::path path(const std::string& name) const { return dir_ / name; }
 
     void write(const std::string& name, const std::string& text) const {
@@ -44,7 +41,8 @@ class Commands : public ::testing::Test {
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
-    fs::path dir_;
+    corvane::test::TempDir temp_{"corvane-tools"};
+    fs::path dir_ = temp_.path();
 };
 
 TEST_F(Commands, AssembleWritesTheImageBesideTheSource) {
@@ -63,6 +61,39 @@ TEST_F(Commands, ErrorsGoToStderrWithPositionsAndNoImage) {
     EXPECT_FALSE(fs::exists(path("bad.vrn")));
     EXPECT_NE(run("vrnasm", "missing.s"), 0);
     EXPECT_NE(run("vrnasm", "--frobnicate bad.s"), 0);
+}
+
+TEST_F(Commands, AssemblerNamesTheFileAndTheOneReason) {
+    fs::create_directories(path("folder.s"));
+    write("open.s", ".proc f\n    PUSH_B 1\n    RET\n");
+    const std::pair<const char*, const char*> cases[] = {
+        {"nothere.s", "nothere.s: cannot open: no such file\n"},
+        {"folder.s", "folder.s: cannot open: is a directory\n"},
+        {"open.s", "open.s:1:1: '.proc f' has no '.endproc'\n"},  // and nothing about f.framesize
+    };
+    for (const auto& [file, message] : cases) {
+        EXPECT_EQ(run("vrnasm", std::string(file) + " -o out.vrn"), 1) << file;
+        EXPECT_EQ(read("stderr.txt"), message);
+        EXPECT_FALSE(fs::exists(path("out.vrn"))) << file;
+    }
+}
+
+// --help is a request, not a mistake: usage on stdout and status 0; --version names the tool.
+TEST_F(Commands, EveryToolAnswersHelpAndVersion) {
+    for (const char* tool : {"vrnasm", "vrndis", "vrndbg", "mkfont", "mkskin", "corvane-run"}) {
+        SCOPED_TRACE(tool);
+        EXPECT_EQ(run(tool, "--help"), 0);
+        EXPECT_NE(read("stdout.txt").find("usage: "), std::string::npos) << read("stdout.txt");
+        EXPECT_EQ(read("stderr.txt"), "");
+        EXPECT_EQ(run(tool, "--version"), 0);
+        EXPECT_EQ(read("stdout.txt").rfind(std::string(tool) + " ", 0), 0u) << read("stdout.txt");
+    }
+    // Nothing was written for either request (mkskin once took --help for its output folder).
+    std::vector<std::string> left;
+    for (const auto& entry : fs::directory_iterator(dir_))
+        left.push_back(entry.path().filename().string());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"stderr.txt", "stdout.txt"}));
 }
 
 TEST_F(Commands, IncludeDirectoriesAndDefines) {

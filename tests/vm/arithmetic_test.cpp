@@ -68,6 +68,13 @@ TEST(Binary, OperatorsOnTheTwoTopSlots) {
         {"GE", uint32_t(-4), 3, 0},
         {"GT", 4, 3, T},
         {"LT", 3, 3, 0},
+        // Every ordering compares signed, on both sides of zero.
+        {"LT", 0, uint32_t(-1), 0},
+        {"LE", uint32_t(-1), 0, T},
+        {"LE", 0, uint32_t(-1), 0},
+        {"GE", 0, uint32_t(-1), T},
+        {"GT", 0, uint32_t(-1), T},
+        {"GT", uint32_t(-1), 0, 0},
         {"LAND", 2, 4, T},
         {"LAND", 2, 0, 0},
         {"LOR", 0, 0, 0},

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "support/program.h"
+#include "support/temp_dir.h"
 #include "vm/image.h"
 #include "vm/memory_map.h"
 
@@ -23,12 +24,8 @@ std::vector<uint8_t> header(uint8_t version = 0x12) {
 
 class ImageFile : public ::testing::Test {
   protected:
-    fs::path dir =
-        fs::temp_directory_path() /
-        ("corvane_image_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-         "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    void SetUp() override { fs::create_directories(dir); }
-    void TearDown() override { fs::remove_all(dir); }
+    TempDir temp{"corvane-image"};
+    fs::path dir = temp.path();
     std::string write(const std::string& name, const std::vector<uint8_t>& bytes) {
         const fs::path path = dir / name;
         std::ofstream(path, std::ios::binary)

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "support/program.h"
+#include "support/temp_dir.h"
 #include "vm/opcodes.h"
 
 namespace corvane::test {
@@ -104,11 +105,8 @@ void mutate(std::vector<uint8_t>& image, std::mt19937& rng) {
 
 class Robustness : public ::testing::Test {
   protected:
-    fs::path root =
-        fs::temp_directory_path() /
-        ("corvane_fuzz_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
-    void SetUp() override { fs::create_directories(root); }
-    void TearDown() override { fs::remove_all(root); }
+    TempDir temp{"corvane-robustness"};
+    fs::path root = temp.path();
 
     // Runs an image to its end or to the instruction limit, feeding keys and finishing delays
     // so that blocked programs keep going.

@@ -17,6 +17,10 @@
 #include "preview.h"
 #include "tables.h"
 
+#ifndef CORVANE_VERSION
+#define CORVANE_VERSION "0"
+#endif
+
 namespace fs = std::filesystem;
 using namespace corvane;
 using namespace corvane::mkfont;
@@ -29,11 +33,16 @@ struct SourceFont {
     const char* package;  // the Debian package that installs the default file
 };
 
+const char* kUsage =
+    "usage: mkfont [--out FILE] [--small-ascii FONT] [--large-ascii FONT]\n"
+    "              [--small-hanzi FONT] [--large-hanzi FONT] [--verbose]\n"
+    "       mkfont --preview FONTFILE PICTURE.png [--scale N] TEXT...\n"
+    "Renders free fonts into the font data file (default duzezi.dat), or draws TEXT with the\n"
+    "fonts of a font data file into a picture.\n"
+    "  --help, --version\n";
+
 int usage() {
-    std::fprintf(stderr,
-                 "usage: mkfont [--out FILE] [--small-ascii FONT] [--large-ascii FONT]\n"
-                 "              [--small-hanzi FONT] [--large-hanzi FONT] [--verbose]\n"
-                 "       mkfont --preview FONTFILE PICTURE.png [--scale N] TEXT...\n");
+    std::fputs(kUsage, stderr);
     return 2;
 }
 
@@ -94,6 +103,14 @@ int preview(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("mkfont %s\n", CORVANE_VERSION);
+        return 0;
+    }
     if (argc >= 2 && std::strcmp(argv[1], "--preview") == 0) return preview(argc, argv);
 
     std::string out = "duzezi.dat";

@@ -17,7 +17,7 @@ namespace corvane::mkskin {
 namespace {
 
 constexpr Color kOutside{24, 26, 30};
-constexpr int kSeamY = 294;
+constexpr int kSeamY = 288;
 
 struct CapStyle {
     Color top;

@@ -4,13 +4,20 @@
 //   mkskin OUTDIR    writes OUTDIR/face_up.png, face_down.png, splash.png, skin_art_data.cpp
 
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "host/image_io.h"
 #include "tools/mkskin/artwork.h"
+
+#ifndef CORVANE_VERSION
+#define CORVANE_VERSION "0"
+#endif
 
 namespace {
 
@@ -29,12 +36,32 @@ void writeArray(std::FILE* out, const char* name, const std::vector<unsigned cha
 
 }  // namespace
 
+const char* kUsage =
+    "usage: mkskin OUTDIR\n"
+    "Draws the face (keys up and down) and the splash picture into OUTDIR as face_up.png,\n"
+    "face_down.png and splash.png, and as skin_art_data.cpp, which builds them into the\n"
+    "program. OUTDIR must exist.\n"
+    "  --help, --version\n";
+
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: mkskin OUTDIR\n");
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("mkskin %s\n", CORVANE_VERSION);
+        return 0;
+    }
+    if (argc != 2 || argv[1][0] == '-') {
+        std::fputs(kUsage, stderr);
         return 1;
     }
     const std::string dir = argv[1];
+    std::error_code ec;
+    if (!std::filesystem::is_directory(dir, ec)) {
+        std::fprintf(stderr, "mkskin: %s: no such directory\n", dir.c_str());
+        return 1;
+    }
     struct Picture {
         const char* name;
         const char* file;

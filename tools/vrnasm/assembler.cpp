@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cctype>
 #include <climits>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <system_error>
 
 #include "tools/vrnasm/assembler_impl.h"
 #include "vm/memory_map.h"
@@ -14,6 +16,8 @@
 namespace corvane {
 
 std::string AsmDiagnostic::toString() const {
+    // Line 0: the diagnostic is about the file as a whole (it could not be opened).
+    if (line == 0) return file + ": " + message;
     return file + ":" + std::to_string(line) + ":" + std::to_string(column) + ": " + message;
 }
 
@@ -34,7 +38,12 @@ AsmResult assembleFile(const std::string& path, const AsmOptions& options) {
     auto text = assembler.readSource(path);
     if (!text) {
         AsmResult result;
-        result.errors.push_back({path, 0, 0, "cannot read the file"});
+        std::error_code ec;
+        const auto st = std::filesystem::status(path, ec);
+        const char* reason = !std::filesystem::exists(st)        ? "cannot open: no such file"
+                             : std::filesystem::is_directory(st) ? "cannot open: is a directory"
+                                                                 : "cannot open the file";
+        result.errors.push_back({path, 0, 0, reason});
         return result;
     }
     return assembler.run(*text, path);
@@ -365,7 +374,16 @@ void Assembler::finish() {
         error(collecting_->loc, 1, "'.macro " + collecting_->name + "' has no '.endm'");
     }
     for (const auto& c : conditionals_) error(c.loc, 1, "'.if' has no '.endif'");
-    if (proc_ != nullptr) error(proc_->loc, 1, "'.proc " + proc_->name + "' has no '.endproc'");
+    if (proc_ != nullptr) {
+        error(proc_->loc, 1, "'.proc " + proc_->name + "' has no '.endproc'");
+        // Close it here so its ENTER's frame size resolves and the one error stays alone.
+        Symbol size;
+        size.known = true;
+        size.value = proc_->nextOffset;
+        size.loc = proc_->loc;
+        symbols_.emplace(proc_->name + ".framesize", size);
+        proc_ = nullptr;
+    }
     if (dataBlock_) error(dataBlock_->second, 1, "INITDATA block has no '.enddata'");
     if (stopped_) return;
 

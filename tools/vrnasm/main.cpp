@@ -10,14 +10,23 @@
 
 #include "tools/vrnasm/assembler.h"
 
+#ifndef CORVANE_VERSION
+#define CORVANE_VERSION "0"
+#endif
+
 namespace {
 
-int usage() {
-    std::fprintf(stderr,
+void usageTo(std::FILE* to) {
+    std::fprintf(to,
                  "usage: vrnasm SOURCE [-o IMAGE.vrn] [-I DIR]... [-D NAME[=VALUE]]...\n"
                  "  -o IMAGE   output file (default: SOURCE with the extension .vrn)\n"
                  "  -I DIR     also look for .include files in DIR\n"
-                 "  -D NAME=V  define the constant NAME (default value 1)\n");
+                 "  -D NAME=V  define the constant NAME (default value 1)\n"
+                 "  --help, --version\n");
+}
+
+int usage() {
+    usageTo(stderr);
     return 2;
 }
 
@@ -38,7 +47,10 @@ int main(int argc, char** argv) {
             return true;
         };
         if (arg == "-h" || arg == "--help") {
-            usage();
+            usageTo(stdout);
+            return 0;
+        } else if (arg == "--version") {
+            std::printf("%s %s\n", "vrnasm", CORVANE_VERSION);
             return 0;
         } else if (arg.rfind("-o", 0) == 0) {
             if (!value(output)) return usage();

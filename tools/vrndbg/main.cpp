@@ -22,6 +22,10 @@
 #include "tools/vrndbg/memory_view.h"
 #include "tools/vrndbg/session.h"
 
+#ifndef CORVANE_VERSION
+#define CORVANE_VERSION "0"
+#endif
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -37,7 +41,11 @@ const char* kUsage =
     "\n"
     "  --runner         start corvane-run (no window) instead of corvane\n"
     "  --sim PROGRAM    the simulator to start\n"
-    "  --stop N         the first stop value (default 0: the first line marker)\n";
+    "  --stop N         the first stop value (default 0: the first line marker)\n"
+    "  --help, --version\n"
+    "\n"
+    "Exit status: 0 the session ended, 1 a usage error or the link failed, else the status of\n"
+    "a simulator that ended by failing (corvane-run: 1 image not loaded, 2 limit, 3 fault).\n";
 
 constexpr int kAttachTimeoutMs = 30000;
 
@@ -113,6 +121,9 @@ int main(int argc, char** argv) {
         } else if (arg == "--help" || arg == "-h") {
             std::fputs(kUsage, stdout);
             return 0;
+        } else if (arg == "--version") {
+            std::printf("vrndbg %s\n", CORVANE_VERSION);
+            return 0;
         } else if (arg == "--runner") {
             runner = true;
         } else if (arg == "--sim" && i + 1 < argc) {
@@ -157,5 +168,18 @@ int main(int argc, char** argv) {
     if (conn < 0) return 1;
 
     corvane::DebugSession session(conn, int32_t(uint32_t(stopValue)), stdout, isatty(0) != 0);
-    return session.run(0);
+    const int result = session.run(0);
+    // The exit notice is the simulator's last act, so waiting for it cannot hang. A simulator
+    // that failed (an image it could not load, a fault) makes the debugger fail with its status.
+    if (result == 0 && session.simulatorExited()) {
+        int status = 0;
+        if (waitpid(child, &status, 0) == child) {
+            const int code = WIFEXITED(status) ? WEXITSTATUS(status) : 1;
+            if (code != 0) {
+                std::fprintf(stderr, "vrndbg: the simulator ended with status %d\n", code);
+                return code;
+            }
+        }
+    }
+    return result;
 }

@@ -26,6 +26,8 @@ class DebugSession {
     // Runs until "q", the end of the input at a stop, the exit notice or a lost link. Returns 0,
     // or 1 when the link was lost without an exit notice.
     int run(int inputFd);
+    // True once the simulator's exit notice arrived: it is ending and can be waited for.
+    bool simulatorExited() const { return exited_; }
 
   private:
     void handle(const DebugRecord& record);

@@ -11,13 +11,22 @@
 #include "tools/vrndis/disassembler.h"
 #include "vm/image.h"
 
+#ifndef CORVANE_VERSION
+#define CORVANE_VERSION "0"
+#endif
+
 namespace {
 
-int usage() {
-    std::fprintf(stderr,
+void usageTo(std::FILE* to) {
+    std::fprintf(to,
                  "usage: vrndis IMAGE.vrn [-o OUT.s] [--bytes]\n"
                  "  -o OUT    write the listing to OUT instead of standard output\n"
-                 "  --bytes   show each instruction's bytes beside its address\n");
+                 "  --bytes   show each instruction's bytes beside its address\n"
+                 "  --help, --version\n");
+}
+
+int usage() {
+    usageTo(stderr);
     return 2;
 }
 
@@ -29,7 +38,10 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         if (arg == "-h" || arg == "--help") {
-            usage();
+            usageTo(stdout);
+            return 0;
+        } else if (arg == "--version") {
+            std::printf("%s %s\n", "vrndis", CORVANE_VERSION);
             return 0;
         } else if (arg == "--bytes") {
             options.showBytes = true;

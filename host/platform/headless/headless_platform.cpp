@@ -1,5 +1,8 @@
 #include "host/platform/headless/headless_platform.h"
 
+#include "host/socket.h"
+
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -57,10 +60,20 @@ void HeadlessPlatform::waitUntil(uint64_t deadlineNs) {
         if (debug_.connected()) {
             // The debugger's records wake the wait at once.
             const uint64_t now = nowNs();
-            if (deadlineNs > now) debug_.service(int((deadlineNs - now + 999'999) / 1'000'000));
+            if (deadlineNs > now)
+                debug_.service(int((deadlineNs - now + 999'999) / 1'000'000), options_.wakeFd);
             return;
         }
-        std::this_thread::sleep_until(start_ + std::chrono::nanoseconds(deadlineNs));
+        if (options_.wakeFd < 0) {
+            std::this_thread::sleep_until(start_ + std::chrono::nanoseconds(deadlineNs));
+            return;
+        }
+        for (uint64_t now = nowNs(); now < deadlineNs; now = nowNs()) {
+            const int r = sock::wait(-1, false, int((deadlineNs - now + 999'999) / 1'000'000),
+                                     options_.wakeFd);
+            if (r > 0) return;  // woken: a signal came
+            if (r == sock::kFailed) break;
+        }
         return;
     }
     const uint64_t now = nowNs();

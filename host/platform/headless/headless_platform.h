@@ -17,7 +17,7 @@
 #include "host/debuglink.h"
 #include "host/platform.h"
 #include "host/platform/headless/script.h"
-#include "host/platform/headless/virtual_date.h"
+#include "host/virtual_date.h"
 
 namespace corvane {
 
@@ -27,6 +27,7 @@ class HeadlessPlatform : public Platform {
         bool realtime = false;
         uint64_t instructionsPerSecond = 10'000'000;
         LocalTime startDate;  // 2004-01-01 00:00:00 by default
+        int wakeFd = -1;      // readable: every wait ends at once (the interrupt signals' pipe)
     };
 
     explicit HeadlessPlatform(const Options& options);
@@ -43,7 +44,10 @@ class HeadlessPlatform : public Platform {
     // Whether a debugger is connected; while it is, a paused machine can still be resumed.
     bool debuggerLinked() const { return debug_.connected(); }
     // Blocks until the debugger sends something (or goes away); its resume requests are queued.
-    void waitForDebugger() { debug_.service(-1); }
+    void waitForDebugger() { debug_.service(-1, options_.wakeFd); }
+
+    // A loaded save state holds these keys down, as the run it was saved from did.
+    void setKeyboardState(const std::array<uint8_t, 256>& keys) { keys_ = keys; }
 
     // --- RunClock ---
     uint64_t nowNs() override;
@@ -54,6 +58,8 @@ class HeadlessPlatform : public Platform {
     void waitUntil(uint64_t deadlineNs) override;
     LocalTime localTime() override;
     void setLocalTime(const LocalTime& time) override;
+    std::optional<int64_t> virtualDateNs() override { return date_.nsAt(nowNs()); }
+    void restoreVirtualDate(int64_t dateNs) override { date_.setNs(dateNs, nowNs()); }
     bool pollEvent(PlatformEvent& event) override;
     const std::array<uint8_t, 256>& keyboardState() override { return keys_; }
     bool createWindow(const std::string& title, int width, int height,

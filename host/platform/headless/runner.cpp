@@ -1,7 +1,9 @@
 #include "host/platform/headless/runner.h"
 
+#include <cerrno>
 #include <cinttypes>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -12,7 +14,9 @@
 #include "host/image_io.h"
 #include "host/paths.h"
 #include "host/platform/headless/headless_platform.h"
+#include "host/platform/headless/interrupt.h"
 #include "host/window.h"
+#include "library/gb2312.h"
 #include "vm/machine.h"
 #include "vm/memory_map.h"
 #include "vm/opcodes.h"
@@ -53,6 +57,16 @@ const std::vector<OptionDef> kOptions = {
     {"date", true},
     {"root", true},
     {"fonts", true},
+    {"stdout", false},
+    {"exit-status", false},
+    {"speed", true},
+    {"fast-forward", true},
+    {"stats", false},
+    {"save-state", true},
+    {"load-state", true},
+    {"record", true},
+    {"record-scale", true},
+    {"drop", true},
 };
 
 const char* kUsage =
@@ -82,10 +96,24 @@ const char* kUsage =
     "                        temporary directory for the run)\n"
     "  --fonts FILE          the font data file (default duzezi.dat beside the executable,\n"
     "                        else in ../share/corvane)\n"
+    "  --stdout              copy what the program writes with putchar and printf to standard\n"
+    "                        output as well (GB2312 as UTF-8)\n"
+    "  --exit-status         when the program ends by itself, exit with the low 8 bits of the\n"
+    "                        value on top of its operand stack\n"
+    "  --speed N             limit the program to N instructions per second (\"限速\")\n"
+    "  --fast-forward N      run frames, delays and the speed limit N times faster\n"
+    "  --stats               print frames, instructions and clock time at the end\n"
+    "  --save-state F:FILE   save the machine's state after frame F (repeatable)\n"
+    "  --load-state FILE     continue from a saved state of the same image\n"
+    "  --record FILE.gif     record the LCD to an animated GIF, from the start to the end\n"
+    "  --record-scale N      pixels per LCD pixel in the recording, 1-4 (default 2)\n"
+    "  --drop F:PATH         a file dropped on the window at frame F\n"
     "  --help, --version\n"
     "\n"
     "Exit status: 0 the program ended (or a scripted Exit), 1 usage error or image not valid,\n"
-    "2 a limit was reached or nothing more can happen, 3 the program ended by a fault.\n";
+    "2 a limit was reached or nothing more can happen, 3 the program ended by a fault,\n"
+    "130 interrupted by SIGTERM, SIGINT or SIGHUP (the program is ended as by Exit: its files\n"
+    "are closed, the temporary root removed).\n";
 
 struct Capture {
     uint64_t frame = 0;  // 0: at the end
@@ -102,6 +130,8 @@ struct RunnerOptions {
     bool regs = false;
     bool trace = false;
     bool realtime = false;
+    bool copyStdout = false;
+    bool exitStatus = false;
     uint64_t ips = 10'000'000;
     LocalTime date;
     std::string root;
@@ -109,6 +139,13 @@ struct RunnerOptions {
     std::vector<std::string> dialogAnswers;
     std::vector<Capture> captures;
     Script script;
+    uint64_t speed = 0;
+    uint64_t fastForward = 1;
+    bool stats = false;
+    std::vector<std::pair<uint64_t, std::string>> saveStates;
+    std::string loadState;
+    std::string record;
+    uint64_t recordScale = 2;
 };
 
 bool hasExtension(const std::string& file, const char* ext) {
@@ -141,7 +178,11 @@ bool parseCapture(const std::string& text, bool window, Capture& capture, std::s
 
 bool readOptions(const CommandLine& cl, RunnerOptions& o, std::string& error) {
     o.date = LocalTime{};
-    for (const auto& [name, value] : cl.options) {
+    // Plain references, not a structured binding: the lambda below captures them, which not
+    // every compiler accepts for bindings yet.
+    for (const auto& option : cl.options) {
+        const std::string& name = option.first;
+        const std::string& value = option.second;
         auto count = [&](uint64_t& target) {
             auto n = parseCount(value);
             if (!n)
@@ -168,6 +209,10 @@ bool readOptions(const CommandLine& cl, RunnerOptions& o, std::string& error) {
             o.regs = true;
         } else if (name == "trace") {
             o.trace = true;
+        } else if (name == "stdout") {
+            o.copyStdout = true;
+        } else if (name == "exit-status") {
+            o.exitStatus = true;
         } else if (name == "realtime") {
             o.realtime = true;
         } else if (name == "date") {
@@ -187,8 +232,41 @@ bool readOptions(const CommandLine& cl, RunnerOptions& o, std::string& error) {
             if (!o.script.addKeys(value, error)) return false;
         } else if (name == "click" || name == "rclick") {
             if (!o.script.addClick(value, name == "rclick", error)) return false;
+        } else if (name == "drop") {
+            if (!o.script.addDrop(value, error)) return false;
         } else if (name == "command") {
             if (!o.script.addCommand(value, error)) return false;
+        } else if (name == "speed") {
+            if (!count(o.speed)) return false;
+        } else if (name == "fast-forward") {
+            if (!count(o.fastForward)) return false;
+            if (o.fastForward == 0) {
+                error = "--fast-forward must be at least 1";
+                return false;
+            }
+        } else if (name == "record-scale") {
+            if (!count(o.recordScale)) return false;
+            if (o.recordScale < 1 || o.recordScale > 4) {
+                error = "--record-scale is 1, 2, 3 or 4";
+                return false;
+            }
+        } else if (name == "stats") {
+            o.stats = true;
+        } else if (name == "load-state") {
+            o.loadState = value;
+        } else if (name == "record") {
+            if (!hasExtension(value, ".gif")) {
+                error = "--record writes .gif files: " + value;
+                return false;
+            }
+            o.record = value;
+        } else if (name == "save-state") {
+            auto split = splitFrame(value);
+            if (!split || split->second.empty()) {
+                error = "--save-state needs F:FILE: " + value;
+                return false;
+            }
+            o.saveStates.push_back(*split);
         } else if (name == "lcd" || name == "window") {
             Capture c;
             if (!parseCapture(value, name == "window", c, error)) return false;
@@ -212,6 +290,7 @@ void printTrace(const Machine& m, std::FILE* out) {
 
 bool writeCapture(const Capture& c, App& app, std::FILE* err) {
     bool ok;
+    errno = 0;
     if (c.window && !app.hasWindow()) {
         ok = false;
     } else if (c.window) {
@@ -220,7 +299,13 @@ bool writeCapture(const Capture& c, App& app, std::FILE* err) {
         const uint8_t* lcd = &app.machine().mem[kLcdScreen];
         ok = hasExtension(c.file, ".png") ? writeLcdPng(c.file, lcd) : writeLcdPbm(c.file, lcd);
     }
-    if (!ok) std::fprintf(err, "corvane-run: cannot write %s\n", c.file.c_str());
+    if (!ok) {
+        const int why = errno;
+        std::fprintf(err, "corvane-run: cannot write %s: %s\n", c.file.c_str(),
+                     c.window && !app.hasWindow() ? "there is no window"
+                     : why != 0                   ? std::strerror(why)
+                                                  : "write failed");
+    }
     return ok;
 }
 
@@ -235,6 +320,30 @@ fs::path makeTemporaryRoot() {
     return {};
 }
 
+// The console's bytes on standard output: a GB2312 character is converted when both of its
+// bytes have arrived; bytes that convert to nothing pass through unchanged.
+struct ConsoleCopy {
+    std::FILE* out;
+    int lead = -1;
+    void put(uint8_t b) {
+        if (lead < 0 && b < 0x80) {
+            std::fputc(b, out);
+            return;
+        }
+        if (lead < 0) {
+            lead = b;
+            return;
+        }
+        const char pair[2] = {char(lead), char(b)};
+        lead = -1;
+        std::string utf8;
+        if (gb2312ToUtf8(std::string_view(pair, 2), utf8))
+            std::fputs(utf8.c_str(), out);
+        else
+            std::fwrite(pair, 1, 2, out);
+    }
+};
+
 int usageError(std::FILE* err, const std::string& message) {
     std::fprintf(err, "corvane-run: %s\n%s", message.c_str(), kUsage);
     return kRunUsage;
@@ -242,7 +351,45 @@ int usageError(std::FILE* err, const std::string& message) {
 
 }  // namespace
 
+// Says on stderr which limit ended a run that exits with kRunLimit, so a program stuck in a loop
+// is not mistaken for one that finished.
+void reportLimit(std::FILE* err, const RunnerOptions& o, const RunLoop& loop, const Machine& m,
+                 bool frameLimitHit) {
+    if (loop.limitReached()) {
+        if (o.instructionsGiven) {
+            std::fprintf(
+                err,
+                "corvane-run: stopped at the instruction limit (--max-instructions %" PRIu64 ")\n",
+                o.maxInstructions);
+        } else {
+            std::fprintf(err,
+                         "corvane-run: stopped after %" PRIu64
+                         " instructions, the default limit (raise it with --max-instructions)\n",
+                         loop.instructions());
+        }
+    } else if (frameLimitHit) {
+        if (o.framesGiven) {
+            std::fprintf(err,
+                         "corvane-run: stopped at the frame limit (--max-frames %" PRIu64 ")\n",
+                         o.maxFrames);
+        } else {
+            std::fprintf(err,
+                         "corvane-run: stopped at frame %" PRIu64
+                         ", the default frame limit (raise it with --max-frames)\n",
+                         loop.frames());
+        }
+    } else if (m.programLoaded && m.waitForKey) {
+        std::fputs("corvane-run: the program waits for a key and no scripted input is left\n", err);
+    } else if (m.programLoaded && m.paused) {
+        std::fputs("corvane-run: the program is paused and nothing more can happen\n", err);
+    }
+}
+
 int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
+    if (args.empty()) {
+        std::fputs(kUsage, err);
+        return kRunUsage;
+    }
     ParseOutcome parsed = parseArguments(args, kOptions);
     if (!parsed.ok) return usageError(err, parsed.error);
     const CommandLine& cl = parsed.commandLine;
@@ -294,22 +441,40 @@ int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE*
     po.realtime = o.realtime;
     po.instructionsPerSecond = o.ips;
     po.startDate = o.date;
+    po.wakeFd = interruptDescriptor();
     HeadlessPlatform platform(po);
     for (const std::string& answer : o.dialogAnswers) platform.addDialogAnswer(answer);
     platform.script() = o.script;
 
     App app(platform, settings);
+    ConsoleCopy consoleCopy{out};
+    if (o.copyStdout) app.onConsoleByte = [&](uint8_t b) { consoleCopy.put(b); };
     int status = app.startUp(cl.switches);
+    bool writeFailed = false;
     auto finish = [&](int result) {
+        if (app.hasMachine() && result == kRunInterrupted) {
+            // Ended as the Exit command ends it: the program's files are closed, so what it
+            // wrote reaches the disk before the process goes.
+            std::fprintf(err, "corvane-run: interrupted by %s\n", interruptSignalName());
+            app.command(kCmdExit);
+        }
         if (app.hasMachine()) {
             for (const Capture& c : o.captures)
-                if (c.frame == 0) writeCapture(c, app, err);
+                if (c.frame == 0 && !writeCapture(c, app, err)) writeFailed = true;
             const Machine& m = app.machine();
             if (!o.dumpMem.empty()) {
                 std::ofstream dump(o.dumpMem, std::ios::binary | std::ios::trunc);
                 dump.write(reinterpret_cast<const char*>(m.mem.data()),
                            std::streamsize(m.mem.size()));
-                if (!dump) std::fprintf(err, "corvane-run: cannot write %s\n", o.dumpMem.c_str());
+                if (!dump) {
+                    std::fprintf(err, "corvane-run: cannot write %s\n", o.dumpMem.c_str());
+                    writeFailed = true;
+                }
+            }
+            if (o.stats && app.hasWindow()) {
+                std::fprintf(
+                    out, "frames=%" PRIu64 " instructions=%" PRIu64 " clock-ns=%" PRIu64 "\n",
+                    app.runLoop().frames(), app.runLoop().instructions(), platform.nowNs());
             }
             if (o.regs) {
                 std::fprintf(out,
@@ -318,13 +483,44 @@ int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE*
                              m.pc, m.osp, m.fp, m.sp, m.regA, m.regB, m.cond);
             }
         }
+        // A program stopped at a limit has its files closed here too, so a write the host
+        // cannot complete is reported rather than lost at the process's exit.
+        if (status == 0) app.loader().exit();
         std::fflush(out);
         if (!tempRoot.empty()) fs::remove_all(tempRoot, ec);
         // The debugger hears the exit notice last.
         app.shutDown();
-        return result;
+        // A capture or dump that could not be written fails the run: its output is missing.
+        return writeFailed && result != kRunFault ? kRunUsage : result;
     };
-    if (status != 0) return finish(kRunUsage);
+    if (status != 0) {
+        if (app.hasLoader() && !app.loader().loadProblem().empty()) {
+            std::fprintf(err, "corvane-run: %s\n", app.loader().loadProblem().c_str());
+        } else if (!fs::is_regular_file(settings.paths.fontFile, ec)) {
+            std::fprintf(err, "corvane-run: %s: no font data file there (give one with --fonts)\n",
+                         settings.paths.fontFile.string().c_str());
+        }
+        return finish(kRunUsage);
+    }
+    if (interruptRequested()) return finish(kRunInterrupted);
+
+    if (!o.loadState.empty()) {
+        if (!app.loadState(o.loadState)) return finish(kRunUsage);
+        // The state continues the run it came from: the script's earlier frames are past, and
+        // the keys held then are held now.
+        platform.script().take(app.runLoop().frames());
+        platform.setKeyboardState(app.machine().hostKeys);
+    }
+    if (o.speed != 0) {
+        app.setSpeedSetting(o.speed);
+        app.setSpeedLimited(true);
+    }
+    if (o.fastForward > 1) {
+        app.setFastForwardFactor(uint32_t(std::min<uint64_t>(o.fastForward, 1'000'000)));
+        app.toggleFastForward();
+    }
+    if (!o.record.empty() && !app.startRecording(o.record, int(o.recordScale)))
+        return finish(kRunUsage);
 
     RunLoop& loop = app.runLoop();
     const uint64_t instructionLimit =
@@ -338,11 +534,18 @@ int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE*
 
     size_t capturesLeft = 0;
     for (const Capture& c : o.captures) capturesLeft += c.frame != 0;
+    for (const auto& save : o.saveStates) capturesLeft += save.first > app.runLoop().frames();
     app.onFrameStart = [&](uint64_t frame) { platform.releaseFrame(frame); };
     app.onFrameEnd = [&](uint64_t frame) {
         for (const Capture& c : o.captures) {
             if (c.frame == frame) {
-                writeCapture(c, app, err);
+                if (!writeCapture(c, app, err)) writeFailed = true;
+                --capturesLeft;
+            }
+        }
+        for (const auto& [saveFrame, file] : o.saveStates) {
+            if (saveFrame == frame) {
+                app.saveState(file);
                 --capturesLeft;
             }
         }
@@ -358,11 +561,16 @@ int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE*
         const ProgramEnd end = app.loader().lastEnd();
         if (!m.programLoaded && end == ProgramEnd::Fault) return kRunFault;
         if (app.quitRequested()) return kRunEnded;
-        if (!m.programLoaded && end == ProgramEnd::ByItself) return kRunEnded;
+        if (!m.programLoaded && end == ProgramEnd::ByItself) {
+            if (!o.exitStatus) return kRunEnded;
+            // The value a program ends with is the one it pushed last.
+            return int(m.mem[kOperandRing + uint8_t(m.osp - 4)]);
+        }
         return kRunLimit;
     };
 
     while (!frameLimitHit) {
+        if (interruptRequested()) return finish(kRunInterrupted);
         app.dispatchEvents();
         if (app.quitRequested()) break;
         const SliceResult s = app.turn();
@@ -383,7 +591,9 @@ int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE*
         }
         platform.waitUntil(s.wakeNs);
     }
-    return finish(outcome());
+    const int result = outcome();
+    if (result == kRunLimit) reportLimit(err, o, loop, app.machine(), frameLimitHit);
+    return finish(result);
 }
 
 }  // namespace corvane

@@ -3,7 +3,8 @@
 // grammar as the desktop program. Exit statuses: 0 the program ended by itself or after a
 // scripted Exit; 1 a usage error, or the image could not be opened or is not valid; 2 a limit was
 // reached, or the machine can make no more progress (waiting for a key, paused, no program) and
-// no scripted input is left; 3 the program was ended by a fault.
+// no scripted input is left; 3 the program was ended by a fault; 130 the run was interrupted by
+// SIGTERM, SIGINT or SIGHUP (the program was ended as by Exit, its files closed).
 
 #include <cstdio>
 #include <string>
@@ -15,6 +16,7 @@ constexpr int kRunEnded = 0;
 constexpr int kRunUsage = 1;
 constexpr int kRunLimit = 2;
 constexpr int kRunFault = 3;
+constexpr int kRunInterrupted = 130;
 
 // Runs the runner with `args` (the program name excluded). Regular output (--regs, --trace,
 // --help, --version) goes to `out`; messages to `err`.

@@ -140,6 +140,19 @@ bool Script::addCommand(const std::string& text, std::string& error) {
     return true;
 }
 
+bool Script::addDrop(const std::string& text, std::string& error) {
+    auto split = splitFrame(text);
+    if (!split || split->second.empty()) {
+        error = "bad drop '" + text + "' (expected F:PATH)";
+        return false;
+    }
+    PlatformEvent e;
+    e.type = PlatformEvent::Type::DropFile;
+    e.path = split->second;
+    add(split->first, e);
+    return true;
+}
+
 std::vector<PlatformEvent> Script::take(uint64_t frame) {
     std::vector<PlatformEvent> out;
     while (!events_.empty() && events_.begin()->first <= frame) {

@@ -25,6 +25,8 @@ class Script {
     bool addClick(const std::string& text, bool right, std::string& error);
     // "F:ID": a menu command.
     bool addCommand(const std::string& text, std::string& error);
+    // "F:PATH": a file dropped on the window.
+    bool addDrop(const std::string& text, std::string& error);
 
     void add(uint64_t frame, const PlatformEvent& event);
 

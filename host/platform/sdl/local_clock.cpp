@@ -21,14 +21,7 @@ LocalTime hostLocalTime() {
     return t;
 }
 
-LocalClock::LocalClock(bool virtualDate)
-    : start_(std::chrono::steady_clock::now()), virtual_(virtualDate) {
-    if (virtual_) {
-        LocalTime t = hostLocalTime();
-        t.millisecond = 0;
-        date_.set(t, 0);
-    }
-}
+LocalClock::LocalClock() : start_(std::chrono::steady_clock::now()) {}
 
 uint64_t LocalClock::nowNs() const {
     return uint64_t(std::chrono::duration_cast<std::chrono::nanoseconds>(
@@ -37,17 +30,11 @@ uint64_t LocalClock::nowNs() const {
 }
 
 LocalTime LocalClock::localTime() const {
-    return virtual_ ? date_.at(nowNs()) : hostLocalTime();
+    return hostLocalTime();
 }
 
 void LocalClock::setLocalTime(const LocalTime& time) {
     if (!validLocalTime(time)) return;  // the host clock would refuse it too
-    if (virtual_) {
-        LocalTime t = time;
-        t.millisecond = 0;
-        date_.set(t, nowNs());
-        return;
-    }
     tm parts{};
     parts.tm_year = time.year - 1900;
     parts.tm_mon = time.month - 1;

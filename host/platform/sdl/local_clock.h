@@ -1,20 +1,20 @@
 #pragma once
-// The desktop program's clocks: the monotonic clock that frames and delays follow, and the local
-// date that the time calls read and SetTime sets. SetTime really sets the host's clock
-// (clock_settime; a refusal is ignored, as the host would refuse it silently), unless the clock is
-// virtual: then only a date of our own moves, starting at the host's local time.
+// The desktop program's clocks: the monotonic clock that frames and delays follow, and the host's
+// local date and time. Setting it really sets the host's clock (clock_settime; a refusal is
+// ignored, as the host would refuse it silently); the App asks for that only when vorn.ini
+// enables it, and otherwise keeps a date of its own.
 
 #include <chrono>
 #include <cstdint>
 
-#include "host/platform/headless/virtual_date.h"
+#include "host/virtual_date.h"
 #include "vm/host.h"
 
 namespace corvane {
 
 class LocalClock {
   public:
-    explicit LocalClock(bool virtualDate);
+    LocalClock();
 
     // Nanoseconds since the clock was made.
     uint64_t nowNs() const;
@@ -25,12 +25,9 @@ class LocalClock {
 
     LocalTime localTime() const;
     void setLocalTime(const LocalTime& time);
-    bool virtualDate() const { return virtual_; }
 
   private:
     std::chrono::steady_clock::time_point start_;
-    bool virtual_;
-    VirtualDate date_;
 };
 
 // The host's local date and time now.

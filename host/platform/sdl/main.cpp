@@ -35,7 +35,10 @@ const char* kUsage =
     "screenshots folder of the root directory; Alt+F4 ends.\n"
     "Root directory: $CORVANE_HOME, else the executable's folder when duzezi.dat is there, else\n"
     "$XDG_DATA_HOME/corvane.\n"
-    "Environment: CORVANE_VIRTUAL_CLOCK=1 keeps SetTime from changing the host's clock;\n"
+    "A program's SetTime moves a date of this window only; \"SetHostClock=1\" in section\n"
+    "\"[Clock]\" of vorn.ini lets it set the host's clock.\n"
+    "Environment: CORVANE_VIRTUAL_CLOCK=1 keeps the host's clock untouched whatever vorn.ini "
+    "says;\n"
     "CORVANE_NO_MESSAGE_BOXES=1 writes messages to stderr only; CORVANE_FILE_DIALOG=zenity,\n"
     "kdialog or window picks the file chooser.\n";
 
@@ -100,11 +103,11 @@ int main(int argc, char** argv) {
     std::error_code ec;
     fs::create_directories(settings.paths.root, ec);  // an installed copy's first start
     settings.startDir = fs::current_path(ec).string();
+    settings.hostClockAllowed = !envFlag("CORVANE_VIRTUAL_CLOCK");
 
     int status = 0;
     {
         SdlPlatform::Options options;
-        options.virtualClock = envFlag("CORVANE_VIRTUAL_CLOCK");
         options.noMessageBoxes = envFlag("CORVANE_NO_MESSAGE_BOXES");
         options.screenshotDir = settings.paths.root / "screenshots";
         SdlPlatform platform(options);

@@ -50,7 +50,7 @@ bool isQuit(const SDL_Event& e) {
 
 }  // namespace
 
-SdlPlatform::SdlPlatform(const Options& options) : options_(options), clock_(options.virtualClock) {
+SdlPlatform::SdlPlatform(const Options& options) : options_(options) {
     debug_.onRecord = [this](const DebugRecord& record) {
         PlatformEvent event;
         event.type = PlatformEvent::Type::DebugResume;
@@ -202,6 +202,13 @@ void SdlPlatform::translate(const SDL_Event& e) {
             } else {
                 pending_.push_back(makeEvent(T::KeyDown, 0, 0, vk));
             }
+            break;
+        }
+        case SDL_DROPFILE: {
+            PlatformEvent drop = makeEvent(T::DropFile);
+            drop.path = e.drop.file ? e.drop.file : "";
+            SDL_free(e.drop.file);
+            if (!drop.path.empty()) pending_.push_back(drop);
             break;
         }
         case SDL_KEYUP: {

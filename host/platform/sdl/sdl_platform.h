@@ -31,8 +31,7 @@ struct FontTables;
 class SdlPlatform : public Platform {
   public:
     struct Options {
-        bool virtualClock = false;    // CORVANE_VIRTUAL_CLOCK=1: SetTime moves a date of ours
-        bool noMessageBoxes = false;  // CORVANE_NO_MESSAGE_BOXES=1: texts go to stderr only
+        bool noMessageBoxes = false;          // CORVANE_NO_MESSAGE_BOXES=1: texts go to stderr only
         std::filesystem::path screenshotDir;  // where F12 saves the window image
     };
 

@@ -71,17 +71,36 @@ long recvSome(int fd, uint8_t* data, size_t size) {
     return kFailed;
 }
 
-int wait(int fd, bool writable, int timeoutMs) {
-    WSAPOLLFD p{};
-    p.fd = toSocket(fd);
-    p.events = short(POLLRDNORM | (writable ? POLLWRNORM : 0));
-    const int r = WSAPoll(&p, 1, timeoutMs);
+int wait(int fd, bool writable, int timeoutMs, int wakeFd) {
+    // The wake-up descriptor is a socket here too (the interrupt's loopback pair), so one
+    // WSAPoll watches both. Only present sockets go into the array.
+    WSAPOLLFD p[2]{};
+    int n = 0, self = -1, wake = -1;
+    if (fd >= 0) {
+        self = n++;
+        p[self].fd = toSocket(fd);
+        p[self].events = short(POLLRDNORM | (writable ? POLLWRNORM : 0));
+    }
+    if (wakeFd >= 0) {
+        wake = n++;
+        p[wake].fd = toSocket(wakeFd);
+        p[wake].events = POLLRDNORM;
+    }
+    if (n == 0) {
+        Sleep(timeoutMs < 0 ? INFINITE : DWORD(timeoutMs));
+        return 0;
+    }
+    const int r = WSAPoll(p, ULONG(n), timeoutMs);
     if (r == SOCKET_ERROR) return transient(WSAGetLastError()) ? int(kAgain) : int(kFailed);
     if (r == 0) return 0;
     int bits = 0;
-    if (p.revents & (POLLRDNORM | POLLHUP)) bits |= kReadable;
-    if (p.revents & POLLWRNORM) bits |= kWritable;
-    if (p.revents & (POLLERR | POLLHUP | POLLNVAL)) bits |= kBroken;
+    if (self >= 0) {
+        const short got = p[self].revents;
+        if (got & (POLLRDNORM | POLLHUP)) bits |= kReadable;
+        if (got & POLLWRNORM) bits |= kWritable;
+        if (got & (POLLERR | POLLHUP | POLLNVAL)) bits |= kBroken;
+    }
+    if (wake >= 0 && p[wake].revents != 0) bits |= kWoken;
     return bits;
 }
 

@@ -1,4 +1,4 @@
-#include "host/platform/headless/virtual_date.h"
+#include "host/virtual_date.h"
 
 #include <cstdio>
 

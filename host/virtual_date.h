@@ -1,6 +1,7 @@
 #pragma once
-// A local date that moves with a clock but never touches the host's own: the runner's dates are
-// reproducible, and a program's SetTime moves only this date.
+// A local date that moves with a clock but never touches the host's own: a per-process offset
+// from the monotonic clock. The runner's dates are reproducible with it, and in every front end a
+// program's SetTime moves only this date unless the user let it set the host's clock.
 
 #include <cstdint>
 #include <optional>
@@ -26,6 +27,9 @@ class VirtualDate {
     void set(const LocalTime& start, uint64_t clockNs);
     // The date at clock time `clockNs`.
     LocalTime at(uint64_t clockNs) const;
+    // The same as nanoseconds since 1970-01-01 00:00, and setting it that way (save states).
+    int64_t nsAt(uint64_t clockNs) const { return originNs_ + int64_t(clockNs); }
+    void setNs(int64_t dateNs, uint64_t clockNs) { originNs_ = dateNs - int64_t(clockNs); }
 
   private:
     int64_t originNs_ = 0;  // nanoseconds since 1970-01-01 00:00 local at clock time 0

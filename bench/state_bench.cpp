@@ -1,0 +1,56 @@
+// The cost of a save state: encoding a machine with a full memory and an open file, decoding and
+// checking it, and putting it back; the size of the file is reported as a counter.
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "host/machine_state.h"
+#include "vm/machine.h"
+
+namespace corvane {
+namespace {
+
+std::unique_ptr<Machine> busyMachine() {
+    auto m = std::make_unique<Machine>();
+    // A 64 KiB image to hash and memory full of varied bytes.
+    m->imageSize = 65536;
+    for (uint32_t i = 0; i < m->imageSize; ++i) m->image[i] = uint8_t(i * 13);
+    for (size_t i = 0; i < m->mem.size(); ++i) m->mem[i] = uint8_t(i * 7 + 1);
+    m->rootDir = "/tmp/";
+    m->currentDir = "/tmp/";
+    m->programLoaded = true;
+    m->paused = false;
+    m->debug.functionDepth = 16;
+    return m;
+}
+
+void BM_StateSave(benchmark::State& state) {
+    auto m = busyMachine();
+    size_t size = 0;
+    for (auto _ : state) {
+        std::vector<uint8_t> file = encodeState(*m, {}, "bench");
+        size = file.size();
+        benchmark::DoNotOptimize(file.data());
+    }
+    state.counters["bytes"] = double(size);
+}
+BENCHMARK(BM_StateSave)->Unit(benchmark::kMicrosecond);
+
+void BM_StateLoad(benchmark::State& state) {
+    auto m = busyMachine();
+    const std::vector<uint8_t> file = encodeState(*m, {}, "bench");
+    auto decoded = std::make_unique<MachineState>();
+    for (auto _ : state) {
+        if (decodeState(file, *m, *decoded) != StateError::None) state.SkipWithError("refused");
+        benchmark::DoNotOptimize(applyState(*m, *decoded, 0));
+    }
+}
+BENCHMARK(BM_StateLoad)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace corvane
+
+BENCHMARK_MAIN();

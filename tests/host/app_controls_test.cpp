@@ -1,0 +1,130 @@
+// The desktop app's run controls: shortcut keys kept from the program, pause and fast-forward by
+// key, state slots from the menu, and the new settings remembered in vorn.ini.
+
+#include <gtest/gtest.h>
+
+#include "host/app.h"
+#include "host/menu.h"
+#include "host/window.h"
+#include "tests/host/app_fake_platform.h"
+#include "tests/host/app_test_files.h"
+#include "vm/machine.h"
+
+namespace corvane::test {
+namespace {
+
+struct AppControls : ::testing::Test {
+    TempDir dir;
+    FakePlatform platform;
+    AppSettings settings;
+
+    AppControls() {
+        settings.paths.root = dir.path();
+        settings.paths.configFile = dir / "vorn.ini";
+        settings.paths.fontFile = dir / "duzezi.dat";
+        settings.startDir = dir.path().string();
+        writeText(dir / "duzezi.dat", "");
+        writeProgram(dir / "waits.vrn", "getchar\nEXIT\n");
+    }
+
+    void start(App& app) {
+        Switches s;
+        s.image = "waits.vrn";
+        ASSERT_EQ(app.startUp(s), 0);
+    }
+
+    void key(App& app, uint8_t vk, bool down) {
+        PlatformEvent e;
+        e.type = down ? PlatformEvent::Type::KeyDown : PlatformEvent::Type::KeyUp;
+        e.code = vk;
+        app.handleEvent(e);
+    }
+};
+
+TEST_F(AppControls, ShortcutKeysNeverReachTheProgram) {
+    App app(platform, settings);
+    start(app);
+    for (uint8_t vk : {kVkTab, kVkF7, kVkF9, kVkF10, kVkF11, uint8_t('A'), uint8_t(0x0D)})
+        platform.keys[vk] = 0x80;
+    const auto& seen = app.programKeys();
+    for (uint8_t vk : {kVkTab, kVkF7, kVkF9, kVkF10, kVkF11}) EXPECT_EQ(seen[vk], 0) << int(vk);
+    EXPECT_EQ(seen['A'], 0x80);
+    EXPECT_EQ(seen[0x0D], 0x80);
+}
+
+TEST_F(AppControls, PauseAndFastForwardByKey) {
+    App app(platform, settings);
+    start(app);
+    key(app, kVkF9, true);
+    EXPECT_TRUE(app.paused());
+    EXPECT_TRUE(app.window().menu().isChecked(kCmdPause));
+    EXPECT_EQ(app.window().notice(), "暂停");
+    key(app, kVkF9, false);
+    key(app, kVkF9, true);
+    EXPECT_FALSE(app.paused());
+
+    key(app, kVkTab, true);
+    EXPECT_EQ(app.runLoop().fastForward(), kDefaultFastForward);
+    EXPECT_EQ(app.runLoop().framePeriodNs(), app.runLoop().timing().framePeriodNs / 4);
+    key(app, kVkTab, false);
+    EXPECT_EQ(app.runLoop().fastForward(), 1u);
+    // Toggled from the menu it stays on after a held Tab ends.
+    app.command(kCmdFastForward);
+    key(app, kVkTab, true);
+    key(app, kVkTab, false);
+    EXPECT_EQ(app.runLoop().fastForward(), kDefaultFastForward);
+}
+
+TEST_F(AppControls, SlotsSaveAndLoadFromTheMenu) {
+    App app(platform, settings);
+    start(app);
+    app.command(kCmdSlot1 + 2);
+    EXPECT_EQ(app.stateSlot(), 3);
+    EXPECT_TRUE(app.window().menu().isChecked(kCmdSlot1 + 2));
+    app.machine().mem[0x2000] = 0x11;
+    app.command(kCmdSaveState);
+    EXPECT_TRUE(std::filesystem::exists(dir / "states" / "waits.3.state"));
+    EXPECT_NE(app.window().notice().find("waits.3.state"), std::string::npos);
+    app.machine().mem[0x2000] = 0x22;
+    key(app, kVkF10, true);
+    EXPECT_EQ(app.machine().mem[0x2000], 0x11);
+    EXPECT_TRUE(platform.messages.empty());
+
+    // An empty slot says so and leaves the machine alone.
+    app.command(kCmdSlot1);
+    app.command(kCmdLoadState);
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0], kMsgStateCannotOpen);
+    EXPECT_EQ(app.machine().mem[0x2000], 0x11);
+
+    // No program running: nothing to save.
+    app.command(kCmdClose);
+    app.command(kCmdSaveState);
+    EXPECT_EQ(platform.messages.back(), kMsgNoProgram);
+    EXPECT_FALSE(app.window().menu().isEnabled(kCmdSaveState));
+}
+
+TEST_F(AppControls, NewSettingsAreRememberedUnderTheirOwnKeys) {
+    {
+        App app(platform, settings);
+        start(app);
+        app.command(kCmdSpeedLimit);
+        app.command(kCmdSlot1 + 1);
+        app.command(kCmdBlackWhite);
+        app.shutDown();
+    }
+    const std::string ini = readText(dir / "vorn.ini");
+    for (const char* line : {"[Corvane]", "SpeedLimited=1", "StateSlot=2", "BlackWhite=1"})
+        EXPECT_NE(ini.find(line), std::string::npos) << line << "\n" << ini;
+    EXPECT_EQ(ini.find("Interlaced"), std::string::npos);  // at its default: not written
+    App again(platform, settings);
+    start(again);
+    EXPECT_TRUE(again.speedLimited());
+    EXPECT_EQ(again.runLoop().speedLimit(), kDefaultSpeedLimit);
+    EXPECT_EQ(again.stateSlot(), 2);
+    EXPECT_TRUE(again.window().menu().isChecked(kCmdBlackWhite));
+    EXPECT_TRUE(again.window().lcd().blackWhite());
+}
+
+}  // namespace
+}  // namespace corvane::test

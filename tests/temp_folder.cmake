@@ -1,0 +1,16 @@
+# The tests' temporary directory: MODE=prepare makes it fresh and empty; MODE=check fails, naming
+# what is there, when a test left something behind (and empties it for the next run).
+if(MODE STREQUAL "prepare")
+  file(REMOVE_RECURSE ${DIR})
+  file(MAKE_DIRECTORY ${DIR})
+elseif(MODE STREQUAL "check")
+  file(GLOB left RELATIVE ${DIR} ${DIR}/* ${DIR}/.*)
+  file(REMOVE_RECURSE ${DIR})
+  file(MAKE_DIRECTORY ${DIR})
+  if(left)
+    list(JOIN left ", " names)
+    message(FATAL_ERROR "tests left behind in ${DIR}: ${names}")
+  endif()
+else()
+  message(FATAL_ERROR "MODE must be prepare or check")
+endif()

@@ -1,0 +1,111 @@
+// Compile-time behaviour: errors with their place and caret, several per run, refusals of what
+// is not supported, the preprocessor, and programs that do not fit.
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <map>
+
+#include "tools/vrncc/compiler.h"
+
+namespace corvane::test {
+namespace {
+
+// Compiles in-memory sources: "main.c" is the program; other entries can be included.
+CcResult compileText(const std::string& source, std::map<std::string, std::string> more = {}) {
+    more["main.c"] = source;
+    CcOptions o;
+    o.runtime = false;
+    auto builtin = defaultCcLibraryDir();
+    o.readFile = [more, builtin](const std::string& path) -> std::optional<std::string> {
+        auto it = more.find(path);
+        if (it != more.end()) return it->second;
+        if (path.rfind(builtin, 0) == 0) {
+            std::ifstream in(path);
+            if (!in) return std::nullopt;
+            return std::string(std::istreambuf_iterator<char>(in), {});
+        }
+        return std::nullopt;
+    };
+    return compileC({"main.c"}, o);
+}
+
+TEST(VrnccDiagnostics, ErrorNamesPlaceShowsLineAndCaret) {
+    CcResult r = compileText("int main(void)\n{\n    int a = 1;\n    return a + b;\n}\n");
+    EXPECT_FALSE(r.ok());
+    EXPECT_EQ(r.diagnostics,
+              "main.c:4:16: error: 'b' is not declared\n"
+              "    return a + b;\n"
+              "               ^\n");
+}
+
+TEST(VrnccDiagnostics, ReportsSeveralErrorsInOneRun) {
+    CcResult r = compileText(
+        "int f(void) { return y; }\n"
+        "int g(void) { int a; a = ; return a; }\n"
+        "int main(void) { return z; }\n");
+    EXPECT_NE(r.diagnostics.find("main.c:1:22:"), std::string::npos) << r.diagnostics;
+    EXPECT_NE(r.diagnostics.find("main.c:2:26:"), std::string::npos) << r.diagnostics;
+    EXPECT_NE(r.diagnostics.find("main.c:3:25:"), std::string::npos) << r.diagnostics;
+}
+
+TEST(VrnccDiagnostics, RefusesWhatIsNotSupportedByName) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"double d; int main(void) { return 0; }", "'double' is not supported"},
+        {"int main(void) { return 1.5 > 1; }", "floating-point constants are not supported"},
+        {"struct s { int a : 3; }; int main(void) { return 0; }", "bit-fields are not supported"},
+        {"long long x; int main(void) { return 0; }", "'long long' is not supported"},
+    };
+    for (auto& [src, message] : cases) {
+        CcResult r = compileText(src);
+        EXPECT_FALSE(r.ok()) << src;
+        EXPECT_NE(r.diagnostics.find(message), std::string::npos) << src << "\n" << r.diagnostics;
+    }
+}
+
+TEST(VrnccDiagnostics, TypeErrorsAreReported) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"int main(void) { int a; return *a; }", "cannot dereference"},
+        {"struct p { int x; }; int main(void) { struct p v; return v.y; }", "has no member 'y'"},
+        {"int f(int a) { return a; } int main(void) { return f(1, 2); }", "takes 1 argument"},
+        {"int main(void) { 3 = 4; return 0; }", "must be an lvalue"},
+        {"int main(void) { break; return 0; }", "'break' outside a loop"},
+        {"int main(void) { goto nowhere; return 0; }", "label 'nowhere' is used but not defined"},
+        {"int main(void) { switch (1) { case 1: case 1: ; } return 0; }", "duplicate case value"},
+        {"int f(void); int main(void) { return f(); }", "undefined reference to function 'f'"},
+    };
+    for (auto& [src, message] : cases) {
+        CcResult r = compileText(src);
+        EXPECT_FALSE(r.ok()) << src;
+        EXPECT_NE(r.diagnostics.find(message), std::string::npos) << src << "\n" << r.diagnostics;
+    }
+}
+
+TEST(VrnccDiagnostics, ProgramThatDoesNotFitIsReported) {
+    CcResult r = compileText("char big[20000]; int main(void) { return big[0]; }");
+    EXPECT_FALSE(r.ok());
+    EXPECT_NE(r.diagnostics.find("does not fit"), std::string::npos) << r.diagnostics;
+}
+
+TEST(VrnccPreprocessor, MacrosConditionalsAndIncludes) {
+    CcResult r = compileText(
+        "#include \"defs.h\"\n"
+        "#define CAT(a, b) a##b\n"
+        "#define STR(x) #x\n"
+        "#if defined(TWICE) && TWICE(2) == 4 && __VRNCC__\n"
+        "int CAT(ma, in)(void) { return sizeof(STR(abc)) + __LINE__; }\n"
+        "#else\n"
+        "#error not taken\n"
+        "#endif\n",
+        {{"defs.h", "#ifndef DEFS\n#define DEFS\n#define TWICE(v) ((v) * 2)\n#endif\n"}});
+    EXPECT_TRUE(r.ok()) << r.diagnostics;
+    CcResult e = compileText("#if 0\n#else\n#error stop here\n#endif\nint main(void){return 0;}\n");
+    EXPECT_NE(e.diagnostics.find("main.c:3:2: error: #error stop here"), std::string::npos)
+        << e.diagnostics;
+    CcResult u = compileText("#if 1\nint main(void) { return 0; }\n");
+    EXPECT_NE(u.diagnostics.find("#if without #endif"), std::string::npos) << u.diagnostics;
+}
+
+}  // namespace
+}  // namespace corvane::test

@@ -1,0 +1,32 @@
+#pragma once
+// The compiler as a library: C sources in, a program image out.
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace corvane {
+
+struct CcOptions {
+    std::vector<std::string> includeDirs;                      // -I
+    std::vector<std::pair<std::string, std::string>> defines;  // -D
+    // The folder of the shipped headers and runtime library; empty: the built-in location.
+    std::string libraryDir;
+    bool runtime = true;  // compile the runtime library with the program
+    std::function<std::optional<std::string>(const std::string&)> readFile;  // unset: disk
+};
+
+struct CcResult {
+    std::vector<uint8_t> image;  // empty when there were errors
+    std::string diagnostics;     // errors and warnings, each with its line and a caret
+    bool ok() const { return !image.empty(); }
+};
+
+// The folder holding include/ and runtime/ of an installation or the build tree.
+std::string defaultCcLibraryDir();
+
+CcResult compileC(const std::vector<std::string>& sources, const CcOptions& options = {});
+
+}  // namespace corvane

@@ -1,0 +1,748 @@
+// Declarations: specifiers, declarators, initialisers, function definitions.
+
+#include <algorithm>
+
+#include "tools/vrncc/parser.h"
+
+namespace corvane::cc {
+
+Parser::Parser(Program& prog, Diagnostics& diag, std::vector<Token> tokens, int fileId)
+    : prog_(prog), types_(prog.types), diag_(diag), toks_(std::move(tokens)), fileId_(fileId) {
+    pushScope();
+}
+
+const Token& Parser::peek(int k) const {
+    size_t i = std::min(pos_ + size_t(k), toks_.size() - 1);
+    return toks_[i];
+}
+
+Token Parser::take() {
+    Token t = toks_[pos_];
+    if (pos_ + 1 < toks_.size()) ++pos_;
+    return t;
+}
+
+bool Parser::accept(const char* p) {
+    if (tok().is(p)) {
+        take();
+        return true;
+    }
+    return false;
+}
+
+void Parser::expect(const char* p) {
+    if (!accept(p))
+        fail(tok().loc, std::string("expected '") + p + "' before " +
+                            (tok().kind == Tok::End ? "end of file" : "'" + tok().text + "'"));
+}
+
+void Parser::fail(const Loc& loc, const std::string& message) {
+    diag_.error(loc, message);
+    throw CompileError{};
+}
+
+void Parser::skipTo(const char* a, const char* b) {
+    int depth = 0;
+    while (tok().kind != Tok::End) {
+        if (tok().is("{")) ++depth;
+        if (tok().is("}")) {
+            if (depth == 0) return;
+            --depth;
+            if (depth == 0 && b && std::string(b) == "}") {
+                take();
+                return;
+            }
+        }
+        if (depth == 0 && tok().is(a)) {
+            take();
+            return;
+        }
+        take();
+    }
+}
+
+void Parser::pushScope() {
+    scopes_.emplace_back();
+    tags_.emplace_back();
+}
+
+void Parser::popScope() {
+    scopes_.pop_back();
+    tags_.pop_back();
+}
+
+Symbol* Parser::lookup(const std::string& name) const {
+    for (auto it = scopes_.rbegin(); it != scopes_.rend(); ++it) {
+        auto f = it->find(name);
+        if (f != it->end()) return f->second;
+    }
+    return nullptr;
+}
+
+void Parser::declare(Symbol* s) {
+    scopes_.back()[s->name] = s;
+}
+
+bool Parser::isTypeName(const Token& t) const {
+    if (t.kind != Tok::Ident) return false;
+    static const char* kWords[] = {"void",   "char",     "short",  "int",    "long",
+                                   "signed", "unsigned", "struct", "union",  "enum",
+                                   "const",  "volatile", "float",  "double", "_Bool"};
+    for (const char* w : kWords)
+        if (t.text == w) return true;
+    Symbol* s = lookup(t.text);
+    return s && s->storage == Storage::Typedef;
+}
+
+bool Parser::startsDeclaration() const {
+    const Token& t = tok();
+    if (t.kind != Tok::Ident) return false;
+    static const char* kWords[] = {"typedef", "extern", "static", "auto", "register", "inline"};
+    for (const char* w : kWords)
+        if (t.text == w) return true;
+    return isTypeName(t);
+}
+
+Parser::DeclSpec Parser::declSpecifiers(bool allowStorage) {
+    DeclSpec ds;
+    ds.loc = tok().loc;
+    int isSigned = 0, isUnsigned = 0, shorts = 0, longs = 0;
+    enum { None, Void, Char, Int, Other } base = None;
+    Type* other = nullptr;
+    bool isConst = false, isVolatile = false;
+    for (;;) {
+        const Token& t = tok();
+        if (t.kind != Tok::Ident) break;
+        const std::string& w = t.text;
+        if (w == "typedef" || w == "extern" || w == "static" || w == "auto" || w == "register") {
+            if (!allowStorage) error(t.loc, "'" + w + "' is not allowed here");
+            if (w == "typedef") ds.isTypedef = true;
+            if (w == "extern") ds.isExtern = true;
+            if (w == "static") ds.isStatic = true;
+            take();
+        } else if (w == "inline" || w == "__inline") {
+            take();
+        } else if (w == "const") {
+            isConst = true;
+            take();
+        } else if (w == "volatile") {
+            isVolatile = true;
+            take();
+        } else if (w == "signed" || w == "__signed__") {
+            ++isSigned;
+            take();
+        } else if (w == "unsigned") {
+            ++isUnsigned;
+            take();
+        } else if (w == "short") {
+            ++shorts;
+            take();
+        } else if (w == "long") {
+            ++longs;
+            take();
+        } else if (w == "void" || w == "char" || w == "int") {
+            if (base != None) error(t.loc, "two types in one declaration");
+            base = w == "void" ? Void : w == "char" ? Char : Int;
+            take();
+        } else if (w == "float" || w == "double" || w == "_Bool") {
+            fail(t.loc, "'" + w + "' is not supported: the machine has no floating point" +
+                            std::string(w == "_Bool" ? " (and _Bool is not C89)" : ""));
+        } else if (w == "struct" || w == "union") {
+            if (base != None) error(t.loc, "two types in one declaration");
+            take();
+            other = recordSpecifier(w == "union");
+            base = Other;
+        } else if (w == "enum") {
+            if (base != None) error(t.loc, "two types in one declaration");
+            take();
+            other = enumSpecifier();
+            base = Other;
+        } else if (base == None && !isSigned && !isUnsigned && !shorts && !longs) {
+            Symbol* s = lookup(w);
+            if (!s || s->storage != Storage::Typedef) break;
+            take();
+            other = s->type;
+            base = Other;
+        } else {
+            break;
+        }
+        ds.any = true;
+    }
+    Type* t;
+    if (base == Other) {
+        t = other;
+        if (isSigned || isUnsigned || shorts || longs) error(ds.loc, "invalid type specifiers");
+    } else if (base == Void) {
+        t = types_.voidT;
+    } else if (base == Char) {
+        t = isUnsigned ? types_.ucharT : isSigned ? types_.scharT : types_.charT;
+        if (shorts || longs) error(ds.loc, "invalid type specifiers");
+    } else {
+        if (longs > 1) fail(ds.loc, "'long long' is not supported");
+        if (longs)
+            t = isUnsigned ? types_.ulongT : types_.longT;
+        else if (shorts)
+            t = isUnsigned ? types_.ushortT : types_.shortT;
+        else
+            t = isUnsigned ? types_.uintT : types_.intT;
+        if (base == None && !ds.any && !isConst && !isVolatile) t = nullptr;
+    }
+    if (t && (isConst || isVolatile)) {
+        t = types_.copy(t);
+        t->isConst = t->isConst || isConst;
+        t->isVolatile = t->isVolatile || isVolatile;
+    }
+    if (isConst || isVolatile) ds.any = true;
+    ds.type = t;
+    return ds;
+}
+
+Type* Parser::recordSpecifier(bool isUnion) {
+    std::string tag;
+    Loc loc = tok().loc;
+    if (tok().kind == Tok::Ident) tag = take().text;
+    Type* t = nullptr;
+    if (!tag.empty()) {
+        // A body or a lone "struct x;" declares the tag in this scope; a use looks outward.
+        bool here = tok().is("{") || (tok().is(";") && !tag.empty());
+        if (here) {
+            auto f = tags_.back().find(tag);
+            if (f != tags_.back().end()) t = f->second;
+        } else {
+            for (auto it = tags_.rbegin(); it != tags_.rend() && !t; ++it) {
+                auto f = it->find(tag);
+                if (f != it->end()) t = f->second;
+            }
+        }
+        if (t && (t->kind == Kind::Union) != isUnion)
+            fail(loc, "'" + tag + "' was declared as a " + (isUnion ? "struct" : "union"));
+    }
+    if (!t) {
+        t = types_.make(isUnion ? Kind::Union : Kind::Struct);
+        t->record = types_.newRecord();
+        t->record->tag = tag.empty() ? "<anonymous>" : tag;
+        t->record->isUnion = isUnion;
+        t->record->loc = loc;
+        if (!tag.empty()) tags_.back()[tag] = t;
+    }
+    if (!accept("{")) return t;
+    Record* r = t->record;
+    if (r->complete) fail(loc, "redefinition of " + typeText(t));
+    int offset = 0, size = 0;
+    while (!accept("}")) {
+        DeclSpec ds = declSpecifiers(false);
+        if (!ds.type) fail(tok().loc, "expected a member declaration");
+        if (accept(";")) {
+            // An unnamed struct or union member: its members become ours.
+            if (isAggregate(ds.type) && ds.type->record->complete) {
+                for (const Member& m : ds.type->record->members)
+                    r->members.push_back({m.name, m.type, (isUnion ? 0 : offset) + m.offset});
+                int s = ds.type->record->size;
+                if (isUnion)
+                    size = std::max(size, s);
+                else
+                    offset += s;
+            }
+            continue;
+        }
+        do {
+            std::string name;
+            Loc mloc = tok().loc;
+            Type* mt = declarator(ds.type, name, mloc, nullptr);
+            if (accept(":")) fail(mloc, "bit-fields are not supported yet");
+            long s = sizeOf(mt);
+            if (s < 0) fail(mloc, "member '" + name + "' has an incomplete type");
+            if (r->find(name)) error(mloc, "duplicate member '" + name + "'");
+            r->members.push_back({name, mt, isUnion ? 0 : offset});
+            if (isUnion)
+                size = std::max(size, int(s));
+            else
+                offset += int(s);
+        } while (accept(","));
+        expect(";");
+    }
+    r->size = isUnion ? size : offset;
+    r->complete = true;
+    return t;
+}
+
+Type* Parser::enumSpecifier() {
+    std::string tag;
+    if (tok().kind == Tok::Ident) tag = take().text;
+    Type* t = types_.make(Kind::Enum);
+    if (!tag.empty() && !tok().is("{")) return t;
+    expect("{");
+    long next = 0;
+    while (!accept("}")) {
+        if (tok().kind != Tok::Ident) fail(tok().loc, "expected an enumeration constant");
+        Token n = take();
+        if (accept("=")) next = constantExpr("an enumeration value");
+        Symbol* s = prog_.newSymbol();
+        s->name = n.text;
+        s->type = types_.intT;
+        s->storage = Storage::EnumConst;
+        s->value = normalize(next, types_.intT);
+        s->loc = n.loc;
+        if (next != s->value) error(n.loc, "enumeration value does not fit in an int");
+        declare(s);
+        ++next;
+        if (!accept(",")) {
+            expect("}");
+            break;
+        }
+    }
+    return t;
+}
+
+// Reads a declarator over `base`. The name may be absent (abstract declarators). For a
+// function declarator, its parameters are stored in `paramsOut` when given.
+Type* Parser::declarator(Type* base, std::string& name, Loc& loc, std::vector<Symbol*>* paramsOut) {
+    while (accept("*")) {
+        base = types_.pointerTo(base);
+        while (tok().isIdent("const") || tok().isIdent("volatile")) {
+            base = types_.copy(base);
+            (take().text == "const" ? base->isConst : base->isVolatile) = true;
+        }
+    }
+    if (tok().is("(") && !isTypeName(peek(1)) && !peek(1).is(")")) {
+        take();
+        // The inner declarator applies to what the suffixes make of `base`: read it over a
+        // placeholder and fill the placeholder in afterwards.
+        Type* hole = types_.make(Kind::Int);
+        Type* inner = declarator(hole, name, loc, paramsOut);
+        expect(")");
+        Type* outer = declaratorSuffix(base, inner == hole ? paramsOut : nullptr);
+        *hole = *outer;
+        return inner;
+    }
+    if (tok().kind == Tok::Ident && !isTypeName(tok())) {
+        loc = tok().loc;
+        name = take().text;
+    } else if (tok().kind == Tok::Ident && lookup(tok().text) &&
+               lookup(tok().text)->storage == Storage::Typedef && !name.empty()) {
+        // unreachable: a typedef name here starts a parameter list
+    }
+    return declaratorSuffix(base, paramsOut);
+}
+
+Type* Parser::declaratorSuffix(Type* base, std::vector<Symbol*>* paramsOut) {
+    if (accept("[")) {
+        long n = -1;
+        if (!tok().is("]")) {
+            Loc l = tok().loc;
+            n = constantExpr("an array size");
+            if (n < 0) fail(l, "array size is negative");
+        }
+        expect("]");
+        Type* elem = declaratorSuffix(base, nullptr);
+        if (sizeOf(elem) < 0) fail(tok().loc, "array of an incomplete type");
+        return types_.arrayOf(elem, n);
+    }
+    if (accept("(")) {
+        Type* f = types_.make(Kind::Function);
+        std::vector<Symbol*> params;
+        pushScope();
+        if (tok().isIdent("void") && peek(1).is(")")) {
+            take();
+            f->prototype = true;
+        } else if (!tok().is(")") && !isTypeName(tok()) && tok().kind == Tok::Ident) {
+            // An old-style identifier list; the types follow the declarator.
+            do {
+                if (tok().kind != Tok::Ident) fail(tok().loc, "expected a parameter name");
+                Token n = take();
+                Symbol* p = prog_.newSymbol();
+                p->name = n.text;
+                p->type = types_.intT;
+                p->storage = Storage::Param;
+                p->loc = n.loc;
+                params.push_back(p);
+                f->params.push_back({n.text, types_.intT, n.loc});
+            } while (accept(","));
+        } else if (!tok().is(")")) {
+            f->prototype = true;
+            do {
+                if (accept("...")) {
+                    f->variadic = true;
+                    break;
+                }
+                DeclSpec ds = declSpecifiers(true);
+                if (!ds.type) fail(tok().loc, "expected a parameter declaration");
+                std::string pname;
+                Loc ploc = tok().loc;
+                Type* pt = declarator(ds.type, pname, ploc, nullptr);
+                if (isArray(pt)) pt = types_.pointerTo(pt->base);
+                if (isFunction(pt)) pt = types_.pointerTo(pt);
+                if (isVoid(pt)) fail(ploc, "a parameter cannot have type void");
+                Symbol* p = prog_.newSymbol();
+                p->name = pname;
+                p->type = pt;
+                p->storage = Storage::Param;
+                p->loc = ploc;
+                params.push_back(p);
+                f->params.push_back({pname, pt, ploc});
+            } while (accept(","));
+        }
+        popScope();
+        expect(")");
+        Type* ret = declaratorSuffix(base, nullptr);
+        if (isArray(ret) || isFunction(ret))
+            fail(tok().loc, "a function cannot return an array or a function");
+        f->base = ret;
+        if (paramsOut) *paramsOut = params;
+        return f;
+    }
+    return base;
+}
+
+Type* Parser::typeName() {
+    DeclSpec ds = declSpecifiers(false);
+    if (!ds.type) fail(tok().loc, "expected a type name");
+    std::string name;
+    Loc loc;
+    Type* t = declarator(ds.type, name, loc, nullptr);
+    if (!name.empty()) error(loc, "unexpected name '" + name + "' in a type name");
+    return t;
+}
+
+long Parser::constantExpr(const char* what) {
+    Loc l = tok().loc;
+    Expr* e = conditional();
+    if (e->op != Op::Num || !isInteger(e->type))
+        fail(l, std::string(what) + " must be an integer constant");
+    return e->value;
+}
+
+void Parser::translationUnit() {
+    while (tok().kind != Tok::End && !diag_.tooMany()) {
+        size_t before = pos_;
+        try {
+            externalDeclaration();
+        } catch (const CompileError&) {
+            if (pos_ == before) take();
+            skipTo(";", "}");
+        }
+    }
+}
+
+void Parser::externalDeclaration() {
+    if (accept(";")) return;
+    declaration(true, nullptr);
+}
+
+void Parser::syscallAttribute(Symbol* s) {
+    if (!tok().isIdent("__syscall")) return;
+    Loc l = take().loc;
+    expect("(");
+    long op = constantExpr("a system call number");
+    if (op < 0x80 || op > 0xD1) fail(l, "system call number out of range");
+    s->syscall = int(op);
+    if (accept(",")) {
+        Token k = take();
+        if (k.text == "__pushed")
+            s->sysResult = SysResult::Pushed;
+        else if (k.text == "__none")
+            s->sysResult = SysResult::None;
+        else if (k.text == "__firstarg")
+            s->sysResult = SysResult::FirstArg;
+        else if (k.text == "__counted")
+            s->sysResult = SysResult::Counted;
+        else
+            fail(k.loc, "unknown system call result kind '" + k.text + "'");
+    }
+    expect(")");
+}
+
+Symbol* Parser::declareObject(const DeclSpec& ds, Type* t, const std::string& name, const Loc& loc,
+                              bool global) {
+    Symbol* prev = nullptr;
+    auto found = scopes_.back().find(name);
+    if (found != scopes_.back().end()) prev = found->second;
+    const bool isFn = isFunction(t);
+    const bool external = (global && !ds.isStatic) || ds.isExtern || (isFn && !ds.isStatic);
+    if (!prev && external) {
+        auto e = prog_.externals.find(name);
+        if (e != prog_.externals.end()) prev = e->second;
+    }
+    if (prev) {
+        if (prev->storage == Storage::Typedef || prev->storage == Storage::EnumConst ||
+            prev->storage == Storage::Local || prev->storage == Storage::Param) {
+            if (prev->storage != Storage::Local && prev->storage != Storage::Param &&
+                scopes_.back().count(name))
+                fail(loc, "'" + name + "' redeclared as a different kind of symbol");
+            prev = nullptr;
+        } else if (!compatible(prev->type, t)) {
+            fail(loc, "conflicting types for '" + name + "' (" + typeText(prev->type) + " and " +
+                          typeText(t) + ")");
+        } else {
+            // Keep the most complete type: a prototype, an array size.
+            if ((isFunction(t) && t->prototype && !prev->type->prototype) ||
+                (isArray(t) && t->count >= 0 && prev->type->count < 0))
+                prev->type = t;
+            declare(prev);
+            return prev;
+        }
+    }
+    Symbol* s = prog_.newSymbol();
+    s->name = name;
+    s->type = t;
+    s->loc = loc;
+    s->fileId = fileId_;
+    if (isFn) {
+        s->storage = Storage::Function;
+        prog_.functions.push_back(s);
+    } else if (global || ds.isStatic || ds.isExtern) {
+        s->storage = ds.isExtern ? Storage::Extern : global ? Storage::Global : Storage::Static;
+        s->defined = !ds.isExtern;
+        prog_.globals.push_back(s);
+    } else {
+        s->storage = Storage::Local;
+    }
+    if (external) prog_.externals[name] = s;
+    declare(s);
+    return s;
+}
+
+void Parser::declaration(bool global, std::vector<Stmt*>* out) {
+    DeclSpec ds = declSpecifiers(true);
+    if (!ds.type) {
+        if (!global || ds.any) fail(tok().loc, "expected a declaration");
+        // C89: a declaration without a type is an int.
+        if (tok().kind != Tok::Ident && !tok().is("*") && !tok().is("("))
+            fail(tok().loc, "expected a declaration before '" + tok().text + "'");
+        diag_.warning(tok().loc, "type defaults to int");
+        ds.type = types_.intT;
+    }
+    if (accept(";")) return;
+    for (bool first = true;; first = false) {
+        std::string name;
+        Loc loc = tok().loc;
+        std::vector<Symbol*> params;
+        Type* t = declarator(ds.type, name, loc, &params);
+        if (name.empty()) fail(loc, "expected a name in the declaration");
+        if (ds.isTypedef) {
+            Symbol* s = prog_.newSymbol();
+            s->name = name;
+            s->type = t;
+            s->storage = Storage::Typedef;
+            s->loc = loc;
+            declare(s);
+        } else {
+            Symbol* s = declareObject(ds, t, name, loc, global);
+            if (isFunction(t)) syscallAttribute(s);
+            if (isFunction(t) && first && global &&
+                (tok().is("{") || (!t->prototype && !tok().is(";") && !tok().is(",")))) {
+                functionDefinition(s, params, loc);
+                return;
+            }
+            if (isFunction(t)) {
+                if (tok().is("=")) fail(tok().loc, "a function cannot be initialised");
+            } else if (s->storage == Storage::Local) {
+                if (sizeOf(t) < 0 && !(isArray(t) && tok().is("=")))
+                    fail(loc, "'" + name + "' has an incomplete type");
+                Stmt* d = prog_.newStmt(St::Decl, loc);
+                d->sym = s;
+                if (accept("=")) {
+                    s->hasInit = true;
+                    Type* fixed = nullptr;
+                    initializer(s->type, 0, s->init, &fixed);
+                    if (fixed) s->type = fixed;
+                }
+                if (sizeOf(s->type) < 0) fail(loc, "'" + name + "' has an incomplete type");
+                s->frameOffset = frameTop_;
+                frameTop_ += int(sizeOf(s->type));
+                fn_->localsSize = std::max(fn_->localsSize, frameTop_);
+                if (out) out->push_back(d);
+            } else {
+                if (accept("=")) {
+                    if (s->storage == Storage::Extern && !global)
+                        fail(loc, "an extern declaration inside a function cannot be initialised");
+                    if (s->hasInit) fail(loc, "redefinition of '" + name + "'");
+                    s->hasInit = true;
+                    s->defined = true;
+                    if (s->storage == Storage::Extern) s->storage = Storage::Global;
+                    Type* fixed = nullptr;
+                    s->init.clear();
+                    initializer(s->type, 0, s->init, &fixed);
+                    if (fixed) s->type = fixed;
+                } else if (!ds.isExtern) {
+                    s->defined = true;
+                    if (s->storage == Storage::Extern) s->storage = Storage::Global;
+                }
+            }
+        }
+        if (accept(",")) continue;
+        expect(";");
+        return;
+    }
+}
+
+void Parser::functionDefinition(Symbol* f, std::vector<Symbol*>& params, const Loc& loc) {
+    if (f->body) fail(loc, "redefinition of function '" + f->name + "'");
+    if (f->syscall >= 0) fail(loc, "a system call cannot have a body");
+    Type* t = f->type;
+    // Old-style parameter declarations between the declarator and the body.
+    if (!t->prototype && !params.empty()) {
+        while (!tok().is("{")) {
+            DeclSpec ds = declSpecifiers(true);
+            if (!ds.type) fail(tok().loc, "expected a parameter declaration");
+            do {
+                std::string name;
+                Loc ploc = tok().loc;
+                Type* pt = declarator(ds.type, name, ploc, nullptr);
+                if (isArray(pt)) pt = types_.pointerTo(pt->base);
+                bool found = false;
+                for (Symbol* p : params)
+                    if (p->name == name) {
+                        p->type = pt;
+                        found = true;
+                    }
+                if (!found) fail(ploc, "'" + name + "' is not a parameter");
+            } while (accept(","));
+            expect(";");
+        }
+        Type* nt = types_.copy(t);
+        nt->params.clear();
+        for (Symbol* p : params) {
+            // Arguments of an old-style function arrive promoted.
+            nt->params.push_back({p->name, p->type, p->loc});
+        }
+        f->type = nt;
+        t = nt;
+    }
+    if (isAggregate(t->base) && sizeOf(t->base) < 0)
+        fail(loc, "function returns an incomplete type");
+    fn_ = f;
+    f->params = params;
+    f->localsSize = 0;
+    int slot = 5;
+    pushScope();
+    for (Symbol* p : params) {
+        if (p->name.empty()) fail(p->loc, "a parameter of a function definition needs a name");
+        p->frameOffset = slot;
+        slot += 4;
+        declare(p);
+    }
+    if (t->variadic) {
+        Symbol* va = prog_.newSymbol();
+        va->name = "<varargs>";
+        va->type = types_.pointerTo(types_.charT);
+        va->storage = Storage::Param;
+        va->frameOffset = slot;
+        slot += 4;
+        f->varargs = va;
+    }
+    frameTop_ = slot;
+    // A struct parameter arrives as the address of the caller's object; the function works on
+    // its own copy.
+    for (Symbol* p : params) {
+        if (isAggregate(p->type)) {
+            if (sizeOf(p->type) < 0) fail(p->loc, "parameter has an incomplete type");
+            Symbol* c = prog_.newSymbol();
+            c->name = p->name;
+            c->type = p->type;
+            c->storage = Storage::Local;
+            c->frameOffset = frameTop_;
+            frameTop_ += int(sizeOf(p->type));
+            p->paramCopy = c;
+        }
+    }
+    f->localsSize = frameTop_;
+    Symbol* funcName = prog_.newSymbol();  // __func__, as a static string
+    (void)funcName;
+    f->body = compound(false);
+    popScope();
+    f->defined = true;
+    fn_ = nullptr;
+}
+
+void Parser::initializer(Type* t, int offset, std::vector<InitItem>& out, Type** arrayType) {
+    if (tok().is("{")) {
+        take();
+        initList(t, offset, out, arrayType, true);
+        accept(",");
+        expect("}");
+        return;
+    }
+    // A string literal initialises a char array directly.
+    if (isArray(t) && isCharType(t->base) && tok().kind == Tok::String) {
+        Loc l = tok().loc;
+        Expr* s = stringLiteral();
+        long n = long(s->sym->bytes.size());
+        if (t->count < 0) {
+            Type* fixed = types_.arrayOf(t->base, n);
+            if (arrayType) *arrayType = fixed;
+        } else if (n - 1 > t->count) {
+            error(l, "string is longer than the array");
+        }
+        out.push_back({offset, t, s});
+        return;
+    }
+    if (isArray(t) || isAggregate(t)) {
+        // Elements without braces take what they need from the list that follows.
+        initList(t, offset, out, arrayType, false);
+        return;
+    }
+    Loc l = tok().loc;
+    Expr* e = assignment();
+    out.push_back({offset, t, assignConvert(e, t, l, "initialisation")});
+}
+
+void Parser::initList(Type* t, int offset, std::vector<InitItem>& out, Type** arrayType,
+                      bool braced) {
+    // Without braces (an element of an outer list) the elements take what they need and leave
+    // the rest of the outer list alone.
+    auto more = [&](bool last) {
+        if (tok().is("}")) return false;
+        if (braced) {
+            if (!accept(",")) return false;
+            return !tok().is("}");
+        }
+        if (last || !tok().is(",") || peek(1).is("}")) return false;
+        take();
+        return true;
+    };
+    if (isArray(t)) {
+        long elem = sizeOf(t->base);
+        long i = 0;
+        if (!tok().is("}")) {
+            for (;;) {
+                if (t->count >= 0 && i >= t->count) {
+                    error(tok().loc, "too many initialisers for the array");
+                    skipTo("}", nullptr);
+                    break;
+                }
+                initializer(t->base, offset + int(i * elem), out, nullptr);
+                ++i;
+                if (!more(!braced && t->count >= 0 && i >= t->count)) break;
+            }
+        }
+        if (t->count < 0 && arrayType) *arrayType = types_.arrayOf(t->base, i);
+        return;
+    }
+    if (isAggregate(t)) {
+        Record* r = t->record;
+        if (!r->complete) fail(tok().loc, "initialiser for an incomplete type");
+        size_t n = r->isUnion ? std::min<size_t>(1, r->members.size()) : r->members.size();
+        size_t i = 0;
+        if (!tok().is("}")) {
+            for (;;) {
+                if (i >= n) {
+                    error(tok().loc, "too many initialisers for " + typeText(t));
+                    skipTo("}", nullptr);
+                    break;
+                }
+                initializer(r->members[i].type, offset + r->members[i].offset, out, nullptr);
+                ++i;
+                if (!more(!braced && i >= n)) break;
+            }
+        }
+        return;
+    }
+    // A scalar in braces.
+    Loc l = tok().loc;
+    Expr* e = assignment();
+    out.push_back({offset, t, assignConvert(e, t, l, "initialisation")});
+    if (braced) accept(",");
+}
+
+}  // namespace corvane::cc

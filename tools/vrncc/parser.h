@@ -1,0 +1,115 @@
+#pragma once
+// The parser: declarations, statements and expressions of one translation unit into the shared
+// Program, with types checked and conversions made explicit as it goes.
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tools/vrncc/ast.h"
+#include "tools/vrncc/lexer.h"
+
+namespace corvane::cc {
+
+// A value of type `t` as the machine holds it: truncated to the type's width, sign- or
+// zero-extended to 32 bits.
+long normalize(long v, const Type* t);
+
+class Parser {
+  public:
+    Parser(Program& prog, Diagnostics& diag, std::vector<Token> tokens, int fileId);
+    void translationUnit();
+
+  private:
+    struct DeclSpec {
+        Type* type = nullptr;
+        Storage storage = Storage::Global;
+        bool isTypedef = false, isStatic = false, isExtern = false, any = false;
+        Loc loc;
+    };
+
+    // --- tokens ---
+    const Token& peek(int k = 0) const;
+    const Token& tok() const { return peek(0); }
+    Token take();
+    bool accept(const char* p);
+    void expect(const char* p);
+    [[noreturn]] void fail(const Loc& loc, const std::string& message);
+    void error(const Loc& loc, const std::string& message) { diag_.error(loc, message); }
+    void skipTo(const char* a, const char* b);
+
+    // --- scopes ---
+    void pushScope();
+    void popScope();
+    Symbol* lookup(const std::string& name) const;
+    void declare(Symbol* s);
+    bool isTypeName(const Token& t) const;
+
+    // --- declarations (parse_decl.cpp) ---
+    bool startsDeclaration() const;
+    DeclSpec declSpecifiers(bool allowStorage);
+    Type* recordSpecifier(bool isUnion);
+    Type* enumSpecifier();
+    Type* declarator(Type* base, std::string& name, Loc& loc, std::vector<Symbol*>* paramsOut);
+    Type* declaratorSuffix(Type* base, std::vector<Symbol*>* paramsOut);
+    Type* typeName();
+    void externalDeclaration();
+    void declaration(bool global, std::vector<Stmt*>* out);
+    Symbol* declareObject(const DeclSpec& ds, Type* t, const std::string& name, const Loc& loc,
+                          bool global);
+    void functionDefinition(Symbol* f, std::vector<Symbol*>& params, const Loc& loc);
+    void syscallAttribute(Symbol* s);
+    void initializer(Type* t, int offset, std::vector<InitItem>& out, Type** arrayType);
+    void initList(Type* t, int offset, std::vector<InitItem>& out, Type** arrayType, bool braced);
+    long constantExpr(const char* what);
+
+    // --- statements (parse_stmt.cpp) ---
+    Stmt* statement();
+    Stmt* compound(bool newScope);
+
+    // --- expressions (parse_expr.cpp) ---
+    Expr* expression();
+    Expr* assignment();
+    Expr* conditional();
+    Expr* binary(int minPrec);
+    Expr* castExpr();
+    Expr* unary();
+    Expr* postfix(Expr* e);
+    Expr* primary();
+    Expr* call(Expr* fn, const Loc& loc);
+    Expr* stringLiteral();
+
+    // --- semantic helpers (sema.cpp) ---
+    Expr* num(long v, Type* t, const Loc& loc);
+    Expr* rvalue(Expr* e);  // array and function designators decay
+    Expr* convert(Expr* e, Type* t);
+    Expr* assignConvert(Expr* e, Type* t, const Loc& loc, const char* what);
+    Expr* cond(Expr* e);  // a scalar controlling expression
+    Expr* makeBinary(Op op, Expr* a, Expr* b, const Loc& loc);
+    Expr* makeAssign(Expr* lhs, Expr* rhs, const Loc& loc);
+    Expr* makeCompound(Op op, Expr* lhs, Expr* rhs, const Loc& loc);
+    Expr* makeIncDec(Op op, Expr* e, const Loc& loc);
+    Expr* makeDeref(Expr* p, const Loc& loc);
+    Expr* makeAddr(Expr* e, const Loc& loc);
+    Expr* makeMember(Expr* base, const std::string& name, const Loc& loc);
+    Expr* fold(Expr* e);
+    void checkLvalue(Expr* e, const Loc& loc, const char* what);
+
+    Program& prog_;
+    Types& types_;
+    Diagnostics& diag_;
+    std::vector<Token> toks_;
+    size_t pos_ = 0;
+    int fileId_;
+    std::vector<std::map<std::string, Symbol*>> scopes_;
+    std::vector<std::map<std::string, Type*>> tags_;
+    // The function being read.
+    Symbol* fn_ = nullptr;
+    int frameTop_ = 0;
+    std::map<std::string, Symbol*> literals_;
+    std::vector<Stmt*> switches_;
+    int loops_ = 0;
+};
+
+}  // namespace corvane::cc

@@ -1,0 +1,387 @@
+// Types of expressions: conversions, operators and constant folding.
+
+#include "tools/vrncc/parser.h"
+
+namespace corvane::cc {
+
+long normalize(long v, const Type* t) {
+    uint32_t u = uint32_t(v);
+    switch (t->kind) {
+        case Kind::Char:
+        case Kind::UChar:
+            return long(u & 0xFF);
+        case Kind::SChar:
+            return long(int8_t(u & 0xFF));
+        case Kind::Short:
+        case Kind::Int:
+        case Kind::Enum:
+            return long(int16_t(u & 0xFFFF));
+        case Kind::UShort:
+        case Kind::UInt:
+        case Kind::Pointer:
+            return long(u & 0xFFFF);
+        case Kind::Long:
+            return long(int32_t(u));
+        case Kind::ULong:
+            return long(u);
+        default:
+            return v;
+    }
+}
+
+Expr* Parser::num(long v, Type* t, const Loc& loc) {
+    Expr* e = prog_.newExpr(Op::Num, t, loc);
+    e->value = normalize(v, t);
+    return e;
+}
+
+Expr* Parser::rvalue(Expr* e) {
+    if (isArray(e->type)) {
+        Expr* a = prog_.newExpr(Op::Addr, types_.pointerTo(e->type->base), e->loc);
+        a->a = e;
+        return a;
+    }
+    if (isFunction(e->type)) {
+        Expr* a = prog_.newExpr(Op::Addr, types_.pointerTo(e->type), e->loc);
+        a->a = e;
+        if (e->op == Op::Var && e->sym) {
+            e->sym->referenced = true;
+            if (e->sym->dispatchIndex == 0) e->sym->dispatchIndex = -1;  // numbered at layout
+        }
+        return a;
+    }
+    return e;
+}
+
+Expr* Parser::convert(Expr* e, Type* t) {
+    e = rvalue(e);
+    if (isVoid(t)) {
+        Expr* c = prog_.newExpr(Op::Cast, t, e->loc);
+        c->a = e;
+        return c;
+    }
+    if (e->type == t) return e;
+    if (isScalar(e->type) && isScalar(t) && e->type->kind == t->kind && !isPointer(t)) return e;
+    if (e->op == Op::Num && isScalar(t)) return num(e->value, t, e->loc);
+    Expr* c = prog_.newExpr(Op::Cast, t, e->loc);
+    c->a = e;
+    return c;
+}
+
+static bool isNullConstant(const Expr* e) {
+    return e->op == Op::Num && isInteger(e->type) && e->value == 0;
+}
+
+Expr* Parser::assignConvert(Expr* e, Type* t, const Loc& loc, const char* what) {
+    e = rvalue(e);
+    if (isAggregate(t)) {
+        if (!isAggregate(e->type) || e->type->record != t->record)
+            fail(loc, std::string("incompatible types in ") + what + ": " + typeText(e->type) +
+                          " to " + typeText(t));
+        return e;
+    }
+    if (isVoid(e->type)) fail(loc, std::string("a void value used in ") + what);
+    if (isPointer(t)) {
+        if (isPointer(e->type)) {
+            if (!isVoid(t->base) && !isVoid(e->type->base) && !compatible(t->base, e->type->base))
+                diag_.warning(loc, std::string("incompatible pointer types in ") + what + ": " +
+                                       typeText(e->type) + " to " + typeText(t));
+        } else if (isInteger(e->type) && !isNullConstant(e)) {
+            diag_.warning(loc, std::string("integer made a pointer without a cast in ") + what);
+        } else if (!isInteger(e->type)) {
+            fail(loc, std::string("incompatible types in ") + what);
+        }
+    } else if (isInteger(t)) {
+        if (isPointer(e->type))
+            diag_.warning(loc, std::string("pointer made an integer without a cast in ") + what);
+        else if (!isInteger(e->type))
+            fail(loc, std::string("incompatible types in ") + what + ": " + typeText(e->type) +
+                          " to " + typeText(t));
+    } else {
+        fail(loc, std::string("cannot convert to ") + typeText(t) + " in " + what);
+    }
+    return convert(e, t);
+}
+
+Expr* Parser::cond(Expr* e) {
+    e = rvalue(e);
+    if (!isScalar(e->type))
+        fail(e->loc, "a scalar is needed as a condition, not " + typeText(e->type));
+    return e;
+}
+
+void Parser::checkLvalue(Expr* e, const Loc& loc, const char* what) {
+    if (!e->lvalue) fail(loc, std::string("the operand of ") + what + " must be an lvalue");
+    if (isArray(e->type) || isFunction(e->type))
+        fail(loc, std::string("cannot ") + what + " an array or a function");
+    if (e->type->isConst) diag_.warning(loc, std::string(what) + " of a const object");
+}
+
+Expr* Parser::fold(Expr* e) {
+    auto isNum = [](const Expr* x) { return x && x->op == Op::Num; };
+    switch (e->op) {
+        case Op::Neg:
+        case Op::BitNot:
+        case Op::LogNot:
+            if (isNum(e->a)) {
+                long v = e->a->value;
+                long r = e->op == Op::Neg ? -v : e->op == Op::BitNot ? ~v : !v;
+                return num(r, e->type, e->loc);
+            }
+            return e;
+        case Op::Cast:
+            if (isNum(e->a) && isScalar(e->type)) return num(e->a->value, e->type, e->loc);
+            return e;
+        case Op::Cond:
+            if (isNum(e->a) && isNum(e->b) && isNum(e->c)) return e->a->value ? e->b : e->c;
+            return e;
+        default:
+            break;
+    }
+    if (!isNum(e->a) || !isNum(e->b) || !isScalar(e->type)) return e;
+    const Type* ot = e->a->type;
+    const bool uns = isUnsigned(ot) && !(ot->kind == Kind::Char);
+    const uint32_t ua = uint32_t(e->a->value), ub = uint32_t(e->b->value);
+    const long a = e->a->value, b = e->b->value;
+    long r;
+    const bool ulong = ot->kind == Kind::ULong;
+    switch (e->op) {
+        case Op::Add:
+            r = long(ua + ub);
+            break;
+        case Op::Sub:
+            r = long(ua - ub);
+            break;
+        case Op::Mul:
+            r = long(ua * ub);
+            break;
+        case Op::Div:
+        case Op::Mod:
+            if (b == 0) {
+                diag_.warning(e->loc, "division by zero");
+                return e;
+            }
+            if (ulong)
+                r = e->op == Op::Div ? long(ua / ub) : long(ua % ub);
+            else
+                r = e->op == Op::Div ? a / b : a % b;
+            break;
+        case Op::Shl:
+            r = long(ua << (ub & 31));
+            break;
+        case Op::Shr:
+            r = (uns || ulong) ? long(ua >> (ub & 31)) : (a >> (ub & 31));
+            break;
+        case Op::And:
+            r = a & b;
+            break;
+        case Op::Or:
+            r = a | b;
+            break;
+        case Op::Xor:
+            r = a ^ b;
+            break;
+        case Op::Lt:
+            r = ulong ? ua < ub : a < b;
+            break;
+        case Op::Gt:
+            r = ulong ? ua > ub : a > b;
+            break;
+        case Op::Le:
+            r = ulong ? ua <= ub : a <= b;
+            break;
+        case Op::Ge:
+            r = ulong ? ua >= ub : a >= b;
+            break;
+        case Op::Eq:
+            r = a == b;
+            break;
+        case Op::Ne:
+            r = a != b;
+            break;
+        case Op::LogAnd:
+            r = a && b;
+            break;
+        case Op::LogOr:
+            r = a || b;
+            break;
+        default:
+            return e;
+    }
+    (void)uns;
+    return num(r, e->type, e->loc);
+}
+
+Expr* Parser::makeBinary(Op op, Expr* a, Expr* b, const Loc& loc) {
+    a = rvalue(a);
+    b = rvalue(b);
+    if (isVoid(a->type) || isVoid(b->type)) fail(loc, "a void value used in an expression");
+    auto make = [&](Type* t, Expr* x, Expr* y) {
+        Expr* e = prog_.newExpr(op, t, loc);
+        e->a = x;
+        e->b = y;
+        return fold(e);
+    };
+    if (op == Op::LogAnd || op == Op::LogOr) {
+        return make(types_.intT, cond(a), cond(b));
+    }
+    if (op == Op::Add || op == Op::Sub) {
+        if (isPointer(a->type) && isInteger(b->type)) {
+            long step = sizeOf(a->type->base);
+            if (step < 0) fail(loc, "arithmetic on a pointer to an incomplete type");
+            Expr* scaled = convert(b, types_.intT);
+            if (step != 1) {
+                Expr* m = prog_.newExpr(Op::Mul, types_.intT, loc);
+                m->a = scaled;
+                m->b = num(step, types_.intT, loc);
+                scaled = fold(m);
+            }
+            Expr* e = prog_.newExpr(op, a->type, loc);
+            e->a = a;
+            e->b = scaled;
+            return e;
+        }
+        if (op == Op::Add && isInteger(a->type) && isPointer(b->type))
+            return makeBinary(op, b, a, loc);
+        if (op == Op::Sub && isPointer(a->type) && isPointer(b->type)) {
+            if (!compatible(a->type->base, b->type->base))
+                diag_.warning(loc, "subtraction of pointers to different types");
+            Expr* e = prog_.newExpr(Op::PtrDiff, types_.intT, loc);
+            e->a = a;
+            e->b = b;
+            e->value = std::max<long>(1, sizeOf(a->type->base));
+            return e;
+        }
+    }
+    if (op == Op::Lt || op == Op::Gt || op == Op::Le || op == Op::Ge || op == Op::Eq ||
+        op == Op::Ne) {
+        if (isPointer(a->type) || isPointer(b->type)) {
+            if (isPointer(a->type) && isPointer(b->type)) {
+                if (!isVoid(a->type->base) && !isVoid(b->type->base) &&
+                    !compatible(a->type->base, b->type->base))
+                    diag_.warning(loc, "comparison of pointers to different types");
+            } else if (!isNullConstant(isPointer(a->type) ? b : a)) {
+                diag_.warning(loc, "comparison between a pointer and an integer");
+            }
+            Expr* e = prog_.newExpr(op, types_.intT, loc);
+            e->a = convert(a, types_.uintT);
+            e->b = convert(b, types_.uintT);
+            return fold(e);
+        }
+        if (!isArithmetic(a->type) || !isArithmetic(b->type))
+            fail(loc, "invalid operands to a comparison (" + typeText(a->type) + " and " +
+                          typeText(b->type) + ")");
+        Type* t = commonType(types_, a->type, b->type);
+        Expr* e = prog_.newExpr(op, types_.intT, loc);
+        e->a = convert(a, t);
+        e->b = convert(b, t);
+        return fold(e);
+    }
+    if (!isInteger(a->type) || !isInteger(b->type))
+        fail(loc, "invalid operands to a binary operator (" + typeText(a->type) + " and " +
+                      typeText(b->type) + ")");
+    if (op == Op::Shl || op == Op::Shr) {
+        Type* t = promote(types_, a->type);
+        return make(t, convert(a, t), convert(b, types_.intT));
+    }
+    Type* t = commonType(types_, a->type, b->type);
+    return make(t, convert(a, t), convert(b, t));
+}
+
+Expr* Parser::makeAssign(Expr* lhs, Expr* rhs, const Loc& loc) {
+    checkLvalue(lhs, loc, "assignment");
+    if (isAggregate(lhs->type) && sizeOf(lhs->type) < 0)
+        fail(loc, "assignment of an incomplete type");
+    Expr* e = prog_.newExpr(Op::Assign, lhs->type, loc);
+    e->a = lhs;
+    e->b = assignConvert(rhs, lhs->type, loc, "assignment");
+    return e;
+}
+
+Expr* Parser::makeCompound(Op op, Expr* lhs, Expr* rhs, const Loc& loc) {
+    checkLvalue(lhs, loc, "assignment");
+    rhs = rvalue(rhs);
+    Expr* e = prog_.newExpr(Op::CompoundAssign, lhs->type, loc);
+    e->a = lhs;
+    e->binop = op;
+    if (isPointer(lhs->type)) {
+        if ((op != Op::Add && op != Op::Sub) || !isInteger(rhs->type))
+            fail(loc, "invalid operands to a compound assignment of a pointer");
+        long step = sizeOf(lhs->type->base);
+        if (step < 0) fail(loc, "arithmetic on a pointer to an incomplete type");
+        Expr* r = convert(rhs, types_.intT);
+        if (step != 1) {
+            Expr* m = prog_.newExpr(Op::Mul, types_.intT, loc);
+            m->a = r;
+            m->b = num(step, types_.intT, loc);
+            r = fold(m);
+        }
+        e->b = r;
+        e->optype = lhs->type;
+        return e;
+    }
+    if (!isInteger(lhs->type) || !isInteger(rhs->type))
+        fail(loc, "invalid operands to a compound assignment");
+    Type* t = (op == Op::Shl || op == Op::Shr) ? promote(types_, lhs->type)
+                                               : commonType(types_, lhs->type, rhs->type);
+    e->optype = t;
+    e->b = convert(rhs, (op == Op::Shl || op == Op::Shr) ? types_.intT : t);
+    return e;
+}
+
+Expr* Parser::makeIncDec(Op op, Expr* x, const Loc& loc) {
+    checkLvalue(x, loc, op == Op::PreInc || op == Op::PostInc ? "increment" : "decrement");
+    if (!isScalar(x->type)) fail(loc, "increment or decrement of a " + typeText(x->type));
+    Expr* e = prog_.newExpr(op, x->type, loc);
+    e->a = x;
+    e->value = 1;
+    if (isPointer(x->type)) {
+        e->value = sizeOf(x->type->base);
+        if (e->value < 0) fail(loc, "arithmetic on a pointer to an incomplete type");
+    }
+    return e;
+}
+
+Expr* Parser::makeDeref(Expr* p, const Loc& loc) {
+    p = rvalue(p);
+    if (!isPointer(p->type)) fail(loc, "cannot dereference a " + typeText(p->type));
+    if (isFunction(p->type->base))
+        return p->op == Op::Addr ? p->a : [&] {
+            Expr* d = prog_.newExpr(Op::Deref, p->type->base, loc);
+            d->a = p;
+            return d;
+        }();
+    if (isVoid(p->type->base)) fail(loc, "cannot dereference a void pointer");
+    Expr* e = prog_.newExpr(Op::Deref, p->type->base, loc);
+    e->a = p;
+    e->lvalue = true;
+    return e;
+}
+
+Expr* Parser::makeAddr(Expr* x, const Loc& loc) {
+    if (isFunction(x->type)) return rvalue(x);
+    if (!x->lvalue && !(x->op == Op::Str)) fail(loc, "cannot take the address of an rvalue");
+    Expr* e = prog_.newExpr(Op::Addr, types_.pointerTo(x->type), loc);
+    e->a = x;
+    return e;
+}
+
+Expr* Parser::makeMember(Expr* base, const std::string& name, const Loc& loc) {
+    if (!isAggregate(base->type))
+        fail(loc, "request for member '" + name + "' in a " + typeText(base->type));
+    if (!base->type->record->complete) fail(loc, "use of an incomplete " + typeText(base->type));
+    const Member* m = base->type->record->find(name);
+    if (!m) fail(loc, typeText(base->type) + " has no member '" + name + "'");
+    Type* t = m->type;
+    if (base->type->isConst && !t->isConst) {
+        t = types_.copy(t);
+        t->isConst = true;
+    }
+    Expr* e = prog_.newExpr(Op::Member, t, loc);
+    e->a = base;
+    e->value = m->offset;
+    e->lvalue = base->lvalue || isAggregate(base->type);
+    return e;
+}
+
+}  // namespace corvane::cc

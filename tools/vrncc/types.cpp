@@ -1,0 +1,222 @@
+#include "tools/vrncc/types.h"
+
+namespace corvane::cc {
+
+const Member* Record::find(const std::string& name) const {
+    for (const Member& m : members)
+        if (m.name == name) return &m;
+    return nullptr;
+}
+
+Types::Types() {
+    voidT = make(Kind::Void);
+    charT = make(Kind::Char);
+    scharT = make(Kind::SChar);
+    ucharT = make(Kind::UChar);
+    shortT = make(Kind::Short);
+    ushortT = make(Kind::UShort);
+    intT = make(Kind::Int);
+    uintT = make(Kind::UInt);
+    longT = make(Kind::Long);
+    ulongT = make(Kind::ULong);
+}
+
+Type* Types::make(Kind k) {
+    types_.emplace_back();
+    types_.back().kind = k;
+    return &types_.back();
+}
+
+Type* Types::pointerTo(Type* t) {
+    Type* p = make(Kind::Pointer);
+    p->base = t;
+    return p;
+}
+
+Type* Types::arrayOf(Type* t, long count) {
+    Type* a = make(Kind::Array);
+    a->base = t;
+    a->count = count;
+    return a;
+}
+
+Type* Types::copy(const Type* t) {
+    types_.push_back(*t);
+    return &types_.back();
+}
+
+Record* Types::newRecord() {
+    records_.emplace_back();
+    return &records_.back();
+}
+
+bool isInteger(const Type* t) {
+    return t->kind >= Kind::Char && t->kind <= Kind::Enum;
+}
+bool isArithmetic(const Type* t) {
+    return isInteger(t);
+}
+bool isPointer(const Type* t) {
+    return t->kind == Kind::Pointer;
+}
+bool isScalar(const Type* t) {
+    return isInteger(t) || isPointer(t);
+}
+bool isAggregate(const Type* t) {
+    return t->kind == Kind::Struct || t->kind == Kind::Union;
+}
+bool isVoid(const Type* t) {
+    return t->kind == Kind::Void;
+}
+bool isFunction(const Type* t) {
+    return t->kind == Kind::Function;
+}
+bool isArray(const Type* t) {
+    return t->kind == Kind::Array;
+}
+bool isCharType(const Type* t) {
+    return t->kind == Kind::Char || t->kind == Kind::SChar || t->kind == Kind::UChar;
+}
+bool isUnsigned(const Type* t) {
+    switch (t->kind) {
+        case Kind::Char:
+        case Kind::UChar:
+        case Kind::UShort:
+        case Kind::UInt:
+        case Kind::ULong:
+        case Kind::Pointer:
+            return true;
+        default:
+            return false;
+    }
+}
+
+long sizeOf(const Type* t) {
+    switch (t->kind) {
+        case Kind::Void:
+            return -1;
+        case Kind::Char:
+        case Kind::SChar:
+        case Kind::UChar:
+            return 1;
+        case Kind::Short:
+        case Kind::UShort:
+        case Kind::Int:
+        case Kind::UInt:
+        case Kind::Enum:
+        case Kind::Pointer:
+            return 2;
+        case Kind::Long:
+        case Kind::ULong:
+            return 4;
+        case Kind::Array: {
+            if (t->count < 0) return -1;
+            long e = sizeOf(t->base);
+            return e < 0 ? -1 : e * t->count;
+        }
+        case Kind::Function:
+            return -1;
+        case Kind::Struct:
+        case Kind::Union:
+            return t->record->complete ? t->record->size : -1;
+    }
+    return -1;
+}
+
+int width(const Type* t) {
+    long s = sizeOf(t);
+    return s == 1 ? 1 : s == 4 ? 4 : 2;
+}
+
+Type* promote(Types& types, Type* t) {
+    switch (t->kind) {
+        case Kind::Char:
+        case Kind::SChar:
+        case Kind::UChar:
+        case Kind::Short:
+        case Kind::Enum:
+            return types.intT;
+        case Kind::UShort:
+            return types.uintT;  // int cannot hold every unsigned short
+        default:
+            return t;
+    }
+}
+
+Type* commonType(Types& types, Type* a, Type* b) {
+    a = promote(types, a);
+    b = promote(types, b);
+    if (a->kind == Kind::ULong || b->kind == Kind::ULong) return types.ulongT;
+    // long holds every unsigned int, so the pair becomes long.
+    if (a->kind == Kind::Long || b->kind == Kind::Long) return types.longT;
+    if (a->kind == Kind::UInt || b->kind == Kind::UInt) return types.uintT;
+    return types.intT;
+}
+
+bool compatible(const Type* a, const Type* b) {
+    if (a == b) return true;
+    Kind ka = a->kind == Kind::Enum ? Kind::Int : a->kind;
+    Kind kb = b->kind == Kind::Enum ? Kind::Int : b->kind;
+    if (ka != kb) return false;
+    switch (ka) {
+        case Kind::Pointer:
+            return compatible(a->base, b->base);
+        case Kind::Array:
+            return compatible(a->base, b->base) &&
+                   (a->count < 0 || b->count < 0 || a->count == b->count);
+        case Kind::Struct:
+        case Kind::Union:
+            return a->record == b->record;
+        case Kind::Function: {
+            if (!compatible(a->base, b->base)) return false;
+            if (!a->prototype || !b->prototype) return true;
+            if (a->params.size() != b->params.size() || a->variadic != b->variadic) return false;
+            for (size_t i = 0; i < a->params.size(); ++i)
+                if (!compatible(a->params[i].type, b->params[i].type)) return false;
+            return true;
+        }
+        default:
+            return true;
+    }
+}
+
+std::string typeText(const Type* t) {
+    std::string q = t->isConst ? "const " : "";
+    switch (t->kind) {
+        case Kind::Void:
+            return q + "void";
+        case Kind::Char:
+            return q + "char";
+        case Kind::SChar:
+            return q + "signed char";
+        case Kind::UChar:
+            return q + "unsigned char";
+        case Kind::Short:
+            return q + "short";
+        case Kind::UShort:
+            return q + "unsigned short";
+        case Kind::Int:
+            return q + "int";
+        case Kind::UInt:
+            return q + "unsigned int";
+        case Kind::Long:
+            return q + "long";
+        case Kind::ULong:
+            return q + "unsigned long";
+        case Kind::Enum:
+            return q + "enum";
+        case Kind::Pointer:
+            return typeText(t->base) + " *";
+        case Kind::Array:
+            return typeText(t->base) + " [" + (t->count >= 0 ? std::to_string(t->count) : "") + "]";
+        case Kind::Function:
+            return typeText(t->base) + " ()";
+        case Kind::Struct:
+            return q + "struct " + t->record->tag;
+        case Kind::Union:
+            return q + "union " + t->record->tag;
+    }
+    return "?";
+}
+
+}  // namespace corvane::cc

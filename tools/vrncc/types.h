@@ -1,0 +1,107 @@
+#pragma once
+// C types at the machine's widths: char 8 bits, short and int 16, long 32, pointers 16. Objects
+// are byte-aligned: the machine loads and stores any width at any address.
+
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "tools/vrncc/diagnostics.h"
+
+namespace corvane::cc {
+
+enum class Kind {
+    Void,
+    Char,  // plain char: unsigned
+    SChar,
+    UChar,
+    Short,
+    UShort,
+    Int,
+    UInt,
+    Long,
+    ULong,
+    Enum,  // behaves as int
+    Pointer,
+    Array,
+    Function,
+    Struct,
+    Union,
+};
+
+struct Type;
+struct Symbol;
+
+struct Member {
+    std::string name;
+    Type* type = nullptr;
+    int offset = 0;
+};
+
+struct Record {
+    std::string tag;
+    bool complete = false;
+    bool isUnion = false;
+    std::vector<Member> members;
+    int size = 0;
+    Loc loc;
+    const Member* find(const std::string& name) const;
+};
+
+struct Param {
+    std::string name;
+    Type* type = nullptr;
+    Loc loc;
+};
+
+struct Type {
+    Kind kind = Kind::Int;
+    Type* base = nullptr;  // pointed-to, element or return type
+    long count = -1;       // array elements; -1 when not given
+    Record* record = nullptr;
+    std::vector<Param> params;
+    bool prototype = false;  // parameters declared (not an old-style or empty list)
+    bool variadic = false;
+    bool isConst = false;
+    bool isVolatile = false;
+};
+
+class Types {
+  public:
+    Types();
+    Type* make(Kind k);
+    Type* pointerTo(Type* t);
+    Type* arrayOf(Type* t, long count);
+    Type* copy(const Type* t);
+    Record* newRecord();
+
+    Type *voidT, *charT, *scharT, *ucharT, *shortT, *ushortT, *intT, *uintT, *longT, *ulongT;
+
+  private:
+    std::deque<Type> types_;
+    std::deque<Record> records_;
+};
+
+bool isInteger(const Type* t);
+bool isArithmetic(const Type* t);
+bool isScalar(const Type* t);
+bool isPointer(const Type* t);
+bool isAggregate(const Type* t);  // struct or union
+bool isUnsigned(const Type* t);
+bool isVoid(const Type* t);
+bool isFunction(const Type* t);
+bool isArray(const Type* t);
+bool isCharType(const Type* t);
+// Size in bytes; -1 for incomplete types and functions.
+long sizeOf(const Type* t);
+// Bytes that a scalar of this type occupies in memory: 1, 2 or 4.
+int width(const Type* t);
+// The integer promotion of an arithmetic type.
+Type* promote(Types& types, Type* t);
+// The common type of the usual arithmetic conversions.
+Type* commonType(Types& types, Type* a, Type* b);
+bool compatible(const Type* a, const Type* b);
+std::string typeText(const Type* t);
+
+}  // namespace corvane::cc

@@ -1,0 +1,56 @@
+// The run loop's lazy translation of the program image into kinds of code offset.
+
+#include "vm/decoded_code.h"
+
+#include <algorithm>
+
+#include "vm/fused.h"
+#include "vm/machine.h"
+#include "vm/opcodes.h"
+
+namespace corvane {
+namespace {
+
+uint32_t fixedLength(uint8_t opcode) {
+    return 1 + uint32_t(operandBytes(opInfo(opcode).operands));
+}
+
+// Whether `run` starts at pc and lies inside the image.
+bool runsAt(const FusedRun& run, const uint8_t* image, uint32_t imageSize, uint32_t pc) {
+    for (uint32_t i = 0; i < run.count; ++i) {
+        if (pc >= imageSize || image[pc] != run.ops[i]) return false;
+        pc += fixedLength(image[pc]);
+        if (pc > imageSize) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+void prepareDecoded(Machine& m) {
+    DecodedCode& d = m.decoded;
+    if (d.valid && d.size == m.imageSize) return;
+    if (d.capacity < m.imageSize) {
+        d.kinds.reset(new uint16_t[m.imageSize]());
+        d.capacity = m.imageSize;
+    } else if (m.imageSize > 0) {
+        std::fill_n(d.kinds.get(), m.imageSize, kKindUndecoded);
+    }
+    d.size = m.imageSize;
+    d.valid = true;
+}
+
+// The longest run that starts here wins; otherwise the instruction alone.
+uint16_t decodeAt(const uint8_t* image, uint32_t imageSize, uint32_t pc) {
+    const uint8_t opcode = image[pc];
+    if (pc + fixedLength(opcode) > imageSize) return kKindOutsideImage;
+    size_t best = kFusedRunCount;
+    for (size_t k = 0; k < kFusedRunCount; ++k) {
+        if (best != kFusedRunCount && kFusedRuns[k].count <= kFusedRuns[best].count) continue;
+        if (runsAt(kFusedRuns[k], image, imageSize, pc)) best = k;
+    }
+    if (best != kFusedRunCount) return uint16_t(kKindFirstFused + best);
+    return uint16_t(kKindFirstPlain + opcode);
+}
+
+}  // namespace corvane

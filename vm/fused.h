@@ -1,0 +1,104 @@
+#pragma once
+// Runs of instructions that the run loop executes as one unit once it has seen them in the
+// image: one dispatch for the whole run, the registers kept in processor registers throughout.
+// Each instruction of a run still executes through its own handler, so every effect (the bytes
+// written to the operand ring, osp, regA, regB, cond, frames) is the one it has alone. Only
+// instructions that can never stop the machine (no fault, no pause, no wait, no end) appear
+// here, and only the last one of a run may jump; a run is used only when all of it lies inside
+// the image and the budget left covers it whole.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+namespace corvane {
+
+// The opcodes the runs are made of (the opcode map in vm/opcodes.cpp names them).
+namespace fusedop {
+constexpr uint8_t PUSH_B = 0x01, PUSH_W = 0x02, PUSH_D = 0x03;
+constexpr uint8_t LDG_C = 0x04, LDG_I = 0x05, LDG_L = 0x06;
+constexpr uint8_t LDGX_C = 0x07, LDGX_I = 0x08, LDGX_L = 0x09;
+constexpr uint8_t REFGX_C = 0x0A, REFGX_I = 0x0B, REFGX_L = 0x0C;
+constexpr uint8_t LDL_C = 0x0E, LDL_I = 0x0F, LDL_L = 0x10;
+constexpr uint8_t LDLX_C = 0x11, LDLX_I = 0x12, LDLX_L = 0x13;
+constexpr uint8_t ADDRL = 0x19;
+constexpr uint8_t PREINC = 0x1D, POSTINC = 0x1F;
+constexpr uint8_t ADD = 0x21, SUB = 0x22, AND = 0x23, MUL = 0x2A;
+constexpr uint8_t EQ = 0x2F, NE = 0x30, LE = 0x31, GE = 0x32, GT = 0x33, LT = 0x34;
+constexpr uint8_t ASSIGN = 0x35, POP_COND = 0x38;
+constexpr uint8_t JZ = 0x39, JNZ = 0x3A, JMP = 0x3B, CALL = 0x3D, ENTER = 0x3E, RET = 0x3F;
+constexpr uint8_t ADDI = 0x45, SUBI = 0x46, MULI = 0x47, SHLI = 0x4A, SHRI = 0x4B;
+constexpr uint8_t EQI = 0x4C, NEI = 0x4D, GTI = 0x4E, LTI = 0x4F, GEI = 0x50, LEI = 0x51;
+}  // namespace fusedop
+
+constexpr size_t kLongestFused = 8;
+
+struct FusedRun {
+    uint8_t count;
+    std::array<uint8_t, kLongestFused> ops;
+};
+
+namespace detail {
+using namespace fusedop;
+// clang-format off
+constexpr FusedRun kFusedRunList[] = {
+    // x = x + y * k; and x = x + k with the loop test on the value just stored
+    {7, {ADDRL, LDL_L, LDL_L, MULI, ADD, ASSIGN, POP_COND}},
+    {7, {ADDRL, LDL_L, ADDI, ASSIGN, LTI, POP_COND, JNZ}},
+    {7, {ADDRL, LDL_L, ADDI, ASSIGN, LTI, POP_COND, JZ}},
+    // assignments to a local whose value is dropped
+    {6, {ADDRL, LDL_L, LDL_L, ADD, ASSIGN, POP_COND}},
+    {6, {ADDRL, LDL_L, LDL_L, SUB, ASSIGN, POP_COND}},
+    {5, {ADDRL, LDL_L, ADDI, ASSIGN, POP_COND}},
+    {5, {ADDRL, LDL_L, SUBI, ASSIGN, POP_COND}},
+    {4, {ADDRL, PUSH_B, ASSIGN, POP_COND}},
+    {4, {ADDRL, PUSH_W, ASSIGN, POP_COND}},
+    {4, {ADDRL, LDL_L, ASSIGN, POP_COND}},
+    {4, {ADDRL, LDL_I, ASSIGN, POP_COND}},
+    // element addresses and loads: a[(i & mask) << k], a[i << k], a[i]
+    {5, {LDL_L, PUSH_W, AND, SHLI, REFGX_L}},
+    {5, {LDL_L, PUSH_W, AND, SHLI, LDGX_L}},
+    {3, {LDL_L, SHLI, REFGX_L}},
+    {3, {LDL_L, SHLI, LDGX_L}},
+    {3, {LDL_L, SHLI, REFGX_I}},
+    {3, {LDL_L, SHLI, LDGX_I}},
+    {2, {LDL_L, REFGX_C}},
+    {2, {LDL_L, LDGX_C}},
+    // a stored sum, an element update
+    {4, {LDL_L, ADD, ASSIGN, POP_COND}},
+    {3, {ASSIGN, POP_COND, JMP}},
+    {2, {ASSIGN, POP_COND}},
+    // calls: the argument, the call; a one-line function body; the caller's use of the result
+    {3, {ADDRL, LDL_L, CALL}},
+    {4, {ENTER, LDL_L, ADDI, RET}},
+    {2, {LDL_L, CALL}},
+    {2, {LDL_L, RET}},
+    // tests of a local against a constant, and of two values, with their branch
+    {4, {LDL_L, LTI, POP_COND, JZ}}, {4, {LDL_L, LTI, POP_COND, JNZ}},
+    {4, {LDL_L, GTI, POP_COND, JZ}}, {4, {LDL_L, GTI, POP_COND, JNZ}},
+    {4, {LDL_L, LEI, POP_COND, JZ}}, {4, {LDL_L, LEI, POP_COND, JNZ}},
+    {4, {LDL_L, GEI, POP_COND, JZ}}, {4, {LDL_L, GEI, POP_COND, JNZ}},
+    {4, {LDL_L, EQI, POP_COND, JZ}}, {4, {LDL_L, EQI, POP_COND, JNZ}},
+    {4, {LDL_L, NEI, POP_COND, JZ}}, {4, {LDL_L, NEI, POP_COND, JNZ}},
+    {4, {LDG_L, EQI, POP_COND, JZ}}, {4, {LDG_L, EQI, POP_COND, JNZ}},
+    {3, {LTI, POP_COND, JZ}}, {3, {LTI, POP_COND, JNZ}},
+    {3, {GTI, POP_COND, JZ}}, {3, {GTI, POP_COND, JNZ}},
+    {3, {LEI, POP_COND, JZ}}, {3, {LEI, POP_COND, JNZ}},
+    {3, {GEI, POP_COND, JZ}}, {3, {GEI, POP_COND, JNZ}},
+    {3, {EQI, POP_COND, JZ}}, {3, {EQI, POP_COND, JNZ}},
+    {3, {NEI, POP_COND, JZ}}, {3, {NEI, POP_COND, JNZ}},
+    {3, {LT, POP_COND, JZ}}, {3, {LT, POP_COND, JNZ}},
+    {3, {GT, POP_COND, JZ}}, {3, {GT, POP_COND, JNZ}},
+    {3, {EQ, POP_COND, JZ}}, {3, {EQ, POP_COND, JNZ}},
+    {3, {NE, POP_COND, JZ}}, {3, {NE, POP_COND, JNZ}},
+    {2, {POP_COND, JZ}}, {2, {POP_COND, JNZ}},
+    // operands
+    {2, {LDL_L, LDL_L}}, {2, {LDL_L, ADDI}}, {2, {LDL_L, MULI}}, {2, {LDG_L, LDG_L}},
+};
+// clang-format on
+}  // namespace detail
+
+constexpr size_t kFusedRunCount = std::size(detail::kFusedRunList);
+constexpr std::array<FusedRun, kFusedRunCount> kFusedRuns = std::to_array(detail::kFusedRunList);
+
+}  // namespace corvane
