@@ -1,5 +1,5 @@
 # The two commands a newcomer types: `make run` and `make test`. Both install what is missing first.
-.PHONY: setup build release run test test-default test-release test-asan test-clang fuzz test-fuzz test-windows bench format clean
+.PHONY: setup build release run test test-default test-release test-asan test-clang fuzz test-fuzz test-windows windows-dist bench format clean
 
 JOBS ?= $(shell nproc)
 # Seconds each fuzz target runs for with `make fuzz`; `make test-fuzz` runs each for 20.
@@ -55,6 +55,12 @@ test-windows: setup
 	cmake --preset windows
 	cmake --build --preset windows -j $(JOBS)
 	ctest --preset windows -j $(JOBS)
+
+# A zip for Windows users: the executables, the font data file, the demos and a README.
+windows-dist: setup
+	cmake --preset windows
+	cmake --build --preset windows -j $(JOBS) --target corvane corvane-run vrnasm vrndis demos mkfont_data
+	./scripts/windows-dist.sh build/windows build/corvane-windows.zip
 
 test: test-default test-release test-asan test-clang test-fuzz test-windows
 

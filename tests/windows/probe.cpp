@@ -47,8 +47,10 @@ int menu() {
 std::FILE* gLog = nullptr;
 
 void logLine(const char* text, unsigned long value, bool withValue) {
-    if (withValue) std::fprintf(gLog, "%s %lu\n", text, value);
-    else std::fprintf(gLog, "%s\n", text);
+    if (withValue)
+        std::fprintf(gLog, "%s %lu\n", text, value);
+    else
+        std::fprintf(gLog, "%s\n", text);
     std::fflush(gLog);
 }
 
