@@ -67,8 +67,7 @@ ASM
 printf 'not a program image' >"$app/bad.vrn"
 
 if [ -n "$debugger" ]; then
-  # main (function 65,541) calls inner (function 7) twice; INITDATA leaves a pattern at 0x6FF0;
-  # the file "ended" tells the debugger that the program is through.
+  # main (function 65,541) calls inner (function 7) twice; INITDATA leaves a pattern at 0x6FF0.
   cat >"$work/link.asm" <<'ASM'
 COUNT = 0x2000
 LONG  = 0x40000
@@ -85,10 +84,6 @@ main:   SETSP 0x3000
         LINE 12
         CALL inner
         LINE 13
-        PUSH_STR "ended"
-        PUSH_STR "w"
-        fopen
-        fclose
         EXIT
 
 .proc inner
@@ -103,7 +98,7 @@ main:   SETSP 0x3000
 ASM
   "$vrnasm" "$work/link.asm" -o "$app/link.vrn" >/dev/null
   wine_run "$debugger" "$(winpath "$app/corvane.exe")" "$(winpath "$app/link.vrn")" \
-    "$(winpath "$app/ended")" 2>"$work/debugger.err" | tr -d '\r' || fail "the debugger link"
+    2>"$work/debugger.err" | tr -d '\r' || fail "the debugger link"
   exit 0
 fi
 log="$work/listener.log"

@@ -3,8 +3,9 @@
 // the attach notice with the simulator's window, the stops (snapshot, then stop notice) under
 // the stop values -2, 0 and N, the snapshot's data word and bytes, a resume request sent while
 // the snapshot is being delivered, and the exit notice last.
-//   debugger CORVANE_EXE IMAGE ENDED_FILE
-// The program makes ENDED_FILE just before it ends; the debugger then closes the window.
+//   debugger CORVANE_EXE IMAGE
+// Once the expected stops are in and resumed, the debugger closes the simulator's window, which
+// must then send the exit notice as its last message.
 #include <windows.h>
 
 #include <cstdio>
@@ -16,7 +17,6 @@ namespace {
 
 constexpr UINT kAttach = 0xB000, kResume = 0xB001, kExit = 0xB002, kStopNotice = 0xB003;
 constexpr UINT kResumeLater = WM_APP + 1;  // to ourselves: resume once the stop notice is in
-constexpr UINT_PTR kPollTimer = 1;
 constexpr DWORD kCaseLimitMs = 180'000;
 
 struct Stop {
@@ -45,11 +45,16 @@ struct Run {
     bool exitSeen = false;
     bool afterExit = false;  // something came after the exit notice
     bool closeSent = false;
-    std::wstring endedFile;
     int messages = 0;
 };
 
 Run* gRun = nullptr;
+
+void closeSimulator(Run* run) {
+    if (run->closeSent || !run->simulator) return;
+    run->closeSent = true;
+    PostMessageW(run->simulator, WM_CLOSE, 0, 0);
+}
 
 LRESULT CALLBACK debuggerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     Run* run = gRun;
@@ -87,21 +92,18 @@ LRESULT CALLBACK debuggerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
             if (!run->snapshotPending) run->stops.push_back({});  // a notice without a snapshot
             run->snapshotPending = false;
             run->stops.back().line = uint32_t(wParam);
-            if (!run->c->resumeDuringSnapshot) PostMessageW(hwnd, kResumeLater, 0, 0);
+            if (!run->c->resumeDuringSnapshot)
+                PostMessageW(hwnd, kResumeLater, 0, 0);
+            else if (run->stops.size() >= run->c->lines.size())
+                closeSimulator(run);
             return 0;
         case kResumeLater:
             SendMessageW(run->simulator, kResume, WPARAM(run->c->resume), 0);
+            if (run->stops.size() >= run->c->lines.size()) closeSimulator(run);
             return 0;
         case kExit:
             ++run->messages;
             run->exitSeen = true;
-            return 0;
-        case WM_TIMER:
-            if (!run->closeSent && run->simulator &&
-                GetFileAttributesW(run->endedFile.c_str()) != INVALID_FILE_ATTRIBUTES) {
-                run->closeSent = true;
-                PostMessageW(run->simulator, WM_CLOSE, 0, 0);
-            }
             return 0;
         default:
             return DefWindowProcW(hwnd, message, wParam, lParam);
@@ -117,12 +119,9 @@ std::wstring widen(const char* s) {
 }
 
 // Runs corvane.exe on the image under one case; false (with the reason printed) on a failure.
-bool runCase(HWND window, const std::wstring& exe, const std::wstring& image,
-             const std::wstring& endedFile, const Case& c) {
+bool runCase(HWND window, const std::wstring& exe, const std::wstring& image, const Case& c) {
     Run run;
     run.c = &c;
-    run.endedFile = endedFile;
-    DeleteFileW(endedFile.c_str());
     gRun = &run;
     std::wstring line = L"\"" + exe + L"\" /W" + std::to_wstring(uintptr_t(window)) + L" /S" +
                         std::to_wstring(uint32_t(c.initial)) + L" /R" + image;
@@ -136,7 +135,6 @@ bool runCase(HWND window, const std::wstring& exe, const std::wstring& image,
         return false;
     }
     CloseHandle(pi.hThread);
-    SetTimer(window, kPollTimer, 50, nullptr);
     const DWORD start = GetTickCount();
     bool ended = false;
     while (!ended) {
@@ -148,7 +146,6 @@ bool runCase(HWND window, const std::wstring& exe, const std::wstring& image,
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
         ended = r == WAIT_OBJECT_0;
     }
-    KillTimer(window, kPollTimer);
     DWORD code = 1;
     if (!ended) TerminateProcess(pi.hProcess, 99);
     GetExitCodeProcess(pi.hProcess, &code);
@@ -194,8 +191,8 @@ bool runCase(HWND window, const std::wstring& exe, const std::wstring& image,
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: debugger CORVANE_EXE IMAGE ENDED_FILE\n");
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: debugger CORVANE_EXE IMAGE\n");
         return 2;
     }
     WNDCLASSW cls{};
@@ -218,7 +215,7 @@ int main(int argc, char** argv) {
     };
     int failures = 0;
     for (const Case& c : cases)
-        if (!runCase(window, widen(argv[1]), widen(argv[2]), widen(argv[3]), c)) ++failures;
+        if (!runCase(window, widen(argv[1]), widen(argv[2]), c)) ++failures;
     DestroyWindow(window);
     return failures == 0 ? 0 : 1;
 }
