@@ -8,6 +8,9 @@ prefix=$1
 shift
 export WINEPREFIX=$prefix
 export WINEDEBUG=-all
+# Wine keeps its server's socket under TMPDIR, and the server outlives the test: not in the
+# tests' own temporary folder, which must be empty afterwards (programs get TMP and TEMP).
+unset TMPDIR
 # Wine's own helpers must not wait for a window system that is not there.
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 

@@ -149,7 +149,11 @@ seen 2 2 && fail "the restarted program did not wait for a key"
 rm -f "$app/vorn.ini"
 xdotool mousemove --window "$xid" 217 500 click 3
 wait_for 60 wine_run "$probe" menu || fail "the right button opened no menu"
-xdotool key Up Return
+# The menu takes keys once it tracks: Up highlights the last item, Return chooses it.
+sleep 1
+xdotool key Up
+sleep 0.3
+xdotool key Return
 end=$((SECONDS + 60))
 while kill -0 "$app_pid" 2>/dev/null; do
   [ "$SECONDS" -ge "$end" ] && fail "Exit did not end the program"
