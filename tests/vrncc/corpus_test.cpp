@@ -10,6 +10,7 @@
 
 #include "host/app_test_files.h"
 #include "tools/vrncc/compiler.h"
+#include "vrncc/expected_output.h"
 
 namespace corvane::test {
 namespace {
@@ -57,11 +58,7 @@ TEST_P(Corpus, PrintsAndEndsAsExpected) {
     int expectedStatus = 0;
     if (fs::exists(kPrograms / (name + ".status")))
         expectedStatus = std::stoi(readText(kPrograms / (name + ".status")));
-    // "$DIR/" in the expected text stands for the folder of the programs (__FILE__ names it).
-    std::string expected = readText(kPrograms / (name + ".expected"));
-    for (size_t at; (at = expected.find("$DIR/")) != std::string::npos;)
-        expected.replace(at, 5, kPrograms.string() + "/");
-    EXPECT_EQ(run.out, expected);
+    EXPECT_EQ(run.out, expectedOutput(kPrograms, name));
     EXPECT_EQ(run.status, expectedStatus) << readText(dir / "stderr.txt");
 }
 

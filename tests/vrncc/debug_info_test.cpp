@@ -12,6 +12,7 @@
 #include "host/app_test_files.h"
 #include "tools/vrncc/compiler.h"
 #include "tools/vrncc/debug_info.h"
+#include "vrncc/expected_output.h"
 
 namespace corvane::test {
 namespace {
@@ -190,7 +191,7 @@ TEST_P(DebugCorpus, BehavesAsWithoutMarkers) {
     const int plainStatus = run(dir / "plain.vrn", dir, plainOut);
     EXPECT_EQ(run(dir / "marked.vrn", dir, markedOut), plainStatus);
     EXPECT_EQ(markedOut, plainOut);
-    EXPECT_EQ(plainOut, readText(kPrograms / (GetParam() + ".expected")));
+    EXPECT_EQ(plainOut, expectedOutput(kPrograms, GetParam()));
 }
 
 std::vector<std::string> corpus() {
