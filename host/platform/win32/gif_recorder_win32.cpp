@@ -14,7 +14,13 @@ bool GifRecorder::open(const std::string&, int, bool, uint64_t) {
     return false;
 }
 
+bool GifRecorder::openWindow(const std::string& file, int, int, int scale, uint64_t nowNs) {
+    return open(file, scale, false, nowNs);
+}
+
 void GifRecorder::frame(const uint8_t*, uint64_t) {}
+
+void GifRecorder::windowFrame(const RgbImage&, uint64_t) {}
 
 bool GifRecorder::writePending(uint64_t) {
     return false;
