@@ -1,5 +1,5 @@
 # The two commands a newcomer types: `make run` and `make test`. Both install what is missing first.
-.PHONY: setup build release run test test-default test-release test-asan test-clang fuzz test-fuzz bench format clean
+.PHONY: setup build release run test test-default test-release test-asan test-clang fuzz test-fuzz test-windows windows-dist bench format clean
 
 JOBS ?= $(shell nproc)
 # Seconds each fuzz target runs for with `make fuzz`; `make test-fuzz` runs each for 20.
@@ -50,7 +50,19 @@ fuzz: setup
 test-fuzz:
 	$(MAKE) fuzz SECONDS=20
 
-test: test-default test-release test-asan test-clang test-fuzz
+# The Windows executables, cross-built with mingw-w64, and their suites run under Wine.
+test-windows: setup
+	cmake --preset windows
+	cmake --build --preset windows -j $(JOBS)
+	ctest --preset windows -j $(JOBS)
+
+# A zip for Windows users: the executables, the font data file, the demos and a README.
+windows-dist: setup
+	cmake --preset windows
+	cmake --build --preset windows -j $(JOBS) --target corvane corvane-run vrnasm vrndis demos mkfont_data
+	./scripts/windows-dist.sh build/windows build/corvane-windows.zip
+
+test: test-default test-release test-asan test-clang test-fuzz test-windows
 
 bench: release
 	./bench/run.sh build/release

@@ -100,8 +100,16 @@ uint32_t profileUnsigned(const std::string& value) {
 }
 
 bool ProfileFile::createIfMissing() const {
+#if defined(_WIN32)
+    // The Windows C runtime knows no "x" mode: look first, then create (the name in wide
+    // characters, so any folder name works).
+    std::error_code ec;
+    if (std::filesystem::exists(path_, ec) || ec) return false;
+    std::FILE* f = _wfopen(path_.c_str(), L"wb");
+#else
     // "x": create-new, so an existing file is never truncated, even by a race.
     std::FILE* f = std::fopen(path_.c_str(), "wbx");
+#endif
     if (!f) return false;
     std::fclose(f);
     return true;

@@ -1,17 +1,10 @@
 #include "host/debuglink.h"
 
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <utility>
+
+#include "host/socket.h"
 
 namespace corvane {
 namespace {
@@ -40,14 +33,6 @@ uint32_t get32(const uint8_t* p) {
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
 
-void prepareSocket(int fd) {
-    // Records are small and each waits for an answer: Nagle's delay would add to every exchange.
-    int one = 1;
-    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
-    fcntl(fd, F_SETFD, FD_CLOEXEC);
-}
-
 }  // namespace
 
 std::vector<uint8_t> encodeDebugRecord(uint32_t message, uint32_t first, uint32_t second,
@@ -63,7 +48,7 @@ std::vector<uint8_t> encodeDebugRecord(uint32_t message, uint32_t first, uint32_
 }
 
 uint32_t debugProcessId() {
-    return uint32_t(getpid());
+    return sock::processId();
 }
 
 DebugChannel::DebugChannel(std::vector<uint32_t> accepted) : accepted_(std::move(accepted)) {}
@@ -75,30 +60,22 @@ DebugChannel::~DebugChannel() {
 bool DebugChannel::connectTo(uint32_t port) {
     close();
     if (port == 0 || port > 65535) return false;
-    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int fd = sock::connectLoopback(uint16_t(port));
     if (fd < 0) return false;
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_port = htons(uint16_t(port));
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    // A loopback connect is answered at once: refused when nobody listens.
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
-        ::close(fd);
-        return false;
-    }
     adopt(fd);
     return true;
 }
 
 void DebugChannel::adopt(int fd) {
     close();
-    prepareSocket(fd);
+    // Records are small and each waits for an answer: Nagle's delay would add to every exchange.
+    sock::prepare(fd);
     fd_ = fd;
     in_.clear();
 }
 
 void DebugChannel::close() {
-    if (fd_ >= 0) ::close(fd_);
+    if (fd_ >= 0) sock::close(fd_);
     fd_ = -1;
     in_.clear();
 }
@@ -114,35 +91,32 @@ bool DebugChannel::writeAll(const std::vector<uint8_t>& bytes, int64_t deadlineM
     size_t done = 0;
     while (done < bytes.size()) {
         if (fd_ < 0) return false;
-        const ssize_t n =
-            ::send(fd_, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL | MSG_DONTWAIT);
+        const long n = sock::sendSome(fd_, bytes.data() + done, bytes.size() - done);
         if (n > 0) {
             done += size_t(n);
             continue;
         }
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
+        if (n == sock::kFailed) {
             drop();
             return false;
         }
         // The socket is full: wait for room, taking in what the peer sends meanwhile so that a
         // peer writing to us at the same moment is never stuck behind us.
-        pollfd p{fd_, POLLIN | POLLOUT, 0};
-        const int r = poll(&p, 1, pollTimeout(deadlineMs));
-        if (r < 0 && errno == EINTR) continue;
+        const int r = sock::wait(fd_, true, pollTimeout(deadlineMs));
+        if (r == sock::kAgain) continue;
         if (r <= 0) {
             drop();
             return false;
         }
-        if (p.revents & POLLIN) {
+        if (r & sock::kReadable) {
             uint8_t buf[4096];
-            const ssize_t got = recv(fd_, buf, sizeof buf, MSG_DONTWAIT);
-            if (got == 0 || in_.size() > kMaxBuffered) {
+            const long got = sock::recvSome(fd_, buf, sizeof buf);
+            if (got == 0 || got == sock::kFailed || in_.size() > kMaxBuffered) {
                 drop();
                 return false;
             }
             if (got > 0) in_.insert(in_.end(), buf, buf + got);
-        } else if (p.revents & (POLLERR | POLLHUP | POLLNVAL)) {
+        } else if (r & sock::kBroken) {
             drop();
             return false;
         }
@@ -154,20 +128,19 @@ bool DebugChannel::readSome(int64_t deadlineMs, bool* timedOut, int wakeFd) {
     if (timedOut != nullptr) *timedOut = false;
     for (;;) {
         if (fd_ < 0) return false;
-        pollfd p[2] = {{fd_, POLLIN, 0}, {wakeFd, POLLIN, 0}};
-        const int r = poll(p, wakeFd >= 0 ? 2 : 1, pollTimeout(deadlineMs));
-        if (r < 0 && errno == EINTR) continue;
+        const int r = sock::wait(fd_, false, pollTimeout(deadlineMs), wakeFd);
+        if (r == sock::kAgain) continue;
         if (r < 0) {
             drop();
             return false;
         }
-        if (r == 0 || (p[0].revents == 0 && p[1].revents != 0)) {
+        if (r == 0 || (r & (sock::kReadable | sock::kBroken)) == 0) {
             if (timedOut != nullptr) *timedOut = true;
             return true;
         }
         uint8_t buf[65536];
-        const ssize_t n = recv(fd_, buf, sizeof buf, MSG_DONTWAIT);
-        if (n < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)) return true;
+        const long n = sock::recvSome(fd_, buf, sizeof buf);
+        if (n == sock::kAgain) return true;
         if (n <= 0) {
             drop();
             return false;

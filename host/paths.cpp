@@ -21,13 +21,6 @@ std::optional<std::string> environment(const char* name) {
     return std::string(value);
 }
 
-fs::path executablePath() {
-    std::error_code ec;
-    fs::path p = fs::read_symlink("/proc/self/exe", ec);
-    if (ec) return {};
-    return p;
-}
-
 PathInputs currentPathInputs() {
     PathInputs in;
     in.executableDir = executablePath().parent_path();

@@ -118,7 +118,7 @@ TEST_F(LoaderFixture, RefusedFilesShowTheirMessageAndChangeNothing) {
         EXPECT_EQ(openAnswer(c.file), c.result) << c.file;
         ASSERT_EQ(platform.messages.size(), 1u) << c.file;
         EXPECT_EQ(platform.messages[0], c.message) << c.file;
-        expectState({true, false, SplashState::Opened, true}, c.file.c_str());
+        expectState({true, false, SplashState::Opened, true}, c.file.string().c_str());
         EXPECT_EQ(m.pc, pc) << "the running program goes on untouched";
     }
 }
@@ -160,7 +160,7 @@ TEST_F(LoaderFixture, AConfirmedDialogMovesTheWorkingDirectoryEvenWhenTheFileIsR
 
 TEST_F(LoaderFixture, OpeningAnotherImageClosesTheRunningProgramsFiles) {
     ASSERT_EQ(openAnswer(dir / "other.vrn"), LoadResult::Loaded);
-    std::FILE* f = std::fopen((dir / "data.bin").c_str(), "wb");
+    std::FILE* f = std::fopen((dir / "data.bin").string().c_str(), "wb");
     ASSERT_NE(f, nullptr);
     std::fputs("kept", f);  // buffered: reaches the disk only when the file is closed
     m.files[0] = {true, f, "", false, ""};

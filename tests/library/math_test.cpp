@@ -3,6 +3,7 @@
 
 #include <climits>
 #include <cmath>
+#include <numbers>
 #include <random>
 #include <vector>
 
@@ -37,7 +38,7 @@ TEST(MathCalls, RandomSequenceAfterSrand) {
 }
 
 int32_t reference(double degrees, double (*f)(double)) {
-    return int32_t(std::lround(1024.0 * f(degrees * M_PI / 180.0)));
+    return int32_t(std::lround(1024.0 * f(degrees * std::numbers::pi / 180.0)));
 }
 
 TEST(MathCalls, SinAndCosMatchTheRoundedFunctionsForEveryAngle) {

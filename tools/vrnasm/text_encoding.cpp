@@ -1,13 +1,28 @@
 #include "tools/vrnasm/text_encoding.h"
 
-#include <iconv.h>
-
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
+
+#if defined(_WIN32)
+#include "library/gb2312.h"
+#else
+#include <iconv.h>
+#endif
 
 namespace corvane::asmtext {
 namespace {
 
+#if defined(_WIN32)
+// Windows has no iconv: the machine's own GB2312 table converts both ways.
+std::optional<std::string> convert(const char* to, const char* from, std::string_view in) {
+    std::string out;
+    const bool toGb = std::strcmp(to, "GB2312") == 0;
+    const bool ok = toGb ? corvane::utf8ToGb2312(in, out) : corvane::gb2312ToUtf8(in, out);
+    if (!ok || std::strcmp(toGb ? from : to, "UTF-8") != 0) return std::nullopt;
+    return out;
+}
+#else
 // One iconv conversion of a short piece of text; nullopt when any byte cannot be converted.
 std::optional<std::string> convert(const char* to, const char* from, std::string_view in) {
     iconv_t cd = iconv_open(to, from);
@@ -25,6 +40,7 @@ std::optional<std::string> convert(const char* to, const char* from, std::string
     out.resize(out.size() - outLeft);
     return out;
 }
+#endif
 
 // Length of the UTF-8 sequence that starts with `lead`, 0 when it is no valid lead byte.
 size_t utf8Length(unsigned char lead) {

@@ -1,6 +1,6 @@
 #include "host/platform/headless/headless_platform.h"
 
-#include <poll.h>
+#include "host/socket.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -69,10 +69,10 @@ void HeadlessPlatform::waitUntil(uint64_t deadlineNs) {
             return;
         }
         for (uint64_t now = nowNs(); now < deadlineNs; now = nowNs()) {
-            pollfd p{options_.wakeFd, POLLIN, 0};
-            const int r = poll(&p, 1, int((deadlineNs - now + 999'999) / 1'000'000));
+            const int r = sock::wait(-1, false, int((deadlineNs - now + 999'999) / 1'000'000),
+                                     options_.wakeFd);
             if (r > 0) return;  // woken: a signal came
-            if (r < 0 && errno != EINTR) break;
+            if (r == sock::kFailed) break;
         }
         return;
     }

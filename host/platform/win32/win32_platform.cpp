@@ -1,0 +1,465 @@
+#include "host/platform/win32/win32_platform.h"
+
+#include <commdlg.h>
+#include <mmsystem.h>
+#include <shellapi.h>
+#include <windowsx.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <cwchar>
+
+#include "host/debuglink.h"
+#include "host/menu.h"
+#include "host/platform/win32/resources.h"
+#include "host/platform/win32/wide_text.h"
+#include "host/virtual_date.h"
+
+namespace corvane {
+
+namespace {
+
+constexpr wchar_t kWindowClass[] = L"MyCorvaneClass";
+// Instructions between two looks at the clock and the queue: a few microseconds of work.
+constexpr uint64_t kBatch = 8192;
+// While a program runs, the message queue is looked at no more often than this.
+constexpr uint64_t kPumpIntervalNs = 1'000'000;
+
+// The state of a menu item as the host's menu has it.
+UINT itemState(const Menu* menu, UINT command) {
+    if (menu == nullptr) return MFS_ENABLED;
+    UINT state = menu->isEnabled(uint16_t(command)) ? MFS_ENABLED : MFS_GRAYED;
+    if (menu->isChecked(uint16_t(command))) state |= MFS_CHECKED;
+    return state;
+}
+
+// Applies the host's states to every item of `menu` and its sub-menus.
+void applyStates(HMENU menu, const Menu* states) {
+    const int count = GetMenuItemCount(menu);
+    for (int i = 0; i < count; ++i) {
+        MENUITEMINFOW info{};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_ID | MIIM_SUBMENU | MIIM_FTYPE;
+        if (!GetMenuItemInfoW(menu, UINT(i), TRUE, &info)) continue;
+        if (info.hSubMenu) {
+            applyStates(info.hSubMenu, states);
+        } else if (!(info.fType & MFT_SEPARATOR) && info.wID != 0) {
+            info.fMask = MIIM_STATE;
+            info.fState = itemState(states, info.wID);
+            SetMenuItemInfoW(menu, UINT(i), TRUE, &info);
+        }
+    }
+}
+
+}  // namespace
+
+Win32Platform::Win32Platform(HINSTANCE instance, const Options& options)
+    : instance_(instance), options_(options) {
+    QueryPerformanceFrequency(&counterFrequency_);
+    QueryPerformanceCounter(&counterStart_);
+    // Sleeps end on time to the millisecond rather than the default tick of about 16 ms.
+    timerPeriodSet_ = timeBeginPeriod(1) == TIMERR_NOERROR;
+    accelerators_ = LoadAcceleratorsW(instance_, MAKEINTRESOURCEW(kAcceleratorResource));
+}
+
+Win32Platform::~Win32Platform() {
+    if (window_) DestroyWindow(window_);
+    if (timerPeriodSet_) timeEndPeriod(1);
+}
+
+uint64_t Win32Platform::nowNs() {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    const unsigned __int128 ticks = uint64_t(now.QuadPart - counterStart_.QuadPart);
+    return uint64_t(ticks * 1'000'000'000u / uint64_t(counterFrequency_.QuadPart));
+}
+
+uint64_t Win32Platform::batchBudget(uint64_t) {
+    return kBatch;
+}
+
+void Win32Platform::waitUntil(uint64_t deadlineNs) {
+    if (pending_.empty()) {
+        const uint64_t now = nowNs();
+        if (deadlineNs > now) {
+            // Rounded up: waking before the deadline would only make us wait again.
+            const uint64_t ms = std::min<uint64_t>((deadlineNs - now + 999'999) / 1'000'000,
+                                                   uint64_t(INFINITE - 1));
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, DWORD(ms), QS_ALLINPUT);
+        }
+    }
+    moreQueued_ = true;  // whatever woke us, look at the queue at once
+}
+
+LocalTime Win32Platform::localTime() {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    LocalTime t;
+    t.year = now.wYear;
+    t.month = now.wMonth;
+    t.day = now.wDay;
+    t.hour = now.wHour;
+    t.minute = now.wMinute;
+    t.second = now.wSecond;
+    t.dayOfWeek = now.wDayOfWeek;
+    t.millisecond = now.wMilliseconds;
+    return t;
+}
+
+void Win32Platform::setLocalTime(const LocalTime& time) {
+    if (!validLocalTime(time)) return;  // the host clock would refuse it too
+    SYSTEMTIME t{};
+    t.wYear = WORD(time.year);
+    t.wMonth = WORD(time.month);
+    t.wDay = WORD(time.day);
+    t.wHour = WORD(time.hour);
+    t.wMinute = WORD(time.minute);
+    t.wSecond = WORD(time.second);
+    t.wMilliseconds = WORD(time.millisecond);
+    SetLocalTime(&t);  // refused without the right to set the clock: ignored
+}
+
+void Win32Platform::push(PlatformEvent::Type type, int x, int y, uint32_t code) {
+    PlatformEvent e;
+    e.type = type;
+    e.x = x;
+    e.y = y;
+    e.code = code;
+    pending_.push_back(e);
+}
+
+void Win32Platform::pump() {
+    MSG msg;
+    while (pending_.empty() && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            push(PlatformEvent::Type::Quit);
+            break;
+        }
+        if (accelerators_ && window_ && TranslateAcceleratorW(window_, accelerators_, &msg))
+            continue;
+        DispatchMessageW(&msg);
+    }
+}
+
+bool Win32Platform::pollEvent(PlatformEvent& event) {
+    if (pending_.empty()) {
+        const uint64_t now = nowNs();
+        if (!moreQueued_ && now - lastPumpNs_ < kPumpIntervalNs) return false;
+        lastPumpNs_ = now;
+        pump();
+        moreQueued_ = !pending_.empty();
+        if (pending_.empty()) return false;
+    }
+    event = pending_.front();
+    pending_.pop_front();
+    return true;
+}
+
+const std::array<uint8_t, 256>& Win32Platform::keyboardState() {
+    // Keys down now, plus keys that went down since the last scan even if already up again:
+    // a quick tap between two frames still counts as pressed once.
+    BYTE state[256] = {};
+    GetKeyboardState(state);
+    for (size_t vk = 0; vk < keys_.size(); ++vk)
+        keys_[vk] = (state[vk] & 0x80) || latched_[vk] ? 0x80 : 0;
+    latched_.fill(false);
+    return keys_;
+}
+
+LRESULT CALLBACK Win32Platform::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* self =
+            static_cast<Win32Platform*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, LONG_PTR(self));
+        self->window_ = hwnd;
+    }
+    auto* self = reinterpret_cast<Win32Platform*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (self == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);
+    return self->handle(message, wParam, lParam);
+}
+
+LRESULT Win32Platform::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    using T = PlatformEvent::Type;
+    switch (message) {
+        case WM_CREATE:
+            // The debugger learns our window while it is being made.
+            if (attachPending_) {
+                attachPending_ = false;
+                SendMessageW(debugger_, kDebugMsgAttach, WPARAM(window_), 0);
+            }
+            return 0;
+        case kDebugMsgResume: {
+            // From any sender, also while one of our own sends waits for the debugger.
+            PlatformEvent e;
+            e.type = T::DebugResume;
+            e.value = int32_t(uint32_t(wParam));
+            pending_.push_back(e);
+            return 0;
+        }
+        case WM_CLOSE:
+            // Carried out as the Exit command; the window goes when the host is done.
+            push(T::Quit);
+            return 0;
+        case WM_PAINT: {
+            PAINTSTRUCT paint;
+            HDC dc = BeginPaint(window_, &paint);
+            if (shown_) blit(dc, *shown_, 0, shown_->height);
+            EndPaint(window_, &paint);
+            push(T::Expose);
+            return 0;
+        }
+        case WM_ERASEBKGND:
+            return 1;  // the image covers the whole window
+        case WM_LBUTTONDOWN:
+            // Captured while held: the release comes to us wherever the pointer is, so a face
+            // key never stays down after the button came up outside the window.
+            SetCapture(window_);
+            leftHeld_ = true;
+            push(T::LeftDown, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+            return 0;
+        case WM_LBUTTONUP:
+            if (GetCapture() == window_) ReleaseCapture();
+            if (leftHeld_) push(T::LeftUp, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+            leftHeld_ = false;
+            return 0;
+        case WM_CAPTURECHANGED:
+            // Capture taken away while held (another window, a system move): the press ends.
+            if (leftHeld_) {
+                POINT p;
+                GetCursorPos(&p);
+                ScreenToClient(window_, &p);
+                push(T::LeftUp, p.x, p.y);
+                leftHeld_ = false;
+            }
+            return 0;
+        case WM_MOUSEMOVE:
+            push(T::PointerMove, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+            return 0;
+        case WM_RBUTTONDOWN: {
+            POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+            ClientToScreen(window_, &p);
+            popupMenu(p.x, p.y);
+            return 0;
+        }
+        case WM_COMMAND:
+            // Menu items and accelerators alike.
+            if (HIWORD(wParam) == 0 || HIWORD(wParam) == 1) push(T::Command, 0, 0, LOWORD(wParam));
+            return 0;
+        case WM_KEYDOWN:
+        case WM_SYSKEYDOWN: {
+            const uint32_t vk = uint32_t(wParam) & 0xFF;
+            if (message == WM_SYSKEYDOWN && vk == VK_F4) break;  // Alt+F4: WM_CLOSE
+            if (lParam & (1 << 30)) return 0;                    // auto-repeat
+            latched_[vk] = true;
+            push(T::KeyDown, 0, 0, vk);
+            return 0;
+        }
+        case WM_KEYUP:
+        case WM_SYSKEYUP:
+            push(T::KeyUp, 0, 0, uint32_t(wParam) & 0xFF);
+            if (message == WM_SYSKEYUP) break;
+            return 0;
+        case WM_DROPFILES: {
+            HDROP drop = HDROP(wParam);
+            const UINT length = DragQueryFileW(drop, 0, nullptr, 0);
+            std::wstring name(length + 1, L'\0');
+            DragQueryFileW(drop, 0, name.data(), length + 1);
+            name.resize(length);
+            DragFinish(drop);
+            PlatformEvent e;
+            e.type = T::DropFile;
+            e.path = narrow(name);
+            if (!e.path.empty()) pending_.push_back(e);
+            return 0;
+        }
+        default:
+            break;
+    }
+    return DefWindowProcW(window_, message, wParam, lParam);
+}
+
+void Win32Platform::popupMenu(int x, int y) {
+    HMENU bar = LoadMenuW(instance_, MAKEINTRESOURCEW(kMenuResource));
+    if (!bar) return;
+    HMENU popup = GetSubMenu(bar, 0);
+    applyStates(popup, menu_);
+    const UINT chosen = UINT(TrackPopupMenuEx(
+        popup, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, x, y,
+        window_, nullptr));
+    DestroyMenu(bar);
+    if (chosen != 0) push(PlatformEvent::Type::Command, 0, 0, chosen);
+}
+
+bool Win32Platform::createWindow(const std::string& title, int width, int height,
+                                 const std::vector<std::pair<int, int>>& outline) {
+    WNDCLASSEXW cls{};
+    cls.cbSize = sizeof cls;
+    cls.lpfnWndProc = windowProc;
+    cls.hInstance = instance_;
+    cls.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+    cls.lpszClassName = kWindowClass;
+    if (!RegisterClassExW(&cls)) {
+        messageBox("无法创建窗口!");
+        return false;
+    }
+    // Centred in the work area (the screen without the task bar).
+    RECT area{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    const int x = area.left + (area.right - area.left - width) / 2;
+    const int y = area.top + (area.bottom - area.top - height) / 2;
+    HWND hwnd = CreateWindowExW(0, kWindowClass, widen(title).c_str(), WS_POPUP, x, y, width,
+                                height, nullptr, nullptr, instance_, this);
+    if (!hwnd) {
+        messageBox("无法创建窗口!");
+        return false;
+    }
+    window_ = hwnd;
+    std::vector<POINT> points;
+    for (const auto& [px, py] : outline) points.push_back(POINT{px, py});
+    // The outline is filled by the alternate (even-odd) rule, as the host's own test is.
+    if (HRGN region = CreatePolygonRgn(points.data(), int(points.size()), ALTERNATE))
+        SetWindowRgn(window_, region, FALSE);  // the window owns the region from here on
+    DragAcceptFiles(window_, TRUE);
+    ShowWindow(window_, SW_SHOW);
+    UpdateWindow(window_);
+    SetForegroundWindow(window_);
+    return true;
+}
+
+void Win32Platform::blit(HDC dc, const RgbImage& image, int first, int rows) {
+    if (rows <= 0 || image.width <= 0) return;
+    // A top-down 24-bit DIB: rows of BGR, each padded to a multiple of four bytes.
+    const size_t stride = (size_t(image.width) * 3 + 3) & ~size_t(3);
+    bgr_.resize(stride * size_t(rows));
+    for (int r = 0; r < rows; ++r) {
+        const uint8_t* src = image.at(0, first + r);
+        uint8_t* dst = bgr_.data() + stride * size_t(r);
+        for (int x = 0; x < image.width; ++x) {
+            dst[3 * x] = src[3 * x + 2];
+            dst[3 * x + 1] = src[3 * x + 1];
+            dst[3 * x + 2] = src[3 * x];
+        }
+    }
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = image.width;
+    info.bmiHeader.biHeight = -rows;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    SetDIBitsToDevice(dc, 0, first, DWORD(image.width), DWORD(rows), 0, 0, 0, UINT(rows),
+                      bgr_.data(), &info, DIB_RGB_COLORS);
+}
+
+void Win32Platform::presentWindow(const RgbImage& image) {
+    shown_ = &image;
+    if (!window_) return;
+    int first = 0, last = image.height - 1;
+    if (uploaded_.width == image.width && uploaded_.height == image.height) {
+        // Only the rows that changed since the last upload go to the window: a frame usually
+        // changes the LCD area alone, and often nothing at all.
+        const size_t stride = size_t(image.stride());
+        while (first <= last &&
+               std::memcmp(image.at(0, first), uploaded_.at(0, first), stride) == 0)
+            ++first;
+        if (first > last) return;
+        while (std::memcmp(image.at(0, last), uploaded_.at(0, last), stride) == 0) --last;
+        std::memcpy(uploaded_.at(0, first), image.at(0, first), stride * size_t(last - first + 1));
+    } else {
+        uploaded_ = image;
+    }
+    HDC dc = GetDC(window_);
+    blit(dc, image, first, last - first + 1);
+    ReleaseDC(window_, dc);
+}
+
+void Win32Platform::beginDrag(int, int) {
+    // The system's own move loop, as a press on a caption would start it. The loop takes the
+    // capture: the press ends there (WM_CAPTURECHANGED gives the host its release).
+    if (!window_ || !leftHeld_) return;
+    ReleaseCapture();
+    SendMessageW(window_, WM_SYSCOMMAND, SC_MOVE | HTCAPTION, 0);
+}
+
+void Win32Platform::messageBox(const std::string& text) {
+    std::fprintf(stderr, "corvane: %s\n", text.c_str());
+    std::fflush(stderr);
+    if (options_.noMessageBoxes) return;
+    MessageBoxW(window_, widen(text).c_str(), L"Tivex", MB_OK | MB_ICONEXCLAMATION);
+}
+
+std::optional<std::string> Win32Platform::openFileDialog(const OpenFileRequest& request) {
+    // The filter: pairs of name and pattern, each ended by a NUL, the list by a second one.
+    std::wstring filter;
+    for (const FileFilter& f : request.filters) {
+        filter += widen(f.name) + L'\0';
+        filter += widen(f.pattern) + L'\0';
+    }
+    filter += L'\0';
+    std::wstring file(32768, L'\0');
+    const std::wstring initial = widen(request.initialName);
+    std::copy_n(initial.begin(), std::min(initial.size(), file.size() - 1), file.begin());
+    const std::wstring title = widen(request.title);
+    std::wstring dir = widen(request.initialDir);
+    std::replace(dir.begin(), dir.end(), L'/', L'\\');
+    const std::wstring extension = widen(request.defaultExtension);
+
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = window_;
+    ofn.lpstrFilter = filter.c_str();
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = file.data();
+    ofn.nMaxFile = DWORD(file.size());
+    ofn.lpstrInitialDir = dir.empty() ? nullptr : dir.c_str();
+    ofn.lpstrTitle = title.c_str();
+    ofn.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
+    ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+    const bool chosen = GetOpenFileNameW(&ofn) != 0;
+    // The press that the dialog interrupted has ended by now.
+    if (leftHeld_) {
+        leftHeld_ = false;
+        push(PlatformEvent::Type::LeftUp, -1, -1);
+    }
+    if (!chosen) return std::nullopt;
+    file.resize(wcslen(file.c_str()));
+    return narrow(file);
+}
+
+bool Win32Platform::debugConnect(uint32_t target) {
+    // "/W" is the debugger's window handle in decimal. Messages go to it whatever it is: one
+    // that names no window reaches nobody, as a send to it would.
+    debugger_ = reinterpret_cast<HWND>(uintptr_t(target));
+    return true;
+}
+
+void Win32Platform::debugSend(uint32_t message, uint32_t first, uint32_t second,
+                              const uint8_t* payload, uint32_t size) {
+    if (!debugger_) return;
+    // Every send is synchronous: messages sent to us meanwhile (a resume request) go through
+    // our window procedure before SendMessage returns. Results are of no interest.
+    switch (message) {
+        case kDebugMsgAttach:
+            // Carries our window handle, so it waits for the window to be created.
+            if (!window_) {
+                attachPending_ = true;
+                return;
+            }
+            SendMessageW(debugger_, kDebugMsgAttach, WPARAM(window_), 0);
+            return;
+        case kDebugMsgSnapshot: {
+            COPYDATASTRUCT data{};
+            data.dwData = ULONG_PTR(second);
+            data.cbData = size;
+            data.lpData = const_cast<uint8_t*>(payload);
+            SendMessageW(debugger_, WM_COPYDATA, WPARAM(window_), LPARAM(&data));
+            return;
+        }
+        default:
+            SendMessageW(debugger_, message, WPARAM(first), LPARAM(second));
+            return;
+    }
+}
+
+}  // namespace corvane

@@ -1,0 +1,169 @@
+#!/usr/bin/env bash
+# The smoke test of corvane.exe: under Wine on a virtual X server of its own, the window is found
+# by class and title and has its size, place and region; keys typed with xdotool reach a program
+# waiting for one; F8 restarts the program; the right button opens the pop-up menu, whose Exit
+# ends the program and writes vorn.ini; an image that is no program gives the load message and a
+# failed exit status.
+#   corvane_smoke.sh WINEPREFIX BIN_DIR PROBE_EXE VRNASM TMP_DIR
+# With a sixth argument, DEBUGGER_EXE, it runs our test debugger against corvane.exe instead.
+# Every wait has a generous limit and looks at what the program did, never at the time alone.
+set -euo pipefail
+
+prefix=$1 bin=$2 probe=$3 vrnasm=$4 tmp=$5 debugger=${6:-}
+scripts=${CORVANE_SCRIPTS:?}
+for tool in Xvfb xdotool; do
+  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 0; }
+done
+
+work=$(mktemp -d "$tmp/corvane-smoke-XXXXXX")
+xvfb_pid=""
+app_pid=""
+cleanup() {
+  if [ -n "$app_pid" ]; then kill "$app_pid" 2>/dev/null || true; wait "$app_pid" 2>/dev/null || true; fi
+  if [ -n "${listener_pid:-}" ]; then kill "$listener_pid" 2>/dev/null || true; wait "$listener_pid" 2>/dev/null || true; fi
+  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL: $*" >&2
+  for log in "$work"/*.err; do [ -s "$log" ] && { echo "--- $log"; cat "$log"; } >&2; done
+  exit 1
+}
+# wait_for SECONDS COMMAND...: true once COMMAND succeeds, false when the time is up.
+wait_for() {
+  local end=$((SECONDS + $1))
+  shift
+  until "$@"; do
+    [ "$SECONDS" -ge "$end" ] && return 1
+    sleep 0.2
+  done
+}
+winpath() { echo "Z:$1" | tr / '\\'; }
+wine_run() { "$scripts/wine-run.sh" "$prefix" "$@"; }
+
+# The X server writes its display number into the file once it takes connections.
+Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp -noreset 5>"$work/display" 2>"$work/xvfb.log" &
+xvfb_pid=$!
+wait_for 30 test -s "$work/display" || fail "the virtual X server did not start"
+export DISPLAY=":$(head -n1 "$work/display")"
+export CORVANE_NO_MESSAGE_BOXES=1 CORVANE_VIRTUAL_CLOCK=1
+
+# A portable copy: the root directory is the executable's folder.
+app="$work/app"
+mkdir -p "$app"
+cp "$bin/corvane.exe" "$bin/duzezi.dat" "$app/"
+# Line 1 says the program runs, line 2 that it got its key; our listener hears both.
+cat >"$work/waits.asm" <<'ASM'
+LINE 1
+getchar
+LINE 2
+top: PUSH_W 1000
+Delay
+JMP top
+ASM
+"$vrnasm" "$work/waits.asm" -o "$app/waits.vrn" >/dev/null
+printf 'not a program image' >"$app/bad.vrn"
+
+if [ -n "$debugger" ]; then
+  # main (function 65,541) calls inner (function 7) twice; INITDATA leaves a pattern at 0x6FF0.
+  cat >"$work/link.asm" <<'ASM'
+COUNT = 0x2000
+LONG  = 0x40000
+main:   SETSP 0x3000
+        FUNC 65541
+        INITDATA 0x6FF0, 0xDE, 0xAD, 0xBE, 0xEF
+        LINE 10
+        PUSH_D LONG + COUNT
+        PUSH_B 0x11
+        ASSIGN
+        POP_COND
+        LINE 11
+        CALL inner
+        LINE 12
+        CALL inner
+        LINE 13
+        EXIT
+
+.proc inner
+        FUNC 7
+        LINE 20
+        PUSH_D LONG + COUNT
+        PREINC
+        POP_COND
+        LINE 21
+        RET
+.endproc
+ASM
+  "$vrnasm" "$work/link.asm" -o "$app/link.vrn" >/dev/null
+  wine_run "$debugger" "$(winpath "$app/corvane.exe")" "$(winpath "$app/link.vrn")" \
+    2>"$work/debugger.err" | tr -d '\r' || fail "the debugger link"
+  exit 0
+fi
+log="$work/listener.log"
+listener_pid=""
+stops() { grep -c "^stop $1\$" "$log" 2>/dev/null || true; }
+seen() { [ "$(stops "$1")" -ge "$2" ]; }
+
+# A program image that is none: the load message, and a failed start.
+status=0
+(cd "$app" && wine_run "$app/corvane.exe" "/R$(winpath "$app/bad.vrn")") \
+  >"$work/bad.out" 2>"$work/bad.err" || status=$?
+[ "$status" -ne 0 ] || fail "a bad image started"
+grep -q "不是有效的Quillbox文件!" "$work/bad.err" || fail "no load message for a bad image"
+
+wine_run "$probe" listen "$(winpath "$log")" 2>"$work/listener.err" &
+listener_pid=$!
+wait_for 120 grep -qs '^window ' "$log" || fail "the listener made no window"
+listener=$(grep '^window ' "$log" | head -n1 | tr -d '\r' | cut -d' ' -f2)
+(cd "$app" && exec "$scripts/wine-run.sh" "$prefix" "$app/corvane.exe" "/W$listener" /S-2 \
+  "/R$(winpath "$app/waits.vrn")") >"$work/app.out" 2>"$work/app.err" &
+app_pid=$!
+
+# The window from the Windows side.
+geometry=""
+probe_window() { geometry=$(wine_run "$probe" window 2>/dev/null) && [ -n "$geometry" ]; }
+wait_for 180 probe_window || fail "no window of class MyCorvaneClass titled Corvane"
+read -r x y w h corner_out middle_in <<<"$(echo "$geometry" | tr -d '\r')"
+[ "$w" = 435 ] && [ "$h" = 585 ] || fail "window is ${w}x${h}, not 435x585"
+[ "$x" = $(((1024 - 435) / 2)) ] && [ "$y" = $(((768 - 585) / 2)) ] || fail "window at $x,$y is not centred"
+[ "$corner_out" = 1 ] && [ "$middle_in" = 1 ] || fail "the window's region is not the outline"
+
+# Keys typed on the X side reach the waiting program.
+wait_for 60 seen 1 1 || fail "the program did not start"
+xid=$(xdotool search --name '^Corvane$' | head -n1)
+[ -n "$xid" ] || fail "no X window named Corvane"
+xdotool windowfocus "$xid"
+sleep 0.5
+xdotool key --window "$xid" a 2>/dev/null || xdotool key a
+wait_for 60 seen 2 1 || fail "a typed key did not reach the program"
+
+# F8 restarts the program: it passes line 1 again, and waits for a key anew.
+xdotool windowfocus "$xid"
+xdotool key F8
+wait_for 60 seen 1 2 || fail "F8 did not restart the program"
+seen 2 2 && fail "the restarted program did not wait for a key"
+
+# The right button opens the pop-up menu; its last item, "退出", ends the program.
+rm -f "$app/vorn.ini"
+xdotool mousemove --window "$xid" 217 500 click 3
+wait_for 60 wine_run "$probe" menu || fail "the right button opened no menu"
+# The menu takes keys once it tracks: Up highlights the last item, Return chooses it.
+sleep 1
+xdotool key Up
+sleep 0.3
+xdotool key Return
+end=$((SECONDS + 60))
+while kill -0 "$app_pid" 2>/dev/null; do
+  [ "$SECONDS" -ge "$end" ] && fail "Exit did not end the program"
+  sleep 0.2
+done
+status=0
+wait "$app_pid" || status=$?
+app_pid=""
+[ "$status" -eq 0 ] || fail "Exit ended with status $status"
+wait_for 60 grep -q '^exit' "$log" || fail "no exit notice to the debugger window"
+[ -s "$app/vorn.ini" ] || fail "Exit wrote no vorn.ini beside the executable"
+grep -q '^\[' "$app/vorn.ini" || fail "vorn.ini written by Exit has no section"
+echo "corvane.exe smoke test passed"

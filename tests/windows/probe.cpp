@@ -1,0 +1,108 @@
+// A small Windows program the smoke test of corvane.exe runs beside it, to look at the window
+// from the Windows side:
+//   probe window   prints "x y width height corner-outside inside" of the window of class
+//                  "MyCorvaneClass" titled "Corvane" (exit 1 when there is none): corner-outside
+//                  is 1 when the window's region leaves out its top-left pixel, inside is 1 when
+//                  it holds the middle of the window
+//   probe menu     exit 0 when a pop-up menu is showing, 1 otherwise
+//   probe listen LOG
+//                  a debugger window that writes "window <handle>" into LOG, then one line per
+//                  message from the simulator ("attach", "stop <line>", "exit"), resuming every
+//                  stop with -2; it ends after the exit notice. The file root is not what tells
+//                  the test that a program runs: the link is.
+#include <windows.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+HWND corvaneWindow() {
+    return FindWindowW(L"MyCorvaneClass", L"Corvane");
+}
+
+int window() {
+    HWND hwnd = corvaneWindow();
+    if (!hwnd) return 1;
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    const int kind = GetWindowRgn(hwnd, region);
+    const int width = r.right - r.left, height = r.bottom - r.top;
+    const bool cornerOut = kind != ERROR && kind != NULLREGION && !PtInRegion(region, 0, 0);
+    const bool middleIn = kind != ERROR && PtInRegion(region, width / 2, height / 2);
+    DeleteObject(region);
+    std::printf("%ld %ld %d %d %d %d\n", r.left, r.top, width, height, cornerOut ? 1 : 0,
+                middleIn ? 1 : 0);
+    return 0;
+}
+
+// The system's pop-up menus are windows of the class "#32768".
+int menu() {
+    HWND popup = FindWindowW(L"#32768", nullptr);
+    return popup && IsWindowVisible(popup) ? 0 : 1;
+}
+
+std::FILE* gLog = nullptr;
+
+void logLine(const char* text, unsigned long value, bool withValue) {
+    if (withValue)
+        std::fprintf(gLog, "%s %lu\n", text, value);
+    else
+        std::fprintf(gLog, "%s\n", text);
+    std::fflush(gLog);
+}
+
+LRESULT CALLBACK listenerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    static HWND simulator = nullptr;
+    switch (message) {
+        case 0xB000:
+            simulator = reinterpret_cast<HWND>(wParam);
+            logLine("attach", 0, false);
+            return 0;
+        case WM_COPYDATA:
+            return TRUE;
+        case 0xB003:
+            logLine("stop", static_cast<unsigned long>(wParam), true);
+            PostMessageW(hwnd, WM_APP, 0, 0);
+            return 0;
+        case WM_APP:
+            SendMessageW(simulator, 0xB001, WPARAM(uint32_t(-2)), 0);
+            return 0;
+        case 0xB002:
+            logLine("exit", 0, false);
+            PostQuitMessage(0);
+            return 0;
+        default:
+            return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+}
+
+int listen(const char* logFile) {
+    gLog = std::fopen(logFile, "wb");  // no CR: the test reads it with grep
+    if (!gLog) return 2;
+    WNDCLASSW cls{};
+    cls.lpfnWndProc = listenerProc;
+    cls.hInstance = GetModuleHandleW(nullptr);
+    cls.lpszClassName = L"CorvaneProbeListener";
+    RegisterClassW(&cls);
+    HWND hwnd = CreateWindowExW(0, cls.lpszClassName, L"probe", WS_POPUP, 0, 0, 1, 1, nullptr,
+                                nullptr, cls.hInstance, nullptr);
+    if (!hwnd) return 2;
+    logLine("window", static_cast<unsigned long>(reinterpret_cast<uintptr_t>(hwnd)), true);
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+    std::fclose(gLog);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 3 && std::strcmp(argv[1], "listen") == 0) return listen(argv[2]);
+    if (argc == 2 && std::strcmp(argv[1], "window") == 0) return window();
+    if (argc == 2 && std::strcmp(argv[1], "menu") == 0) return menu();
+    std::fprintf(stderr, "usage: probe window|menu|listen LOG\n");
+    return 2;
+}
