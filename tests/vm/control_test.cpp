@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "support/program.h"
 #include "vm/memory_map.h"
@@ -111,6 +112,61 @@ TEST(Frames, EnterCopiesArgumentsThatWrapAroundTheOperandRing) {
     }
     EXPECT_EQ(p.m.osp, 252);
     EXPECT_EQ(p.m.sp, 0x3015);
+}
+
+// ENTER's argument copy wherever the frame and the operand ring lie: memory must end as a copy
+// one byte at a time from the ring leaves it, also when osp is not a slot's start (a restored
+// state may carry any osp) and when the frame lies over the ring itself, ahead of the arguments,
+// behind them or across an edge of the ring.
+TEST(Frames, EnterCopiesAsOneByteAtATimeWhereverFrameAndRingLie) {
+    struct Case {
+        const char* what;
+        uint8_t osp;  // before the two pushes
+        uint32_t sp;  // the frame's base; its arguments go to sp + 5
+    };
+    const Case cases[] = {
+        {"osp inside a slot", 254, 0x3000},
+        {"osp inside a slot, wrapping", 250, 0x3000},
+        {"frame over the ring, two bytes ahead of the arguments", 0, kOperandRing + 2 - 5},
+        {"frame over the ring, two bytes behind the arguments", 8, kOperandRing + 6 - 5},
+        {"frame exactly on the arguments", 16, kOperandRing + 16 - 5},
+        {"frame across the ring's start", 0, kOperandRing - 4 - 5},
+        {"frame across the ring's end", 8, kOperandRing + 252 - 5},
+        {"frame across the top of memory", 0, 0xFFFC},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Program p(Code{}
+                      .op("PUSH_D")
+                      .u32(0x44332211)
+                      .op("PUSH_D")
+                      .u32(0x88776655)
+                      .op("ENTER")
+                      .u16(0x15)
+                      .u8(2)
+                      .op("EXIT"));
+        p.m.osp = c.osp;
+        p.m.sp = uint16_t(c.sp);
+        p.m.fp = 0x2F00;
+        p.run(2);
+        ASSERT_FALSE(p.m.faulted) << p.m.faultReason;
+
+        // The model: caller's fp at sp + 3, then the arguments one byte at a time.
+        std::vector<uint8_t> want(p.m.mem.begin(), p.m.mem.end());
+        want[(c.sp + 3) & 0xFFFF] = 0x00;
+        want[(c.sp + 4) & 0xFFFF] = 0x2F;
+        const uint8_t osp = uint8_t(p.m.osp - 8);
+        for (uint32_t i = 0; i < 8; ++i)
+            want[(c.sp + 5 + i) & 0xFFFF] = want[kOperandRing + uint8_t(osp + i)];
+
+        p.run(1);
+        ASSERT_FALSE(p.m.faulted) << p.m.faultReason;
+        EXPECT_EQ(p.m.osp, osp);
+        EXPECT_EQ(p.m.fp, uint16_t(c.sp));
+        for (uint32_t a = 0; a < want.size(); ++a) {
+            ASSERT_EQ(p.m.mem[a], want[a]) << "byte at 0x" << std::hex << a;
+        }
+    }
 }
 
 TEST(Frames, ArgumentCopyWrapsAtTheTopOfMemory) {
