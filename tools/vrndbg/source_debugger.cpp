@@ -161,33 +161,33 @@ std::optional<int32_t> SourceDebugger::stop(uint32_t line, uint32_t dataWord,
     return std::nullopt;
 }
 
-std::optional<uint32_t> SourceDebugger::resolve(const std::string& spec, std::string& error) {
+std::optional<uint32_t> SourceDebugger::resolve(const std::string& place, std::string& error) {
     int file = 0, wanted = 0;
-    const size_t colon = spec.rfind(':');
-    if (colon != std::string::npos && allDigits(spec.substr(colon + 1))) {
-        const std::string name = spec.substr(0, colon);
+    const size_t colon = place.rfind(':');
+    if (colon != std::string::npos && allDigits(place.substr(colon + 1))) {
+        const std::string name = place.substr(0, colon);
         file = info_.fileNumber(name);
         if (!file) {
             error = "no source file named " + name + "\n";
             return std::nullopt;
         }
-        wanted = std::stoi(spec.substr(colon + 1));
-    } else if (allDigits(spec)) {
+        wanted = std::stoi(place.substr(colon + 1));
+    } else if (allDigits(place)) {
         if (!haveStop_) {
             error = "no current file: name it as FILE:LINE\n";
             return std::nullopt;
         }
         file = lineFile(frames_[selected_].line);
-        wanted = std::stoi(spec);
+        wanted = std::stoi(place);
     } else {
-        const DebugFunction* f = info_.functionByName(spec);
+        const DebugFunction* f = info_.functionByName(place);
         if (!f) {
-            error = "function \"" + spec + "\" is not defined\n";
+            error = "function \"" + place + "\" is not defined\n";
             return std::nullopt;
         }
         for (const DebugLine& l : info_.lines)
             if (l.address >= f->start && l.address < f->end) return l.value;
-        error = "function \"" + spec + "\" has no line markers\n";
+        error = "function \"" + place + "\" has no line markers\n";
         return std::nullopt;
     }
     // A line without code stops at the next line of the file that has a marker.

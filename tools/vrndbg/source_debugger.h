@@ -41,7 +41,7 @@ class SourceDebugger {
     std::string where(const Frame& f, bool withArgs);
     std::string sourceLine(uint32_t value);
     const std::vector<std::string>* sourceOf(int file);
-    std::optional<uint32_t> resolve(const std::string& spec, std::string& error);
+    std::optional<uint32_t> resolve(const std::string& place, std::string& error);
     int32_t continueValue() const;
     bool leavesFunction(uint32_t value, const DebugFunction* f) const;
     bool isBreakpoint(uint32_t value) const;
