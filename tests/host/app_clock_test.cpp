@@ -7,6 +7,7 @@
 #include "host/menu.h"
 #include "tests/host/app_fake_platform.h"
 #include "tests/host/app_test_files.h"
+#include "tests/host/app_test_settings.h"
 #include "vm/machine.h"
 
 namespace corvane::test {
@@ -27,13 +28,7 @@ struct AppClock : ::testing::Test {
     DatedPlatform platform;
     AppSettings settings;
 
-    AppClock() {
-        settings.paths.root = dir.path();
-        settings.paths.configFile = dir / "vorn.ini";
-        settings.paths.fontFile = dir / "duzezi.dat";
-        settings.startDir = dir.path().string();
-        writeText(dir / "duzezi.dat", "");
-    }
+    AppClock() { settings = settingsIn(dir); }
 };
 
 LocalTime date(int year, int month, int day, int hour, int minute, int second) {

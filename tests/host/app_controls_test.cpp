@@ -8,6 +8,7 @@
 #include "host/window.h"
 #include "tests/host/app_fake_platform.h"
 #include "tests/host/app_test_files.h"
+#include "tests/host/app_test_settings.h"
 #include "vm/machine.h"
 
 namespace corvane::test {
@@ -19,11 +20,7 @@ struct AppControls : ::testing::Test {
     AppSettings settings;
 
     AppControls() {
-        settings.paths.root = dir.path();
-        settings.paths.configFile = dir / "vorn.ini";
-        settings.paths.fontFile = dir / "duzezi.dat";
-        settings.startDir = dir.path().string();
-        writeText(dir / "duzezi.dat", "");
+        settings = settingsIn(dir);
         writeProgram(dir / "waits.vrn", "getchar\nEXIT\n");
     }
 

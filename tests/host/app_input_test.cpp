@@ -13,6 +13,7 @@
 #include "host/window.h"
 #include "tests/host/app_fake_platform.h"
 #include "tests/host/app_test_files.h"
+#include "tests/host/app_test_settings.h"
 #include "vm/machine.h"
 
 namespace corvane::test {
@@ -30,11 +31,7 @@ struct AppInput : ::testing::Test {
     AppSettings settings;
 
     AppInput() {
-        settings.paths.root = dir.path();
-        settings.paths.configFile = dir / "vorn.ini";
-        settings.paths.fontFile = dir / "duzezi.dat";
-        settings.startDir = dir.path().string();
-        writeText(dir / "duzezi.dat", "");
+        settings = settingsIn(dir);
         writeProgram(dir / "waits.vrn", "getchar\nEXIT\n");
         // Counts at 0x2000, one count every 100 ms.
         writeProgram(dir / "counts.vrn",

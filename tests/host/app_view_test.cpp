@@ -9,6 +9,7 @@
 #include "host/window.h"
 #include "tests/host/app_fake_platform.h"
 #include "tests/host/app_test_files.h"
+#include "tests/host/app_test_settings.h"
 #include "vm/machine.h"
 
 namespace corvane::test {
@@ -22,11 +23,7 @@ struct AppView : ::testing::Test {
     AppSettings settings;
 
     AppView() {
-        settings.paths.root = dir.path();
-        settings.paths.configFile = dir / "vorn.ini";
-        settings.paths.fontFile = dir / "duzezi.dat";
-        settings.startDir = dir.path().string();
-        writeText(dir / "duzezi.dat", "");
+        settings = settingsIn(dir);
         for (int i = 0; i < 10; ++i)
             writeProgram(dir / ("p" + std::to_string(i) + ".vrn"), "getchar\nEXIT\n");
     }
