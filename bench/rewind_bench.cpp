@@ -7,6 +7,7 @@
 
 #include <memory>
 
+#include "bench/busy_machine.h"
 #include "host/machine_state.h"
 #include "host/rewind.h"
 #include "vm/machine.h"
@@ -14,17 +15,6 @@
 
 namespace corvane {
 namespace {
-
-std::unique_ptr<Machine> runningMachine() {
-    auto m = std::make_unique<Machine>();
-    m->imageSize = 65536;
-    for (uint32_t i = 0; i < m->imageSize; ++i) m->image[i] = uint8_t(i * 13);
-    for (size_t i = 0; i < m->mem.size(); ++i) m->mem[i] = uint8_t(i * 7 + 1);
-    m->rootDir = "/tmp/";
-    m->currentDir = "/tmp/";
-    m->programLoaded = true;
-    return m;
-}
 
 // What a frame of a game changes: the LCD, the back buffer and a hundred bytes of variables.
 void playAFrame(Machine& m, uint8_t n) {
@@ -35,7 +25,7 @@ void playAFrame(Machine& m, uint8_t n) {
 }
 
 void BM_RewindTakeState(benchmark::State& state) {
-    auto m = runningMachine();
+    auto m = busyMachine();
     RewindRing ring;
     uint8_t n = 0;
     for (auto _ : state) {
@@ -53,7 +43,7 @@ void BM_RewindTakeState(benchmark::State& state) {
 BENCHMARK(BM_RewindTakeState)->Unit(benchmark::kMicrosecond);
 
 void BM_RewindStepBack(benchmark::State& state) {
-    auto m = runningMachine();
+    auto m = busyMachine();
     RewindRing ring;
     auto decoded = std::make_unique<MachineState>();
     std::vector<uint8_t> bytes;

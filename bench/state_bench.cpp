@@ -7,28 +7,23 @@
 #include <cstring>
 #include <memory>
 
+#include "bench/busy_machine.h"
 #include "host/machine_state.h"
 #include "vm/machine.h"
 
 namespace corvane {
 namespace {
 
-std::unique_ptr<Machine> busyMachine() {
-    auto m = std::make_unique<Machine>();
-    // A 64 KiB image to hash and memory full of varied bytes.
-    m->imageSize = 65536;
-    for (uint32_t i = 0; i < m->imageSize; ++i) m->image[i] = uint8_t(i * 13);
-    for (size_t i = 0; i < m->mem.size(); ++i) m->mem[i] = uint8_t(i * 7 + 1);
-    m->rootDir = "/tmp/";
-    m->currentDir = "/tmp/";
-    m->programLoaded = true;
+// A busy machine running inside sixteen functions.
+std::unique_ptr<Machine> runningMachine() {
+    auto m = busyMachine();
     m->paused = false;
     m->debug.functionDepth = 16;
     return m;
 }
 
 void BM_StateSave(benchmark::State& state) {
-    auto m = busyMachine();
+    auto m = runningMachine();
     size_t size = 0;
     for (auto _ : state) {
         std::vector<uint8_t> file = encodeState(*m, {}, "bench");
@@ -40,7 +35,7 @@ void BM_StateSave(benchmark::State& state) {
 BENCHMARK(BM_StateSave)->Unit(benchmark::kMicrosecond);
 
 void BM_StateLoad(benchmark::State& state) {
-    auto m = busyMachine();
+    auto m = runningMachine();
     const std::vector<uint8_t> file = encodeState(*m, {}, "bench");
     auto decoded = std::make_unique<MachineState>();
     for (auto _ : state) {
