@@ -40,6 +40,20 @@ wait_for() {
     sleep 0.2
   done
 }
+# press_until KEY COMMAND...: types KEY into the window until COMMAND succeeds. A key typed while
+# the window does not yet have the focus is lost, so after 10 s without effect it is typed again
+# (six times at the most).
+press_until() {
+  local key=$1
+  shift
+  for _ in 1 2 3 4 5 6; do
+    xdotool windowfocus "$xid"
+    sleep 0.5
+    xdotool key --window "$xid" "$key" 2>/dev/null || xdotool key "$key"
+    wait_for 10 "$@" && return 0
+  done
+  return 1
+}
 winpath() { echo "Z:$1" | tr / '\\'; }
 wine_run() { "$scripts/wine-run.sh" "$prefix" "$@"; }
 
@@ -134,15 +148,10 @@ read -r x y w h corner_out middle_in <<<"$(echo "$geometry" | tr -d '\r')"
 wait_for 60 seen 1 1 || fail "the program did not start"
 xid=$(xdotool search --name '^Corvane$' | head -n1)
 [ -n "$xid" ] || fail "no X window named Corvane"
-xdotool windowfocus "$xid"
-sleep 0.5
-xdotool key --window "$xid" a 2>/dev/null || xdotool key a
-wait_for 60 seen 2 1 || fail "a typed key did not reach the program"
+press_until a seen 2 1 || fail "a typed key did not reach the program"
 
 # F8 restarts the program: it passes line 1 again, and waits for a key anew.
-xdotool windowfocus "$xid"
-xdotool key F8
-wait_for 60 seen 1 2 || fail "F8 did not restart the program"
+press_until F8 seen 1 2 || fail "F8 did not restart the program"
 seen 2 2 && fail "the restarted program did not wait for a key"
 
 # The right button opens the pop-up menu; its last item, "退出", ends the program.
