@@ -3,12 +3,11 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
 #include "host/app_test_files.h"
+#include "support/process.h"
 #include "tools/vrncc/compiler.h"
 #include "vrncc/expected_output.h"
 
@@ -26,14 +25,12 @@ struct RunOutcome {
 
 RunOutcome runImage(const fs::path& image, const TempDir& dir) {
     const fs::path outFile = dir / "stdout.txt";
-    const std::string cmd = std::string(CORVANE_BIN_DIR) +
-                            "/corvane-run --stdout --exit-status --root " + dir.path().string() +
-                            " " + image.string() + " >" + outFile.string() + " 2>" +
-                            (dir / "stderr.txt").string();
     RunOutcome r;
-    const int raw = std::system(cmd.c_str());
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    r.out = readText(outFile);
+    r.status =
+        runProgram(builtProgram("corvane-run"),
+                   {"--stdout", "--exit-status", "--root", dir.path().string(), image.string()},
+                   outFile, dir / "stderr.txt");
+    r.out = writtenText(readText(outFile));
     return r;
 }
 
@@ -62,58 +59,35 @@ TEST_P(Corpus, PrintsAndEndsAsExpected) {
     EXPECT_EQ(run.status, expectedStatus) << readText(dir / "stderr.txt");
 }
 
-// Programs whose meaning does not depend on the width of int (marked NAME.portable) give the
-// same output when the host's C compiler builds them.
-class PortableCorpus : public ::testing::TestWithParam<std::string> {};
-
-TEST_P(PortableCorpus, HostCompilerAgrees) {
-    const std::string name = GetParam();
-    if (std::system("command -v cc >/dev/null 2>&1") != 0) GTEST_SKIP() << "no host compiler";
-    TempDir dir;
-    const fs::path exe = dir / "host";
-    const std::string build = "cc -w -o " + exe.string() + " " +
-                              (kPrograms / (name + ".c")).string() + " 2>" +
-                              (dir / "cc.txt").string();
-    ASSERT_EQ(std::system(build.c_str()), 0) << readText(dir / "cc.txt");
-    const std::string run = exe.string() + " >" + (dir / "out.txt").string();
-    std::system(run.c_str());
-    EXPECT_EQ(readText(dir / "out.txt"), readText(kPrograms / (name + ".expected")));
-}
-
 INSTANTIATE_TEST_SUITE_P(Programs, Corpus, ::testing::ValuesIn(corpus()),
                          [](const auto& info) { return info.param; });
 
-std::vector<std::string> portable() {
-    std::vector<std::string> names;
-    for (const std::string& n : corpus())
-        if (fs::exists(kPrograms / (n + ".portable"))) names.push_back(n);
-    return names;
-}
-
-INSTANTIATE_TEST_SUITE_P(Programs, PortableCorpus, ::testing::ValuesIn(portable()),
-                         [](const auto& info) { return info.param; });
-
-// The command line: an image written where -o says, and diagnostics with a failing status.
+// The command line: an image written where -o says (the debug information beside it, also in
+// a folder with a dot in its name), and diagnostics with a failing status.
 TEST(VrnccCommand, WritesTheImageOrFailsWithDiagnostics) {
     TempDir dir;
     writeText(dir / "ok.c", "int main(void) { return 3; }\n");
     writeText(dir / "bad.c", "int main(void) { return x; }\n");
-    const std::string cc = std::string(CORVANE_BIN_DIR) + "/vrncc ";
-    const std::string err = " 2>" + (dir / "err.txt").string();
-    EXPECT_EQ(
-        std::system(
-            (cc + (dir / "ok.c").string() + " -o " + (dir / "ok.vrn").string() + err).c_str()),
-        0);
+    fs::create_directory(dir / "out.d");
+    const fs::path cc = builtProgram("vrncc");
+    const fs::path err = dir / "err.txt";
+    EXPECT_EQ(runProgram(cc, {(dir / "ok.c").string(), "-o", (dir / "ok.vrn").string()}, {}, err),
+              0)
+        << readText(err);
     EXPECT_EQ(runImage(dir / "ok.vrn", dir).status, 3);
-    EXPECT_NE(
-        std::system(
-            (cc + (dir / "bad.c").string() + " -o " + (dir / "bad.vrn").string() + err).c_str()),
-        0);
+    const fs::path debugImage = dir / "out.d" / "ok";
+    EXPECT_EQ(runProgram(cc, {"-g", (dir / "ok.c").string(), "-o", debugImage.string()}, {}, err),
+              0)
+        << readText(err);
+    EXPECT_TRUE(fs::exists(dir / "out.d" / "ok.dbg"));
+    EXPECT_EQ(runImage(debugImage, dir).status, 3);
+
+    EXPECT_NE(runProgram(cc, {(dir / "bad.c").string(), "-o", (dir / "bad.vrn").string()}, {}, err),
+              0);
     EXPECT_FALSE(fs::exists(dir / "bad.vrn"));
-    EXPECT_NE(readText(dir / "err.txt").find("bad.c:1:25: error: 'x' is not declared"),
-              std::string::npos)
-        << readText(dir / "err.txt");
-    EXPECT_EQ(std::system((cc + "--version >/dev/null").c_str()), 0);
+    EXPECT_NE(readText(err).find("bad.c:1:25: error: 'x' is not declared"), std::string::npos)
+        << readText(err);
+    EXPECT_EQ(runProgram(cc, {"--version"}), 0);
 }
 
 }  // namespace

@@ -3,13 +3,12 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <set>
 
 #include "host/app_test_files.h"
+#include "support/process.h"
 #include "tools/vrncc/compiler.h"
 #include "tools/vrncc/debug_info.h"
 #include "vrncc/expected_output.h"
@@ -159,6 +158,31 @@ TEST(DebugInfo, FileNamesAndPaths) {
     EXPECT_EQ(info.fileNumber("lib/util.c"), 2);
     EXPECT_EQ(debugInfoPath("out/prog.vrn"), "out/prog.dbg");
     EXPECT_EQ(debugInfoPath("a.b/prog"), "a.b/prog.dbg");
+#ifdef _WIN32
+    // Windows paths separate folders with backslashes too.
+    info.files.push_back("src\\win\\maze.c");
+    EXPECT_EQ(info.fileNumber("maze.c"), 4);
+    EXPECT_EQ(info.fileNumber("win\\maze.c"), 4);
+    EXPECT_EQ(debugInfoPath("out\\prog.vrn"), "out\\prog.dbg");
+    EXPECT_EQ(debugInfoPath("C:\\a.b\\prog"), "C:\\a.b\\prog.dbg");
+#endif
+}
+
+// The shipped library's files get no line markers however its folder is written.
+TEST(DebugInfo, LibraryStaysUnmarkedWhateverItsFolderLooksLike) {
+    const std::string lib = defaultCcLibraryDir();
+    for (const std::string& spelled : {lib, lib + "/", lib + "/./", lib + "/../vrncc/"}) {
+        CcOptions o;
+        o.debug = true;
+        o.libraryDir = spelled;
+        CcResult r = compileC({kWalk.string()}, o);
+        ASSERT_TRUE(r.ok()) << spelled << "\n" << r.diagnostics;
+        auto info = readDebugInfo(r.debugInfo);
+        ASSERT_TRUE(info.has_value()) << spelled;
+        ASSERT_FALSE(info->lines.empty()) << spelled;
+        for (const DebugLine& l : info->lines)
+            EXPECT_EQ(info->fileName(lineFile(l.value)), info->files[0]) << spelled;
+    }
 }
 
 // -g adds markers but changes nothing a program does: every corpus program prints the same and
@@ -167,12 +191,11 @@ class DebugCorpus : public ::testing::TestWithParam<std::string> {};
 
 int run(const fs::path& image, const TempDir& dir, std::string& out) {
     const fs::path outFile = dir / (image.stem().string() + ".out");
-    const std::string cmd = std::string(CORVANE_BIN_DIR) +
-                            "/corvane-run --stdout --exit-status --root " + dir.path().string() +
-                            " " + image.string() + " >" + outFile.string() + " 2>/dev/null";
-    const int raw = std::system(cmd.c_str());
-    out = readText(outFile);
-    return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    const int status = runProgram(
+        builtProgram("corvane-run"),
+        {"--stdout", "--exit-status", "--root", dir.path().string(), image.string()}, outFile);
+    out = writtenText(readText(outFile));
+    return status;
 }
 
 TEST_P(DebugCorpus, BehavesAsWithoutMarkers) {

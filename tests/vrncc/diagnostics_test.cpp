@@ -12,9 +12,10 @@
 namespace corvane::test {
 namespace {
 
-// Compiles in-memory sources: "main.c" is the program; other entries can be included.
-CcResult compileText(const std::string& source, std::map<std::string, std::string> more = {}) {
-    more["main.c"] = source;
+// Compiles in-memory sources: `mainPath` is the program; other entries can be included.
+CcResult compileText(const std::string& source, std::map<std::string, std::string> more = {},
+                     const std::string& mainPath = "main.c") {
+    more[mainPath] = source;
     CcOptions o;
     o.runtime = false;
     auto builtin = defaultCcLibraryDir();
@@ -28,7 +29,7 @@ CcResult compileText(const std::string& source, std::map<std::string, std::strin
         }
         return std::nullopt;
     };
-    return compileC({"main.c"}, o);
+    return compileC({mainPath}, o);
 }
 
 TEST(VrnccDiagnostics, ErrorNamesPlaceShowsLineAndCaret) {
@@ -107,6 +108,45 @@ TEST(VrnccPreprocessor, MacrosConditionalsAndIncludes) {
         << e.diagnostics;
     CcResult u = compileText("#if 1\nint main(void) { return 0; }\n");
     EXPECT_NE(u.diagnostics.find("#if without #endif"), std::string::npos) << u.diagnostics;
+}
+
+// Sources saved with CR LF line ends compile to the same image as with LF, and their
+// diagnostics show the line without its CR.
+TEST(VrnccPreprocessor, CrLfSourcesCompileAsLf) {
+    const std::string lf =
+        "#include \"defs.h\"\n"
+        "#define LONG_MACRO(a, b) \\\n"
+        "    ((a) + \\\n"
+        "     (b))\n"
+        "// a comment\n"
+        "int main(void) { char *s = \"x\"; return LONG_MACRO(TWO, s[0]); }\n";
+    const std::string defs = "#define TWO 2\n";
+    auto crlf = [](std::string text) {
+        for (size_t at = 0; (at = text.find('\n', at)) != std::string::npos; at += 2)
+            text.insert(at, 1, '\r');
+        return text;
+    };
+    CcResult a = compileText(lf, {{"defs.h", defs}});
+    CcResult b = compileText(crlf(lf), {{"defs.h", crlf(defs)}});
+    ASSERT_TRUE(a.ok()) << a.diagnostics;
+    ASSERT_TRUE(b.ok()) << b.diagnostics;
+    EXPECT_EQ(a.image, b.image);
+    CcResult e = compileText(crlf("int main(void)\n{\n    return q;\n}\n"));
+    EXPECT_EQ(e.diagnostics,
+              "main.c:3:12: error: 'q' is not declared\n"
+              "    return q;\n"
+              "           ^\n");
+}
+
+// __FILE__ spells the path exactly: a Windows path's backslashes are not escapes.
+TEST(VrnccPreprocessor, FileNameKeepsBackslashesAndQuotes) {
+    for (const std::string path : {"C:\\new\\tab.c", "dir/\"quoted\".c", "plain.c"}) {
+        CcResult r =
+            compileText("char *name = __FILE__;\nint main(void) { return name[0]; }\n", {}, path);
+        ASSERT_TRUE(r.ok()) << path << "\n" << r.diagnostics;
+        const std::string image(r.image.begin(), r.image.end());
+        EXPECT_NE(image.find(path), std::string::npos) << path;
+    }
 }
 
 }  // namespace

@@ -12,7 +12,7 @@ namespace {
 
 TEST(VrnccEmitter, PushesConstantsInTheirShortestForm) {
     const struct {
-        long value;
+        int64_t value;
         std::vector<uint8_t> bytes;
     } cases[] = {
         {0, {op::PUSH_B, 0}},
@@ -21,7 +21,8 @@ TEST(VrnccEmitter, PushesConstantsInTheirShortestForm) {
         {-1, {op::PUSH_W, 0xFF, 0xFF}},
         {-32768, {op::PUSH_W, 0x00, 0x80}},
         {32768, {op::PUSH_D, 0x00, 0x80, 0x00, 0x00}},
-        {0xFFFFFFFFL, {op::PUSH_W, 0xFF, 0xFF}},
+        {0xFFFFFFFF, {op::PUSH_W, 0xFF, 0xFF}},
+        {-2147483648LL, {op::PUSH_D, 0x00, 0x00, 0x00, 0x80}},
     };
     for (const auto& c : cases) {
         Emitter e;
@@ -69,14 +70,15 @@ TEST(VrnccEmitter, LabelsBecomeCodeAddressesAndJumpsToTheNextLineVanish) {
 TEST(VrnccTypes, ValuesAreHeldAtTheirTypesWidth) {
     Types t;
     const struct {
-        long in;
+        int64_t in;
         Type* type;
-        long out;
+        int64_t out;
     } cases[] = {
         {0x1FF, t.charT, 0xFF},       {0x80, t.scharT, -128},
         {0x18000, t.intT, -32768},    {-1, t.uintT, 65535},
-        {0x12345, t.ushortT, 0x2345}, {-1, t.ulongT, 0xFFFFFFFFL},
-        {0xFFFFFFFFL, t.longT, -1},   {70000, t.pointerTo(t.intT), 70000 - 65536},
+        {0x12345, t.ushortT, 0x2345}, {-1, t.ulongT, 0xFFFFFFFF},
+        {0xFFFFFFFF, t.longT, -1},    {70000, t.pointerTo(t.intT), 70000 - 65536},
+        {0x100000005, t.ulongT, 5},   {-2147483649LL, t.longT, 2147483647},
     };
     for (const auto& c : cases) EXPECT_EQ(normalize(c.in, c.type), c.out) << typeText(c.type);
     EXPECT_EQ(commonType(t, t.uintT, t.longT), t.longT);

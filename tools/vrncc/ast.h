@@ -24,7 +24,7 @@ enum class SysResult { Pushed, None, FirstArg, Counted };
 struct Relocation {
     int offset = 0;            // in the object's bytes
     Symbol* target = nullptr;  // a data object, or a function (its dispatch number)
-    long addend = 0;
+    int64_t addend = 0;
     int width = 2;
 };
 
@@ -53,7 +53,7 @@ struct Symbol {
     int frameOffset = 0;
     Symbol* paramCopy = nullptr;  // a struct parameter's local copy
     // Enumeration constants.
-    long value = 0;
+    int64_t value = 0;
     // Functions.
     Stmt* body = nullptr;
     std::vector<Symbol*> params;
@@ -117,7 +117,7 @@ struct Expr {
     Expr* a = nullptr;
     Expr* b = nullptr;
     Expr* c = nullptr;
-    long value = 0;  // constant; step of increments; member offset
+    int64_t value = 0;  // constant; step of increments; member offset
     Symbol* sym = nullptr;
     std::vector<Expr*> args;
     Op binop = Op::Num;
@@ -155,7 +155,7 @@ struct Stmt {
     std::vector<Stmt*> list;
     Symbol* sym = nullptr;
     std::string label;
-    long value = 0;            // case value
+    int64_t value = 0;         // case value
     std::vector<Stmt*> cases;  // switch: its case and default statements
     int codeLabel = -1;        // case, default and label statements
 };

@@ -85,7 +85,7 @@ class CodeGen {
         for (Symbol* g : p_.globals) {
             if (!seen.insert(g).second) continue;
             if (!g->defined) continue;
-            long s = sizeOf(g->type);
+            int64_t s = sizeOf(g->type);
             if (s < 0 && isArray(g->type)) {
                 g->type = p_.types.arrayOf(g->type->base, 1);
                 s = sizeOf(g->type);
@@ -115,7 +115,7 @@ class CodeGen {
         return s->address;
     }
 
-    bool constAddress(Expr* e, Symbol*& sym, long& off) {
+    bool constAddress(Expr* e, Symbol*& sym, int64_t& off) {
         switch (e->op) {
             case Op::Str:
                 sym = e->sym;
@@ -150,9 +150,9 @@ class CodeGen {
 
     // Bytes of a string literal that go into the char array it initialises: all of them, or as
     // many as the array holds (an array whose size the string gave takes them all).
-    static long stringCopySize(const InitItem& it) {
-        const long n = long(it.expr->sym->bytes.size());
-        const long room = sizeOf(it.type);
+    static int64_t stringCopySize(const InitItem& it) {
+        const int64_t n = int64_t(it.expr->sym->bytes.size());
+        const int64_t room = sizeOf(it.type);
         return room < 0 ? n : std::min(n, room);
     }
 
@@ -172,16 +172,16 @@ class CodeGen {
                 std::copy_n(e->sym->bytes.begin(), n, bytes.begin() + it.offset);
                 continue;
             }
-            long v = 0;
+            int64_t v = 0;
             Symbol* sym = nullptr;
-            long off = 0;
+            int64_t off = 0;
             if (e->op == Op::Num) {
                 v = e->value;
             } else if (constAddress(e, sym, off)) {
                 if (isFunction(sym->type))
                     v = sym->dispatchIndex + off;
                 else
-                    v = long(addressOf(sym, e->loc)) + off;
+                    v = int64_t(addressOf(sym, e->loc)) + off;
             } else {
                 d_.error(e->loc, "initialiser of '" + g->name + "' is not a constant");
                 continue;
@@ -203,7 +203,7 @@ class CodeGen {
             }
             j -= zeros;
             Ins ins{op::INITDATA, int32_t(g->address + i), 0, {}};
-            ins.data.assign(bytes.begin() + long(i), bytes.begin() + long(j));
+            ins.data.assign(bytes.begin() + std::ptrdiff_t(i), bytes.begin() + std::ptrdiff_t(j));
             em_.code.push_back(std::move(ins));
             i = j;
         }
@@ -500,7 +500,7 @@ class CodeGen {
 
     void localInit(Symbol* s) {
         if (!s->hasInit) return;
-        const long size = sizeOf(s->type);
+        const int64_t size = sizeOf(s->type);
         if (!isScalar(s->type)) {
             // Aggregates: zero first, then the elements that were given.
             bool single = s->init.size() == 1 && s->init[0].offset == 0 &&
@@ -713,7 +713,7 @@ class CodeGen {
     // Converts the value on the stack from `from` to `to`.
     void convertValue(const Type* from, const Type* to) {
         if (isVoid(to) || isAggregate(to)) return;
-        const long sf = sizeOf(from), st = sizeOf(to);
+        const int64_t sf = sizeOf(from), st = sizeOf(to);
         if (isPointer(from) && isPointer(to)) return;
         if (sf > st || (sf == st && isUnsigned(from) != isUnsigned(to))) {
             if (st < 4) narrow(to);
@@ -1122,7 +1122,7 @@ class CodeGen {
             first = 1;
         }
         for (size_t i = first; i < e->args.size(); ++i) value(e->args[i]);
-        if (s->sysResult == SysResult::Counted) em_.push(long(e->args.size()));
+        if (s->sysResult == SysResult::Counted) em_.push(int64_t(e->args.size()));
         em_.emit(uint8_t(s->syscall));
         if (isVoid(e->type)) return;
         if (s->sysResult == SysResult::FirstArg)

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <iterator>
 
 #include "tools/vrncc/codegen.h"
 #include "tools/vrncc/debug_record.h"
+#include "tools/vrncc/executable_path.h"
 #include "tools/vrncc/parser.h"
 #include "tools/vrncc/preprocessor.h"
 
@@ -18,14 +20,30 @@ namespace fs = std::filesystem;
 
 std::string defaultCcLibraryDir() {
     std::error_code ec;
-    // Installed: <prefix>/share/corvane/vrncc beside <prefix>/bin.
-    fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-    if (!ec) {
-        fs::path installed = exe.parent_path().parent_path() / "share" / "corvane" / "vrncc";
+    const fs::path exeDir = cc::ccExecutablePath().parent_path();
+    if (!exeDir.empty()) {
+        // Installed: <prefix>/share/corvane/vrncc beside <prefix>/bin.
+        fs::path installed = exeDir.parent_path() / "share" / "corvane" / "vrncc";
         if (fs::is_directory(installed / "include", ec)) return installed.string();
+        // A portable copy (the Windows download): vrncc/ beside the executable.
+        fs::path beside = exeDir / "vrncc";
+        if (fs::is_directory(beside / "include", ec)) return beside.string();
     }
     return VRNCC_LIBRARY_DIR;
 }
+
+namespace {
+
+bool isInsideFolder(const std::string& file, const std::string& folder) {
+    const fs::path f = fs::path(file).lexically_normal(), d = fs::path(folder).lexically_normal();
+    // Whole path parts, whichever separators the two were written with; a trailing separator
+    // of the folder is an empty last part.
+    auto [di, fi] = std::mismatch(d.begin(), d.end(), f.begin(), f.end());
+    if (di != d.end() && !(di->empty() && std::next(di) == d.end())) return false;
+    return fi != f.end();
+}
+
+}  // namespace
 
 CcResult compileC(const std::vector<std::string>& sources, const CcOptions& options) {
     using namespace cc;
@@ -55,10 +73,7 @@ CcResult compileC(const std::vector<std::string>& sources, const CcOptions& opti
     }
     CcResult r;
     // The shipped headers and runtime carry no line markers: stepping stays in the program.
-    const std::string libPrefix = fs::path(lib).lexically_normal().string() + "/";
-    DebugRecorder recorder([libPrefix](const std::string& path) {
-        return fs::path(path).lexically_normal().string().rfind(libPrefix, 0) != 0;
-    });
+    DebugRecorder recorder([lib](const std::string& path) { return !isInsideFolder(path, lib); });
     DebugRecorder* debug = options.debug ? &recorder : nullptr;
     if (diag.errorCount() == 0) r.image = generate(prog, diag, Layout{}, debug);
     if (diag.errorCount() != 0) r.image.clear();

@@ -3,12 +3,24 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <sstream>
 
 namespace corvane {
 namespace {
 
 const char* kMagic = "corvane-debug";
+
+// What separates the folders of a path: on Windows the backslash as well as the slash.
+#ifdef _WIN32
+constexpr const char* kSeparators = "/\\";
+#else
+constexpr const char* kSeparators = "/";
+#endif
+
+bool isSeparator(char c) {
+    return std::strchr(kSeparators, c) != nullptr && c != '\0';
+}
 
 std::string hex(uint32_t v) {
     char buf[16];
@@ -48,11 +60,11 @@ class Fields {
         pos_ = end + 1;
         return w;
     }
-    std::optional<long> number() {
+    std::optional<int64_t> number() {
         auto w = word();
         if (!w || w->empty()) return std::nullopt;
         char* end = nullptr;
-        const long v = std::strtol(w->c_str(), &end, 0);
+        const int64_t v = std::strtoll(w->c_str(), &end, 0);
         if (*end) return std::nullopt;
         return v;
     }
@@ -97,7 +109,7 @@ int DebugInfo::fileNumber(const std::string& path) const {
     for (size_t i = 0; i < files.size(); ++i) {
         const std::string& f = files[i];
         if (f.size() > path.size() && f.compare(f.size() - path.size(), path.size(), path) == 0 &&
-            f[f.size() - path.size() - 1] == '/') {
+            isSeparator(f[f.size() - path.size() - 1])) {
             if (found) return 0;
             found = int(i + 1);
         }
@@ -186,14 +198,14 @@ std::optional<DebugInfo> readDebugInfo(const std::string& text, std::string* err
             info.dir = f.rest();
         } else if (word == "file") {
             auto n = f.number();
-            if (!n || *n != long(info.files.size() + 1)) return fail("files out of order");
+            if (!n || *n != int64_t(info.files.size() + 1)) return fail("files out of order");
             info.files.push_back(f.rest());
         } else if (word == "type") {
             auto n = f.number();
-            if (!n || *n != long(info.types.size())) return fail("types out of order");
+            if (!n || *n != int64_t(info.types.size())) return fail("types out of order");
             DebugType t;
             const std::string kind = f.word().value_or("");
-            std::optional<long> a, b;
+            std::optional<int64_t> a, b;
             if (kind == "void") {
                 t.kind = DebugType::Void;
             } else if (kind == "scalar") {
@@ -326,7 +338,7 @@ std::optional<DebugInfo> readDebugInfo(const std::string& text, std::string* err
 }
 
 std::string debugInfoPath(const std::string& imagePath) {
-    const size_t slash = imagePath.find_last_of('/');
+    const size_t slash = imagePath.find_last_of(kSeparators);
     const size_t dot = imagePath.find_last_of('.');
     if (dot != std::string::npos && (slash == std::string::npos || dot > slash))
         return imagePath.substr(0, dot) + ".dbg";

@@ -40,7 +40,7 @@ struct DebugType {
     bool isSigned = false;  // scalars
     std::string name;       // scalars: the C name ("unsigned int"); records: the tag or ""
     int target = -1;        // pointed-to, element or return type
-    long count = 0;         // array elements
+    int64_t count = 0;      // array elements
     std::vector<DebugMember> members;
     bool operator==(const DebugType&) const = default;
 };

@@ -56,7 +56,7 @@ int insSize(const Ins& i) {
     }
 }
 
-bool isPushConst(const Ins& i, long& v) {
+bool isPushConst(const Ins& i, int64_t& v) {
     if (i.op == op::PUSH_B || i.op == op::PUSH_W || i.op == op::PUSH_D) {
         v = i.imm;
         return true;
@@ -66,7 +66,7 @@ bool isPushConst(const Ins& i, long& v) {
 
 }  // namespace
 
-void Emitter::push(long v) {
+void Emitter::push(int64_t v) {
     int32_t x = int32_t(uint32_t(v));
     if (x >= 0 && x <= 255)
         emit(op::PUSH_B, x);
@@ -86,7 +86,7 @@ void Emitter::peephole() {
     out.reserve(code.size());
     for (size_t k = 0; k < code.size(); ++k) {
         Ins i = code[k];
-        long v;
+        int64_t v;
         if (!out.empty() && isPushConst(out.back(), v)) {
             auto f = kImmediate.find(i.op);
             if (f != kImmediate.end() && v >= -32768 && v <= 32767) {

@@ -93,7 +93,7 @@ class Emitter {
     int newLabel() { return labels_++; }
     void label(int l) { code.push_back({op::LABEL, l, 0, {}}); }
     void emit(uint8_t o, int32_t imm = 0, int32_t imm2 = 0) { code.push_back({o, imm, imm2, {}}); }
-    void push(long v);  // the shortest push of a constant
+    void push(int64_t v);  // the shortest push of a constant
     // Rewrites cheap patterns: constant operands into immediate forms, jumps over jumps.
     void peephole();
     // The image: header and code; code addresses start at 16.

@@ -250,7 +250,7 @@ Type* Parser::recordSpecifier(bool isUnion) {
             Loc mloc = tok().loc;
             Type* mt = declarator(ds.type, name, mloc, nullptr);
             if (accept(":")) fail(mloc, "bit-fields are not supported yet");
-            long s = sizeOf(mt);
+            int64_t s = sizeOf(mt);
             if (s < 0) fail(mloc, "member '" + name + "' has an incomplete type");
             if (r->find(name)) error(mloc, "duplicate member '" + name + "'");
             r->members.push_back({name, mt, isUnion ? 0 : offset});
@@ -272,7 +272,7 @@ Type* Parser::enumSpecifier() {
     Type* t = types_.make(Kind::Enum);
     if (!tag.empty() && !tok().is("{")) return t;
     expect("{");
-    long next = 0;
+    int64_t next = 0;
     while (!accept("}")) {
         if (tok().kind != Tok::Ident) fail(tok().loc, "expected an enumeration constant");
         Token n = take();
@@ -327,7 +327,7 @@ Type* Parser::declarator(Type* base, std::string& name, Loc& loc, std::vector<Sy
 
 Type* Parser::declaratorSuffix(Type* base, std::vector<Symbol*>* paramsOut) {
     if (accept("[")) {
-        long n = -1;
+        int64_t n = -1;
         if (!tok().is("]")) {
             Loc l = tok().loc;
             n = constantExpr("an array size");
@@ -404,7 +404,7 @@ Type* Parser::typeName() {
     return t;
 }
 
-long Parser::constantExpr(const char* what) {
+int64_t Parser::constantExpr(const char* what) {
     Loc l = tok().loc;
     Expr* e = conditional();
     if (e->op != Op::Num || !isInteger(e->type))
@@ -433,7 +433,7 @@ void Parser::syscallAttribute(Symbol* s) {
     if (!tok().isIdent("__syscall")) return;
     Loc l = take().loc;
     expect("(");
-    long op = constantExpr("a system call number");
+    int64_t op = constantExpr("a system call number");
     if (op < 0x80 || op > 0xD1) fail(l, "system call number out of range");
     s->syscall = int(op);
     if (accept(",")) {
@@ -667,7 +667,7 @@ void Parser::initializer(Type* t, int offset, std::vector<InitItem>& out, Type**
     if (isArray(t) && isCharType(t->base) && tok().kind == Tok::String) {
         Loc l = tok().loc;
         Expr* s = stringLiteral();
-        long n = long(s->sym->bytes.size());
+        int64_t n = int64_t(s->sym->bytes.size());
         if (t->count < 0) {
             Type* fixed = types_.arrayOf(t->base, n);
             if (arrayType) *arrayType = fixed;
@@ -709,8 +709,8 @@ void Parser::initList(Type* t, int offset, std::vector<InitItem>& out, Type** ar
         return true;
     };
     if (isArray(t)) {
-        long elem = sizeOf(t->base);
-        long i = 0;
+        int64_t elem = sizeOf(t->base);
+        int64_t i = 0;
         if (!tok().is("}")) {
             for (;;) {
                 if (t->count >= 0 && i >= t->count) {

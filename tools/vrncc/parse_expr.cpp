@@ -160,7 +160,7 @@ Expr* Parser::unary() {
         } else {
             st = unary()->type;
         }
-        long s = sizeOf(st);
+        int64_t s = sizeOf(st);
         if (s < 0) fail(l, "sizeof of an incomplete type " + typeText(st));
         return num(s, types_.uintT, l);
     }
@@ -311,7 +311,7 @@ Expr* Parser::stringLiteral() {
     if (!lit) {
         lit = prog_.newSymbol();
         lit->name = "<string>";
-        lit->type = types_.arrayOf(types_.charT, long(bytes.size()));
+        lit->type = types_.arrayOf(types_.charT, int64_t(bytes.size()));
         lit->storage = Storage::Static;
         lit->isLiteral = true;
         lit->defined = true;
@@ -349,7 +349,7 @@ Expr* Parser::primary() {
                                                  s.rfind("0x", 0) != 0 && s.rfind("0X", 0) != 0))
             fail(l,
                  "floating-point constants are not supported: the machine has no floating point");
-        unsigned long long v = 0;
+        uint64_t v = 0;
         bool decimal = !(s.size() > 1 && s[0] == '0');
         size_t used = 0;
         try {
@@ -368,7 +368,7 @@ Expr* Parser::primary() {
             ty = types_.longT;
         else
             ty = types_.ulongT;
-        return num(long(v), ty, l);
+        return num(int64_t(v), ty, l);
     }
     if (t.kind == Tok::Char) {
         std::string s = take().text;
@@ -394,10 +394,10 @@ Expr* Parser::primary() {
         if (b.size() < 2) fail(l, "empty character constant");
         if (b.size() > 2) {
             // Two-byte characters (a GB2312 character) keep both bytes, the first one high.
-            if (b.size() == 3) return num(long(b[0]) << 8 | b[1], types_.intT, l);
+            if (b.size() == 3) return num(int64_t(b[0]) << 8 | b[1], types_.intT, l);
             fail(l, "character constant too long");
         }
-        return num(long(b[0]), types_.intT, l);
+        return num(int64_t(b[0]), types_.intT, l);
     }
     if (t.kind == Tok::Ident) {
         if (t.text == "__builtin_va_start" || t.text == "__builtin_va_arg" ||

@@ -136,7 +136,7 @@ Stmt* Parser::statement() {
             Stmt* sw = switches_.back();
             Stmt* s = prog_.newStmt(w == "case" ? St::Case : St::Default, l);
             if (w == "case") {
-                long v = constantExpr("a case label");
+                int64_t v = constantExpr("a case label");
                 s->value = normalize(v, sw->e->type);
                 for (Stmt* c : sw->cases)
                     if (c->kind == St::Case && c->value == s->value)

@@ -14,7 +14,7 @@ namespace corvane::cc {
 
 // A value of type `t` as the machine holds it: truncated to the type's width, sign- or
 // zero-extended to 32 bits.
-long normalize(long v, const Type* t);
+int64_t normalize(int64_t v, const Type* t);
 
 class Parser {
   public:
@@ -62,7 +62,7 @@ class Parser {
     void syscallAttribute(Symbol* s);
     void initializer(Type* t, int offset, std::vector<InitItem>& out, Type** arrayType);
     void initList(Type* t, int offset, std::vector<InitItem>& out, Type** arrayType, bool braced);
-    long constantExpr(const char* what);
+    int64_t constantExpr(const char* what);
 
     // --- statements (parse_stmt.cpp) ---
     Stmt* statement();
@@ -81,7 +81,7 @@ class Parser {
     Expr* stringLiteral();
 
     // --- semantic helpers (sema.cpp) ---
-    Expr* num(long v, Type* t, const Loc& loc);
+    Expr* num(int64_t v, Type* t, const Loc& loc);
     Expr* rvalue(Expr* e);  // array and function designators decay
     Expr* convert(Expr* e, Type* t);
     Expr* assignConvert(Expr* e, Type* t, const Loc& loc, const char* what);

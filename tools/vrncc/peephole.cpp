@@ -100,7 +100,8 @@ void narrowingAndIndexing(std::vector<Ins>& code) {
                 const size_t e = singleValue(code, k + 1);
                 if (e && e + 1 < code.size() && code[e].op == op::ADD &&
                     isIndexed(code[e + 1].op) && code[e + 1].imm == 0) {
-                    out.insert(out.end(), code.begin() + long(k) + 1, code.begin() + long(e));
+                    out.insert(out.end(), code.begin() + std::ptrdiff_t(k) + 1,
+                               code.begin() + std::ptrdiff_t(e));
                     Ins load = code[e + 1];
                     load.imm = int32_t(uint32_t(code[k].imm) & 0xFFFF);
                     out.push_back(load);

@@ -42,6 +42,16 @@ bool hidden(const Token& t) {
     return t.hide && t.hide->count(t.text);
 }
 
+// A string literal that spells `text`: a Windows path's backslashes are separators, not escapes.
+std::string quoted(const std::string& text) {
+    std::string s = "\"";
+    for (char c : text) {
+        if (c == '"' || c == '\\') s += '\\';
+        s += c;
+    }
+    return s + "\"";
+}
+
 class Preprocessor {
   public:
     Preprocessor(const PreprocessOptions& o, Diagnostics& d) : opt_(o), diag_(d) {
@@ -346,7 +356,7 @@ class Preprocessor {
         ifPos_ = 0;
         ifLoc_ = line[0].loc;
         try {
-            long long v = ifCond();
+            int64_t v = ifCond();
             if (ifPos_ < ifToks_.size()) {
                 diag_.error(ifToks_[ifPos_].loc,
                             "unexpected '" + ifToks_[ifPos_].text + "' in #" + line[0].text);
@@ -364,7 +374,7 @@ class Preprocessor {
         }
         return false;
     }
-    long long ifPrimary() {
+    int64_t ifPrimary() {
         const Token* t = ifPeek();
         if (!t) {
             diag_.error(ifLoc_, "#if expression ends too early");
@@ -372,7 +382,7 @@ class Preprocessor {
         }
         ++ifPos_;
         if (t->is("(")) {
-            long long v = ifCond();
+            int64_t v = ifCond();
             if (!ifAccept(")")) {
                 diag_.error(t->loc, "missing ')' in #if");
                 throw CompileError{};
@@ -391,7 +401,7 @@ class Preprocessor {
                 s.pop_back();
             try {
                 size_t used = 0;
-                long long v = std::stoll(s, &used, 0);
+                int64_t v = std::stoll(s, &used, 0);
                 if (used == s.size()) return v;
             } catch (...) {
             }
@@ -430,8 +440,8 @@ class Preprocessor {
         auto it = p.find(t.text);
         return it == p.end() ? 0 : it->second;
     }
-    long long ifBinary(int minPrec) {
-        long long l = ifPrimary();
+    int64_t ifBinary(int minPrec) {
+        int64_t l = ifPrimary();
         for (;;) {
             const Token* t = ifPeek();
             if (!t) return l;
@@ -439,7 +449,7 @@ class Preprocessor {
             if (p == 0 || p < minPrec) return l;
             std::string op = t->text;
             ++ifPos_;
-            long long r = ifBinary(p + 1);
+            int64_t r = ifBinary(p + 1);
             if (op == "*")
                 l *= r;
             else if (op == "/" || op == "%") {
@@ -480,15 +490,15 @@ class Preprocessor {
                 l = l || r;
         }
     }
-    long long ifCond() {
-        long long c = ifBinary(1);
+    int64_t ifCond() {
+        int64_t c = ifBinary(1);
         if (ifAccept("?")) {
-            long long a = ifCond();
+            int64_t a = ifCond();
             if (!ifAccept(":")) {
                 diag_.error(ifLoc_, "missing ':' in #if");
                 throw CompileError{};
             }
-            long long b = ifCond();
+            int64_t b = ifCond();
             return c ? a : b;
         }
         return c;
@@ -538,7 +548,7 @@ class Preprocessor {
             Token r = t;
             if (t.text == "__FILE__") {
                 r.kind = Tok::String;
-                r.text = "\"" + (t.loc.file ? t.loc.file->path : std::string()) + "\"";
+                r.text = quoted(t.loc.file ? t.loc.file->path : std::string());
             } else {
                 r.kind = Tok::Number;
                 r.text = std::to_string(t.loc.line);

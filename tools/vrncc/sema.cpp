@@ -4,32 +4,32 @@
 
 namespace corvane::cc {
 
-long normalize(long v, const Type* t) {
+int64_t normalize(int64_t v, const Type* t) {
     uint32_t u = uint32_t(v);
     switch (t->kind) {
         case Kind::Char:
         case Kind::UChar:
-            return long(u & 0xFF);
+            return int64_t(u & 0xFF);
         case Kind::SChar:
-            return long(int8_t(u & 0xFF));
+            return int64_t(int8_t(u & 0xFF));
         case Kind::Short:
         case Kind::Int:
         case Kind::Enum:
-            return long(int16_t(u & 0xFFFF));
+            return int64_t(int16_t(u & 0xFFFF));
         case Kind::UShort:
         case Kind::UInt:
         case Kind::Pointer:
-            return long(u & 0xFFFF);
+            return int64_t(u & 0xFFFF);
         case Kind::Long:
-            return long(int32_t(u));
+            return int64_t(int32_t(u));
         case Kind::ULong:
-            return long(u);
+            return int64_t(u);
         default:
             return v;
     }
 }
 
-Expr* Parser::num(long v, Type* t, const Loc& loc) {
+Expr* Parser::num(int64_t v, Type* t, const Loc& loc) {
     Expr* e = prog_.newExpr(Op::Num, t, loc);
     e->value = normalize(v, t);
     return e;
@@ -124,8 +124,8 @@ Expr* Parser::fold(Expr* e) {
         case Op::BitNot:
         case Op::LogNot:
             if (isNum(e->a)) {
-                long v = e->a->value;
-                long r = e->op == Op::Neg ? -v : e->op == Op::BitNot ? ~v : !v;
+                int64_t v = e->a->value;
+                int64_t r = e->op == Op::Neg ? -v : e->op == Op::BitNot ? ~v : !v;
                 return num(r, e->type, e->loc);
             }
             return e;
@@ -142,18 +142,18 @@ Expr* Parser::fold(Expr* e) {
     const Type* ot = e->a->type;
     const bool uns = isUnsigned(ot) && !(ot->kind == Kind::Char);
     const uint32_t ua = uint32_t(e->a->value), ub = uint32_t(e->b->value);
-    const long a = e->a->value, b = e->b->value;
-    long r;
+    const int64_t a = e->a->value, b = e->b->value;
+    int64_t r;
     const bool ulong = ot->kind == Kind::ULong;
     switch (e->op) {
         case Op::Add:
-            r = long(ua + ub);
+            r = int64_t(ua + ub);
             break;
         case Op::Sub:
-            r = long(ua - ub);
+            r = int64_t(ua - ub);
             break;
         case Op::Mul:
-            r = long(ua * ub);
+            r = int64_t(ua * ub);
             break;
         case Op::Div:
         case Op::Mod:
@@ -162,15 +162,15 @@ Expr* Parser::fold(Expr* e) {
                 return e;
             }
             if (ulong)
-                r = e->op == Op::Div ? long(ua / ub) : long(ua % ub);
+                r = e->op == Op::Div ? int64_t(ua / ub) : int64_t(ua % ub);
             else
                 r = e->op == Op::Div ? a / b : a % b;
             break;
         case Op::Shl:
-            r = long(ua << (ub & 31));
+            r = int64_t(ua << (ub & 31));
             break;
         case Op::Shr:
-            r = (uns || ulong) ? long(ua >> (ub & 31)) : (a >> (ub & 31));
+            r = (uns || ulong) ? int64_t(ua >> (ub & 31)) : (a >> (ub & 31));
             break;
         case Op::And:
             r = a & b;
@@ -227,7 +227,7 @@ Expr* Parser::makeBinary(Op op, Expr* a, Expr* b, const Loc& loc) {
     }
     if (op == Op::Add || op == Op::Sub) {
         if (isPointer(a->type) && isInteger(b->type)) {
-            long step = sizeOf(a->type->base);
+            int64_t step = sizeOf(a->type->base);
             if (step < 0) fail(loc, "arithmetic on a pointer to an incomplete type");
             Expr* scaled = convert(b, types_.intT);
             if (step != 1) {
@@ -249,7 +249,7 @@ Expr* Parser::makeBinary(Op op, Expr* a, Expr* b, const Loc& loc) {
             Expr* e = prog_.newExpr(Op::PtrDiff, types_.intT, loc);
             e->a = a;
             e->b = b;
-            e->value = std::max<long>(1, sizeOf(a->type->base));
+            e->value = std::max<int64_t>(1, sizeOf(a->type->base));
             return e;
         }
     }
@@ -307,7 +307,7 @@ Expr* Parser::makeCompound(Op op, Expr* lhs, Expr* rhs, const Loc& loc) {
     if (isPointer(lhs->type)) {
         if ((op != Op::Add && op != Op::Sub) || !isInteger(rhs->type))
             fail(loc, "invalid operands to a compound assignment of a pointer");
-        long step = sizeOf(lhs->type->base);
+        int64_t step = sizeOf(lhs->type->base);
         if (step < 0) fail(loc, "arithmetic on a pointer to an incomplete type");
         Expr* r = convert(rhs, types_.intT);
         if (step != 1) {

@@ -33,7 +33,7 @@ Type* Types::pointerTo(Type* t) {
     return p;
 }
 
-Type* Types::arrayOf(Type* t, long count) {
+Type* Types::arrayOf(Type* t, int64_t count) {
     Type* a = make(Kind::Array);
     a->base = t;
     a->count = count;
@@ -91,7 +91,7 @@ bool isUnsigned(const Type* t) {
     }
 }
 
-long sizeOf(const Type* t) {
+int64_t sizeOf(const Type* t) {
     switch (t->kind) {
         case Kind::Void:
             return -1;
@@ -111,7 +111,7 @@ long sizeOf(const Type* t) {
             return 4;
         case Kind::Array: {
             if (t->count < 0) return -1;
-            long e = sizeOf(t->base);
+            int64_t e = sizeOf(t->base);
             return e < 0 ? -1 : e * t->count;
         }
         case Kind::Function:
@@ -124,7 +124,7 @@ long sizeOf(const Type* t) {
 }
 
 int width(const Type* t) {
-    long s = sizeOf(t);
+    int64_t s = sizeOf(t);
     return s == 1 ? 1 : s == 4 ? 4 : 2;
 }
 

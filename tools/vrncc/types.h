@@ -58,7 +58,7 @@ struct Param {
 struct Type {
     Kind kind = Kind::Int;
     Type* base = nullptr;  // pointed-to, element or return type
-    long count = -1;       // array elements; -1 when not given
+    int64_t count = -1;    // array elements; -1 when not given
     Record* record = nullptr;
     std::vector<Param> params;
     bool prototype = false;  // parameters declared (not an old-style or empty list)
@@ -72,7 +72,7 @@ class Types {
     Types();
     Type* make(Kind k);
     Type* pointerTo(Type* t);
-    Type* arrayOf(Type* t, long count);
+    Type* arrayOf(Type* t, int64_t count);
     Type* copy(const Type* t);
     Record* newRecord();
 
@@ -94,7 +94,7 @@ bool isFunction(const Type* t);
 bool isArray(const Type* t);
 bool isCharType(const Type* t);
 // Size in bytes; -1 for incomplete types and functions.
-long sizeOf(const Type* t);
+int64_t sizeOf(const Type* t);
 // Bytes that a scalar of this type occupies in memory: 1, 2 or 4.
 int width(const Type* t);
 // The integer promotion of an arithmetic type.
