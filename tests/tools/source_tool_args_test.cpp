@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "support/temp_dir.h"
 #include "tools/common/source_tool_args.h"
 
 namespace corvane::test {
@@ -51,8 +52,16 @@ Outcome read(std::vector<std::string> words, bool dashIsSource = false) {
     words.insert(words.begin(), "tool");
     std::vector<char*> argv;
     for (std::string& w : words) argv.push_back(w.data());
-    std::FILE* out = std::tmpfile();
-    std::FILE* err = std::tmpfile();
+    // The two streams as files of the test's own folder, read back once the run has ended.
+    const TempDir dir("corvane-tool-args");
+    std::FILE* out = std::fopen((dir / "out.txt").string().c_str(), "w+");
+    std::FILE* err = std::fopen((dir / "err.txt").string().c_str(), "w+");
+    EXPECT_TRUE(out && err);
+    if (!out || !err) {
+        if (out) std::fclose(out);
+        if (err) std::fclose(err);
+        return o;
+    }
     o.status = readSourceToolArgs(int(argv.size()), argv.data(), command, o.args, out, err);
     o.out = readBack(out);
     o.err = readBack(err);
