@@ -19,6 +19,16 @@ uint64_t centiseconds(uint64_t sinceStartNs) {
     return (sinceStartNs + 5'000'000) / 10'000'000;
 }
 
+// The application extension that makes viewers play the animation in a loop for ever.
+bool putLoopForever(GifFileType* gif) {
+    static const GifByteType kApp[] = {'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0'};
+    static const GifByteType kLoop[] = {1, 0, 0};
+    return EGifPutExtensionLeader(gif, APPLICATION_EXT_FUNC_CODE) == GIF_OK &&
+           EGifPutExtensionBlock(gif, sizeof kApp, kApp) == GIF_OK &&
+           EGifPutExtensionBlock(gif, sizeof kLoop, kLoop) == GIF_OK &&
+           EGifPutExtensionTrailer(gif) == GIF_OK;
+}
+
 }  // namespace
 
 GifRecorder::~GifRecorder() {
@@ -42,13 +52,7 @@ bool GifRecorder::open(const std::string& file, int scale, bool blackWhite, uint
     bool ok = map != nullptr &&
               EGifPutScreenDesc(gif_, kLcdWidth * scale_, kLcdHeight * scale_, 1, 0, map) == GIF_OK;
     GifFreeMapObject(map);
-    // Loop for ever.
-    static const GifByteType kApp[] = {'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0'};
-    static const GifByteType kLoop[] = {1, 0, 0};
-    ok = ok && EGifPutExtensionLeader(gif_, APPLICATION_EXT_FUNC_CODE) == GIF_OK &&
-         EGifPutExtensionBlock(gif_, sizeof kApp, kApp) == GIF_OK &&
-         EGifPutExtensionBlock(gif_, sizeof kLoop, kLoop) == GIF_OK &&
-         EGifPutExtensionTrailer(gif_) == GIF_OK;
+    ok = ok && putLoopForever(gif_);
     failed_ = !ok;
     hasPending_ = false;
     startNs_ = nowNs;
@@ -131,12 +135,7 @@ void GifRecorder::windowFrame(const RgbImage& picture, uint64_t nowNs) {
             ok = EGifPutScreenDesc(gif_, width_ * scale_, height_ * scale_, 8, 0, map) == GIF_OK;
         }
         GifFreeMapObject(map);
-        static const GifByteType kApp[] = {'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0'};
-        static const GifByteType kLoop[] = {1, 0, 0};
-        ok = ok && EGifPutExtensionLeader(gif_, APPLICATION_EXT_FUNC_CODE) == GIF_OK &&
-             EGifPutExtensionBlock(gif_, sizeof kApp, kApp) == GIF_OK &&
-             EGifPutExtensionBlock(gif_, sizeof kLoop, kLoop) == GIF_OK &&
-             EGifPutExtensionTrailer(gif_) == GIF_OK;
+        ok = ok && putLoopForever(gif_);
         if (!ok) failed_ = true;
     }
     if (hasPending_ && !writePending(nowNs)) failed_ = true;

@@ -206,6 +206,42 @@ TEST_F(AppInput, HeldRewindStepsBackThroughTheLastSecondsThenTheProgramGoesOn) {
     EXPECT_EQ(off.window().notice(), "没有可倒带的记录");
 }
 
+TEST_F(AppInput, RewindSettingsBoundTheHistory) {
+    struct Case {
+        const char* ini;
+        uint32_t states;
+    };
+    const Case cases[] = {
+        {"", 100},                                                             // 10 s, 10 a second
+        {"[Corvane]\nRewindSeconds=2\nRewindInterval=7\n", 18},                // 9 a second
+        {"[Corvane]\nRewindInterval=0\n", 100},                                // the usual one
+        {"[Corvane]\nRewindSeconds=4000000000\nRewindInterval=1\n", 100'000},  // the cap
+    };
+    for (const Case& c : cases) {
+        writeText(dir / "vorn.ini", c.ini);
+        App app(platform, settings);
+        start(app, "counts.vrn");
+        EXPECT_EQ(app.rewindHistory().limits().states, c.states) << c.ini;
+    }
+}
+
+TEST_F(AppInput, AStateIsTakenEveryIntervalAndNoneWhilePaused) {
+    writeText(dir / "vorn.ini", "[Corvane]\nRewindSeconds=100\nRewindInterval=5\n");
+    App app(platform, settings);
+    start(app, "counts.vrn");
+    runTo(app, 50);
+    const size_t before = app.rewindHistory().count();
+    runTo(app, 160);
+    EXPECT_EQ(app.rewindHistory().count() - before, 22u);
+    // Paused by the user, the program holds still and its history with it.
+    event(app, PlatformEvent::Type::KeyDown, 0x78);  // F9
+    event(app, PlatformEvent::Type::KeyUp, 0x78);
+    ASSERT_TRUE(app.paused());
+    const size_t paused = app.rewindHistory().count();
+    runTo(app, 260);
+    EXPECT_EQ(app.rewindHistory().count(), paused);
+}
+
 TEST_F(AppInput, RewindHistoryStaysSmallForAProgramThatChangesLittle) {
     App app(platform, settings);
     start(app, "counts.vrn");

@@ -116,6 +116,34 @@ TEST_F(AppView, SizeAndFullScreenAreRememberedAndScaleThePointer) {
     EXPECT_FALSE(app.viewMode().fullscreen);
 }
 
+TEST_F(AppView, ASizeOutsideOneToFourInVornIniIsNoChoice) {
+    struct Case {
+        const char* size;
+        int scale;
+    };
+    for (const Case& c : {Case{"3", 3}, Case{"0", 1}, Case{"5", 1}, Case{"x", 1}}) {
+        writeText(dir / "vorn.ini", std::string("[Corvane]\nSize=") + c.size + "\n");
+        App app(platform, settings);
+        start(app);
+        EXPECT_EQ(app.viewMode().scale, c.scale) << c.size;
+    }
+}
+
+TEST_F(AppView, AReleaseOnAFullScreensBorderFreesTheKeyHeld) {
+    platform.screenInfo = {1920, 1080, 96};
+    App app(platform, settings);
+    start(app, "p0.vrn");
+    app.command(kCmdFullscreen);
+    ASSERT_EQ(app.viewLayout().left, 742);
+    ASSERT_EQ(app.viewLayout().top, 247);
+    // The Q key's middle, then off the picture onto the black border.
+    pointer(app, PlatformEvent::Type::LeftDown, 742 + 30, 247 + 450);
+    EXPECT_EQ(app.window().skin().heldVk(), 'Q');
+    pointer(app, PlatformEvent::Type::PointerMove, 10, 10);
+    pointer(app, PlatformEvent::Type::LeftUp, 10, 10);
+    EXPECT_EQ(app.window().skin().heldVk(), 0);
+}
+
 TEST_F(AppView, AHighDensityScreenStartsAtTwiceTheSizeUntilOneIsChosen) {
     platform.screenInfo = {3840, 2160, 192};
     {

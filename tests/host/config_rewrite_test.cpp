@@ -12,6 +12,7 @@
 #include "host/config.h"
 #include "tests/host/app_fake_platform.h"
 #include "tests/host/app_test_files.h"
+#include "tests/host/app_test_settings.h"
 
 namespace corvane::test {
 namespace {
@@ -111,12 +112,7 @@ TEST(ProfileRewrite, ReadOnlyFileOrFolderIsLeftAsItIs) {
 TEST(ProfileRewrite, TheAppSaysOnceThatItCannotWriteAndCarriesOn) {
     TempDir dir;
     FakePlatform platform;
-    AppSettings settings;
-    settings.paths.root = dir.path();
-    settings.paths.configFile = dir / "vorn.ini";
-    settings.paths.fontFile = dir / "duzezi.dat";
-    settings.startDir = dir.path().string();
-    writeText(dir / "duzezi.dat", "");
+    const AppSettings settings = settingsIn(dir);
     // "Frequency" reads 0, so both start-up and shutdown want to write.
     writeText(dir / "vorn.ini", "[CPU]\nFrequency=0\n");
     fs::permissions(dir / "vorn.ini", perms::owner_read);

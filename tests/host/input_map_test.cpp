@@ -26,6 +26,8 @@ TEST(InputMap, LettersAndDigitsFollowTheLayout) {
         {"AZERTY: comma where US has M is no M", 'M', ',', 0xBC},
         {"AZERTY: the digit row's & is still 1", '1', '&', '1'},
         {"AZERTY: a non-ASCII sign on the digit row is still 0", '0', 0xE0, '0'},
+        {"AZERTY: the digit row's minus is still 6", '6', '-', '6'},
+        {"AZERTY: the digit row's quote is still 4", '4', '\'', '4'},
         {"QWERTZ: Z where US has Y", 'Y', 'z', 'Z'},
         {"QWERTZ: sharp s keeps the minus key", 0xBD, 0xDF, 0xBD},
         {"Cyrillic letters keep the key's place", 'F', 0x0430, 'F'},
@@ -89,12 +91,19 @@ TEST(InputMap, GamepadDefaultsPressArrowsEnterEscAndSpace) {
 }
 
 TEST(InputMap, StickDirectionsNeedAThirdOfTheWay) {
-    EXPECT_EQ(stickDirections(0, 0), 0u);
-    EXPECT_EQ(stickDirections(-10000, 10000), 0u);  // resting drift
-    EXPECT_EQ(stickDirections(-12000, 0), padBit(PadButton::StickLeft));
-    EXPECT_EQ(stickDirections(32767, -32768),
-              padBit(PadButton::StickRight) | padBit(PadButton::StickUp));
-    EXPECT_EQ(stickDirections(0, 20000), padBit(PadButton::StickDown));
+    const PadButtons left = padBit(PadButton::StickLeft), right = padBit(PadButton::StickRight);
+    const PadButtons up = padBit(PadButton::StickUp), down = padBit(PadButton::StickDown);
+    struct Case {
+        int x, y;
+        PadButtons held;
+    };
+    // A third of the way is 10922 each way.
+    const Case cases[] = {
+        {0, 0, 0},         {-10000, 10000, 0},  // resting drift
+        {-12000, 0, left}, {32767, -32768, right | up}, {0, 20000, down}, {-10921, 10921, 0},
+        {-10922, 0, left}, {10922, 0, right},           {0, -10922, up},  {0, 10922, down},
+    };
+    for (const Case& c : cases) EXPECT_EQ(stickDirections(c.x, c.y), c.held) << c.x << "," << c.y;
 }
 
 TEST(InputMap, VornIniRebindsKeysAndButtonsAndReportsWhatItIgnores) {

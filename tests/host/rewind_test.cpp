@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <numeric>
+#include <string_view>
 
 #include "host/rewind.h"
 
@@ -29,16 +30,21 @@ TEST(RewindDifference, RebuildsTheOtherStringExactly) {
         {"short gaps inside one run", {10, 12, 15, 17}},
         {"runs far apart", {3, 100, 101, 102, 250}},
         {"past 127: a two-byte run length", {200}},
+        {"exactly 128 unchanged bytes first", {128}},
+        {"a change just before an unchanged tail of two", {297}},
+        {"a changed run of exactly 128 bytes", {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         std::vector<uint8_t> other = base;
         for (size_t i : c.changed) other[i] ^= 0x5A;
+        if (c.changed.empty() && std::string_view(c.what) != "nothing")
+            for (size_t i = 20; i < 148; ++i) other[i] ^= 0x5A;
         const std::vector<uint8_t> diff = byteDifference(base, other);
         std::vector<uint8_t> rebuilt = base;
         ASSERT_TRUE(applyDifference(rebuilt, diff));
         EXPECT_EQ(rebuilt, other);
-        if (c.changed.empty()) {
+        if (other == base) {
             EXPECT_TRUE(diff.empty());
         }
     }
@@ -101,6 +107,18 @@ TEST(RewindRing, OldestStatesGoFirstWhenEitherBoundIsReached) {
     EXPECT_GE(byBytes.count(), 2u);
     ASSERT_TRUE(byBytes.pop(out));
     EXPECT_EQ(out, state(200, 245));
+
+    // Exactly at the byte bound nothing goes: each older state costs 1 + 1 + 100 bytes.
+    RewindRing atBound({10, 100 + 2 * 102});
+    for (uint8_t i = 0; i < 3; ++i) atBound.push(state(100, uint8_t(i * 100)));
+    EXPECT_EQ(atBound.bytes(), 304u);
+    EXPECT_EQ(atBound.count(), 3u);
+    atBound.push(state(100, 77));
+    EXPECT_EQ(atBound.count(), 3u);
+    for (uint8_t i : {77, 200, 100}) {
+        ASSERT_TRUE(atBound.pop(out));
+        EXPECT_EQ(out, state(100, i));
+    }
 
     RewindRing off({0, 1000});
     off.push(state(10, 1));

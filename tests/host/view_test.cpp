@@ -146,6 +146,10 @@ TEST(ViewRender, SomeRowsChangeOnlyTheirPartOfTheScreen) {
     EXPECT_EQ(count, 2);
     EXPECT_EQ(outputRows(layoutFor(ViewMode{1, true, FullscreenContent::Lcd}, 1920, 1080), 0, 43),
               std::make_pair(0, 0));  // above the LCD: not on an LCD screen
+    // A screen smaller than the LCD: only the rows on the screen are given.
+    const ViewLayout small = layoutFor(ViewMode{1, true, FullscreenContent::Lcd}, 200, 100);
+    EXPECT_EQ(outputRows(small, 0, 585), std::make_pair(0, 100));
+    EXPECT_EQ(outputRows(small, 43 + 150, 10), std::make_pair(0, 0));
 }
 
 TEST(ViewShape, TheScaledShapeIsTheOutlineInBlocks) {
@@ -175,6 +179,8 @@ TEST(ViewDefaults, HighDensityScreensStartLarger) {
         {2560, 1440, 192, 2}, {2560, 1200, 192, 1},  // 1170 rows plus the margin do not fit
         {3840, 2160, 140, 1},                        // slightly dense: still 1x
         {7680, 4320, 500, 4},                        // never above 4x
+        {3840, 2160, 250, 3},                        // 2.6 times as dense: the nearest is 3x
+        {880, 4000, 192, 1},  {902, 4000, 192, 2},   // a narrow screen: 870 columns need 902
     };
     for (const Case& c : cases)
         EXPECT_EQ(defaultScale(c.w, c.h, c.dpi), c.scale) << c.w << "x" << c.h << " " << c.dpi;

@@ -80,7 +80,8 @@ TEST_F(Commands, AssemblerNamesTheFileAndTheOneReason) {
 
 // --help is a request, not a mistake: usage on stdout and status 0; --version names the tool.
 TEST_F(Commands, EveryToolAnswersHelpAndVersion) {
-    for (const char* tool : {"vrnasm", "vrndis", "vrndbg", "mkfont", "mkskin", "corvane-run"}) {
+    for (const char* tool :
+         {"vrnasm", "vrncc", "vrndis", "vrndbg", "mkfont", "mkskin", "corvane-run"}) {
         SCOPED_TRACE(tool);
         EXPECT_EQ(run(tool, "--help"), 0);
         EXPECT_NE(read("stdout.txt").find("usage: "), std::string::npos) << read("stdout.txt");

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <string>
 
+#include "tools/common/source_tool_args.h"
 #include "tools/vrnasm/assembler.h"
 
 #ifndef CORVANE_VERSION
@@ -16,74 +17,45 @@
 
 namespace {
 
-void usageTo(std::FILE* to) {
-    std::fprintf(to,
-                 "usage: vrnasm SOURCE [-o IMAGE.vrn] [-I DIR]... [-D NAME[=VALUE]]...\n"
-                 "  -o IMAGE   output file (default: SOURCE with the extension .vrn)\n"
-                 "  -I DIR     also look for .include files in DIR\n"
-                 "  -D NAME=V  define the constant NAME (default value 1)\n"
-                 "  --help, --version\n");
-}
-
-int usage() {
-    usageTo(stderr);
-    return 2;
-}
+const char* kUsage =
+    "usage: vrnasm SOURCE [-o IMAGE.vrn] [-I DIR]... [-D NAME[=VALUE]]...\n"
+    "  -o IMAGE   output file (default: SOURCE with the extension .vrn)\n"
+    "  -I DIR     also look for .include files in DIR\n"
+    "  -D NAME=V  define the constant NAME (default value 1)\n"
+    "  --help, --version\n";
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string input, output;
+    std::string input;
     corvane::AsmOptions options;
-    for (int i = 1; i < argc; ++i) {
-        std::string arg = argv[i];
-        auto value = [&](std::string& into) {
-            if (arg.size() > 2) {
-                into = arg.substr(2);
-                return true;
+    corvane::SourceToolCommand command{"vrnasm", CORVANE_VERSION, kUsage};
+    // "-" names a source (it cannot be opened, but that is the assembler's to say).
+    command.dashIsSource = true;
+    command.source = [&](const std::string& arg) {
+        if (!input.empty()) return false;
+        input = arg;
+        return true;
+    };
+    command.define = [&](const corvane::Definition& d) {
+        long long v = 1;
+        if (d.value) {
+            char* end = nullptr;
+            v = std::strtoll(d.value->c_str(), &end, 0);
+            if (end == d.value->c_str() || *end != '\0') {
+                std::fprintf(stderr, "vrnasm: -D %s: the value is not a number\n", d.text.c_str());
+                return false;
             }
-            if (i + 1 >= argc) return false;
-            into = argv[++i];
-            return true;
-        };
-        if (arg == "-h" || arg == "--help") {
-            usageTo(stdout);
-            return 0;
-        } else if (arg == "--version") {
-            std::printf("%s %s\n", "vrnasm", CORVANE_VERSION);
-            return 0;
-        } else if (arg.rfind("-o", 0) == 0) {
-            if (!value(output)) return usage();
-        } else if (arg.rfind("-I", 0) == 0) {
-            std::string dir;
-            if (!value(dir)) return usage();
-            options.includeDirs.push_back(dir);
-        } else if (arg.rfind("-D", 0) == 0) {
-            std::string def;
-            if (!value(def)) return usage();
-            size_t eq = def.find('=');
-            std::string name = def.substr(0, eq);
-            long long v = 1;
-            if (eq != std::string::npos) {
-                char* end = nullptr;
-                v = std::strtoll(def.c_str() + eq + 1, &end, 0);
-                if (end == def.c_str() + eq + 1 || *end != '\0') {
-                    std::fprintf(stderr, "vrnasm: -D %s: the value is not a number\n", def.c_str());
-                    return 2;
-                }
-            }
-            options.defines[name] = v;
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            std::fprintf(stderr, "vrnasm: unknown option %s\n", arg.c_str());
-            return usage();
-        } else if (input.empty()) {
-            input = arg;
-        } else {
-            return usage();
         }
-    }
-    if (input.empty()) return usage();
-    if (output.empty()) output = std::filesystem::path(input).replace_extension(".vrn").string();
+        options.defines[d.name] = v;
+        return true;
+    };
+    corvane::SourceToolArgs args;
+    if (const std::optional<int> status = corvane::readSourceToolArgs(argc, argv, command, args))
+        return *status;
+    if (input.empty()) return corvane::sourceToolUsageError(command);
+    options.includeDirs = args.includeDirs;
+    const std::string output = args.output.empty() ? corvane::defaultImagePath(input) : args.output;
 
     corvane::AsmResult result = corvane::assembleFile(input, options);
     if (!result.ok()) {

@@ -3,10 +3,10 @@
 //   vrncc SOURCE.c [MORE.c]... [-o IMAGE.vrn] [-g] [-I DIR]... [-D NAME[=VALUE]]...
 
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <string>
 
+#include "tools/common/source_tool_args.h"
 #include "tools/vrncc/compiler.h"
 #include "tools/vrncc/debug_info.h"
 
@@ -31,63 +31,33 @@ const char* kUsage =
 
 int main(int argc, char** argv) {
     std::vector<std::string> sources;
-    std::string output;
     corvane::CcOptions options;
-    for (int i = 1; i < argc; ++i) {
-        std::string arg = argv[i];
-        auto value = [&](std::string& into) {
-            if (arg.size() > 2) {
-                into = arg.substr(2);
-                return true;
-            }
-            if (i + 1 >= argc) return false;
-            into = argv[++i];
-            return true;
-        };
-        if (arg == "--help" || arg == "-h") {
-            std::fputs(kUsage, stdout);
-            return 0;
-        } else if (arg == "--version") {
-            std::printf("vrncc %s\n", CORVANE_VERSION);
-            return 0;
-        } else if (arg == "-g") {
+    corvane::SourceToolCommand command{"vrncc", CORVANE_VERSION, kUsage};
+    command.flag = [&](const std::string& arg) {
+        if (arg == "-g") {
             options.debug = true;
         } else if (arg == "-nostdlib") {
             options.runtime = false;
-        } else if (arg.rfind("-o", 0) == 0) {
-            if (!value(output)) {
-                std::fputs(kUsage, stderr);
-                return 2;
-            }
-        } else if (arg.rfind("-I", 0) == 0) {
-            std::string dir;
-            if (!value(dir)) {
-                std::fputs(kUsage, stderr);
-                return 2;
-            }
-            options.includeDirs.push_back(dir);
-        } else if (arg.rfind("-D", 0) == 0) {
-            std::string def;
-            if (!value(def)) {
-                std::fputs(kUsage, stderr);
-                return 2;
-            }
-            size_t eq = def.find('=');
-            options.defines.emplace_back(def.substr(0, eq),
-                                         eq == std::string::npos ? "1" : def.substr(eq + 1));
-        } else if (!arg.empty() && arg[0] == '-') {
-            std::fprintf(stderr, "vrncc: unknown option %s\n%s", arg.c_str(), kUsage);
-            return 2;
         } else {
-            sources.push_back(arg);
+            return false;
         }
-    }
-    if (sources.empty()) {
-        std::fputs(kUsage, stderr);
-        return 2;
-    }
-    if (output.empty())
-        output = std::filesystem::path(sources[0]).replace_extension(".vrn").string();
+        return true;
+    };
+    command.source = [&](const std::string& arg) {
+        sources.push_back(arg);
+        return true;
+    };
+    command.define = [&](const corvane::Definition& d) {
+        options.defines.emplace_back(d.name, d.value.value_or("1"));
+        return true;
+    };
+    corvane::SourceToolArgs args;
+    if (const std::optional<int> status = corvane::readSourceToolArgs(argc, argv, command, args))
+        return *status;
+    if (sources.empty()) return corvane::sourceToolUsageError(command);
+    options.includeDirs = args.includeDirs;
+    const std::string output =
+        args.output.empty() ? corvane::defaultImagePath(sources[0]) : args.output;
     corvane::CcResult r = corvane::compileC(sources, options);
     std::fputs(r.diagnostics.c_str(), stderr);
     if (!r.ok()) return 1;
