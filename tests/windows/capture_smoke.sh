@@ -91,12 +91,19 @@ xvfb_pid=$!
 wait_for 30 test -s "$work/display" || fail "the virtual X server did not start"
 export DISPLAY=":$(head -n1 "$work/display")"
 export CORVANE_NO_MESSAGE_BOXES=1 CORVANE_VIRTUAL_CLOCK=1
+# vorn.ini is a symbolic link made on the Linux side, to an empty file: the frequency that start-up
+# writes goes through the profile functions into the file linked to, and the link stays.
+mkdir -p "$work/settings"
+: >"$work/settings/vorn.ini"
+ln -s "$work/settings/vorn.ini" "$app/vorn.ini"
 (cd "$app" && exec "$scripts/wine-run.sh" "$prefix" "$app/corvane.exe" "/R$(winpath "$app/blink.vrn")") \
   >"$work/app.out" 2>"$work/app.err" &
 app_pid=$!
 xid=""
 find_window() { xid=$(xdotool search --name '^Corvane$' 2>/dev/null | head -n1) && [ -n "$xid" ]; }
 wait_for 180 find_window || fail "no X window named Corvane"
+grep -q '^Frequency=1000' "$work/settings/vorn.ini" || fail "start-up wrote no frequency into the linked vorn.ini"
+[ -L "$app/vorn.ini" ] || fail "writing vorn.ini replaced its symbolic link"
 
 # press_until KEY COMMAND...: types KEY until COMMAND succeeds; a key typed before the window has
 # the focus is lost, so it is typed again after a while (six times at the most).
