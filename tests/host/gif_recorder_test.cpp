@@ -93,7 +93,7 @@ TEST(GifRecorder, LcdPicturesShowAsLongAsTheyStayedInScaledBlocks) {
         bool blackWhite;
         std::array<uint8_t, 3> background;
     };
-    for (const Case c : {Case{1, false, kGreen}, Case{3, false, kGreen}, Case{2, true, kWhite}}) {
+    for (const Case& c : {Case{1, false, kGreen}, Case{3, false, kGreen}, Case{2, true, kWhite}}) {
         SCOPED_TRACE(c.scale);
         TempDir dir;
         std::array<uint8_t, 1600> lcd{};
