@@ -83,7 +83,7 @@ std::string asUtf16File(const std::string& ansiBytes) {
 
 fs::path profileBackupOf(const fs::path& file) {
     fs::path backup = file;
-    backup += ".bak";
+    backup += ".corvane-backup";
     return backup;
 }
 

@@ -13,8 +13,8 @@
 // The profile functions rewrite the file in place: a symbolic link stays and its target is
 // rewritten, and the file keeps its attributes and access rights. A read-only file is never
 // written. What they do not give is safety against a write that fails half-way (no room): so
-// the file is copied beside itself first ("vorn.ini.bak"), put back when the write failed, and
-// the copy removed once the file is known good.
+// the file is copied beside itself first ("vorn.ini.corvane-backup", a name of ours alone), put
+// back when the write failed, and the copy removed once the file is known good.
 
 #include <filesystem>
 #include <string>
