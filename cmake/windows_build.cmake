@@ -10,6 +10,26 @@ set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
+# giflib has no mingw package in Debian: Debian's own source package of it, which
+# scripts/setup.sh fetches into build/sources/giflib, is compiled here with the cross compiler as
+# a static library (the encoder, the decoder and the quantizer the window recordings use).
+file(GLOB CORVANE_GIFLIB_DIR LIST_DIRECTORIES true ${CMAKE_SOURCE_DIR}/build/sources/giflib/giflib-*)
+list(FILTER CORVANE_GIFLIB_DIR INCLUDE REGEX "/giflib-[0-9.]+$")
+if(NOT CORVANE_GIFLIB_DIR)
+  message(FATAL_ERROR "The Windows build needs giflib's source in build/sources/giflib, and it is "
+                      "not there: run scripts/setup.sh (or make setup), which fetches Debian's "
+                      "source package of giflib, then configure again.")
+endif()
+list(GET CORVANE_GIFLIB_DIR 0 CORVANE_GIFLIB_DIR)
+add_library(corvane_giflib STATIC
+  ${CORVANE_GIFLIB_DIR}/dgif_lib.c ${CORVANE_GIFLIB_DIR}/egif_lib.c
+  ${CORVANE_GIFLIB_DIR}/gifalloc.c ${CORVANE_GIFLIB_DIR}/gif_err.c
+  ${CORVANE_GIFLIB_DIR}/gif_hash.c ${CORVANE_GIFLIB_DIR}/openbsd-reallocarray.c
+  ${CORVANE_GIFLIB_DIR}/quantize.c)
+target_include_directories(corvane_giflib SYSTEM PUBLIC ${CORVANE_GIFLIB_DIR})
+# Someone else's code: its warnings are not ours to fix.
+target_compile_options(corvane_giflib PRIVATE -w)
+
 # Header-only libraries come from the build machine's include folder, one package at a time
 # (the whole folder would hide the cross compiler's own headers).
 set(CORVANE_CROSS_HEADERS ${CMAKE_BINARY_DIR}/cross-include)

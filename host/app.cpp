@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "display/fonts.h"
-#include "host/config.h"
+#include "host/config_store.h"
 #include "host/debuglink.h"
 #include "host/gif_recorder.h"
 #include "host/machine_state.h"
@@ -44,7 +44,9 @@ AppSettings desktopSettings() {
 }
 
 App::App(Platform& platform, AppSettings settings)
-    : platform_(platform), settings_(std::move(settings)) {}
+    : platform_(platform),
+      settings_(std::move(settings)),
+      config_(openConfigStore(settings_.paths.configFile)) {}
 
 App::~App() = default;
 
@@ -76,7 +78,7 @@ int App::startUp(const Switches& switches) {
     m.fonts = fonts_.get();
 
     loader_ = std::make_unique<Loader>(m, platform_);
-    ProfileFile ini(settings_.paths.configFile);
+    const ConfigStore& ini = *config_;
     if (settings_.writeConfig) {
         // An installed copy keeps its root below the user's data home, made at the first start.
         std::error_code ec;
@@ -172,7 +174,7 @@ void App::shutDown() {
 
 void App::storeSetting(const std::string& section, const std::string& key,
                        const std::string& value) {
-    if (ProfileFile(settings_.paths.configFile).setString(section, key, value)) return;
+    if (config_->setString(section, key, value)) return;
     if (configUnwritableSaid_) return;
     configUnwritableSaid_ = true;
     std::fprintf(stderr, "corvane: %s cannot be written; it is left as it is\n",

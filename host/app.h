@@ -40,6 +40,7 @@ struct Machine;
 struct FontTables;
 class Window;
 class GifRecorder;
+class ConfigStore;
 struct MachineState;
 struct StateTiming;
 
@@ -259,6 +260,8 @@ class App : public Host, public RunLoopClient {
 
     Platform& platform_;
     AppSettings settings_;
+    // vorn.ini, through the store of this system.
+    std::unique_ptr<ConfigStore> config_;
     std::unique_ptr<Machine> machine_;
     std::unique_ptr<FontTables> fonts_;
     std::unique_ptr<Window> window_;

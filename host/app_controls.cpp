@@ -7,7 +7,7 @@
 #include <system_error>
 
 #include "host/app.h"
-#include "host/config.h"
+#include "host/config_store.h"
 #include "host/gif_recorder.h"
 #include "host/machine_state.h"
 #include "host/window.h"
@@ -244,7 +244,7 @@ void App::expireNotice() {
 }
 
 void App::readRunSettings() {
-    ProfileFile ini(settings_.paths.configFile);
+    const ConfigStore& ini = *config_;
     speedSetting_ = ini.getUnsigned(kRunSection, "Speed", uint32_t(kDefaultSpeedLimit));
     if (speedSetting_ == 0) speedSetting_ = kDefaultSpeedLimit;
     speedLimited_ = ini.getUnsigned(kRunSection, "SpeedLimited", 0) != 0;
@@ -257,7 +257,7 @@ void App::readRunSettings() {
 }
 
 void App::writeRunSettings() {
-    ProfileFile ini(settings_.paths.configFile);
+    const ConfigStore& ini = *config_;
     const Menu& menu = window_->menu();
     // A setting at its default is written only when the file has it already, so a user who
     // never changes one keeps the configuration file as it always was.

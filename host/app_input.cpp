@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "host/app.h"
-#include "host/config.h"
+#include "host/config_store.h"
 #include "host/machine_state.h"
 #include "host/window.h"
 #include "vm/machine.h"
@@ -70,7 +70,7 @@ void App::action(HostAction what, bool down) {
 }
 
 void App::readInputSettings() {
-    const ProfileFile ini(settings_.paths.configFile);
+    const ConfigStore& ini = *config_;
     for (const std::string& line : input_.load(ini))
         std::fprintf(stderr, "corvane: %s: ignored, no such key or action: %s\n",
                      ini.path().string().c_str(), line.c_str());

@@ -7,7 +7,7 @@
 #include <system_error>
 
 #include "host/app.h"
-#include "host/config.h"
+#include "host/config_store.h"
 #include "host/window.h"
 #include "vm/machine.h"
 
@@ -219,7 +219,7 @@ std::string App::aboutText() const {
 }
 
 void App::readViewSettings() {
-    ProfileFile ini(settings_.paths.configFile);
+    const ConfigStore& ini = *config_;
     // "Size" 0 or missing: chosen for the screen at each start.
     const uint32_t size = ini.getUnsigned(kViewSection, "Size", 0);
     sizeChosen_ = size >= uint32_t(kMinScale) && size <= uint32_t(kMaxScale);
@@ -236,7 +236,7 @@ void App::readViewSettings() {
 }
 
 void App::writeViewSettings() {
-    ProfileFile ini(settings_.paths.configFile);
+    const ConfigStore& ini = *config_;
     // As with the run settings: a key at its default is written only when the file has it.
     auto keep = [&](const char* section, const std::string& key, const std::string& value,
                     const std::string& fallback) {

@@ -88,17 +88,6 @@ std::filesystem::path linkTarget(const std::filesystem::path& path) {
     return target;
 }
 
-uint32_t profileUnsigned(const std::string& value) {
-    std::string t = trim(value);
-    uint64_t result = 0;
-    for (char c : t) {
-        if (c < '0' || c > '9') break;
-        result = result * 10 + uint64_t(c - '0');
-        if (result > 0xFFFFFFFFu) return 0xFFFFFFFFu;
-    }
-    return uint32_t(result);
-}
-
 bool ProfileFile::createIfMissing() const {
 #if defined(_WIN32)
     // The Windows C runtime knows no "x" mode: look first, then create (the name in wide
@@ -129,15 +118,6 @@ std::string ProfileFile::getString(const std::string& section, const std::string
         }
     }
     return fallback;
-}
-
-uint32_t ProfileFile::getUnsigned(const std::string& section, const std::string& key,
-                                  uint32_t fallback) const {
-    // A marker no real value can hold tells a missing key from an empty one.
-    static const std::string kMissing("\x01missing");
-    std::string value = getString(section, key, kMissing);
-    if (value == kMissing) return fallback;
-    return profileUnsigned(value);
 }
 
 bool ProfileFile::setString(const std::string& section, const std::string& key,

@@ -1,6 +1,6 @@
 #pragma once
-// The configuration file vorn.ini: a profile file of bracketed sections with one "key=value" a
-// line, read and written by full path with the semantics the host relies on. Section and key
+// The configuration file vorn.ini as a text file read and written by our own code, the store of
+// the Linux build: bracketed sections with one "key=value" a line, by full path. Section and key
 // names match without regard to ASCII case; values are trimmed of blanks and of one pair of
 // enclosing double quotes. Every read opens the file afresh; every write rewrites it atomically
 // (a temporary beside it, then a rename), keeping all other sections, keys, comments and lines,
@@ -8,37 +8,27 @@
 // rewritten and the link stays. A read-only file or folder (no write permission at all) is never
 // rewritten.
 
-#include <cstdint>
 #include <filesystem>
 #include <string>
 
+#include "host/config_store.h"
+
 namespace corvane {
 
-class ProfileFile {
+class ProfileFile final : public ConfigStore {
   public:
     explicit ProfileFile(std::filesystem::path path) : path_(std::move(path)) {}
 
-    const std::filesystem::path& path() const { return path_; }
+    const std::filesystem::path& path() const override { return path_; }
 
-    // Creates the file empty when it does not exist. True only when it was created here.
-    bool createIfMissing() const;
+    bool createIfMissing() const override;
 
-    // The value of `key` in `section`, or `fallback` when the file, the section or the key is
-    // missing.
     std::string getString(const std::string& section, const std::string& key,
-                          const std::string& fallback) const;
+                          const std::string& fallback) const override;
 
-    // The value as an unsigned decimal number: its leading digits, saturated at 2^32 - 1. A
-    // missing key gives `fallback`; a value that is negative or does not start with a digit
-    // gives 0.
-    uint32_t getUnsigned(const std::string& section, const std::string& key,
-                         uint32_t fallback) const;
-
-    // Sets `key` in `section` (adding the section at the end, or the key at the end of its
-    // section, when missing). False when the file cannot be written (read-only, no room); the
-    // old file then stays as it was.
+    // Adds the section at the end, or the key at the end of its section, when missing.
     bool setString(const std::string& section, const std::string& key,
-                   const std::string& value) const;
+                   const std::string& value) const override;
 
   private:
     std::filesystem::path path_;
@@ -46,8 +36,5 @@ class ProfileFile {
 
 // The file a path names after following symbolic links (the path itself when it is none).
 std::filesystem::path linkTarget(const std::filesystem::path& path);
-
-// The parse of a profile value as an unsigned number (see getUnsigned).
-uint32_t profileUnsigned(const std::string& value);
 
 }  // namespace corvane

@@ -7,6 +7,14 @@
 #include <iterator>
 #include <vector>
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#endif
+
 namespace corvane {
 
 namespace {
@@ -29,6 +37,22 @@ bool putLoopForever(GifFileType* gif) {
            EGifPutExtensionTrailer(gif) == GIF_OK;
 }
 
+// The file names are the host's UTF-8 text. Windows reads a narrow name in its ANSI code page,
+// so there the file is opened by its wide name and handed to giflib as a descriptor.
+GifFileType* createGif(const std::string& file, int* error) {
+#ifdef _WIN32
+    const std::filesystem::path name(std::u8string(file.begin(), file.end()));
+    const int fd =
+        _wopen(name.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, _S_IREAD | _S_IWRITE);
+    if (fd < 0) return nullptr;
+    GifFileType* gif = EGifOpenFileHandle(fd, error);
+    if (gif == nullptr) _close(fd);
+    return gif;
+#else
+    return EGifOpenFileName(file.c_str(), false, error);
+#endif
+}
+
 }  // namespace
 
 GifRecorder::~GifRecorder() {
@@ -42,7 +66,7 @@ bool GifRecorder::open(const std::string& file, int scale, bool blackWhite, uint
     if (gif_ != nullptr) return false;
     scale_ = std::clamp(scale, 1, 4);
     int error = 0;
-    gif_ = EGifOpenFileName(file.c_str(), false, &error);
+    gif_ = createGif(file, &error);
     if (gif_ == nullptr) return false;
     EGifSetGifVersion(gif_, true);
     // Index 0 is the LCD background as the window shows it, index 1 a pixel that is on.
@@ -107,7 +131,7 @@ bool GifRecorder::openWindow(const std::string& file, int width, int height, int
     if (gif_ != nullptr || width <= 0 || height <= 0) return false;
     scale_ = std::clamp(scale, 1, 4);
     int error = 0;
-    gif_ = EGifOpenFileName(file.c_str(), false, &error);
+    gif_ = createGif(file, &error);
     if (gif_ == nullptr) return false;
     EGifSetGifVersion(gif_, true);
     // The screen descriptor and its palette follow with the first picture.

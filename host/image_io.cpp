@@ -10,6 +10,11 @@
 #pragma GCC diagnostic ignored "-Wunused-function"
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 #pragma GCC diagnostic ignored "-Wsign-compare"
+// File names are the host's UTF-8 text: on Windows stb turns them into wide names, so a root
+// directory named in any script still takes screenshots (the narrow names would be read in the
+// system's ANSI code page). Elsewhere these change nothing.
+#define STBIW_WINDOWS_UTF8
+#define STBI_WINDOWS_UTF8
 #define STB_IMAGE_WRITE_STATIC
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #include <stb/stb_image_write.h>

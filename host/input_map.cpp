@@ -5,7 +5,7 @@
 #include <cctype>
 #include <utility>
 
-#include "host/config.h"
+#include "host/config_store.h"
 #include "library/keycodes.h"
 
 namespace corvane {
@@ -163,7 +163,7 @@ InputMap::InputMap() {
     bindPad(PadButton::StickRight, {vk::kRight, HostAction::None});
 }
 
-std::vector<std::string> InputMap::load(const ProfileFile& ini) {
+std::vector<std::string> InputMap::load(const ConfigStore& ini) {
     std::vector<std::string> ignored;
     // A value no name can have: tells a missing line from an empty one.
     const std::string absent = "\x01";

@@ -22,7 +22,7 @@
 
 namespace corvane {
 
-class ProfileFile;
+class ConfigStore;
 
 inline constexpr const char* kKeysSection = "Keys";
 inline constexpr const char* kGamepadSection = "Gamepad";
@@ -102,7 +102,7 @@ class InputMap {
 
     // Applies the [Keys] and [Gamepad] sections of the file over the current bindings; the lines
     // that were ignored, each as "section: line" text.
-    std::vector<std::string> load(const ProfileFile& ini);
+    std::vector<std::string> load(const ConfigStore& ini);
 
     void bindKey(uint8_t pcKey, Binding binding) { keys_[pcKey] = binding; }
     void bindPad(PadButton button, Binding binding) { pad_[size_t(button)] = binding; }

@@ -8,7 +8,7 @@ packages=(
   libsdl2-dev libx11-dev libfreetype-dev libstb-dev libgif-dev
   xfonts-base unifont fonts-unifont xfonts-wqy
   xvfb xauth xdotool x11-xkb-utils lua5.4
-  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 dpkg-dev
 )
 
 missing=()
@@ -18,13 +18,38 @@ for p in "${packages[@]}"; do
   fi
 done
 
-if [ ${#missing[@]} -eq 0 ]; then
-  exit 0
-fi
-
-echo "corvane: installing ${missing[*]}"
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
 export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "corvane: installing ${missing[*]}"
+  $sudo apt-get update -qq
+  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# giflib has no mingw package: the Windows build compiles Debian's own source package of it,
+# kept in build/sources/giflib. Debian's source lists are enabled for that when none are.
+giflib_cache="$(dirname "$0")/../build/sources/giflib"
+if ! compgen -G "$giflib_cache/giflib-*/gif_lib.h" >/dev/null; then
+  if ! grep -rqsE '^(Types:.*deb-src|deb-src )' /etc/apt/sources.list /etc/apt/sources.list.d; then
+    echo "corvane: enabling Debian's source packages (/etc/apt/sources.list.d/debian-src.sources)"
+    $sudo tee /etc/apt/sources.list.d/debian-src.sources >/dev/null <<'SOURCES'
+Types: deb-src
+URIs: http://deb.debian.org/debian
+Suites: bookworm bookworm-updates
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+
+Types: deb-src
+URIs: http://deb.debian.org/debian-security
+Suites: bookworm-security
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+SOURCES
+    $sudo apt-get update -qq
+  fi
+  echo "corvane: fetching giflib's source package into build/sources/giflib"
+  rm -rf "$giflib_cache"
+  mkdir -p "$giflib_cache"
+  (cd "$giflib_cache" && apt-get source -qq giflib >/dev/null)
+fi

@@ -30,7 +30,12 @@ struct AppFixture : ::testing::Test {
         writeProgram(dir / "ends.vrn", "PUSH_B 1\nEXIT\n");
         writeProgram(dir / "waits.vrn", "getchar\nEXIT\n");
     }
-    std::string ini() { return readText(dir / "vorn.ini"); }
+    // The text of vorn.ini; the Windows profile functions end the lines they write with CR LF.
+    std::string ini() {
+        std::string text = readText(dir / "vorn.ini");
+        std::erase(text, '\r');
+        return text;
+    }
     std::string rootText() { return dir.path().string(); }
 };
 

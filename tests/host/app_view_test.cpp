@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "host/app.h"
-#include "host/config.h"
+#include "host/config_store.h"
 #include "host/menu.h"
 #include "host/window.h"
 #include "tests/host/app_fake_platform.h"
@@ -50,7 +50,7 @@ struct AppView : ::testing::Test {
     }
 
     std::string ini(const std::string& section, const std::string& key) {
-        return ProfileFile(dir / "vorn.ini").getString(section, key, "<none>");
+        return openConfigStore(dir / "vorn.ini")->getString(section, key, "<none>");
     }
 };
 

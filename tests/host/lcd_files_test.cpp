@@ -72,6 +72,17 @@ TEST(LcdFiles, PngRoundTripAndFailures) {
     EXPECT_EQ(back, image);
     std::filesystem::remove(path);
 
+    // A screenshot folder named in Chinese: the name is UTF-8 text, on Windows too.
+    const std::filesystem::path folder =
+        std::filesystem::path(tempPath("")) / std::filesystem::path(u8"\u622a\u56fe");
+    std::filesystem::create_directories(folder);
+    const std::u8string named = (folder / std::filesystem::path(u8"\u753b\u9762.png")).u8string();
+    const std::string utf8(named.begin(), named.end());
+    ASSERT_TRUE(writePng(utf8, image));
+    ASSERT_TRUE(readPng(utf8, back));
+    EXPECT_EQ(back, image);
+    std::filesystem::remove_all(folder);
+
     EXPECT_FALSE(writePng("/nonexistent-folder/x.png", image));
     EXPECT_FALSE(writeLcdPbm("/nonexistent-folder/x.pbm", testScreen().data()));
     EXPECT_FALSE(readPng("/nonexistent-folder/x.png", back));
