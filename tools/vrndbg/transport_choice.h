@@ -1,0 +1,16 @@
+#pragma once
+// Which link the debugger makes for the simulator it starts: the one that simulator speaks on
+// this system.
+
+#include <memory>
+#include <string>
+
+#include "tools/vrndbg/transport.h"
+
+namespace corvane {
+
+// The link for corvane (`runner` false) or corvane-run (`runner` true); nullptr with the reason
+// in `why` when this system has none for it.
+std::unique_ptr<DebugTransport> makeTransport(bool runner, std::string* why);
+
+}  // namespace corvane
