@@ -124,12 +124,7 @@ int main(int argc, char** argv) {
     if (sim.empty()) sim = findSimulator(runner ? "corvane-run" : "corvane");
     std::unique_ptr<corvane::SourceDebugger> source = loadSource(image);
 
-    std::string why;
-    std::unique_ptr<corvane::DebugTransport> link = corvane::makeTransport(runner, &why);
-    if (!link) {
-        std::fprintf(stderr, "vrndbg: %s\n", why.c_str());
-        return 1;
-    }
+    std::unique_ptr<corvane::DebugTransport> link = corvane::makeTransport(runner);
     const std::string address = link->prepare();
     if (address.empty()) {
         std::fprintf(stderr, "vrndbg: cannot make the debugger link\n");

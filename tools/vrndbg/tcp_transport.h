@@ -4,13 +4,14 @@
 // typing is read from standard input in the same wait as the socket.
 
 #include "host/debuglink.h"
+#include "tools/vrndbg/console_reader.h"
 #include "tools/vrndbg/transport.h"
 
 namespace corvane {
 
 class TcpTransport : public DebugTransport {
   public:
-    explicit TcpTransport(int inputFd);
+    TcpTransport();
     ~TcpTransport() override;
 
     std::string prepare() override;
@@ -21,7 +22,7 @@ class TcpTransport : public DebugTransport {
     void close() override { channel_.close(); }
 
   private:
-    int inputFd_;
+    ConsoleReader console_;
     int listener_ = -1;
     DebugChannel channel_;
 };

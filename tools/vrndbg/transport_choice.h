@@ -3,14 +3,12 @@
 // this system.
 
 #include <memory>
-#include <string>
 
 #include "tools/vrndbg/transport.h"
 
 namespace corvane {
 
-// The link for corvane (`runner` false) or corvane-run (`runner` true); nullptr with the reason
-// in `why` when this system has none for it.
-std::unique_ptr<DebugTransport> makeTransport(bool runner, std::string* why);
+// The link for corvane (`runner` false) or corvane-run (`runner` true).
+std::unique_ptr<DebugTransport> makeTransport(bool runner);
 
 }  // namespace corvane

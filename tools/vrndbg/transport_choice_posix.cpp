@@ -5,9 +5,9 @@
 
 namespace corvane {
 
-std::unique_ptr<DebugTransport> makeTransport(bool, std::string*) {
+std::unique_ptr<DebugTransport> makeTransport(bool) {
     // Both simulators connect to a TCP port here; the commands come from standard input.
-    return std::make_unique<TcpTransport>(0);
+    return std::make_unique<TcpTransport>();
 }
 
 }  // namespace corvane

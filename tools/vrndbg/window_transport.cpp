@@ -7,26 +7,9 @@
 namespace corvane {
 namespace {
 
-// Posted by the console thread: lParam a new std::string with what it read, 0 at the end.
+// Posted by the console thread after each read and at the end of input.
 constexpr UINT kTypedMessage = WM_APP + 1;
 const wchar_t* kClassName = L"VrndbgLink";
-
-DWORD WINAPI readConsole(void* param) {
-    const HWND window = static_cast<HWND>(param);
-    const HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
-    char buf[4096];
-    DWORD got = 0;
-    while (in != nullptr && in != INVALID_HANDLE_VALUE &&
-           ReadFile(in, buf, sizeof buf, &got, nullptr) && got > 0) {
-        auto* chunk = new std::string(buf, got);
-        if (!PostMessageW(window, kTypedMessage, 0, LPARAM(chunk))) {
-            delete chunk;  // the window is gone: nobody reads any more
-            return 0;
-        }
-    }
-    PostMessageW(window, kTypedMessage, 0, 0);
-    return 0;
-}
 
 }  // namespace
 
@@ -47,9 +30,8 @@ std::string WindowTransport::prepare() {
                               instance, this);
     if (!window_) return "";
     // Typing before the attach is kept for the first stop.
-    const HANDLE reader = CreateThread(nullptr, 0, readConsole, window_, 0, nullptr);
-    if (reader == nullptr) return "";
-    CloseHandle(reader);
+    const HWND window = window_;
+    if (!console_.start([window] { PostMessageW(window, kTypedMessage, 0, 0); })) return "";
     return std::to_string(uintptr_t(window_));
 }
 
@@ -95,16 +77,9 @@ LRESULT WindowTransport::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case kDebugMsgExit:
             r.message = kDebugMsgExit;
             break;
-        case kTypedMessage: {
-            auto* chunk = reinterpret_cast<std::string*>(lParam);
-            if (chunk == nullptr) {
-                typingEnded_ = true;
-            } else {
-                typed_ += *chunk;
-                delete chunk;
-            }
+        case kTypedMessage:
+            typed_ = true;
             return 0;
-        }
         default:
             return DefWindowProcW(window_, message, wParam, lParam);
     }
@@ -152,16 +127,14 @@ bool WindowTransport::connected() const {
 }
 
 void WindowTransport::wait(CommandInput& input) {
-    if (records_.empty() && typed_.empty() && !(typingEnded_ && !input.ended()) && connected())
-        pump(INFINITE);
+    if (records_.empty() && !typed_ && connected()) pump(INFINITE);
     while (!records_.empty()) {
         DebugRecord r = std::move(records_.front());
         records_.pop_front();
         if (onRecord) onRecord(r);
     }
-    if (!typed_.empty()) input.feed(typed_.data(), typed_.size());
-    typed_.clear();
-    if (typingEnded_) input.end();
+    if (typed_) console_.take(input);
+    typed_ = false;
 }
 
 void WindowTransport::close() {

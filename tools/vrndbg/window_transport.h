@@ -5,17 +5,16 @@
 // WM_COPYDATA snapshot, the stop notice 0xB003 and the exit notice 0xB002. The resume request
 // 0xB001 is sent to the simulator's window.
 //
-// The console is read by a thread of its own that posts what it read to our window: a console
-// or pipe read blocks, and the simulator waits inside SendMessage until our window has answered,
-// so the thread that owns the window must never sit in a read. Pipes cannot be waited on with
-// the message queue either, and a console handle is signalled by any event (a mouse move, a
-// focus change), after which a read may still block.
+// The console is read by a thread of its own that posts a message to our window after each
+// read, so the one wait of this thread (for messages and the simulator's end) also ends when
+// something was typed: the simulator waits inside SendMessage until our window has answered.
 
 #include <windows.h>
 
 #include <deque>
 #include <string>
 
+#include "tools/vrndbg/console_thread_win32.h"
 #include "tools/vrndbg/transport.h"
 
 namespace corvane {
@@ -47,8 +46,8 @@ class WindowTransport : public DebugTransport {
     bool gone_ = false;         // the simulator ended or stopped answering
     bool closed_ = false;
     std::deque<DebugRecord> records_;  // arrived, not yet given to onRecord
-    std::string typed_;                // read from the console, not yet given to the input
-    bool typingEnded_ = false;
+    ConsoleThread console_;
+    bool typed_ = false;  // the console thread read something since the last wait
 };
 
 }  // namespace corvane
