@@ -124,18 +124,24 @@ int main(int argc, char** argv) {
     if (sim.empty()) sim = findSimulator(runner ? "corvane-run" : "corvane");
     std::unique_ptr<corvane::SourceDebugger> source = loadSource(image);
 
-    std::unique_ptr<corvane::DebugTransport> link = corvane::makeTransport(runner);
+    corvane::SimulatorLink choice = corvane::makeTransport(runner);
+    corvane::DebugTransport* link = choice.transport.get();
     const std::string address = link->prepare();
     if (address.empty()) {
         std::fprintf(stderr, "vrndbg: cannot make the debugger link\n");
         return 1;
     }
     // "/S" takes decimal digits only: a negative stop value travels as its 32-bit pattern.
-    std::vector<std::string> args = {"/W" + address, "/S" + std::to_string(uint32_t(stopValue)),
-                                     image};
-    args.insert(args.end(), extra.begin(), extra.end());
+    std::vector<std::string> args = {"/W" + address, "/S" + std::to_string(uint32_t(stopValue))};
+    if (choice.wholeLine) {
+        args.insert(args.end(), extra.begin(), extra.end());
+        args.push_back("/R" + image);
+    } else {
+        args.push_back(image);
+        args.insert(args.end(), extra.begin(), extra.end());
+    }
     corvane::SimulatorProcess child;
-    if (!child.start(sim, args)) {
+    if (!child.start(sim, args, choice.wholeLine)) {
         std::fprintf(stderr, "vrndbg: cannot start %s\n", sim.c_str());
         return 1;
     }

@@ -41,10 +41,16 @@ SimulatorProcess::~SimulatorProcess() {
     if (handle_) CloseHandle(HANDLE(handle_));
 }
 
-bool SimulatorProcess::start(const std::string& program, const std::vector<std::string>& args) {
+bool SimulatorProcess::start(const std::string& program, const std::vector<std::string>& args,
+                             bool wholeLine) {
     std::wstring line;
     appendArgument(line, widen(program));
-    for (const std::string& a : args) appendArgument(line, widen(a));
+    for (const std::string& a : args) {
+        if (wholeLine)
+            line += L' ' + widen(a);
+        else
+            appendArgument(line, widen(a));
+    }
     // Standard input is NUL, output and errors are ours: only these three are inherited.
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     HANDLE null = CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,

@@ -8,7 +8,14 @@
 
 namespace corvane {
 
+struct SimulatorLink {
+    std::unique_ptr<DebugTransport> transport;
+    // The simulator reads its command line as one text, searching it for the switches, and
+    // "/R" takes the rest of the line: the arguments go in unquoted, the image last as "/R".
+    bool wholeLine = false;
+};
+
 // The link for corvane (`runner` false) or corvane-run (`runner` true).
-std::unique_ptr<DebugTransport> makeTransport(bool runner);
+SimulatorLink makeTransport(bool runner);
 
 }  // namespace corvane

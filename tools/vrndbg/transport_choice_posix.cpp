@@ -5,9 +5,9 @@
 
 namespace corvane {
 
-std::unique_ptr<DebugTransport> makeTransport(bool) {
-    // Both simulators connect to a TCP port here; the commands come from standard input.
-    return std::make_unique<TcpTransport>();
+SimulatorLink makeTransport(bool) {
+    // Both simulators connect to a TCP port here and read their arguments one by one.
+    return {std::make_unique<TcpTransport>(), false};
 }
 
 }  // namespace corvane

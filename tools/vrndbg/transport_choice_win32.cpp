@@ -6,11 +6,12 @@
 
 namespace corvane {
 
-std::unique_ptr<DebugTransport> makeTransport(bool runner) {
-    // corvane.exe sends window messages to the window "/W" names; corvane-run.exe has no window
-    // and connects to the TCP port "/W" names, as both simulators do on Linux.
-    if (runner) return std::make_unique<TcpTransport>();
-    return std::make_unique<WindowTransport>();
+SimulatorLink makeTransport(bool runner) {
+    // corvane-run.exe has no window: it connects to the TCP port "/W" names and reads its
+    // arguments one by one, as on Linux. corvane.exe sends window messages to the window "/W"
+    // names and reads its command line as one text.
+    if (runner) return {std::make_unique<TcpTransport>(), false};
+    return {std::make_unique<WindowTransport>(), true};
 }
 
 }  // namespace corvane

@@ -41,6 +41,7 @@ LRESULT CALLBACK WindowTransport::windowProc(HWND hwnd, UINT message, WPARAM wPa
         auto* self =
             static_cast<WindowTransport*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, LONG_PTR(self));
+        self->window_ = hwnd;  // the messages of its creation come before CreateWindowEx returns
     }
     auto* self = reinterpret_cast<WindowTransport*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (self == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);
