@@ -6,7 +6,8 @@
 #    notice ends the session;
 #  - against corvane-run.exe (--runner) over its TCP link, to the program's end;
 #  - with the compiler's debug information beside the image: break, continue and print at the
-#    source level over window messages.
+#    source level over window messages;
+#  - a simulator that cannot load the image, or cannot be started, fails the session.
 #   vrndbg_session.sh WINEPREFIX BIN_DIR PROBE_EXE VRNASM VRNCC SOURCE_DIR TMP_DIR
 # Every wait has a generous limit and looks at what the programs did, never at the time alone.
 set -euo pipefail
@@ -171,4 +172,17 @@ n = 3
 OUT
 wine_run "$probe" close || fail "no corvane.exe window to close"
 wait_for 60 corvane_gone || fail "corvane.exe did not close"
+
+# 5. A simulator that cannot load the program fails the session, and one that cannot be
+# started does too.
+printf 'not a program image' >"$app/bad.vrn"
+status=0
+printf 'q\n' | wine_run "$app/vrndbg.exe" "$(winpath "$app/bad.vrn")" >"$work/bad.out" \
+  2>"$work/bad.err" || status=$?
+[ "$status" -ne 0 ] || fail "vrndbg.exe reported a clean session for a bad image"
+status=0
+printf 'q\n' | wine_run "$app/vrndbg.exe" --sim nosuch.exe "$image" >"$work/nosim.out" \
+  2>"$work/nosim.err" || status=$?
+[ "$status" -eq 1 ] && grep -q "cannot start nosuch.exe" "$work/nosim.err" ||
+  fail "a simulator that cannot be started: status $status"
 echo "vrndbg.exe sessions passed"
