@@ -51,10 +51,12 @@ const char* kUsage =
 
 constexpr int kAttachTimeoutMs = 30000;
 
-// The simulator beside this executable when it is there (build tree, installed), else by name.
+// The simulator beside this executable when it is there (build tree, installed, the Windows
+// folder), else by name. It carries our own extension (".exe" on Windows).
 std::string findSimulator(const std::string& name) {
     std::error_code ec;
-    const fs::path beside = corvane::executablePath().parent_path() / name;
+    const fs::path self = corvane::executablePath();
+    const fs::path beside = self.parent_path() / (name + self.extension().string());
     return fs::exists(beside, ec) ? beside.string() : name;
 }
 
