@@ -1,56 +1,16 @@
 #include <windows.h>
 
+#include "tools/vrndbg/command_line_win32.h"
 #include "tools/vrndbg/simulator_process.h"
 
 namespace corvane {
-namespace {
-
-std::wstring widen(const std::string& s) {
-    const int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), int(s.size()), nullptr, 0);
-    std::wstring out(size_t(n > 0 ? n : 0), L'\0');
-    if (n > 0) MultiByteToWideChar(CP_UTF8, 0, s.data(), int(s.size()), out.data(), n);
-    return out;
-}
-
-// One argument as the C runtime's command-line parser reads it back: quoted when it has blanks
-// or quotes, a quote escaped by a backslash, backslashes doubled only before a quote.
-void appendArgument(std::wstring& line, const std::wstring& arg) {
-    if (!line.empty()) line += L' ';
-    if (!arg.empty() && arg.find_first_of(L" \t\"") == std::wstring::npos) {
-        line += arg;
-        return;
-    }
-    line += L'"';
-    size_t slashes = 0;
-    for (wchar_t c : arg) {
-        if (c == L'\\') {
-            ++slashes;
-            continue;
-        }
-        line.append(c == L'"' ? slashes * 2 + 1 : slashes, L'\\');
-        slashes = 0;
-        line += c;
-    }
-    line.append(slashes * 2, L'\\');
-    line += L'"';
-}
-
-}  // namespace
-
 SimulatorProcess::~SimulatorProcess() {
     if (handle_) CloseHandle(HANDLE(handle_));
 }
 
 bool SimulatorProcess::start(const std::string& program, const std::vector<std::string>& args,
                              bool wholeLine) {
-    std::wstring line;
-    appendArgument(line, widen(program));
-    for (const std::string& a : args) {
-        if (wholeLine)
-            line += L' ' + widen(a);
-        else
-            appendArgument(line, widen(a));
-    }
+    std::wstring line = windowsCommandLine(program, args, wholeLine);
     // Standard input is NUL, output and errors are ours: only these three are inherited.
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     HANDLE null = CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
@@ -65,7 +25,7 @@ bool SimulatorProcess::start(const std::string& program, const std::vector<std::
     SetHandleInformation(si.hStdError, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
     PROCESS_INFORMATION pi{};
     // The program is looked for as given, then along the PATH (the name alone).
-    const std::wstring exe = widen(program);
+    const std::wstring exe = widenUtf8(program);
     const bool ok =
         CreateProcessW(exe.find_first_of(L"\\/:") == std::wstring::npos ? nullptr : exe.c_str(),
                        line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi) != 0;
