@@ -51,7 +51,7 @@ int SimulatorProcess::wait() {
 }
 
 void* SimulatorProcess::handle() const {
-    return nullptr;
+    return handle_;  // none here: waits go by the process id
 }
 
 }  // namespace corvane
