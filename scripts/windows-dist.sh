@@ -11,7 +11,7 @@ name=corvane-windows
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 mkdir "$stage/$name"
-for exe in corvane corvane-run vrnasm vrndis vrncc; do
+for exe in corvane corvane-run vrnasm vrndis vrncc vrndbg; do
   [ -f "$bin/$exe.exe" ] || { echo "windows-dist: $bin/$exe.exe is missing" >&2; exit 1; }
   cp "$bin/$exe.exe" "$stage/$name/"
 done

@@ -5,6 +5,7 @@
 //                  is 1 when the window's region leaves out its top-left pixel, inside is 1 when
 //                  it holds the middle of the window
 //   probe menu     exit 0 when a pop-up menu is showing, 1 otherwise
+//   probe close    asks the window to close, as its close box would (exit 1 when there is none)
 //   probe listen LOG
 //                  a debugger window that writes "window <handle>" into LOG, then one line per
 //                  message from the simulator ("attach", "stop <line>", "exit"), resuming every
@@ -103,6 +104,8 @@ int main(int argc, char** argv) {
     if (argc == 3 && std::strcmp(argv[1], "listen") == 0) return listen(argv[2]);
     if (argc == 2 && std::strcmp(argv[1], "window") == 0) return window();
     if (argc == 2 && std::strcmp(argv[1], "menu") == 0) return menu();
-    std::fprintf(stderr, "usage: probe window|menu|listen LOG\n");
+    if (argc == 2 && std::strcmp(argv[1], "close") == 0)
+        return corvaneWindow() && PostMessageW(corvaneWindow(), WM_CLOSE, 0, 0) ? 0 : 1;
+    std::fprintf(stderr, "usage: probe window|menu|close|listen LOG\n");
     return 2;
 }

@@ -1,18 +1,12 @@
-// vrndbg: a command-line debugger for the simulator's debugger link. It listens on a free port of
-// 127.0.0.1, starts the simulator (corvane, or corvane-run with --runner) on an image with "/W"
-// naming that port and "/S" the first stop value, and then shows each stop.
+// vrndbg: a command-line debugger for the simulator's debugger link. It makes the link (a free
+// port of 127.0.0.1, or on Windows a window of its own for corvane.exe), starts the simulator
+// (corvane, or corvane-run with --runner) on an image with "/W" naming the link and "/S" the
+// first stop value, and then shows each stop.
 
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <climits>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -24,7 +18,9 @@
 #include "host/paths.h"
 #include "tools/vrndbg/memory_view.h"
 #include "tools/vrndbg/session.h"
+#include "tools/vrndbg/simulator_process.h"
 #include "tools/vrndbg/source_debugger.h"
+#include "tools/vrndbg/transport_choice.h"
 
 #ifndef CORVANE_VERSION
 #define CORVANE_VERSION "0"
@@ -55,60 +51,13 @@ const char* kUsage =
 
 constexpr int kAttachTimeoutMs = 30000;
 
-int listenLoopback(uint16_t& port) {
-    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) return -1;
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof addr;
-    if (bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || listen(fd, 1) != 0 ||
-        getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
-        close(fd);
-        return -1;
-    }
-    port = ntohs(addr.sin_port);
-    return fd;
-}
-
-// The simulator beside this executable when it is there (build tree, installed), else by name.
+// The simulator beside this executable when it is there (build tree, installed, the Windows
+// folder), else by name. It carries our own extension (".exe" on Windows).
 std::string findSimulator(const std::string& name) {
     std::error_code ec;
-    const fs::path beside = corvane::executablePath().parent_path() / name;
+    const fs::path self = corvane::executablePath();
+    const fs::path beside = self.parent_path() / (name + self.extension().string());
     return fs::exists(beside, ec) ? beside.string() : name;
-}
-
-pid_t startSimulator(const std::string& program, const std::vector<std::string>& args) {
-    const pid_t pid = fork();
-    if (pid != 0) return pid;
-    // The simulator must not take the commands meant for the debugger.
-    const int null = open("/dev/null", O_RDONLY);
-    if (null >= 0) dup2(null, 0);
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(program.c_str()));
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    execvp(program.c_str(), argv.data());
-    std::fprintf(stderr, "vrndbg: cannot start %s\n", program.c_str());
-    _exit(127);
-}
-
-// Waits for the simulator to connect; -1 when it ends or takes too long.
-int acceptSimulator(int listener, pid_t child) {
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::milliseconds(kAttachTimeoutMs);
-    while (std::chrono::steady_clock::now() < deadline) {
-        pollfd p{listener, POLLIN, 0};
-        if (poll(&p, 1, 100) > 0) return accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
-        int status = 0;
-        if (waitpid(child, &status, WNOHANG) == child) {
-            std::fprintf(stderr, "vrndbg: the simulator ended before attaching (status %d)\n",
-                         WIFEXITED(status) ? WEXITSTATUS(status) : -1);
-            return -1;
-        }
-    }
-    std::fprintf(stderr, "vrndbg: the simulator did not attach\n");
-    return -1;
 }
 
 // The source debugger when the image has debug information beside it; without it (or with a
@@ -134,7 +83,9 @@ std::unique_ptr<corvane::SourceDebugger> loadSource(const std::string& image) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef SIGPIPE
     signal(SIGPIPE, SIG_IGN);
+#endif
     bool runner = false;
     std::string sim;
     int64_t stopValue = 0;
@@ -175,38 +126,50 @@ int main(int argc, char** argv) {
     if (sim.empty()) sim = findSimulator(runner ? "corvane-run" : "corvane");
     std::unique_ptr<corvane::SourceDebugger> source = loadSource(image);
 
-    uint16_t port = 0;
-    const int listener = listenLoopback(port);
-    if (listener < 0) {
-        std::fprintf(stderr, "vrndbg: cannot listen on 127.0.0.1\n");
+    corvane::SimulatorLink choice = corvane::makeTransport(runner);
+    corvane::DebugTransport* link = choice.transport.get();
+    const std::string address = link->prepare();
+    if (address.empty()) {
+        std::fprintf(stderr, "vrndbg: cannot make the debugger link\n");
         return 1;
     }
     // "/S" takes decimal digits only: a negative stop value travels as its 32-bit pattern.
-    std::vector<std::string> args = {"/W" + std::to_string(port),
-                                     "/S" + std::to_string(uint32_t(stopValue)), image};
-    args.insert(args.end(), extra.begin(), extra.end());
-    const pid_t child = startSimulator(sim, args);
-    if (child < 0) {
+    std::vector<std::string> args = {"/W" + address, "/S" + std::to_string(uint32_t(stopValue))};
+    if (choice.wholeLine) {
+        args.insert(args.end(), extra.begin(), extra.end());
+        args.push_back("/R" + image);
+    } else {
+        args.push_back(image);
+        args.insert(args.end(), extra.begin(), extra.end());
+    }
+    corvane::SimulatorProcess child;
+    if (!child.start(sim, args, choice.wholeLine)) {
         std::fprintf(stderr, "vrndbg: cannot start %s\n", sim.c_str());
         return 1;
     }
-    const int conn = acceptSimulator(listener, child);
-    close(listener);
-    if (conn < 0) return 1;
+    switch (link->attach(child, kAttachTimeoutMs)) {
+        case corvane::DebugTransport::Attach::Attached:
+            break;
+        case corvane::DebugTransport::Attach::Ended:
+            std::fprintf(stderr, "vrndbg: the simulator ended before attaching (status %d)\n",
+                         child.wait());
+            return 1;
+        case corvane::DebugTransport::Attach::TimedOut:
+        case corvane::DebugTransport::Attach::Failed:
+            std::fprintf(stderr, "vrndbg: the simulator did not attach\n");
+            return 1;
+    }
 
-    corvane::DebugSession session(conn, int32_t(uint32_t(stopValue)), stdout, isatty(0) != 0);
+    corvane::DebugSession session(*link, int32_t(uint32_t(stopValue)), stdout, isatty(0) != 0);
     if (source) session.setSourceDebugger(source.get());
-    const int result = session.run(0);
+    const int result = session.run();
     // The exit notice is the simulator's last act, so waiting for it cannot hang. A simulator
     // that failed (an image it could not load, a fault) makes the debugger fail with its status.
     if (result == 0 && session.simulatorExited()) {
-        int status = 0;
-        if (waitpid(child, &status, 0) == child) {
-            const int code = WIFEXITED(status) ? WEXITSTATUS(status) : 1;
-            if (code != 0) {
-                std::fprintf(stderr, "vrndbg: the simulator ended with status %d\n", code);
-                return code;
-            }
+        const int code = child.wait();
+        if (code != 0) {
+            std::fprintf(stderr, "vrndbg: the simulator ended with status %d\n", code);
+            return code;
         }
     }
     return result;

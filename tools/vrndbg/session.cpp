@@ -1,13 +1,11 @@
 #include "tools/vrndbg/session.h"
 
-#include <poll.h>
-#include <unistd.h>
-
 #include <climits>
 #include <sstream>
 
 #include "tools/vrndbg/memory_view.h"
 #include "tools/vrndbg/source_debugger.h"
+#include "tools/vrndbg/transport.h"
 
 namespace corvane {
 namespace {
@@ -23,13 +21,10 @@ const char* kHelp =
 
 }  // namespace
 
-DebugSession::DebugSession(int socketFd, int32_t stopValue, std::FILE* out, bool interactive)
-    : channel_({kDebugMsgAttach, kDebugMsgSnapshot, kDebugMsgStop, kDebugMsgExit}),
-      out_(out),
-      interactive_(interactive),
-      stopValue_(stopValue) {
-    channel_.adopt(socketFd);
-    channel_.onRecord = [this](const DebugRecord& r) { records_.push_back(r); };
+DebugSession::DebugSession(DebugTransport& link, int32_t stopValue, std::FILE* out,
+                           bool interactive)
+    : link_(link), out_(out), interactive_(interactive), stopValue_(stopValue) {
+    link_.onRecord = [this](const DebugRecord& r) { records_.push_back(r); };
 }
 
 void DebugSession::handle(const DebugRecord& r) {
@@ -71,14 +66,13 @@ void DebugSession::handle(const DebugRecord& r) {
 bool DebugSession::resume(int32_t stopValue) {
     stopValue_ = stopValue;
     stopped_ = false;
-    if (!channel_.send(kDebugMsgResume, uint32_t(stopValue), 0)) return false;
-    return true;
+    return link_.resume(stopValue);
 }
 
 void DebugSession::quit() {
     // Leave the program running free: no marker stops it once the stop value is -1.
-    if (channel_.connected()) channel_.send(kDebugMsgResume, uint32_t(-1), 0);
-    channel_.close();
+    if (link_.connected()) link_.resume(-1);
+    link_.close();
 }
 
 bool DebugSession::command(const std::string& line) {
@@ -135,13 +129,13 @@ bool DebugSession::command(const std::string& line) {
 }
 
 void DebugSession::prompt() {
-    if (!interactive_ || !stopped_ || prompted_ || !lines_.empty()) return;
+    if (!interactive_ || !stopped_ || prompted_ || input_.hasLine()) return;
     std::fputs("(vrndbg) ", out_);
     std::fflush(out_);
     prompted_ = true;
 }
 
-int DebugSession::run(int inputFd) {
+int DebugSession::run() {
     for (;;) {
         while (!records_.empty()) {
             DebugRecord r = std::move(records_.front());
@@ -149,46 +143,23 @@ int DebugSession::run(int inputFd) {
             handle(r);
         }
         if (exited_) return 0;
-        if (!channel_.connected()) {
+        if (!link_.connected()) {
             std::fprintf(out_, "the link to the simulator was lost\n");
             std::fflush(out_);
             return 1;
         }
         // Commands run at a stop; from a terminal they run whenever they are typed.
-        while (!lines_.empty() && (stopped_ || interactive_)) {
-            std::string line = std::move(lines_.front());
-            lines_.pop_front();
+        while (input_.hasLine() && (stopped_ || interactive_)) {
+            const std::string line = input_.take();
             prompted_ = false;
             if (!command(line)) return 0;
         }
-        if (inputEnded_ && lines_.empty() && stopped_) {
+        if (input_.ended() && !input_.hasLine() && stopped_) {
             quit();
             return 0;
         }
         prompt();
-
-        pollfd fds[2] = {{channel_.fd(), POLLIN, 0}, {inputFd, POLLIN, 0}};
-        const int n = inputEnded_ ? 1 : 2;
-        if (poll(fds, nfds_t(n), -1) < 0) continue;
-        if (fds[0].revents != 0) channel_.service(0);
-        if (n == 2 && fds[1].revents != 0) {
-            char buf[4096];
-            const ssize_t got = read(inputFd, buf, sizeof buf);
-            if (got <= 0) {
-                inputEnded_ = true;
-                if (!partial_.empty()) lines_.push_back(partial_);
-                partial_.clear();
-                continue;
-            }
-            for (ssize_t i = 0; i < got; ++i) {
-                if (buf[i] == '\n') {
-                    lines_.push_back(partial_);
-                    partial_.clear();
-                } else if (buf[i] != '\r') {
-                    partial_ += buf[i];
-                }
-            }
-        }
+        link_.wait(input_);
     }
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// One debugging session over an accepted debugger link: shows the attach notice, each stop with
+// One debugging session over an attached debugger link: shows the attach notice, each stop with
 // its line value, function identifier and frame base, and the exit notice; runs the user's
 // commands against the snapshot of the current stop.
 //
@@ -14,20 +14,22 @@
 #include <vector>
 
 #include "host/debuglink.h"
+#include "tools/vrndbg/command_input.h"
 
 namespace corvane {
 
+class DebugTransport;
 class SourceDebugger;
 
 class DebugSession {
   public:
-    // `socketFd`: the simulator's connection. `stopValue`: the stop value the simulator started
-    // with, which a bare "c" keeps.
-    DebugSession(int socketFd, int32_t stopValue, std::FILE* out, bool interactive);
+    // `link`: the attached simulator, which also brings the user's typing. `stopValue`: the stop
+    // value the simulator started with, which a bare "c" keeps.
+    DebugSession(DebugTransport& link, int32_t stopValue, std::FILE* out, bool interactive);
 
     // Runs until "q", the end of the input at a stop, the exit notice or a lost link. Returns 0,
     // or 1 when the link was lost without an exit notice.
-    int run(int inputFd);
+    int run();
     // True once the simulator's exit notice arrived: it is ending and can be waited for.
     bool simulatorExited() const { return exited_; }
     // With the program's debug information: stops show source lines and the source commands
@@ -42,14 +44,12 @@ class DebugSession {
     void quit();
     void prompt();
 
-    DebugChannel channel_;
+    DebugTransport& link_;
     std::FILE* out_;
     bool interactive_;
     int32_t stopValue_;
     std::deque<DebugRecord> records_;
-    std::deque<std::string> lines_;
-    std::string partial_;
-    bool inputEnded_ = false;
+    CommandInput input_;
     bool stopped_ = false;
     bool exited_ = false;
     bool prompted_ = false;

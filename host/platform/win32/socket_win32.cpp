@@ -44,6 +44,31 @@ int connectLoopback(uint16_t port) {
     return int(s);
 }
 
+int listenLoopback(uint16_t& port) {
+    if (!started()) return -1;
+    const SOCKET s = WSASocketW(AF_INET, SOCK_STREAM, IPPROTO_TCP, nullptr, 0,
+                                WSA_FLAG_OVERLAPPED | WSA_FLAG_NO_HANDLE_INHERIT);
+    if (s == INVALID_SOCKET) return -1;
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    int len = sizeof addr;
+    if (bind(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || listen(s, 1) != 0 ||
+        getsockname(s, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
+        closesocket(s);
+        return -1;
+    }
+    port = ntohs(addr.sin_port);
+    return int(s);
+}
+
+int acceptOne(int listener) {
+    const SOCKET s = ::accept(toSocket(listener), nullptr, nullptr);
+    if (s == INVALID_SOCKET) return -1;
+    SetHandleInformation(reinterpret_cast<HANDLE>(s), HANDLE_FLAG_INHERIT, 0);
+    return int(s);
+}
+
 void prepare(int fd) {
     BOOL one = TRUE;
     setsockopt(toSocket(fd), IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&one),
