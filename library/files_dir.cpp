@@ -56,7 +56,7 @@ void sys_ChDir(Machine& m) {
         m.push(0);
         return;
     }
-    if (path->back() != '/') *path += '/';
+    if (path->back() != kHostSeparator) *path += kHostSeparator;
     if (path->size() > kMaxPathBytes) {
         m.push(0);
         return;
