@@ -49,13 +49,13 @@ const ModeEntry* matchMode(const Machine& m, uint32_t addr) {
 // fine when the mode creates it.
 std::FILE* openRegular(const std::string& path, const ModeEntry& mode) {
     std::error_code ec;
-    const fs::file_status status = fs::status(path, ec);
+    const fs::file_status status = fs::status(hostFsPath(path), ec);
     if (fs::exists(status)) {
         if (!fs::is_regular_file(status)) return nullptr;
     } else if (!mode.creates || !createNewHostFile(path)) {
         return nullptr;
     }
-    return std::fopen(path.c_str(), mode.host);
+    return openHostFile(path, mode.host);
 }
 
 }  // namespace

@@ -109,16 +109,6 @@ std::string joinComponents(const std::string& prefix, const Components& parts) {
     return out;
 }
 
-// Host paths are UTF-8 text. On Windows a std::filesystem path reads plain text in the
-// system's code page, so the text goes in and comes out as UTF-8 explicitly.
-fs::path fsPath(const std::string& text) {
-#ifdef _WIN32
-    return fs::path(std::u8string(text.begin(), text.end()));
-#else
-    return fs::path(text);
-#endif
-}
-
 std::string textOf(const fs::path& path) {
 #ifdef _WIN32
     const std::u8string text = path.u8string();
@@ -159,6 +149,14 @@ bool reallyInside(const std::string& path, const HostPath& realRoot) {
 
 }  // namespace
 
+fs::path hostFsPath(const std::string& text) {
+#ifdef _WIN32
+    return fs::path(std::u8string(text.begin(), text.end()));
+#else
+    return fs::path(text);
+#endif
+}
+
 std::optional<std::string> resolveProgramPath(const std::string& rootDir,
                                               const std::string& currentDir,
                                               std::string_view programName, PathRules rules) {
@@ -188,7 +186,7 @@ std::optional<std::string> resolveProgramPath(const std::string& rootDir,
 
     std::error_code ec;
     const std::string rootText = joinComponents(root->prefix, root->parts);
-    if (!fs::exists(fsPath(rootText), ec)) return std::nullopt;
+    if (!fs::exists(hostFsPath(rootText), ec)) return std::nullopt;
     const std::optional<std::string> realRootText = realHostPath(rootText);
     const std::optional<HostPath> realRoot =
         realRootText ? splitHostPath(*realRootText) : std::nullopt;
@@ -198,13 +196,14 @@ std::optional<std::string> resolveProgramPath(const std::string& rootDir,
     // name is missing, so "w" rewrites DATA.DAT's data.dat instead of creating a twin beside it.
     // Only folders that really lie inside the root are listed: once a link has led the path
     // outside, nothing there is looked at, and the check below refuses the path.
-    fs::path actual = fsPath(rootText);
+    fs::path actual = hostFsPath(rootText);
     bool parentIsSearchable = true;
     for (size_t i = root->parts.size(); i < parts.size(); ++i) {
-        if (parentIsSearchable && !fs::exists(fs::symlink_status(actual / fsPath(parts[i]), ec))) {
+        if (parentIsSearchable &&
+            !fs::exists(fs::symlink_status(actual / hostFsPath(parts[i]), ec))) {
             if (auto alternative = caseAlternative(actual, parts[i])) parts[i] = *alternative;
         }
-        actual /= fsPath(parts[i]);
+        actual /= hostFsPath(parts[i]);
         parentIsSearchable =
             fs::is_directory(actual, ec) && reallyInside(textOf(actual), *realRoot);
     }

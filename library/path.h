@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -51,5 +52,9 @@ std::optional<std::string> resolveProgramPath(const std::string& rootDir,
 // alternate data stream ("name:stream"), no component ending in a dot or a space, and none of
 // the characters no Windows name holds (wildcards, '<', '>', '|', '"', control characters).
 bool fitsWindowsNames(std::string_view name);
+
+// A host path (UTF-8 text) for the standard library's file functions. On Windows a plain
+// string would be read in the system's code page, so the text goes in as UTF-8 explicitly.
+std::filesystem::path hostFsPath(const std::string& text);
 
 }  // namespace corvane

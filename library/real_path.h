@@ -3,6 +3,7 @@
 // symbolic links, and on Windows also junctions and short names. The file root is judged by
 // these paths, not by the names a program wrote.
 
+#include <cstdio>
 #include <optional>
 #include <string>
 
@@ -21,5 +22,9 @@ std::optional<std::string> realHostPath(const std::string& path);
 // target outside the root: only an exclusive creation notices it. On POSIX the real path above
 // already sees such a link, and files are left to the ordinary open.
 bool createNewHostFile(const std::string& path);
+
+// std::fopen of a host path in UTF-8: on Windows through the wide name, so a file named in
+// GB2312 by a program gets the same name whatever the system's code page.
+std::FILE* openHostFile(const std::string& path, const char* mode);
 
 }  // namespace corvane

@@ -24,4 +24,8 @@ bool createNewHostFile(const std::string&) {
     return true;
 }
 
+std::FILE* openHostFile(const std::string& path, const char* mode) {
+    return std::fopen(path.c_str(), mode);
+}
+
 }  // namespace corvane

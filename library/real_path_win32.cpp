@@ -125,4 +125,11 @@ bool createNewHostFile(const std::string& path) {
     return true;
 }
 
+std::FILE* openHostFile(const std::string& path, const char* mode) {
+    const std::wstring wide = toWide(path);
+    const std::wstring wideMode = toWide(mode);
+    if (wide.empty() || wideMode.empty()) return nullptr;
+    return _wfopen(wide.c_str(), wideMode.c_str());
+}
+
 }  // namespace corvane

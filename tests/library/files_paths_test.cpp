@@ -21,11 +21,19 @@ using FilePaths = FilesTest;
 
 // A folder below the root as the machine holds it: "a/b" becomes "a/b/" on POSIX, "a\\b\\" on
 // Windows.
+#ifdef _WIN32
 bool sameIgnoringCase(const std::string& a, const std::string& b) {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
         return std::tolower(static_cast<unsigned char>(x)) ==
                std::tolower(static_cast<unsigned char>(y));
     });
+}
+#endif
+
+// A path as UTF-8 text, as the host holds it.
+std::string textOf(const fs::path& p) {
+    const std::u8string text = p.u8string();
+    return std::string(text.begin(), text.end());
 }
 
 std::string below(const std::string& root, std::string relative) {
@@ -224,8 +232,8 @@ TEST_F(FilePaths, OnlyRegularFilesOpen) {
 
 TEST_F(FilePaths, NamesAreGb2312OnTheProgramSideAndUtf8OnDisk) {
     EXPECT_NE(open("\xCE\xC4\xBC\xFE.txt", "w"), 0u);  // 文件.txt
-    EXPECT_TRUE(fs::exists(root / "\u6587\u4EF6.txt"));
-    fs::create_directories(root / "\u76EE\u5F55");  // 目录
+    EXPECT_TRUE(fs::exists(root / hostFsPath("\u6587\u4EF6.txt")));
+    fs::create_directories(root / hostFsPath("\u76EE\u5F55"));  // 目录
     EXPECT_EQ(chdir("\xC4\xBF\xC2\xBC"), kTrue);
     EXPECT_EQ(m.currentDir, below(m.rootDir, "\u76EE\u5F55"));
     EXPECT_EQ(open("\xFF\xFE", "w"), 0u);  // no such GB2312 character
@@ -251,7 +259,12 @@ TEST_F(FilePaths, ChDirMovesOnlyTheMachinesCurrentDirectory) {
         {"\\", kTrue, ""},
         {"..", 0, ""},
         {"/sub/deeper", kTrue, "sub/deeper"},
+#ifdef _WIN32
+        {"\\\\", 0, "sub/deeper"},  // a network path there
+        {"\\", kTrue, ""},
+#else
         {"\\\\", kTrue, ""},
+#endif
     };
     for (const Case& c : cases) {
         EXPECT_EQ(chdir(c.name), c.result) << c.name;
@@ -261,7 +274,7 @@ TEST_F(FilePaths, ChDirMovesOnlyTheMachinesCurrentDirectory) {
 }
 
 TEST_F(FilePaths, FileListWritesTheChosenBareName) {
-    writeFile(root / "sub" / "\u6587.dat", "x");
+    writeFile(root / "sub" / hostFsPath("\u6587.dat"), "x");
     fs::create_directories(root / "dir");
     m.currentDir = below(m.rootDir, "sub");
     struct Case {
@@ -270,7 +283,7 @@ TEST_F(FilePaths, FileListWritesTheChosenBareName) {
         const char* written;
     };
     const Case cases[] = {
-        {(root / "sub" / "\u6587.dat").string(), kTrue, "\xCE\xC4.dat"},
+        {textOf(root / "sub" / hostFsPath("\u6587.dat")), kTrue, "\xCE\xC4.dat"},
         {std::nullopt, 0, ""},                          // cancelled
         {(root / "sub" / "gone.dat").string(), 0, ""},  // cannot be opened
         {(root / "dir").string(), 0, ""},               // not a file
@@ -283,7 +296,7 @@ TEST_F(FilePaths, FileListWritesTheChosenBareName) {
         EXPECT_EQ(host.chooserDirs.back(), m.currentDir);
     }
     // The name wraps at the end of memory.
-    host.chooserAnswers.push_back((root / "sub" / "\u6587.dat").string());
+    host.chooserAnswers.push_back(textOf(root / "sub" / hostFsPath("\u6587.dat")));
     EXPECT_EQ(result(sys_FileList, {0xFFFE}), kTrue);
     EXPECT_EQ(getString(0xFFFE), "\xCE\xC4.dat");
 }
