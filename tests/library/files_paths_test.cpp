@@ -164,6 +164,20 @@ TEST_F(FilePaths, CaseFallbackNeverListsAFolderOutsideTheRoot) {
 
 #endif
 
+#ifndef _WIN32
+// A root that is no absolute host path would be read from the process's working directory:
+// no file at all then. (Windows roots: files_paths_windows_test.cpp.)
+TEST_F(FilePaths, ARootThatIsNoAbsolutePathGivesNoFile) {
+    writeFile(root / "data.bin", "x");
+    const std::string relative = fs::relative(root, fs::current_path()).string() + "/";
+    for (const std::string& badRoot :
+         {relative, std::string("./"), std::string(""), std::string("C:\\root\\")}) {
+        EXPECT_FALSE(resolveProgramPath(badRoot, badRoot, "data.bin").has_value()) << badRoot;
+    }
+    EXPECT_TRUE(resolveProgramPath(m.rootDir, m.rootDir, "data.bin").has_value());
+}
+#endif
+
 TEST_F(FilePaths, OverlongNamesAndPathsAreRefusedNotTruncated) {
     const std::string longName(kMaxPathBytes + 1, 'n');
     EXPECT_EQ(open(longName, "w"), 0u);
