@@ -59,7 +59,7 @@ test-windows: setup
 # A zip for Windows users: the executables, the font data file, the demos and a README.
 windows-dist: setup
 	cmake --preset windows
-	cmake --build --preset windows -j $(JOBS) --target corvane corvane-run vrnasm vrndis vrncc demos mkfont_data
+	cmake --build --preset windows -j $(JOBS) --target corvane corvane-run vrnasm vrndis vrncc vrndbg demos mkfont_data
 	./scripts/windows-dist.sh build/windows build/corvane-windows.zip
 
 test: test-default test-release test-asan test-clang test-fuzz test-windows

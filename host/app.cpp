@@ -28,7 +28,12 @@ bool isDirectory(const fs::path& p) {
 
 // A directory as the configuration file stores it: no trailing separator except for "/".
 std::string storedDirectory(std::string dir) {
-    while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+    // A drive's own folder keeps its separator: "C:" alone is that drive's current directory.
+    const char separator = char(fs::path::preferred_separator);
+    while (dir.size() > 1 && (dir.back() == '/' || dir.back() == separator) &&
+           !(dir.size() == 3 && dir[1] == ':')) {
+        dir.pop_back();
+    }
     return dir;
 }
 

@@ -63,8 +63,10 @@ std::string directoryText(const fs::path& dir) {
     std::error_code ec;
     fs::path p = fs::weakly_canonical(fs::absolute(dir, ec), ec);
     if (ec) p = fs::absolute(dir, ec).lexically_normal();
-    std::string text = p.string();
-    if (text.empty() || text.back() != '/') text += '/';
+    // Written the host's own way, with a drive and backslashes on Windows.
+    const char separator = char(fs::path::preferred_separator);
+    std::string text = p.make_preferred().string();
+    if (text.empty() || text.back() != separator) text += separator;
     return text;
 }
 

@@ -10,6 +10,7 @@
 #include "library/gb2312.h"
 #include "library/memory_walk.h"
 #include "library/path.h"
+#include "library/real_path.h"
 #include "vm/host.h"
 #include "vm/machine.h"
 #include "vm/syscalls.h"
@@ -30,12 +31,13 @@ std::optional<std::string> chosenName(Machine& m) {
     const std::optional<std::string> chosen = m.host->chooseFile(m.currentDir);
     if (!chosen) return std::nullopt;
     std::error_code ec;
-    if (!fs::is_regular_file(*chosen, ec)) return std::nullopt;
-    std::FILE* probe = std::fopen(chosen->c_str(), "rb");
+    if (!fs::is_regular_file(hostFsPath(*chosen), ec)) return std::nullopt;
+    std::FILE* probe = openHostFile(*chosen, "rb");
     if (probe == nullptr) return std::nullopt;
     std::fclose(probe);
     std::string name;
-    if (!utf8ToGb2312(fs::path(*chosen).filename().string(), name) || name.empty() ||
+    const std::u8string bare = hostFsPath(*chosen).filename().u8string();
+    if (!utf8ToGb2312(std::string(bare.begin(), bare.end()), name) || name.empty() ||
         name.size() > kMaxPathBytes) {
         return std::nullopt;
     }
@@ -52,11 +54,11 @@ void sys_ChDir(Machine& m) {
     }
     std::optional<std::string> path = resolveProgramPath(m.rootDir, m.currentDir, name);
     std::error_code ec;
-    if (!path || !fs::is_directory(*path, ec)) {
+    if (!path || !fs::is_directory(hostFsPath(*path), ec)) {
         m.push(0);
         return;
     }
-    if (path->back() != '/') *path += '/';
+    if (path->back() != kHostSeparator) *path += kHostSeparator;
     if (path->size() > kMaxPathBytes) {
         m.push(0);
         return;

@@ -7,6 +7,7 @@
 #include "library/files.h"
 #include "library/memory_walk.h"
 #include "library/path.h"
+#include "library/real_path.h"
 #include "vm/interpreter.h"
 #include "vm/machine.h"
 #include "vm/syscalls.h"
@@ -48,13 +49,13 @@ const ModeEntry* matchMode(const Machine& m, uint32_t addr) {
 // fine when the mode creates it.
 std::FILE* openRegular(const std::string& path, const ModeEntry& mode) {
     std::error_code ec;
-    const fs::file_status status = fs::status(path, ec);
+    const fs::file_status status = fs::status(hostFsPath(path), ec);
     if (fs::exists(status)) {
         if (!fs::is_regular_file(status)) return nullptr;
-    } else if (!mode.creates) {
+    } else if (!mode.creates || !createNewHostFile(path)) {
         return nullptr;
     }
-    return std::fopen(path.c_str(), mode.host);
+    return openHostFile(path, mode.host);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -23,16 +24,20 @@ constexpr size_t kMaxPathBytes = 259;
 // - the normalised path does not lie inside `rootDir`, compared component by component;
 // - after following symbolic links the path leads outside the root, or ends in a link to
 //   nothing (which opening for writing would create outside the root).
-// `rootDir` and `currentDir` are absolute host paths ending with '/'. Each component below the
-// root that does not exist exactly is replaced by an existing entry whose name differs only in
-// ASCII letter case (the first in byte order), so programs written for a case-insensitive file
-// system find their files.
-// On a Windows host the name must also pass fitsWindowsNames.
+// `rootDir` and `currentDir` are absolute host paths ending with kHostSeparator: "/..." on POSIX,
+// C:\Games\Corvane\ and the like on Windows, where components compare without regard to ASCII
+// letter case (and the path keeps the root's own spelling) and real paths come from the file system
+// itself, past junctions and short names. Each component below the root that does not exist exactly
+// is replaced by an existing entry whose name differs only in ASCII letter case (the first in byte
+// order), so programs written for a case-insensitive file system find their files. On a Windows
+// host the name must also pass fitsWindowsNames.
 enum class PathRules : uint8_t { Posix, Windows };
 #ifdef _WIN32
 constexpr PathRules kHostPathRules = PathRules::Windows;
+constexpr char kHostSeparator = '\\';
 #else
 constexpr PathRules kHostPathRules = PathRules::Posix;
+constexpr char kHostSeparator = '/';
 #endif
 
 std::optional<std::string> resolveProgramPath(const std::string& rootDir,
@@ -47,5 +52,9 @@ std::optional<std::string> resolveProgramPath(const std::string& rootDir,
 // alternate data stream ("name:stream"), no component ending in a dot or a space, and none of
 // the characters no Windows name holds (wildcards, '<', '>', '|', '"', control characters).
 bool fitsWindowsNames(std::string_view name);
+
+// A host path (UTF-8 text) for the standard library's file functions. On Windows a plain
+// string would be read in the system's code page, so the text goes in as UTF-8 explicitly.
+std::filesystem::path hostFsPath(const std::string& text);
 
 }  // namespace corvane

@@ -81,7 +81,8 @@ TEST_F(AppFixture, DirectoryThatDoesNotExistLeavesTheStartDirectory) {
     writeText(dir / "vorn.ini", "[ROM]\nDirectory=/no/such/folder\n[CPU]\nFrequency=1000\n");
     App app(platform, settings);
     ASSERT_EQ(app.startUp({}), 0);
-    EXPECT_EQ(app.loader().workingDir(), (dir / "shell").string() + "/");
+    EXPECT_EQ(app.loader().workingDir(),
+              (dir / "shell").string() + char(std::filesystem::path::preferred_separator));
 }
 
 TEST_F(AppFixture, RelativeDirectoryIsTakenFromTheRoot) {
@@ -89,7 +90,8 @@ TEST_F(AppFixture, RelativeDirectoryIsTakenFromTheRoot) {
     writeText(dir / "vorn.ini", "[ROM]\nDirectory=games\n");
     App app(platform, settings);
     ASSERT_EQ(app.startUp({}), 0);
-    EXPECT_EQ(app.loader().workingDir(), (dir / "games").string() + "/");
+    EXPECT_EQ(app.loader().workingDir(),
+              (dir / "games").string() + char(std::filesystem::path::preferred_separator));
 }
 
 TEST_F(AppFixture, MissingFontFileEndsTheStartWithoutTouchingTheConfiguration) {
@@ -280,7 +282,8 @@ TEST_F(AppFixture, FileListMovesTheWorkingDirectory) {
     EXPECT_EQ(*chosen, (dir / "saves" / "slot1.sav").string());
     EXPECT_EQ(platform.dialogs.back().title, "选择文件");
     EXPECT_EQ(platform.dialogs.back().initialDir, dir.text());
-    EXPECT_EQ(app.loader().workingDir(), (dir / "saves").string() + "/");
+    EXPECT_EQ(app.loader().workingDir(),
+              (dir / "saves").string() + char(std::filesystem::path::preferred_separator));
     EXPECT_FALSE(app.chooseFile(dir.text()));  // cancelled
 }
 

@@ -147,7 +147,8 @@ TEST_F(LoaderFixture, DialogRemembersFolderAndNameWithoutExtension) {
     EXPECT_EQ(platform.dialogs[0].defaultExtension, "vrn");
     ASSERT_EQ(platform.dialogs[0].filters.size(), 2u);
     EXPECT_EQ(platform.dialogs[0].filters[0].pattern, "*.vrn");
-    EXPECT_EQ(platform.dialogs[1].initialDir, (dir / "games").string() + "/");
+    EXPECT_EQ(platform.dialogs[1].initialDir,
+              (dir / "games").string() + char(std::filesystem::path::preferred_separator));
     EXPECT_EQ(platform.dialogs[1].initialName, (dir / "games" / "demo").string());
 }
 
@@ -155,7 +156,8 @@ TEST_F(LoaderFixture, AConfirmedDialogMovesTheWorkingDirectoryEvenWhenTheFileIsR
     std::filesystem::create_directories(dir / "junk");
     writeText(dir / "junk" / "note.txt", "not a program");
     EXPECT_EQ(openAnswer(dir / "junk" / "note.txt"), LoadResult::Invalid);
-    EXPECT_EQ(loader.workingDir(), (dir / "junk").string() + "/");
+    EXPECT_EQ(loader.workingDir(),
+              (dir / "junk").string() + char(std::filesystem::path::preferred_separator));
 }
 
 TEST_F(LoaderFixture, OpeningAnotherImageClosesTheRunningProgramsFiles) {
@@ -189,13 +191,17 @@ TEST_F(LoaderFixture, ChDirMovesTheWorkingDirectoryButTheResetDoesNot) {
     EXPECT_EQ(loader.workingDir(), dir.text());
     loader.noteMachineDirectory();
     EXPECT_EQ(loader.workingDir(), dir.text());
-    m.currentDir = (dir / "games").string() + "/";  // as a successful ChDir leaves it
+    m.currentDir =
+        (dir / "games").string() +
+        char(std::filesystem::path::preferred_separator);  // as a successful ChDir leaves it
     loader.noteMachineDirectory();
-    EXPECT_EQ(loader.workingDir(), (dir / "games").string() + "/");
+    EXPECT_EQ(loader.workingDir(),
+              (dir / "games").string() + char(std::filesystem::path::preferred_separator));
     loader.reset();  // back to the root for the program, not for the working directory
     loader.noteMachineDirectory();
     EXPECT_EQ(m.currentDir, dir.text());
-    EXPECT_EQ(loader.workingDir(), (dir / "games").string() + "/");
+    EXPECT_EQ(loader.workingDir(),
+              (dir / "games").string() + char(std::filesystem::path::preferred_separator));
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "lib_helpers.h"
+#include "library/path.h"
 #include "support/temp_dir.h"
 #include "vm/syscalls.h"
 
@@ -35,7 +36,7 @@ class FilesTest : public ::testing::Test, public LibMachine {
         outside = base / "outside";
         fs::create_directories(root);
         fs::create_directories(outside);
-        m.rootDir = root.string() + "/";
+        m.rootDir = root.string() + kHostSeparator;
         m.currentDir = m.rootDir;
     }
     void TearDown() override {

@@ -40,8 +40,10 @@ class TempDir {
 
     const std::filesystem::path& path() const { return path_; }
     std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
-    // The folder as the machine and the loader hold it: ending with '/'.
-    std::string text() const { return path_.string() + "/"; }
+    // The folder as the machine and the loader hold it: ending with the host's separator.
+    std::string text() const {
+        return path_.string() + char(std::filesystem::path::preferred_separator);
+    }
 
   private:
     std::filesystem::path path_;
