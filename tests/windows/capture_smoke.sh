@@ -75,6 +75,13 @@ dark=000000 green=00C000
 window_pixels=(54,43=$dark 61,44=$dark 62,43=$green 54,45=$green)
 lcd_pixels=(0,0=$dark 7,1=$dark 8,0=$green 0,2=$green)
 
+# A virtual X server before any Windows program runs: the first one makes the prefix's desktop,
+# and a desktop made without a display leaves corvane.exe without its window.
+Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp -noreset 5>"$work/display" 2>"$work/xvfb.log" &
+xvfb_pid=$!
+wait_for 30 test -s "$work/display" || fail "the virtual X server did not start"
+export DISPLAY=":$(head -n1 "$work/display")"
+
 # corvane-run.exe: one second of the program, recorded.
 mkdir -p "$work/root"
 status=0
@@ -85,11 +92,6 @@ wine_run "$app/corvane-run.exe" "$(winpath "$app/blink.vrn")" --root "$(winpath 
 check "$work/run.gif" 320 160 --frames 4 "${lcd_pixels[@]}" || fail "corvane-run.exe's recording: $(cat "$work/check.out")"
 echo "corvane-run.exe: $(head -n1 "$work/check.out")"
 
-# corvane.exe in a virtual X server.
-Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp -noreset 5>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-wait_for 30 test -s "$work/display" || fail "the virtual X server did not start"
-export DISPLAY=":$(head -n1 "$work/display")"
 export CORVANE_NO_MESSAGE_BOXES=1 CORVANE_VIRTUAL_CLOCK=1
 # vorn.ini is a symbolic link made on the Linux side, to an empty file: the frequency that start-up
 # writes goes through the profile functions into the file linked to, and the link stays.
