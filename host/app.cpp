@@ -126,20 +126,31 @@ int App::startUp(const Switches& switches) {
 
     std::vector<std::pair<int, int>> outline;
     for (const OutlinePoint& p : kWindowOutline) outline.emplace_back(p.x, p.y);
-    if (debugger_ != 0 && platform_.debugConnect(debugger_))
+    if (debugger_ != 0 && platform_.debugConnect(debugger_)) {
         platform_.debugSend(kDebugAttach, debugProcessId(), 0, nullptr, 0);
+        debugAttached_ = true;
+    }
     if (!platform_.createWindow("Corvane", kWindowWidth, kWindowHeight, outline))
-        return kStartUpFailed;
+        return failStartUpAfterAttach();
     startView();
     paint();
     syncWindow();
 
     if (switches.image) {
         LoadResult result = loader_->loadAtStartup(resolveImagePath(*switches.image));
-        if (result != LoadResult::Loaded) return kStartUpFailed;
+        if (result != LoadResult::Loaded) return failStartUpAfterAttach();
         syncWindow();
     }
     return 0;
+}
+
+// A start-up that fails once the debugger has been told of us ends the session as a finished
+// program does, so the debugger is not left waiting for a stop that never comes. The desktop
+// programs never shut down after a failed start, the runner does: the notice goes out once.
+int App::failStartUpAfterAttach() {
+    if (debugAttached_) platform_.debugSend(kDebugExit, 0, 0, nullptr, 0);
+    debugger_ = 0;
+    return kStartUpFailed;
 }
 
 std::string App::resolveImagePath(const std::string& path) const {

@@ -257,6 +257,7 @@ class App : public Host, public RunLoopClient {
     void syncWindow();
     // Writes one setting to vorn.ini; when it cannot be written, says so once on stderr.
     void storeSetting(const std::string& section, const std::string& key, const std::string& value);
+    int failStartUpAfterAttach();
 
     Platform& platform_;
     AppSettings settings_;
@@ -269,6 +270,7 @@ class App : public Host, public RunLoopClient {
     std::unique_ptr<RunLoop> runLoop_;
     uint32_t frequency_ = 0;
     uint32_t debugger_ = 0;
+    bool debugAttached_ = false;  // the attach notice has gone out
     // The date the time calls see: the platform's at start-up, then moved only by SetTime,
     // unless the host's clock is in use.
     VirtualDate date_;

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -209,6 +210,22 @@ TEST(DebugLink, NoListenerRunsFreeOrStaysPaused) {
     // more progress.
     ChildProcess stopped(kRunner, {"/W" + std::to_string(port), "/S0", image});
     EXPECT_EQ(stopped.wait(), 2);
+}
+
+TEST(DebugLink, AProgramThatCannotBeLoadedEndsTheSessionWithTheExitNotice) {
+    TestDebugger dbg;
+    const std::string missing = tempPath("link-missing.vrn");
+    std::filesystem::remove(missing);
+    ChildProcess child(kRunner, {"/W" + std::to_string(dbg.port()), "/S0", missing});
+    ASSERT_TRUE(dbg.accept());
+    auto attach = dbg.next();
+    ASSERT_TRUE(attach);
+    EXPECT_EQ(attach->message, kAttach);
+    auto last = dbg.next();
+    ASSERT_TRUE(last) << "the connection ended without an exit notice";
+    EXPECT_EQ(last->message, kExit);
+    EXPECT_TRUE(dbg.closedByPeer()) << "records after the exit notice";
+    EXPECT_EQ(child.wait(), 1);
 }
 
 // A debugger that misbehaves is dropped; the simulator never hangs.

@@ -21,6 +21,7 @@ app_pid=""
 cleanup() {
   if [ -n "$app_pid" ]; then kill "$app_pid" 2>/dev/null || true; wait "$app_pid" 2>/dev/null || true; fi
   if [ -n "${listener_pid:-}" ]; then kill "$listener_pid" 2>/dev/null || true; wait "$listener_pid" 2>/dev/null || true; fi
+  if [ -n "${bad_listener_pid:-}" ]; then kill "$bad_listener_pid" 2>/dev/null || true; wait "$bad_listener_pid" 2>/dev/null || true; fi
   if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; fi
   rm -rf "$work"
 }
@@ -175,4 +176,19 @@ app_pid=""
 wait_for 60 grep -q '^exit' "$log" || fail "no exit notice to the debugger window"
 [ -s "$app/vorn.ini" ] || fail "Exit wrote no vorn.ini beside the executable"
 grep -q '^\[' "$app/vorn.ini" || fail "vorn.ini written by Exit has no section"
+
+# A debugger attached to a start that fails on a bad image hears the exit notice after the
+# attach notice, rather than waiting for a stop that never comes.
+bad_log="$work/bad-link.log"
+wine_run "$probe" listen "$(winpath "$bad_log")" 2>"$work/bad-listener.err" &
+bad_listener_pid=$!
+wait_for 120 grep -qs '^window ' "$bad_log" || fail "the second listener made no window"
+bad_listener=$(grep '^window ' "$bad_log" | head -n1 | tr -d '\r' | cut -d' ' -f2)
+status=0
+(cd "$app" && wine_run "$app/corvane.exe" "/W$bad_listener" "/R$(winpath "$app/bad.vrn")") \
+  >"$work/bad-link.out" 2>"$work/bad-link.err" || status=$?
+[ "$status" -ne 0 ] || fail "a bad image started under the debugger"
+wait_for 60 grep -q '^exit' "$bad_log" || fail "a failed start sent no exit notice to the debugger"
+grep -q '^attach' "$bad_log" || fail "a failed start sent no attach notice before its exit notice"
+wait "$bad_listener_pid" 2>/dev/null || true
 echo "corvane.exe smoke test passed"
