@@ -1,6 +1,7 @@
 #pragma once
 // Shared helpers of the assembler and disassembler tests.
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -19,10 +20,12 @@ inline Bytes codeOf(std::string_view source, const AsmOptions& options = {}) {
     return Bytes(image.begin() + 16, image.end());
 }
 
-// Options that read include files from a map instead of the disk.
+// Options that read include files from a map instead of the disk. The map names files with '/';
+// the assembler joins paths with the host's separator, a backslash on Windows.
 inline AsmOptions filesFrom(const std::map<std::string, std::string>& files) {
     AsmOptions options;
-    options.readFile = [files](const std::string& path) -> std::optional<std::string> {
+    options.readFile = [files](std::string path) -> std::optional<std::string> {
+        std::replace(path.begin(), path.end(), '\\', '/');
         auto it = files.find(path);
         if (it == files.end()) return std::nullopt;
         return it->second;
