@@ -4,40 +4,11 @@
 # recordings\; corvane-run.exe --record writes one too. A checker of ours decodes each and looks
 # at its size and at pixels the program drew.
 #   capture_smoke.sh WINEPREFIX BIN_DIR CHECK_EXE VRNASM TMP_DIR
-# Every wait has a generous limit and looks at what the program did, never at the time alone.
 set -euo pipefail
 
 prefix=$1 bin=$2 check=$3 vrnasm=$4 tmp=$5
-scripts=${CORVANE_SCRIPTS:?}
-for tool in Xvfb xdotool; do
-  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 0; }
-done
-
-work=$(mktemp -d "$tmp/corvane-capture-XXXXXX")
-xvfb_pid=""
-app_pid=""
-cleanup() {
-  if [ -n "$app_pid" ]; then kill "$app_pid" 2>/dev/null || true; wait "$app_pid" 2>/dev/null || true; fi
-  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "FAIL: $*" >&2
-  for log in "$work"/*.err "$work"/*.out; do [ -s "$log" ] && { echo "--- $log"; cat "$log"; } >&2; done
-  exit 1
-}
-wait_for() {
-  local end=$((SECONDS + $1))
-  shift
-  until "$@"; do
-    [ "$SECONDS" -ge "$end" ] && return 1
-    sleep 0.2
-  done
-}
-winpath() { echo "Z:$1" | tr / '\\'; }
-wine_run() { "$scripts/wine-run.sh" "$prefix" "$@"; }
+source "$(dirname "$0")/wine_gui.sh"
+wine_gui_begin capture Xvfb xdotool
 # check FILE WIDTH HEIGHT ARGS...: the checker's verdict on FILE, its report kept in check.out.
 check() {
   local file=$1
@@ -75,12 +46,7 @@ dark=000000 green=00C000
 window_pixels=(54,43=$dark 61,44=$dark 62,43=$green 54,45=$green)
 lcd_pixels=(0,0=$dark 7,1=$dark 8,0=$green 0,2=$green)
 
-# A virtual X server before any Windows program runs: the first one makes the prefix's desktop,
-# and a desktop made without a display leaves corvane.exe without its window.
-Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp -noreset 5>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-wait_for 30 test -s "$work/display" || fail "the virtual X server did not start"
-export DISPLAY=":$(head -n1 "$work/display")"
+start_xvfb
 
 # corvane-run.exe: one second of the program, recorded.
 mkdir -p "$work/root"

@@ -6,41 +6,12 @@
 # failed exit status.
 #   corvane_smoke.sh WINEPREFIX BIN_DIR PROBE_EXE VRNASM TMP_DIR
 # With a sixth argument, DEBUGGER_EXE, it runs our test debugger against corvane.exe instead.
-# Every wait has a generous limit and looks at what the program did, never at the time alone.
 set -euo pipefail
 
 prefix=$1 bin=$2 probe=$3 vrnasm=$4 tmp=$5 debugger=${6:-}
-scripts=${CORVANE_SCRIPTS:?}
-for tool in Xvfb xdotool; do
-  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 0; }
-done
-
-work=$(mktemp -d "$tmp/corvane-smoke-XXXXXX")
-xvfb_pid=""
-app_pid=""
-cleanup() {
-  if [ -n "$app_pid" ]; then kill "$app_pid" 2>/dev/null || true; wait "$app_pid" 2>/dev/null || true; fi
-  if [ -n "${listener_pid:-}" ]; then kill "$listener_pid" 2>/dev/null || true; wait "$listener_pid" 2>/dev/null || true; fi
-  if [ -n "${bad_listener_pid:-}" ]; then kill "$bad_listener_pid" 2>/dev/null || true; wait "$bad_listener_pid" 2>/dev/null || true; fi
-  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "FAIL: $*" >&2
-  for log in "$work"/*.err; do [ -s "$log" ] && { echo "--- $log"; cat "$log"; } >&2; done
-  exit 1
-}
-# wait_for SECONDS COMMAND...: true once COMMAND succeeds, false when the time is up.
-wait_for() {
-  local end=$((SECONDS + $1))
-  shift
-  until "$@"; do
-    [ "$SECONDS" -ge "$end" ] && return 1
-    sleep 0.2
-  done
-}
+source "$(dirname "$0")/wine_gui.sh"
+wine_gui_begin smoke Xvfb xdotool
+watched="app_pid listener_pid bad_listener_pid"
 # press_until KEY COMMAND...: types KEY into the window until COMMAND succeeds. A key typed while
 # the window does not yet have the focus is lost, so after 10 s without effect it is typed again
 # (six times at the most).
@@ -55,15 +26,7 @@ press_until() {
   done
   return 1
 }
-winpath() { echo "Z:$1" | tr / '\\'; }
-wine_run() { "$scripts/wine-run.sh" "$prefix" "$@"; }
-
-# The X server writes its display number into the file once it takes connections.
-Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp -noreset 5>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-wait_for 30 test -s "$work/display" || fail "the virtual X server did not start"
-export DISPLAY=":$(head -n1 "$work/display")"
-export CORVANE_NO_MESSAGE_BOXES=1 CORVANE_VIRTUAL_CLOCK=1
+start_xvfb
 
 # A portable copy: the root directory is the executable's folder.
 app="$work/app"

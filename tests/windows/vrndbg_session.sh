@@ -9,42 +9,18 @@
 #    source level over window messages;
 #  - a simulator that cannot load the image, or cannot be started, fails the session.
 #   vrndbg_session.sh WINEPREFIX BIN_DIR PROBE_EXE VRNASM VRNCC SOURCE_DIR TMP_DIR
-# Every wait has a generous limit and looks at what the programs did, never at the time alone.
 set -euo pipefail
 
 prefix=$1 bin=$2 probe=$3 vrnasm=$4 vrncc=$5 source=$6 tmp=$7
-scripts=${CORVANE_SCRIPTS:?}
-for tool in Xvfb; do
-  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 0; }
-done
-
-work=$(mktemp -d "$tmp/vrndbg-session-XXXXXX")
-xvfb_pid="" dbg_pid=""
-cleanup() {
+source "$(dirname "$0")/wine_gui.sh"
+dbg_pid=""
+watched="dbg_pid"
+before_cleanup() {
   exec 7>&- 2>/dev/null || true
-  if [ -n "$dbg_pid" ]; then kill "$dbg_pid" 2>/dev/null || true; wait "$dbg_pid" 2>/dev/null || true; fi
   # A corvane.exe left open by a failed step.
-  [ -n "$xvfb_pid" ] && "$scripts/wine-run.sh" "$prefix" "$probe" close >/dev/null 2>&1 || true
-  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; fi
-  rm -rf "$work"
+  [ -n "$xvfb_pid" ] && "$scripts/wine-run.sh" "$prefix" "$probe" close >/dev/null 2>&1
 }
-trap cleanup EXIT
-
-fail() {
-  echo "FAIL: $*" >&2
-  for log in "$work"/*.out "$work"/*.err; do [ -s "$log" ] && { echo "--- $log"; cat "$log"; } >&2; done
-  exit 1
-}
-wait_for() {
-  local end=$((SECONDS + $1))
-  shift
-  until "$@"; do
-    [ "$SECONDS" -ge "$end" ] && return 1
-    sleep 0.2
-  done
-}
-winpath() { echo "Z:$1" | tr / '\\'; }
-wine_run() { "$scripts/wine-run.sh" "$prefix" "$@"; }
+wine_gui_begin vrndbg-session Xvfb
 # vrndbg's output without Windows line ends and without the attach line's process number.
 shown() { tr -d '\r' <"$1" | sed 's/^attached to process [0-9]*$/attached to process N/'; }
 # expect NAME FILE: the output in FILE is the text on standard input.
@@ -60,11 +36,7 @@ expect() {
 stops_at() { [ "$(grep -c "^stop at line $1 " "$2" 2>/dev/null || true)" -ge "$3" ]; }
 corvane_gone() { ! wine_run "$probe" window >/dev/null 2>&1; }
 
-Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp -noreset 5>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-wait_for 30 test -s "$work/display" || fail "the virtual X server did not start"
-export DISPLAY=":$(head -n1 "$work/display")"
-export CORVANE_NO_MESSAGE_BOXES=1 CORVANE_VIRTUAL_CLOCK=1
+start_xvfb
 
 # A portable copy: vrndbg.exe starts the simulator beside it.
 app="$work/app"
