@@ -6,6 +6,9 @@
 #include <filesystem>
 #include <memory>
 
+#include "library/path.h"
+#include "library/real_path.h"
+
 namespace corvane {
 
 namespace {
@@ -19,8 +22,8 @@ struct FileCloser {
 bool loadFontFile(const std::string& path, FontTables& fonts) {
     // Some systems open a directory for reading; it is no font file.
     std::error_code error;
-    if (std::filesystem::is_directory(path, error)) return false;
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    if (std::filesystem::is_directory(hostFsPath(path), error)) return false;
+    std::unique_ptr<std::FILE, FileCloser> file(openHostFile(path, "rb"));
     if (!file) return false;
 
     // Whatever a short file does not cover stays zero and draws as blank cells, so start clean

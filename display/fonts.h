@@ -23,7 +23,7 @@ struct FontTables {
 };
 
 // Reads the font data file into `fonts` as four consecutive tables; a short file leaves the rest
-// zero. Returns false when the file cannot be opened.
+// zero. Returns false when the file cannot be opened. `path` is a host path in UTF-8.
 bool loadFontFile(const std::string& path, FontTables& fonts);
 
 }  // namespace corvane

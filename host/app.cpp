@@ -14,6 +14,7 @@
 #include "host/machine_state.h"
 #include "host/skin.h"
 #include "host/window.h"
+#include "library/path.h"
 #include "vm/machine.h"
 
 namespace corvane {
@@ -44,7 +45,7 @@ AppSettings desktopSettings() {
     s.paths = desktopPaths(currentPathInputs());
     s.writeConfig = true;
     std::error_code ec;
-    s.startDir = fs::current_path(ec).string();
+    s.startDir = hostPathText(fs::current_path(ec));
     return s;
 }
 
@@ -76,7 +77,7 @@ int App::startUp(const Switches& switches) {
     m.rootDir = root;
     m.currentDir = root;
 
-    if (!loadFontFile(settings_.paths.fontFile.string(), *fonts_)) {
+    if (!loadFontFile(hostPathText(settings_.paths.fontFile), *fonts_)) {
         platform_.messageBox(kMsgNoFontFile);
         return kStartUpFailed;
     }
@@ -94,9 +95,9 @@ int App::startUp(const Switches& switches) {
     // "ROM"/"Directory": a folder that does not exist leaves the working directory as it was at
     // start. A relative value is taken from the root directory, where the file itself lives.
     std::string startDir = settings_.startDir.empty() ? root : settings_.startDir;
-    fs::path dir(ini.getString("ROM", "Directory", root));
+    fs::path dir = hostFsPath(ini.getString("ROM", "Directory", root));
     if (!dir.empty() && dir.is_relative()) dir = settings_.paths.root / dir;
-    loader_->setWorkingDir(!dir.empty() && isDirectory(dir) ? dir.string() : startDir);
+    loader_->setWorkingDir(!dir.empty() && isDirectory(dir) ? hostPathText(dir) : startDir);
 
     // "CPU"/"Frequency": the nanosecond clock needs no measurement; 0 (missing, negative, not a
     // number) becomes its rate, written back once.
@@ -154,15 +155,15 @@ int App::failStartUpAfterAttach() {
 }
 
 std::string App::resolveImagePath(const std::string& path) const {
-    fs::path p(path);
+    const fs::path p = hostFsPath(path);
     if (p.is_absolute()) return path;
     fs::path fromShell =
-        (settings_.startDir.empty() ? fs::current_path() : fs::path(settings_.startDir)) / p;
+        (settings_.startDir.empty() ? fs::current_path() : hostFsPath(settings_.startDir)) / p;
     std::error_code ec;
-    if (fs::exists(fromShell, ec)) return fromShell.string();
-    fs::path fromWorking = fs::path(loader_->workingDir()) / p;
-    if (fs::exists(fromWorking, ec)) return fromWorking.string();
-    return fromShell.string();
+    if (fs::exists(fromShell, ec)) return hostPathText(fromShell);
+    fs::path fromWorking = hostFsPath(loader_->workingDir()) / p;
+    if (fs::exists(fromWorking, ec)) return hostPathText(fromWorking);
+    return hostPathText(fromShell);
 }
 
 int App::run() {
@@ -194,7 +195,7 @@ void App::storeSetting(const std::string& section, const std::string& key,
     if (configUnwritableSaid_) return;
     configUnwritableSaid_ = true;
     std::fprintf(stderr, "corvane: %s cannot be written; it is left as it is\n",
-                 settings_.paths.configFile.string().c_str());
+                 hostPathText(settings_.paths.configFile).c_str());
 }
 
 void App::dispatchEvents() {
@@ -419,9 +420,9 @@ std::optional<std::string> App::chooseFile(const std::string& initialDir) {
     // the page the program shows next.
     holdBack_.arm();
     if (chosen) {
-        fs::path file = fs::absolute(fs::path(*chosen));
-        loader_->setWorkingDir(file.parent_path().string());
-        return file.string();
+        fs::path file = fs::absolute(hostFsPath(*chosen));
+        loader_->setWorkingDir(hostPathText(file.parent_path()));
+        return hostPathText(file);
     }
     return chosen;
 }

@@ -11,6 +11,7 @@
 #include "host/gif_recorder.h"
 #include "host/machine_state.h"
 #include "host/window.h"
+#include "library/path.h"
 #include "vm/machine.h"
 
 namespace corvane {
@@ -24,7 +25,7 @@ constexpr uint64_t kNoticeNs = 2'000'000'000;  // how long a notice stays over t
 constexpr const char* kRunSection = "Corvane";
 
 bool readFile(const std::string& path, std::vector<uint8_t>& bytes) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(hostFsPath(path), std::ios::binary);
     if (!in) return false;
     bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     return !in.bad();
@@ -33,9 +34,9 @@ bool readFile(const std::string& path, std::vector<uint8_t>& bytes) {
 // Written beside the target and renamed over it, so a failed save leaves the old state whole.
 bool writeFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes) {
     std::error_code ec;
-    const fs::path target(path);
+    const fs::path target = hostFsPath(path);
     if (target.has_parent_path()) fs::create_directories(target.parent_path(), ec);
-    const fs::path temp = fs::path(path + ".tmp");
+    const fs::path temp = hostFsPath(path + ".tmp");
     {
         std::ofstream out(temp, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
@@ -99,13 +100,13 @@ void App::setStateSlot(int slot) {
 
 std::string App::imageName() const {
     const std::string& path = loader_ ? loader_->imagePath() : std::string();
-    const std::string stem = fs::path(path).stem().string();
+    const std::string stem = hostPathText(hostFsPath(path).stem());
     return stem.empty() ? "program" : stem;
 }
 
 std::string App::slotFile(int slot) const {
-    return (settings_.paths.root / "states" / (imageName() + "." + std::to_string(slot) + ".state"))
-        .string();
+    return hostPathText(settings_.paths.root / "states" /
+                        hostFsPath(imageName() + "." + std::to_string(slot) + ".state"));
 }
 
 StateTiming App::stateTiming() {
@@ -139,7 +140,7 @@ bool App::saveState(const std::string& file) {
         platform_.messageBox(kMsgStateCannotWrite);
         return false;
     }
-    notify("状态已保存: " + fs::path(file).filename().string());
+    notify("状态已保存: " + hostPathText(hostFsPath(file).filename()));
     return true;
 }
 
@@ -177,7 +178,7 @@ bool App::loadState(const std::string& file) {
         for (size_t i = 0; i < gone.size(); ++i) text += (i ? ", " : "") + gone[i];
         platform_.messageBox(text);
     }
-    notify("状态已读取: " + fs::path(file).filename().string());
+    notify("状态已读取: " + hostPathText(hostFsPath(file).filename()));
     syncWindow();
     return true;
 }
@@ -186,7 +187,8 @@ bool App::startRecording(const std::string& file, int scale) {
     if (recorder_ && recorder_->isOpen()) return false;
     auto recorder = std::make_unique<GifRecorder>();
     std::error_code ec;
-    if (fs::path(file).has_parent_path()) fs::create_directories(fs::path(file).parent_path(), ec);
+    const fs::path target = hostFsPath(file);
+    if (target.has_parent_path()) fs::create_directories(target.parent_path(), ec);
     const bool opened =
         recordWindow_ ? recorder->openWindow(file, window_->image().width, window_->image().height,
                                              scale, platform_.nowNs())
@@ -225,8 +227,8 @@ std::string App::nextRecordingFile() const {
     const fs::path dir = settings_.paths.root / "recordings";
     std::error_code ec;
     for (int n = 1;; ++n) {
-        fs::path file = dir / (imageName() + "-" + std::to_string(n) + ".gif");
-        if (!fs::exists(file, ec)) return file.string();
+        fs::path file = dir / hostFsPath(imageName() + "-" + std::to_string(n) + ".gif");
+        if (!fs::exists(file, ec)) return hostPathText(file);
     }
 }
 

@@ -7,6 +7,7 @@
 #include "host/config_store.h"
 #include "host/machine_state.h"
 #include "host/window.h"
+#include "library/path.h"
 #include "vm/machine.h"
 
 namespace corvane {
@@ -73,7 +74,7 @@ void App::readInputSettings() {
     const ConfigStore& ini = *config_;
     for (const std::string& line : input_.load(ini))
         std::fprintf(stderr, "corvane: %s: ignored, no such key or action: %s\n",
-                     ini.path().string().c_str(), line.c_str());
+                     hostPathText(ini.path()).c_str(), line.c_str());
     setRewind(ini.getUnsigned(kRunSection, "RewindSeconds", kDefaultRewindSeconds),
               ini.getUnsigned(kRunSection, "RewindInterval", kDefaultRewindInterval));
 }

@@ -9,6 +9,7 @@
 #include "host/app.h"
 #include "host/config_store.h"
 #include "host/window.h"
+#include "library/path.h"
 #include "vm/machine.h"
 
 #ifndef CORVANE_VERSION
@@ -26,16 +27,21 @@ constexpr const char* kRecentSection = "Recent";
 
 // A recent file's menu text: its number and its name (the folder would make the menu too wide).
 std::string recentText(int n, const std::string& path) {
-    std::string name = fs::path(path).filename().string();
+    std::string name = hostPathText(hostFsPath(path).filename());
     constexpr size_t kLongest = 40;
-    if (name.size() > kLongest) name = name.substr(0, kLongest - 3) + "...";
+    if (name.size() > kLongest) {
+        // Cut before a whole character, not inside one of UTF-8's multi-byte sequences.
+        size_t cut = kLongest - 3;
+        while (cut > 0 && (uint8_t(name[cut]) & 0xC0) == 0x80) --cut;
+        name = name.substr(0, cut) + "...";
+    }
     return std::to_string(n) + " " + name;
 }
 
 std::string sameFile(const std::string& path) {
     std::error_code ec;
-    const fs::path canonical = fs::weakly_canonical(fs::absolute(path, ec), ec);
-    return ec ? path : canonical.string();
+    const fs::path canonical = fs::weakly_canonical(fs::absolute(hostFsPath(path), ec), ec);
+    return ec ? path : hostPathText(canonical);
 }
 
 }  // namespace
@@ -170,7 +176,7 @@ bool App::viewCommand(uint16_t id) {
 void App::noteRecentFile(const std::string& path) {
     const std::string key = sameFile(path);
     std::erase_if(recent_, [&](const std::string& p) { return sameFile(p) == key; });
-    recent_.insert(recent_.begin(), fs::absolute(path).lexically_normal().string());
+    recent_.insert(recent_.begin(), hostPathText(fs::absolute(hostFsPath(path)).lexically_normal()));
     if (recent_.size() > size_t(kRecentFiles)) recent_.resize(size_t(kRecentFiles));
 }
 
@@ -191,12 +197,12 @@ std::string App::saveScreenshot() {
     }
     // The picture without the notice about an earlier picture.
     window_->clearNotice();
-    if (!writePng(file.string(), presentedImage())) {
+    if (!writePng(hostPathText(file), presentedImage())) {
         notify("无法保存截图!");
         return {};
     }
-    notify("截图已保存: " + file.filename().string());
-    return file.string();
+    notify("截图已保存: " + hostPathText(file.filename()));
+    return hostPathText(file);
 }
 
 std::string App::aboutText() const {
@@ -210,11 +216,11 @@ std::string App::aboutText() const {
         "F8 复位, F12 截图, Alt+Enter 全屏, 右键 菜单; vorn.ini 的 [Keys] 与 [Gamepad] 可改键.\n";
     text += input_.describe() + "\n";
     text += "根目录: " + root + "\n";
-    text += "设定: " + settings_.paths.configFile.string() + "\n";
-    text += "字体: " + settings_.paths.fontFile.string() + "\n";
-    text += "截图: " + (settings_.paths.root / "screenshots").string() + "\n";
-    text += "状态: " + (settings_.paths.root / "states").string() + "\n";
-    text += "录像: " + (settings_.paths.root / "recordings").string() + "\n";
+    text += "设定: " + hostPathText(settings_.paths.configFile) + "\n";
+    text += "字体: " + hostPathText(settings_.paths.fontFile) + "\n";
+    text += "截图: " + hostPathText(settings_.paths.root / "screenshots") + "\n";
+    text += "状态: " + hostPathText(settings_.paths.root / "states") + "\n";
+    text += "录像: " + hostPathText(settings_.paths.root / "recordings") + "\n";
     return text;
 }
 

@@ -3,11 +3,13 @@
 #include <filesystem>
 #include <system_error>
 
+#include "library/path.h"
+
 namespace corvane {
 
 bool existingFile(const std::string& path) {
     std::error_code ec;
-    auto status = std::filesystem::status(path, ec);
+    auto status = std::filesystem::status(hostFsPath(path), ec);
     return !ec && std::filesystem::exists(status) && !std::filesystem::is_directory(status);
 }
 

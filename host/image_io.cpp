@@ -24,6 +24,7 @@
 #include <stb/stb_image.h>
 #pragma GCC diagnostic pop
 
+#include "library/real_path.h"
 #include "vm/memory_map.h"
 
 namespace corvane {
@@ -67,7 +68,7 @@ bool decodePng(const uint8_t* data, size_t size, RgbImage& image) {
 }
 
 bool writeLcdPbm(const std::string& path, const uint8_t* lcd) {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
+    std::FILE* f = openHostFile(path, "wb");
     if (!f) return false;
     // PBM rows are the screen memory's rows unchanged: MSB leftmost, set bit black.
     bool ok = std::fprintf(f, "P4\n%d %d\n", kScreenWidth, kScreenHeight) > 0;

@@ -6,6 +6,7 @@
 
 #include "host/paths.h"
 #include "host/platform.h"
+#include "library/path.h"
 #include "vm/image.h"
 #include "vm/interpreter.h"
 #include "vm/machine.h"
@@ -20,7 +21,8 @@ namespace {
 // `openErrno` is errno right after the failed open, for the reasons the file system gives.
 std::string describeLoadProblem(const std::string& path, ImageStatus status, int openErrno) {
     std::error_code ec;
-    const fs::file_status st = fs::status(path, ec);
+    const fs::path file = hostFsPath(path);
+    const fs::file_status st = fs::status(file, ec);
     std::string reason;
     if (!fs::exists(st)) {
         reason = "no such file";
@@ -31,10 +33,10 @@ std::string describeLoadProblem(const std::string& path, ImageStatus status, int
     } else if (status == ImageStatus::CannotOpen) {
         reason = "cannot be read: " + std::generic_category().message(openErrno);
     } else if (status == ImageStatus::TooLarge) {
-        reason = "too large for the image buffer (" + std::to_string(fs::file_size(path, ec)) +
+        reason = "too large for the image buffer (" + std::to_string(fs::file_size(file, ec)) +
                  " bytes, at most " + std::to_string(kImageBufferSize) + ")";
-    } else if (fs::file_size(path, ec) < kImageHeaderSize) {
-        reason = "too short for a program image (" + std::to_string(fs::file_size(path, ec)) +
+    } else if (fs::file_size(file, ec) < kImageHeaderSize) {
+        reason = "too short for a program image (" + std::to_string(fs::file_size(file, ec)) +
                  " bytes, the header alone has " + std::to_string(kImageHeaderSize) + ")";
     } else {
         reason = "not a program image (it does not start with \"VRN\" and version 0x12)";
@@ -47,7 +49,7 @@ std::string describeLoadProblem(const std::string& path, ImageStatus status, int
 Loader::Loader(Machine& machine, Platform& platform) : m_(machine), platform_(platform) {}
 
 void Loader::setWorkingDir(const std::string& dir) {
-    workingDir_ = directoryText(dir);
+    workingDir_ = directoryText(hostFsPath(dir));
 }
 
 void Loader::noteMachineDirectory() {
@@ -72,7 +74,7 @@ LoadResult Loader::loadFile(const std::string& path, const char* invalidMessage)
         // Checked before anything is closed: a file too large for the image buffer is refused
         // like an invalid one and leaves the running program alone.
         std::error_code ec;
-        auto size = fs::file_size(path, ec);
+        auto size = fs::file_size(hostFsPath(path), ec);
         if (!ec && size > kImageBufferSize) status = ImageStatus::TooLarge;
     }
     if (status != ImageStatus::Ok) loadProblem_ = describeLoadProblem(path, status, openErrno);
@@ -117,14 +119,13 @@ LoadResult Loader::open() {
 LoadResult Loader::openChosen(const std::string& chosen) {
     // A confirmed dialog moves the working directory to the chosen file's folder, whatever
     // happens to the file afterwards.
-    fs::path file = fs::absolute(fs::path(chosen));
-    setWorkingDir(file.parent_path().string());
+    fs::path file = fs::absolute(hostFsPath(chosen));
+    setWorkingDir(hostPathText(file.parent_path()));
 
-    LoadResult result = loadFile(file.string(), kMsgInvalidFromDialog);
+    LoadResult result = loadFile(hostPathText(file), kMsgInvalidFromDialog);
     if (result != LoadResult::Loaded) return result;
     // The next dialog offers this choice again, without its extension.
-    dialogFileName_ =
-        file.has_extension() ? (file.parent_path() / file.stem()).string() : file.string();
+    dialogFileName_ = hostPathText(file.has_extension() ? file.parent_path() / file.stem() : file);
     splash_ = SplashState::Opened;
     return result;
 }

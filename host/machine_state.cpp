@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "host/state_file.h"
+#include "library/real_path.h"
 
 namespace corvane {
 
@@ -317,7 +318,7 @@ std::vector<std::string> applyState(Machine& m, const MachineState& st, uint64_t
     for (const SavedFile& saved : st.files) {
         const std::string path = fromRoot(m.rootDir, saved.path);
         const char* mode = reopenMode(saved.mode);
-        std::FILE* stream = mode ? std::fopen(path.c_str(), mode) : nullptr;
+        std::FILE* stream = mode ? openHostFile(path, mode) : nullptr;
         if (stream && std::fseek(stream, long(saved.position), SEEK_SET) != 0) {
             std::fclose(stream);
             stream = nullptr;

@@ -1,7 +1,10 @@
 #include "host/paths.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <system_error>
+
+#include "library/path.h"
 
 namespace corvane {
 namespace fs = std::filesystem;
@@ -16,9 +19,18 @@ bool isFile(const fs::path& p) {
 }  // namespace
 
 std::optional<std::string> environment(const char* name) {
+#ifdef _WIN32
+    // The wide environment, so a folder named in any language arrives as UTF-8 rather than in
+    // the system's code page (names are ASCII; the path carries the UTF-16 to UTF-8 step).
+    const std::wstring wideName(name, name + std::strlen(name));
+    const wchar_t* value = _wgetenv(wideName.c_str());
+    if (!value || !*value) return std::nullopt;
+    return hostPathText(fs::path(value));
+#else
     const char* value = std::getenv(name);
     if (!value || !*value) return std::nullopt;
     return std::string(value);
+#endif
 }
 
 PathInputs currentPathInputs() {
@@ -34,13 +46,13 @@ HostPaths desktopPaths(const PathInputs& in) {
     HostPaths paths;
     const fs::path besideExe = in.executableDir / kFontFileName;
     if (in.corvaneHome) {
-        paths.root = fs::path(*in.corvaneHome);
+        paths.root = hostFsPath(*in.corvaneHome);
     } else if (isFile(besideExe)) {
         paths.root = in.executableDir;
     } else if (in.xdgDataHome) {
-        paths.root = fs::path(*in.xdgDataHome) / "corvane";
+        paths.root = hostFsPath(*in.xdgDataHome) / "corvane";
     } else if (in.home) {
-        paths.root = fs::path(*in.home) / ".local" / "share" / "corvane";
+        paths.root = hostFsPath(*in.home) / ".local" / "share" / "corvane";
     } else {
         paths.root = in.executableDir;
     }
@@ -65,7 +77,7 @@ std::string directoryText(const fs::path& dir) {
     if (ec) p = fs::absolute(dir, ec).lexically_normal();
     // Written the host's own way, with a drive and backslashes on Windows.
     const char separator = char(fs::path::preferred_separator);
-    std::string text = p.make_preferred().string();
+    std::string text = hostPathText(p.make_preferred());
     if (text.empty() || text.back() != separator) text += separator;
     return text;
 }

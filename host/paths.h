@@ -12,6 +12,8 @@
 #include <optional>
 #include <string>
 
+#include "tools/common/process.h"
+
 namespace corvane {
 
 inline constexpr const char* kFontFileName = "duzezi.dat";
@@ -30,9 +32,6 @@ struct PathInputs {
     std::optional<std::string> xdgDataHome;  // $XDG_DATA_HOME
     std::optional<std::string> home;         // $HOME
 };
-
-// The executable's full path (empty when it cannot be found).
-std::filesystem::path executablePath();
 
 // The inputs of the running process.
 PathInputs currentPathInputs();

@@ -109,22 +109,13 @@ std::string joinComponents(const std::string& prefix, const Components& parts) {
     return out;
 }
 
-std::string textOf(const fs::path& path) {
-#ifdef _WIN32
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-#else
-    return path.string();
-#endif
-}
-
 // The entry of `dir` whose name equals `name` up to ASCII letter case; the first in byte order
 // when several do, so the choice does not depend on the order the directory lists them in.
 std::optional<std::string> caseAlternative(const fs::path& dir, const std::string& name) {
     std::error_code ec;
     std::optional<std::string> best;
     for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-        std::string entry = textOf(it->path().filename());
+        std::string entry = hostPathText(it->path().filename());
         if (sameIgnoringAsciiCase(entry, name) && (!best || entry < *best)) best = std::move(entry);
     }
     return best;
@@ -148,6 +139,15 @@ bool reallyInside(const std::string& path, const HostPath& realRoot) {
 }
 
 }  // namespace
+
+std::string hostPathText(const fs::path& path) {
+#ifdef _WIN32
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+#else
+    return path.string();
+#endif
+}
 
 fs::path hostFsPath(const std::string& text) {
 #ifdef _WIN32
@@ -205,11 +205,11 @@ std::optional<std::string> resolveProgramPath(const std::string& rootDir,
         }
         actual /= hostFsPath(parts[i]);
         parentIsSearchable =
-            fs::is_directory(actual, ec) && reallyInside(textOf(actual), *realRoot);
+            fs::is_directory(actual, ec) && reallyInside(hostPathText(actual), *realRoot);
     }
 
     // Links inside the root may lead anywhere: judge where the path really ends up.
-    if (!reallyInside(textOf(actual), *realRoot)) return std::nullopt;
+    if (!reallyInside(hostPathText(actual), *realRoot)) return std::nullopt;
 
     std::string result = joinComponents(path->prefix, parts);
     if (result.size() > kMaxPathBytes) return std::nullopt;

@@ -57,4 +57,8 @@ bool fitsWindowsNames(std::string_view name);
 // string would be read in the system's code page, so the text goes in as UTF-8 explicitly.
 std::filesystem::path hostFsPath(const std::string& text);
 
+// The UTF-8 text of a host path, the counterpart of hostFsPath: path::string() would write it in
+// the system's code page on Windows, and fail on a name that code page cannot spell.
+std::string hostPathText(const std::filesystem::path& path);
+
 }  // namespace corvane

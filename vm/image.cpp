@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "library/real_path.h"
 #include "vm/machine.h"
 
 namespace corvane {
@@ -29,7 +30,7 @@ struct FileCloser {
 
 // Opens and checks a candidate file; on Ok, `size` holds its length and the stream stands at 0.
 ImageStatus openChecked(const std::string& path, FileCloser& file, long& size) {
-    file.f = std::fopen(path.c_str(), "rb");
+    file.f = openHostFile(path, "rb");
     if (file.f == nullptr) return ImageStatus::CannotOpen;
     uint8_t header[kImageHeaderSize];
     const size_t got = std::fread(header, 1, sizeof header, file.f);

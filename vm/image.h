@@ -19,7 +19,7 @@ enum class ImageStatus : uint8_t {
 // True when the first 16 bytes are a valid header.
 bool checkImageHeader(const uint8_t* bytes, size_t size);
 
-// Checks a file's header without loading it.
+// Checks a file's header without loading it. Paths here are host paths in UTF-8.
 ImageStatus checkImageFile(const std::string& path);
 
 // Reads a checked file whole into the image buffer (the caller closes a running program first).

@@ -200,6 +200,47 @@ TEST(Win32ProfileStore, ALinkStaysAndTheFileItNamesIsRewritten) {
     EXPECT_EQ(Win32ProfileStore(target).getString("ROM", "Directory", ""), "C:\\new");
 }
 
+
+// What a crash in the middle of a write leaves is mended when the file is next opened: a whole
+// copy is put back over a file that may be half written, a copy that was still being made is
+// removed and the file, not yet touched then, is kept.
+TEST(Win32ProfileStore, ACopyLeftByACrashIsPutBackAndAHalfMadeCopyDropped) {
+    TempDir dir;
+    const fs::path file = dir / "vorn.ini";
+    const fs::path backup = profileBackupOf(file);
+    fs::path partial = backup;
+    partial += ".part";
+    const std::string whole = "[ROM]\r\nDirectory=C:\\whole\r\n";
+    struct Case {
+        const char* what;
+        const char* file;     // nullptr: no vorn.ini
+        const char* copy;     // nullptr: no whole copy
+        const char* partial;  // nullptr: no copy being made
+        std::string expected;
+    } cases[] = {
+        {"half-written file", "[ROM]\r\nDirec", whole.c_str(), nullptr, "C:\\whole"},
+        {"file gone", nullptr, whole.c_str(), nullptr, "C:\\whole"},
+        {"copy being made", whole.c_str(), nullptr, "[ROM]\r\nDi", "C:\\whole"},
+        {"nothing left", whole.c_str(), nullptr, nullptr, "C:\\whole"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove(file);
+        if (c.file) writeText(file, c.file);
+        if (c.copy) writeText(backup, c.copy);
+        if (c.partial) writeText(partial, c.partial);
+        auto ini = openConfigStore(file);
+        EXPECT_EQ(ini->getString("ROM", "Directory", ""), c.expected);
+        EXPECT_FALSE(fs::exists(backup));
+        EXPECT_FALSE(fs::exists(partial));
+        // Writes go on as usual, and leave no copy.
+        EXPECT_TRUE(ini->setString("ROM", "Directory", "C:\\next"));
+        EXPECT_EQ(ini->getString("ROM", "Directory", ""), "C:\\next");
+        EXPECT_FALSE(fs::exists(backup));
+        EXPECT_FALSE(fs::exists(partial));
+    }
+}
+
 #endif
 
 }  // namespace

@@ -30,12 +30,6 @@ bool sameIgnoringCase(const std::string& a, const std::string& b) {
 }
 #endif
 
-// A path as UTF-8 text, as the host holds it.
-std::string textOf(const fs::path& p) {
-    const std::u8string text = p.u8string();
-    return std::string(text.begin(), text.end());
-}
-
 std::string below(const std::string& root, std::string relative) {
     if (relative.empty()) return root;
     for (char& c : relative) {
@@ -297,7 +291,7 @@ TEST_F(FilePaths, FileListWritesTheChosenBareName) {
         const char* written;
     };
     const Case cases[] = {
-        {textOf(root / "sub" / hostFsPath("\u6587.dat")), kTrue, "\xCE\xC4.dat"},
+        {hostPathText(root / "sub" / hostFsPath("\u6587.dat")), kTrue, "\xCE\xC4.dat"},
         {std::nullopt, 0, ""},                          // cancelled
         {(root / "sub" / "gone.dat").string(), 0, ""},  // cannot be opened
         {(root / "dir").string(), 0, ""},               // not a file
@@ -310,7 +304,7 @@ TEST_F(FilePaths, FileListWritesTheChosenBareName) {
         EXPECT_EQ(host.chooserDirs.back(), m.currentDir);
     }
     // The name wraps at the end of memory.
-    host.chooserAnswers.push_back(textOf(root / "sub" / hostFsPath("\u6587.dat")));
+    host.chooserAnswers.push_back(hostPathText(root / "sub" / hostFsPath("\u6587.dat")));
     EXPECT_EQ(result(sys_FileList, {0xFFFE}), kTrue);
     EXPECT_EQ(getString(0xFFFE), "\xCE\xC4.dat");
 }

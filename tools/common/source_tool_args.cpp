@@ -4,6 +4,8 @@
 
 #include <filesystem>
 
+#include "library/path.h"
+
 namespace corvane {
 
 namespace {
@@ -70,7 +72,7 @@ std::optional<int> readSourceToolArgs(int argc, char** argv, const SourceToolCom
 }
 
 std::string defaultImagePath(const std::string& source) {
-    return std::filesystem::path(source).replace_extension(".vrn").string();
+    return hostPathText(hostFsPath(source).replace_extension(".vrn"));
 }
 
 }  // namespace corvane

@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "library/path.h"
 #include "tools/vrnasm/assembler_impl.h"
 #include "vm/memory_map.h"
 #include "vm/opcodes.h"
@@ -39,7 +40,7 @@ AsmResult assembleFile(const std::string& path, const AsmOptions& options) {
     if (!text) {
         AsmResult result;
         std::error_code ec;
-        const auto st = std::filesystem::status(path, ec);
+        const auto st = std::filesystem::status(hostFsPath(path), ec);
         const char* reason = !std::filesystem::exists(st)        ? "cannot open: no such file"
                              : std::filesystem::is_directory(st) ? "cannot open: is a directory"
                                                                  : "cannot open the file";

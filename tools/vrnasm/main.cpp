@@ -4,10 +4,11 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <string>
+#include <string_view>
 
+#include "tools/common/output_file.h"
+#include "tools/common/process.h"
 #include "tools/common/source_tool_args.h"
 #include "tools/vrnasm/assembler.h"
 
@@ -27,6 +28,9 @@ const char* kUsage =
 }  // namespace
 
 int main(int argc, char** argv) {
+    corvane::Utf8Arguments utf8(argc, argv);
+    argc = utf8.count();
+    argv = utf8.values();
     std::string input;
     corvane::AsmOptions options;
     corvane::SourceToolCommand command{"vrnasm", CORVANE_VERSION, kUsage};
@@ -62,13 +66,10 @@ int main(int argc, char** argv) {
         std::fputs(result.errorText().c_str(), stderr);
         return 1;
     }
-    std::ofstream out(output, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(result.image.data()),
-              std::streamsize(result.image.size()));
-    out.close();
-    if (!out) {
+    const std::string_view image(reinterpret_cast<const char*>(result.image.data()),
+                                 result.image.size());
+    if (!corvane::writeOutputFile(output, image)) {
         std::fprintf(stderr, "vrnasm: cannot write %s\n", output.c_str());
-        std::filesystem::remove(output);
         return 1;
     }
     return 0;

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "library/path.h"
 #include "tools/vrnasm/assembler_impl.h"
 #include "vm/memory_map.h"
 #include "vm/opcodes.h"
@@ -302,8 +303,9 @@ void Assembler::expandMacro(const Macro& macro, std::string_view line, const Tok
 std::optional<std::string> Assembler::readSource(const std::string& path) {
     if (options_.readFile) return options_.readFile(path);
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
+    const std::filesystem::path file = hostFsPath(path);
+    if (!std::filesystem::is_regular_file(file, ec)) return std::nullopt;
+    std::ifstream in(file, std::ios::binary);
     if (!in) return std::nullopt;
     std::ostringstream text;
     text << in.rdbuf();
@@ -325,17 +327,18 @@ void Assembler::include(const std::vector<Token>& tokens, size_t pos, const Loca
         return;
     }
     namespace fs = std::filesystem;
-    fs::path name(nameTok.text);
+    const fs::path name = hostFsPath(nameTok.text);
     std::vector<fs::path> candidates;
     if (name.is_absolute()) {
         candidates.push_back(name);
     } else {
-        candidates.push_back(fs::path(loc.file).parent_path() / name);
-        for (const auto& dir : options_.includeDirs) candidates.push_back(fs::path(dir) / name);
+        candidates.push_back(hostFsPath(loc.file).parent_path() / name);
+        for (const auto& dir : options_.includeDirs) candidates.push_back(hostFsPath(dir) / name);
     }
     for (const auto& candidate : candidates) {
-        if (auto text = readSource(candidate.lexically_normal().string())) {
-            processText(*text, candidate.lexically_normal().string(), includeDepth + 1);
+        const std::string file = hostPathText(candidate.lexically_normal());
+        if (auto text = readSource(file)) {
+            processText(*text, file, includeDepth + 1);
             return;
         }
     }

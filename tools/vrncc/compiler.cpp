@@ -6,7 +6,8 @@
 
 #include "tools/vrncc/codegen.h"
 #include "tools/vrncc/debug_record.h"
-#include "tools/vrncc/executable_path.h"
+#include "library/path.h"
+#include "tools/common/process.h"
 #include "tools/vrncc/parser.h"
 #include "tools/vrncc/preprocessor.h"
 
@@ -20,14 +21,14 @@ namespace fs = std::filesystem;
 
 std::string defaultCcLibraryDir() {
     std::error_code ec;
-    const fs::path exeDir = cc::ccExecutablePath().parent_path();
+    const fs::path exeDir = executablePath().parent_path();
     if (!exeDir.empty()) {
         // Installed: <prefix>/share/corvane/vrncc beside <prefix>/bin.
         fs::path installed = exeDir.parent_path() / "share" / "corvane" / "vrncc";
-        if (fs::is_directory(installed / "include", ec)) return installed.string();
+        if (fs::is_directory(installed / "include", ec)) return hostPathText(installed);
         // A portable copy (the Windows download): vrncc/ beside the executable.
         fs::path beside = exeDir / "vrncc";
-        if (fs::is_directory(beside / "include", ec)) return beside.string();
+        if (fs::is_directory(beside / "include", ec)) return hostPathText(beside);
     }
     return VRNCC_LIBRARY_DIR;
 }
@@ -35,7 +36,7 @@ std::string defaultCcLibraryDir() {
 namespace {
 
 bool isInsideFolder(const std::string& file, const std::string& folder) {
-    const fs::path f = fs::path(file).lexically_normal(), d = fs::path(folder).lexically_normal();
+    const fs::path f = hostFsPath(file).lexically_normal(), d = hostFsPath(folder).lexically_normal();
     // Whole path parts, whichever separators the two were written with; a trailing separator
     // of the folder is an empty last part.
     auto [di, fi] = std::mismatch(d.begin(), d.end(), f.begin(), f.end());
@@ -52,15 +53,15 @@ CcResult compileC(const std::vector<std::string>& sources, const CcOptions& opti
     const std::string lib = options.libraryDir.empty() ? defaultCcLibraryDir() : options.libraryDir;
     PreprocessOptions po;
     po.includeDirs = options.includeDirs;
-    po.systemDirs = {(fs::path(lib) / "include").string()};
+    po.systemDirs = {hostPathText(hostFsPath(lib) / "include")};
     po.defines = options.defines;
     po.readFile = options.readFile;
     std::vector<std::string> files = sources;
     if (options.runtime) {
         std::error_code ec;
         std::vector<std::string> runtime;
-        for (const auto& e : fs::directory_iterator(fs::path(lib) / "runtime", ec))
-            if (e.path().extension() == ".c") runtime.push_back(e.path().string());
+        for (const auto& e : fs::directory_iterator(hostFsPath(lib) / "runtime", ec))
+            if (e.path().extension() == ".c") runtime.push_back(hostPathText(e.path()));
         std::sort(runtime.begin(), runtime.end());
         files.insert(files.end(), runtime.begin(), runtime.end());
     }

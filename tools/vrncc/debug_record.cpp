@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <set>
 
+#include "library/path.h"
+
 namespace corvane::cc {
 
 DebugRecorder::DebugRecorder(std::function<bool(const std::string&)> marked)
@@ -178,7 +180,7 @@ void DebugRecorder::collectLocals(const Stmt* s, int blockEnd, DebugFunction& ou
 
 void DebugRecorder::finish(const Program& prog, const Emitter& em) {
     std::error_code ec;
-    info_.dir = std::filesystem::current_path(ec).string();
+    info_.dir = hostPathText(std::filesystem::current_path(ec));
     const std::vector<uint32_t> at = em.addresses();
     std::map<int, uint32_t> labels;
     size_t marker = 0;

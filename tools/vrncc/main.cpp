@@ -3,9 +3,11 @@
 //   vrncc SOURCE.c [MORE.c]... [-o IMAGE.vrn] [-g] [-I DIR]... [-D NAME[=VALUE]]...
 
 #include <cstdio>
-#include <fstream>
 #include <string>
+#include <string_view>
 
+#include "tools/common/output_file.h"
+#include "tools/common/process.h"
 #include "tools/common/source_tool_args.h"
 #include "tools/vrncc/compiler.h"
 #include "tools/vrncc/debug_info.h"
@@ -30,6 +32,9 @@ const char* kUsage =
 }  // namespace
 
 int main(int argc, char** argv) {
+    corvane::Utf8Arguments utf8(argc, argv);
+    argc = utf8.count();
+    argv = utf8.values();
     std::vector<std::string> sources;
     corvane::CcOptions options;
     corvane::SourceToolCommand command{"vrncc", CORVANE_VERSION, kUsage};
@@ -61,19 +66,14 @@ int main(int argc, char** argv) {
     corvane::CcResult r = corvane::compileC(sources, options);
     std::fputs(r.diagnostics.c_str(), stderr);
     if (!r.ok()) return 1;
-    std::ofstream out(output, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(r.image.data()), std::streamsize(r.image.size()));
-    out.close();
-    if (!out) {
+    const std::string_view image(reinterpret_cast<const char*>(r.image.data()), r.image.size());
+    if (!corvane::writeOutputFile(output, image)) {
         std::fprintf(stderr, "vrncc: cannot write %s\n", output.c_str());
         return 1;
     }
     if (options.debug) {
         const std::string path = corvane::debugInfoPath(output);
-        std::ofstream dbg(path, std::ios::binary | std::ios::trunc);
-        dbg << r.debugInfo;
-        dbg.close();
-        if (!dbg) {
+        if (!corvane::writeOutputFile(path, r.debugInfo)) {
             std::fprintf(stderr, "vrncc: cannot write %s\n", path.c_str());
             return 1;
         }

@@ -4,6 +4,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "library/path.h"
+
 namespace corvane::cc {
 namespace {
 
@@ -90,7 +92,7 @@ class Preprocessor {
         if (opt_.readFile) {
             text = opt_.readFile(path);
         } else {
-            std::ifstream in(path, std::ios::binary);
+            std::ifstream in(hostFsPath(path), std::ios::binary);
             if (in) {
                 std::ostringstream ss;
                 ss << in.rdbuf();
@@ -107,7 +109,7 @@ class Preprocessor {
         const SourceFile* f = diag_.addFile(path, std::move(*text));
         Input in;
         in.tokens = lexFile(*f, diag_);
-        in.dir = fs::path(path).parent_path().string();
+        in.dir = hostPathText(hostFsPath(path).parent_path());
         inputs_.push_back(std::move(in));
         condBase_.push_back(conds_.size());
         return true;
@@ -313,16 +315,16 @@ class Preprocessor {
         }
         for (auto& d : opt_.systemDirs) dirs.push_back(d);
         for (auto& d : dirs) {
-            fs::path p = d.empty() ? fs::path(name) : fs::path(d) / name;
+            fs::path p = d.empty() ? hostFsPath(name) : hostFsPath(d) / hostFsPath(name);
             bool exists;
             if (opt_.readFile) {
-                exists = opt_.readFile(p.string()).has_value();
+                exists = opt_.readFile(hostPathText(p)).has_value();
             } else {
                 std::error_code ec;
                 exists = fs::is_regular_file(p, ec);
             }
             if (exists) {
-                pushFile(p.string(), at, name);
+                pushFile(hostPathText(p), at, name);
                 return;
             }
         }

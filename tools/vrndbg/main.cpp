@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "host/paths.h"
+#include "library/path.h"
 #include "tools/vrndbg/memory_view.h"
 #include "tools/vrndbg/session.h"
 #include "tools/vrndbg/simulator_process.h"
@@ -56,15 +57,16 @@ constexpr int kAttachTimeoutMs = 30000;
 std::string findSimulator(const std::string& name) {
     std::error_code ec;
     const fs::path self = corvane::executablePath();
-    const fs::path beside = self.parent_path() / (name + self.extension().string());
-    return fs::exists(beside, ec) ? beside.string() : name;
+    const fs::path beside =
+        self.parent_path() / corvane::hostFsPath(name + corvane::hostPathText(self.extension()));
+    return fs::exists(beside, ec) ? corvane::hostPathText(beside) : name;
 }
 
 // The source debugger when the image has debug information beside it; without it (or with a
 // file that cannot be read) the debugger works on line values and memory alone.
 std::unique_ptr<corvane::SourceDebugger> loadSource(const std::string& image) {
     const std::string path = corvane::debugInfoPath(image);
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(corvane::hostFsPath(path), std::ios::binary);
     if (!in) return nullptr;
     std::ostringstream text;
     text << in.rdbuf();
@@ -76,7 +78,8 @@ std::unique_ptr<corvane::SourceDebugger> loadSource(const std::string& image) {
         return nullptr;
     }
     std::error_code ec;
-    const std::string dir = fs::absolute(fs::path(path), ec).parent_path().string();
+    const std::string dir =
+        corvane::hostPathText(fs::absolute(corvane::hostFsPath(path), ec).parent_path());
     return std::make_unique<corvane::SourceDebugger>(std::move(*info), dir);
 }
 
@@ -86,6 +89,9 @@ int main(int argc, char** argv) {
 #ifdef SIGPIPE
     signal(SIGPIPE, SIG_IGN);
 #endif
+    corvane::Utf8Arguments utf8(argc, argv);
+    argc = utf8.count();
+    argv = utf8.values();
     bool runner = false;
     std::string sim;
     int64_t stopValue = 0;

@@ -5,6 +5,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "library/path.h"
+
 namespace corvane {
 namespace {
 
@@ -44,15 +46,15 @@ const std::vector<std::string>* SourceDebugger::sourceOf(int file) {
     auto it = sources_.find(file);
     if (it != sources_.end()) return &it->second;
     if (missing_.count(file)) return nullptr;
-    const fs::path recorded = info_.fileName(file);
+    const fs::path recorded = hostFsPath(info_.fileName(file));
     std::vector<fs::path> tries;
     if (recorded.is_absolute()) {
         tries.push_back(recorded);
     } else {
-        tries.push_back(fs::path(info_.dir) / recorded);
-        tries.push_back(fs::path(baseDir_) / recorded);
+        tries.push_back(hostFsPath(info_.dir) / recorded);
+        tries.push_back(hostFsPath(baseDir_) / recorded);
     }
-    tries.push_back(fs::path(baseDir_) / recorded.filename());
+    tries.push_back(hostFsPath(baseDir_) / recorded.filename());
     for (const fs::path& p : tries) {
         std::ifstream in(p, std::ios::binary);
         if (!in) continue;
@@ -64,7 +66,7 @@ const std::vector<std::string>* SourceDebugger::sourceOf(int file) {
         }
         return &(sources_[file] = std::move(lines));
     }
-    missing_[file] = recorded.string();
+    missing_[file] = hostPathText(recorded);
     return nullptr;
 }
 

@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "library/path.h"
+#include "tools/common/output_file.h"
+#include "tools/common/process.h"
 #include "tools/vrndis/disassembler.h"
 #include "vm/image.h"
 
@@ -33,6 +36,9 @@ int usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    corvane::Utf8Arguments utf8(argc, argv);
+    argc = utf8.count();
+    argv = utf8.values();
     std::string input, output;
     corvane::DisassemblyOptions options;
     for (int i = 1; i < argc; ++i) {
@@ -59,7 +65,7 @@ int main(int argc, char** argv) {
     }
     if (input.empty()) return usage();
 
-    std::ifstream in(input, std::ios::binary);
+    std::ifstream in(corvane::hostFsPath(input), std::ios::binary);
     if (!in) {
         std::fprintf(stderr, "vrndis: cannot open %s\n", input.c_str());
         return 1;
@@ -76,10 +82,7 @@ int main(int argc, char** argv) {
         std::fwrite(listing.data(), 1, listing.size(), stdout);
         return std::fflush(stdout) == 0 ? 0 : 1;
     }
-    std::ofstream out(output, std::ios::binary | std::ios::trunc);
-    out << listing;
-    out.close();
-    if (!out) {
+    if (!corvane::writeOutputFile(output, listing)) {
         std::fprintf(stderr, "vrndis: cannot write %s\n", output.c_str());
         return 1;
     }

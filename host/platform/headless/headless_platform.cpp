@@ -1,6 +1,7 @@
 #include "host/platform/headless/headless_platform.h"
 
 #include "host/socket.h"
+#include "library/path.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -129,13 +130,13 @@ std::optional<std::string> HeadlessPlatform::openFileDialog(const OpenFileReques
     if (answer == "cancel") return std::nullopt;
     // A relative answer is typed into the dialog: it names a file in the folder it shows, unless
     // it names one from the shell's working directory.
-    fs::path p(answer);
+    fs::path p = hostFsPath(answer);
     std::error_code ec;
     if (p.is_relative() && !fs::exists(p, ec) && !request.initialDir.empty())
-        p = fs::path(request.initialDir) / p;
+        p = hostFsPath(request.initialDir) / p;
     if (!request.defaultExtension.empty() && !p.has_extension() && !fs::exists(p, ec))
         p += "." + request.defaultExtension;
-    return fs::absolute(p, ec).string();
+    return hostPathText(fs::absolute(p, ec));
 }
 
 bool HeadlessPlatform::debugConnect(uint32_t target) {

@@ -5,9 +5,10 @@
 
 #include "host/platform/headless/interrupt.h"
 #include "host/platform/headless/runner.h"
+#include "tools/common/process.h"
 
 int main(int argc, char** argv) {
-    std::vector<std::string> args(argv + 1, argv + argc);
+    const std::vector<std::string> args = corvane::programArguments(argc, argv);
     corvane::installInterruptSignals();
     return corvane::runHeadless(args, stdout, stderr);
 }

@@ -17,6 +17,7 @@
 #include "host/platform/headless/interrupt.h"
 #include "host/window.h"
 #include "library/gb2312.h"
+#include "library/path.h"
 #include "vm/machine.h"
 #include "vm/memory_map.h"
 #include "vm/opcodes.h"
@@ -164,7 +165,7 @@ struct RunnerOptions {
 };
 
 bool hasExtension(const std::string& file, const char* ext) {
-    std::string e = fs::path(file).extension().string();
+    std::string e = hostPathText(hostFsPath(file).extension());
     for (char& c : e) c = char(std::tolower(static_cast<unsigned char>(c)));
     return e == ext;
 }
@@ -453,21 +454,21 @@ int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE*
     fs::path root;
     std::error_code ec;
     if (!o.root.empty()) {
-        root = o.root;
+        root = hostFsPath(o.root);
     } else if (auto home = environment("CORVANE_HOME")) {
-        root = *home;
+        root = hostFsPath(*home);
     } else {
         tempRoot = makeTemporaryRoot();
         if (tempRoot.empty()) return usageError(err, "cannot make a temporary root directory");
         root = tempRoot;
     }
-    if (!fs::is_directory(root, ec)) return usageError(err, "no such directory: " + root.string());
+    if (!fs::is_directory(root, ec)) return usageError(err, "no such directory: " + hostPathText(root));
 
     AppSettings settings;
     settings.paths.root = fs::absolute(root, ec);
     settings.paths.configFile = settings.paths.root / kConfigFileName;
     if (!o.fonts.empty()) {
-        settings.paths.fontFile = o.fonts;
+        settings.paths.fontFile = hostFsPath(o.fonts);
     } else {
         // Beside the executable (build tree, portable copy), else where an installation keeps it.
         const fs::path exeDir = executablePath().parent_path();
@@ -478,7 +479,7 @@ int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE*
         }
     }
     settings.writeConfig = false;  // the runner reads vorn.ini when present, never writes it
-    settings.startDir = fs::current_path(ec).string();
+    settings.startDir = hostPathText(fs::current_path(ec));
 
     HeadlessPlatform::Options po;
     po.realtime = o.realtime;
@@ -507,7 +508,7 @@ int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE*
                 if (c.frame == 0 && !writeCapture(c, app, err)) writeFailed = true;
             const Machine& m = app.machine();
             if (!o.dumpMem.empty()) {
-                std::ofstream dump(o.dumpMem, std::ios::binary | std::ios::trunc);
+                std::ofstream dump(hostFsPath(o.dumpMem), std::ios::binary | std::ios::trunc);
                 dump.write(reinterpret_cast<const char*>(m.mem.data()),
                            std::streamsize(m.mem.size()));
                 if (!dump) {
@@ -542,7 +543,7 @@ int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE*
             std::fprintf(err, "corvane-run: %s\n", app.loader().loadProblem().c_str());
         } else if (!fs::is_regular_file(settings.paths.fontFile, ec)) {
             std::fprintf(err, "corvane-run: %s: no font data file there (give one with --fonts)\n",
-                         settings.paths.fontFile.string().c_str());
+                         hostPathText(settings.paths.fontFile).c_str());
         }
         return finish(kRunUsage);
     }

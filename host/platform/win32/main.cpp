@@ -12,6 +12,7 @@
 #include "host/platform/win32/wide_text.h"
 #include "host/platform/win32/win32_platform.h"
 #include "host/window.h"
+#include "library/path.h"
 
 namespace {
 
@@ -53,7 +54,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     }
     std::error_code ec;
     fs::create_directories(settings.paths.root, ec);
-    settings.startDir = fs::current_path(ec).string();
+    settings.startDir = hostPathText(fs::current_path(ec));
     settings.hostClockAllowed = !envFlag("CORVANE_VIRTUAL_CLOCK");
 
     int status = 0;

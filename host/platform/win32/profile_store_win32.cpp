@@ -87,7 +87,43 @@ fs::path profileBackupOf(const fs::path& file) {
     return backup;
 }
 
+namespace {
+
+// The copy while it is being written; it takes the backup's name only once it is whole, so a
+// backup found under that name can always be trusted.
+fs::path partialBackupOf(const fs::path& file) {
+    fs::path partial = profileBackupOf(file);
+    partial += ".part";
+    return partial;
+}
+
+bool saveBackup(const fs::path& file, const std::string& bytes) {
+    const fs::path partial = partialBackupOf(file);
+    if (writeBytes(partial, bytes) &&
+        MoveFileExW(partial.c_str(), profileBackupOf(file).c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return true;
+    }
+    DeleteFileW(partial.c_str());
+    return false;
+}
+
+}  // namespace
+
+void recoverInterruptedProfileWrite(const fs::path& file) {
+    // A copy cut short: the file itself had not been touched yet.
+    DeleteFileW(partialBackupOf(file).c_str());
+    // A whole copy still there: the write it guarded was cut short (the program or the system
+    // ended in the middle of it), and the file may be half written. The copy is the last whole
+    // file; at most the one value being written is lost.
+    const fs::path backup = profileBackupOf(file);
+    std::string saved;
+    if (!readBytes(backup, saved)) return;
+    if (saved.empty() || writeBytes(file, saved)) DeleteFileW(backup.c_str());
+}
+
 std::unique_ptr<ConfigStore> openConfigStore(const fs::path& file) {
+    recoverInterruptedProfileWrite(file);
     return std::make_unique<Win32ProfileStore>(file);
 }
 
@@ -129,10 +165,7 @@ bool Win32ProfileStore::setString(const std::string& section, const std::string&
     // The whole old file beside it until the new one is known good.
     const fs::path backup = profileBackupOf(path_);
     const bool backedUp = !before.empty();
-    if (backedUp && !writeBytes(backup, before)) {
-        DeleteFileW(backup.c_str());
-        return false;
-    }
+    if (backedUp && !saveBackup(path_, before)) return false;
 
     bool ok = true;
     if (!isUtf16(before) && !(ansiHolds(s) && ansiHolds(k) && ansiHolds(v)))

@@ -14,7 +14,8 @@
 // rewritten, and the file keeps its attributes and access rights. A read-only file is never
 // written. What they do not give is safety against a write that fails half-way (no room): so
 // the file is copied beside itself first ("vorn.ini.corvane-backup", a name of ours alone), put
-// back when the write failed, and the copy removed once the file is known good.
+// back when the write failed, and the copy removed once the file is known good. A copy found
+// when the file is opened means a write was cut short by a crash: the copy is put back.
 
 #include <filesystem>
 #include <string>
@@ -40,5 +41,9 @@ class Win32ProfileStore final : public ConfigStore {
 
 // The copy setString keeps beside `file` while it writes.
 std::filesystem::path profileBackupOf(const std::filesystem::path& file);
+
+// Puts back the copy a write cut short left beside `file`, and removes what is left of a copy
+// that was being made. openConfigStore does this before it hands out the store.
+void recoverInterruptedProfileWrite(const std::filesystem::path& file);
 
 }  // namespace corvane

@@ -1,6 +1,6 @@
 #include <system_error>
 
-#include "host/paths.h"
+#include "tools/common/process.h"
 
 namespace corvane {
 
@@ -9,6 +9,10 @@ std::filesystem::path executablePath() {
     std::filesystem::path p = std::filesystem::read_symlink("/proc/self/exe", ec);
     if (ec) return {};
     return p;
+}
+
+std::vector<std::string> programArguments(int argc, char** argv) {
+    return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
 }
 
 }  // namespace corvane
