@@ -176,7 +176,8 @@ bool App::viewCommand(uint16_t id) {
 void App::noteRecentFile(const std::string& path) {
     const std::string key = sameFile(path);
     std::erase_if(recent_, [&](const std::string& p) { return sameFile(p) == key; });
-    recent_.insert(recent_.begin(), hostPathText(fs::absolute(hostFsPath(path)).lexically_normal()));
+    recent_.insert(recent_.begin(),
+                   hostPathText(fs::absolute(hostFsPath(path)).lexically_normal()));
     if (recent_.size() > size_t(kRecentFiles)) recent_.resize(size_t(kRecentFiles));
 }
 

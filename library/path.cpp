@@ -1,6 +1,7 @@
 #include "library/path.h"
 
 #include <algorithm>
+#include <exception>
 #include <filesystem>
 #include <system_error>
 #include <vector>
@@ -140,10 +141,16 @@ bool reallyInside(const std::string& path, const HostPath& realRoot) {
 
 }  // namespace
 
+// On Windows the conversions between UTF-8 and the wide names throw on a sequence that is not
+// UTF-8 (or UTF-16): such a name names no file, and comes out empty instead.
 std::string hostPathText(const fs::path& path) {
 #ifdef _WIN32
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
+    try {
+        const std::u8string text = path.u8string();
+        return std::string(text.begin(), text.end());
+    } catch (const std::exception&) {
+        return {};
+    }
 #else
     return path.string();
 #endif
@@ -151,7 +158,11 @@ std::string hostPathText(const fs::path& path) {
 
 fs::path hostFsPath(const std::string& text) {
 #ifdef _WIN32
-    return fs::path(std::u8string(text.begin(), text.end()));
+    try {
+        return fs::path(std::u8string(text.begin(), text.end()));
+    } catch (const std::exception&) {
+        return {};
+    }
 #else
     return fs::path(text);
 #endif

@@ -54,7 +54,8 @@ std::optional<std::string> resolveProgramPath(const std::string& rootDir,
 bool fitsWindowsNames(std::string_view name);
 
 // A host path (UTF-8 text) for the standard library's file functions. On Windows a plain
-// string would be read in the system's code page, so the text goes in as UTF-8 explicitly.
+// string would be read in the system's code page, so the text goes in as UTF-8 explicitly;
+// there, text that is not UTF-8 gives the empty path, which names no file.
 std::filesystem::path hostFsPath(const std::string& text);
 
 // The UTF-8 text of a host path, the counterpart of hostFsPath: path::string() would write it in

@@ -24,6 +24,15 @@ if [ ! -f "$prefix/.corvane-ready" ]; then
     wineserver -w || true
     # Without a window manager a managed window makes every DestroyWindow wait two seconds.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    # Wine gives a program TEMP and TMP from the prefix's registry, never from the environment
+    # it was started in: a prefix made for the tests takes their folder (a Windows path) in, so
+    # what a Windows program leaves there is seen as a Linux program's would be.
+    case "${TMP:-}" in
+      [A-Za-z]:\\*)
+        wine reg add 'HKCU\Environment' /v TEMP /d "$TMP" /f >/dev/null 2>&1
+        wine reg add 'HKCU\Environment' /v TMP /d "$TMP" /f >/dev/null 2>&1
+        ;;
+    esac
     wineserver -w || true
     touch "$prefix/.corvane-ready"
   fi

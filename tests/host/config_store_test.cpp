@@ -200,7 +200,6 @@ TEST(Win32ProfileStore, ALinkStaysAndTheFileItNamesIsRewritten) {
     EXPECT_EQ(Win32ProfileStore(target).getString("ROM", "Directory", ""), "C:\\new");
 }
 
-
 // What a crash in the middle of a write leaves is mended when the file is next opened: a whole
 // copy is put back over a file that may be half written, a copy that was still being made is
 // removed and the file, not yet touched then, is kept.

@@ -58,7 +58,9 @@ TEST(Includes, ResolveFromTheIncludingFileThenTheIncludeDirectories) {
         {"src/main.s", ".include \"lib/defs.s\"\n.include \"common.s\"\nPUSH_B ANSWER\n"},
         {"src/lib/defs.s", ".include \"more.s\"\nANSWER = MORE + 1\n"},
         {"src/lib/more.s", "MORE = 41\n"},
-        {"shared/common.s", "NOP\n"},
+        {"shared/common.s", ".include \"常量.s\"\n"},
+        // Named as the source spells it, not in the GB2312 its strings become.
+        {"shared/常量.s", "NOP\n"},
     });
     options.includeDirs = {"shared"};
     AsmResult r = assemble(*options.readFile("src/main.s"), "src/main.s", options);

@@ -18,12 +18,12 @@ std::vector<std::string> programArguments(int argc, char** argv);
 // A main's argc and argv with the arguments in UTF-8 (programArguments), for a main that reads
 // them the C way: `Utf8Arguments utf8(argc, argv); argc = utf8.count(); argv = utf8.values();`
 class Utf8Arguments {
-public:
+  public:
     Utf8Arguments(int argc, char** argv);
     int count() const { return int(pointers_.size()) - 1; }
     char** values() { return pointers_.data(); }
 
-private:
+  private:
     std::vector<std::string> texts_;
     std::vector<char*> pointers_;  // the program's name, the arguments, then a null
 };

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "library/gb2312.h"
 #include "library/path.h"
 #include "tools/vrnasm/assembler_impl.h"
 #include "vm/memory_map.h"
@@ -327,7 +328,11 @@ void Assembler::include(const std::vector<Token>& tokens, size_t pos, const Loca
         return;
     }
     namespace fs = std::filesystem;
-    const fs::path name = hostFsPath(nameTok.text);
+    // The quoted name was turned into GB2312 like any text; the file has the source's own
+    // spelling of it (a name written with escapes stays as its bytes).
+    std::string fileName;
+    if (!gb2312ToUtf8(nameTok.text, fileName)) fileName = nameTok.text;
+    const fs::path name = hostFsPath(fileName);
     std::vector<fs::path> candidates;
     if (name.is_absolute()) {
         candidates.push_back(name);
@@ -342,7 +347,7 @@ void Assembler::include(const std::vector<Token>& tokens, size_t pos, const Loca
             return;
         }
     }
-    error(loc, nameTok.column, "cannot find include file '" + nameTok.text + "'");
+    error(loc, nameTok.column, "cannot find include file '" + fileName + "'");
 }
 
 }  // namespace corvane::vrnasm

@@ -4,10 +4,10 @@
 #include <filesystem>
 #include <iterator>
 
-#include "tools/vrncc/codegen.h"
-#include "tools/vrncc/debug_record.h"
 #include "library/path.h"
 #include "tools/common/process.h"
+#include "tools/vrncc/codegen.h"
+#include "tools/vrncc/debug_record.h"
 #include "tools/vrncc/parser.h"
 #include "tools/vrncc/preprocessor.h"
 
@@ -36,7 +36,8 @@ std::string defaultCcLibraryDir() {
 namespace {
 
 bool isInsideFolder(const std::string& file, const std::string& folder) {
-    const fs::path f = hostFsPath(file).lexically_normal(), d = hostFsPath(folder).lexically_normal();
+    const fs::path f = hostFsPath(file).lexically_normal(),
+                   d = hostFsPath(folder).lexically_normal();
     // Whole path parts, whichever separators the two were written with; a trailing separator
     // of the folder is an empty last part.
     auto [di, fi] = std::mismatch(d.begin(), d.end(), f.begin(), f.end());

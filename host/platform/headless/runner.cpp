@@ -462,7 +462,8 @@ int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE*
         if (tempRoot.empty()) return usageError(err, "cannot make a temporary root directory");
         root = tempRoot;
     }
-    if (!fs::is_directory(root, ec)) return usageError(err, "no such directory: " + hostPathText(root));
+    if (!fs::is_directory(root, ec))
+        return usageError(err, "no such directory: " + hostPathText(root));
 
     AppSettings settings;
     settings.paths.root = fs::absolute(root, ec);
