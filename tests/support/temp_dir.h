@@ -2,11 +2,13 @@
 // A fresh folder of a test's own under the temporary directory, removed with everything in it
 // when the owner goes away (also after a failed assertion, which unwinds through the test).
 
+#include <chrono>
 #include <filesystem>
 #include <random>
 #include <stdexcept>
 #include <string>
 #include <system_error>
+#include <thread>
 
 namespace corvane::test {
 
@@ -32,8 +34,23 @@ class TempDir {
         throw std::runtime_error("cannot make a temporary folder in " + base.string());
     }
     ~TempDir() {
+        namespace fs = std::filesystem;
         std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
+        fs::remove_all(path_, ec);
+        // What stays: on Windows a file a test made read-only, or one still held for a moment
+        // by a child process that has just ended. Links are left alone: their targets may lie
+        // anywhere.
+        for (int attempt = 0; attempt < 50 && fs::exists(path_, ec); ++attempt) {
+            for (auto it = fs::recursive_directory_iterator(path_, ec);
+                 !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+                std::error_code linkEc;
+                if (!it->is_symlink(linkEc))
+                    fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add,
+                                    linkEc);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            fs::remove_all(path_, ec);
+        }
     }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
