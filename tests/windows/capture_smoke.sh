@@ -73,20 +73,6 @@ wait_for 180 find_window || fail "no X window named Corvane"
 grep -q '^Frequency=1000' "$work/settings/vorn.ini" || fail "start-up wrote no frequency into the linked vorn.ini"
 [ -L "$app/vorn.ini" ] || fail "writing vorn.ini replaced its symbolic link"
 
-# press_until KEY COMMAND...: types KEY until COMMAND succeeds; a key typed before the window has
-# the focus is lost, so it is typed again after a while (six times at the most).
-press_until() {
-  local key=$1
-  shift
-  for _ in 1 2 3 4 5 6; do
-    xdotool windowfocus "$xid"
-    sleep 0.5
-    xdotool key --window "$xid" "$key" 2>/dev/null || xdotool key "$key"
-    wait_for 10 "$@" && return 0
-  done
-  return 1
-}
-
 # F12: a screenshot of the window beside the executable.
 shot=""
 screenshot_taken() { shot=$(only_file "$app/screenshots" 'corvane-*.png'); }

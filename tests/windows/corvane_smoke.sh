@@ -12,20 +12,6 @@ prefix=$1 bin=$2 probe=$3 vrnasm=$4 tmp=$5 debugger=${6:-}
 source "$(dirname "$0")/wine_gui.sh"
 wine_gui_begin smoke Xvfb xdotool
 watched="app_pid listener_pid bad_listener_pid"
-# press_until KEY COMMAND...: types KEY into the window until COMMAND succeeds. A key typed while
-# the window does not yet have the focus is lost, so after 10 s without effect it is typed again
-# (six times at the most).
-press_until() {
-  local key=$1
-  shift
-  for _ in 1 2 3 4 5 6; do
-    xdotool windowfocus "$xid"
-    sleep 0.5
-    xdotool key --window "$xid" "$key" 2>/dev/null || xdotool key "$key"
-    wait_for 10 "$@" && return 0
-  done
-  return 1
-}
 start_xvfb
 
 # A portable copy: the root directory is the executable's folder.

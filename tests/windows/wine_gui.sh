@@ -7,6 +7,7 @@
 #   start_xvfb                   a virtual X server of the test's own, as DISPLAY
 #   fail TEXT                    says TEXT and shows the logs in $work
 #   wait_for SECONDS COMMAND...  true once COMMAND succeeds, false when the time is up
+#   press_until KEY COMMAND...   types KEY into the X window $xid until COMMAND succeeds
 #   winpath PATH, wine_run PROGRAM ARGS...
 # Every wait has a generous limit and looks at what the programs did, never at the time alone.
 scripts=${CORVANE_SCRIPTS:?}
@@ -49,6 +50,20 @@ wait_for() {
     [ "$SECONDS" -ge "$end" ] && return 1
     sleep 0.2
   done
+}
+
+# A key typed while the window does not yet have the focus is lost, so after 10 s without effect
+# it is typed again (six times at the most).
+press_until() {
+  local key=$1
+  shift
+  for _ in 1 2 3 4 5 6; do
+    xdotool windowfocus "$xid"
+    sleep 0.5
+    xdotool key --window "$xid" "$key" 2>/dev/null || xdotool key "$key"
+    wait_for 10 "$@" && return 0
+  done
+  return 1
 }
 
 winpath() { echo "Z:$1" | tr / '\\'; }
