@@ -2,6 +2,9 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "library/path.h"
+#include "tools/vrndbg/command_line_win32.h"
 #else
 #include <fcntl.h>
 #include <spawn.h>
@@ -26,25 +29,6 @@ fs::path builtProgram(const std::string& name) {
 
 namespace {
 
-// One argument as the C runtime's command-line parser reads it back.
-std::wstring quoteArgument(const std::wstring& arg) {
-    if (!arg.empty() && arg.find_first_of(L" \t\"") == std::wstring::npos) return arg;
-    std::wstring q = L"\"";
-    size_t backslashes = 0;
-    for (wchar_t c : arg) {
-        if (c == L'\\') {
-            ++backslashes;
-            continue;
-        }
-        // Backslashes before a quote are doubled and the quote escaped; elsewhere they stay.
-        q.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
-        backslashes = 0;
-        q += c;
-    }
-    q.append(backslashes * 2, L'\\');
-    return q + L"\"";
-}
-
 HANDLE openFor(const fs::path& file, DWORD access, DWORD disposition) {
     SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
     return CreateFileW(file.empty() ? L"NUL" : file.c_str(), access,
@@ -56,8 +40,7 @@ HANDLE openFor(const fs::path& file, DWORD access, DWORD disposition) {
 
 int runProgram(const fs::path& program, const std::vector<std::string>& args, const fs::path& out,
                const fs::path& err) {
-    std::wstring line = quoteArgument(program.wstring());
-    for (const std::string& a : args) line += L" " + quoteArgument(fs::path(a).wstring());
+    std::wstring line = windowsCommandLine(hostPathText(program), args, false);
     HANDLE in = openFor({}, GENERIC_READ, OPEN_EXISTING);
     HANDLE o = openFor(out, GENERIC_WRITE, CREATE_ALWAYS);
     HANDLE e = openFor(err, GENERIC_WRITE, CREATE_ALWAYS);
