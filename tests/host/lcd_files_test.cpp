@@ -39,6 +39,7 @@ TEST(LcdFiles, PbmIsTheScreenMemoryBehindAHeader) {
     ASSERT_EQ(bytes.size(), header.size() + kBitmapSize);
     EXPECT_EQ(bytes.substr(0, header.size()), header);
     EXPECT_EQ(0, std::memcmp(bytes.data() + header.size(), screen.data(), kBitmapSize));
+    in.close();  // Windows removes no file that is still open
     std::filesystem::remove(path);
 }
 

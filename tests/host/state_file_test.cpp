@@ -185,6 +185,12 @@ TEST(MachineState, OpenFilesAreReopenedAtTheirPositionsWithoutTruncation) {
     std::fflush(m->files[0].stream);
     EXPECT_EQ(readText(dir / "w.bin"), "012X456789");
 
+    // One of the files goes while the program has none open (Windows removes no open file).
+    for (FileSlot& f : m->files) {
+        if (f.inUse) std::fclose(f.stream);
+        f.inUse = false;
+        f.stream = nullptr;
+    }
     std::filesystem::remove(dir / "r.bin");
     const std::vector<std::string> gone = applyState(*m, *st, 0);
     ASSERT_EQ(gone.size(), 1u);
