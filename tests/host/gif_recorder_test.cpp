@@ -13,6 +13,7 @@
 
 #include "host/gif_recorder.h"
 #include "tests/host/app_test_files.h"
+#include "tests/support/gif_frames.h"
 
 namespace corvane::test {
 namespace {
@@ -56,18 +57,7 @@ Decoded decode(const fs::path& file) {
         out.height = gif->SHeight;
         RgbImage canvas(gif->SWidth, gif->SHeight);
         for (int i = 0; i < gif->ImageCount; ++i) {
-            const SavedImage& img = gif->SavedImages[i];
-            const ColorMapObject* map =
-                img.ImageDesc.ColorMap ? img.ImageDesc.ColorMap : gif->SColorMap;
-            for (int y = 0; y < img.ImageDesc.Height; ++y) {
-                for (int x = 0; x < img.ImageDesc.Width; ++x) {
-                    const GifColorType c = map->Colors[img.RasterBits[y * img.ImageDesc.Width + x]];
-                    uint8_t* p = canvas.at(img.ImageDesc.Left + x, img.ImageDesc.Top + y);
-                    p[0] = c.Red;
-                    p[1] = c.Green;
-                    p[2] = c.Blue;
-                }
-            }
+            composeGifFrame(gif, i, canvas);
             out.frames.push_back(canvas);
             GraphicsControlBlock gcb{};
             DGifSavedExtensionToGCB(gif, i, &gcb);
