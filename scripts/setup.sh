@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config git
+  build-essential cmake ninja-build pkg-config git ccache
   libgtest-dev libgmock-dev libbenchmark-dev clang-format clang libclang-rt-dev
   libsdl2-dev libx11-dev libfreetype-dev libstb-dev libgif-dev
   xfonts-base unifont fonts-unifont xfonts-wqy
@@ -52,4 +52,10 @@ SOURCES
   rm -rf "$giflib_cache"
   mkdir -p "$giflib_cache"
   (cd "$giflib_cache" && apt-get source -qq giflib >/dev/null)
+fi
+
+# Four presets and the developers' worktrees share one compiler cache; the default 5 GB holds
+# about one of them.
+if command -v ccache >/dev/null && [ "$(ccache -k max_size 2>/dev/null || echo 0)" != "20.0 GB" ]; then
+  ccache --max-size=20G >/dev/null
 fi
