@@ -1,5 +1,5 @@
 # The two commands a newcomer types: `make run` and `make test`. Both install what is missing first.
-.PHONY: setup build release run test test-default test-release test-asan test-clang fuzz test-fuzz test-windows windows-dist bench format clean
+.PHONY: setup build release run check test test-default test-release test-asan test-clang fuzz test-fuzz test-windows windows-dist bench format clean
 
 JOBS ?= $(shell nproc)
 # Seconds each fuzz target runs for with `make fuzz`; `make test-fuzz` runs each for 20.
@@ -19,28 +19,38 @@ release: setup
 run: build
 	./scripts/run.sh build/default/bin
 
+# The suite on the everyday build (gcc, -O2 with assertions), and every benchmark once with a
+# tiny time budget so a broken one fails here, not a timing.
 test-default: setup
 	cmake --preset default
 	cmake --build --preset default -j $(JOBS)
-	ctest --preset default -j $(JOBS)
+	ctest --preset default -j $(JOBS) --timeout 600
+	./bench/run.sh build/default --benchmark_min_time=0.001 >/dev/null
 
-# The optimiser is where undefined behaviour shows: the whole suite again on the release build,
-# and every benchmark once with a tiny time budget so a broken one fails here, not a timing.
+# The few-minute loop while working: the everyday build and the suite without the stages that
+# start whole programs under a display, Wine or the sanitizers.
+check: setup
+	cmake --preset default
+	cmake --build --preset default -j $(JOBS)
+	ctest --preset default -j $(JOBS) --timeout 120 -LE slow
+
+# The optimised build without assertions, as installed and as the benchmarks measure it.
 test-release: setup
 	cmake --preset release
 	cmake --build --preset release -j $(JOBS)
 	ctest --preset release -j $(JOBS)
-	./bench/run.sh build/release --benchmark_min_time=0.001 >/dev/null
 
 test-asan: setup
 	cmake --preset asan
 	cmake --build --preset asan -j $(JOBS)
-	ctest --preset asan -j $(JOBS)
+	ctest --preset asan -j $(JOBS) --timeout 900
 
+# The second compiler: clang builds everything (its warnings are errors too) with coverage,
+# ASan and UBSan, and the libFuzzer targets run from that same build.
 test-clang: setup
-	cmake --preset clang
-	cmake --build --preset clang -j $(JOBS)
-	ctest --preset clang -j $(JOBS)
+	cmake --preset fuzz
+	cmake --build --preset fuzz -j $(JOBS)
+	./tests/fuzz/run.sh build/fuzz $(SECONDS)
 
 fuzz: setup
 	cmake --preset fuzz
@@ -48,7 +58,7 @@ fuzz: setup
 	./tests/fuzz/run.sh build/fuzz $(SECONDS)
 
 test-fuzz:
-	$(MAKE) fuzz SECONDS=20
+	$(MAKE) test-clang SECONDS=20
 
 # The Windows executables, cross-built with mingw-w64, and their suites run under Wine.
 test-windows: setup
@@ -62,7 +72,9 @@ windows-dist: setup
 	cmake --build --preset windows -j $(JOBS) --target corvane corvane-run vrnasm vrndis vrncc vrndbg demos mkfont_data
 	./scripts/windows-dist.sh build/windows build/corvane-windows.zip
 
-test: test-default test-release test-asan test-clang test-fuzz test-windows
+# CI's command. Each stage finds what the others cannot: the suite and benchmarks (gcc), the
+# sanitizers, the second compiler with the fuzzers, and the Windows executables under Wine.
+test: test-default test-asan test-fuzz test-windows
 
 bench: release
 	./bench/run.sh build/release

@@ -56,6 +56,4 @@ fi
 
 # Four presets and the developers' worktrees share one compiler cache; the default 5 GB holds
 # about one of them.
-if command -v ccache >/dev/null && [ "$(ccache -k max_size 2>/dev/null || echo 0)" != "20.0 GB" ]; then
-  ccache --max-size=20G >/dev/null
-fi
+if command -v ccache >/dev/null; then ccache --max-size=20G >/dev/null; fi

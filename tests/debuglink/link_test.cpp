@@ -12,12 +12,13 @@
 #include <vector>
 
 #include "debuglink/peer.h"
+#include "support/build_paths.h"
 
 namespace corvane::test {
 namespace {
 
 constexpr uint32_t kAttach = 0xB000, kExit = 0xB002, kStop = 0xB003, kSnapshot = 0x4A;
-const std::string kRunner = std::string(CORVANE_BIN_DIR) + "/corvane-run";
+const std::string kRunner = std::string(corvane::test::binDir()) + "/corvane-run";
 
 // main (function 65,541, whose low 16 bits are 5) calls inner (function 7) twice; COUNT at
 // 0x2000 counts inner's calls and INITDATA leaves a pattern further into the data area.

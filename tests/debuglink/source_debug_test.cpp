@@ -8,6 +8,7 @@
 #include <string>
 
 #include "debuglink/peer.h"
+#include "support/build_paths.h"
 #include "support/temp_dir.h"
 
 namespace corvane::test {
@@ -15,8 +16,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kBin = std::string(CORVANE_BIN_DIR);
-const fs::path kWalk = fs::path(CORVANE_SOURCE_DIR) / "tests" / "debuglink" / "programs" / "walk.c";
+const std::string kBin = std::string(corvane::test::binDir());
+const fs::path kWalk =
+    fs::path(corvane::test::sourceDir()) / "tests" / "debuglink" / "programs" / "walk.c";
 
 // Compiles walk.c with -g inside `dir` (so the debug information names it "walk.c") and runs
 // vrndbg on it with `script`; vrndbg's output without the attach line, whose process number

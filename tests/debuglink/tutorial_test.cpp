@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "debuglink/peer.h"
+#include "support/build_paths.h"
 #include "support/temp_dir.h"
 
 namespace corvane::test {
@@ -18,8 +19,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kBin = std::string(CORVANE_BIN_DIR);
-const fs::path kGuide = fs::path(CORVANE_SOURCE_DIR) / "docs" / "c.md";
+const std::string kBin = std::string(corvane::test::binDir());
+const fs::path kGuide = fs::path(corvane::test::sourceDir()) / "docs" / "c.md";
 
 std::vector<std::string> guideLines() {
     std::ifstream in(kGuide);

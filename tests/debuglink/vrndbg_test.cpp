@@ -6,12 +6,13 @@
 #include <string>
 
 #include "debuglink/peer.h"
+#include "support/build_paths.h"
 #include "tools/vrndbg/memory_view.h"
 
 namespace corvane::test {
 namespace {
 
-const std::string kVrndbg = std::string(CORVANE_BIN_DIR) + "/vrndbg";
+const std::string kVrndbg = std::string(corvane::test::binDir()) + "/vrndbg";
 
 const char* kProgram = R"(
 COUNT = 0x2000

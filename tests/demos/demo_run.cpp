@@ -1,5 +1,6 @@
 
 #include "tests/demos/demo_run.h"
+#include "support/build_paths.h"
 
 #include <sys/wait.h>
 
@@ -24,7 +25,7 @@ std::string quoted(const std::string& s) {
 }
 
 fs::path goldenPath(const std::string& name) {
-    return fs::path(CORVANE_SOURCE_DIR) / "tests" / "golden" / "demos" / (name + ".pbm");
+    return fs::path(corvane::test::sourceDir()) / "tests" / "golden" / "demos" / (name + ".pbm");
 }
 
 }  // namespace
@@ -34,7 +35,7 @@ DemoRun::DemoRun() {
 }
 
 DemoOutcome DemoRun::run(const std::string& demo, const std::vector<std::string>& args) {
-    const std::string bin = CORVANE_BIN_DIR;
+    const std::string bin = corvane::test::binDir();
     std::string cmd = "cd " + quoted(folder().string()) + " && env -u CORVANE_HOME " +
                       quoted(bin + "/corvane-run") + " " + quoted(bin + "/" + demo + ".vrn") +
                       " --root root --fonts " + quoted(bin + "/duzezi.dat");
@@ -66,7 +67,8 @@ std::string goldenPicture(const std::string& name) {
     }
     std::string golden = goldenPicture(name);
     if (golden == capture) return ::testing::AssertionSuccess();
-    fs::path kept = fs::path(CORVANE_BIN_DIR) / ".." / "tests" / "demos-actual" / (name + ".pbm");
+    fs::path kept =
+        fs::path(corvane::test::binDir()) / ".." / "tests" / "demos-actual" / (name + ".pbm");
     fs::create_directories(kept.parent_path());
     writeText(kept, capture);
     return ::testing::AssertionFailure()

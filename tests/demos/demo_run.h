@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/build_paths.h"
 #include "tests/host/app_test_files.h"
 
 namespace corvane::test {
@@ -27,8 +28,8 @@ class DemoRun {
     const std::filesystem::path& folder() const { return dir_.path(); }
     std::filesystem::path root() const { return dir_ / "root"; }
 
-    // Runs CORVANE_BIN_DIR/<demo>.vrn with `args` after the image, the root and the real font
-    // data file beside the runner.
+    // Runs corvane::test::binDir()/<demo>.vrn with `args` after the image, the root and the real
+    // font data file beside the runner.
     DemoOutcome run(const std::string& demo, const std::vector<std::string>& args);
 
     // The capture file `name` written by a run (--lcd F:name), empty when missing.

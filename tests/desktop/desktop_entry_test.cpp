@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <string>
 
+#include "support/build_paths.h"
 #include "tests/host/app_test_files.h"
 
 namespace corvane::test {
@@ -27,7 +28,7 @@ int shell(const std::string& cmd) {
 
 TEST(DesktopEntry, InstalledWithTheProgramImageType) {
     TempDir dir;
-    const fs::path build = fs::path(CORVANE_BIN_DIR).parent_path();
+    const fs::path build = fs::path(corvane::test::binDir()).parent_path();
     ASSERT_EQ(shell("cmake --install '" + build.string() + "' --prefix '" + dir.path().string() +
                     "' >'" + (dir / "install.log").string() + "' 2>&1"),
               0)

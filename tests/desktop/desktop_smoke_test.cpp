@@ -30,6 +30,7 @@
 #include "host/platform/sdl/sdl_platform.h"
 #include "host/skin.h"
 #include "host/window.h"
+#include "support/build_paths.h"
 #include "tests/host/app_test_files.h"
 #include "vm/machine.h"
 
@@ -53,7 +54,7 @@ using namespace std::chrono_literals;
 constexpr auto kStartLimit = 90s;  // a sanitized build on a loaded machine starts slowly
 constexpr auto kShowLimit = 60s;
 
-const std::string kBin = CORVANE_BIN_DIR;
+const std::string kBin = corvane::test::binDir();
 
 bool onPath(const char* name) {
     const char* path = std::getenv("PATH");
@@ -255,7 +256,7 @@ class Desktop : public ::testing::Test {
             "DISPLAY=" + server_->display(), "CORVANE_HOME=" + dir.path().string(),
             "CORVANE_VIRTUAL_CLOCK=1", "CORVANE_NO_MESSAGE_BOXES=1", "CORVANE_FILE_DIALOG=window"};
 #ifdef CORVANE_SANITIZED
-        env.push_back("LSAN_OPTIONS=suppressions=" + std::string(CORVANE_SOURCE_DIR) +
+        env.push_back("LSAN_OPTIONS=suppressions=" + std::string(corvane::test::sourceDir()) +
                       "/tests/lsan.supp:print_suppressions=0");
 #endif
         return env;

@@ -6,6 +6,7 @@
 #include "display/console.h"
 #include "display/fonts.h"
 #include "display_fixture.h"
+#include "support/build_paths.h"
 #include "vm/syscalls.h"
 
 namespace corvane::test {
@@ -169,7 +170,7 @@ TEST(ConsoleGolden, ScrollingInBothLayouts) {
 }
 
 TEST(ConsoleGolden, RealFontSmallConsole) {
-    const std::string path = std::string(CORVANE_BIN_DIR) + "/duzezi.dat";
+    const std::string path = std::string(corvane::test::binDir()) + "/duzezi.dat";
     if (!std::filesystem::exists(path)) GTEST_SKIP() << "no font data file at " << path;
     auto fonts = std::make_unique<FontTables>();
     ASSERT_TRUE(loadFontFile(path, *fonts));

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "support/build_paths.h"
 #include "vm/image.h"
 #include "vm/memory_map.h"
 
@@ -41,7 +42,7 @@ void hanziGlyph(uint8_t* glyph, uint32_t index, int size) {
 }
 
 std::string goldenPath(const std::string& name) {
-    return std::string(CORVANE_SOURCE_DIR) + "/tests/golden/display/" + name + ".pbm";
+    return std::string(corvane::test::sourceDir()) + "/tests/golden/display/" + name + ".pbm";
 }
 
 std::string describeDifference(const Picture& want, const Picture& got) {
@@ -116,7 +117,8 @@ void expectLcdGolden(const Machine& m, const std::string& name) {
     ASSERT_TRUE(readPbm(goldenPath(name), want))
         << "missing golden " << goldenPath(name) << " (run with CORVANE_UPDATE_GOLDENS=1)";
     if (want == got) return;
-    const std::string actual = std::string(CORVANE_BIN_DIR) + "/golden-actual/" + name + ".pbm";
+    const std::string actual =
+        std::string(corvane::test::binDir()) + "/golden-actual/" + name + ".pbm";
     std::filesystem::create_directories(std::filesystem::path(actual).parent_path());
     writePbm(actual, got);
     ADD_FAILURE() << "LCD differs from golden " << name << "; actual written to " << actual << "\n"

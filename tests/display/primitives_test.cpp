@@ -1,5 +1,6 @@
 // Points, lines, rectangles, circles, ellipses and the area fill.
 
+#include <algorithm>
 #include <set>
 #include <utility>
 
@@ -91,6 +92,31 @@ TEST(Rectangles, ClampingAndInvertedCorners) {
     for (int x = 11; x <= 19; ++x) border.insert({x, 10}), border.insert({x, 15});
     for (int y = 11; y <= 14; ++y) border.insert({10, y}), border.insert({20, y});
     EXPECT_EQ(lcdPoints(e), border);
+}
+
+// A span that runs past column 159 stops there: one pixel more would land on column 0 of the
+// next row, which shares the row's last byte boundary in memory.
+TEST(Drawing, SpansPastTheRightEdgeStopAtIt) {
+    struct Case {
+        const char* name;
+        Handler fn;
+        std::vector<uint32_t> args;
+        int leftmost;  // no shape here reaches further left than this column
+    } cases[] = {
+        {"horizontal Line", sys_Line, {150, 5, 250, 5, 1}, 150},
+        {"filled Circle", sys_Circle, {155, 40, 10, 1, 1}, 145},
+        {"filled Ellipse", sys_Ellipse, {155, 40, 12, 6, 1, 1}, 143},
+    };
+    for (const Case& c : cases) {
+        DisplayMachine d;
+        for (uint32_t a : c.args) d.m.push(a);
+        c.fn(d.m);
+        const Points lit = lcdPoints(d);
+        ASSERT_FALSE(lit.empty()) << c.name;
+        for (auto [x, y] : lit) EXPECT_GE(x, c.leftmost) << c.name << " lit " << x << "," << y;
+        EXPECT_TRUE(std::any_of(lit.begin(), lit.end(), [](auto p) { return p.first == 159; }))
+            << c.name;
+    }
 }
 
 TEST(Circle, SmallRadii) {

@@ -6,6 +6,7 @@
 #include "display/fonts.h"
 #include "display/text.h"
 #include "display_fixture.h"
+#include "support/build_paths.h"
 #include "vm/syscalls.h"
 
 namespace corvane::test {
@@ -160,7 +161,7 @@ TEST(TextOut, LeadByteBeforeTheTerminatorTakesItAndWalksOn) {
 
 // Rendered text with the font data file the build generates.
 TEST(TextGolden, RealFontBothSizesAndMirrored) {
-    const std::string path = std::string(CORVANE_BIN_DIR) + "/duzezi.dat";
+    const std::string path = std::string(corvane::test::binDir()) + "/duzezi.dat";
     if (!std::filesystem::exists(path)) GTEST_SKIP() << "no font data file at " << path;
     auto fonts = std::make_unique<FontTables>();
     ASSERT_TRUE(loadFontFile(path, *fonts));

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "display/fonts.h"
+#include "support/build_paths.h"
 #include "support/temp_dir.h"
 
 namespace corvane {
@@ -20,8 +21,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kFontFile = CORVANE_BIN_DIR "/duzezi.dat";
-const std::string kMkfont = CORVANE_BIN_DIR "/mkfont";
+const std::string kFontFile = std::string(corvane::test::binDir()) + "/duzezi.dat";
+const std::string kMkfont = std::string(corvane::test::binDir()) + "/mkfont";
 
 // A glyph as rows of pixels, whatever the table's row format.
 struct Glyph {

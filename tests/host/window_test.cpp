@@ -11,6 +11,7 @@
 
 #include "display/fonts.h"
 #include "host/window.h"
+#include "support/build_paths.h"
 #include "vm/machine.h"
 #include "vm/memory_map.h"
 
@@ -250,7 +251,7 @@ TEST(BuiltinArtwork, FacesDifferOnlyInKeyAreas) {
 const FontTables* handheldFonts() {
     static const std::unique_ptr<FontTables> fonts = [] {
         auto f = std::make_unique<FontTables>();
-        if (!loadFontFile(std::string(CORVANE_BIN_DIR) + "/duzezi.dat", *f)) f.reset();
+        if (!loadFontFile(std::string(corvane::test::binDir()) + "/duzezi.dat", *f)) f.reset();
         return f;
     }();
     return fonts.get();
@@ -259,7 +260,8 @@ const FontTables* handheldFonts() {
 // Compares with tests/golden/host/<name>.png; CORVANE_UPDATE_GOLDEN=1 rewrites the file. On a
 // mismatch the picture is left in the build tree for a look.
 void expectGolden(const RgbImage& image, const std::string& name) {
-    const std::string golden = std::string(CORVANE_SOURCE_DIR) + "/tests/golden/host/" + name;
+    const std::string golden =
+        std::string(corvane::test::sourceDir()) + "/tests/golden/host/" + name;
     if (const char* update = std::getenv("CORVANE_UPDATE_GOLDEN"); update && *update == '1') {
         std::filesystem::create_directories(std::filesystem::path(golden).parent_path());
         ASSERT_TRUE(writePng(golden, image));
@@ -268,7 +270,7 @@ void expectGolden(const RgbImage& image, const std::string& name) {
     RgbImage want;
     ASSERT_TRUE(readPng(golden, want)) << "missing " << golden;
     if (image != want) {
-        const std::string got = std::string(CORVANE_BIN_DIR) + "/../tests/actual_" + name;
+        const std::string got = std::string(corvane::test::binDir()) + "/../tests/actual_" + name;
         writePng(got, image);
         FAIL() << name << " differs from its golden picture; see " << got;
     }

@@ -15,6 +15,7 @@
 #include "host/app.h"
 #include "host/menu.h"
 #include "host/state_file.h"
+#include "support/build_paths.h"
 #include "tests/host/app_test_files.h"
 
 namespace corvane::test {
@@ -41,7 +42,7 @@ struct Controls : ::testing::Test {
     int run(const std::vector<std::string>& args, std::string* out = nullptr,
             std::string* err = nullptr) {
         std::string cmd = "cd '" + dir.path().string() + "' && env -u CORVANE_HOME '" +
-                          std::string(CORVANE_BIN_DIR) + "/corvane-run' --fonts fonts.dat";
+                          std::string(corvane::test::binDir()) + "/corvane-run' --fonts fonts.dat";
         for (const std::string& a : args) cmd += " '" + a + "'";
         cmd += " >stdout 2>stderr";
         const int raw = std::system(cmd.c_str());

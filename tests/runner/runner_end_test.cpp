@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "support/build_paths.h"
 #include "tests/host/app_test_files.h"
 
 namespace corvane::test {
@@ -60,8 +61,8 @@ struct RunnerEnd : ::testing::Test {
 
     // Starts corvane-run in real time with `args`; its temporary folder is the test's tmp/.
     void start(Child& child, const std::vector<std::string>& args) {
-        std::vector<std::string> all = {std::string(CORVANE_BIN_DIR) + "/corvane-run", "--fonts",
-                                        (dir / "fonts.dat").string(), "--realtime"};
+        std::vector<std::string> all = {std::string(corvane::test::binDir()) + "/corvane-run",
+                                        "--fonts", (dir / "fonts.dat").string(), "--realtime"};
         all.insert(all.end(), args.begin(), args.end());
         const std::string err = (dir / "stderr").string();
         const std::string tmp = (dir / "tmp").string();
@@ -131,7 +132,7 @@ TEST_F(RunnerEnd, AWriteTheHostCannotCompleteIsToldNamingTheFile) {
                  "PUSH_STR \"big.bin\"\nPUSH_STR \"w\"\nfopen\nPOP_COND\n"
                  "PUSH_W 0x2000\nPUSH_B 0\nPUSH_W 3000\nPUSH_W 0x80\nfwrite\nPOP_COND\nEXIT\n");
     const std::string cmd = "cd '" + dir.path().string() + "' && trap '' XFSZ && ulimit -f 1 && '" +
-                            std::string(CORVANE_BIN_DIR) +
+                            std::string(corvane::test::binDir()) +
                             "/corvane-run' --fonts fonts.dat --root root "
                             "big.vrn 2>stderr";
     const int raw = std::system(cmd.c_str());

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "host/menu.h"
+#include "support/build_paths.h"
 #include "tests/host/app_test_files.h"
 
 namespace corvane::test {
@@ -48,7 +49,7 @@ struct Runner : ::testing::Test {
     // Runs corvane-run with the test's fonts and root, from the test's folder.
     Outcome run(const std::vector<std::string>& args, bool defaults = true) {
         std::string cmd = "cd " + quoted(dir.path().string()) + " && env -u CORVANE_HOME " +
-                          quoted(std::string(CORVANE_BIN_DIR) + "/corvane-run");
+                          quoted(std::string(corvane::test::binDir()) + "/corvane-run");
         if (defaults) cmd += " --fonts " + quoted(fonts.string()) + " --root root";
         for (const std::string& a : args) cmd += " " + quoted(a);
         cmd += " >" + quoted((dir / "stdout").string()) + " 2>" + quoted((dir / "stderr").string());

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "host/image_io.h"
+#include "support/build_paths.h"
 #include "tests/host/app_test_files.h"
 #include "tests/support/gif_frames.h"
 
@@ -21,8 +22,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kBin = CORVANE_BIN_DIR;
-const std::string kGoldens = std::string(CORVANE_SOURCE_DIR) + "/tests/golden/host/";
+const std::string kBin = corvane::test::binDir();
+const std::string kGoldens = std::string(corvane::test::sourceDir()) + "/tests/golden/host/";
 
 struct RunnerView : ::testing::Test {
     TempDir dir;

@@ -1,5 +1,7 @@
 #include "support/process.h"
 
+#include "support/build_paths.h"
+
 #ifdef _WIN32
 #include <windows.h>
 
@@ -19,9 +21,9 @@ namespace fs = std::filesystem;
 
 fs::path builtProgram(const std::string& name) {
 #ifdef _WIN32
-    return fs::absolute(fs::path(CORVANE_BIN_DIR) / (name + ".exe"));
+    return fs::absolute(fs::path(corvane::test::binDir()) / (name + ".exe"));
 #else
-    return fs::path(CORVANE_BIN_DIR) / name;
+    return fs::path(corvane::test::binDir()) / name;
 #endif
 }
 

@@ -15,6 +15,7 @@
 
 #include <sys/wait.h>
 
+#include "support/build_paths.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -35,8 +36,8 @@ class Commands : public ::testing::Test {
 
     // Runs a tool from the build's bin folder in the test folder; returns its exit status.
     int run(const std::string& tool, const std::string& args) const {
-        std::string command = "cd '" + dir_.string() + "' && '" + CORVANE_BIN_DIR + "/" + tool +
-                              "' " + args + " >stdout.txt 2>stderr.txt";
+        std::string command = "cd '" + dir_.string() + "' && '" + corvane::test::binDir() + "/" +
+                              tool + "' " + args + " >stdout.txt 2>stderr.txt";
         int status = std::system(command.c_str());
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }

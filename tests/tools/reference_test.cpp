@@ -8,13 +8,15 @@
 #include <string>
 #include <vector>
 
+#include "support/build_paths.h"
 #include "tools/mkref/call_tables.h"
 
 namespace corvane::test {
 namespace {
 
 std::string readManual() {
-    std::ifstream in(std::string(CORVANE_SOURCE_DIR) + "/docs/syscalls.md", std::ios::binary);
+    std::ifstream in(std::string(corvane::test::sourceDir()) + "/docs/syscalls.md",
+                     std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 

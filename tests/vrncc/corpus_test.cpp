@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "host/app_test_files.h"
+#include "support/build_paths.h"
 #include "support/process.h"
 #include "tools/vrncc/compiler.h"
 #include "vrncc/expected_output.h"
@@ -16,7 +17,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const fs::path kPrograms = fs::path(CORVANE_SOURCE_DIR) / "tests" / "vrncc" / "programs";
+const fs::path kPrograms = fs::path(corvane::test::sourceDir()) / "tests" / "vrncc" / "programs";
 
 struct RunOutcome {
     int status = -1;

@@ -8,6 +8,7 @@
 #include <set>
 
 #include "host/app_test_files.h"
+#include "support/build_paths.h"
 #include "support/process.h"
 #include "tools/vrncc/compiler.h"
 #include "tools/vrncc/debug_info.h"
@@ -18,8 +19,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const fs::path kPrograms = fs::path(CORVANE_SOURCE_DIR) / "tests" / "vrncc" / "programs";
-const fs::path kWalk = fs::path(CORVANE_SOURCE_DIR) / "tests" / "debuglink" / "programs" / "walk.c";
+const fs::path kPrograms = fs::path(corvane::test::sourceDir()) / "tests" / "vrncc" / "programs";
+const fs::path kWalk =
+    fs::path(corvane::test::sourceDir()) / "tests" / "debuglink" / "programs" / "walk.c";
 
 DebugInfo compileWalk() {
     CcOptions o;

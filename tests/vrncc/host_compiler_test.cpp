@@ -8,13 +8,14 @@
 #include <filesystem>
 
 #include "host/app_test_files.h"
+#include "support/build_paths.h"
 
 namespace corvane::test {
 namespace {
 
 namespace fs = std::filesystem;
 
-const fs::path kPrograms = fs::path(CORVANE_SOURCE_DIR) / "tests" / "vrncc" / "programs";
+const fs::path kPrograms = fs::path(corvane::test::sourceDir()) / "tests" / "vrncc" / "programs";
 
 std::vector<std::string> portable() {
     std::vector<std::string> names;
