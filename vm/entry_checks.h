@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "vm/image.h"
 #include "vm/interpreter.h"
 #include "vm/machine.h"
 #include "vm/opcodes.h"
