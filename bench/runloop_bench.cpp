@@ -17,6 +17,7 @@
 #include "vm/image.h"
 #include "vm/interpreter.h"
 #include "vm/machine.h"
+#include "vm/opcodes.h"
 
 namespace corvane {
 namespace {
@@ -24,17 +25,21 @@ namespace {
 // A game's inner loop: plot a point, draw a short line, poll the keyboard twice, a little
 // arithmetic, jump back.
 std::vector<uint8_t> drawingAndKeysImage() {
-    std::vector<uint8_t> image = {'V', 'R', 'N', 0x12, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    using namespace op;
+    std::vector<uint8_t> image(kImageHeader.begin(), kImageHeader.end());
+    // A call and its arguments to a line, which the formatter would pack.
+    // clang-format off
     const std::vector<uint8_t> code = {
-        0x01, 10,   0x01, 20, 0x01, 0x41, 0x94,                        // Point 10, 20, type 0x41
-        0x01, 30,   0x01, 40, 0x01, 37,   0x01, 40, 0x01, 0x41, 0x96,  // Line 30,40 - 37,40
-        0x01, 0x61, 0xBC,                                              // CheckKey 'a'
-        0x93,                                                          // Inkey
-        0x21,                                                          // ADD
-        0x45, 1,    0,                                                 // ADDI 1
-        0x01, 3,    0x21,                                              // PUSH_B 3, ADD
-        0x3B, 16,   0,    0,                                           // JMP 16
+        PUSH_B, 10, PUSH_B, 20, PUSH_B, 0x41, call::Point,                          // type 0x41
+        PUSH_B, 30, PUSH_B, 40, PUSH_B, 37, PUSH_B, 40, PUSH_B, 0x41, call::Line,   // 30,40-37,40
+        PUSH_B, 'a', call::CheckKey,
+        call::Inkey,
+        ADD,
+        ADDI, 1, 0,
+        PUSH_B, 3, ADD,
+        JMP, kImageHeaderSize, 0, 0,                                                // to the top
     };
+    // clang-format on
     image.insert(image.end(), code.begin(), code.end());
     return image;
 }

@@ -26,7 +26,7 @@ constexpr uint64_t kBudget = 1'000'000;
 // Emits code bytes after a valid header; addresses are code addresses.
 class Emitter {
   public:
-    Emitter() : bytes_{'V', 'R', 'N', 0x12, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0} {}
+    Emitter() : bytes_(kImageHeader.begin(), kImageHeader.end()) {}
     Emitter& op(const char* name) {
         const auto code = opcodeByName(name);
         if (!code) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "vm/fused.h"
+#include "vm/image.h"
 #include "vm/machine.h"
 #include "vm/opcodes.h"
 

@@ -1,8 +1,11 @@
 #pragma once
-// The handler tables of the interpreter.
+// The handler tables of the interpreter, built from the opcode list (vm/opcode_list.inc).
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+
+#include "vm/opcodes.h"
 
 namespace corvane {
 
@@ -10,12 +13,12 @@ struct Machine;
 
 using Handler = void (*)(Machine&);
 
-// Base instructions 0x00-0x53, and system calls 0x80-0xD1 (indexed by opcode - 0x80).
-extern const std::array<Handler, 0x54> kBaseHandlers;
-extern const std::array<Handler, 0x52> kSystemCallHandlers;
-
-// Both tables laid out over all 256 opcode values, invalid opcodes included, so that the run
-// loop dispatches with one indexed call and can never index past a table.
+// Every opcode value's handler, invalid opcodes included, so that the run loop dispatches with
+// one indexed call and can never index past a table.
 extern const std::array<Handler, 256> kOpcodeHandlers;
+
+// The system calls' part of it, indexed by opcode - kFirstSystemCall.
+constexpr size_t kSystemCallCount = kLastSystemCall - kFirstSystemCall + 1;
+extern const std::array<Handler, kSystemCallCount> kSystemCallHandlers;
 
 }  // namespace corvane

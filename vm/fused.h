@@ -11,25 +11,9 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace corvane {
+#include "vm/opcodes.h"
 
-// The opcodes the runs are made of (the opcode map in vm/opcodes.cpp names them).
-namespace fusedop {
-constexpr uint8_t PUSH_B = 0x01, PUSH_W = 0x02, PUSH_D = 0x03;
-constexpr uint8_t LDG_C = 0x04, LDG_I = 0x05, LDG_L = 0x06;
-constexpr uint8_t LDGX_C = 0x07, LDGX_I = 0x08, LDGX_L = 0x09;
-constexpr uint8_t REFGX_C = 0x0A, REFGX_I = 0x0B, REFGX_L = 0x0C;
-constexpr uint8_t LDL_C = 0x0E, LDL_I = 0x0F, LDL_L = 0x10;
-constexpr uint8_t LDLX_C = 0x11, LDLX_I = 0x12, LDLX_L = 0x13;
-constexpr uint8_t ADDRL = 0x19;
-constexpr uint8_t PREINC = 0x1D, POSTINC = 0x1F;
-constexpr uint8_t ADD = 0x21, SUB = 0x22, AND = 0x23, MUL = 0x2A;
-constexpr uint8_t EQ = 0x2F, NE = 0x30, LE = 0x31, GE = 0x32, GT = 0x33, LT = 0x34;
-constexpr uint8_t ASSIGN = 0x35, POP_COND = 0x38;
-constexpr uint8_t JZ = 0x39, JNZ = 0x3A, JMP = 0x3B, CALL = 0x3D, ENTER = 0x3E, RET = 0x3F;
-constexpr uint8_t ADDI = 0x45, SUBI = 0x46, MULI = 0x47, SHLI = 0x4A, SHRI = 0x4B;
-constexpr uint8_t EQI = 0x4C, NEI = 0x4D, GTI = 0x4E, LTI = 0x4F, GEI = 0x50, LEI = 0x51;
-}  // namespace fusedop
+namespace corvane {
 
 constexpr size_t kLongestFused = 8;
 
@@ -39,7 +23,7 @@ struct FusedRun {
 };
 
 namespace detail {
-using namespace fusedop;
+using namespace op;
 // clang-format off
 constexpr FusedRun kFusedRunList[] = {
     // x = x + y * k; and x = x + k with the loop test on the value just stored

@@ -11,8 +11,6 @@
 namespace corvane {
 namespace {
 
-constexpr uint8_t kMagic[4] = {'V', 'R', 'N', 0x12};
-
 // Size of an open file, found by seeking to its end; -1 when it cannot be found.
 long fileSize(std::FILE* f) {
     if (std::fseek(f, 0, SEEK_END) != 0) return -1;
@@ -49,7 +47,9 @@ void clearTail(Machine& m, uint32_t newSize) {
 }  // namespace
 
 bool checkImageHeader(const uint8_t* bytes, size_t size) {
-    return size >= kImageHeaderSize && std::memcmp(bytes, kMagic, sizeof kMagic) == 0;
+    return size >= kImageHeaderSize &&
+           std::memcmp(bytes, kImageMagic.data(), kImageMagic.size()) == 0 &&
+           bytes[kImageMagic.size()] == kImageVersion;
 }
 
 ImageStatus checkImageFile(const std::string& path) {

@@ -1,6 +1,7 @@
 #pragma once
 // Program images (.vrn): the header check, loading into the image buffer, and the machine reset.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -9,6 +10,18 @@ namespace corvane {
 
 struct Machine;
 
+// Every image starts with a header: the magic "VRN" and the format version, then bytes the
+// machine does not read. Code starts right after it.
+constexpr uint32_t kImageHeaderSize = 16;
+constexpr std::array<uint8_t, 3> kImageMagic = {'V', 'R', 'N'};
+constexpr uint8_t kImageVersion = 0x12;
+// Where the reserved bytes start, after magic and version; they run to the end of the header.
+constexpr uint32_t kImageReservedStart = kImageMagic.size() + 1;
+
+// The header as the assembler and the compiler write it: magic, version, and zeros.
+constexpr std::array<uint8_t, kImageHeaderSize> kImageHeader = {kImageMagic[0], kImageMagic[1],
+                                                                kImageMagic[2], kImageVersion};
+
 enum class ImageStatus : uint8_t {
     Ok,
     CannotOpen,  // the file cannot be opened for reading
@@ -16,7 +29,7 @@ enum class ImageStatus : uint8_t {
     TooLarge,    // larger than the image buffer
 };
 
-// True when the first 16 bytes are a valid header.
+// True when the image is at least a header long and starts with the magic and the version.
 bool checkImageHeader(const uint8_t* bytes, size_t size);
 
 // Checks a file's header without loading it. Paths here are host paths in UTF-8.

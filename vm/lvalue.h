@@ -1,16 +1,14 @@
 #pragma once
-// Typed memory access through a TypedAddr: bits 0-15 the address, bits 16-22 the width tag
-// (1 char, 2 int, anything else long), bit 23 "add fp". Used by ASSIGN and by the increment
-// and decrement instructions.
+// Typed memory access through a typed address (vm/typed_address.h). Used by ASSIGN and by the
+// increment and decrement instructions.
 
 #include <cstdint>
 
 #include "vm/machine.h"
+#include "vm/typed_address.h"
 #include "vm/vm_access.h"
 
 namespace corvane {
-
-constexpr uint32_t kFrameRelativeBit = 0x00800000;
 
 CORVANE_INLINE uint32_t widthTag(uint32_t typedAddr) {
     return (typedAddr >> 16) & 0x7F;
@@ -19,7 +17,7 @@ CORVANE_INLINE uint32_t widthTag(uint32_t typedAddr) {
 template <typename M>
 CORVANE_INLINE uint32_t resolveAddress(const M& m, uint32_t typedAddr) {
     uint32_t addr = typedAddr & 0xFFFF;
-    if (typedAddr & kFrameRelativeBit) addr = (addr + m.fp) & 0xFFFF;
+    if (typedAddr & kFrameRelative) addr = (addr + m.fp) & 0xFFFF;
     return addr;
 }
 

@@ -23,6 +23,5 @@ constexpr int kScreenWidth = 160;
 constexpr int kScreenHeight = 80;
 
 constexpr uint32_t kImageBufferSize = 0x80000;  // 524,288 bytes
-constexpr uint32_t kImageHeaderSize = 16;
 
 }  // namespace corvane

@@ -1,7 +1,9 @@
 #pragma once
-// The opcode map as data: mnemonic and operand layout of every opcode. The interpreter's handler
-// tables, the assembler, the disassembler and the trace all read it from here.
+// The opcode map as data, built from vm/opcode_list.inc: the number of every opcode by name,
+// the mnemonic and operand layout of every opcode, and how every system call uses the operand
+// stack. The assembler, the disassembler, the compiler and the trace all read it from here.
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -28,11 +30,28 @@ struct OpInfo {
     Operands operands;
 };
 
-constexpr uint8_t kFirstSystemCall = 0x80;
-constexpr uint8_t kLastBaseOpcode = 0x53;
-constexpr uint8_t kLastSystemCall = 0xD1;
+// Every instruction's opcode under its mnemonic: op::PUSH_B, op::JMP.
+namespace op {
+#define INSTRUCTION(number, mnemonic, operands, state, handler) \
+    inline constexpr uint8_t mnemonic = number;
+#include "vm/opcode_list.inc"
+}  // namespace op
 
-// Information on an opcode; `name` is nullptr for the invalid ones (0x54-0x7F, 0xD2-0xFF).
+// Every system call's opcode under the name programs call it by: call::memcpy, call::TextOut.
+namespace call {
+#define SYSTEM_CALL(number, name, handler, arguments, result) \
+    inline constexpr uint8_t name = number;
+#include "vm/opcode_list.inc"
+}  // namespace call
+
+// System calls take the opcodes from 0x80 up; base instructions lie below.
+constexpr uint8_t kFirstSystemCall = 0x80;
+constexpr uint8_t kLastSystemCall = std::max({
+#define SYSTEM_CALL(number, name, handler, arguments, result) uint8_t(number),
+#include "vm/opcode_list.inc"
+});
+
+// Information on an opcode; `name` is nullptr for the invalid ones (those not in the list).
 const OpInfo& opInfo(uint8_t opcode);
 
 // The opcode with this exact (case-sensitive) mnemonic.
@@ -51,7 +70,7 @@ struct CallSignature {
     bool pushes;
 };
 
-// Signature of system call `opcode` (0x80-0xD1); for any other opcode, one with no arguments.
+// Signature of system call `opcode`; for any other opcode, one with no arguments.
 const CallSignature& callSignature(uint8_t opcode);
 
 // Fixed bytes an instruction's operands take (PUSH_STR and INITDATA: only their fixed part).

@@ -1,6 +1,6 @@
 #pragma once
-// Handlers of the base instructions 0x00-0x53, grouped by kind. The dispatch tables in
-// dispatch.cpp list them in opcode order; EXIT shares the handler of system call 0x8D (sys_exit).
+// Handlers of the base instructions, grouped by kind. The opcode list (vm/opcode_list.inc) puts
+// them in the handler tables; EXIT shares the handler of system call exit (sys_exit).
 
 #include "vm/ops_arithmetic.h"
 #include "vm/ops_control.h"

@@ -104,7 +104,7 @@ CORVANE_INLINE void op_FUNC(M& m) {
 void op_INITDATA(Machine& m);
 void op_LINE(Machine& m);
 
-// Any opcode outside the map (0x54-0x7F, 0xD2-0xFF): ends the program with a fault.
+// Any opcode outside the opcode list: ends the program with a fault.
 void op_invalid(Machine& m);
 
 }  // namespace corvane

@@ -1,20 +1,16 @@
 #pragma once
 // Constants, loads, addresses and the store instruction. Defined inline so that the run loop in
-// dispatch.cpp compiles each of them into its own case; the handler tables take their addresses.
+// run_loop.cpp compiles each of them into its own case; the handler tables take their addresses.
 
 #include <cstdint>
 
 #include "vm/fetch.h"
 #include "vm/lvalue.h"
 #include "vm/machine.h"
+#include "vm/typed_address.h"
 #include "vm/vm_access.h"
 
 namespace corvane {
-
-constexpr uint32_t kCharTag = 0x00010000;
-constexpr uint32_t kIntTag = 0x00020000;
-constexpr uint32_t kLongTag = 0x00040000;
-constexpr uint32_t kStringTag = 0x00100000;
 
 template <typename M>
 CORVANE_INLINE void pushChar(M& m, uint32_t addr) {

@@ -1,6 +1,6 @@
 #pragma once
-// The system-call tables of the reference manual, generated from the opcode map. The manual
-// marks each table with a comment naming the calls it lists:
+// The system-call tables of the reference manual, generated from the opcode list
+// (vm/opcode_list.inc). The manual marks each table with a comment naming the calls it lists:
 //
 //   <!-- calls: TextOut Box Circle -->
 //   ...table, rewritten by mkref...

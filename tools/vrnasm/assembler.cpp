@@ -11,7 +11,7 @@
 
 #include "library/path.h"
 #include "tools/vrnasm/assembler_impl.h"
-#include "vm/memory_map.h"
+#include "vm/image.h"
 #include "vm/opcodes.h"
 
 namespace corvane {
@@ -89,7 +89,7 @@ Assembler::Assembler(const AsmOptions& options) : options_(options) {
 }
 
 AsmResult Assembler::run(std::string_view source, const std::string& fileName) {
-    out_ = {'V', 'R', 'N', 0x12, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    out_.assign(kImageHeader.begin(), kImageHeader.end());
     processText(source, fileName, 0);
     finish();
     AsmResult result;
@@ -323,7 +323,7 @@ void Assembler::instruction(uint8_t opcode, const std::vector<Token>& tokens, si
             break;
         case Operands::U8: {
             ExprPtr e = operand(Field::Byte);
-            if (info.name == std::string_view("STRKEY")) {
+            if (opcode == op::STRKEY) {
                 key_ = e;
                 keyProc_ = proc_;
             }

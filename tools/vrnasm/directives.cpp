@@ -2,6 +2,7 @@
 // debugger markers, the string key and the header's reserved bytes.
 
 #include "tools/vrnasm/assembler_impl.h"
+#include "vm/image.h"
 #include "vm/opcodes.h"
 
 namespace corvane::vrnasm {
@@ -92,7 +93,7 @@ void Assembler::directive(const std::string& word, const std::vector<Token>& tok
         if (atEnd(tokens, pos, loc)) endProc(loc);
     } else if (word == ".line" || word == ".func") {
         // Debugger markers; ".line" alone marks the current source line.
-        emitByte(word == ".line" ? 0x52 : 0x53);
+        emitByte(word == ".line" ? op::LINE : op::FUNC);
         if (pos >= tokens.size() && word == ".line") {
             emitField(Field::Code24, numberExpr(loc.line, column), loc);
             return;
@@ -110,12 +111,13 @@ void Assembler::directive(const std::string& word, const std::vector<Token>& tok
     } else if (word == ".enddata") {
         if (atEnd(tokens, pos, loc)) endData(loc);
     } else if (word == ".header") {
-        // The 12 reserved header bytes, which the machine never reads.
-        for (uint32_t i = 0; i < 12 && pos < tokens.size(); ++i) {
+        // The reserved header bytes, which the machine never reads.
+        for (uint32_t i = 0; kImageReservedStart + i < kImageHeaderSize && pos < tokens.size();
+             ++i) {
             if (i > 0 && !comma(tokens, pos, loc)) return;
             ExprPtr e = expression(tokens, pos, loc);
             if (!e) return;
-            fixups_.push_back({4 + i, Field::Byte, e, proc_, loc});
+            fixups_.push_back({kImageReservedStart + i, Field::Byte, e, proc_, loc});
         }
         atEnd(tokens, pos, loc);
     } else if (word == ".error") {
@@ -192,7 +194,7 @@ void Assembler::beginProc(const std::vector<Token>& tokens, size_t pos, const Lo
     procs_.push_back(std::move(scope));
     proc_ = &procs_.back();
     // ENTER's frame size is known only at .endproc, which defines NAME.framesize.
-    emitByte(0x3E);
+    emitByte(op::ENTER);
     emitField(Field::Word, symbolExpr(proc_->name + ".framesize", name->column), loc);
     emitField(Field::Byte, numberExpr(argc), loc);
 }

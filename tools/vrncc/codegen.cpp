@@ -13,12 +13,11 @@
 #include "tools/vrncc/debug_record.h"
 #include "tools/vrncc/emitter.h"
 #include "tools/vrncc/parser.h"
+#include "vm/opcodes.h"
+#include "vm/typed_address.h"
 
 namespace corvane::cc {
 namespace {
-
-constexpr uint8_t kSysMemcpy = 0xAD;
-constexpr uint32_t kFrameRelative = 0x800000;
 
 int tagOf(const Type* t) {
     return width(t);
@@ -242,7 +241,7 @@ class CodeGen {
             em_.emit(op::ADDRL, p->paramCopy->frameOffset);
             em_.emit(op::LDL_I, p->frameOffset);
             em_.push(sizeOf(p->type));
-            em_.emit(kSysMemcpy);
+            em_.emit(call::memcpy);
         }
         // Every function pushes its marker: the machine's RET pops one whatever it returns from.
         if (dbg_) em_.emit(op::FUNC, int32_t(dbg_->beginFunction(f)));
@@ -509,7 +508,7 @@ class CodeGen {
                 em_.emit(op::ADDRL, s->frameOffset);
                 em_.push(0);
                 em_.push(size);
-                em_.emit(0xAC);  // memset
+                em_.emit(call::memset);
             }
         }
         for (const InitItem& it : s->init) {
@@ -518,12 +517,12 @@ class CodeGen {
                 em_.emit(op::ADDRL, at);
                 value(it.expr);
                 em_.push(stringCopySize(it));
-                em_.emit(kSysMemcpy);
+                em_.emit(call::memcpy);
             } else if (isAggregate(it.type)) {
                 em_.emit(op::ADDRL, at);
                 value(it.expr);
                 em_.push(sizeOf(it.type));
-                em_.emit(kSysMemcpy);
+                em_.emit(call::memcpy);
             } else {
                 em_.emit(op::PUSH_D,
                          int32_t(kFrameRelative | uint32_t(tagOf(it.type)) << 16 | uint32_t(at)));
@@ -990,7 +989,7 @@ class CodeGen {
             address(lv);
             value(e->b);
             em_.push(sizeOf(lhs->type));
-            em_.emit(kSysMemcpy);
+            em_.emit(call::memcpy);
             address(lv);
             return;
         }
@@ -1091,7 +1090,7 @@ class CodeGen {
         }
         if (structResult) {
             em_.push(sizeOf(e->type));
-            em_.emit(kSysMemcpy);
+            em_.emit(call::memcpy);
             em_.emit(op::ADDRL, resultSlot);
         }
     }

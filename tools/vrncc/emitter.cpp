@@ -1,6 +1,8 @@
 #include "tools/vrncc/emitter.h"
 
 #include "tools/vrncc/peephole.h"
+#include "vm/image.h"
+#include "vm/opcodes.h"
 
 #include <cstddef>
 #include <map>
@@ -13,47 +15,12 @@ bool isJump(uint8_t o) {
     return o == op::JZ || o == op::JNZ || o == op::JMP || o == op::CALL;
 }
 
+// Bytes an instruction takes in the image: the opcode, its operands' fixed bytes, and INITDATA's
+// data; a label takes none.
 int insSize(const Ins& i) {
-    switch (i.op) {
-        case op::LABEL:
-            return 0;
-        case op::PUSH_B:
-            return 2;
-        case op::PUSH_D:
-            return 5;
-        case op::JZ:
-        case op::JNZ:
-        case op::JMP:
-        case op::CALL:
-        case op::LINE:
-        case op::FUNC:
-            return 4;
-        case op::ENTER:
-            return 4;
-        case op::INITDATA:
-            return 5 + int(i.data.size());
-        case op::PUSH_W:
-        case op::LDG_C:
-        case op::LDG_I:
-        case op::LDG_L:
-        case op::LDGX_C:
-        case op::LDGX_I:
-        case op::LDGX_L:
-        case op::REFGX_C:
-        case op::REFGX_I:
-        case op::REFGX_L:
-        case op::LDL_C:
-        case op::LDL_I:
-        case op::LDL_L:
-        case op::LDLX_C:
-        case op::LDLX_I:
-        case op::LDLX_L:
-        case op::ADDRL:
-        case op::SETSP:
-            return 3;
-        default:
-            return i.op >= op::ADDI && i.op <= op::LEI ? 3 : 1;
-    }
+    if (i.op == op::LABEL) return 0;
+    const int fixed = 1 + operandBytes(opInfo(i.op).operands);
+    return i.op == op::INITDATA ? fixed + int(i.data.size()) : fixed;
 }
 
 bool isPushConst(const Ins& i, int64_t& v) {
@@ -121,7 +88,7 @@ void Emitter::peephole() {
 std::vector<uint32_t> Emitter::addresses() const {
     std::vector<uint32_t> at;
     at.reserve(code.size());
-    uint32_t pc = 16;
+    uint32_t pc = kImageHeaderSize;
     for (const Ins& i : code) {
         at.push_back(pc);
         pc += uint32_t(insSize(i));
@@ -131,12 +98,12 @@ std::vector<uint32_t> Emitter::addresses() const {
 
 std::vector<uint8_t> Emitter::encode() const {
     std::vector<uint32_t> at(size_t(labels_), 0);
-    uint32_t pc = 16;
+    uint32_t pc = kImageHeaderSize;
     for (const Ins& i : code) {
         if (i.op == op::LABEL) at[size_t(i.imm)] = pc;
         pc += uint32_t(insSize(i));
     }
-    std::vector<uint8_t> img = {'V', 'R', 'N', 0x12, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    std::vector<uint8_t> img(kImageHeader.begin(), kImageHeader.end());
     auto put = [&](uint32_t v, int n) {
         for (int b = 0; b < n; ++b) img.push_back(uint8_t(v >> (8 * b)));
     };

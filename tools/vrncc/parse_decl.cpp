@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "tools/vrncc/parser.h"
+#include "vm/opcodes.h"
 
 namespace corvane::cc {
 
@@ -434,7 +435,7 @@ void Parser::syscallAttribute(Symbol* s) {
     Loc l = take().loc;
     expect("(");
     int64_t op = constantExpr("a system call number");
-    if (op < 0x80 || op > 0xD1) fail(l, "system call number out of range");
+    if (op < kFirstSystemCall || op > kLastSystemCall) fail(l, "system call number out of range");
     s->syscall = int(op);
     if (accept(",")) {
         Token k = take();

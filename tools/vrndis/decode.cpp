@@ -47,7 +47,7 @@ DecodedInstruction decodeInstruction(const uint8_t* image, size_t size, uint32_t
             break;
         case Operands::U8: {
             uint32_t v = u8();
-            if (d.opcode == 0x43) {
+            if (d.opcode == op::STRKEY) {
                 d.newKey = uint8_t(v);
                 d.operands = format("0x%02X", v);
             } else {
@@ -125,7 +125,7 @@ std::string formatInstruction(const DecodedInstruction& d) {
     }
     line += d.mnemonic;
     if (!d.operands.empty()) line += " " + d.operands;
-    if (d.opcode == 0x41) line += ", " + std::to_string(d.data.size()) + " bytes";
+    if (d.opcode == op::INITDATA) line += ", " + std::to_string(d.data.size()) + " bytes";
     return line;
 }
 

@@ -7,11 +7,12 @@
 
 #include "tools/vrnasm/text_encoding.h"
 #include "tools/vrndis/disassembler.h"
+#include "vm/image.h"
+#include "vm/opcodes.h"
 
 namespace corvane {
 namespace {
 
-constexpr size_t kHeaderSize = 16;
 constexpr size_t kCommentColumn = 40;
 constexpr size_t kInlineDataBytes = 8;  // INITDATA this short stays on one line
 
@@ -98,19 +99,21 @@ class Listing {
         findLabels();
         out_ = "; program image, " + std::to_string(size_) + " bytes\n";
         bool reserved = false;
-        for (size_t i = 4; i < kHeaderSize; ++i) reserved = reserved || image_[i] != 0;
+        for (size_t i = kImageReservedStart; i < kImageHeaderSize; ++i) {
+            reserved = reserved || image_[i] != 0;
+        }
         if (reserved) {
             std::string items;
-            for (size_t i = 4; i < kHeaderSize; ++i) {
-                items += (i > 4 ? ", " : "") + hexByte(image_[i]);
+            for (size_t i = kImageReservedStart; i < kImageHeaderSize; ++i) {
+                items += (i > kImageReservedStart ? ", " : "") + hexByte(image_[i]);
             }
             out_ += "        .header " + items + "\n";
         }
         uint8_t key = 0;
-        for (uint32_t at = kHeaderSize; at < size_;) {
+        for (uint32_t at = kImageHeaderSize; at < size_;) {
             DecodedInstruction d = decodeInstruction(image_, size_, at, key);
             if (labels_.count(at) != 0) out_ += labelName(at) + ":\n";
-            if (d.valid && d.opcode == 0x43) key = d.newKey;
+            if (d.valid && d.opcode == op::STRKEY) key = d.newKey;
             writeUnit(d);
             at += d.length;
         }
@@ -121,10 +124,10 @@ class Listing {
     void findLabels() {
         std::set<uint32_t> starts, targets;
         uint8_t key = 0;
-        for (uint32_t at = kHeaderSize; at < size_;) {
+        for (uint32_t at = kImageHeaderSize; at < size_;) {
             DecodedInstruction d = decodeInstruction(image_, size_, at, key);
             starts.insert(at);
-            if (d.valid && d.opcode == 0x43) key = d.newKey;
+            if (d.valid && d.opcode == op::STRKEY) key = d.newKey;
             if (d.target) targets.insert(*d.target);
             at += d.length;
         }
@@ -166,7 +169,7 @@ class Listing {
         } else if (!d.operands.empty()) {
             text += " " + d.operands;
         }
-        if (d.opcode != 0x41) {
+        if (d.opcode != op::INITDATA) {
             line(text, d.address, d.length);
             return;
         }
@@ -194,7 +197,7 @@ class Listing {
 }  // namespace
 
 std::string disassemble(const uint8_t* image, size_t size, const DisassemblyOptions& options) {
-    if (size < kHeaderSize) return "; not a program image: shorter than its 16-byte header\n";
+    if (size < kImageHeaderSize) return "; not a program image: shorter than its 16-byte header\n";
     return Listing(image, size, options).run();
 }
 

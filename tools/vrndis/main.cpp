@@ -73,8 +73,9 @@ int main(int argc, char** argv) {
     std::vector<uint8_t> image((std::istreambuf_iterator<char>(in)),
                                std::istreambuf_iterator<char>());
     if (!corvane::checkImageHeader(image.data(), image.size())) {
-        std::fprintf(stderr, "vrndis: %s is not a program image (no \"VRN\" 0x12 header)\n",
-                     input.c_str());
+        std::fprintf(stderr, "vrndis: %s is not a program image (no \"%.3s\" 0x%02X header)\n",
+                     input.c_str(), reinterpret_cast<const char*>(corvane::kImageMagic.data()),
+                     unsigned(corvane::kImageVersion));
         return 1;
     }
     std::string listing = corvane::disassemble(image.data(), image.size(), options);

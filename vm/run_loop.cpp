@@ -1,0 +1,116 @@
+// The batch run: the run loop's handler table over its register view, fused runs, and the
+// threaded loop that executes decoded code until the budget is spent or the machine stops.
+
+#include <utility>
+
+#include "vm/decoded_code.h"
+#include "vm/entry_checks.h"
+#include "vm/fused.h"
+#include "vm/handler_table.h"
+#include "vm/interpreter.h"
+#include "vm/jump_table.h"
+#include "vm/machine.h"
+#include "vm/run_state.h"
+
+namespace corvane {
+namespace {
+
+// The table the run loop executes on its register view.
+constexpr std::array<HandlerOf<RunState>, 256> kRunHandlers = handlerTable<RunState>();
+
+// A fused run: each instruction through its own table entry, called with a constant index so
+// that the compiler inlines the handler. The run's opcodes were checked when it was decoded.
+// Every level is forced inline: one fused run left out of line takes the view's address, and
+// then no register of it stays in a processor register anywhere in the batch.
+template <size_t K, size_t... I>
+CORVANE_INLINE void runFusedOps(RunState& s, std::index_sequence<I...>) {
+    constexpr FusedRun run = kFusedRuns[K];
+    ((++s.pc, kRunHandlers[run.ops[I]](s)), ...);
+}
+
+template <size_t K>
+CORVANE_INLINE void runFused(RunState& s) {
+    runFusedOps<K>(s, std::make_index_sequence<kFusedRuns[K].count>{});
+}
+
+static_assert(kFusedRunCount <= kFusedLabels, "every fused run needs a label in executeBatch");
+
+template <size_t... K>
+constexpr std::array<void (*)(RunState&), sizeof...(K)> fusedBodies(std::index_sequence<K...>) {
+    return {{&runFused<K>...}};
+}
+[[maybe_unused]] constexpr auto kFusedBodies =
+    fusedBodies(std::make_index_sequence<kFusedRunCount>{});
+
+// Executes instructions until the budget is spent, an instruction stops the run, or execution
+// leaves the image; returns the updated count. Every code offset is decoded the first time
+// execution reaches it: one instruction, a fused run (taken only while the budget left covers it
+// whole, else its first instruction runs alone), or an instruction that does not fit in the
+// image (which faults, as does a pc outside it).
+uint64_t executeBatch(Machine& m, uint64_t executed, uint64_t budget) {
+    RunState s(m);
+    const uint8_t* const code = m.image.get();
+    const uint32_t imageSize = m.imageSize;
+    uint16_t* const kinds = m.decoded.kinds.get();
+#if defined(__GNUC__) && !defined(CORVANE_PORTABLE_DISPATCH)
+    // Threaded dispatch through the labels of vm/jump_table.h.
+    static void* const kPlain[256] = {CORVANE_PLAIN_LABELS};
+    static void* const kTargets[kKindFirstFused + kFusedLabels] = {
+        &&undecoded, &&outside, CORVANE_PLAIN_LABELS CORVANE_FUSED_LABELS};
+    static_assert(kKindFirstPlain == 2 && kKindFirstFused == 258, "kinds as laid out above");
+
+    CORVANE_DISPATCH();
+undecoded:
+    kinds[s.pc] = decodeAt(code, imageSize, s.pc);
+    CORVANE_GOTO_KIND();
+    CORVANE_PLAIN_BODIES;
+    CORVANE_FUSED_BODIES;
+#else
+    while (executed < budget) {
+        if (s.pc >= imageSize) goto outside;
+        uint16_t kind = kinds[s.pc];
+        if (kind == kKindUndecoded) kind = kinds[s.pc] = decodeAt(code, imageSize, s.pc);
+        if (kind == kKindOutsideImage) goto outside;
+        if (kind >= kKindFirstFused &&
+            budget - executed >= kFusedRuns[kind - kKindFirstFused].count) {
+            kFusedBodies[kind - kKindFirstFused](s);
+            executed += kFusedRuns[kind - kKindFirstFused].count;
+            continue;
+        }
+        const uint8_t opcode = code[s.pc++];
+        kRunHandlers[opcode](s);
+        ++executed;
+        if (s.stop) break;
+    }
+    goto done;
+#endif
+outside:
+    // The instruction at pc is not inside the image: the check faults and ends the program.
+    s.store();
+    instructionInImage(m);
+    return executed;
+done:
+    s.store();
+    return executed;
+}
+
+}  // namespace
+
+// The inner loop tests only the budget and the stop of handlers that ran on the machine; those
+// that can make the machine stop (end, fault, debugger stop, Delay, getchar, GetWord) set
+// stopRun, and only then are the flags looked at.
+RunResult run(Machine& m, uint64_t budget) {
+    RunResult result;
+    for (;;) {
+        if (blocked(m, result.stop)) return result;
+        if (result.executed >= budget) {
+            result.stop = RunStop::Budget;
+            return result;
+        }
+        m.stopRun = false;
+        prepareDecoded(m);
+        result.executed = executeBatch(m, result.executed, budget);
+    }
+}
+
+}  // namespace corvane
