@@ -8,8 +8,8 @@
 #include <system_error>
 #include <vector>
 
+#include "host/chooser.h"
 #include "host/menu.h"
-#include "host/platform/sdl/chooser.h"
 #include "host/platform/sdl/display_connection.h"
 #include "host/platform/sdl/external_dialog.h"
 #include "host/platform/sdl/keymap.h"

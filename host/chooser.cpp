@@ -1,4 +1,4 @@
-#include "host/platform/sdl/chooser.h"
+#include "host/chooser.h"
 
 #include <algorithm>
 #include <cctype>
