@@ -4,16 +4,13 @@
 #include <cctype>
 #include <system_error>
 
+#include "host/virtual_keys.h"
 #include "host/window_text.h"
 
 namespace corvane {
 namespace fs = std::filesystem;
 
 namespace {
-
-constexpr uint8_t kVkBack = 0x08, kVkTab = 0x09, kVkEnter = 0x0D, kVkEsc = 0x1B;
-constexpr uint8_t kVkPageUp = 0x21, kVkPageDown = 0x22, kVkEnd = 0x23, kVkHome = 0x24;
-constexpr uint8_t kVkUp = 0x26, kVkDown = 0x28, kVkLeft = 0x25, kVkRight = 0x27;
 
 // Panel geometry, window coordinates.
 constexpr int kLeft = 12, kTop = 30, kWidth = 411;
@@ -134,41 +131,41 @@ Chooser::Outcome Chooser::activate() {
     return Outcome::Chosen;
 }
 
-Chooser::Outcome Chooser::keyDown(uint8_t vk) {
-    switch (vk) {
-        case kVkUp:
+Chooser::Outcome Chooser::keyDown(uint8_t key) {
+    switch (key) {
+        case vk::kUp:
             moveTo(selected_ - 1);
             break;
-        case kVkDown:
+        case vk::kDown:
             moveTo(selected_ + 1);
             break;
-        case kVkPageUp:
+        case vk::kPageUp:
             moveTo(selected_ - kRows);
             break;
-        case kVkPageDown:
+        case vk::kPageDown:
             moveTo(selected_ + kRows);
             break;
-        case kVkHome:
+        case vk::kHome:
             moveTo(0);
             break;
-        case kVkEnd:
+        case vk::kEnd:
             moveTo(int(entries_.size()) - 1);
             break;
-        case kVkEnter:
-        case kVkRight:
+        case vk::kEnter:
+        case vk::kRight:
             return activate();
-        case kVkBack:
-        case kVkLeft:
+        case vk::kBackspace:
+        case vk::kLeft:
             if (folder_ != folder_.root_path())
                 list(folder_.parent_path(), folder_.filename().string());
             break;
-        case kVkTab:
+        case vk::kTab:
             if (!request_.filters.empty()) {
                 filter_ = (filter_ + 1) % request_.filters.size();
                 list(folder_, "");
             }
             break;
-        case kVkEsc:
+        case vk::kEscape:
             return Outcome::Cancelled;
         default:
             break;

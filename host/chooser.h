@@ -30,7 +30,7 @@ class Chooser {
     explicit Chooser(const OpenFileRequest& request);
 
     // Keys (virtual-key codes) and pointer input, window coordinates.
-    Outcome keyDown(uint8_t vk);
+    Outcome keyDown(uint8_t key);
     Outcome click(int x, int y, bool twice);
     void scroll(int rows);
 
