@@ -128,7 +128,7 @@ int App::startUp(const Switches& switches) {
     std::vector<std::pair<int, int>> outline;
     for (const OutlinePoint& p : kWindowOutline) outline.emplace_back(p.x, p.y);
     if (debugger_ != 0 && platform_.debugConnect(debugger_)) {
-        platform_.debugSend(kDebugAttach, debugProcessId(), 0, nullptr, 0);
+        platform_.debugSend(kDebugMsgAttach, debugProcessId(), 0, nullptr, 0);
         debugAttached_ = true;
     }
     if (!platform_.createWindow("Corvane", kWindowWidth, kWindowHeight, outline))
@@ -149,7 +149,7 @@ int App::startUp(const Switches& switches) {
 // program does, so the debugger is not left waiting for a stop that never comes. The desktop
 // programs never shut down after a failed start, the runner does: the notice goes out once.
 int App::failStartUpAfterAttach() {
-    if (debugAttached_) platform_.debugSend(kDebugExit, 0, 0, nullptr, 0);
+    if (debugAttached_) platform_.debugSend(kDebugMsgExit, 0, 0, nullptr, 0);
     debugger_ = 0;
     return kStartUpFailed;
 }
@@ -186,7 +186,7 @@ void App::shutDown() {
             writeViewSettings();
         }
     }
-    if (debugger_ != 0) platform_.debugSend(kDebugExit, 0, 0, nullptr, 0);
+    if (debugger_ != 0) platform_.debugSend(kDebugMsgExit, 0, 0, nullptr, 0);
 }
 
 void App::storeSetting(const std::string& section, const std::string& key,
@@ -435,7 +435,8 @@ void App::debugSnapshot(uint32_t dataWord, const uint8_t* data, uint32_t size) {
         uploadedVersion_ = window_->version();
         platform_.presentWindow(window_->image());
     }
-    if (debugger_ != 0) platform_.debugSend(kDebugSnapshot, debugProcessId(), dataWord, data, size);
+    if (debugger_ != 0)
+        platform_.debugSend(kDebugMsgSnapshot, debugProcessId(), dataWord, data, size);
 }
 
 void App::streamWriteFailed(const std::string& file) {
@@ -444,7 +445,7 @@ void App::streamWriteFailed(const std::string& file) {
 }
 
 void App::debugStopNotice(uint32_t line) {
-    if (debugger_ != 0) platform_.debugSend(kDebugStop, line, 0, nullptr, 0);
+    if (debugger_ != 0) platform_.debugSend(kDebugMsgStop, line, 0, nullptr, 0);
 }
 
 }  // namespace corvane

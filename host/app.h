@@ -59,25 +59,8 @@ inline constexpr const char* kSetHostClockKey = "SetHostClock";
 // Exit status of a start-up that failed (the message has been shown).
 constexpr int kStartUpFailed = 1;
 
-// Debugger link messages.
-constexpr uint32_t kDebugAttach = 0xB000;
-constexpr uint32_t kDebugResume = 0xB001;
-constexpr uint32_t kDebugExit = 0xB002;
-constexpr uint32_t kDebugStop = 0xB003;
-constexpr uint32_t kDebugSnapshot = 0x4A;
-// What the attach notice and the snapshot carry as the simulator's window.
+// What the debugger link's attach notice and the snapshot carry as the simulator's window.
 constexpr uint32_t kMainWindowId = 1;
-
-// The F8 accelerator.
-constexpr uint8_t kVkF8 = 0x77;
-
-// Shortcut keys of the run controls. They are taken out of the keyboard state the program sees.
-constexpr uint8_t kVkTab = 0x09;        // fast-forward while held
-constexpr uint8_t kVkF7 = 0x76;         // save state to the chosen slot
-constexpr uint8_t kVkF9 = 0x78;         // pause, resume
-constexpr uint8_t kVkF10 = 0x79;        // load state from the chosen slot
-constexpr uint8_t kVkF11 = 0x7A;        // start or stop recording (F12 is the screenshot)
-constexpr uint8_t kVkBackspace = 0x08;  // rewind while held
 
 // The instruction rate "限速" limits to unless vorn.ini says otherwise, and the fast-forward
 // factor.

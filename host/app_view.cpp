@@ -8,6 +8,7 @@
 
 #include "host/app.h"
 #include "host/config_store.h"
+#include "host/virtual_keys.h"
 #include "host/window.h"
 #include "library/path.h"
 #include "vm/machine.h"
@@ -122,8 +123,7 @@ bool App::mapPointer(PlatformEvent& event) const {
 }
 
 bool App::viewEvent(const PlatformEvent& event) {
-    constexpr uint8_t kVkF12 = 0x7B;
-    if (event.type == PlatformEvent::Type::KeyDown && event.code == kVkF12 &&
+    if (event.type == PlatformEvent::Type::KeyDown && event.code == vk::kF12 &&
         !window_->menu().isOpen()) {
         saveScreenshot();
         return true;

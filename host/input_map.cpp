@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "host/config_store.h"
-#include "library/keycodes.h"
+#include "host/virtual_keys.h"
 
 namespace corvane {
 
@@ -19,14 +19,35 @@ struct KeyName {
 
 // Keys other than letters, digits and F1-F12, by the names their caps carry.
 constexpr KeyName kKeyNames[] = {
-    {0x08, "Backspace"}, {0x09, "Tab"},         {0x0D, "Enter"},     {0x10, "Shift"},
-    {0x11, "Ctrl"},      {0x12, "Alt"},         {0x1B, "Esc"},       {0x20, "Space"},
-    {0x21, "PageUp"},    {0x22, "PageDown"},    {0x23, "End"},       {0x24, "Home"},
-    {0x25, "Left"},      {0x26, "Up"},          {0x27, "Right"},     {0x28, "Down"},
-    {0x2D, "Insert"},    {0x2E, "Delete"},      {0xBA, "Semicolon"}, {0xBB, "Equals"},
-    {0xBC, "Comma"},     {0xBD, "Minus"},       {0xBE, "Period"},    {0xBF, "Slash"},
-    {0xC0, "Backquote"}, {0xDB, "LeftBracket"}, {0xDC, "Backslash"}, {0xDD, "RightBracket"},
-    {0xDE, "Quote"},
+    {vk::kBackspace, "Backspace"},
+    {vk::kTab, "Tab"},
+    {vk::kEnter, "Enter"},
+    {vk::kShift, "Shift"},
+    {vk::kControl, "Ctrl"},
+    {vk::kAlt, "Alt"},
+    {vk::kEscape, "Esc"},
+    {vk::kSpace, "Space"},
+    {vk::kPageUp, "PageUp"},
+    {vk::kPageDown, "PageDown"},
+    {vk::kEnd, "End"},
+    {vk::kHome, "Home"},
+    {vk::kLeft, "Left"},
+    {vk::kUp, "Up"},
+    {vk::kRight, "Right"},
+    {vk::kDown, "Down"},
+    {vk::kInsert, "Insert"},
+    {vk::kDelete, "Delete"},
+    {vk::kSemicolon, "Semicolon"},
+    {vk::kEquals, "Equals"},
+    {vk::kComma, "Comma"},
+    {vk::kMinus, "Minus"},
+    {vk::kFullStop, "Period"},
+    {vk::kSlash, "Slash"},
+    {vk::kBackquote, "Backquote"},
+    {vk::kLeftBracket, "LeftBracket"},
+    {vk::kBackslash, "Backslash"},
+    {vk::kRightBracket, "RightBracket"},
+    {vk::kQuote, "Quote"},
 };
 
 constexpr const char* kActionNames[] = {"None",      "Reset",     "Pause",  "FastForward",
@@ -61,13 +82,15 @@ bool sameName(std::string_view a, std::string_view b) {
 }
 
 // Other names the same keys go by.
-constexpr KeyName kTargetAliases[] = {{0x1B, "Escape"}, {0x0D, "Return"}};
+constexpr KeyName kTargetAliases[] = {{vk::kEscape, "Escape"}, {vk::kEnter, "Return"}};
 
+// The shortcut keys of the run controls (Tab and Backspace act while held, F12 is the
+// screenshot); they are taken out of the keyboard state the program sees.
 const Binding kDefaultKeyActions[] = {
-    {0x09, HostAction::FastForward}, {0x76, HostAction::SaveState}, {0x77, HostAction::Reset},
-    {0x78, HostAction::Pause},       {0x79, HostAction::LoadState}, {0x7A, HostAction::Record},
-    {0x08, HostAction::Rewind},
-};
+    {vk::kTab, HostAction::FastForward}, {vk::kF7, HostAction::SaveState},
+    {vk::kF8, HostAction::Reset},        {vk::kF9, HostAction::Pause},
+    {vk::kF10, HostAction::LoadState},   {vk::kF11, HostAction::Record},
+    {vk::kBackspace, HostAction::Rewind}};
 
 }  // namespace
 
@@ -89,8 +112,10 @@ uint8_t layoutKey(uint8_t positionVk, uint32_t character) {
     // The digit row stays the digits where they take Shift (AZERTY).
     if (positionVk >= '0' && positionVk <= '9') return positionVk;
     static constexpr std::pair<char, uint8_t> kPunctuation[] = {
-        {';', 0xBA}, {'=', 0xBB}, {',', 0xBC},  {'-', 0xBD}, {'.', 0xBE}, {'/', 0xBF},
-        {'`', 0xC0}, {'[', 0xDB}, {'\\', 0xDC}, {']', 0xDD}, {'\'', 0xDE}};
+        {';', vk::kSemicolon},    {'=', vk::kEquals},      {',', vk::kComma},
+        {'-', vk::kMinus},        {'.', vk::kFullStop},    {'/', vk::kSlash},
+        {'`', vk::kBackquote},    {'[', vk::kLeftBracket}, {'\\', vk::kBackslash},
+        {']', vk::kRightBracket}, {'\'', vk::kQuote}};
     for (const auto& [c, vk] : kPunctuation)
         if (character == uint32_t(uint8_t(c))) return vk;
     // Another script's letter keeps the key's place; other signs at a letter's place are not
@@ -104,8 +129,8 @@ std::string_view keyName(uint8_t vk) {
         std::array<std::string, 256> n;
         for (int c = 'A'; c <= 'Z'; ++c) n[size_t(c)] = std::string(1, char(c));
         for (int c = '0'; c <= '9'; ++c) n[size_t(c)] = std::string(1, char(c));
-        for (int f = 1; f <= 12; ++f) n[size_t(0x6F + f)] = "F" + std::to_string(f);
-        for (int d = 0; d <= 9; ++d) n[size_t(0x60 + d)] = "Numpad" + std::to_string(d);
+        for (int f = 1; f <= 12; ++f) n[size_t(vk::kF1 + f - 1)] = "F" + std::to_string(f);
+        for (int d = 0; d <= 9; ++d) n[size_t(vk::kNumpad0 + d)] = "Numpad" + std::to_string(d);
         for (const KeyName& k : kKeyNames) n[k.vk] = k.name;
         return n;
     }();

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <string>
 
-#include "display/fonts.h"
+#include "host/window_text.h"
 #include "library/gb2312.h"
 
 namespace corvane {
@@ -67,11 +67,8 @@ constexpr int kItemHeight = 18;
 constexpr int kSeparatorHeight = 9;
 constexpr int kCheckMargin = 18;  // room for the check mark left of the text
 constexpr int kArrowMargin = 20;  // room for the sub-menu arrow right of the text
-constexpr int kGlyphHeight = 12;
+constexpr int kGlyphHeight = 12;  // the fonts' height
 
-struct Rgb {
-    uint8_t r, g, b;
-};
 constexpr Rgb kFace{212, 208, 200};
 constexpr Rgb kLight{255, 255, 255};
 constexpr Rgb kShadow{128, 128, 128};
@@ -94,19 +91,6 @@ const std::string& staticGbText(int level, int index) {
     return texts[size_t(level == 0 ? index : kTopCount + index)];
 }
 
-int textWidth(const std::string& gb) {
-    int w = 0;
-    for (size_t i = 0; i < gb.size(); ++i) {
-        if (uint8_t(gb[i]) < 0x80) {
-            w += 6;
-        } else {
-            w += 12;
-            ++i;
-        }
-    }
-    return w;
-}
-
 int itemHeight(const MenuItem& item) {
     return item.separator ? kSeparatorHeight : kItemHeight;
 }
@@ -117,49 +101,6 @@ int flatIndex(int level, int index) {
 
 bool inRect(const KeyRect& r, int x, int y) {
     return !r.empty() && x >= r.left && x < r.left + r.width && y >= r.top && y < r.top + r.height;
-}
-
-void setPixel(RgbImage& img, int x, int y, Rgb c) {
-    if (x < 0 || y < 0 || x >= img.width || y >= img.height) return;
-    uint8_t* p = img.at(x, y);
-    p[0] = c.r;
-    p[1] = c.g;
-    p[2] = c.b;
-}
-
-void fillRect(RgbImage& img, int left, int top, int width, int height, Rgb c) {
-    for (int y = top; y < top + height; ++y)
-        for (int x = left; x < left + width; ++x) setPixel(img, x, y, c);
-}
-
-// One glyph row's pixels, leftmost in bit 15.
-void drawGlyphRows(RgbImage& img, int x, int y, const uint8_t* rows, int bytesPerRow, int width,
-                   Rgb c) {
-    for (int r = 0; r < kGlyphHeight; ++r) {
-        uint16_t bits = uint16_t(rows[r * bytesPerRow] << 8);
-        if (bytesPerRow == 2) bits |= rows[r * bytesPerRow + 1];
-        for (int i = 0; i < width; ++i) {
-            if (bits & (0x8000 >> i)) setPixel(img, x + i, y + r, c);
-        }
-    }
-}
-
-// Draws GB2312 text with the 12-pixel fonts: 6 x 12 single-byte and 12 x 12 double-byte glyphs.
-void drawText(RgbImage& img, int x, int y, const std::string& gb, const FontTables& fonts, Rgb c) {
-    for (size_t i = 0; i < gb.size(); ++i) {
-        const uint8_t h = uint8_t(gb[i]);
-        if (h < 0x80) {
-            drawGlyphRows(img, x, y, &fonts.smallAscii[size_t(h) * 12], 1, 6, c);
-            x += 6;
-            continue;
-        }
-        const uint8_t l = i + 1 < gb.size() ? uint8_t(gb[++i]) : 0;
-        const int index = (h < 0xB0 ? h - 0xA1 : h - 0xA7) * 94 + (l - 0xA1);
-        if (index >= 0 && index < int(kHanziGlyphs)) {
-            drawGlyphRows(img, x, y, &fonts.smallHanzi[size_t(index) * 24], 2, 12, c);
-        }
-        x += 12;
-    }
 }
 
 void drawCheck(RgbImage& img, int x, int y, Rgb c) {
@@ -175,19 +116,6 @@ void drawArrow(RgbImage& img, int x, int y, Rgb c) {
 }
 
 }  // namespace
-
-int uiTextWidth(std::string_view utf8) {
-    std::string gb;
-    utf8ToGb2312(utf8, gb);
-    return textWidth(gb);
-}
-
-void drawUiText(RgbImage& image, int x, int y, std::string_view utf8, const FontTables& fonts,
-                uint8_t r, uint8_t g, uint8_t b) {
-    std::string gb;
-    utf8ToGb2312(utf8, gb);
-    drawText(image, x, y, gb, fonts, Rgb{r, g, b});
-}
 
 Menu::Menu() {
     enabled_.fill(true);
@@ -247,21 +175,7 @@ void Menu::setText(uint16_t command, std::string_view utf8) {
     const int i = stateIndex(command);
     if (i < 0) return;
     // Character by character, so one the code page lacks costs only itself.
-    std::string gb, one;
-    for (size_t at = 0; at < utf8.size();) {
-        size_t len = 1;
-        const uint8_t lead = uint8_t(utf8[at]);
-        if (lead >= 0xF0)
-            len = 4;
-        else if (lead >= 0xE0)
-            len = 3;
-        else if (lead >= 0xC0)
-            len = 2;
-        len = std::min(len, utf8.size() - at);
-        gb += utf8ToGb2312(utf8.substr(at, len), one) ? one : std::string("?");
-        at += len;
-    }
-    runtimeText_[size_t(i)] = gb;
+    runtimeText_[size_t(i)] = gbDisplayText(utf8);
 }
 
 bool Menu::isShown(int level, int index) const {
@@ -284,7 +198,7 @@ int Menu::shownHeight(int level, int index) const {
 int Menu::boxWidth(int level) const {
     int widest = 0;
     for (int i = 0; i < levelSize(level); ++i)
-        if (isShown(level, i)) widest = std::max(widest, textWidth(gbText(level, i)));
+        if (isShown(level, i)) widest = std::max(widest, gbTextWidth(gbText(level, i)));
     return 2 * kBorder + kCheckMargin + widest + kArrowMargin;
 }
 
@@ -482,8 +396,8 @@ void Menu::draw(RgbImage& window, const FontTables* fonts) const {
             if (fonts) {
                 // Greyed text is engraved: a light copy one pixel down-right under the grey.
                 if (!enabled && !lit)
-                    drawText(window, textX + 1, textY + 1, gbText(level, i), *fonts, kLight);
-                drawText(window, textX, textY, gbText(level, i), *fonts, ink);
+                    drawGbText(window, textX + 1, textY + 1, gbText(level, i), *fonts, kLight);
+                drawGbText(window, textX, textY, gbText(level, i), *fonts, ink);
             }
             if (checked_[size_t(state)]) drawCheck(window, r.left + 5, r.top + 4, ink);
             if (it.submenu) drawArrow(window, r.left + r.width - 10, r.top + r.height / 2, ink);

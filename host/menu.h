@@ -66,12 +66,6 @@ extern const std::array<MenuItem, 25> kSubmenuItems;
 // work whatever the state of their menu item, greyed or not.
 uint16_t acceleratorCommand(uint8_t vk);
 
-// Text in the menu's look, for other overlays of the window (notices): UTF-8, drawn with the
-// handheld's 12-pixel fonts. The width in pixels, and the drawing at (x, y) in colour (r, g, b).
-int uiTextWidth(std::string_view utf8);
-void drawUiText(RgbImage& image, int x, int y, std::string_view utf8, const FontTables& fonts,
-                uint8_t r, uint8_t g, uint8_t b);
-
 // Where a point falls in the open menu.
 struct MenuHit {
     int level = -1;  // -1 outside, 0 the top level, 1 the sub-menu

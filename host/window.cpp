@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "host/window_text.h"
+#include "library/gb2312.h"
 #include "tools/mkskin/skin_art.h"
 #include "vm/machine.h"
 
@@ -122,16 +124,15 @@ void Window::clearNotice() {
 
 void Window::drawNotice() {
     if (notice_.empty() || fonts_ == nullptr) return;
+    // The text ends at a character the code page lacks.
+    std::string gb;
+    utf8ToGb2312(notice_, gb);
     // A dark box across the bottom of the LCD area, the text centred in it.
-    const int width = std::min(kLcdAreaWidth, uiTextWidth(notice_) + 12);
+    const int width = std::min(kLcdAreaWidth, gbTextWidth(gb) + 12);
     const int left = kLcdAreaLeft + (kLcdAreaWidth - width) / 2;
     const int top = kLcdAreaTop + kLcdAreaHeight - 20;
-    for (int y = top; y < top + 18; ++y)
-        for (int x = left; x < left + width; ++x) {
-            uint8_t* p = shown_.at(x, y);
-            p[0] = p[1] = p[2] = 32;
-        }
-    drawUiText(shown_, left + 6, top + 3, notice_, *fonts_, 255, 255, 255);
+    fillRect(shown_, left, top, width, 18, Rgb{32, 32, 32});
+    drawGbText(shown_, left + 6, top + 3, gb, *fonts_, Rgb{255, 255, 255});
 }
 
 WindowEvent Window::fromMenu(uint16_t command) {

@@ -1,6 +1,6 @@
-// The desktop front end's pieces that need no display: PC keys to handheld keys, the file
-// choosers (the one drawn in the window, and the command lines and answers of the desktop's own),
-// the dialog child process and the virtual date.
+// The desktop front end's pieces that need no display: PC keys to handheld keys, the command
+// lines and answers of the desktop's own file choosers, the dialog child process and the local
+// clock.
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "host/platform/sdl/chooser.h"
 #include "host/platform/sdl/external_dialog.h"
 #include "host/platform/sdl/keymap.h"
 #include "host/platform/sdl/local_clock.h"
@@ -67,21 +66,6 @@ TEST(DesktopKeys, PcKeysReachTheHandheldCodes) {
         EXPECT_EQ(virtualKeyOf(c.key), c.vk);
         EXPECT_EQ(scanKeyToCode(virtualKeyOf(c.key)), c.device);
     }
-}
-
-TEST(DesktopDialogs, PatternsMatchByExtensionWhateverTheCase) {
-    struct Case {
-        const char* name;
-        const char* pattern;
-        bool match;
-    };
-    const Case cases[] = {
-        {"game.vrn", "*.vrn", true}, {"GAME.VRN", "*.vrn", true}, {"game.vrnx", "*.vrn", false},
-        {".vrn", "*.vrn", false},    {"vrn", "*.vrn", false},     {"notes.txt", "*.*", true},
-        {"Makefile", "*.*", true},   {"Makefile", "*", true},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(matchesPattern(c.name, c.pattern), c.match) << c.name << " " << c.pattern;
 }
 
 OpenFileRequest openRequest(const std::string& dir, const std::string& name) {
@@ -156,66 +140,6 @@ TEST(DesktopDialogs, ChildOutputAndStatusAreCollected) {
         EXPECT_EQ(child.status(), c.status);
         EXPECT_EQ(child.output(), c.output);
     }
-}
-
-struct ChooserFolder : ::testing::Test {
-    TempDir dir;
-    ChooserFolder() {
-        fs::create_directories(dir / "sub");
-        fs::create_directories(dir / ".hidden");
-        for (const char* name : {"b.VRN", "a.vrn", "c.txt", "sub/inner.vrn"})
-            writeText(dir / name, "");
-    }
-    static std::vector<std::string> names(const Chooser& c) {
-        std::vector<std::string> out;
-        for (const Chooser::Entry& e : c.entries()) out.push_back(e.name + (e.folder ? "/" : ""));
-        return out;
-    }
-};
-
-TEST_F(ChooserFolder, ListsFoldersThenFilteredFilesAndSelectsTheLastChoice) {
-    Chooser c(openRequest(dir.path().string(), (dir / "b").string()));
-    EXPECT_EQ(names(c), (std::vector<std::string>{"../", "sub/", "a.vrn", "b.VRN"}));
-    EXPECT_EQ(c.selected(), 3);  // "b" is b.VRN without its extension
-    c.keyDown(0x09);             // Tab: every file
-    EXPECT_EQ(names(c), (std::vector<std::string>{"../", "sub/", "a.vrn", "b.VRN", "c.txt"}));
-}
-
-TEST_F(ChooserFolder, KeysWalkFoldersAndChoose) {
-    Chooser c(openRequest(dir.path().string(), ""));
-    EXPECT_EQ(c.selected(), 0);
-    c.keyDown(0x28);  // Down to "sub"
-    EXPECT_EQ(c.keyDown(0x0D), Chooser::Outcome::Open);
-    EXPECT_EQ(c.folder(), dir.path() / "sub");
-    EXPECT_EQ(names(c), (std::vector<std::string>{"../", "inner.vrn"}));
-    c.keyDown(0x08);  // Backspace: back up, with the folder left selected
-    EXPECT_EQ(c.folder(), dir.path());
-    EXPECT_EQ(c.selected(), 1);
-    c.keyDown(0x23);  // End
-    c.keyDown(0x28);  // Down past the end stays there
-    EXPECT_EQ(c.keyDown(0x0D), Chooser::Outcome::Chosen);
-    EXPECT_EQ(c.chosen(), (dir / "b.VRN").string());
-    EXPECT_EQ(c.keyDown(0x1B), Chooser::Outcome::Cancelled);
-}
-
-TEST_F(ChooserFolder, MouseSelectsOpensAndDismisses) {
-    Chooser c(openRequest(dir.path().string(), ""));
-    RgbImage before(435, 585);
-    RgbImage drawn = before;
-    c.draw(drawn, nullptr);
-    EXPECT_NE(drawn, before);
-    // Find the list rows by clicking down the panel until the third entry is selected.
-    int rowY = -1;
-    for (int y = 0; y < 585 && rowY < 0; ++y) {
-        Chooser probe(openRequest(dir.path().string(), ""));
-        if (probe.click(200, y, false) == Chooser::Outcome::Open && probe.selected() == 2) rowY = y;
-    }
-    ASSERT_GE(rowY, 0);
-    EXPECT_EQ(c.click(200, rowY, false), Chooser::Outcome::Open);
-    EXPECT_EQ(c.selected(), 2);
-    EXPECT_EQ(c.click(200, rowY, true), Chooser::Outcome::Chosen);
-    EXPECT_EQ(c.chosen(), (dir / "a.vrn").string());
-    EXPECT_EQ(c.click(2, 580, false), Chooser::Outcome::Cancelled);  // beside the panel
 }
 
 TEST(DesktopClock, RefusesADateTheHostClockWouldRefuse) {

@@ -5,6 +5,7 @@
 
 #include "host/app.h"
 #include "host/menu.h"
+#include "host/virtual_keys.h"
 #include "host/window.h"
 #include "tests/host/app_fake_platform.h"
 #include "tests/host/app_test_files.h"
@@ -41,10 +42,12 @@ struct AppControls : ::testing::Test {
 TEST_F(AppControls, ShortcutKeysNeverReachTheProgram) {
     App app(platform, settings);
     start(app);
-    for (uint8_t vk : {kVkTab, kVkF7, kVkF9, kVkF10, kVkF11, uint8_t('A'), uint8_t(0x0D)})
-        platform.keys[vk] = 0x80;
+    for (uint8_t key :
+         {vk::kTab, vk::kF7, vk::kF9, vk::kF10, vk::kF11, uint8_t('A'), uint8_t(0x0D)})
+        platform.keys[key] = 0x80;
     const auto& seen = app.programKeys();
-    for (uint8_t vk : {kVkTab, kVkF7, kVkF9, kVkF10, kVkF11}) EXPECT_EQ(seen[vk], 0) << int(vk);
+    for (uint8_t vk : {vk::kTab, vk::kF7, vk::kF9, vk::kF10, vk::kF11})
+        EXPECT_EQ(seen[vk], 0) << int(vk);
     EXPECT_EQ(seen['A'], 0x80);
     EXPECT_EQ(seen[0x0D], 0x80);
 }
@@ -52,23 +55,23 @@ TEST_F(AppControls, ShortcutKeysNeverReachTheProgram) {
 TEST_F(AppControls, PauseAndFastForwardByKey) {
     App app(platform, settings);
     start(app);
-    key(app, kVkF9, true);
+    key(app, vk::kF9, true);
     EXPECT_TRUE(app.paused());
     EXPECT_TRUE(app.window().menu().isChecked(kCmdPause));
     EXPECT_EQ(app.window().notice(), "暂停");
-    key(app, kVkF9, false);
-    key(app, kVkF9, true);
+    key(app, vk::kF9, false);
+    key(app, vk::kF9, true);
     EXPECT_FALSE(app.paused());
 
-    key(app, kVkTab, true);
+    key(app, vk::kTab, true);
     EXPECT_EQ(app.runLoop().fastForward(), kDefaultFastForward);
     EXPECT_EQ(app.runLoop().framePeriodNs(), app.runLoop().timing().framePeriodNs / 4);
-    key(app, kVkTab, false);
+    key(app, vk::kTab, false);
     EXPECT_EQ(app.runLoop().fastForward(), 1u);
     // Toggled from the menu it stays on after a held Tab ends.
     app.command(kCmdFastForward);
-    key(app, kVkTab, true);
-    key(app, kVkTab, false);
+    key(app, vk::kTab, true);
+    key(app, vk::kTab, false);
     EXPECT_EQ(app.runLoop().fastForward(), kDefaultFastForward);
 }
 
@@ -83,7 +86,7 @@ TEST_F(AppControls, SlotsSaveAndLoadFromTheMenu) {
     EXPECT_TRUE(std::filesystem::exists(dir / "states" / "waits.3.state"));
     EXPECT_NE(app.window().notice().find("waits.3.state"), std::string::npos);
     app.machine().mem[0x2000] = 0x22;
-    key(app, kVkF10, true);
+    key(app, vk::kF10, true);
     EXPECT_EQ(app.machine().mem[0x2000], 0x11);
     EXPECT_TRUE(platform.messages.empty());
 

@@ -10,6 +10,7 @@
 #include "host/app.h"
 #include "host/lcd.h"
 #include "host/skin.h"
+#include "host/virtual_keys.h"
 #include "host/window.h"
 #include "tests/host/app_fake_platform.h"
 #include "tests/host/app_test_files.h"
@@ -177,8 +178,8 @@ TEST_F(AppInput, HeldRewindStepsBackThroughTheLastSecondsThenTheProgramGoesOn) {
     ASSERT_GE(before, 25u);
     EXPECT_GT(app.rewindHistory().count(), 20u);
 
-    event(app, PlatformEvent::Type::KeyDown, kVkBackspace);
-    EXPECT_EQ(app.programKeys()[kVkBackspace], 0);
+    event(app, PlatformEvent::Type::KeyDown, vk::kBackspace);
+    EXPECT_EQ(app.programKeys()[vk::kBackspace], 0);
     runTo(app, 190);  // ten steps of six frames: one second back
     const uint32_t back = count(app);
     EXPECT_EQ(app.window().notice(), "倒带 1.0 秒");
@@ -189,7 +190,7 @@ TEST_F(AppInput, HeldRewindStepsBackThroughTheLastSecondsThenTheProgramGoesOn) {
     const uint32_t oldest = count(app);
     EXPECT_LT(oldest, back);
     EXPECT_GE(oldest, 1u);
-    event(app, PlatformEvent::Type::KeyUp, kVkBackspace);
+    event(app, PlatformEvent::Type::KeyUp, vk::kBackspace);
     runTo(app, 460);
     EXPECT_GT(count(app), oldest + 5) << "the program goes on from where the rewind ended";
 
@@ -200,7 +201,7 @@ TEST_F(AppInput, HeldRewindStepsBackThroughTheLastSecondsThenTheProgramGoesOn) {
     runTo(off, 60);
     EXPECT_EQ(off.rewindHistory().count(), 0u);
     const uint32_t at = count(off);
-    event(off, PlatformEvent::Type::KeyDown, kVkBackspace);
+    event(off, PlatformEvent::Type::KeyDown, vk::kBackspace);
     runTo(off, 70);
     EXPECT_EQ(count(off), at);  // held, nothing to go back to: the program waits
     EXPECT_EQ(off.window().notice(), "没有可倒带的记录");

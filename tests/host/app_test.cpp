@@ -6,7 +6,9 @@
 #include <cstring>
 
 #include "host/app.h"
+#include "host/debuglink.h"
 #include "host/lcd.h"
+#include "host/virtual_keys.h"
 #include "host/window.h"
 #include "tests/host/app_fake_platform.h"
 #include "tests/host/app_test_files.h"
@@ -226,7 +228,7 @@ TEST_F(AppFixture, EventsReachTheLoaderTheMachineAndTheMenu) {
     EXPECT_EQ(app.loader().lastEnd(), ProgramEnd::Closed);
 
     // F8 restarts it even though the menu shows Reset greyed.
-    platform.events.push_back({PlatformEvent::Type::KeyDown, 0, 0, kVkF8, 0});
+    platform.events.push_back({PlatformEvent::Type::KeyDown, 0, 0, vk::kF8, 0});
     app.dispatchEvents();
     EXPECT_TRUE(m.programLoaded);
     EXPECT_FALSE(app.window().menu().isEnabled(kCmdReset));
@@ -298,8 +300,8 @@ TEST_F(AppFixture, DebuggerHearsAttachStopAndExit) {
     app.debugSnapshot(0x10002, data, 4);
     app.debugStopNotice(7);
     app.shutDown();
-    EXPECT_EQ(platform.debugMessages,
-              (std::vector<uint32_t>{kDebugAttach, kDebugSnapshot, kDebugStop, kDebugExit}));
+    EXPECT_EQ(platform.debugMessages, (std::vector<uint32_t>{kDebugMsgAttach, kDebugMsgSnapshot,
+                                                             kDebugMsgStop, kDebugMsgExit}));
 
     // Without "/W" nothing is sent.
     FakePlatform quiet;

@@ -1,5 +1,5 @@
 // The window image: paints, frames, face keys, the menu on top, and golden pictures of the whole
-// window in its typical states.
+// window in its typical states, the notice and the in-window file chooser among them.
 
 #include <gtest/gtest.h>
 
@@ -10,8 +10,10 @@
 #include <string>
 
 #include "display/fonts.h"
+#include "host/chooser.h"
 #include "host/window.h"
 #include "support/build_paths.h"
+#include "tests/host/app_test_files.h"
 #include "vm/machine.h"
 #include "vm/memory_map.h"
 
@@ -349,6 +351,37 @@ TEST_F(WindowGolden, BlackAndWhite) {
     window->displayCommand(kCmdBlackWhite);
     window->frame(m);
     expectGolden(window->image(), "window_black_white.png");
+}
+
+TEST_F(WindowGolden, NoticeOverTheLcd) {
+    drawLcdPattern();
+    window->paint(m, 1);
+    window->setNotice("状态已保存: snake.1.state");
+    expectGolden(window->image(), "window_notice.png");
+}
+
+// The chooser's texts: a title too wide for the panel with a character the handheld's code page
+// lacks, a folder path that shows only its end, folders and files in their colours, a file name
+// cut at the panel's edge, the chosen file lit, the filter's name.
+TEST_F(WindowGolden, InWindowChooser) {
+    test::TempDir root;
+    const std::filesystem::path folder =
+        root / "a-folder-whose-name-is-too-long-for-the-panel-so-only-its-end-is-shown";
+    std::filesystem::create_directories(folder / "saves");
+    for (const char* name : {"snake.vrn", "tetris.vrn", "notes.txt", "z.VRN",
+                             "a-program-whose-file-name-is-longer-than-the-list-is-wide-so-its-end-"
+                             "is-cut.vrn"})
+        test::writeText(folder / name, "");
+    OpenFileRequest request;
+    request.title = "打开Quillbox文件 (\u20ac 不在字库里, 显示为问号) 标题太长时只显示开头的部分";
+    request.initialDir = folder.string();
+    request.initialName = "tetris";
+    request.filters = {{"Quillbox文件 (*.vrn)", "*.vrn"}, {"所有文件 (*.*)", "*.*"}};
+    const Chooser chooser(request);
+    window->paint(m, 0);
+    RgbImage shown = window->image();
+    chooser.draw(shown, handheldFonts());
+    expectGolden(shown, "window_chooser.png");
 }
 
 }  // namespace

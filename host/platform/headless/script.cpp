@@ -3,6 +3,8 @@
 #include <cctype>
 #include <sstream>
 
+#include "host/virtual_keys.h"
+
 namespace corvane {
 
 namespace {
@@ -13,10 +15,13 @@ struct NamedKey {
 };
 
 constexpr NamedKey kNamedKeys[] = {
-    {"space", 0x20}, {"enter", 0x0D},  {"esc", 0x1B},  {"up", 0x26},   {"down", 0x28},
-    {"left", 0x25},  {"right", 0x27},  {"pgup", 0x21}, {"pgdn", 0x22}, {"shift", 0x10},
-    {"del", 0x2E},   {"period", 0xBE}, {"f1", 0x70},   {"f2", 0x71},   {"f3", 0x72},
-    {"f4", 0x73},    {"f5", 0x74},     {"f6", 0x75},   {"f8", 0x77},
+    {"space", vk::kSpace}, {"enter", vk::kEnter}, {"esc", vk::kEscape},
+    {"up", vk::kUp},       {"down", vk::kDown},   {"left", vk::kLeft},
+    {"right", vk::kRight}, {"pgup", vk::kPageUp}, {"pgdn", vk::kPageDown},
+    {"shift", vk::kShift}, {"del", vk::kDelete},  {"period", vk::kFullStop},
+    {"f1", vk::kF1},       {"f2", vk::kF2},       {"f3", vk::kF3},
+    {"f4", vk::kF4},       {"f5", vk::kF5},       {"f6", vk::kF6},
+    {"f8", vk::kF8},
 };
 
 std::string lower(std::string s) {

@@ -7,82 +7,82 @@
 namespace corvane {
 
 uint8_t virtualKeyOf(SDL_Scancode sc) {
-    if (sc >= SDL_SCANCODE_A && sc <= SDL_SCANCODE_Z) return uint8_t(0x41 + (sc - SDL_SCANCODE_A));
+    if (sc >= SDL_SCANCODE_A && sc <= SDL_SCANCODE_Z) return uint8_t('A' + (sc - SDL_SCANCODE_A));
     // The main keyboard's digit row runs 1..9 then 0.
-    if (sc >= SDL_SCANCODE_1 && sc <= SDL_SCANCODE_9) return uint8_t(0x31 + (sc - SDL_SCANCODE_1));
+    if (sc >= SDL_SCANCODE_1 && sc <= SDL_SCANCODE_9) return uint8_t('1' + (sc - SDL_SCANCODE_1));
     if (sc >= SDL_SCANCODE_F1 && sc <= SDL_SCANCODE_F12)
-        return uint8_t(0x70 + (sc - SDL_SCANCODE_F1));
+        return uint8_t(vk::kF1 + (sc - SDL_SCANCODE_F1));
     switch (sc) {
         case SDL_SCANCODE_0:
-            return 0x30;
+            return vk::kDigit0;
         case SDL_SCANCODE_BACKSPACE:
-            return 0x08;
+            return vk::kBackspace;
         case SDL_SCANCODE_TAB:
-            return 0x09;
+            return vk::kTab;
         case SDL_SCANCODE_RETURN:
-            return 0x0D;
+            return vk::kEnter;
         case SDL_SCANCODE_LSHIFT:
         case SDL_SCANCODE_RSHIFT:
-            return 0x10;
+            return vk::kShift;
         case SDL_SCANCODE_LCTRL:
         case SDL_SCANCODE_RCTRL:
-            return 0x11;
+            return vk::kControl;
         case SDL_SCANCODE_LALT:
         case SDL_SCANCODE_RALT:
-            return 0x12;
+            return vk::kAlt;
         case SDL_SCANCODE_ESCAPE:
-            return 0x1B;
+            return vk::kEscape;
         case SDL_SCANCODE_SPACE:
-            return 0x20;
+            return vk::kSpace;
         case SDL_SCANCODE_PAGEUP:
-            return 0x21;
+            return vk::kPageUp;
         case SDL_SCANCODE_PAGEDOWN:
-            return 0x22;
+            return vk::kPageDown;
         case SDL_SCANCODE_END:
-            return 0x23;
+            return vk::kEnd;
         case SDL_SCANCODE_HOME:
-            return 0x24;
+            return vk::kHome;
         case SDL_SCANCODE_LEFT:
-            return 0x25;
+            return vk::kLeft;
         case SDL_SCANCODE_UP:
-            return 0x26;
+            return vk::kUp;
         case SDL_SCANCODE_RIGHT:
-            return 0x27;
+            return vk::kRight;
         case SDL_SCANCODE_DOWN:
-            return 0x28;
+            return vk::kDown;
         case SDL_SCANCODE_INSERT:
-            return 0x2D;
+            return vk::kInsert;
         case SDL_SCANCODE_DELETE:
-            return 0x2E;
+            return vk::kDelete;
         case SDL_SCANCODE_SEMICOLON:
-            return 0xBA;
+            return vk::kSemicolon;
         case SDL_SCANCODE_EQUALS:
-            return 0xBB;
+            return vk::kEquals;
         case SDL_SCANCODE_COMMA:
-            return 0xBC;
+            return vk::kComma;
         case SDL_SCANCODE_MINUS:
-            return 0xBD;
+            return vk::kMinus;
         case SDL_SCANCODE_PERIOD:
-            return 0xBE;
+            return vk::kFullStop;
         case SDL_SCANCODE_SLASH:
-            return 0xBF;
+            return vk::kSlash;
         case SDL_SCANCODE_GRAVE:
-            return 0xC0;
+            return vk::kBackquote;
         case SDL_SCANCODE_LEFTBRACKET:
-            return 0xDB;
+            return vk::kLeftBracket;
         case SDL_SCANCODE_BACKSLASH:
-            return 0xDC;
+            return vk::kBackslash;
         case SDL_SCANCODE_RIGHTBRACKET:
-            return 0xDD;
+            return vk::kRightBracket;
         case SDL_SCANCODE_APOSTROPHE:
-            return 0xDE;
+            return vk::kQuote;
         // The numeric keypad has keys of its own, which give nothing on the handheld unless the
         // key map binds them.
         case SDL_SCANCODE_KP_0:
-            return 0x60;
+            return vk::kNumpad0;
         default:
             if (sc >= SDL_SCANCODE_KP_1 && sc <= SDL_SCANCODE_KP_9)
-                return uint8_t(0x61 + (sc - SDL_SCANCODE_KP_1));
+                return uint8_t(vk::kNumpad0 + 1 + (sc - SDL_SCANCODE_KP_1));
             return 0;
     }
 }

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "host/virtual_keys.h"
+
 namespace corvane {
 
 // The virtual-key code of the key at a scancode's position (as on a US keyboard), 0 for keys the
@@ -15,9 +17,5 @@ uint8_t virtualKeyOf(SDL_Scancode scancode);
 // The PC key a scancode stands for under the keyboard layout in use: letters and digits by the
 // character on the cap (layoutKey), every other key by its position.
 uint8_t pcKeyOf(SDL_Scancode scancode);
-
-// Virtual-key codes the desktop front end reacts to itself.
-constexpr uint8_t kVkF4 = 0x73;
-constexpr uint8_t kVkF12 = 0x7B;
 
 }  // namespace corvane

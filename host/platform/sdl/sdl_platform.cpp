@@ -8,8 +8,8 @@
 #include <system_error>
 #include <vector>
 
+#include "host/chooser.h"
 #include "host/menu.h"
-#include "host/platform/sdl/chooser.h"
 #include "host/platform/sdl/display_connection.h"
 #include "host/platform/sdl/external_dialog.h"
 #include "host/platform/sdl/keymap.h"
@@ -203,7 +203,7 @@ void SdlPlatform::translate(const SDL_Event& e) {
                 break;
             }
             latched_[vk] = true;
-            if (vk == kVkF4 && (e.key.keysym.mod & KMOD_ALT)) {
+            if (vk == vk::kF4 && (e.key.keysym.mod & KMOD_ALT)) {
                 pending_.push_back(makeEvent(T::Quit));  // Alt+F4 closes the window
             } else {
                 pending_.push_back(makeEvent(T::KeyDown, 0, 0, vk));
@@ -524,7 +524,7 @@ std::optional<std::string> SdlPlatform::runWindowChooser(const OpenFileRequest& 
             bool changed = true;
             switch (e.type) {
                 case SDL_KEYDOWN:
-                    if (pcKeyOf(e.key.keysym.scancode) == kVkF12)
+                    if (pcKeyOf(e.key.keysym.scancode) == vk::kF12)
                         saveScreenshot(canvas);  // the window as it looks, chooser included
                     else
                         outcome = chooser.keyDown(pcKeyOf(e.key.keysym.scancode));

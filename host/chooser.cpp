@@ -1,20 +1,16 @@
-#include "host/platform/sdl/chooser.h"
+#include "host/chooser.h"
 
 #include <algorithm>
 #include <cctype>
 #include <system_error>
 
-#include "display/fonts.h"
-#include "library/gb2312.h"
+#include "host/virtual_keys.h"
+#include "host/window_text.h"
 
 namespace corvane {
 namespace fs = std::filesystem;
 
 namespace {
-
-constexpr uint8_t kVkBack = 0x08, kVkTab = 0x09, kVkEnter = 0x0D, kVkEsc = 0x1B;
-constexpr uint8_t kVkPageUp = 0x21, kVkPageDown = 0x22, kVkEnd = 0x23, kVkHome = 0x24;
-constexpr uint8_t kVkUp = 0x26, kVkDown = 0x28, kVkLeft = 0x25, kVkRight = 0x27;
 
 // Panel geometry, window coordinates.
 constexpr int kLeft = 12, kTop = 30, kWidth = 411;
@@ -25,9 +21,6 @@ constexpr int kHeight = kListBottom + 22 - kTop;
 constexpr int kTextLeft = kLeft + 8;
 constexpr int kTextWidth = kWidth - 16;
 
-struct Rgb {
-    uint8_t r, g, b;
-};
 constexpr Rgb kFace{212, 208, 200};
 constexpr Rgb kPaper{255, 255, 255};
 constexpr Rgb kInk{0, 0, 0};
@@ -36,101 +29,10 @@ constexpr Rgb kShadow{128, 128, 128};
 constexpr Rgb kHighlight{10, 36, 106};
 constexpr Rgb kHighlightText{255, 255, 255};
 
-void setPixel(RgbImage& img, int x, int y, Rgb c) {
-    if (x < 0 || y < 0 || x >= img.width || y >= img.height) return;
-    uint8_t* p = img.at(x, y);
-    p[0] = c.r;
-    p[1] = c.g;
-    p[2] = c.b;
-}
-
-void fillRect(RgbImage& img, int left, int top, int width, int height, Rgb c) {
-    for (int y = top; y < top + height; ++y)
-        for (int x = left; x < left + width; ++x) setPixel(img, x, y, c);
-}
-
-void frameRect(RgbImage& img, int left, int top, int width, int height, Rgb c) {
-    fillRect(img, left, top, width, 1, c);
-    fillRect(img, left, top + height - 1, width, 1, c);
-    fillRect(img, left, top, 1, height, c);
-    fillRect(img, left + width - 1, top, 1, height, c);
-}
-
-// UTF-8 to the handheld's code page, character by character: what has no GB2312 code shows as
-// '?', so any host name can be drawn.
-std::string displayText(const std::string& utf8) {
-    std::string out;
-    for (size_t i = 0; i < utf8.size();) {
-        const uint8_t b = uint8_t(utf8[i]);
-        char32_t cp = b;
-        size_t len = 1;
-        if (b >= 0xF0) {
-            cp = b & 0x07, len = 4;
-        } else if (b >= 0xE0) {
-            cp = b & 0x0F, len = 3;
-        } else if (b >= 0xC0) {
-            cp = b & 0x1F, len = 2;
-        }
-        for (size_t k = 1; k < len && i + k < utf8.size(); ++k)
-            cp = (cp << 6) | (uint8_t(utf8[i + k]) & 0x3F);
-        i += len;
-        if (cp < 0x80) {
-            out += char(cp);
-        } else if (uint16_t gb = unicodeToGb2312(cp)) {
-            out += char(gb >> 8);
-            out += char(gb & 0xFF);
-        } else {
-            out += '?';
-        }
-    }
-    return out;
-}
-
-void drawGlyph(RgbImage& img, int x, int y, const uint8_t* rows, int bytesPerRow, int width,
-               Rgb c) {
-    for (int r = 0; r < 12; ++r) {
-        uint16_t bits = uint16_t(rows[r * bytesPerRow] << 8);
-        if (bytesPerRow == 2) bits |= rows[r * bytesPerRow + 1];
-        for (int i = 0; i < width; ++i)
-            if (bits & (0x8000 >> i)) setPixel(img, x + i, y + r, c);
-    }
-}
-
-// Draws UTF-8 text with the 12-pixel fonts, cut at `maxWidth` pixels (the start is dropped when
-// `keepEnd`, so a long folder path still shows where it ends).
-void drawText(RgbImage& img, int x, int y, const std::string& utf8, int maxWidth,
-              const FontTables& fonts, Rgb c, bool keepEnd = false) {
-    std::string gb = displayText(utf8);
-    auto width = [](const std::string& s) {
-        int w = 0;
-        for (size_t i = 0; i < s.size(); ++i) {
-            if (uint8_t(s[i]) >= 0x80) ++i, w += 6;
-            w += 6;
-        }
-        return w;
-    };
-    while (width(gb) > maxWidth && !gb.empty()) {
-        if (keepEnd) {
-            gb.erase(0, uint8_t(gb[0]) >= 0x80 && gb.size() > 1 ? 2 : 1);
-        } else {
-            size_t last = gb.size() - 1;
-            if (last > 0 && uint8_t(gb[last - 1]) >= 0x80 && uint8_t(gb[last]) >= 0x80) --last;
-            gb.erase(last);
-        }
-    }
-    for (size_t i = 0; i < gb.size(); ++i) {
-        const uint8_t h = uint8_t(gb[i]);
-        if (h < 0x80) {
-            drawGlyph(img, x, y, &fonts.smallAscii[size_t(h) * 12], 1, 6, c);
-            x += 6;
-            continue;
-        }
-        const uint8_t l = i + 1 < gb.size() ? uint8_t(gb[++i]) : 0;
-        const int index = (h < 0xB0 ? h - 0xA1 : h - 0xA7) * 94 + (l - 0xA1);
-        if (index >= 0 && index < int(kHanziGlyphs))
-            drawGlyph(img, x, y, &fonts.smallHanzi[size_t(index) * 24], 2, 12, c);
-        x += 12;
-    }
+// Draws a UTF-8 text of the list or the headings, cut to the panel's width.
+void drawText(RgbImage& img, int y, const std::string& utf8, const FontTables& fonts, Rgb c,
+              bool keepEnd = false) {
+    drawGbText(img, kTextLeft, y, fitGbText(gbDisplayText(utf8), kTextWidth, keepEnd), fonts, c);
 }
 
 std::string lower(std::string s) {
@@ -229,41 +131,41 @@ Chooser::Outcome Chooser::activate() {
     return Outcome::Chosen;
 }
 
-Chooser::Outcome Chooser::keyDown(uint8_t vk) {
-    switch (vk) {
-        case kVkUp:
+Chooser::Outcome Chooser::keyDown(uint8_t key) {
+    switch (key) {
+        case vk::kUp:
             moveTo(selected_ - 1);
             break;
-        case kVkDown:
+        case vk::kDown:
             moveTo(selected_ + 1);
             break;
-        case kVkPageUp:
+        case vk::kPageUp:
             moveTo(selected_ - kRows);
             break;
-        case kVkPageDown:
+        case vk::kPageDown:
             moveTo(selected_ + kRows);
             break;
-        case kVkHome:
+        case vk::kHome:
             moveTo(0);
             break;
-        case kVkEnd:
+        case vk::kEnd:
             moveTo(int(entries_.size()) - 1);
             break;
-        case kVkEnter:
-        case kVkRight:
+        case vk::kEnter:
+        case vk::kRight:
             return activate();
-        case kVkBack:
-        case kVkLeft:
+        case vk::kBackspace:
+        case vk::kLeft:
             if (folder_ != folder_.root_path())
                 list(folder_.parent_path(), folder_.filename().string());
             break;
-        case kVkTab:
+        case vk::kTab:
             if (!request_.filters.empty()) {
                 filter_ = (filter_ + 1) % request_.filters.size();
                 list(folder_, "");
             }
             break;
-        case kVkEsc:
+        case vk::kEscape:
             return Outcome::Cancelled;
         default:
             break;
@@ -295,14 +197,13 @@ void Chooser::draw(RgbImage& img, const FontTables* fonts) const {
         if (!fonts) continue;
         const Entry& e = entries_[size_t(index)];
         const Rgb ink = lit ? kHighlightText : (e.folder ? kFolderInk : kInk);
-        drawText(img, kTextLeft, y + 1, e.folder ? e.name + "/" : e.name, kTextWidth, *fonts, ink);
+        drawText(img, y + 1, e.folder ? e.name + "/" : e.name, *fonts, ink);
     }
     if (!fonts) return;
-    drawText(img, kTextLeft, kTop + 6, request_.title, kTextWidth, *fonts, kInk);
-    drawText(img, kTextLeft, kTop + 22, folder_.string(), kTextWidth, *fonts, kShadow, true);
+    drawText(img, kTop + 6, request_.title, *fonts, kInk);
+    drawText(img, kTop + 22, folder_.string(), *fonts, kShadow, true);
     if (!request_.filters.empty())
-        drawText(img, kTextLeft, kListBottom + 6, request_.filters[filter_].name, kTextWidth,
-                 *fonts, kInk);
+        drawText(img, kListBottom + 6, request_.filters[filter_].name, *fonts, kInk);
 }
 
 }  // namespace corvane

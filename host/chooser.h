@@ -1,9 +1,9 @@
 #pragma once
-// The file chooser drawn inside the window, for desktops without zenity or kdialog: a panel over
-// the face listing the folder's entries (folders first, then the files the current filter lets
-// through), driven by the arrow keys, Page Up/Down, Enter, Backspace, Tab (next filter) and Esc,
-// or by the mouse (click selects, double click opens, the wheel scrolls). Drawn with the
-// handheld's own 12-pixel fonts, like the pop-up menu.
+// The file chooser drawn inside the window, for a front end without a chooser of its own (a
+// desktop without zenity or kdialog): a panel over the face listing the folder's entries (folders
+// first, then the files the current filter lets through), driven by the arrow keys, Page Up/Down,
+// Enter, Backspace, Tab (next filter) and Esc, or by the mouse (click selects, double click
+// opens, the wheel scrolls). Drawn with the handheld's own 12-pixel fonts, like the pop-up menu.
 
 #include <cstdint>
 #include <filesystem>
@@ -30,7 +30,7 @@ class Chooser {
     explicit Chooser(const OpenFileRequest& request);
 
     // Keys (virtual-key codes) and pointer input, window coordinates.
-    Outcome keyDown(uint8_t vk);
+    Outcome keyDown(uint8_t key);
     Outcome click(int x, int y, bool twice);
     void scroll(int rows);
 
