@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "tools/mkskin/skin_art.h"
+#include "shared/face/skin_art.h"
 #include "vm/machine.h"
 
 namespace corvane {
