@@ -9,6 +9,9 @@
 #   host/                     anything but tools/; outside host/platform/, nothing of host/platform/
 #   tools/                    anything but host/
 #
+# Inside the core display/ sits below library/: printf writes through the console, while drawing
+# and text need nothing of strings, files or keys.
+#
 # Usage: cmake -DSOURCE_DIR=<source tree> -P layers.cmake
 if(NOT SOURCE_DIR)
   message(FATAL_ERROR "layers.cmake needs -DSOURCE_DIR=<source tree>")
