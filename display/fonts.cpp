@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <memory>
 
-#include "library/path.h"
-#include "library/real_path.h"
+#include "shared/host_path.h"
+#include "shared/real_path.h"
 
 namespace corvane {
 

@@ -9,12 +9,12 @@
 
 #include "display/fonts.h"
 #include "host/config_store.h"
-#include "host/debuglink.h"
 #include "host/gif_recorder.h"
 #include "host/machine_state.h"
 #include "host/skin.h"
 #include "host/window.h"
 #include "library/path.h"
+#include "shared/debuglink.h"
 #include "vm/machine.h"
 
 namespace corvane {

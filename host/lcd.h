@@ -11,15 +11,12 @@
 #include <cstdint>
 
 #include "host/image_io.h"
+#include "shared/face/face_layout.h"
 
 namespace corvane {
 
 struct Machine;
 
-constexpr int kLcdAreaLeft = 22;
-constexpr int kLcdAreaTop = 43;
-constexpr int kLcdAreaWidth = 377;
-constexpr int kLcdAreaHeight = 160;
 // Window column of LCD pixel column 0.
 constexpr int kLcdImageLeft = 54;
 

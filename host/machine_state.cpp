@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "host/state_file.h"
-#include "library/real_path.h"
+#include "shared/real_path.h"
 
 namespace corvane {
 

@@ -12,7 +12,7 @@
 #include <optional>
 #include <string>
 
-#include "tools/common/process.h"
+#include "shared/process.h"
 
 namespace corvane {
 

@@ -1,7 +1,8 @@
 #pragma once
-// The handheld's face as the window sees it: key rectangles and the strict hit test, the window
-// outline, the mouse-held face key, and the once-per-frame keyboard scan that turns host keys
-// (Windows virtual-key codes, whatever the platform) into the device key codes of the key register.
+// The handheld's face as the window sees it: the strict hit test over the face keys (their
+// rectangles and the window outline are the face layout's), the mouse-held face key, and the
+// once-per-frame keyboard scan that turns host keys (Windows virtual-key codes, whatever the
+// platform) into the device key codes of the key register.
 //
 // Platform-neutral: the platform hands in its key states; nothing here draws (window.h does).
 
@@ -10,65 +11,15 @@
 #include <optional>
 
 #include "library/keycodes.h"
+#include "shared/face/face_layout.h"
 
 namespace corvane {
 
 struct Machine;
 
-constexpr int kWindowWidth = 435;
-constexpr int kWindowHeight = 585;
-
-// A key on the face, in window coordinates. A point hits it only when it lies strictly inside:
-// left < x < left + width and top < y < top + height (the border itself is no hit).
-struct KeyRect {
-    int left = 0;
-    int top = 0;
-    int width = 0;
-    int height = 0;
-
-    bool contains(int x, int y) const {
-        return left < x && x < left + width && top < y && y < top + height;
-    }
-    bool empty() const { return width == 0 || height == 0; }
-    bool operator==(const KeyRect&) const = default;
-};
-
-// A key painted on the face and the host virtual key it stands for (0 for the ON/OFF key).
-struct FaceKey {
-    KeyRect rect;
-    uint8_t vk = 0;
-};
-
-constexpr KeyRect kOnOffKey{55, 260, 25, 18};
-constexpr int kFKeyCount = 4;
-constexpr int kGridRows = 4;
-constexpr int kGridColumns = 10;
-constexpr int kFaceKeyCount = 1 + kFKeyCount + kGridRows * kGridColumns;  // 45
-
-// Rectangle of F-key i (0-3) and of grid key (row 0-3 from the top, column 0-9).
-KeyRect fKeyRect(int i);
-KeyRect gridKeyRect(int row, int column);
-
-// Virtual keys of the 40-key grid, entry 10 * row + column.
-extern const std::array<uint8_t, kGridRows * kGridColumns> kGridKeys;
-
-// Every face key: the ON/OFF key, the four F-keys, then the grid row by row.
-const std::array<FaceKey, kFaceKeyCount>& faceKeys();
-
 // The key under a left click, tested in the window's order: ON/OFF, then the grid, then the
 // F-keys. Nothing means the click is on the body and drags the window.
 std::optional<FaceKey> faceKeyAt(int x, int y);
-
-// The window outline, 28 vertices in window coordinates (the last repeats the first).
-struct OutlinePoint {
-    int x;
-    int y;
-};
-extern const std::array<OutlinePoint, 28> kWindowOutline;
-
-// Whether the pixel (x, y) belongs to the shaped window: its centre (x + 0.5, y + 0.5) lies
-// inside the outline under the alternate (even-odd) fill rule.
-bool insideOutline(int x, int y);
 
 // Mouse-held face key and keyboard scan state. One per window; survives program resets.
 class Skin {

@@ -7,7 +7,7 @@
 
 #include "host/window_text.h"
 #include "library/gb2312.h"
-#include "tools/mkskin/skin_art.h"
+#include "shared/face/skin_art.h"
 #include "vm/machine.h"
 
 namespace corvane {

@@ -22,9 +22,6 @@ namespace corvane {
 struct Machine;
 struct FontTables;
 
-constexpr int kSplashWidth = 377;
-constexpr int kSplashHeight = 160;
-
 // The three pictures of the skin. Face images are at least 435 x 585 (only the top-left
 // 435 x 585 is used); the splash image is 377 x 160.
 struct SkinArt {

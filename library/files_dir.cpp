@@ -10,7 +10,7 @@
 #include "library/gb2312.h"
 #include "library/memory_walk.h"
 #include "library/path.h"
-#include "library/real_path.h"
+#include "shared/real_path.h"
 #include "vm/host.h"
 #include "vm/machine.h"
 #include "vm/syscalls.h"

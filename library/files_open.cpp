@@ -7,7 +7,7 @@
 #include "library/files.h"
 #include "library/memory_walk.h"
 #include "library/path.h"
-#include "library/real_path.h"
+#include "shared/real_path.h"
 #include "vm/interpreter.h"
 #include "vm/machine.h"
 #include "vm/syscalls.h"

@@ -1,13 +1,13 @@
 #include "library/path.h"
 
 #include <algorithm>
-#include <exception>
 #include <filesystem>
 #include <system_error>
 #include <vector>
 
 #include "library/gb2312.h"
-#include "library/real_path.h"
+#include "shared/host_path.h"
+#include "shared/real_path.h"
 
 namespace corvane {
 
@@ -140,33 +140,6 @@ bool reallyInside(const std::string& path, const HostPath& realRoot) {
 }
 
 }  // namespace
-
-// On Windows the conversions between UTF-8 and the wide names throw on a sequence that is not
-// UTF-8 (or UTF-16): such a name names no file, and comes out empty instead.
-std::string hostPathText(const fs::path& path) {
-#ifdef _WIN32
-    try {
-        const std::u8string text = path.u8string();
-        return std::string(text.begin(), text.end());
-    } catch (const std::exception&) {
-        return {};
-    }
-#else
-    return path.string();
-#endif
-}
-
-fs::path hostFsPath(const std::string& text) {
-#ifdef _WIN32
-    try {
-        return fs::path(std::u8string(text.begin(), text.end()));
-    } catch (const std::exception&) {
-        return {};
-    }
-#else
-    return fs::path(text);
-#endif
-}
 
 std::optional<std::string> resolveProgramPath(const std::string& rootDir,
                                               const std::string& currentDir,

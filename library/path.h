@@ -6,10 +6,12 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
+
+// What callers do with a resolved path: open it through the host path helpers.
+#include "shared/host_path.h"
 
 namespace corvane {
 
@@ -52,14 +54,5 @@ std::optional<std::string> resolveProgramPath(const std::string& rootDir,
 // alternate data stream ("name:stream"), no component ending in a dot or a space, and none of
 // the characters no Windows name holds (wildcards, '<', '>', '|', '"', control characters).
 bool fitsWindowsNames(std::string_view name);
-
-// A host path (UTF-8 text) for the standard library's file functions. On Windows a plain
-// string would be read in the system's code page, so the text goes in as UTF-8 explicitly;
-// there, text that is not UTF-8 gives the empty path, which names no file.
-std::filesystem::path hostFsPath(const std::string& text);
-
-// The UTF-8 text of a host path, the counterpart of hostFsPath: path::string() would write it in
-// the system's code page on Windows, and fail on a name that code page cannot spell.
-std::string hostPathText(const std::filesystem::path& path);
 
 }  // namespace corvane

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "library/real_path.h"
+#include "shared/real_path.h"
 #include "vm/machine.h"
 
 namespace corvane {

@@ -13,8 +13,8 @@
 #include <system_error>
 
 #include "fuzz_support.h"
+#include "shared/disasm/disassembler.h"
 #include "tools/vrnasm/assembler.h"
-#include "tools/vrndis/disassembler.h"
 
 namespace {
 

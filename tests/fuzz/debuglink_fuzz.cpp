@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "fuzz_support.h"
-#include "host/debuglink.h"
+#include "shared/debuglink.h"
 
 using namespace corvane;
 

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "fuzz_support.h"
+#include "shared/disasm/disassembler.h"
 #include "tools/vrnasm/assembler.h"
-#include "tools/vrndis/disassembler.h"
 
 using namespace corvane;
 

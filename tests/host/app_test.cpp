@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "host/app.h"
-#include "host/debuglink.h"
+#include "shared/debuglink.h"
 #include "host/lcd.h"
 #include "host/virtual_keys.h"
 #include "host/window.h"

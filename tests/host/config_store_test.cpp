@@ -16,7 +16,7 @@
 #ifdef _WIN32
 #include <windows.h>
 
-#include "host/platform/win32/profile_store_win32.h"
+#include "host/config_store_win32.h"
 #endif
 
 namespace corvane::test {

@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "shared/disasm/disassembler.h"
 #include "tests/tools/asm_helpers.h"
-#include "tools/vrndis/disassembler.h"
 
 namespace corvane::test {
 namespace {

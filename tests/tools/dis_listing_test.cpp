@@ -5,9 +5,9 @@
 
 #include <random>
 
+#include "shared/asmtext/text_encoding.h"
+#include "shared/disasm/disassembler.h"
 #include "tests/tools/asm_helpers.h"
-#include "tools/vrnasm/text_encoding.h"
-#include "tools/vrndis/disassembler.h"
 #include "vm/opcodes.h"
 
 namespace corvane::test {

@@ -16,9 +16,9 @@
 #endif
 
 #include "library/path.h"
+#include "shared/process.h"
 #include "support/temp_dir.h"
 #include "tools/common/output_file.h"
-#include "tools/common/process.h"
 
 namespace corvane::test {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "host/skin.h"
 #include "library/keycodes.h"
+#include "shared/face/face_layout.h"
 #include "tools/mkskin/artwork.h"
 #include "tools/mkskin/canvas.h"
 #include "tools/mkskin/text.h"

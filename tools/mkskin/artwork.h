@@ -1,7 +1,7 @@
 #pragma once
 // The three pictures of the skin, drawn from scratch.
 
-#include "host/image_io.h"
+#include "shared/rgb_image.h"
 
 namespace corvane::mkskin {
 

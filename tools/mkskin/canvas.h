@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "host/image_io.h"
+#include "shared/rgb_image.h"
 
 namespace corvane::mkskin {
 

@@ -6,8 +6,8 @@
 #include <cmath>
 #include <string>
 
-#include "host/lcd.h"
-#include "host/skin.h"
+#include "library/keycodes.h"
+#include "shared/face/face_layout.h"
 #include "tools/mkskin/artwork.h"
 #include "tools/mkskin/canvas.h"
 #include "tools/mkskin/text.h"

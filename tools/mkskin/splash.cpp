@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "host/window.h"
+#include "shared/face/face_layout.h"
 #include "tools/mkskin/artwork.h"
 #include "tools/mkskin/canvas.h"
 #include "tools/mkskin/text.h"

@@ -2,7 +2,7 @@
 
 #include <cctype>
 
-#include "tools/vrnasm/text_encoding.h"
+#include "shared/asmtext/text_encoding.h"
 
 namespace corvane::vrnasm {
 namespace {

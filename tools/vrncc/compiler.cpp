@@ -5,7 +5,7 @@
 #include <iterator>
 
 #include "library/path.h"
-#include "tools/common/process.h"
+#include "shared/process.h"
 #include "tools/vrncc/codegen.h"
 #include "tools/vrncc/debug_record.h"
 #include "tools/vrncc/parser.h"

@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "shared/process.h"
 #include "tools/common/output_file.h"
-#include "tools/common/process.h"
 #include "tools/common/source_tool_args.h"
 #include "tools/vrncc/compiler.h"
 #include "tools/vrncc/debug_info.h"

@@ -1,7 +1,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "host/socket.h"
+#include "shared/socket.h"
 #include "tools/vrndbg/console_reader.h"
 #include "tools/vrndbg/console_thread_win32.h"
 

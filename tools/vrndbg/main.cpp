@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "host/paths.h"
 #include "library/path.h"
+#include "shared/process.h"
 #include "tools/vrndbg/memory_view.h"
 #include "tools/vrndbg/session.h"
 #include "tools/vrndbg/simulator_process.h"

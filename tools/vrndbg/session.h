@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "host/debuglink.h"
+#include "shared/debuglink.h"
 #include "tools/vrndbg/command_input.h"
 
 namespace corvane {

@@ -2,7 +2,7 @@
 
 #include <chrono>
 
-#include "host/socket.h"
+#include "shared/socket.h"
 #include "tools/vrndbg/simulator_process.h"
 
 namespace corvane {

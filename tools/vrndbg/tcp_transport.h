@@ -3,7 +3,7 @@
 // "/W<port>" and connects; records travel as the host's debugger channel frames them. The user's
 // typing is read from standard input in the same wait as the socket.
 
-#include "host/debuglink.h"
+#include "shared/debuglink.h"
 #include "tools/vrndbg/console_reader.h"
 #include "tools/vrndbg/transport.h"
 

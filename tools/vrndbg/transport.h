@@ -9,7 +9,7 @@
 #include <functional>
 #include <string>
 
-#include "host/debuglink.h"
+#include "shared/debuglink.h"
 #include "tools/vrndbg/command_input.h"
 
 namespace corvane {

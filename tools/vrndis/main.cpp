@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "library/path.h"
+#include "shared/disasm/disassembler.h"
+#include "shared/process.h"
 #include "tools/common/output_file.h"
-#include "tools/common/process.h"
-#include "tools/vrndis/disassembler.h"
 #include "vm/image.h"
 
 #ifndef CORVANE_VERSION

@@ -1,7 +1,7 @@
 #include "host/platform/headless/headless_platform.h"
 
-#include "host/socket.h"
 #include "library/path.h"
+#include "shared/socket.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -14,10 +14,10 @@
 #include <deque>
 #include <string>
 
-#include "host/debuglink.h"
 #include "host/platform.h"
 #include "host/platform/headless/script.h"
 #include "host/virtual_date.h"
+#include "shared/debuglink.h"
 
 namespace corvane {
 

@@ -5,7 +5,7 @@
 
 #include "host/platform/headless/interrupt.h"
 #include "host/platform/headless/runner.h"
-#include "tools/common/process.h"
+#include "shared/process.h"
 
 int main(int argc, char** argv) {
     const std::vector<std::string> args = corvane::programArguments(argc, argv);

@@ -23,7 +23,7 @@
 #include "vm/opcodes.h"
 
 #ifdef CORVANE_HAVE_VRNDIS
-#include "tools/vrndis/disassembler.h"
+#include "shared/disasm/disassembler.h"
 #endif
 
 #ifndef CORVANE_VERSION

@@ -20,10 +20,10 @@
 #include <optional>
 #include <string>
 
-#include "host/debuglink.h"
 #include "host/platform.h"
 #include "host/platform/sdl/gamepads.h"
 #include "host/platform/sdl/local_clock.h"
+#include "shared/debuglink.h"
 
 namespace corvane {
 

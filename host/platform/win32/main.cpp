@@ -9,10 +9,10 @@
 #include "host/app.h"
 #include "host/cmdline.h"
 #include "host/paths.h"
-#include "host/platform/win32/wide_text.h"
 #include "host/platform/win32/win32_platform.h"
 #include "host/window.h"
 #include "library/path.h"
+#include "shared/wide_text.h"
 
 namespace {
 

@@ -10,11 +10,11 @@
 #include <cstring>
 #include <cwchar>
 
-#include "host/debuglink.h"
 #include "host/menu.h"
 #include "host/platform/win32/resources.h"
-#include "host/platform/win32/wide_text.h"
 #include "host/virtual_date.h"
+#include "shared/debuglink.h"
+#include "shared/wide_text.h"
 
 namespace corvane {
 

@@ -1,7 +1,7 @@
 #include <cstdio>
 
-#include "tools/vrnasm/text_encoding.h"
-#include "tools/vrndis/disassembler.h"
+#include "shared/asmtext/text_encoding.h"
+#include "shared/disasm/disassembler.h"
 #include "vm/opcodes.h"
 
 namespace corvane {

@@ -1,4 +1,4 @@
-#include "tools/vrnasm/text_encoding.h"
+#include "shared/asmtext/text_encoding.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "library/real_path.h"
+#include "shared/real_path.h"
 
 namespace corvane {
 namespace {

@@ -1,4 +1,4 @@
-#include "host/platform/win32/wide_text.h"
+#include "shared/wide_text.h"
 
 #include <windows.h>
 

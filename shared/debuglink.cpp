@@ -1,10 +1,10 @@
-#include "host/debuglink.h"
+#include "shared/debuglink.h"
 
 #include <algorithm>
 #include <chrono>
 #include <utility>
 
-#include "host/socket.h"
+#include "shared/socket.h"
 
 namespace corvane {
 namespace {

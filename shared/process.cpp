@@ -1,4 +1,4 @@
-#include "tools/common/process.h"
+#include "shared/process.h"
 
 namespace corvane {
 

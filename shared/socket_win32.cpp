@@ -3,7 +3,7 @@
 // winsock2.h first: windows.h would otherwise bring in the old socket header.
 #include <windows.h>
 
-#include "host/socket.h"
+#include "shared/socket.h"
 
 namespace corvane::sock {
 namespace {

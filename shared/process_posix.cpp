@@ -1,6 +1,6 @@
 #include <system_error>
 
-#include "tools/common/process.h"
+#include "shared/process.h"
 
 namespace corvane {
 

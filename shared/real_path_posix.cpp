@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "library/real_path.h"
+#include "shared/real_path.h"
 
 namespace corvane {
 

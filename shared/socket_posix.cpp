@@ -8,7 +8,7 @@
 
 #include <cerrno>
 
-#include "host/socket.h"
+#include "shared/socket.h"
 
 namespace corvane::sock {
 

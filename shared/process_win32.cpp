@@ -2,8 +2,8 @@
 // After windows.h, which it needs.
 #include <shellapi.h>
 
-#include "library/path.h"
-#include "tools/common/process.h"
+#include "shared/host_path.h"
+#include "shared/process.h"
 
 namespace corvane {
 

@@ -5,8 +5,8 @@
 #include <set>
 #include <vector>
 
-#include "tools/vrnasm/text_encoding.h"
-#include "tools/vrndis/disassembler.h"
+#include "shared/asmtext/text_encoding.h"
+#include "shared/disasm/disassembler.h"
 #include "vm/image.h"
 #include "vm/opcodes.h"
 

@@ -1,11 +1,11 @@
-#include "host/platform/win32/profile_store_win32.h"
+#include "host/config_store_win32.h"
 
 #include <windows.h>
 
 #include <memory>
 #include <system_error>
 
-#include "host/platform/win32/wide_text.h"
+#include "shared/wide_text.h"
 
 namespace corvane {
 namespace fs = std::filesystem;
