@@ -14,6 +14,10 @@
 // to the Platform. The local date is the process's own: it starts at the platform's date and
 // SetTime moves only it, so no program can move the host's clock; "Clock"/"SetHostClock"=1 in
 // vorn.ini hands both to the platform's clock instead.
+//
+// What is not the application's own lives in parts beside it: StoredSettings (what the desktop
+// program remembers in vorn.ini), Captures (screenshots and recordings) and DebuggerNotices (what
+// the debugger named by "/W" is told).
 
 #include <array>
 #include <cstdint>
