@@ -76,7 +76,7 @@ TEST(PopupMenu, ShowsTheHostsMenuInTheResourceOfCorvaneExe) {
             model.setText(uint16_t(kCmdRecent1 + i), c.recent[i]);
         model.setEnabled(kCmdClose, c.loaded);
         model.setEnabled(kCmdReset, c.loaded);
-        model.setChecked(kCmdScale2, true);
+        model.setChecked(uint16_t(kCmdScale1 + 1), true);  // 2x
         model.setEnabled(kCmdPause, false);
 
         HMENU bar = LoadMenuW(exe, MAKEINTRESOURCEW(kMenuResource));

@@ -18,22 +18,23 @@ void applyLevel(HMENU menu, const Menu& model, int level, int size) {
             DeleteMenu(menu, UINT(i), MF_BYPOSITION);
             continue;
         }
-        MENUITEMINFOW info{};
-        info.cbSize = sizeof info;
-        info.fMask = MIIM_ID | MIIM_SUBMENU | MIIM_FTYPE;
-        if (!GetMenuItemInfoW(menu, UINT(i), TRUE, &info)) continue;
-        if (info.hSubMenu) {
-            applyLevel(info.hSubMenu, model, level + 1, int(kSubmenuItems.size()));
+        const MenuItem& item = level == 0 ? kMenuItems[size_t(i)] : kSubmenuItems[size_t(i)];
+        if (item.separator) continue;
+        if (item.submenu) {
+            if (HMENU sub = GetSubMenu(menu, i))
+                applyLevel(sub, model, level + 1, int(kSubmenuItems.size()));
             continue;
         }
-        if ((info.fType & MFT_SEPARATOR) || info.wID == 0) continue;
-        const uint16_t command = uint16_t(info.wID);
+        // By the host's item, not the resource's: the resource compiler makes an item without
+        // text (a recent file) a separator.
         std::wstring text = widen(model.text(level, i));
-        info = MENUITEMINFOW{};
+        MENUITEMINFOW info{};
         info.cbSize = sizeof info;
-        info.fMask = MIIM_STATE | MIIM_STRING;
-        info.fState = model.isEnabled(command) ? MFS_ENABLED : MFS_GRAYED;
-        if (model.isChecked(command)) info.fState |= MFS_CHECKED;
+        info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_STATE | MIIM_STRING;
+        info.fType = MFT_STRING;
+        info.wID = item.command;
+        info.fState = model.isEnabled(item.command) ? MFS_ENABLED : MFS_GRAYED;
+        if (model.isChecked(item.command)) info.fState |= MFS_CHECKED;
         info.dwTypeData = text.data();
         SetMenuItemInfoW(menu, UINT(i), TRUE, &info);
     }
