@@ -8,10 +8,12 @@
 #include <vector>
 
 #include "display/fonts.h"
+#include "host/captures.h"
 #include "host/config_store.h"
-#include "host/gif_recorder.h"
+#include "host/debugger_notices.h"
 #include "host/machine_state.h"
 #include "host/skin.h"
+#include "host/stored_settings.h"
 #include "host/window.h"
 #include "library/path.h"
 #include "shared/debuglink.h"
@@ -46,18 +48,23 @@ AppSettings desktopSettings() {
     s.writeConfig = true;
     std::error_code ec;
     s.startDir = hostPathText(fs::current_path(ec));
+    // CORVANE_VIRTUAL_CLOCK=1 keeps the host's clock untouched whatever vorn.ini says.
+    s.hostClockAllowed = !environmentFlag("CORVANE_VIRTUAL_CLOCK");
     return s;
 }
 
 App::App(Platform& platform, AppSettings settings)
     : platform_(platform),
       settings_(std::move(settings)),
-      config_(openConfigStore(settings_.paths.configFile)) {}
+      config_(openConfigStore(settings_.paths.configFile)),
+      stored_(std::make_unique<StoredSettings>(*config_)),
+      debugger_(std::make_unique<DebuggerNotices>(platform)),
+      captures_(std::make_unique<Captures>(settings_.paths.root)) {}
 
 App::~App() = default;
 
 int App::startUp(const Switches& switches) {
-    debugger_ = switches.debugger;
+    debugger_->name(switches.debugger);
 
     // The image buffer lives in the machine and is allocated once, here.
     try {
@@ -105,7 +112,7 @@ int App::startUp(const Switches& switches) {
     if (frequency_ == 0) {
         frequency_ = kNanosecondClockMHz;
         if (settings_.writeConfig)
-            storeSetting("CPU", "Frequency", std::to_string(kNanosecondClockMHz));
+            stored_->store("CPU", "Frequency", std::to_string(kNanosecondClockMHz));
     }
 
     // "Clock"/"SetHostClock": only an explicit non-zero value lets SetTime reach the host's clock.
@@ -127,10 +134,7 @@ int App::startUp(const Switches& switches) {
 
     std::vector<std::pair<int, int>> outline;
     for (const OutlinePoint& p : kWindowOutline) outline.emplace_back(p.x, p.y);
-    if (debugger_ != 0 && platform_.debugConnect(debugger_)) {
-        platform_.debugSend(kDebugMsgAttach, debugProcessId(), 0, nullptr, 0);
-        debugAttached_ = true;
-    }
+    debugger_->attach();
     if (!platform_.createWindow("Corvane", kWindowWidth, kWindowHeight, outline))
         return failStartUpAfterAttach();
     startView();
@@ -149,8 +153,7 @@ int App::startUp(const Switches& switches) {
 // program does, so the debugger is not left waiting for a stop that never comes. The desktop
 // programs never shut down after a failed start, the runner does: the notice goes out once.
 int App::failStartUpAfterAttach() {
-    if (debugAttached_) platform_.debugSend(kDebugMsgExit, 0, 0, nullptr, 0);
-    debugger_ = 0;
+    debugger_->startFailed();
     return kStartUpFailed;
 }
 
@@ -180,22 +183,13 @@ int App::run() {
 void App::shutDown() {
     if (recording()) stopRecording();
     if (settings_.writeConfig && loader_) {
-        storeSetting("ROM", "Directory", storedDirectory(loader_->workingDir()));
+        stored_->store("ROM", "Directory", storedDirectory(loader_->workingDir()));
         if (window_ && runLoop_) {
             writeRunSettings();
             writeViewSettings();
         }
     }
-    if (debugger_ != 0) platform_.debugSend(kDebugMsgExit, 0, 0, nullptr, 0);
-}
-
-void App::storeSetting(const std::string& section, const std::string& key,
-                       const std::string& value) {
-    if (config_->setString(section, key, value)) return;
-    if (configUnwritableSaid_) return;
-    configUnwritableSaid_ = true;
-    std::fprintf(stderr, "corvane: %s cannot be written; it is left as it is\n",
-                 hostPathText(settings_.paths.configFile).c_str());
+    debugger_->exit();
 }
 
 void App::dispatchEvents() {
@@ -315,7 +309,7 @@ void App::command(uint16_t id) {
             if (recording())
                 stopRecording();
             else
-                startRecording(nextRecordingFile(), recordWindow_ ? 1 : 2);
+                startRecording(nextRecordingFile(), recordsWindow() ? 1 : 2);
             break;
         default:
             if (viewCommand(id)) break;
@@ -367,10 +361,7 @@ void App::frame(uint64_t number, bool) {
         syncWindow();
     } else if (!quit_ && m.programLoaded && !m.paused && !runLoop_->frozen()) {
         window_->frame(m);
-        if (recorder_ && recorder_->recordsWindow())
-            recorder_->windowFrame(window_->image(), platform_.nowNs());
-        else if (recorder_)
-            recorder_->frame(&m.mem[kLcdScreen], platform_.nowNs());
+        captures_->frame(window_->image(), &m.mem[kLcdScreen], platform_.nowNs());
         window_->skin().scan(m, programKeys());
         syncWindow();
     }
@@ -435,8 +426,7 @@ void App::debugSnapshot(uint32_t dataWord, const uint8_t* data, uint32_t size) {
         uploadedVersion_ = window_->version();
         platform_.presentWindow(window_->image());
     }
-    if (debugger_ != 0)
-        platform_.debugSend(kDebugMsgSnapshot, debugProcessId(), dataWord, data, size);
+    debugger_->snapshot(dataWord, data, size);
 }
 
 void App::streamWriteFailed(const std::string& file) {
@@ -445,7 +435,7 @@ void App::streamWriteFailed(const std::string& file) {
 }
 
 void App::debugStopNotice(uint32_t line) {
-    if (debugger_ != 0) platform_.debugSend(kDebugMsgStop, line, 0, nullptr, 0);
+    debugger_->stop(line);
 }
 
 }  // namespace corvane

@@ -14,6 +14,10 @@
 // to the Platform. The local date is the process's own: it starts at the platform's date and
 // SetTime moves only it, so no program can move the host's clock; "Clock"/"SetHostClock"=1 in
 // vorn.ini hands both to the platform's clock instead.
+//
+// What is not the application's own lives in parts beside it: StoredSettings (what the desktop
+// program remembers in vorn.ini), Captures (screenshots and recordings) and DebuggerNotices (what
+// the debugger named by "/W" is told).
 
 #include <array>
 #include <cstdint>
@@ -39,7 +43,9 @@ namespace corvane {
 struct Machine;
 struct FontTables;
 class Window;
-class GifRecorder;
+class Captures;
+class DebuggerNotices;
+class StoredSettings;
 class ConfigStore;
 struct MachineState;
 struct StateTiming;
@@ -89,7 +95,8 @@ struct AppSettings {
 };
 
 // The desktop program's settings: the layout of desktopPaths for this process, vorn.ini written,
-// the process's working directory as the start directory.
+// the process's working directory as the start directory, the host's clock unless
+// CORVANE_VIRTUAL_CLOCK=1.
 AppSettings desktopSettings();
 
 class App : public Host, public RunLoopClient {
@@ -159,10 +166,12 @@ class App : public Host, public RunLoopClient {
     // The programs opened last, newest first (at most eight).
     const std::vector<std::string>& recentFiles() const { return recent_; }
     // Recordings take the whole window as shown (true) or the LCD alone.
-    void setRecordWindow(bool on) { recordWindow_ = on; }
-    bool recordsWindow() const { return recordWindow_; }
+    void setRecordWindow(bool on);
+    bool recordsWindow() const;
     // F12: the picture as shown, as a PNG in <root>/screenshots; the file, or empty on failure.
     std::string saveScreenshot();
+    // Another picture of the window (a front end's dialog drawn over it) saved the same way.
+    std::string saveScreenshot(const RgbImage& picture);
     // The text of the About item: version, keys, where the files live.
     std::string aboutText() const;
 
@@ -238,27 +247,25 @@ class App : public Host, public RunLoopClient {
     std::string imageName() const;
     void paint();
     void syncWindow();
-    // Writes one setting to vorn.ini; when it cannot be written, says so once on stderr.
-    void storeSetting(const std::string& section, const std::string& key, const std::string& value);
     int failStartUpAfterAttach();
 
     Platform& platform_;
     AppSettings settings_;
     // vorn.ini, through the store of this system.
     std::unique_ptr<ConfigStore> config_;
+    // The settings the desktop program remembers there.
+    std::unique_ptr<StoredSettings> stored_;
     std::unique_ptr<Machine> machine_;
     std::unique_ptr<FontTables> fonts_;
     std::unique_ptr<Window> window_;
     std::unique_ptr<Loader> loader_;
     std::unique_ptr<RunLoop> runLoop_;
     uint32_t frequency_ = 0;
-    uint32_t debugger_ = 0;
-    bool debugAttached_ = false;  // the attach notice has gone out
+    std::unique_ptr<DebuggerNotices> debugger_;
     // The date the time calls see: the platform's at start-up, then moved only by SetTime,
     // unless the host's clock is in use.
     VirtualDate date_;
     bool hostClock_ = false;
-    bool configUnwritableSaid_ = false;
     uint64_t uploadedVersion_ = ~uint64_t(0);
     bool quit_ = false;
     int exitCode_ = 0;
@@ -269,7 +276,7 @@ class App : public Host, public RunLoopClient {
     bool speedLimited_ = false;
     uint64_t speedSetting_ = kDefaultSpeedLimit;
     int slot_ = 1;
-    std::unique_ptr<GifRecorder> recorder_;
+    std::unique_ptr<Captures> captures_;
     std::array<uint8_t, 256> programKeys_{};
     InputMap input_;
     KeyHoldBack holdBack_;
@@ -289,7 +296,6 @@ class App : public Host, public RunLoopClient {
     bool sizeChosen_ = false;  // by the user (menu, vorn.ini), not picked for the screen
     std::vector<std::string> recent_;
     std::string recentNoted_;
-    bool recordWindow_ = false;
     RgbImage presented_;
 };
 

@@ -7,9 +7,9 @@
 #include <system_error>
 
 #include "host/app.h"
-#include "host/config_store.h"
-#include "host/gif_recorder.h"
+#include "host/captures.h"
 #include "host/machine_state.h"
+#include "host/stored_settings.h"
 #include "host/window.h"
 #include "library/path.h"
 #include "vm/machine.h"
@@ -20,9 +20,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr uint64_t kNoticeNs = 2'000'000'000;  // how long a notice stays over the face
-
-// The settings remembered in vorn.ini, beside the described keys.
-constexpr const char* kRunSection = "Corvane";
 
 bool readFile(const std::string& path, std::vector<uint8_t>& bytes) {
     std::ifstream in(hostFsPath(path), std::ios::binary);
@@ -184,34 +181,19 @@ bool App::loadState(const std::string& file) {
 }
 
 bool App::startRecording(const std::string& file, int scale) {
-    if (recorder_ && recorder_->isOpen()) return false;
-    auto recorder = std::make_unique<GifRecorder>();
-    std::error_code ec;
-    const fs::path target = hostFsPath(file);
-    if (target.has_parent_path()) fs::create_directories(target.parent_path(), ec);
-    const bool opened =
-        recordWindow_ ? recorder->openWindow(file, window_->image().width, window_->image().height,
-                                             scale, platform_.nowNs())
-                      : recorder->open(file, scale, window_->lcd().blackWhite(), platform_.nowNs());
-    if (!opened) {
+    if (captures_->recording()) return false;
+    if (!captures_->startRecording(file, scale, window_->image(), &machine_->mem[kLcdScreen],
+                                   window_->lcd().blackWhite(), platform_.nowNs())) {
         platform_.messageBox(kMsgRecordCannotWrite);
         return false;
     }
-    // The picture at the start is the first frame, whether or not the program draws again.
-    if (recordWindow_)
-        recorder->windowFrame(window_->image(), platform_.nowNs());
-    else
-        recorder->frame(&machine_->mem[kLcdScreen], platform_.nowNs());
-    recorder_ = std::move(recorder);
     notify("开始录制");
     return true;
 }
 
 bool App::stopRecording() {
-    if (!recorder_ || !recorder_->isOpen()) return false;
-    const bool ok = recorder_->close(platform_.nowNs());
-    recorder_.reset();
-    if (!ok) {
+    if (!captures_->recording()) return false;
+    if (!captures_->stopRecording(platform_.nowNs())) {
         platform_.messageBox(kMsgRecordCannotWrite);
         return false;
     }
@@ -220,16 +202,19 @@ bool App::stopRecording() {
 }
 
 bool App::recording() const {
-    return recorder_ && recorder_->isOpen();
+    return captures_->recording();
+}
+
+void App::setRecordWindow(bool on) {
+    captures_->setRecordWindow(on);
+}
+
+bool App::recordsWindow() const {
+    return captures_->recordsWindow();
 }
 
 std::string App::nextRecordingFile() const {
-    const fs::path dir = settings_.paths.root / "recordings";
-    std::error_code ec;
-    for (int n = 1;; ++n) {
-        fs::path file = dir / hostFsPath(imageName() + "-" + std::to_string(n) + ".gif");
-        if (!fs::exists(file, ec)) return hostPathText(file);
-    }
+    return captures_->nextRecordingFile(imageName());
 }
 
 void App::notify(const std::string& text) {
@@ -246,33 +231,26 @@ void App::expireNotice() {
 }
 
 void App::readRunSettings() {
-    const ConfigStore& ini = *config_;
-    speedSetting_ = ini.getUnsigned(kRunSection, "Speed", uint32_t(kDefaultSpeedLimit));
-    if (speedSetting_ == 0) speedSetting_ = kDefaultSpeedLimit;
-    speedLimited_ = ini.getUnsigned(kRunSection, "SpeedLimited", 0) != 0;
-    const uint32_t factor = ini.getUnsigned(kRunSection, "FastForward", kDefaultFastForward);
-    fastForwardFactor_ = factor < 2 ? kDefaultFastForward : factor;
-    setStateSlot(int(ini.getUnsigned(kRunSection, "StateSlot", 1)));
-    if (ini.getUnsigned(kRunSection, "Interlaced", 0) != 0) window_->displayCommand(kCmdInterlace);
-    if (ini.getUnsigned(kRunSection, "BlackWhite", 0) != 0) window_->displayCommand(kCmdBlackWhite);
+    const RunSettings run = stored_->readRun();
+    speedSetting_ = run.speed;
+    speedLimited_ = run.speedLimited;
+    fastForwardFactor_ = run.fastForward;
+    setStateSlot(run.slot);
+    if (run.interlaced) window_->displayCommand(kCmdInterlace);
+    if (run.blackWhite) window_->displayCommand(kCmdBlackWhite);
     applyRunControls();
 }
 
 void App::writeRunSettings() {
-    const ConfigStore& ini = *config_;
     const Menu& menu = window_->menu();
-    // A setting at its default is written only when the file has it already, so a user who
-    // never changes one keeps the configuration file as it always was.
-    auto keep = [&](const char* key, const std::string& value, const std::string& fallback) {
-        const bool present = ini.getString(kRunSection, key, "\x01") != "\x01";
-        if (present || value != fallback) ini.setString(kRunSection, key, value);
-    };
-    keep("Speed", std::to_string(speedSetting_), std::to_string(kDefaultSpeedLimit));
-    keep("SpeedLimited", speedLimited_ ? "1" : "0", "0");
-    keep("FastForward", std::to_string(fastForwardFactor_), std::to_string(kDefaultFastForward));
-    keep("StateSlot", std::to_string(slot_), "1");
-    keep("Interlaced", menu.isChecked(kCmdInterlace) ? "1" : "0", "0");
-    keep("BlackWhite", menu.isChecked(kCmdBlackWhite) ? "1" : "0", "0");
+    RunSettings run;
+    run.speed = speedSetting_;
+    run.speedLimited = speedLimited_;
+    run.fastForward = fastForwardFactor_;
+    run.slot = slot_;
+    run.interlaced = menu.isChecked(kCmdInterlace);
+    run.blackWhite = menu.isChecked(kCmdBlackWhite);
+    stored_->writeRun(run);
 }
 
 }  // namespace corvane

@@ -7,7 +7,9 @@
 #include <system_error>
 
 #include "host/app.h"
+#include "host/captures.h"
 #include "host/config_store.h"
+#include "host/stored_settings.h"
 #include "host/virtual_keys.h"
 #include "host/window.h"
 #include "library/path.h"
@@ -21,10 +23,6 @@ namespace corvane {
 namespace fs = std::filesystem;
 
 namespace {
-
-// Beside the run settings; the recent files have a section of their own.
-constexpr const char* kViewSection = "Corvane";
-constexpr const char* kRecentSection = "Recent";
 
 // A recent file's menu text: its number and its name (the folder would make the menu too wide).
 std::string recentText(int n, const std::string& path) {
@@ -83,7 +81,7 @@ void App::syncView() {
         menu.setChecked(uint16_t(kCmdScale1 + n - 1), n == view_.scale);
     menu.setChecked(kCmdFullscreen, view_.fullscreen);
     menu.setChecked(kCmdFullscreenLcd, view_.content == FullscreenContent::Lcd);
-    menu.setChecked(kCmdRecordWindow, recordWindow_);
+    menu.setChecked(kCmdRecordWindow, recordsWindow());
     // Whatever loaded an image (the dialog, a drop, the command line, a recent file) puts it
     // first among the recent files.
     if (loader_ && !loader_->imagePath().empty() && loader_->imagePath() != recentNoted_) {
@@ -163,7 +161,7 @@ bool App::viewCommand(uint16_t id) {
             return true;
         }
         case kCmdRecordWindow:
-            recordWindow_ = !recordWindow_;
+            setRecordWindow(!recordsWindow());
             return true;
         case kCmdAbout:
             platform_.messageBox(aboutText());
@@ -182,28 +180,19 @@ void App::noteRecentFile(const std::string& path) {
 }
 
 std::string App::saveScreenshot() {
-    const fs::path dir = settings_.paths.root / "screenshots";
-    std::error_code ec;
-    fs::create_directories(dir, ec);
-    // Named after the machine's date, so a scripted run names its pictures the same every time.
-    const LocalTime t = localTime();
-    char stamp[32];
-    std::snprintf(stamp, sizeof stamp, "%04d%02d%02d-%02d%02d%02d", t.year % 10000, t.month % 100,
-                  t.day % 100, t.hour % 100, t.minute % 100, t.second % 100);
-    fs::path file;
-    for (int n = 0;; ++n) {
-        file =
-            dir / ("corvane-" + std::string(stamp) + (n ? "-" + std::to_string(n) : "") + ".png");
-        if (!fs::exists(file, ec)) break;
-    }
     // The picture without the notice about an earlier picture.
     window_->clearNotice();
-    if (!writePng(hostPathText(file), presentedImage())) {
+    return saveScreenshot(presentedImage());
+}
+
+std::string App::saveScreenshot(const RgbImage& picture) {
+    const std::string file = captures_->saveScreenshot(picture, localTime());
+    if (file.empty()) {
         notify("无法保存截图!");
         return {};
     }
-    notify("截图已保存: " + hostPathText(file.filename()));
-    return hostPathText(file);
+    notify("截图已保存: " + hostPathText(hostFsPath(file).filename()));
+    return file;
 }
 
 std::string App::aboutText() const {
@@ -219,47 +208,30 @@ std::string App::aboutText() const {
     text += "根目录: " + root + "\n";
     text += "设定: " + hostPathText(settings_.paths.configFile) + "\n";
     text += "字体: " + hostPathText(settings_.paths.fontFile) + "\n";
-    text += "截图: " + hostPathText(settings_.paths.root / "screenshots") + "\n";
+    text += "截图: " + hostPathText(captures_->screenshotDir()) + "\n";
     text += "状态: " + hostPathText(settings_.paths.root / "states") + "\n";
-    text += "录像: " + hostPathText(settings_.paths.root / "recordings") + "\n";
+    text += "录像: " + hostPathText(captures_->recordingDir()) + "\n";
     return text;
 }
 
 void App::readViewSettings() {
-    const ConfigStore& ini = *config_;
-    // "Size" 0 or missing: chosen for the screen at each start.
-    const uint32_t size = ini.getUnsigned(kViewSection, "Size", 0);
-    sizeChosen_ = size >= uint32_t(kMinScale) && size <= uint32_t(kMaxScale);
-    view_.scale = sizeChosen_ ? int(size) : 0;
-    view_.fullscreen = ini.getUnsigned(kViewSection, "Fullscreen", 0) != 0;
-    view_.content = contentFromName(ini.getString(kViewSection, "FullscreenShows", "face"))
-                        .value_or(FullscreenContent::Face);
-    recordWindow_ = ini.getUnsigned(kViewSection, "RecordWindow", 0) != 0;
-    recent_.clear();
-    for (int n = 1; n <= kRecentFiles; ++n) {
-        const std::string file = ini.getString(kRecentSection, "File" + std::to_string(n), "");
-        if (!file.empty()) recent_.push_back(file);
-    }
+    ViewSettings stored = stored_->readView();
+    sizeChosen_ = stored.size != 0;
+    view_.scale = stored.size;
+    view_.fullscreen = stored.fullscreen;
+    view_.content = stored.content;
+    setRecordWindow(stored.recordWindow);
+    recent_ = std::move(stored.recent);
 }
 
 void App::writeViewSettings() {
-    const ConfigStore& ini = *config_;
-    // As with the run settings: a key at its default is written only when the file has it.
-    auto keep = [&](const char* section, const std::string& key, const std::string& value,
-                    const std::string& fallback) {
-        const bool present = ini.getString(section, key, "\x01") != "\x01";
-        if (present || value != fallback) ini.setString(section, key, value);
-    };
-    // The size is remembered once the user chose one (a chosen 1x stays 1x on any screen);
-    // until then each start picks it for the screen.
-    if (sizeChosen_) ini.setString(kViewSection, "Size", std::to_string(view_.scale));
-    keep(kViewSection, "Fullscreen", view_.fullscreen ? "1" : "0", "0");
-    keep(kViewSection, "FullscreenShows", contentName(view_.content), "face");
-    keep(kViewSection, "RecordWindow", recordWindow_ ? "1" : "0", "0");
-    for (int n = 1; n <= kRecentFiles; ++n) {
-        const size_t i = size_t(n - 1);
-        keep(kRecentSection, "File" + std::to_string(n), i < recent_.size() ? recent_[i] : "", "");
-    }
+    ViewSettings stored;
+    stored.size = sizeChosen_ ? view_.scale : 0;
+    stored.fullscreen = view_.fullscreen;
+    stored.content = view_.content;
+    stored.recordWindow = recordsWindow();
+    stored.recent = recent_;
+    stored_->writeView(stored);
 }
 
 }  // namespace corvane

@@ -178,6 +178,12 @@ void Menu::setText(uint16_t command, std::string_view utf8) {
     runtimeText_[size_t(i)] = gbDisplayText(utf8);
 }
 
+std::string Menu::text(int level, int index) const {
+    std::string utf8;
+    gb2312ToUtf8(gbText(level, index), utf8);
+    return utf8;
+}
+
 bool Menu::isShown(int level, int index) const {
     const MenuItem& it = item(level, index);
     if (!it.separator) return it.submenu || !gbText(level, index).empty();

@@ -88,6 +88,8 @@ class Menu {
     // Whether an item takes room in the menu: not an item without text, nor a separator with
     // nothing shown since the one before.
     bool isShown(int level, int index) const;
+    // The text an item shows (UTF-8): its own, or the one given at run time.
+    std::string text(int level, int index) const;
 
     // Opens the menu with its top-left corner at window position (x, y), moved left or up as far
     // as needed to stay inside the window. Nothing is highlighted.

@@ -33,12 +33,20 @@ std::optional<std::string> environment(const char* name) {
 #endif
 }
 
+bool environmentFlag(const char* name) {
+    const auto value = environment(name);
+    return value && *value != "0";
+}
+
 PathInputs currentPathInputs() {
     PathInputs in;
     in.executableDir = executablePath().parent_path();
     in.corvaneHome = environment("CORVANE_HOME");
     in.xdgDataHome = environment("XDG_DATA_HOME");
     in.home = environment("HOME");
+#ifdef _WIN32
+    in.portable = true;
+#endif
     return in;
 }
 
@@ -47,7 +55,7 @@ HostPaths desktopPaths(const PathInputs& in) {
     const fs::path besideExe = in.executableDir / kFontFileName;
     if (in.corvaneHome) {
         paths.root = hostFsPath(*in.corvaneHome);
-    } else if (isFile(besideExe)) {
+    } else if (in.portable || isFile(besideExe)) {
         paths.root = in.executableDir;
     } else if (in.xdgDataHome) {
         paths.root = hostFsPath(*in.xdgDataHome) / "corvane";
@@ -68,6 +76,28 @@ HostPaths desktopPaths(const PathInputs& in) {
     } else {
         paths.fontFile = in.executableDir.parent_path() / "share" / "corvane" / kFontFileName;
     }
+    return paths;
+}
+
+std::optional<fs::path> runnerRoot(const PathInputs& in, const std::string& rootOption) {
+    if (!rootOption.empty()) return hostFsPath(rootOption);
+    if (in.corvaneHome) return hostFsPath(*in.corvaneHome);
+    return std::nullopt;
+}
+
+HostPaths runnerPaths(const PathInputs& in, const fs::path& root, const std::string& fontsOption) {
+    HostPaths paths;
+    std::error_code ec;
+    paths.root = fs::absolute(root, ec);
+    paths.configFile = paths.root / kConfigFileName;
+    if (!fontsOption.empty()) {
+        paths.fontFile = hostFsPath(fontsOption);
+        return paths;
+    }
+    // Beside the executable (build tree, portable copy), else where an installation keeps it.
+    paths.fontFile = in.executableDir / kFontFileName;
+    const fs::path installed = in.executableDir.parent_path() / "share" / "corvane" / kFontFileName;
+    if (!fs::exists(paths.fontFile, ec) && fs::exists(installed, ec)) paths.fontFile = installed;
     return paths;
 }
 

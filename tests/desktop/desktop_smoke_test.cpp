@@ -587,8 +587,7 @@ TEST_F(Desktop, GamepadPluggedInWhileRunningPlaysTheProgram) {
     ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO | SDL_INIT_GAMECONTROLLER), 0) << SDL_GetError();
     {
         SdlPlatform::Options options;
-        options.noMessageBoxes = true;
-        options.screenshotDir = dir / "screenshots";
+        options.messageBoxes = false;
         SdlPlatform platform(options);
         AppSettings settings;
         settings.paths.root = dir.path();

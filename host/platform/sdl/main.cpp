@@ -2,9 +2,7 @@
 #include <SDL.h>
 
 #include <cstdio>
-#include <filesystem>
 #include <string>
-#include <system_error>
 #include <vector>
 
 #include "host/app.h"
@@ -47,16 +45,10 @@ const char* kUsage =
     "CORVANE_NO_MESSAGE_BOXES=1 writes messages to stderr only; CORVANE_FILE_DIALOG=zenity,\n"
     "kdialog or window picks the file chooser.\n";
 
-bool envFlag(const char* name) {
-    auto value = corvane::environment(name);
-    return value && *value != "0";
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
     using namespace corvane;
-    namespace fs = std::filesystem;
 
     ParseOutcome parsed = parseArguments(std::vector<std::string>(argv + 1, argv + argc));
     if (!parsed.ok) {
@@ -105,23 +97,15 @@ int main(int argc, char** argv) {
     SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER);
     installQuitSignals();
 
-    AppSettings settings;
-    settings.paths = desktopPaths(currentPathInputs());
-    std::error_code ec;
-    fs::create_directories(settings.paths.root, ec);  // an installed copy's first start
-    settings.startDir = fs::current_path(ec).string();
-    settings.hostClockAllowed = !envFlag("CORVANE_VIRTUAL_CLOCK");
-
     int status = 0;
     {
-        SdlPlatform::Options options;
-        options.noMessageBoxes = envFlag("CORVANE_NO_MESSAGE_BOXES");
-        options.screenshotDir = settings.paths.root / "screenshots";
-        SdlPlatform platform(options);
-        App app(platform, settings);
+        SdlPlatform platform(SdlPlatform::Options{});
+        App app(platform, desktopSettings());
         status = app.startUp(parsed.commandLine.switches);
         if (status == 0) {
             platform.setFonts(app.machine().fonts);
+            platform.setScreenshotSaver(
+                [&app](const RgbImage& image) { app.saveScreenshot(image); });
             // Descriptors to wait on besides the window (the debugger channel) are registered
             // with platform.watchDescriptor() before the loop starts.
             status = app.run();

@@ -3,31 +3,18 @@
 #include <poll.h>
 #include <time.h>
 
-#include <cstdio>
-#include <cstring>
-#include <system_error>
 #include <vector>
 
-#include "host/chooser.h"
 #include "host/menu.h"
 #include "host/platform/sdl/display_connection.h"
-#include "host/platform/sdl/external_dialog.h"
 #include "host/platform/sdl/keymap.h"
 #include "host/platform/sdl/signals.h"
 #include "host/skin.h"
 #include "library/keycodes.h"
 
 namespace corvane {
-namespace fs = std::filesystem;
 
 namespace {
-
-// Instructions between two looks at the clock and the queue: a few microseconds of work.
-constexpr uint64_t kBatch = 8192;
-// While a program runs, the event queue is looked at no more often than this.
-constexpr auto kPumpInterval = std::chrono::milliseconds(1);
-// How long a modal dialog sleeps at most between two looks at its child or its events.
-constexpr uint64_t kModalWaitNs = 100'000'000;
 
 timespec toTimespec(uint64_t ns) {
     timespec ts{};
@@ -36,38 +23,25 @@ timespec toTimespec(uint64_t ns) {
     return ts;
 }
 
-PlatformEvent makeEvent(PlatformEvent::Type type, int x = 0, int y = 0, uint32_t code = 0) {
-    PlatformEvent e;
-    e.type = type;
-    e.x = x;
-    e.y = y;
-    e.code = code;
-    return e;
-}
+}  // namespace
 
-bool isQuit(const SDL_Event& e) {
+bool SdlPlatform::isQuit(const SDL_Event& e) {
     return e.type == SDL_QUIT ||
            (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_CLOSE);
 }
 
-}  // namespace
-
-SdlPlatform::SdlPlatform(const Options& options) : options_(options) {
+SdlPlatform::SdlPlatform(const Options& options) : DesktopPlatform(options.messageBoxes) {
     debug_.onRecord = [this](const DebugRecord& record) {
         PlatformEvent event;
         event.type = PlatformEvent::Type::DebugResume;
         event.value = int32_t(record.first);
-        pending_.push_back(event);
+        push(event);
     };
     debug_.onDrop = [this](int fd) { unwatchDescriptor(fd); };
 }
 
 SdlPlatform::~SdlPlatform() {
     if (window_) SDL_DestroyWindow(window_);
-}
-
-uint64_t SdlPlatform::batchBudget(uint64_t) {
-    return kBatch;
 }
 
 void SdlPlatform::watchDescriptor(int fd, std::function<void()> ready) {
@@ -79,7 +53,7 @@ void SdlPlatform::unwatchDescriptor(int fd) {
 }
 
 void SdlPlatform::checkSignal() {
-    if (takeQuitSignal()) pending_.push_back(makeEvent(PlatformEvent::Type::Quit));
+    if (takeQuitSignal()) push(PlatformEvent::Type::Quit);
 }
 
 void SdlPlatform::serviceDescriptors(int timeoutMs) {
@@ -97,7 +71,7 @@ void SdlPlatform::serviceDescriptors(int timeoutMs) {
     }
 }
 
-void SdlPlatform::sleepUntil(uint64_t deadlineNs, int extraFd) {
+void SdlPlatform::sleepOrDescriptor(uint64_t deadlineNs, int extraFd) {
     SDL_PumpEvents();
     if (SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT)) return;
     const uint64_t now = nowNs();
@@ -132,39 +106,28 @@ void SdlPlatform::sleepUntil(uint64_t deadlineNs, int extraFd) {
 
 void SdlPlatform::waitUntil(uint64_t deadlineNs) {
     checkSignal();
-    if (pending_.empty()) sleepUntil(deadlineNs);
-    moreQueued_ = true;  // whatever woke us, look at the queue at once
+    DesktopPlatform::waitUntil(deadlineNs);
 }
 
-bool SdlPlatform::pollEvent(PlatformEvent& event) {
-    if (pending_.empty()) {
-        const auto now = std::chrono::steady_clock::now();
-        if (!moreQueued_ && now - lastPump_ < kPumpInterval) return false;
-        lastPump_ = now;
-        checkSignal();
-        serviceDescriptors(0);
-        SDL_Event e;
-        while (pending_.empty() && SDL_PollEvent(&e)) translate(e);
-        moreQueued_ = !pending_.empty();
-        if (pending_.empty()) return false;
-    }
-    event = pending_.front();
-    pending_.pop_front();
-    return true;
+void SdlPlatform::fetchEvents() {
+    checkSignal();
+    serviceDescriptors(0);
+    SDL_Event e;
+    while (pending_.empty() && SDL_PollEvent(&e)) translate(e);
 }
 
 void SdlPlatform::translate(const SDL_Event& e) {
     using T = PlatformEvent::Type;
     if (isQuit(e)) {
-        pending_.push_back(makeEvent(T::Quit));
+        push(T::Quit);
         return;
     }
     if (gamepads_.handle(e, pending_)) return;
     switch (e.type) {
         case SDL_WINDOWEVENT:
             if (e.window.event == SDL_WINDOWEVENT_EXPOSED) {
-                if (shown_) upload(*shown_);
-                pending_.push_back(makeEvent(T::Expose));
+                repaint();
+                push(T::Expose);
             }
             break;
         case SDL_MOUSEBUTTONDOWN:
@@ -173,9 +136,9 @@ void SdlPlatform::translate(const SDL_Event& e) {
                 // face key never stays down after the button came up outside the window.
                 SDL_CaptureMouse(SDL_TRUE);
                 leftHeld_ = true;
-                pending_.push_back(makeEvent(T::LeftDown, e.button.x, e.button.y));
+                push(T::LeftDown, e.button.x, e.button.y);
             } else if (e.button.button == SDL_BUTTON_RIGHT) {
-                pending_.push_back(makeEvent(T::RightDown, e.button.x, e.button.y));
+                push(T::RightDown, e.button.x, e.button.y);
             }
             break;
         case SDL_MOUSEBUTTONUP:
@@ -184,43 +147,44 @@ void SdlPlatform::translate(const SDL_Event& e) {
                 leftHeld_ = false;
                 if (dragging_) followPointer();
                 dragging_ = false;
-                pending_.push_back(makeEvent(T::LeftUp, e.button.x, e.button.y));
+                push(T::LeftUp, e.button.x, e.button.y);
             }
             break;
         case SDL_MOUSEMOTION:
             if (dragging_) {
                 followPointer();
             } else {
-                pending_.push_back(makeEvent(T::PointerMove, e.motion.x, e.motion.y));
+                push(T::PointerMove, e.motion.x, e.motion.y);
             }
             break;
         case SDL_KEYDOWN: {
             const uint8_t vk = pcKeyOf(e.key.keysym.scancode);
             if (vk == 0 || e.key.repeat) break;
             if (vk == vk::kEnter && (e.key.keysym.mod & KMOD_ALT)) {
-                suppressed_[vk] = true;
-                pending_.push_back(makeEvent(T::Command, 0, 0, kCmdFullscreen));
+                // A shortcut of the window: the program never sees its Enter.
+                latch_.suppress(vk);
+                push(T::Command, 0, 0, kCmdFullscreen);
                 break;
             }
-            latched_[vk] = true;
             if (vk == vk::kF4 && (e.key.keysym.mod & KMOD_ALT)) {
-                pending_.push_back(makeEvent(T::Quit));  // Alt+F4 closes the window
+                latch_.pressed(vk);
+                push(T::Quit);  // Alt+F4 closes the window
             } else {
-                pending_.push_back(makeEvent(T::KeyDown, 0, 0, vk));
+                keyDown(vk);
             }
             break;
         }
         case SDL_DROPFILE: {
-            PlatformEvent drop = makeEvent(T::DropFile);
+            PlatformEvent drop;
+            drop.type = T::DropFile;
             drop.path = e.drop.file ? e.drop.file : "";
             SDL_free(e.drop.file);
-            if (!drop.path.empty()) pending_.push_back(drop);
+            if (!drop.path.empty()) push(drop);
             break;
         }
         case SDL_KEYUP: {
             const uint8_t vk = pcKeyOf(e.key.keysym.scancode);
-            if (vk != 0) suppressed_[vk] = false;
-            if (vk != 0) pending_.push_back(makeEvent(T::KeyUp, 0, 0, vk));
+            if (vk != 0) keyUp(vk);
             break;
         }
         default:
@@ -228,22 +192,13 @@ void SdlPlatform::translate(const SDL_Event& e) {
     }
 }
 
-const std::array<uint8_t, 256>& SdlPlatform::keyboardState() {
-    // Keys down now, plus keys that went down since the last scan even if already up again:
-    // a quick tap between two frames still counts as pressed once.
+void SdlPlatform::keysDown(std::array<uint8_t, 256>& down) {
     int count = 0;
     const Uint8* state = SDL_GetKeyboardState(&count);
-    keys_.fill(0);
     for (int sc = 0; sc < count; ++sc) {
         if (!state[sc]) continue;
-        if (uint8_t vk = pcKeyOf(SDL_Scancode(sc))) keys_[vk] = 0x80;
+        if (uint8_t vk = pcKeyOf(SDL_Scancode(sc))) down[vk] = 0x80;
     }
-    for (size_t vk = 0; vk < keys_.size(); ++vk) {
-        if (latched_[vk]) keys_[vk] = 0x80;
-        if (suppressed_[vk]) keys_[vk] = 0;
-    }
-    latched_.fill(false);
-    return keys_;
 }
 
 bool SdlPlatform::createWindow(const std::string& title, int width, int height,
@@ -348,11 +303,11 @@ void SdlPlatform::setView(const ViewLayout& layout) {
         }
     }
     scaled_ = RgbImage();
-    uploaded_ = RgbImage();  // everything is uploaded again at the next present
-    if (shown_) upload(*shown_);
+    repaint();  // everything again, through the new layout
 }
 
-void SdlPlatform::upload(const RgbImage& image, int firstRow, int rows) {
+void SdlPlatform::uploadRows(const RgbImage& image, int firstRow, int rows, bool whole) {
+    if (whole) scaled_ = RgbImage();  // black, then the picture
     SDL_Surface* surface = window_ ? SDL_GetWindowSurface(window_) : nullptr;
     if (!surface) return;
     renderRows(image, layout_, scaled_, firstRow, rows);
@@ -374,30 +329,6 @@ void SdlPlatform::upload(const RgbImage& image, int firstRow, int rows) {
     SDL_UpdateWindowSurfaceRects(window_, &changed, 1);
 }
 
-void SdlPlatform::upload(const RgbImage& image) {
-    scaled_ = RgbImage();  // black, then the picture
-    upload(image, 0, image.height);
-    uploaded_ = image;
-}
-
-void SdlPlatform::presentWindow(const RgbImage& image) {
-    shown_ = &image;
-    if (uploaded_.width != image.width || uploaded_.height != image.height) {
-        upload(image);
-        return;
-    }
-    // Only the rows that changed since the last upload go to the window system: a frame
-    // usually changes the LCD area alone, and often nothing at all.
-    const size_t stride = size_t(image.stride());
-    int first = 0, last = image.height - 1;
-    while (first <= last && std::memcmp(image.at(0, first), uploaded_.at(0, first), stride) == 0)
-        ++first;
-    if (first > last) return;
-    while (std::memcmp(image.at(0, last), uploaded_.at(0, last), stride) == 0) --last;
-    std::memcpy(uploaded_.at(0, first), image.at(0, first), stride * size_t(last - first + 1));
-    upload(image, first, last - first + 1);
-}
-
 void SdlPlatform::beginDrag(int x, int y) {
     // Moved by ourselves, so it works with any window manager and with none. The reference is
     // where the press happened, not where the pointer is by now.
@@ -415,140 +346,8 @@ void SdlPlatform::followPointer() {
                           dragWindowY_ + gy - dragMouseY_);
 }
 
-std::string SdlPlatform::saveScreenshot(const RgbImage& image) {
-    std::error_code ec;
-    fs::create_directories(options_.screenshotDir, ec);
-    const time_t now = time(nullptr);
-    tm parts{};
-    localtime_r(&now, &parts);
-    char stamp[32];
-    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &parts);
-    fs::path file;
-    for (int n = 0;; ++n) {
-        const std::string name = std::string("corvane-") + stamp +
-                                 (n ? "-" + std::to_string(n) : std::string()) + ".png";
-        file = options_.screenshotDir / name;
-        if (!fs::exists(file, ec)) break;
-    }
-    if (!writePng(file.string(), image)) {
-        std::fprintf(stderr, "corvane: cannot write %s\n", file.c_str());
-        return {};
-    }
-    return file.string();
-}
-
-void SdlPlatform::messageBox(const std::string& text) {
-    std::fprintf(stderr, "corvane: %s\n", text.c_str());
-    std::fflush(stderr);
-    if (options_.noMessageBoxes) return;
+void SdlPlatform::showMessageBox(const std::string& text) {
     SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_WARNING, "Tivex", text.c_str(), window_);
-}
-
-std::optional<std::string> SdlPlatform::openFileDialog(const OpenFileRequest& request) {
-    const DialogTool tool = chooseDialogTool();
-    if (tool != DialogTool::Window) return runExternalDialog(request);
-    return runWindowChooser(request);
-}
-
-bool SdlPlatform::modalEvent(const SDL_Event& e) {
-    if (isQuit(e)) {
-        pending_.push_back(makeEvent(PlatformEvent::Type::Quit));
-        return true;
-    }
-    if (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_EXPOSED && shown_)
-        upload(*shown_);
-    // A gamepad plugged or released meanwhile is noted; its presses belong to the dialog.
-    std::deque<PlatformEvent> pad;
-    if (gamepads_.handle(e, pad)) {
-        for (const PlatformEvent& p : pad)
-            if (p.type != PlatformEvent::Type::PadDown) pending_.push_back(p);
-        return false;
-    }
-    // A release still frees a held face key; other input waits for the dialog to close.
-    if (e.type == SDL_MOUSEBUTTONUP && e.button.button == SDL_BUTTON_LEFT && leftHeld_)
-        translate(e);
-    return false;
-}
-
-std::optional<std::string> SdlPlatform::runExternalDialog(const OpenFileRequest& request) {
-    ChildDialog child;
-    if (!child.start(dialogCommand(chooseDialogTool(), request))) return runWindowChooser(request);
-    for (;;) {
-        if (child.collect()) break;
-        sleepUntil(nowNs() + kModalWaitNs, child.descriptor());
-        checkSignal();
-        bool quit = !pending_.empty() && pending_.back().type == PlatformEvent::Type::Quit;
-        SDL_Event e;
-        while (!quit && SDL_PollEvent(&e)) quit = modalEvent(e);
-        if (quit) {
-            child.stop();
-            return std::nullopt;
-        }
-    }
-    if (child.status() != 0) return std::nullopt;  // cancelled
-    return chosenPath(child.output(), request);
-}
-
-std::optional<std::string> SdlPlatform::runWindowChooser(const OpenFileRequest& request) {
-    if (!window_ || !shown_) return std::nullopt;
-    Chooser chooser(request);
-    RgbImage canvas;
-    // The chooser is drawn over the face: a full screen of the LCD alone shows the face meanwhile.
-    const ViewLayout before = layout_;
-    if (layout_.source != faceSource())
-        layout_ = layoutFor(ViewMode{layout_.scale, true, FullscreenContent::Face},
-                            layout_.outputWidth, layout_.outputHeight);
-    auto redraw = [&] {
-        canvas = *shown_;
-        chooser.draw(canvas, fonts_);
-        upload(canvas);
-    };
-    auto finish = [&](std::optional<std::string> result) {
-        layout_ = before;
-        upload(*shown_);
-        return result;
-    };
-    redraw();
-    for (;;) {
-        sleepUntil(nowNs() + kModalWaitNs);
-        checkSignal();
-        if (!pending_.empty() && pending_.back().type == PlatformEvent::Type::Quit)
-            return finish(std::nullopt);
-        SDL_Event e;
-        while (SDL_PollEvent(&e)) {
-            if (isQuit(e)) {
-                pending_.push_back(makeEvent(PlatformEvent::Type::Quit));
-                return finish(std::nullopt);
-            }
-            Chooser::Outcome outcome = Chooser::Outcome::Open;
-            bool changed = true;
-            switch (e.type) {
-                case SDL_KEYDOWN:
-                    if (pcKeyOf(e.key.keysym.scancode) == vk::kF12)
-                        saveScreenshot(canvas);  // the window as it looks, chooser included
-                    else
-                        outcome = chooser.keyDown(pcKeyOf(e.key.keysym.scancode));
-                    break;
-                case SDL_MOUSEBUTTONDOWN:
-                    if (e.button.button != SDL_BUTTON_LEFT) break;
-                    if (const auto at = toWindow(layout_, e.button.x, e.button.y))
-                        outcome = chooser.click(at->first, at->second, e.button.clicks >= 2);
-                    break;
-                case SDL_MOUSEWHEEL:
-                    chooser.scroll(-3 * e.wheel.y);
-                    break;
-                case SDL_WINDOWEVENT:
-                    break;  // an exposed window gets the chooser drawn again below
-                default:
-                    modalEvent(e);
-                    changed = false;
-                    break;
-            }
-            if (outcome == Chooser::Outcome::Chosen) return finish(chooser.chosen());
-            if (outcome == Chooser::Outcome::Cancelled) return finish(std::nullopt);
-            if (changed) redraw();
-        }
-    }
 }
 
 bool SdlPlatform::debugConnect(uint32_t target) {

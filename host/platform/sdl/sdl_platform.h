@@ -5,22 +5,19 @@
 //
 // Waiting: with nothing to run, the program sleeps in one ppoll() on the display connection, the
 // quit-signal pipe and any watched descriptor (the debugger channel) until the next deadline, so
-// an idle window costs next to nothing. While a program runs, events are fetched at most once a
-// millisecond, so the machine gets nearly every instruction the processor can give it.
+// an idle window costs next to nothing. The pace of the event queue, the key latch and the rows
+// uploaded are the desktop's own (host/desktop_platform.h).
 
 #include <SDL.h>
 
 #include <array>
-#include <chrono>
 #include <cstdint>
-#include <deque>
-#include <filesystem>
 #include <functional>
 #include <map>
 #include <optional>
 #include <string>
 
-#include "host/platform.h"
+#include "host/desktop_platform.h"
 #include "host/platform/sdl/gamepads.h"
 #include "host/platform/sdl/local_clock.h"
 #include "shared/debuglink.h"
@@ -29,11 +26,10 @@ namespace corvane {
 
 struct FontTables;
 
-class SdlPlatform : public Platform {
+class SdlPlatform : public DesktopPlatform {
   public:
     struct Options {
-        bool noMessageBoxes = false;          // CORVANE_NO_MESSAGE_BOXES=1: texts go to stderr only
-        std::filesystem::path screenshotDir;  // where F12 saves the window image
+        bool messageBoxes = desktopMessageBoxes();  // else texts go to stderr only
     };
 
     explicit SdlPlatform(const Options& options);
@@ -49,80 +45,73 @@ class SdlPlatform : public Platform {
     void watchDescriptor(int fd, std::function<void()> ready);
     void unwatchDescriptor(int fd);
 
-    // F12 while the in-window chooser is up: the window image as a PNG in the screenshot
-    // folder; the file written, or empty. (Otherwise F12 goes to the host, which saves it.)
-    std::string saveScreenshot(const RgbImage& image);
+    // F12 while the in-window chooser is up: the window as it looks, chooser included, goes to
+    // `save` (the host's screenshots). Otherwise F12 goes to the host as any key does.
+    void setScreenshotSaver(std::function<void(const RgbImage&)> save) {
+        saveScreenshot_ = std::move(save);
+    }
 
     SDL_Window* window() const { return window_; }
 
     // --- RunClock ---
     uint64_t nowNs() override { return clock_.nowNs(); }
-    uint64_t batchBudget(uint64_t deadlineNs) override;
-    void executed(uint64_t) override {}
 
     // --- Platform ---
     void waitUntil(uint64_t deadlineNs) override;
     LocalTime localTime() override { return clock_.localTime(); }
     void setLocalTime(const LocalTime& time) override { clock_.setLocalTime(time); }
-    bool pollEvent(PlatformEvent& event) override;
-    const std::array<uint8_t, 256>& keyboardState() override;
     uint32_t gamepadButtons() override { return gamepads_.buttons(); }
     bool createWindow(const std::string& title, int width, int height,
                       const std::vector<std::pair<int, int>>& outline) override;
-    void presentWindow(const RgbImage& image) override;
     void beginDrag(int x, int y) override;
     Screen screen() override;
     void setView(const ViewLayout& layout) override;
-    void messageBox(const std::string& text) override;
     std::optional<std::string> openFileDialog(const OpenFileRequest& request) override;
     bool debugConnect(uint32_t target) override;
     void debugSend(uint32_t message, uint32_t first, uint32_t second, const uint8_t* payload,
                    uint32_t size) override;
 
+  protected:
+    // --- DesktopPlatform ---
+    void fetchEvents() override;
+    void sleepUntil(uint64_t deadlineNs) override { sleepOrDescriptor(deadlineNs); }
+    void keysDown(std::array<uint8_t, 256>& down) override;
+    void uploadRows(const RgbImage& image, int first, int rows, bool whole) override;
+    void showMessageBox(const std::string& text) override;
+
   private:
+    // The window's close button or the session's quit: carried out as Exit.
+    static bool isQuit(const SDL_Event& e);
     // Turns one SDL event into host events, queued in pending_ (some give none).
     void translate(const SDL_Event& e);
     // Sleeps until an SDL event, a signal, a watched descriptor or `deadlineNs`; one extra
     // descriptor (a dialog's output) may be given. Returns early when anything arrived.
-    void sleepUntil(uint64_t deadlineNs, int extraFd = -1);
+    void sleepOrDescriptor(uint64_t deadlineNs, int extraFd = -1);
     // Descriptors readable now get their callbacks; a signal queues Quit.
     void serviceDescriptors(int timeoutMs);
     void checkSignal();
-    // Shows the whole image (and remembers it as uploaded), or only some of its rows.
-    void upload(const RgbImage& image);
     // While dragging: the window keeps the offset the press had from the pointer.
     void followPointer();
-    void upload(const RgbImage& image, int firstRow, int rows);
     // Shapes the window by the outline at `scale`, or makes it a plain rectangle (0).
     void shapeWindow(int scale);
-    // Modal loops of the two kinds of file dialog. Window events keep being handled: the
-    // window is kept painted; input for the window is dropped; a quit ends the dialog.
+    // Modal loops of the two kinds of file dialog (sdl_dialogs.cpp). Window events keep being
+    // handled: the window is kept painted; input for the window is dropped; a quit ends it.
     std::optional<std::string> runExternalDialog(const OpenFileRequest& request);
     std::optional<std::string> runWindowChooser(const OpenFileRequest& request);
     // Handles an event while a dialog is up: true when the dialog must end (quit).
     bool modalEvent(const SDL_Event& e);
 
-    Options options_;
     LocalClock clock_;
     const FontTables* fonts_ = nullptr;
+    std::function<void(const RgbImage&)> saveScreenshot_;
     SDL_Window* window_ = nullptr;
     int displayFd_ = -1;
-    const RgbImage* shown_ = nullptr;  // the window image as last presented (the host's own)
-    RgbImage uploaded_;                // what the window system was last given in full
     ViewLayout layout_ = layoutFor(ViewMode{1}, 0, 0);  // how the window image is shown
     RgbImage scaled_;                                   // the window image through layout_
     bool shaped_ = false;                               // made as a shaped window
-    // Keys that made a shortcut of the window (Alt+Enter) stay out of the keyboard state until
-    // they are released, so the program never sees them.
-    std::array<bool, 256> suppressed_{};
-    std::deque<PlatformEvent> pending_;
-    std::array<uint8_t, 256> keys_{};
-    std::array<bool, 256> latched_{};
     Gamepads gamepads_;
     std::map<int, std::function<void()>> watched_;
     DebugChannel debug_{{kDebugMsgResume}};  // the debugger named by "/W"; resumes come as events
-    std::chrono::steady_clock::time_point lastPump_{};
-    bool moreQueued_ = false;
     bool leftHeld_ = false;  // a left press went to the host and its release has not
     bool dragging_ = false;
     int dragMouseX_ = 0, dragMouseY_ = 0, dragWindowX_ = 0, dragWindowY_ = 0;

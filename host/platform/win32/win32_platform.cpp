@@ -6,11 +6,10 @@
 #include <windowsx.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <cstring>
 #include <cwchar>
 
 #include "host/menu.h"
+#include "host/platform/win32/popup_menu.h"
 #include "host/platform/win32/resources.h"
 #include "host/virtual_date.h"
 #include "shared/debuglink.h"
@@ -21,41 +20,11 @@ namespace corvane {
 namespace {
 
 constexpr wchar_t kWindowClass[] = L"MyCorvaneClass";
-// Instructions between two looks at the clock and the queue: a few microseconds of work.
-constexpr uint64_t kBatch = 8192;
-// While a program runs, the message queue is looked at no more often than this.
-constexpr uint64_t kPumpIntervalNs = 1'000'000;
-
-// The state of a menu item as the host's menu has it.
-UINT itemState(const Menu* menu, UINT command) {
-    if (menu == nullptr) return MFS_ENABLED;
-    UINT state = menu->isEnabled(uint16_t(command)) ? MFS_ENABLED : MFS_GRAYED;
-    if (menu->isChecked(uint16_t(command))) state |= MFS_CHECKED;
-    return state;
-}
-
-// Applies the host's states to every item of `menu` and its sub-menus.
-void applyStates(HMENU menu, const Menu* states) {
-    const int count = GetMenuItemCount(menu);
-    for (int i = 0; i < count; ++i) {
-        MENUITEMINFOW info{};
-        info.cbSize = sizeof info;
-        info.fMask = MIIM_ID | MIIM_SUBMENU | MIIM_FTYPE;
-        if (!GetMenuItemInfoW(menu, UINT(i), TRUE, &info)) continue;
-        if (info.hSubMenu) {
-            applyStates(info.hSubMenu, states);
-        } else if (!(info.fType & MFT_SEPARATOR) && info.wID != 0) {
-            info.fMask = MIIM_STATE;
-            info.fState = itemState(states, info.wID);
-            SetMenuItemInfoW(menu, UINT(i), TRUE, &info);
-        }
-    }
-}
 
 }  // namespace
 
 Win32Platform::Win32Platform(HINSTANCE instance, const Options& options)
-    : instance_(instance), options_(options) {
+    : DesktopPlatform(options.messageBoxes), instance_(instance) {
     QueryPerformanceFrequency(&counterFrequency_);
     QueryPerformanceCounter(&counterStart_);
     // Sleeps end on time to the millisecond rather than the default tick of about 16 ms.
@@ -75,21 +44,13 @@ uint64_t Win32Platform::nowNs() {
     return uint64_t(ticks * 1'000'000'000u / uint64_t(counterFrequency_.QuadPart));
 }
 
-uint64_t Win32Platform::batchBudget(uint64_t) {
-    return kBatch;
-}
-
-void Win32Platform::waitUntil(uint64_t deadlineNs) {
-    if (pending_.empty()) {
-        const uint64_t now = nowNs();
-        if (deadlineNs > now) {
-            // Rounded up: waking before the deadline would only make us wait again.
-            const uint64_t ms = std::min<uint64_t>((deadlineNs - now + 999'999) / 1'000'000,
-                                                   uint64_t(INFINITE - 1));
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, DWORD(ms), QS_ALLINPUT);
-        }
-    }
-    moreQueued_ = true;  // whatever woke us, look at the queue at once
+void Win32Platform::sleepUntil(uint64_t deadlineNs) {
+    const uint64_t now = nowNs();
+    if (deadlineNs <= now) return;
+    // Rounded up: waking before the deadline would only make us wait again.
+    const uint64_t ms =
+        std::min<uint64_t>((deadlineNs - now + 999'999) / 1'000'000, uint64_t(INFINITE - 1));
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, DWORD(ms), QS_ALLINPUT);
 }
 
 LocalTime Win32Platform::localTime() {
@@ -120,16 +81,7 @@ void Win32Platform::setLocalTime(const LocalTime& time) {
     SetLocalTime(&t);  // refused without the right to set the clock: ignored
 }
 
-void Win32Platform::push(PlatformEvent::Type type, int x, int y, uint32_t code) {
-    PlatformEvent e;
-    e.type = type;
-    e.x = x;
-    e.y = y;
-    e.code = code;
-    pending_.push_back(e);
-}
-
-void Win32Platform::pump() {
+void Win32Platform::fetchEvents() {
     MSG msg;
     while (pending_.empty() && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {
@@ -142,29 +94,10 @@ void Win32Platform::pump() {
     }
 }
 
-bool Win32Platform::pollEvent(PlatformEvent& event) {
-    if (pending_.empty()) {
-        const uint64_t now = nowNs();
-        if (!moreQueued_ && now - lastPumpNs_ < kPumpIntervalNs) return false;
-        lastPumpNs_ = now;
-        pump();
-        moreQueued_ = !pending_.empty();
-        if (pending_.empty()) return false;
-    }
-    event = pending_.front();
-    pending_.pop_front();
-    return true;
-}
-
-const std::array<uint8_t, 256>& Win32Platform::keyboardState() {
-    // Keys down now, plus keys that went down since the last scan even if already up again:
-    // a quick tap between two frames still counts as pressed once.
+void Win32Platform::keysDown(std::array<uint8_t, 256>& down) {
     BYTE state[256] = {};
     GetKeyboardState(state);
-    for (size_t vk = 0; vk < keys_.size(); ++vk)
-        keys_[vk] = (state[vk] & 0x80) || latched_[vk] ? 0x80 : 0;
-    latched_.fill(false);
-    return keys_;
+    for (size_t vk = 0; vk < down.size(); ++vk) down[vk] = state[vk] & 0x80;
 }
 
 LRESULT CALLBACK Win32Platform::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -194,7 +127,7 @@ LRESULT Win32Platform::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             PlatformEvent e;
             e.type = T::DebugResume;
             e.value = int32_t(uint32_t(wParam));
-            pending_.push_back(e);
+            push(e);
             return 0;
         }
         case WM_CLOSE:
@@ -204,7 +137,7 @@ LRESULT Win32Platform::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_PAINT: {
             PAINTSTRUCT paint;
             HDC dc = BeginPaint(window_, &paint);
-            if (shown_) blit(dc, *shown_, 0, shown_->height);
+            if (shown()) blit(dc, *shown(), 0, shown()->height);
             EndPaint(window_, &paint);
             push(T::Expose);
             return 0;
@@ -251,13 +184,12 @@ LRESULT Win32Platform::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             const uint32_t vk = uint32_t(wParam) & 0xFF;
             if (message == WM_SYSKEYDOWN && vk == VK_F4) break;  // Alt+F4: WM_CLOSE
             if (lParam & (1 << 30)) return 0;                    // auto-repeat
-            latched_[vk] = true;
-            push(T::KeyDown, 0, 0, vk);
+            keyDown(uint8_t(vk));
             return 0;
         }
         case WM_KEYUP:
         case WM_SYSKEYUP:
-            push(T::KeyUp, 0, 0, uint32_t(wParam) & 0xFF);
+            keyUp(uint8_t(wParam & 0xFF));
             if (message == WM_SYSKEYUP) break;
             return 0;
         case WM_DROPFILES: {
@@ -270,7 +202,7 @@ LRESULT Win32Platform::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             PlatformEvent e;
             e.type = T::DropFile;
             e.path = narrow(name);
-            if (!e.path.empty()) pending_.push_back(e);
+            if (!e.path.empty()) push(e);
             return 0;
         }
         default:
@@ -283,7 +215,7 @@ void Win32Platform::popupMenu(int x, int y) {
     HMENU bar = LoadMenuW(instance_, MAKEINTRESOURCEW(kMenuResource));
     if (!bar) return;
     HMENU popup = GetSubMenu(bar, 0);
-    applyStates(popup, menu_);
+    if (menu_) applyMenuModel(popup, *menu_);
     const UINT chosen = UINT(TrackPopupMenuEx(
         popup, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, x, y,
         window_, nullptr));
@@ -352,25 +284,10 @@ void Win32Platform::blit(HDC dc, const RgbImage& image, int first, int rows) {
                       bgr_.data(), &info, DIB_RGB_COLORS);
 }
 
-void Win32Platform::presentWindow(const RgbImage& image) {
-    shown_ = &image;
+void Win32Platform::uploadRows(const RgbImage& image, int first, int rows, bool) {
     if (!window_) return;
-    int first = 0, last = image.height - 1;
-    if (uploaded_.width == image.width && uploaded_.height == image.height) {
-        // Only the rows that changed since the last upload go to the window: a frame usually
-        // changes the LCD area alone, and often nothing at all.
-        const size_t stride = size_t(image.stride());
-        while (first <= last &&
-               std::memcmp(image.at(0, first), uploaded_.at(0, first), stride) == 0)
-            ++first;
-        if (first > last) return;
-        while (std::memcmp(image.at(0, last), uploaded_.at(0, last), stride) == 0) --last;
-        std::memcpy(uploaded_.at(0, first), image.at(0, first), stride * size_t(last - first + 1));
-    } else {
-        uploaded_ = image;
-    }
     HDC dc = GetDC(window_);
-    blit(dc, image, first, last - first + 1);
+    blit(dc, image, first, rows);
     ReleaseDC(window_, dc);
 }
 
@@ -382,10 +299,7 @@ void Win32Platform::beginDrag(int, int) {
     SendMessageW(window_, WM_SYSCOMMAND, SC_MOVE | HTCAPTION, 0);
 }
 
-void Win32Platform::messageBox(const std::string& text) {
-    std::fprintf(stderr, "corvane: %s\n", text.c_str());
-    std::fflush(stderr);
-    if (options_.noMessageBoxes) return;
+void Win32Platform::showMessageBox(const std::string& text) {
     MessageBoxW(window_, widen(text).c_str(), L"Tivex", MB_OK | MB_ICONEXCLAMATION);
 }
 

@@ -2,32 +2,32 @@
 // The Platform of the Windows desktop program: the window of class "MyCorvaneClass", a WS_POPUP
 // window shaped by CreatePolygonRgn from the host's outline, showing the host's window image
 // with SetDIBitsToDevice; window messages turned into the host's events; the keyboard state of
-// GetKeyboardState with a latch; the pop-up menu from resource 101 with the host's item states;
-// the accelerators of resource 102; message boxes and the open dialog through the wide
-// functions; the high-resolution performance counter as the clock; the debugger link as window
-// messages sent to the debugger's window ("/W").
+// GetKeyboardState; the pop-up menu from resource 101 as the host's menu has it (texts, hidden
+// items, checks, greyed items); the accelerators of resource 102; message boxes and the open
+// dialog through the wide functions; the high-resolution performance counter as the clock; the
+// debugger link as window messages sent to the debugger's window ("/W").
 //
 // Waiting: with nothing to run, the program sleeps in MsgWaitForMultipleObjects until a message
-// arrives or the next deadline passes. While a program runs, messages are fetched at most once a
-// millisecond, so the machine gets nearly every instruction the processor can give it.
+// arrives or the next deadline passes. The pace of the message queue, the key latch and the rows
+// uploaded are the desktop's own (host/desktop_platform.h).
 
 #include <windows.h>
 
 #include <array>
 #include <cstdint>
-#include <deque>
 #include <string>
+#include <vector>
 
-#include "host/platform.h"
+#include "host/desktop_platform.h"
 
 namespace corvane {
 
 class Menu;
 
-class Win32Platform : public Platform {
+class Win32Platform : public DesktopPlatform {
   public:
     struct Options {
-        bool noMessageBoxes = false;  // CORVANE_NO_MESSAGE_BOXES=1: texts go to stderr only
+        bool messageBoxes = desktopMessageBoxes();  // else texts go to stderr only
     };
 
     Win32Platform(HINSTANCE instance, const Options& options);
@@ -41,52 +41,43 @@ class Win32Platform : public Platform {
 
     // --- RunClock ---
     uint64_t nowNs() override;
-    uint64_t batchBudget(uint64_t deadlineNs) override;
-    void executed(uint64_t) override {}
 
     // --- Platform ---
-    void waitUntil(uint64_t deadlineNs) override;
     LocalTime localTime() override;
     void setLocalTime(const LocalTime& time) override;
-    bool pollEvent(PlatformEvent& event) override;
-    const std::array<uint8_t, 256>& keyboardState() override;
     bool createWindow(const std::string& title, int width, int height,
                       const std::vector<std::pair<int, int>>& outline) override;
-    void presentWindow(const RgbImage& image) override;
     void beginDrag(int x, int y) override;
-    void messageBox(const std::string& text) override;
     std::optional<std::string> openFileDialog(const OpenFileRequest& request) override;
     bool debugConnect(uint32_t target) override;
     void debugSend(uint32_t message, uint32_t first, uint32_t second, const uint8_t* payload,
                    uint32_t size) override;
 
+  protected:
+    // --- DesktopPlatform ---
+    // Takes the waiting messages off the queue until one of them gave the host an event.
+    void fetchEvents() override;
+    void sleepUntil(uint64_t deadlineNs) override;
+    void keysDown(std::array<uint8_t, 256>& down) override;
+    void uploadRows(const RgbImage& image, int first, int rows, bool whole) override;
+    void showMessageBox(const std::string& text) override;
+
   private:
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
-    // Takes the waiting messages off the queue until one of them gave the host an event.
-    void pump();
-    void push(PlatformEvent::Type type, int x = 0, int y = 0, uint32_t code = 0);
     // The right button: the pop-up menu at screen point (x, y); a chosen item becomes a Command.
     void popupMenu(int x, int y);
     // Rows [first, first + rows) of `image` to the window.
     void blit(HDC dc, const RgbImage& image, int first, int rows);
 
     HINSTANCE instance_;
-    Options options_;
     HWND window_ = nullptr;
     HACCEL accelerators_ = nullptr;
     const Menu* menu_ = nullptr;
     LARGE_INTEGER counterStart_{};
     LARGE_INTEGER counterFrequency_{};
-    const RgbImage* shown_ = nullptr;  // the window image as last presented (the host's own)
-    RgbImage uploaded_;                // what the window was last given in full
-    std::vector<uint8_t> bgr_;         // rows converted for the device-independent bitmap
-    std::deque<PlatformEvent> pending_;
-    std::array<uint8_t, 256> keys_{};
-    std::array<bool, 256> latched_{};
-    uint64_t lastPumpNs_ = 0;
-    bool moreQueued_ = false;
-    bool leftHeld_ = false;  // a left press went to the host and its release has not
+    std::vector<uint8_t> bgr_;  // rows converted for the device-independent bitmap
+    bool leftHeld_ = false;     // a left press went to the host and its release has not
     bool timerPeriodSet_ = false;
     HWND debugger_ = nullptr;     // the debugger's window from "/W"
     bool attachPending_ = false;  // the attach notice waits for our window's WM_CREATE
