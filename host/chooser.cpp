@@ -21,13 +21,9 @@ constexpr int kHeight = kListBottom + 22 - kTop;
 constexpr int kTextLeft = kLeft + 8;
 constexpr int kTextWidth = kWidth - 16;
 
-constexpr Rgb kFace{212, 208, 200};
 constexpr Rgb kPaper{255, 255, 255};
 constexpr Rgb kInk{0, 0, 0};
 constexpr Rgb kFolderInk{0, 0, 128};
-constexpr Rgb kShadow{128, 128, 128};
-constexpr Rgb kHighlight{10, 36, 106};
-constexpr Rgb kHighlightText{255, 255, 255};
 
 // Draws a UTF-8 text of the list or the headings, cut to the panel's width.
 void drawText(RgbImage& img, int y, const std::string& utf8, const FontTables& fonts, Rgb c,
@@ -184,24 +180,24 @@ Chooser::Outcome Chooser::click(int x, int y, bool twice) {
 }
 
 void Chooser::draw(RgbImage& img, const FontTables* fonts) const {
-    fillRect(img, kLeft, kTop, kWidth, kHeight, kFace);
+    fillRect(img, kLeft, kTop, kWidth, kHeight, kPanelFace);
     frameRect(img, kLeft, kTop, kWidth, kHeight, kInk);
     fillRect(img, kLeft + 4, kListTop - 2, kWidth - 8, kListBottom - kListTop + 4, kPaper);
-    frameRect(img, kLeft + 4, kListTop - 2, kWidth - 8, kListBottom - kListTop + 4, kShadow);
+    frameRect(img, kLeft + 4, kListTop - 2, kWidth - 8, kListBottom - kListTop + 4, kPanelShadow);
     for (int row = 0; row < kRows; ++row) {
         const int index = top_ + row;
         if (index >= int(entries_.size())) break;
         const int y = kListTop + row * kRowHeight;
         const bool lit = index == selected_;
-        if (lit) fillRect(img, kLeft + 5, y, kWidth - 10, kRowHeight, kHighlight);
+        if (lit) fillRect(img, kLeft + 5, y, kWidth - 10, kRowHeight, kPanelHighlight);
         if (!fonts) continue;
         const Entry& e = entries_[size_t(index)];
-        const Rgb ink = lit ? kHighlightText : (e.folder ? kFolderInk : kInk);
+        const Rgb ink = lit ? kPanelHighlightText : (e.folder ? kFolderInk : kInk);
         drawText(img, y + 1, e.folder ? e.name + "/" : e.name, *fonts, ink);
     }
     if (!fonts) return;
     drawText(img, kTop + 6, request_.title, *fonts, kInk);
-    drawText(img, kTop + 22, folder_.string(), *fonts, kShadow, true);
+    drawText(img, kTop + 22, folder_.string(), *fonts, kPanelShadow, true);
     if (!request_.filters.empty())
         drawText(img, kListBottom + 6, request_.filters[filter_].name, *fonts, kInk);
 }

@@ -104,14 +104,19 @@ LoadResult Loader::loadFile(const std::string& path, const char* invalidMessage)
     return LoadResult::Loaded;
 }
 
-LoadResult Loader::open() {
+OpenFileRequest programOpenRequest(const std::string& dir, const std::string& name) {
     OpenFileRequest request;
     request.title = "打开Quillbox文件";
-    request.initialDir = workingDir_;
-    request.initialName = dialogFileName_;
+    request.initialDir = dir;
+    request.initialName = name;
     request.filters = {{"Quillbox文件 (*.vrn)", "*.vrn"}, {"所有文件 (*.*)", "*.*"}};
     request.defaultExtension = "vrn";
-    std::optional<std::string> chosen = platform_.openFileDialog(request);
+    return request;
+}
+
+LoadResult Loader::open() {
+    std::optional<std::string> chosen =
+        platform_.openFileDialog(programOpenRequest(workingDir_, dialogFileName_));
     if (!chosen) return LoadResult::Cancelled;
     return openChosen(*chosen);
 }

@@ -11,6 +11,11 @@ namespace corvane {
 
 struct Machine;
 class Platform;
+struct OpenFileRequest;
+
+// The open-file dialog for a program image: its title, the two filters, starting in `dir` with
+// `name` as the last choice.
+OpenFileRequest programOpenRequest(const std::string& dir, const std::string& name);
 
 // When the splash image covers the LCD area: in states Idle and Ended.
 enum class SplashState : uint8_t {

@@ -69,13 +69,9 @@ constexpr int kCheckMargin = 18;  // room for the check mark left of the text
 constexpr int kArrowMargin = 20;  // room for the sub-menu arrow right of the text
 constexpr int kGlyphHeight = 12;  // the fonts' height
 
-constexpr Rgb kFace{212, 208, 200};
 constexpr Rgb kLight{255, 255, 255};
-constexpr Rgb kShadow{128, 128, 128};
 constexpr Rgb kDark{64, 64, 64};
 constexpr Rgb kText{0, 0, 0};
-constexpr Rgb kHighlight{10, 36, 106};
-constexpr Rgb kHighlightText{255, 255, 255};
 
 // The item texts in the handheld's code page, converted once.
 const std::string& staticGbText(int level, int index) {
@@ -373,14 +369,14 @@ void Menu::draw(RgbImage& window, const FontTables* fonts) const {
         if (box.empty()) continue;
         const int l = box.left, t = box.top, w = box.width, h = box.height;
         // A raised frame: light outer top-left, dark outer bottom-right, shadow inside it.
-        fillRect(window, l, t, w, h, kFace);
-        fillRect(window, l, t, w, 1, kFace);
+        fillRect(window, l, t, w, h, kPanelFace);
+        fillRect(window, l, t, w, 1, kPanelFace);
         fillRect(window, l + 1, t + 1, w - 2, 1, kLight);
         fillRect(window, l + 1, t + 1, 1, h - 2, kLight);
         fillRect(window, l, t + h - 1, w, 1, kDark);
         fillRect(window, l + w - 1, t, 1, h, kDark);
-        fillRect(window, l + 1, t + h - 2, w - 2, 1, kShadow);
-        fillRect(window, l + w - 2, t + 1, 1, h - 2, kShadow);
+        fillRect(window, l + 1, t + h - 2, w - 2, 1, kPanelShadow);
+        fillRect(window, l + w - 2, t + 1, 1, h - 2, kPanelShadow);
 
         for (int i = 0; i < levelSize(level); ++i) {
             const MenuItem& it = item(level, i);
@@ -388,15 +384,15 @@ void Menu::draw(RgbImage& window, const FontTables* fonts) const {
             if (r.empty()) continue;
             if (it.separator) {
                 const int y = r.top + r.height / 2 - 1;
-                fillRect(window, r.left + 1, y, r.width - 2, 1, kShadow);
+                fillRect(window, r.left + 1, y, r.width - 2, 1, kPanelShadow);
                 fillRect(window, r.left + 1, y + 1, r.width - 2, 1, kLight);
                 continue;
             }
             const int state = level == 0 ? i : kTopCount + i;
             const bool lit = highlight_.level == level && highlight_.index == i;
             const bool enabled = enabled_[size_t(state)];
-            if (lit) fillRect(window, r.left, r.top, r.width, r.height, kHighlight);
-            const Rgb ink = !enabled ? kShadow : (lit ? kHighlightText : kText);
+            if (lit) fillRect(window, r.left, r.top, r.width, r.height, kPanelHighlight);
+            const Rgb ink = !enabled ? kPanelShadow : (lit ? kPanelHighlightText : kText);
             const int textX = r.left + kCheckMargin;
             const int textY = r.top + (r.height - kGlyphHeight) / 2;
             if (fonts) {

@@ -18,6 +18,13 @@ struct Rgb {
     uint8_t r, g, b;
 };
 
+// The colours of the host's own panels (pop-up menu, file chooser), those of a classic desktop
+// dialog, so both look alike.
+constexpr Rgb kPanelFace{212, 208, 200};
+constexpr Rgb kPanelShadow{128, 128, 128};
+constexpr Rgb kPanelHighlight{10, 36, 106};
+constexpr Rgb kPanelHighlightText{255, 255, 255};
+
 // Pixels and rectangles; whatever falls outside the image is left out.
 void setPixel(RgbImage& image, int x, int y, Rgb colour);
 void fillRect(RgbImage& image, int left, int top, int width, int height, Rgb colour);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "host/loader.h"
 #include "host/platform/sdl/external_dialog.h"
 #include "host/platform/sdl/keymap.h"
 #include "host/platform/sdl/local_clock.h"
@@ -68,19 +69,10 @@ TEST(DesktopKeys, PcKeysReachTheHandheldCodes) {
     }
 }
 
-OpenFileRequest openRequest(const std::string& dir, const std::string& name) {
-    OpenFileRequest r;
-    r.title = "打开Quillbox文件";
-    r.initialDir = dir;
-    r.initialName = name;
-    r.filters = {{"Quillbox文件 (*.vrn)", "*.vrn"}, {"所有文件 (*.*)", "*.*"}};
-    r.defaultExtension = "vrn";
-    return r;
-}
-
 TEST(DesktopDialogs, CommandLinesOfTheDesktopChoosers) {
     // The last choice, without its extension, is where the dialog starts; else the folder.
-    const auto zenity = dialogCommand(DialogTool::Zenity, openRequest("/games/", "/games/snake"));
+    const auto zenity =
+        dialogCommand(DialogTool::Zenity, programOpenRequest("/games/", "/games/snake"));
     const std::vector<std::string> expectZenity = {"zenity",
                                                    "--file-selection",
                                                    "--title=打开Quillbox文件",
@@ -89,7 +81,7 @@ TEST(DesktopDialogs, CommandLinesOfTheDesktopChoosers) {
                                                    "--file-filter=所有文件 (*.*) | *"};
     EXPECT_EQ(zenity, expectZenity);
 
-    const auto kdialog = dialogCommand(DialogTool::Kdialog, openRequest("/games", ""));
+    const auto kdialog = dialogCommand(DialogTool::Kdialog, programOpenRequest("/games", ""));
     const std::vector<std::string> expectKdialog = {
         "kdialog",           "--title", "打开Quillbox文件",
         "--getopenfilename", "/games/", "*.vrn|Quillbox文件 (*.vrn)\n*|所有文件 (*.*)"};
@@ -100,7 +92,7 @@ TEST(DesktopDialogs, AnswersBecomeFullPathsWithTheDefaultExtension) {
     TempDir dir;
     writeText(dir / "plain", "");
     writeText(dir / "game.vrn", "");
-    const OpenFileRequest request = openRequest(dir.path().string(), "");
+    const OpenFileRequest request = programOpenRequest(dir.path().string(), "");
     struct Case {
         std::string output;
         std::optional<std::string> path;

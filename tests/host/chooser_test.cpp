@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "host/loader.h"
 #include "host/virtual_keys.h"
 #include "tests/host/app_test_files.h"
 
@@ -16,16 +17,6 @@ namespace corvane::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-OpenFileRequest programRequest(const std::string& dir, const std::string& name) {
-    OpenFileRequest r;
-    r.title = "打开Quillbox文件";
-    r.initialDir = dir;
-    r.initialName = name;
-    r.filters = {{"Quillbox文件 (*.vrn)", "*.vrn"}, {"所有文件 (*.*)", "*.*"}};
-    r.defaultExtension = "vrn";
-    return r;
-}
 
 TEST(ChooserPatterns, MatchByExtensionWhateverTheCase) {
     struct Case {
@@ -58,7 +49,7 @@ struct ChooserFolder : ::testing::Test {
 };
 
 TEST_F(ChooserFolder, ListsFoldersThenFilteredFilesAndSelectsTheLastChoice) {
-    Chooser c(programRequest(dir.path().string(), (dir / "b").string()));
+    Chooser c(programOpenRequest(dir.path().string(), (dir / "b").string()));
     EXPECT_EQ(names(c), (std::vector<std::string>{"../", "sub/", "a.vrn", "b.VRN"}));
     EXPECT_EQ(c.selected(), 3);  // "b" is b.VRN without its extension
     c.keyDown(vk::kTab);         // every file
@@ -66,7 +57,7 @@ TEST_F(ChooserFolder, ListsFoldersThenFilteredFilesAndSelectsTheLastChoice) {
 }
 
 TEST_F(ChooserFolder, KeysWalkFoldersAndChoose) {
-    Chooser c(programRequest(dir.path().string(), ""));
+    Chooser c(programOpenRequest(dir.path().string(), ""));
     EXPECT_EQ(c.selected(), 0);
     c.keyDown(vk::kDown);  // to "sub"
     EXPECT_EQ(c.keyDown(vk::kEnter), Chooser::Outcome::Open);
@@ -83,7 +74,7 @@ TEST_F(ChooserFolder, KeysWalkFoldersAndChoose) {
 }
 
 TEST_F(ChooserFolder, MouseSelectsOpensAndDismisses) {
-    Chooser c(programRequest(dir.path().string(), ""));
+    Chooser c(programOpenRequest(dir.path().string(), ""));
     RgbImage before(435, 585);
     RgbImage drawn = before;
     c.draw(drawn, nullptr);
@@ -91,7 +82,7 @@ TEST_F(ChooserFolder, MouseSelectsOpensAndDismisses) {
     // Find the list rows by clicking down the panel until the third entry is selected.
     int rowY = -1;
     for (int y = 0; y < 585 && rowY < 0; ++y) {
-        Chooser probe(programRequest(dir.path().string(), ""));
+        Chooser probe(programOpenRequest(dir.path().string(), ""));
         if (probe.click(200, y, false) == Chooser::Outcome::Open && probe.selected() == 2) rowY = y;
     }
     ASSERT_GE(rowY, 0);
