@@ -45,8 +45,8 @@ test-asan: setup
 	cmake --build --preset asan -j $(JOBS)
 	ctest --preset asan -j $(JOBS) --timeout 900
 
-# The second compiler: clang builds everything (its warnings are errors too) with coverage,
-# ASan and UBSan, and the libFuzzer targets run from that same build.
+# The second compiler: clang builds the core, the host, the programs and the tools (its warnings
+# are errors too) with coverage, ASan and UBSan, and the libFuzzer targets run from that build.
 test-clang: setup
 	cmake --preset fuzz
 	cmake --build --preset fuzz -j $(JOBS)
