@@ -61,14 +61,20 @@ test-fuzz:
 	$(MAKE) test-clang SECONDS=20
 
 # The Windows executables, cross-built with mingw-w64, and their suites run under Wine.
+# The build-time tools (mkskin, mkfont, vrnasm, vrncc) are the default build's, brought up to date.
+NATIVE_TOOLS = mkskin mkfont vrnasm vrncc
 test-windows: setup
-	cmake --preset windows
+	cmake --preset default
+	cmake --build --preset default -j $(JOBS) --target $(NATIVE_TOOLS)
+	cmake --preset windows -DCORVANE_NATIVE_TOOLS=$(CURDIR)/build/default/bin
 	cmake --build --preset windows -j $(JOBS)
 	ctest --preset windows -j $(JOBS)
 
 # A zip for Windows users: the executables, the font data file, the demos and a README.
 windows-dist: setup
-	cmake --preset windows
+	cmake --preset default
+	cmake --build --preset default -j $(JOBS) --target $(NATIVE_TOOLS)
+	cmake --preset windows -DCORVANE_NATIVE_TOOLS=$(CURDIR)/build/default/bin
 	cmake --build --preset windows -j $(JOBS) --target corvane corvane-run vrnasm vrndis vrncc vrndbg demos mkfont_data
 	./scripts/windows-dist.sh build/windows build/corvane-windows.zip
 

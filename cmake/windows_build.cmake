@@ -40,21 +40,40 @@ endif()
 include_directories(SYSTEM ${CORVANE_CROSS_HEADERS})
 
 # The programs that draw the artwork, render the font data file and build the demos run on
-# the build machine: a native build of the same sources, made and kept inside this build tree.
-include(ExternalProject)
-set(CORVANE_NATIVE_DIR ${CMAKE_BINARY_DIR}/native)
-set(CORVANE_NATIVE_MKSKIN ${CORVANE_NATIVE_DIR}/bin/mkskin)
-set(CORVANE_NATIVE_MKFONT ${CORVANE_NATIVE_DIR}/bin/mkfont)
-set(CORVANE_NATIVE_VRNASM ${CORVANE_NATIVE_DIR}/bin/vrnasm)
-set(CORVANE_NATIVE_VRNCC ${CORVANE_NATIVE_DIR}/bin/vrncc)
-ExternalProject_Add(corvane_native_tools
-  SOURCE_DIR ${CMAKE_SOURCE_DIR}
-  BINARY_DIR ${CORVANE_NATIVE_DIR}
-  CMAKE_ARGS -DCMAKE_BUILD_TYPE=RelWithDebInfo
-             -DCMAKE_C_COMPILER_LAUNCHER=${CMAKE_C_COMPILER_LAUNCHER}
-             -DCMAKE_CXX_COMPILER_LAUNCHER=${CMAKE_CXX_COMPILER_LAUNCHER}
-  BUILD_COMMAND ${CMAKE_COMMAND} --build ${CORVANE_NATIVE_DIR} --target mkskin mkfont vrnasm vrncc
-  BUILD_ALWAYS ON
-  INSTALL_COMMAND ""
-  BUILD_BYPRODUCTS ${CORVANE_NATIVE_MKSKIN} ${CORVANE_NATIVE_MKFONT} ${CORVANE_NATIVE_VRNASM}
-                   ${CORVANE_NATIVE_VRNCC})
+# the build machine. CORVANE_NATIVE_TOOLS names the bin folder of a native build of the same
+# sources that has them (make test-windows names the default build's, which it brings up to date
+# first); without it they are built here, in a native build kept inside this build tree.
+set(CORVANE_NATIVE_TOOLS "" CACHE PATH
+    "bin folder of an up-to-date native build with mkskin, mkfont, vrnasm and vrncc")
+if(CORVANE_NATIVE_TOOLS)
+  set(CORVANE_NATIVE_MKSKIN ${CORVANE_NATIVE_TOOLS}/mkskin)
+  set(CORVANE_NATIVE_MKFONT ${CORVANE_NATIVE_TOOLS}/mkfont)
+  set(CORVANE_NATIVE_VRNASM ${CORVANE_NATIVE_TOOLS}/vrnasm)
+  set(CORVANE_NATIVE_VRNCC ${CORVANE_NATIVE_TOOLS}/vrncc)
+  foreach(tool ${CORVANE_NATIVE_MKSKIN} ${CORVANE_NATIVE_MKFONT} ${CORVANE_NATIVE_VRNASM}
+               ${CORVANE_NATIVE_VRNCC})
+    if(NOT EXISTS ${tool})
+      message(FATAL_ERROR "CORVANE_NATIVE_TOOLS: ${tool} is not there; build the native tools "
+                          "first or leave CORVANE_NATIVE_TOOLS empty")
+    endif()
+  endforeach()
+  add_custom_target(corvane_native_tools)
+else()
+  include(ExternalProject)
+  set(CORVANE_NATIVE_DIR ${CMAKE_BINARY_DIR}/native)
+  set(CORVANE_NATIVE_MKSKIN ${CORVANE_NATIVE_DIR}/bin/mkskin)
+  set(CORVANE_NATIVE_MKFONT ${CORVANE_NATIVE_DIR}/bin/mkfont)
+  set(CORVANE_NATIVE_VRNASM ${CORVANE_NATIVE_DIR}/bin/vrnasm)
+  set(CORVANE_NATIVE_VRNCC ${CORVANE_NATIVE_DIR}/bin/vrncc)
+  ExternalProject_Add(corvane_native_tools
+    SOURCE_DIR ${CMAKE_SOURCE_DIR}
+    BINARY_DIR ${CORVANE_NATIVE_DIR}
+    CMAKE_ARGS -DCMAKE_BUILD_TYPE=RelWithDebInfo
+               -DCMAKE_C_COMPILER_LAUNCHER=${CMAKE_C_COMPILER_LAUNCHER}
+               -DCMAKE_CXX_COMPILER_LAUNCHER=${CMAKE_CXX_COMPILER_LAUNCHER}
+    BUILD_COMMAND ${CMAKE_COMMAND} --build ${CORVANE_NATIVE_DIR} --target mkskin mkfont vrnasm vrncc
+    BUILD_ALWAYS ON
+    INSTALL_COMMAND ""
+    BUILD_BYPRODUCTS ${CORVANE_NATIVE_MKSKIN} ${CORVANE_NATIVE_MKFONT} ${CORVANE_NATIVE_VRNASM}
+                     ${CORVANE_NATIVE_VRNCC})
+endif()
