@@ -1,8 +1,8 @@
 #include "host/debugger_notices.h"
 
 #include "host/app.h"
-#include "shared/debuglink.h"
 #include "host/platform.h"
+#include "shared/debuglink.h"
 
 namespace corvane {
 
@@ -18,7 +18,8 @@ void DebuggerNotices::startFailed() {
 }
 
 void DebuggerNotices::snapshot(uint32_t dataWord, const uint8_t* data, uint32_t size) {
-    if (target_ != 0) platform_.debugSend(kDebugMsgSnapshot, debugProcessId(), dataWord, data, size);
+    if (target_ != 0)
+        platform_.debugSend(kDebugMsgSnapshot, debugProcessId(), dataWord, data, size);
 }
 
 void DebuggerNotices::stop(uint32_t line) {

@@ -6,10 +6,10 @@
 #include <cstring>
 
 #include "host/app.h"
-#include "shared/debuglink.h"
 #include "host/lcd.h"
 #include "host/virtual_keys.h"
 #include "host/window.h"
+#include "shared/debuglink.h"
 #include "tests/host/app_fake_platform.h"
 #include "tests/host/app_test_files.h"
 #include "vm/machine.h"

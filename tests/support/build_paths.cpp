@@ -2,7 +2,11 @@
 
 namespace corvane::test {
 
-const char* sourceDir() { return CORVANE_SOURCE_DIR; }
-const char* binDir() { return CORVANE_BIN_DIR; }
+const char* sourceDir() {
+    return CORVANE_SOURCE_DIR;
+}
+const char* binDir() {
+    return CORVANE_BIN_DIR;
+}
 
 }  // namespace corvane::test

@@ -5,9 +5,9 @@
 
 #include "host/app.h"
 #include "host/cmdline.h"
-#include "shared/wide_text.h"
 #include "host/platform/win32/win32_platform.h"
 #include "host/window.h"
+#include "shared/wide_text.h"
 
 namespace {
 
