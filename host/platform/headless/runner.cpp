@@ -20,13 +20,9 @@
 #include "host/window.h"
 #include "library/gb2312.h"
 #include "library/path.h"
+#include "shared/disasm/disassembler.h"
 #include "vm/machine.h"
 #include "vm/memory_map.h"
-#include "vm/opcodes.h"
-
-#ifdef CORVANE_HAVE_VRNDIS
-#include "shared/disasm/disassembler.h"
-#endif
 
 #ifndef CORVANE_VERSION
 #define CORVANE_VERSION "0"
@@ -44,13 +40,8 @@ constexpr uint64_t kDefaultInstructionLimit = 1'000'000'000;
 
 void printTrace(const Machine& m, std::FILE* out) {
     if (m.waitForKey) return;  // a step that only looks for a key runs no instruction
-#ifdef CORVANE_HAVE_VRNDIS
     const std::string line = corvane::traceInstruction(m.image.get(), m.imageSize, m.pc, m.strKey);
     std::fprintf(out, "%s  osp=%02X\n", line.c_str(), m.osp);
-#else
-    const OpInfo* info = m.pc < m.imageSize ? &opInfo(m.image[m.pc]) : nullptr;
-    std::fprintf(out, "%06X  %s  osp=%02X\n", m.pc, info && info->name ? info->name : "?", m.osp);
-#endif
 }
 
 bool writeCapture(const Capture& c, App& app, std::FILE* err) {
