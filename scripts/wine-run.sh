@@ -39,4 +39,29 @@ if [ ! -f "$prefix/.corvane-ready" ]; then
   exec 9>&-
 fi
 
-exec wine "$@"
+# Now and then Wine's client fails to reach its server as another test's program starts or ends
+# ("wine client error:0: recvmsg: Connection reset by peer"), before the program has run at all:
+# such a start is made again. The program's standard error passes through a file so that this
+# failure can be told from the program's own; a TERM or INT for the wrapper goes on to Wine.
+errors=$(mktemp /tmp/corvane-wine-XXXXXX)
+child=
+trap 'rm -f "$errors"' EXIT
+trap '[ -n "$child" ] && kill -TERM "$child" 2>/dev/null' TERM INT
+for attempt in 1 2 3 4 5; do
+  # A job started with & reads /dev/null unless its input is named: it keeps the caller's.
+  wine "$@" <&0 2>"$errors" &
+  child=$!
+  while :; do
+    status=0
+    wait "$child" || status=$?
+    kill -0 "$child" 2>/dev/null || break
+  done
+  child=
+  if [ "$status" -ne 0 ] && [ "$attempt" -lt 5 ] && grep -q '^wine client error' "$errors"; then
+    echo "wine-run.sh: Wine's client did not reach its server; starting again" >&2
+    sleep 1
+    continue
+  fi
+  cat "$errors" >&2
+  exit "$status"
+done
