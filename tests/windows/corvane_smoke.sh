@@ -104,6 +104,33 @@ press_until a seen 2 1 || fail "a typed key did not reach the program"
 press_until F8 seen 1 2 || fail "F8 did not restart the program"
 seen 2 2 && fail "the restarted program did not wait for a key"
 
+# "窗口 2x", as the menu gives it: the window doubles about its centre and keeps its shape, and
+# F12 saves the picture at the size shown.
+size_is() {
+  probe_window || return 1
+  read -r x y w h corner_out middle_in <<<"$(echo "$geometry" | tr -d '\r')"
+  [ "$w" = "$1" ] && [ "$h" = "$2" ]
+}
+wine_run "$probe" command 40082 || fail "no window to give 窗口 2x"
+wait_for 60 size_is 870 1170 || fail "after 窗口 2x the window is ${w}x${h}, not 870x1170"
+[ $((x + w / 2)) -ge $((294 + 217 - 1)) ] && [ $((x + w / 2)) -le $((294 + 217 + 1)) ] ||
+  fail "the 2x window at $x,$y left the centre of the 1x one"
+[ "$corner_out" = 1 ] && [ "$middle_in" = 1 ] || fail "the 2x window's region is not the outline"
+shot=""
+screenshot_taken() { for shot in "$app"/screenshots/corvane-*.png; do [ -s "$shot" ] && return 0; done; return 1; }
+press_until F12 screenshot_taken || fail "F12 wrote no screenshot"
+# The PNG's header holds its width and height as 32-bit big-endian numbers at bytes 16 and 20.
+png_size=$(od -An -tu1 -j16 -N8 "$shot" | awk '{ print $3 * 256 + $4 "x" $7 * 256 + $8 }')
+[ "$png_size" = 870x1170 ] || fail "F12 saved a ${png_size} picture of the 870x1170 window"
+
+# Alt+Enter fills the screen, and the waiting program does not take it for Enter; Enter alone
+# still reaches it afterwards.
+press_until alt+Return size_is 1024 768 || fail "Alt+Enter made the window ${w}x${h}, not the screen"
+[ "$x" = 0 ] && [ "$y" = 0 ] || fail "the full screen is at $x,$y"
+sleep 1
+seen 2 2 && fail "Alt+Enter reached the program as Enter"
+press_until Return seen 2 2 || fail "Enter did not reach the program after Alt+Enter"
+
 # The right button opens the pop-up menu; its last item, "退出", ends the program.
 rm -f "$app/vorn.ini"
 xdotool mousemove --window "$xid" 217 500 click 3
@@ -125,6 +152,19 @@ app_pid=""
 wait_for 60 grep -q '^exit' "$log" || fail "no exit notice to the debugger window"
 [ -s "$app/vorn.ini" ] || fail "Exit wrote no vorn.ini beside the executable"
 grep -q '^\[' "$app/vorn.ini" || fail "vorn.ini written by Exit has no section"
+grep -q '^Size=2' "$app/vorn.ini" && grep -q '^Fullscreen=1' "$app/vorn.ini" ||
+  fail "vorn.ini does not keep the size and the full screen"
+
+# The next start takes the full screen from vorn.ini, and Alt+Enter brings back the 2x window.
+(cd "$app" && exec "$scripts/wine-run.sh" "$prefix" "$app/corvane.exe") >"$work/again.out" \
+  2>"$work/again.err" &
+app_pid=$!
+wait_for 180 size_is 1024 768 || fail "a start with Fullscreen=1 made a ${w:-no} x ${h:-no} window"
+xid=$(xdotool search --name '^Corvane$' | head -n1)
+press_until alt+Return size_is 870 1170 || fail "Alt+Enter from a full screen gave ${w}x${h}, not 2x"
+wine_run "$probe" close || fail "no window to close"
+wait "$app_pid" || fail "the second start did not end cleanly"
+app_pid=""
 
 # A debugger attached to a start that fails on a bad image hears the exit notice after the
 # attach notice, rather than waiting for a stop that never comes.

@@ -6,6 +6,9 @@
 //                  it holds the middle of the window
 //   probe menu     exit 0 when a pop-up menu is showing, 1 otherwise
 //   probe close    asks the window to close, as its close box would (exit 1 when there is none)
+//   probe command N
+//                  gives the window menu command N, as choosing the item does (exit 1 when
+//                  there is no window)
 //   probe listen LOG
 //                  a debugger window that writes "window <handle>" into LOG, then one line per
 //                  message from the simulator ("attach", "stop <line>", "exit"), resuming every
@@ -15,6 +18,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -106,6 +110,11 @@ int main(int argc, char** argv) {
     if (argc == 2 && std::strcmp(argv[1], "menu") == 0) return menu();
     if (argc == 2 && std::strcmp(argv[1], "close") == 0)
         return corvaneWindow() && PostMessageW(corvaneWindow(), WM_CLOSE, 0, 0) ? 0 : 1;
-    std::fprintf(stderr, "usage: probe window|menu|close|listen LOG\n");
+    if (argc == 3 && std::strcmp(argv[1], "command") == 0)
+        return corvaneWindow() && PostMessageW(corvaneWindow(), WM_COMMAND,
+                                               WPARAM(std::strtoul(argv[2], nullptr, 10)), 0)
+                   ? 0
+                   : 1;
+    std::fprintf(stderr, "usage: probe window|menu|close|command N|listen LOG\n");
     return 2;
 }

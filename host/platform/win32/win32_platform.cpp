@@ -6,11 +6,13 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <cstring>
 #include <cwchar>
 
 #include "host/menu.h"
 #include "host/platform/win32/popup_menu.h"
 #include "host/platform/win32/resources.h"
+#include "host/skin.h"
 #include "host/virtual_date.h"
 #include "shared/debuglink.h"
 #include "shared/wide_text.h"
@@ -137,7 +139,11 @@ LRESULT Win32Platform::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_PAINT: {
             PAINTSTRUCT paint;
             HDC dc = BeginPaint(window_, &paint);
-            if (shown()) blit(dc, *shown(), 0, shown()->height);
+            if (shown()) {
+                if (scaled_.width != layout_.outputWidth || scaled_.height != layout_.outputHeight)
+                    render(*shown(), layout_, scaled_);
+                blit(dc, scaled_, 0, scaled_.height);
+            }
             EndPaint(window_, &paint);
             push(T::Expose);
             return 0;
@@ -183,10 +189,20 @@ LRESULT Win32Platform::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_SYSKEYDOWN: {
             const uint32_t vk = uint32_t(wParam) & 0xFF;
             if (message == WM_SYSKEYDOWN && vk == VK_F4) break;  // Alt+F4: WM_CLOSE
-            if (lParam & (1 << 30)) return 0;                    // auto-repeat
+            if (message == WM_SYSKEYDOWN && vk == VK_RETURN && (lParam & (1 << 29))) {
+                // Alt+Enter, a shortcut of the window: the program never sees its Enter, which
+                // stays out of the keyboard state until it is released.
+                latch_.suppress(uint8_t(vk));
+                if (!(lParam & (1 << 30))) push(T::Command, 0, 0, kCmdFullscreen);
+                return 0;
+            }
+            if (lParam & (1 << 30)) return 0;  // auto-repeat
             keyDown(uint8_t(vk));
             return 0;
         }
+        case WM_SYSCHAR:
+            if (wParam == L'\r') return 0;  // Alt+Enter: no beep for a menu that is not there
+            break;
         case WM_KEYUP:
         case WM_SYSKEYUP:
             keyUp(uint8_t(wParam & 0xFF));
@@ -247,16 +263,103 @@ bool Win32Platform::createWindow(const std::string& title, int width, int height
         return false;
     }
     window_ = hwnd;
-    std::vector<POINT> points;
-    for (const auto& [px, py] : outline) points.push_back(POINT{px, py});
-    // The outline is filled by the alternate (even-odd) rule, as the host's own test is.
-    if (HRGN region = CreatePolygonRgn(points.data(), int(points.size()), ALTERNATE))
-        SetWindowRgn(window_, region, FALSE);  // the window owns the region from here on
+    outline_.clear();
+    for (const auto& [px, py] : outline) outline_.push_back(POINT{px, py});
+    shapeWindow(1);
     DragAcceptFiles(window_, TRUE);
     ShowWindow(window_, SW_SHOW);
     UpdateWindow(window_);
     SetForegroundWindow(window_);
     return true;
+}
+
+void Win32Platform::shapeWindow(int scale) {
+    HRGN region = nullptr;
+    if (scale <= 1) {
+        // The outline is filled by the alternate (even-odd) rule, as the host's own test is.
+        region = CreatePolygonRgn(outline_.data(), int(outline_.size()), ALTERNATE);
+    } else {
+        // Each row of the 1x shape as runs, every run a scale x scale block high: the region
+        // follows the scaled picture pixel for pixel.
+        const std::vector<uint8_t> shape = windowShape(1);
+        std::vector<RECT> runs;
+        for (int y = 0; y < kWindowHeight; ++y) {
+            const uint8_t* row = &shape[size_t(y) * size_t(kWindowWidth)];
+            for (int x = 0; x < kWindowWidth;) {
+                if (!row[x]) {
+                    ++x;
+                    continue;
+                }
+                const int from = x;
+                while (x < kWindowWidth && row[x]) ++x;
+                runs.push_back(RECT{from * scale, y * scale, x * scale, (y + 1) * scale});
+            }
+        }
+        std::vector<uint8_t> data(sizeof(RGNDATAHEADER) + runs.size() * sizeof(RECT));
+        auto* header = reinterpret_cast<RGNDATAHEADER*>(data.data());
+        header->dwSize = sizeof(RGNDATAHEADER);
+        header->iType = RDH_RECTANGLES;
+        header->nCount = DWORD(runs.size());
+        header->nRgnSize = DWORD(runs.size() * sizeof(RECT));
+        header->rcBound = RECT{0, 0, kWindowWidth * scale, kWindowHeight * scale};
+        std::memcpy(data.data() + sizeof(RGNDATAHEADER), runs.data(), runs.size() * sizeof(RECT));
+        region = ExtCreateRegion(nullptr, DWORD(data.size()),
+                                 reinterpret_cast<const RGNDATA*>(data.data()));
+    }
+    // The window owns the region from here on; a failure leaves the window rectangular.
+    if (region && !SetWindowRgn(window_, region, TRUE)) DeleteObject(region);
+}
+
+RECT Win32Platform::monitorRect(bool workArea) const {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    HMONITOR monitor = MonitorFromWindow(window_, MONITOR_DEFAULTTOPRIMARY);
+    if (monitor && GetMonitorInfoW(monitor, &info)) return workArea ? info.rcWork : info.rcMonitor;
+    return RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+}
+
+Platform::Screen Win32Platform::screen() {
+    const RECT r = monitorRect(false);
+    Screen s;
+    s.width = int(r.right - r.left);
+    s.height = int(r.bottom - r.top);
+    if (HDC dc = GetDC(nullptr)) {
+        s.dpi = GetDeviceCaps(dc, LOGPIXELSX);
+        ReleaseDC(nullptr, dc);
+    }
+    return s;
+}
+
+void Win32Platform::setView(const ViewLayout& layout) {
+    const ViewLayout old = layout_;
+    layout_ = layout;
+    scaled_ = RgbImage();
+    if (!window_) return;
+    if (layout.fullscreen) {
+        // A borderless window over the whole monitor, without a region.
+        const RECT m = monitorRect(false);
+        SetWindowRgn(window_, nullptr, FALSE);
+        SetWindowPos(window_, HWND_TOP, m.left, m.top, layout.outputWidth, layout.outputHeight,
+                     SWP_NOACTIVATE);
+    } else if (old.fullscreen || old.outputWidth != layout.outputWidth ||
+               old.outputHeight != layout.outputHeight) {
+        // A new size keeps the window's centre where it was; back from a full screen it is
+        // centred in the work area again. A window made at the size asked keeps its place.
+        RECT r{};
+        GetWindowRect(window_, &r);
+        int x = r.left + (int(r.right - r.left) - layout.outputWidth) / 2;
+        int y = r.top + (int(r.bottom - r.top) - layout.outputHeight) / 2;
+        if (old.fullscreen) {
+            const RECT area = monitorRect(true);
+            x = area.left + (int(area.right - area.left) - layout.outputWidth) / 2;
+            y = area.top + (int(area.bottom - area.top) - layout.outputHeight) / 2;
+        }
+        SetWindowPos(window_, nullptr, x, y, layout.outputWidth, layout.outputHeight,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        shapeWindow(layout.scale);
+    }
+    InvalidateRect(window_, nullptr, FALSE);
+    repaint();  // everything again, through the new layout
 }
 
 void Win32Platform::blit(HDC dc, const RgbImage& image, int first, int rows) {
@@ -284,10 +387,17 @@ void Win32Platform::blit(HDC dc, const RgbImage& image, int first, int rows) {
                       bgr_.data(), &info, DIB_RGB_COLORS);
 }
 
-void Win32Platform::uploadRows(const RgbImage& image, int first, int rows, bool) {
+void Win32Platform::uploadRows(const RgbImage& image, int first, int rows, bool whole) {
     if (!window_) return;
+    if (whole) scaled_ = RgbImage();  // black, then the picture
+    renderRows(image, layout_, scaled_, first, rows);
+    auto [outFirst, outRows] = outputRows(layout_, first, rows);
+    if (first == 0 && rows >= image.height) {
+        outFirst = 0;  // a whole upload includes the black border of a full screen
+        outRows = scaled_.height;
+    }
     HDC dc = GetDC(window_);
-    blit(dc, image, first, rows);
+    blit(dc, scaled_, outFirst, outRows);
     ReleaseDC(window_, dc);
 }
 

@@ -7,6 +7,11 @@
 // dialog through the wide functions; the high-resolution performance counter as the clock; the
 // debugger link as window messages sent to the debugger's window ("/W").
 //
+// The view (the size 1x-4x, or a full screen) is the host's decision; here the window only takes
+// the layout's size and place, a region scaled with it (none on a full screen), and shows the
+// window image through the layout. Alt+Enter is the full-screen command and never reaches the
+// program as Enter.
+//
 // Waiting: with nothing to run, the program sleeps in MsgWaitForMultipleObjects until a message
 // arrives or the next deadline passes. The pace of the message queue, the key latch and the rows
 // uploaded are the desktop's own (host/desktop_platform.h).
@@ -48,6 +53,8 @@ class Win32Platform : public DesktopPlatform {
     bool createWindow(const std::string& title, int width, int height,
                       const std::vector<std::pair<int, int>>& outline) override;
     void beginDrag(int x, int y) override;
+    Screen screen() override;
+    void setView(const ViewLayout& layout) override;
     std::optional<std::string> openFileDialog(const OpenFileRequest& request) override;
     bool debugConnect(uint32_t target) override;
     void debugSend(uint32_t message, uint32_t first, uint32_t second, const uint8_t* payload,
@@ -69,6 +76,11 @@ class Win32Platform : public DesktopPlatform {
     void popupMenu(int x, int y);
     // Rows [first, first + rows) of `image` to the window.
     void blit(HDC dc, const RgbImage& image, int first, int rows);
+    // The region of the windowed view at `scale`: the outline itself at 1x, the scaled picture's
+    // shape above.
+    void shapeWindow(int scale);
+    // The monitor the window is on: all of it, or its work area (without the task bar).
+    RECT monitorRect(bool workArea) const;
 
     HINSTANCE instance_;
     HWND window_ = nullptr;
@@ -76,8 +88,11 @@ class Win32Platform : public DesktopPlatform {
     const Menu* menu_ = nullptr;
     LARGE_INTEGER counterStart_{};
     LARGE_INTEGER counterFrequency_{};
-    std::vector<uint8_t> bgr_;  // rows converted for the device-independent bitmap
-    bool leftHeld_ = false;     // a left press went to the host and its release has not
+    std::vector<uint8_t> bgr_;    // rows converted for the device-independent bitmap
+    std::vector<POINT> outline_;  // the window's outline at 1x
+    ViewLayout layout_ = layoutFor(ViewMode{1}, 0, 0);  // how the window image is shown
+    RgbImage scaled_;                                   // the window image through layout_
+    bool leftHeld_ = false;  // a left press went to the host and its release has not
     bool timerPeriodSet_ = false;
     HWND debugger_ = nullptr;     // the debugger's window from "/W"
     bool attachPending_ = false;  // the attach notice waits for our window's WM_CREATE
