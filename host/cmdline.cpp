@@ -32,6 +32,75 @@ Switches parseCommandLineText(const std::string& line) {
 
 namespace {
 
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+// The path after "/R" without its quotes and without blanks around it.
+std::string windowsPathText(const std::string& text) {
+    std::string path;
+    for (char c : text)
+        if (c != '"') path += c;
+    size_t from = 0, to = path.size();
+    while (from < to && isBlank(path[from])) ++from;
+    while (to > from && isBlank(path[to - 1])) --to;
+    return path.substr(from, to - from);
+}
+
+}  // namespace
+
+std::vector<std::string> splitWindowsArguments(const std::string& line) {
+    std::vector<std::string> args;
+    const size_t n = line.size();
+    size_t i = 0;
+    for (;;) {
+        while (i < n && isBlank(line[i])) ++i;
+        if (i >= n) break;
+        std::string arg;
+        bool quoted = false;
+        while (i < n && (quoted || !isBlank(line[i]))) {
+            size_t slashes = 0;
+            while (i < n && line[i] == '\\') {
+                ++slashes;
+                ++i;
+            }
+            if (i < n && line[i] == '"') {
+                arg.append(slashes / 2, '\\');
+                if (slashes % 2 == 1 || (quoted && i + 1 < n && line[i + 1] == '"')) {
+                    arg += '"';  // an escaped quote, or "" inside a quoted part
+                    i += slashes % 2 == 1 ? 1 : 2;
+                } else {
+                    quoted = !quoted;
+                    ++i;
+                }
+                continue;
+            }
+            arg.append(slashes, '\\');
+            if (i < n && (quoted || !isBlank(line[i]))) arg += line[i++];
+        }
+        args.push_back(std::move(arg));
+    }
+    return args;
+}
+
+Switches parseWindowsCommandLine(const std::string& line) {
+    Switches s = parseCommandLineText(line);
+    if (s.image) {
+        s.image = windowsPathText(*s.image);
+        return s;
+    }
+    std::string path;
+    for (const std::string& arg : splitWindowsArguments(line)) {
+        if (arg.empty() || arg.rfind("/S", 0) == 0 || arg.rfind("/W", 0) == 0) continue;
+        if (!path.empty()) path += ' ';
+        path += arg;
+    }
+    if (!path.empty()) s.image = std::move(path);
+    return s;
+}
+
+namespace {
+
 const OptionDef* findOption(const std::vector<OptionDef>& options, const std::string& name) {
     for (const OptionDef& o : options)
         if (o.name == name) return &o;

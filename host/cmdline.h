@@ -58,6 +58,19 @@ ParseOutcome parseArguments(const std::vector<std::string>& args,
 // bits), "/R" takes every character after it to the end of the line, blanks included.
 Switches parseCommandLineText(const std::string& line);
 
+// The Windows command line (after the program's name), the whole-line rules made forgiving as
+// players and the shell write it: the path after "/R" loses the blanks around it and its quotes
+// (a Windows path holds no quote), so "/R a.vrn", "\"/Rmy a.vrn\"" and "/R\"C:\x y\a.vrn\"" all
+// name the file; without "/R" the arguments that are no "/S" or "/W" switch are a bare path (what
+// "Open with", a file association and a file dropped on the program pass), loaded and started as
+// with "/R".
+Switches parseWindowsCommandLine(const std::string& line);
+
+// A command line cut into arguments as Windows programs do: blanks separate arguments outside
+// double quotes; 2n backslashes before a quote give n and the quote opens or closes a quoted
+// part, 2n + 1 give n and a literal quote; "" inside a quoted part is a literal quote.
+std::vector<std::string> splitWindowsArguments(const std::string& line);
+
 // Digits right after position `at`, accumulated as value * 10 + digit in 32 bits.
 uint32_t switchValue(const std::string& text, size_t at);
 

@@ -40,5 +40,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string line;
     for (const std::string& a : args) line += (line.empty() ? "" : " ") + a;
     (void)parseCommandLineText(line);
+    (void)parseWindowsCommandLine(line);
     return 0;
 }

@@ -129,5 +129,47 @@ TEST(CommandLineText, SubstringRules) {
     }
 }
 
+// The Windows line after the program's name, as the shell, "Open with" and players write it.
+TEST(CommandLineText, WindowsForms) {
+    const LineCase cases[] = {
+        {"/Ra.vrn", -1, 0, "a.vrn"},
+        {"/R showcase.vrn", -1, 0, "showcase.vrn"},
+        {"\"/Rmy prog.vrn\"", -1, 0, "my prog.vrn"},
+        {"/R\"C:\\x y\\a.vrn\"", -1, 0, "C:\\x y\\a.vrn"},
+        {"/W77 /S4294967294 /RC:\\my games\\a b.vrn  ", -2, 77, "C:\\my games\\a b.vrn"},
+        {"\"C:\\x y\\a.vrn\"", -1, 0, "C:\\x y\\a.vrn"},  // a bare path, as "Open with" passes it
+        {"/S3 C:\\games\\a.vrn", 3, 0, "C:\\games\\a.vrn"},
+        {"C:\\my games\\a.vrn", -1, 0, "C:\\my games\\a.vrn"},  // unquoted: its blank stays
+        {"/S3 /W9", 3, 9, nullptr},
+        {"\"\"", -1, 0, nullptr},
+        {"", -1, 0, nullptr},
+    };
+    for (const LineCase& c : cases) {
+        Switches s = parseWindowsCommandLine(c.line);
+        EXPECT_EQ(s.stopValue, c.stop) << c.line;
+        EXPECT_EQ(s.debugger, c.debugger) << c.line;
+        if (c.image) {
+            ASSERT_TRUE(s.image) << c.line;
+            EXPECT_EQ(*s.image, c.image) << c.line;
+        } else {
+            EXPECT_FALSE(s.image) << c.line;
+        }
+    }
+}
+
+TEST(CommandLineText, WindowsArguments) {
+    const std::pair<const char*, std::vector<std::string>> cases[] = {
+        {"a  b\tc", {"a", "b", "c"}},
+        {"\"a b\" c", {"a b", "c"}},
+        {"/R\"C:\\x y\\a.vrn\"", {"/RC:\\x y\\a.vrn"}},
+        {"C:\\dir\\ x", {"C:\\dir\\", "x"}},  // backslashes before no quote stay
+        {"\"a\\\"b\"", {"a\"b"}},             // an escaped quote
+        {"\"a\\\\\" b", {"a\\", "b"}},        // 2n backslashes: n, and the quote ends
+        {"\"a\"\"b\"", {"a\"b"}},             // "" inside quotes
+        {"\"\" x", {"", "x"}},
+    };
+    for (const auto& [line, args] : cases) EXPECT_EQ(splitWindowsArguments(line), args) << line;
+}
+
 }  // namespace
 }  // namespace corvane::test

@@ -77,6 +77,20 @@ status=0
 [ "$status" -ne 0 ] || fail "a bad image started"
 grep -q "不是有效的Quillbox文件!" "$work/bad.err" || fail "no load message for a bad image"
 
+# The path on the command line as the shell, "Open with" and players write it: each line names
+# "my bad.vrn" (no program image), so a start that found the file says it is no valid image.
+cp "$app/bad.vrn" "$app/my bad.vrn"
+exe="\"$(winpath "$app/corvane.exe")\""
+named=$(winpath "$app/my bad.vrn")
+for line in "/R my bad.vrn" "\"/Rmy bad.vrn\"" "/R\"$named\"" "\"$named\"" "/Rmy bad.vrn"; do
+  status=0
+  (cd "$app" && wine_run "$probe" start "$exe $line") >"$work/form.out" 2>"$work/form.err" ||
+    status=$?
+  [ "$status" -ne 0 ] || fail "corvane.exe $line started"
+  grep -q "不是有效的Quillbox文件!" "$work/form.err" ||
+    fail "corvane.exe $line did not find the file: $(cat "$work/form.err")"
+done
+
 wine_run "$probe" listen "$(winpath "$log")" 2>"$work/listener.err" &
 listener_pid=$!
 wait_for 120 grep -qs '^window ' "$log" || fail "the listener made no window"

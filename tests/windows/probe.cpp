@@ -9,6 +9,9 @@
 //   probe command N
 //                  gives the window menu command N, as choosing the item does (exit 1 when
 //                  there is no window)
+//   probe start LINE
+//                  runs the command line LINE exactly as written (its quotes and blanks are the
+//                  program's to read) with our standard handles, and ends with its exit status
 //   probe listen LOG
 //                  a debugger window that writes "window <handle>" into LOG, then one line per
 //                  message from the simulator ("attach", "stop <line>", "exit"), resuming every
@@ -20,6 +23,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -102,6 +106,29 @@ int listen(const char* logFile) {
     return 0;
 }
 
+int start(const char* line) {
+    const int size = MultiByteToWideChar(CP_UTF8, 0, line, -1, nullptr, 0);
+    if (size <= 0) return 2;
+    std::wstring text(size_t(size), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, line, -1, text.data(), size);
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    si.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+    si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(nullptr, text.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si,
+                        &pi))
+        return 2;
+    WaitForSingleObject(pi.hProcess, INFINITE);
+    DWORD code = 2;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return int(code);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -110,11 +137,12 @@ int main(int argc, char** argv) {
     if (argc == 2 && std::strcmp(argv[1], "menu") == 0) return menu();
     if (argc == 2 && std::strcmp(argv[1], "close") == 0)
         return corvaneWindow() && PostMessageW(corvaneWindow(), WM_CLOSE, 0, 0) ? 0 : 1;
+    if (argc == 3 && std::strcmp(argv[1], "start") == 0) return start(argv[2]);
     if (argc == 3 && std::strcmp(argv[1], "command") == 0)
         return corvaneWindow() && PostMessageW(corvaneWindow(), WM_COMMAND,
                                                WPARAM(std::strtoul(argv[2], nullptr, 10)), 0)
                    ? 0
                    : 1;
-    std::fprintf(stderr, "usage: probe window|menu|close|command N|listen LOG\n");
+    std::fprintf(stderr, "usage: probe window|menu|close|command N|start LINE|listen LOG\n");
     return 2;
 }

@@ -12,7 +12,8 @@
 namespace {
 
 // The command line after the program's own name, as one text: the switches are searched for in
-// it as the handheld's desktop program does.
+// it as the handheld's desktop program does, with the path after "/R" (or a bare path) taken as
+// Windows writes it.
 std::string argumentText() {
     std::wstring_view line = GetCommandLineW();
     size_t at = 0;
@@ -31,7 +32,7 @@ std::string argumentText() {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     using namespace corvane;
 
-    const Switches switches = parseCommandLineText(argumentText());
+    const Switches switches = parseWindowsCommandLine(argumentText());
 
     int status = 0;
     {
