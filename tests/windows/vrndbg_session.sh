@@ -2,6 +2,7 @@
 # vrndbg.exe scripted through a pipe under Wine, on a virtual X server of its own:
 #  - against corvane.exe over window messages: the attach, stops under the stop values -2, 0 and
 #    N, the data area shown by x, then q (vrndbg ends, the simulator runs on until closed);
+#  - against corvane.exe run free to the program's end: q still ends the session;
 #  - against corvane.exe again, left waiting at a stop while its window is closed: the exit
 #    notice ends the session;
 #  - against corvane-run.exe (--runner) over its TCP link, to the program's end;
@@ -85,6 +86,24 @@ stop at line 12  function 3  fp 0x0000
 0x2000: 13
 OUT
 # After q the program ran free to its end; the simulator stays until its window is closed.
+wine_run "$probe" window >/dev/null 2>&1 || fail "q ended corvane.exe"
+wine_run "$probe" close || fail "no corvane.exe window to close"
+wait_for 60 corvane_gone || fail "corvane.exe did not close"
+
+# 1b. Run free to the end, then q: no stop can come any more, and q ends the session at once;
+# the simulator stays until its window is closed.
+printf '%s\n' "c -1" "q" | wine_run "$app/vrndbg.exe" "$image" >"$work/free.out" 2>"$work/free.err" &
+dbg_pid=$!
+dbg_ended() { ! kill -0 "$dbg_pid" 2>/dev/null; }
+wait_for 120 dbg_ended || fail "q after running free to the end did not end vrndbg.exe"
+status=0
+wait "$dbg_pid" || status=$?
+dbg_pid=""
+[ "$status" -eq 0 ] || fail "vrndbg.exe ended with status $status after q"
+expect "q after the end" "$work/free.out" <<'OUT'
+attached to process N
+stop at line 10  function 3  fp 0x0000
+OUT
 wine_run "$probe" window >/dev/null 2>&1 || fail "q ended corvane.exe"
 wine_run "$probe" close || fail "no corvane.exe window to close"
 wait_for 60 corvane_gone || fail "corvane.exe did not close"

@@ -19,6 +19,12 @@ const char* kHelp =
     "n                resume to the next line in this function (c 0)\n"
     "q                quit; the program runs on freely\n";
 
+// Whether a marker can still stop the program: -2, 0 and a 24-bit line value can; -1 (run
+// free) and any other value never do, so a command waiting for a stop would wait for ever.
+bool canStop(int32_t stopValue) {
+    return stopValue == -2 || (stopValue >= 0 && stopValue < (1 << 24));
+}
+
 }  // namespace
 
 DebugSession::DebugSession(DebugTransport& link, int32_t stopValue, std::FILE* out,
@@ -148,8 +154,9 @@ int DebugSession::run() {
             std::fflush(out_);
             return 1;
         }
-        // Commands run at a stop; from a terminal they run whenever they are typed.
-        while (input_.hasLine() && (stopped_ || interactive_)) {
+        // Commands run at a stop; from a terminal they run whenever they are typed, and so they
+        // do once no stop can come.
+        while (input_.hasLine() && (stopped_ || interactive_ || !canStop(stopValue_))) {
             const std::string line = input_.take();
             prompted_ = false;
             if (!command(line)) return 0;

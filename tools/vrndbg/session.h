@@ -4,8 +4,9 @@
 // commands against the snapshot of the current stop.
 //
 // Commands come from a terminal or a pipe. From a pipe every line waits until the program is
-// stopped, so a script reads as a sequence of stops; from a terminal a line runs at once (and
-// the memory views say so when the program is running).
+// stopped, so a script reads as a sequence of stops, unless no stop can come (after "c -1");
+// from a terminal a line runs at once (and the memory views say so when the program is
+// running).
 
 #include <cstdint>
 #include <cstdio>
