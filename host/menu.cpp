@@ -42,6 +42,14 @@ static_assert(kSubmenuDefined == kSubmenuItems.size());
 #undef SUBMENU_ITEM
 #undef ACCELERATOR
 
+MenuLabel splitShortcut(std::string_view text) {
+    const size_t gap = text.rfind("  ");
+    if (gap == std::string_view::npos || gap + 2 >= text.size()) return {std::string(text), {}};
+    const size_t labelEnd = text.find_last_not_of(' ', gap);
+    if (labelEnd == std::string_view::npos) return {std::string(text), {}};
+    return {std::string(text.substr(0, labelEnd + 1)), std::string(text.substr(gap + 2))};
+}
+
 uint16_t acceleratorCommand(uint8_t key) {
 #define MENU_ITEM(text, command)
 #define MENU_SUBMENU(text)

@@ -62,6 +62,17 @@ struct MenuItem {
 extern const std::array<MenuItem, 15> kMenuItems;
 extern const std::array<MenuItem, 25> kSubmenuItems;
 
+// An item's text as its label and its shortcut: "复位        F8" is "复位" and "F8". The shortcut
+// is what follows the last run of two or more blanks (the handheld's fixed-width font lines the
+// shortcuts up with blanks); none when there is no such run. A menu with a column of its own
+// for shortcuts shows them there.
+struct MenuLabel {
+    std::string label;
+    std::string shortcut;
+    bool operator==(const MenuLabel&) const = default;
+};
+MenuLabel splitShortcut(std::string_view text);
+
 // The command of an accelerator key (F8 gives Reset), kCmdNone for other keys. Accelerators
 // work whatever the state of their menu item, greyed or not.
 uint16_t acceleratorCommand(uint8_t vk);

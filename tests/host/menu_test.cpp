@@ -97,6 +97,21 @@ TEST(MenuModel, F8IsTheOnlyAccelerator) {
     }
 }
 
+TEST(MenuModel, ShortcutsAfterTheLastRunOfBlanks) {
+    const std::pair<const char*, MenuLabel> cases[] = {
+        {"复位        F8", {"复位", "F8"}},
+        {"全屏        Alt+Enter", {"全屏", "Alt+Enter"}},
+        {"录制GIF     F11", {"录制GIF", "F11"}},
+        {"窗口 2x", {"窗口 2x", ""}},  // one blank is part of the label
+        {"状态槽 1", {"状态槽 1", ""}},
+        {"a  b  c", {"a  b", "c"}},
+        {"trailing  ", {"trailing  ", ""}},
+        {"  F8", {"  F8", ""}},  // no label before it
+        {"", {"", ""}},
+    };
+    for (const auto& [text, parts] : cases) EXPECT_EQ(splitShortcut(text), parts) << text;
+}
+
 TEST(MenuModel, StatesByCommand) {
     Menu menu;
     menu.setEnabled(kCmdClose, true);

@@ -48,6 +48,13 @@ lcd_pixels=(0,0=$dark 7,1=$dark 8,0=$green 0,2=$green)
 
 start_xvfb
 
+# corvane-run.exe --help speaks of what Windows does, not of POSIX variables, folders and signals.
+wine_run "$app/corvane-run.exe" --help >"$work/help.out" 2>"$work/help.err" || fail "corvane-run.exe --help"
+grep -q '%CORVANE_HOME%' "$work/help.out" && grep -q 'Ctrl+C' "$work/help.out" ||
+  fail "corvane-run.exe --help does not say what Windows does"
+! grep -E '\$CORVANE_HOME|share/corvane|SIGHUP' "$work/help.out" >&2 ||
+  fail "corvane-run.exe --help speaks of POSIX"
+
 # corvane-run.exe: one second of the program, recorded.
 mkdir -p "$work/root"
 status=0

@@ -1,6 +1,7 @@
 // The pop-up menu corvane.exe shows: the menu resource it carries, with the host's menu applied.
 // The recent files appear by their names, items without text and a separator with nothing before
-// it are gone, and greyed and checked items are as the host has them.
+// it are gone, greyed and checked items are as the host has them, and shortcuts stand in the
+// menu's own column, after a tab.
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -52,17 +53,17 @@ const std::vector<MenuCase> kMenuCases = {
     {"nothing opened yet",
      {},
      false,
-     {"打开Quillbox文件...", "关闭Quillbox+", "复位        F8+", "设定>", "-", "退出"}},
+     {"打开Quillbox文件...", "关闭Quillbox+", "复位\tF8+", "设定>", "-", "退出"}},
     {"two recent files",
      {"1 game.vrn", "2 文件.vrn"},
      true,
-     {"打开Quillbox文件...", "关闭Quillbox", "复位        F8", "设定>", "-", "1 game.vrn",
-      "2 文件.vrn", "-", "退出"}},
+     {"打开Quillbox文件...", "关闭Quillbox", "复位\tF8", "设定>", "-", "1 game.vrn", "2 文件.vrn",
+      "-", "退出"}},
     {"all eight",
      {"1 a", "2 b", "3 c", "4 d", "5 e", "6 f", "7 g", "8 h"},
      false,
-     {"打开Quillbox文件...", "关闭Quillbox+", "复位        F8+", "设定>", "-", "1 a", "2 b", "3 c",
-      "4 d", "5 e", "6 f", "7 g", "8 h", "-", "退出"}},
+     {"打开Quillbox文件...", "关闭Quillbox+", "复位\tF8+", "设定>", "-", "1 a", "2 b", "3 c", "4 d",
+      "5 e", "6 f", "7 g", "8 h", "-", "退出"}},
 };
 
 TEST(PopupMenu, ShowsTheHostsMenuInTheResourceOfCorvaneExe) {
@@ -87,9 +88,10 @@ TEST(PopupMenu, ShowsTheHostsMenuInTheResourceOfCorvaneExe) {
 
         const std::vector<std::string> sub = shownItems(GetSubMenu(popup, 3));
         ASSERT_EQ(sub.size(), kSubmenuItems.size());  // every sub-menu item is shown
-        EXPECT_EQ(sub[3], "暂停        F9+");
+        EXPECT_EQ(sub[3], "暂停\tF9+");
         EXPECT_EQ(sub[18], "窗口 2x*");
         EXPECT_EQ(sub[17], "窗口 1x");
+        EXPECT_EQ(sub[21], "全屏\tAlt+Enter");
         DestroyMenu(bar);
     }
     FreeLibrary(exe);

@@ -42,6 +42,26 @@ const std::vector<OptionDef> kRunnerOptions = {
     {"record-window", false},
 };
 
+// Where the root and the fonts are looked for, and what interrupts a run, each system in its
+// own words.
+#ifdef _WIN32
+#define CORVANE_RUN_ROOT_TEXT                                                                   \
+    "  --root DIR            the programs' root directory (default %CORVANE_HOME% when it is\n" \
+    "                        set, else a temporary folder for the run)\n"
+#define CORVANE_RUN_FONTS_TEXT \
+    "  --fonts FILE          the font data file (default duzezi.dat beside corvane-run.exe)\n"
+#define CORVANE_RUN_INTERRUPT_TEXT \
+    "130 interrupted by Ctrl+C, Ctrl+Break or the closing of its console"
+#else
+#define CORVANE_RUN_ROOT_TEXT                                                               \
+    "  --root DIR            the programs' root directory (default $CORVANE_HOME, else a\n" \
+    "                        temporary directory for the run)\n"
+#define CORVANE_RUN_FONTS_TEXT                                                                \
+    "  --fonts FILE          the font data file (default duzezi.dat beside the executable,\n" \
+    "                        else in ../share/corvane)\n"
+#define CORVANE_RUN_INTERRUPT_TEXT "130 interrupted by SIGTERM, SIGINT or SIGHUP"
+#endif
+
 const char* const kRunnerUsage =
     "usage: corvane-run [options] [/S<n>] [/W<n>] [IMAGE | /R IMAGE...]\n"
     "Runs a program image without a window. Time is virtual unless --realtime is given.\n"
@@ -65,11 +85,7 @@ const char* const kRunnerUsage =
     "  --trace               one line per instruction: address, mnemonic, operands, osp\n"
     "  --ips N               instructions per second of virtual time (default 10000000)\n"
     "  --date DATE           local date at the start, YYYY-MM-DDTHH:MM:SS (default\n"
-    "                        2004-01-01T00:00:00)\n"
-    "  --root DIR            the programs' root directory (default $CORVANE_HOME, else a\n"
-    "                        temporary directory for the run)\n"
-    "  --fonts FILE          the font data file (default duzezi.dat beside the executable,\n"
-    "                        else in ../share/corvane)\n"
+    "                        2004-01-01T00:00:00)\n" CORVANE_RUN_ROOT_TEXT CORVANE_RUN_FONTS_TEXT
     "  --stdout              copy what the program writes with putchar and printf to standard\n"
     "                        output as well (GB2312 as UTF-8)\n"
     "  --exit-status         when the program ends by itself, exit with the low 8 bits of the\n"
@@ -91,9 +107,9 @@ const char* const kRunnerUsage =
     "  --help, --version\n"
     "\n"
     "Exit status: 0 the program ended (or a scripted Exit), 1 usage error or image not valid,\n"
-    "2 a limit was reached or nothing more can happen, 3 the program ended by a fault,\n"
-    "130 interrupted by SIGTERM, SIGINT or SIGHUP (the program is ended as by Exit: its files\n"
-    "are closed, the temporary root removed).\n";
+    "2 a limit was reached or nothing more can happen, 3 the program ended by a "
+    "fault,\n" CORVANE_RUN_INTERRUPT_TEXT
+    "\n(the program is ended as by Exit: its files are closed, the temporary root removed).\n";
 
 bool hasExtension(const std::string& file, const char* ext) {
     std::string e = hostPathText(hostFsPath(file).extension());

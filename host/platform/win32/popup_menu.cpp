@@ -27,7 +27,10 @@ void applyLevel(HMENU menu, const Menu& model, int level, int size) {
         }
         // By the host's item, not the resource's: the resource compiler makes an item without
         // text (a recent file) a separator.
-        std::wstring text = widen(model.text(level, i));
+        // The shortcut goes into the menu's own column, after a tab.
+        const MenuLabel label = splitShortcut(model.text(level, i));
+        std::wstring text = widen(label.label);
+        if (!label.shortcut.empty()) text += L'\t' + widen(label.shortcut);
         MENUITEMINFOW info{};
         info.cbSize = sizeof info;
         info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_STATE | MIIM_STRING;
