@@ -12,6 +12,7 @@
 #include "host/config_store.h"
 #include "host/debugger_notices.h"
 #include "host/machine_state.h"
+#include "host/run_controls.h"
 #include "host/skin.h"
 #include "host/stored_settings.h"
 #include "host/window.h"
@@ -268,6 +269,12 @@ void App::handleEvent(const PlatformEvent& raw) {
 }
 
 void App::command(uint16_t id) {
+    if (!controlAvailable(id, presence())) {
+        // A key of a greyed item: the same answer from each of them, never a box.
+        notify(kMsgNoProgram);
+        syncWindow();
+        return;
+    }
     switch (id) {
         case kCmdExit:
             loader_->exit();
@@ -291,7 +298,7 @@ void App::command(uint16_t id) {
             window_->displayCommand(id);
             break;
         case kCmdPause:
-            if (machine_->programLoaded) togglePause();
+            togglePause();
             break;
         case kCmdFastForward:
             toggleFastForward();
@@ -319,6 +326,14 @@ void App::command(uint16_t id) {
     syncWindow();
 }
 
+ProgramPresence App::presence() const {
+    ProgramPresence p;
+    p.running = machine_ && machine_->programLoaded;
+    p.imageLoaded = loader_ && loader_->imageLoaded();
+    p.recording = captures_ && recording();
+    return p;
+}
+
 void App::paint() {
     window_->paint(*machine_, int(loader_ ? loader_->splashState() : SplashState::Idle));
     // Held at a debugger stop, the window keeps showing the program rather than the splash.
@@ -332,9 +347,8 @@ void App::syncWindow() {
     menu.setEnabled(kCmdReset, loader_->closeResetEnabled());
     const bool loaded = machine_->programLoaded;
     if (!loaded && runLoop_->userPaused()) runLoop_->setUserPaused(false);
-    menu.setEnabled(kCmdPause, loaded);
-    menu.setEnabled(kCmdSaveState, loaded);
-    menu.setEnabled(kCmdLoadState, loader_->imageLoaded());
+    for (uint16_t control : {kCmdPause, kCmdSaveState, kCmdLoadState, kCmdRecord})
+        menu.setEnabled(control, controlAvailable(control, presence()));
     menu.setChecked(kCmdPause, runLoop_->userPaused());
     menu.setChecked(kCmdFastForward, runLoop_->fastForward() > 1);
     menu.setChecked(kCmdSpeedLimit, speedLimited_);

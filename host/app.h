@@ -33,6 +33,7 @@
 #include "host/paths.h"
 #include "host/platform.h"
 #include "host/rewind.h"
+#include "host/run_controls.h"
 #include "host/runloop.h"
 #include "host/view.h"
 #include "host/virtual_date.h"
@@ -247,6 +248,8 @@ class App : public Host, public RunLoopClient {
     std::string imageName() const;
     void paint();
     void syncWindow();
+    // What the run controls have to act on now.
+    ProgramPresence presence() const;
     int failStartUpAfterAttach();
 
     Platform& platform_;

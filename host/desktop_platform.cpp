@@ -80,7 +80,18 @@ void DesktopPlatform::uploadWhole(const RgbImage& image) {
 void DesktopPlatform::messageBox(const std::string& text) {
     std::fprintf(stderr, "corvane: %s\n", text.c_str());
     std::fflush(stderr);
-    if (messageBoxes_) showMessageBox(text);
+    if (!messageBoxes_) return;
+    const size_t before = pending_.size();
+    showMessageBox(text);
+    // The box's own loop may have handed the window presses and commands meanwhile: they were
+    // meant for the box, and one of them repeated would only bring the same box back.
+    using T = PlatformEvent::Type;
+    for (size_t i = pending_.size(); i-- > before;) {
+        const T type = pending_[i].type;
+        if (type == T::KeyDown || type == T::LeftDown || type == T::RightDown ||
+            type == T::Command || type == T::DropFile || type == T::PadDown)
+            pending_.erase(pending_.begin() + std::ptrdiff_t(i));
+    }
 }
 
 void DesktopPlatform::push(PlatformEvent::Type type, int x, int y, uint32_t code) {

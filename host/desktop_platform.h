@@ -74,6 +74,8 @@ class DesktopPlatform : public Platform {
     // alone, and often nothing at all.
     void presentWindow(const RgbImage& image) override;
     // Said on stderr first, so a box nobody sees (or one turned off) still leaves its text.
+    // Presses and commands the window was handed while the box was up are dropped (releases
+    // stay): they were meant for the box.
     void messageBox(const std::string& text) override;
 
   protected:

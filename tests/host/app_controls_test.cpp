@@ -5,6 +5,7 @@
 
 #include "host/app.h"
 #include "host/menu.h"
+#include "host/run_controls.h"
 #include "host/virtual_keys.h"
 #include "host/window.h"
 #include "tests/host/app_fake_platform.h"
@@ -97,11 +98,53 @@ TEST_F(AppControls, SlotsSaveAndLoadFromTheMenu) {
     EXPECT_EQ(platform.messages[0], kMsgStateCannotOpen);
     EXPECT_EQ(app.machine().mem[0x2000], 0x11);
 
-    // No program running: nothing to save.
+    // No program running: nothing to save, which the notice says without a box.
     app.command(kCmdClose);
+    const size_t boxes = platform.messages.size();
     app.command(kCmdSaveState);
-    EXPECT_EQ(platform.messages.back(), kMsgNoProgram);
+    EXPECT_EQ(platform.messages.size(), boxes);
+    EXPECT_EQ(app.window().notice(), kMsgNoProgram);
     EXPECT_FALSE(app.window().menu().isEnabled(kCmdSaveState));
+}
+
+TEST(RunControls, AvailableWhenThereIsSomethingToActOn) {
+    struct Case {
+        uint16_t command;
+        ProgramPresence presence;  // running, image loaded, recording
+        bool available;
+    };
+    const Case cases[] = {
+        {kCmdPause, {true, true, false}, true},
+        {kCmdPause, {false, true, false}, false},  // closed: its image stays, nothing runs
+        {kCmdSaveState, {false, true, false}, false},
+        {kCmdSaveState, {true, true, false}, true},
+        {kCmdLoadState, {false, true, false}, true},  // a state can resume the closed program
+        {kCmdLoadState, {false, false, false}, false},
+        {kCmdRecord, {false, true, false}, false},  // no idle screen recorded
+        {kCmdRecord, {false, true, true}, true},    // a recording can always be stopped
+        {kCmdRecord, {true, true, false}, true},
+        {kCmdReset, {false, false, false}, true},  // not a run control
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(controlAvailable(c.command, c.presence), c.available) << c.command;
+}
+
+// With nothing loaded, the four keys give one and the same answer: a notice, no box, no file.
+TEST_F(AppControls, KeysWithoutAProgramAnswerAlike) {
+    App app(platform, settings);
+    ASSERT_EQ(app.startUp(Switches{}), 0);
+    for (uint8_t vk : {vk::kF7, vk::kF9, vk::kF10, vk::kF11}) {
+        app.window().clearNotice();
+        key(app, vk, true);
+        key(app, vk, false);
+        EXPECT_EQ(app.window().notice(), kMsgNoProgram) << int(vk);
+        EXPECT_FALSE(app.paused()) << int(vk);
+        EXPECT_FALSE(app.recording()) << int(vk);
+    }
+    EXPECT_TRUE(platform.messages.empty());
+    EXPECT_FALSE(std::filesystem::exists(dir / "recordings"));
+    for (uint16_t item : {kCmdPause, kCmdSaveState, kCmdLoadState, kCmdRecord})
+        EXPECT_FALSE(app.window().menu().isEnabled(item)) << item;
 }
 
 TEST_F(AppControls, NewSettingsAreRememberedUnderTheirOwnKeys) {

@@ -1,5 +1,6 @@
 // What the desktop windows share: only the rows that changed since the last upload go to the
-// window system, and a key tapped between two scans still counts as pressed once.
+// window system, a key tapped between two scans still counts as pressed once, and what the window
+// was handed while a message box was up does not act once it is gone.
 
 #include <gtest/gtest.h>
 
@@ -61,6 +62,52 @@ TEST(KeyLatch, ATapBetweenScansCountsOnceAndAShortcutKeyNever) {
     EXPECT_EQ(latch.scan(down)[0x0D], 0);
     latch.released(0x0D);
     EXPECT_EQ(latch.scan(down)[0x0D], 0x80);  // down again after its release
+}
+
+// A backend whose message box, while it is up, hands the window what its own loop would.
+class BoxPlatform : public DesktopPlatform {
+  public:
+    BoxPlatform() : DesktopPlatform(true) {}
+    std::vector<PlatformEvent> duringBox;
+
+    uint64_t nowNs() override { return 0; }
+    LocalTime localTime() override { return {}; }
+    void setLocalTime(const LocalTime&) override {}
+    bool createWindow(const std::string&, int, int,
+                      const std::vector<std::pair<int, int>>&) override {
+        return true;
+    }
+    void beginDrag(int, int) override {}
+    std::optional<std::string> openFileDialog(const OpenFileRequest&) override { return {}; }
+    bool debugConnect(uint32_t) override { return true; }
+    void debugSend(uint32_t, uint32_t, uint32_t, const uint8_t*, uint32_t) override {}
+    void queue(PlatformEvent::Type type, uint32_t code = 0) { push(type, 0, 0, code); }
+
+  protected:
+    void fetchEvents() override {}
+    void sleepUntil(uint64_t) override {}
+    void keysDown(std::array<uint8_t, 256>&) override {}
+    void uploadRows(const RgbImage&, int, int, bool) override {}
+    void showMessageBox(const std::string&) override {
+        for (const PlatformEvent& e : duringBox) push(e);
+    }
+};
+
+TEST(DesktopMessageBox, PressesMeantForTheBoxAreDropped) {
+    using T = PlatformEvent::Type;
+    BoxPlatform platform;
+    platform.queue(T::KeyDown, 0x41);  // before the box: still the window's
+    for (T type : {T::KeyDown, T::KeyUp, T::Command, T::LeftDown, T::LeftUp, T::RightDown,
+                   T::DebugResume, T::Quit, T::DropFile, T::PadDown}) {
+        PlatformEvent e;
+        e.type = type;
+        platform.duringBox.push_back(e);
+    }
+    platform.messageBox("没有运行的程序!");
+    std::vector<T> left;
+    PlatformEvent e;
+    while (platform.pollEvent(e)) left.push_back(e.type);
+    EXPECT_EQ(left, (std::vector<T>{T::KeyDown, T::KeyUp, T::LeftUp, T::DebugResume, T::Quit}));
 }
 
 }  // namespace

@@ -170,12 +170,36 @@ grep -q '^Size=2' "$app/vorn.ini" && grep -q '^Fullscreen=1' "$app/vorn.ini" ||
   fail "vorn.ini does not keep the size and the full screen"
 
 # The next start takes the full screen from vorn.ini, and Alt+Enter brings back the 2x window.
-(cd "$app" && exec "$scripts/wine-run.sh" "$prefix" "$app/corvane.exe") >"$work/again.out" \
-  2>"$work/again.err" &
+# Its message boxes are shown.
+(cd "$app" && CORVANE_NO_MESSAGE_BOXES=0 exec "$scripts/wine-run.sh" "$prefix" "$app/corvane.exe") \
+  >"$work/again.out" 2>"$work/again.err" &
 app_pid=$!
 wait_for 180 size_is 1024 768 || fail "a start with Fullscreen=1 made a ${w:-no} x ${h:-no} window"
 xid=$(xdotool search --name '^Corvane$' | head -n1)
 press_until alt+Return size_is 870 1170 || fail "Alt+Enter from a full screen gave ${w}x${h}, not 2x"
+
+# A message box stands over the middle of the window, wherever the window is, and a command
+# repeated while it is up does not bring it back.
+wine_run "$probe" command 40081 || fail "no window to give 窗口 1x"
+wait_for 60 size_is 435 585 || fail "窗口 1x gave ${w}x${h}"
+wine_run "$probe" move 40 150 || fail "the probe could not move the window"
+wait_for 30 size_is 435 585 && [ "$y" = 150 ] || fail "the window is at $x,$y, not 40,150"
+box=""
+box_up() { box=$(wine_run "$probe" box 2>/dev/null | tr -d '\r') && [ -n "$box" ]; }
+wine_run "$probe" command 40088 || fail "no window to give 关于Corvane..."
+wait_for 60 box_up || fail "关于Corvane... showed no box"
+read -r bx by bw bh <<<"$box"
+middle=$((by + bh / 2))
+[ "$middle" -ge $((150 + 292 - 1)) ] && [ "$middle" -le $((150 + 292 + 1)) ] ||
+  fail "the box at $bx,$by (${bw}x${bh}) is not over the middle of the window at 40,150"
+[ "$bx" -ge 0 ] && [ $((bx + bw)) -le 1024 ] || fail "the box at $bx,$by (${bw}x${bh}) leaves the screen"
+wine_run "$probe" command 40088 || fail "no window to give 关于Corvane... again"
+sleep 1
+wine_run "$probe" box-ok || fail "no box to close"
+box_gone() { ! box_up; }
+wait_for 30 box_gone || fail "the box did not close"
+sleep 2
+box_gone || fail "a command given while the box was up brought the box back"
 wine_run "$probe" close || fail "no window to close"
 wait "$app_pid" || fail "the second start did not end cleanly"
 app_pid=""

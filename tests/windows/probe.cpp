@@ -9,6 +9,10 @@
 //   probe command N
 //                  gives the window menu command N, as choosing the item does (exit 1 when
 //                  there is no window)
+//   probe move X Y moves the window's top-left corner to (X, Y)
+//   probe box      prints "x y width height" of the message box titled "Tivex" (exit 1 when
+//                  none is up)
+//   probe box-ok   presses the box's OK button (exit 1 when none is up)
 //   probe start LINE
 //                  runs the command line LINE exactly as written (its quotes and blanks are the
 //                  program's to read) with our standard handles, and ends with its exit status
@@ -106,6 +110,20 @@ int listen(const char* logFile) {
     return 0;
 }
 
+HWND messageBox() {
+    HWND box = FindWindowW(L"#32770", L"Tivex");
+    return box && IsWindowVisible(box) ? box : nullptr;
+}
+
+int box() {
+    HWND hwnd = messageBox();
+    if (!hwnd) return 1;
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
+    return 0;
+}
+
 int start(const char* line) {
     const int size = MultiByteToWideChar(CP_UTF8, 0, line, -1, nullptr, 0);
     if (size <= 0) return 2;
@@ -138,11 +156,22 @@ int main(int argc, char** argv) {
     if (argc == 2 && std::strcmp(argv[1], "close") == 0)
         return corvaneWindow() && PostMessageW(corvaneWindow(), WM_CLOSE, 0, 0) ? 0 : 1;
     if (argc == 3 && std::strcmp(argv[1], "start") == 0) return start(argv[2]);
+    if (argc == 2 && std::strcmp(argv[1], "box") == 0) return box();
+    if (argc == 2 && std::strcmp(argv[1], "box-ok") == 0)
+        return messageBox() && PostMessageW(messageBox(), WM_COMMAND, IDOK, 0) ? 0 : 1;
+    if (argc == 4 && std::strcmp(argv[1], "move") == 0)
+        return corvaneWindow() && SetWindowPos(corvaneWindow(), nullptr, std::atoi(argv[2]),
+                                               std::atoi(argv[3]), 0, 0,
+                                               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE)
+                   ? 0
+                   : 1;
     if (argc == 3 && std::strcmp(argv[1], "command") == 0)
         return corvaneWindow() && PostMessageW(corvaneWindow(), WM_COMMAND,
                                                WPARAM(std::strtoul(argv[2], nullptr, 10)), 0)
                    ? 0
                    : 1;
-    std::fprintf(stderr, "usage: probe window|menu|close|command N|start LINE|listen LOG\n");
+    std::fprintf(
+        stderr,
+        "usage: probe window|menu|close|command N|move X Y|box|box-ok|start LINE|listen LOG\n");
     return 2;
 }

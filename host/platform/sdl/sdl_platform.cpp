@@ -348,6 +348,11 @@ void SdlPlatform::followPointer() {
 
 void SdlPlatform::showMessageBox(const std::string& text) {
     SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_WARNING, "Tivex", text.c_str(), window_);
+    // Presses that reached the window while the box was up were meant for the box: a key
+    // pressed again meanwhile must not bring the same box back. Releases stay, so no key is
+    // left down.
+    SDL_PumpEvents();
+    for (Uint32 kind : {SDL_KEYDOWN, SDL_TEXTINPUT, SDL_MOUSEBUTTONDOWN}) SDL_FlushEvent(kind);
 }
 
 bool SdlPlatform::debugConnect(uint32_t target) {

@@ -23,6 +23,35 @@ namespace {
 
 constexpr wchar_t kWindowClass[] = L"MyCorvaneClass";
 
+// A message box is placed over the middle of our window (the system would centre it on the
+// screen): a hook sees the box activated before it is shown, and moves it there once.
+HWND gBoxOwner = nullptr;
+HHOOK gBoxHook = nullptr;
+
+LRESULT CALLBACK centreBox(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_ACTIVATE && gBoxHook) {
+        const HWND box = HWND(wParam);
+        RECT owner{}, rect{};
+        if (gBoxOwner && GetWindowRect(gBoxOwner, &owner) && GetWindowRect(box, &rect)) {
+            const int w = int(rect.right - rect.left), h = int(rect.bottom - rect.top);
+            int x = int(owner.left + owner.right) / 2 - w / 2;
+            int y = int(owner.top + owner.bottom) / 2 - h / 2;
+            // Kept on the monitor, whatever part of the window is off it.
+            MONITORINFO info{};
+            info.cbSize = sizeof info;
+            if (GetMonitorInfoW(MonitorFromWindow(gBoxOwner, MONITOR_DEFAULTTONEAREST), &info)) {
+                const RECT& area = info.rcWork;
+                x = std::max(int(area.left), std::min(x, int(area.right) - w));
+                y = std::max(int(area.top), std::min(y, int(area.bottom) - h));
+            }
+            SetWindowPos(box, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+        UnhookWindowsHookEx(gBoxHook);
+        gBoxHook = nullptr;
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 }  // namespace
 
 Win32Platform::Win32Platform(HINSTANCE instance, const Options& options)
@@ -410,7 +439,22 @@ void Win32Platform::beginDrag(int, int) {
 }
 
 void Win32Platform::showMessageBox(const std::string& text) {
+    if (window_ && IsWindowVisible(window_)) {
+        gBoxOwner = window_;
+        gBoxHook = SetWindowsHookExW(WH_CBT, centreBox, nullptr, GetCurrentThreadId());
+    }
     MessageBoxW(window_, widen(text).c_str(), L"Tivex", MB_OK | MB_ICONEXCLAMATION);
+    if (gBoxHook) UnhookWindowsHookEx(gBoxHook);
+    gBoxHook = nullptr;
+    // Presses meant for the box are not the window's: a key pressed again while the box was up
+    // must not bring the same box back.
+    MSG msg;
+    if (window_) {
+        for (UINT kind : {UINT(WM_KEYDOWN), UINT(WM_SYSKEYDOWN), UINT(WM_CHAR),
+                          UINT(WM_LBUTTONDOWN), UINT(WM_RBUTTONDOWN)})
+            while (PeekMessageW(&msg, window_, kind, kind, PM_REMOVE)) {
+            }
+    }
 }
 
 std::optional<std::string> Win32Platform::openFileDialog(const OpenFileRequest& request) {
