@@ -141,7 +141,7 @@ static void files_chosen(void) {
     }
     memcpy(files_text, files_data, cut);
     files_text[cut] = 0;
-    printf("%s", files_text);
+    printf("%s\n按键继续", files_text);
 }
 
 void files_run(void) {

@@ -359,7 +359,7 @@ F_MAX    = 4096
         REFGX_C F_TEXT
         PUSH_B 0
         set
-        PUSH_STR "%s"
+        PUSH_STR "%s\n按键继续"
         PUSH_W F_TEXT
         PUSH_B 2
         printf
