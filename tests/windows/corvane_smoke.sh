@@ -1,8 +1,12 @@
 #!/usr/bin/env bash
 # The smoke test of corvane.exe: under Wine on a virtual X server of its own, the window is found
-# by class and title and has its size, place and region; keys typed with xdotool reach a program
-# waiting for one; F8 restarts the program; the right button opens the pop-up menu, whose Exit
-# ends the program and writes vorn.ini; an image that is no program gives the load message and a
+# by class and title and has its size, place and region; the path of an image is read in every
+# form Windows writes it ("/R path", quotes, a bare path); keys typed with xdotool reach a program
+# waiting for one; F8 restarts the program; "窗口 2x" doubles the window and F12 saves it at that
+# size; Alt+Enter fills the screen without reaching the program as Enter; the right button opens
+# the pop-up menu, whose Exit ends the program and writes vorn.ini, whose size and full screen the
+# next start takes; a message box stands over the middle of the window and a command repeated
+# while it is up does not bring it back; an image that is no program gives the load message and a
 # failed exit status.
 #   corvane_smoke.sh WINEPREFIX BIN_DIR PROBE_EXE VRNASM TMP_DIR
 # With a sixth argument, DEBUGGER_EXE, it runs our test debugger against corvane.exe instead.
