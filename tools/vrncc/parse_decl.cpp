@@ -104,6 +104,10 @@ bool Parser::startsDeclaration() const {
     return isTypeName(t);
 }
 
+// decl-specifiers = ("typedef" | "extern" | "static" | "auto" | "register" | "inline"
+//                   | "const" | "volatile" | "signed" | "unsigned" | "short" | "long"
+//                   | "void" | "char" | "int" | ("struct" | "union") record
+//                   | "enum" enum | typedef-name)+
 Parser::DeclSpec Parser::declSpecifiers(bool allowStorage) {
     DeclSpec ds;
     ds.loc = tok().loc;
@@ -198,6 +202,7 @@ Parser::DeclSpec Parser::declSpecifiers(bool allowStorage) {
     return ds;
 }
 
+// record = ident? ("{" (decl-specifiers (declarator ("," declarator)*)? ";")* "}")?
 Type* Parser::recordSpecifier(bool isUnion) {
     std::string tag;
     Loc loc = tok().loc;
@@ -267,6 +272,7 @@ Type* Parser::recordSpecifier(bool isUnion) {
     return t;
 }
 
+// enum = ident? ("{" ident ("=" constant)? ("," ident ("=" constant)?)* ","? "}")?
 Type* Parser::enumSpecifier() {
     std::string tag;
     if (tok().kind == Tok::Ident) tag = take().text;
@@ -295,6 +301,8 @@ Type* Parser::enumSpecifier() {
     return t;
 }
 
+// declarator = ("*" ("const" | "volatile")*)* ("(" declarator ")" | ident?) suffix
+//
 // Reads a declarator over `base`. The name may be absent (abstract declarators). For a
 // function declarator, its parameters are stored in `paramsOut` when given.
 Type* Parser::declarator(Type* base, std::string& name, Loc& loc, std::vector<Symbol*>* paramsOut) {
@@ -326,6 +334,10 @@ Type* Parser::declarator(Type* base, std::string& name, Loc& loc, std::vector<Sy
     return declaratorSuffix(base, paramsOut);
 }
 
+// suffix = "[" constant? "]" suffix | "(" parameters ")" suffix | nothing
+// parameters = "void" | ident ("," ident)* | parameter ("," parameter)* ("," "...")?
+//            | nothing
+// parameter = decl-specifiers declarator
 Type* Parser::declaratorSuffix(Type* base, std::vector<Symbol*>* paramsOut) {
     if (accept("[")) {
         int64_t n = -1;
@@ -395,6 +407,7 @@ Type* Parser::declaratorSuffix(Type* base, std::vector<Symbol*>* paramsOut) {
     return base;
 }
 
+// type-name = decl-specifiers declarator, the declarator without a name
 Type* Parser::typeName() {
     DeclSpec ds = declSpecifiers(false);
     if (!ds.type) fail(tok().loc, "expected a type name");
@@ -405,6 +418,7 @@ Type* Parser::typeName() {
     return t;
 }
 
+// constant = conditional, folded to an integer
 int64_t Parser::constantExpr(const char* what) {
     Loc l = tok().loc;
     Expr* e = conditional();
@@ -413,6 +427,7 @@ int64_t Parser::constantExpr(const char* what) {
     return e->value;
 }
 
+// translation-unit = external-declaration*
 void Parser::translationUnit() {
     while (tok().kind != Tok::End && !diag_.tooMany()) {
         size_t before = pos_;
@@ -425,11 +440,14 @@ void Parser::translationUnit() {
     }
 }
 
+// external-declaration = ";" | declaration | function-definition
 void Parser::externalDeclaration() {
     if (accept(";")) return;
     declaration(true, nullptr);
 }
 
+// syscall = "__syscall" "(" constant ("," ("__pushed" | "__none" | "__firstarg"
+//           | "__counted"))? ")"
 void Parser::syscallAttribute(Symbol* s) {
     if (!tok().isIdent("__syscall")) return;
     Loc l = take().loc;
@@ -503,6 +521,8 @@ Symbol* Parser::declareObject(const DeclSpec& ds, Type* t, const std::string& na
     return s;
 }
 
+// declaration = decl-specifiers (init-declarator ("," init-declarator)*)? ";"
+// init-declarator = declarator syscall? ("=" initializer)?
 void Parser::declaration(bool global, std::vector<Stmt*>* out) {
     DeclSpec ds = declSpecifiers(true);
     if (!ds.type) {
@@ -577,6 +597,7 @@ void Parser::declaration(bool global, std::vector<Stmt*>* out) {
     }
 }
 
+// function-definition = decl-specifiers declarator declaration* compound
 void Parser::functionDefinition(Symbol* f, std::vector<Symbol*>& params, const Loc& loc) {
     if (f->body) fail(loc, "redefinition of function '" + f->name + "'");
     if (f->syscall >= 0) fail(loc, "a system call cannot have a body");
@@ -656,6 +677,7 @@ void Parser::functionDefinition(Symbol* f, std::vector<Symbol*>& params, const L
     fn_ = nullptr;
 }
 
+// initializer = "{" initializer-list ","? "}" | string | assignment
 void Parser::initializer(Type* t, int offset, std::vector<InitItem>& out, Type** arrayType) {
     if (tok().is("{")) {
         take();
@@ -695,6 +717,7 @@ void Parser::initializer(Type* t, int offset, std::vector<InitItem>& out, Type**
     out.push_back({offset, t, assignConvert(e, t, l, "initialisation")});
 }
 
+// initializer-list = initializer ("," initializer)*
 void Parser::initList(Type* t, int offset, std::vector<InitItem>& out, Type** arrayType,
                       bool braced) {
     // Without braces (an element of an outer list) the elements take what they need and leave

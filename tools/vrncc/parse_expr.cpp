@@ -8,6 +8,7 @@
 
 namespace corvane::cc {
 
+// expression = assignment ("," assignment)*
 Expr* Parser::expression() {
     Expr* e = assignment();
     while (tok().is(",")) {
@@ -21,6 +22,8 @@ Expr* Parser::expression() {
     return e;
 }
 
+// assignment = conditional (("=" | "*=" | "/=" | "%=" | "+=" | "-=" | "<<=" | ">>=" | "&="
+//                           | "^=" | "|=") assignment)?
 Expr* Parser::assignment() {
     Expr* lhs = conditional();
     static const std::pair<const char*, Op> kOps[] = {
@@ -39,6 +42,7 @@ Expr* Parser::assignment() {
     return lhs;
 }
 
+// conditional = binary ("?" expression ":" conditional)?
 Expr* Parser::conditional() {
     Expr* c = binary(1);
     if (!tok().is("?")) return c;
@@ -75,6 +79,8 @@ Expr* Parser::conditional() {
     return fold(e);
 }
 
+// binary = cast (binary-op cast)*, binding by precedence from "||" (loosest) through "&&",
+//          "|", "^", "&", "==" "!=", "<" ">" "<=" ">=", "<<" ">>", "+" "-" to "*" "/" "%"
 Expr* Parser::binary(int minPrec) {
     struct BinOp {
         const char* p;
@@ -100,6 +106,7 @@ Expr* Parser::binary(int minPrec) {
     }
 }
 
+// cast = "(" type-name ")" cast | unary
 Expr* Parser::castExpr() {
     if (tok().is("(") && isTypeName(peek(1))) {
         Loc l = take().loc;
@@ -117,6 +124,8 @@ Expr* Parser::castExpr() {
     return unary();
 }
 
+// unary = ("++" | "--") unary | ("&" | "*" | "+" | "-" | "~" | "!") cast
+//       | "sizeof" "(" type-name ")" | "sizeof" unary | postfix
 Expr* Parser::unary() {
     const Token& t = tok();
     Loc l = t.loc;
@@ -167,6 +176,8 @@ Expr* Parser::unary() {
     return postfix(primary());
 }
 
+// postfix = primary ("[" expression "]" | "(" arguments | "." ident | "->" ident | "++"
+//                   | "--")*
 Expr* Parser::postfix(Expr* e) {
     for (;;) {
         const Token& t = tok();
@@ -200,6 +211,7 @@ Expr* Parser::postfix(Expr* e) {
     }
 }
 
+// arguments = (assignment ("," assignment)*)? ")"
 Expr* Parser::call(Expr* fn, const Loc& loc) {
     std::vector<Expr*> args;
     if (!tok().is(")")) {
@@ -236,6 +248,8 @@ Expr* Parser::call(Expr* fn, const Loc& loc) {
     return e;
 }
 
+// string = string-literal+
+//
 // Reads adjacent string literals into one object with static storage. Texts that are valid
 // UTF-8 are stored in GB2312, the machine's code page; other bytes are kept as they are.
 Expr* Parser::stringLiteral() {
@@ -324,6 +338,10 @@ Expr* Parser::stringLiteral() {
     return e;
 }
 
+// primary = "(" expression ")" | string | number | character | builtin | ident
+// builtin = "__builtin_va_start" "(" assignment "," assignment ")"
+//         | "__builtin_va_arg" "(" assignment "," type-name ")"
+//         | "__builtin_va_end" "(" assignment ")"
 Expr* Parser::primary() {
     const Token& t = tok();
     Loc l = t.loc;

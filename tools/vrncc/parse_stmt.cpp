@@ -4,6 +4,7 @@
 
 namespace corvane::cc {
 
+// compound = "{" (declaration | statement)* "}"
 Stmt* Parser::compound(bool newScope) {
     Stmt* s = prog_.newStmt(St::Compound, tok().loc);
     expect("{");
@@ -30,6 +31,16 @@ Stmt* Parser::compound(bool newScope) {
     return s;
 }
 
+// statement = compound | ";" | ident ":" statement
+//           | "if" "(" expression ")" statement ("else" statement)?
+//           | "while" "(" expression ")" statement
+//           | "do" statement "while" "(" expression ")" ";"
+//           | "for" "(" (declaration | expression? ";") expression? ";" expression? ")"
+//             statement
+//           | "switch" "(" expression ")" statement
+//           | "case" constant ":" statement | "default" ":" statement
+//           | "break" ";" | "continue" ";" | "return" expression? ";" | "goto" ident ";"
+//           | expression ";"
 Stmt* Parser::statement() {
     const Token& t = tok();
     Loc l = t.loc;
