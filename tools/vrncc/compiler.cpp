@@ -70,7 +70,8 @@ CcResult compileC(const std::vector<std::string>& sources, const CcOptions& opti
     for (const std::string& f : files) {
         std::vector<Token> toks = preprocess(f, po, diag);
         if (diag.tooMany()) break;
-        Parser parser(prog, diag, std::move(toks), ++fileId);
+        const bool library = size_t(fileId) >= sources.size();
+        Parser parser(prog, diag, std::move(toks), ++fileId, library);
         parser.translationUnit();
     }
     CcResult r;

@@ -79,6 +79,8 @@ class Lexer {
                 t.kind = Tok::Number;
             } else if (c == '"' || c == '\'') {
                 take(t);
+                const size_t afterQuote = i_;
+                const int quoteLine = line_, quoteCol = col_;
                 bool closed = false;
                 while (i_ < s_.size() && s_[i_] != '\n') {
                     if (s_[i_] == '\\') {
@@ -93,9 +95,15 @@ class Lexer {
                     }
                     take(t);
                 }
-                if (!closed)
-                    diag_.error(t.loc, c == '"' ? "string literal is not closed"
-                                                : "character constant is not closed");
+                if (!closed) {
+                    // The quote alone is the token, and the rest of the line is read again as
+                    // tokens: one stray quote spoils nothing after it.
+                    t.unclosed = true;
+                    t.text.resize(1);
+                    i_ = afterQuote;
+                    line_ = quoteLine;
+                    col_ = quoteCol;
+                }
                 t.kind = c == '"' ? Tok::String : Tok::Char;
             } else {
                 static const char* kPuncts[] = {"<<=", ">>=", "...", "->", "++", "--", "<<", ">>",

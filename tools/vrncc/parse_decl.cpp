@@ -1,14 +1,21 @@
 // Declarations: specifiers, declarators, initialisers, function definitions.
 
 #include <algorithm>
+#include <set>
 
 #include "tools/vrncc/parser.h"
 #include "vm/opcodes.h"
 
 namespace corvane::cc {
 
-Parser::Parser(Program& prog, Diagnostics& diag, std::vector<Token> tokens, int fileId)
-    : prog_(prog), types_(prog.types), diag_(diag), toks_(std::move(tokens)), fileId_(fileId) {
+Parser::Parser(Program& prog, Diagnostics& diag, std::vector<Token> tokens, int fileId,
+               bool library)
+    : prog_(prog),
+      types_(prog.types),
+      diag_(diag),
+      toks_(std::move(tokens)),
+      fileId_(fileId),
+      library_(library) {
     pushScope();
 }
 
@@ -62,6 +69,41 @@ void Parser::skipTo(const char* a, const char* b) {
     }
 }
 
+// After an error in the statement or declaration that began at `start`: skips to its end, so
+// the next one is read afresh and one mistake gives one message. What the error left open is
+// closed first. A block ends the statement when it is a body (after ")" or "else", or the
+// statement itself); a struct, enum or initialiser block is followed on to its ";".
+void Parser::resync(size_t start) {
+    if (pos_ == start && tok().kind != Tok::End) take();  // always move on
+    int braces = 0, parens = 0;
+    bool body = false;
+    auto count = [&](size_t i) {
+        const Token& t = toks_[i];
+        if (t.is("{")) {
+            if (braces++ == 0 && parens == 0)
+                body = i == start || toks_[i - 1].is(")") || toks_[i - 1].isIdent("else");
+        } else if (t.is("}")) {
+            braces = std::max(0, braces - 1);
+        } else if (t.is("(")) {
+            ++parens;
+        } else if (t.is(")")) {
+            parens = std::max(0, parens - 1);
+        }
+    };
+    for (size_t i = start; i < pos_; ++i) count(i);
+    while (tok().kind != Tok::End) {
+        if (braces == 0 && tok().is("}")) return;  // the end of the enclosing block
+        if (braces == 0 && parens == 0 && tok().is(";")) {
+            take();
+            return;
+        }
+        const bool closing = braces == 1 && parens == 0 && tok().is("}");
+        count(pos_);
+        take();
+        if (closing && body && !tok().isIdent("else")) return;
+    }
+}
+
 void Parser::pushScope() {
     scopes_.emplace_back();
     tags_.emplace_back();
@@ -93,6 +135,32 @@ bool Parser::isTypeName(const Token& t) const {
         if (t.text == w) return true;
     Symbol* s = lookup(t.text);
     return s && s->storage == Storage::Typedef;
+}
+
+// A declaration whose type is a name nobody declared ("mytype x;"): reported once, and the
+// name becomes an int typedef so that the declaration and the later uses read on.
+bool Parser::unknownTypeName() {
+    static const std::set<std::string> kKeywords = {
+        "auto",     "break",  "case",   "char",     "const",    "continue", "default",  "do",
+        "double",   "else",   "enum",   "extern",   "float",    "for",      "goto",     "if",
+        "inline",   "int",    "long",   "register", "restrict", "return",   "short",    "signed",
+        "sizeof",   "static", "struct", "switch",   "typedef",  "union",    "unsigned", "void",
+        "volatile", "while",  "_Bool",  "__inline", "__syscall"};
+    const Token& t = tok();
+    if (t.kind != Tok::Ident || kKeywords.count(t.text) || lookup(t.text)) return false;
+    const bool declares =
+        peek(1).kind == Tok::Ident ||
+        (peek(1).is("*") && peek(2).kind == Tok::Ident &&
+         (peek(3).is(";") || peek(3).is("=") || peek(3).is(",") || peek(3).is("[")));
+    if (!declares) return false;
+    error(t.loc, "unknown type name '" + t.text + "'");
+    Symbol* s = prog_.newSymbol();
+    s->name = t.text;
+    s->type = types_.intT;
+    s->storage = Storage::Typedef;
+    s->loc = t.loc;
+    declare(s);
+    return true;
 }
 
 bool Parser::startsDeclaration() const {
@@ -150,8 +218,12 @@ Parser::DeclSpec Parser::declSpecifiers(bool allowStorage) {
             base = w == "void" ? Void : w == "char" ? Char : Int;
             take();
         } else if (w == "float" || w == "double" || w == "_Bool") {
-            fail(t.loc, "'" + w + "' is not supported: the machine has no floating point" +
-                            std::string(w == "_Bool" ? " (and _Bool is not C89)" : ""));
+            // Reported, then read as an int so that the uses of the name say nothing more.
+            error(t.loc, "'" + w + "' is not supported: the machine has no floating point" +
+                             std::string(w == "_Bool" ? " (and _Bool is not C89)" : ""));
+            if (base != None) error(t.loc, "two types in one declaration");
+            base = Int;
+            take();
         } else if (w == "struct" || w == "union") {
             if (base != None) error(t.loc, "two types in one declaration");
             take();
@@ -183,7 +255,7 @@ Parser::DeclSpec Parser::declSpecifiers(bool allowStorage) {
         t = isUnsigned ? types_.ucharT : isSigned ? types_.scharT : types_.charT;
         if (shorts || longs) error(ds.loc, "invalid type specifiers");
     } else {
-        if (longs > 1) fail(ds.loc, "'long long' is not supported");
+        if (longs > 1) error(ds.loc, "'long long' is not supported");
         if (longs)
             t = isUnsigned ? types_.ulongT : types_.longT;
         else if (shorts)
@@ -236,40 +308,54 @@ Type* Parser::recordSpecifier(bool isUnion) {
     if (r->complete) fail(loc, "redefinition of " + typeText(t));
     int offset = 0, size = 0;
     while (!accept("}")) {
-        DeclSpec ds = declSpecifiers(false);
-        if (!ds.type) fail(tok().loc, "expected a member declaration");
-        if (accept(";")) {
-            // An unnamed struct or union member: its members become ours.
-            if (isAggregate(ds.type) && ds.type->record->complete) {
-                for (const Member& m : ds.type->record->members)
-                    r->members.push_back({m.name, m.type, (isUnion ? 0 : offset) + m.offset});
-                int s = ds.type->record->size;
-                if (isUnion)
-                    size = std::max(size, s);
-                else
-                    offset += s;
-            }
-            continue;
+        if (tok().kind == Tok::End) fail(tok().loc, "expected '}' at the end of " + typeText(t));
+        const size_t start = pos_;
+        try {
+            member(r, offset, size);
+        } catch (const CompileError&) {
+            // One member in error: the others are read, the record stays usable.
+            r->broken = true;
+            resync(start);
         }
-        do {
-            std::string name;
-            Loc mloc = tok().loc;
-            Type* mt = declarator(ds.type, name, mloc, nullptr);
-            if (accept(":")) fail(mloc, "bit-fields are not supported yet");
-            int64_t s = sizeOf(mt);
-            if (s < 0) fail(mloc, "member '" + name + "' has an incomplete type");
-            if (r->find(name)) error(mloc, "duplicate member '" + name + "'");
-            r->members.push_back({name, mt, isUnion ? 0 : offset});
-            if (isUnion)
-                size = std::max(size, int(s));
-            else
-                offset += int(s);
-        } while (accept(","));
-        expect(";");
     }
     r->size = isUnion ? size : offset;
     r->complete = true;
     return t;
+}
+
+// member = decl-specifiers (declarator (":" constant)? ("," declarator (":" constant)?)*)? ";"
+void Parser::member(Record* r, int& offset, int& size) {
+    const bool isUnion = r->isUnion;
+    DeclSpec ds = declSpecifiers(false);
+    if (!ds.type) fail(tok().loc, "expected a member declaration");
+    if (accept(";")) {
+        // An unnamed struct or union member: its members become ours.
+        if (isAggregate(ds.type) && ds.type->record->complete) {
+            for (const Member& m : ds.type->record->members)
+                r->members.push_back({m.name, m.type, (isUnion ? 0 : offset) + m.offset});
+            int s = ds.type->record->size;
+            if (isUnion)
+                size = std::max(size, s);
+            else
+                offset += s;
+        }
+        return;
+    }
+    do {
+        std::string name;
+        Loc mloc = tok().loc;
+        Type* mt = declarator(ds.type, name, mloc, nullptr);
+        if (accept(":")) fail(mloc, "bit-fields are not supported yet");
+        int64_t s = sizeOf(mt);
+        if (s < 0) fail(mloc, "member '" + name + "' has an incomplete type");
+        if (r->find(name)) error(mloc, "duplicate member '" + name + "'");
+        r->members.push_back({name, mt, isUnion ? 0 : offset});
+        if (isUnion)
+            size = std::max(size, int(s));
+        else
+            offset += int(s);
+    } while (accept(","));
+    expect(";");
 }
 
 // enum = ident? ("{" ident ("=" constant)? ("," ident ("=" constant)?)* ","? "}")?
@@ -324,12 +410,11 @@ Type* Parser::declarator(Type* base, std::string& name, Loc& loc, std::vector<Sy
         *hole = *outer;
         return inner;
     }
-    if (tok().kind == Tok::Ident && !isTypeName(tok())) {
+    // After the specifiers, an identifier is the declared name even where an outer scope made
+    // it a typedef name: a block may declare its own T.
+    if (tok().kind == Tok::Ident && (!isTypeName(tok()) || lookup(tok().text))) {
         loc = tok().loc;
         name = take().text;
-    } else if (tok().kind == Tok::Ident && lookup(tok().text) &&
-               lookup(tok().text)->storage == Storage::Typedef && !name.empty()) {
-        // unreachable: a typedef name here starts a parameter list
     }
     return declaratorSuffix(base, paramsOut);
 }
@@ -434,8 +519,13 @@ void Parser::translationUnit() {
         try {
             externalDeclaration();
         } catch (const CompileError&) {
-            if (pos_ == before) take();
-            skipTo(";", "}");
+            // Whatever the error left open (a function, a parameter list) is closed.
+            scopes_.resize(1);
+            tags_.resize(1);
+            fn_ = nullptr;
+            switches_.clear();
+            loops_ = 0;
+            resync(before);
         }
     }
 }
@@ -443,6 +533,7 @@ void Parser::translationUnit() {
 // external-declaration = ";" | declaration | function-definition
 void Parser::externalDeclaration() {
     if (accept(";")) return;
+    unknownTypeName();
     declaration(true, nullptr);
 }
 
@@ -454,7 +545,8 @@ void Parser::syscallAttribute(Symbol* s) {
     expect("(");
     int64_t op = constantExpr("a system call number");
     if (op < kFirstSystemCall || op > kLastSystemCall) fail(l, "system call number out of range");
-    s->syscall = int(op);
+    // A library header's system call gives way to a function the program defines itself.
+    if (!(library_ && s->body)) s->syscall = int(op);
     if (accept(",")) {
         Token k = take();
         if (k.text == "__pushed")
@@ -489,6 +581,13 @@ Symbol* Parser::declareObject(const DeclSpec& ds, Type* t, const std::string& na
                 scopes_.back().count(name))
                 fail(loc, "'" + name + "' redeclared as a different kind of symbol");
             prev = nullptr;
+        } else if (!compatible(prev->type, t) && library_ && isFunction(t) &&
+                   isFunction(prev->type) && prev->fileId != fileId_) {
+            // The program declared a library function its own way (int strlen(char *)): its
+            // calls keep the program's view, the library's code its own.
+            prev->type = t;
+            declare(prev);
+            return prev;
         } else if (!compatible(prev->type, t)) {
             fail(loc, "conflicting types for '" + name + "' (" + typeText(prev->type) + " and " +
                           typeText(t) + ")");
@@ -538,7 +637,13 @@ void Parser::declaration(bool global, std::vector<Stmt*>* out) {
         std::string name;
         Loc loc = tok().loc;
         std::vector<Symbol*> params;
-        Type* t = declarator(ds.type, name, loc, &params);
+        Type* t = nullptr;
+        try {
+            t = declarator(ds.type, name, loc, &params);
+        } catch (const CompileError&) {
+            if (!name.empty()) failedNames_.insert(name);  // its uses say nothing more
+            throw;
+        }
         if (name.empty()) fail(loc, "expected a name in the declaration");
         if (ds.isTypedef) {
             Symbol* s = prog_.newSymbol();
@@ -552,6 +657,17 @@ void Parser::declaration(bool global, std::vector<Stmt*>* out) {
             if (isFunction(t)) syscallAttribute(s);
             if (isFunction(t) && first && global &&
                 (tok().is("{") || (!t->prototype && !tok().is(";") && !tok().is(",")))) {
+                if (library_ && s->body && s->fileId != fileId_) {
+                    // The program defines this function itself: as a linker would, calls go to
+                    // the program's; the library's body is read but reached by nothing.
+                    Symbol* unused = prog_.newSymbol();
+                    unused->name = name;
+                    unused->type = t;
+                    unused->storage = Storage::Function;
+                    unused->loc = loc;
+                    unused->fileId = fileId_;
+                    s = unused;
+                }
                 functionDefinition(s, params, loc);
                 return;
             }

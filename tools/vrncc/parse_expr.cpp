@@ -253,6 +253,7 @@ Expr* Parser::call(Expr* fn, const Loc& loc) {
 // Reads adjacent string literals into one object with static storage. Texts that are valid
 // UTF-8 are stored in GB2312, the machine's code page; other bytes are kept as they are.
 Expr* Parser::stringLiteral() {
+    if (tok().unclosed) throw CompileError{};  // reported where it was read
     Loc loc = tok().loc;
     std::string bytes;
     while (tok().kind == Tok::String) {
@@ -351,6 +352,7 @@ Expr* Parser::primary() {
         expect(")");
         return e;
     }
+    if (t.unclosed) throw CompileError{};  // the lexer's message is the only one
     if (t.kind == Tok::String) return stringLiteral();
     if (t.kind == Tok::Number) {
         std::string s = take().text;
@@ -464,6 +466,8 @@ Expr* Parser::primary() {
                 saved.front() = scopes_.front();
                 scopes_ = std::move(saved);
             } else {
+                if (failedNames_.count(n.text)) throw CompileError{};  // reported already
+                failedNames_.insert(n.text);                           // once is enough
                 fail(l, "'" + n.text + "' is not declared");
             }
         }

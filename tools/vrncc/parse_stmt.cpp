@@ -10,17 +10,24 @@ Stmt* Parser::compound(bool newScope) {
     expect("{");
     if (newScope) pushScope();
     const int savedTop = frameTop_;
+    // What an error inside a statement leaves open (a scope, a loop) is closed again.
+    const size_t depth = scopes_.size(), switches = switches_.size();
+    const int loops = loops_;
     while (!tok().is("}") && tok().kind != Tok::End && !diag_.tooMany()) {
         size_t before = pos_;
         try {
-            if (startsDeclaration() && !(tok().kind == Tok::Ident && peek(1).is(":"))) {
+            if (unknownTypeName() ||
+                (startsDeclaration() && !(tok().kind == Tok::Ident && peek(1).is(":")))) {
                 declaration(false, &s->list);
             } else {
                 s->list.push_back(statement());
             }
         } catch (const CompileError&) {
-            if (pos_ == before) take();
-            skipTo(";", "}");
+            scopes_.resize(depth);
+            tags_.resize(depth);
+            switches_.resize(switches);
+            loops_ = loops;
+            resync(before);
         }
     }
     s->end = tok().loc;

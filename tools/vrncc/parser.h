@@ -4,6 +4,7 @@
 
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -18,7 +19,9 @@ int64_t normalize(int64_t v, const Type* t);
 
 class Parser {
   public:
-    Parser(Program& prog, Diagnostics& diag, std::vector<Token> tokens, int fileId);
+    // `library`: the unit is the runtime library's, whose names give way to the program's own.
+    Parser(Program& prog, Diagnostics& diag, std::vector<Token> tokens, int fileId,
+           bool library = false);
     void translationUnit();
 
   private:
@@ -38,6 +41,7 @@ class Parser {
     [[noreturn]] void fail(const Loc& loc, const std::string& message);
     void error(const Loc& loc, const std::string& message) { diag_.error(loc, message); }
     void skipTo(const char* a, const char* b);
+    void resync(size_t start);
 
     // --- scopes ---
     void pushScope();
@@ -48,8 +52,10 @@ class Parser {
 
     // --- declarations (parse_decl.cpp) ---
     bool startsDeclaration() const;
+    bool unknownTypeName();
     DeclSpec declSpecifiers(bool allowStorage);
     Type* recordSpecifier(bool isUnion);
+    void member(Record* r, int& offset, int& size);
     Type* enumSpecifier();
     Type* declarator(Type* base, std::string& name, Loc& loc, std::vector<Symbol*>* paramsOut);
     Type* declaratorSuffix(Type* base, std::vector<Symbol*>* paramsOut);
@@ -102,12 +108,14 @@ class Parser {
     std::vector<Token> toks_;
     size_t pos_ = 0;
     int fileId_;
+    bool library_;
     std::vector<std::map<std::string, Symbol*>> scopes_;
     std::vector<std::map<std::string, Type*>> tags_;
     // The function being read.
     Symbol* fn_ = nullptr;
     int frameTop_ = 0;
     std::map<std::string, Symbol*> literals_;
+    std::set<std::string> failedNames_;  // names whose declaration was in error
     std::vector<Stmt*> switches_;
     int loops_ = 0;
 };

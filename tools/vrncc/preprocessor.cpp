@@ -147,6 +147,7 @@ class Preprocessor {
                 continue;
             }
             ++in.pos;
+            reportUnclosed(t);
             return t;
         }
     }
@@ -156,6 +157,14 @@ class Preprocessor {
             diag_.error(conds_.back().loc, "#if without #endif");
             conds_.pop_back();
         }
+    }
+
+    // An unclosed quote is an error only in the text that is compiled: a group that #if skips
+    // may hold an apostrophe in plain prose.
+    void reportUnclosed(const Token& t) {
+        if (t.unclosed)
+            diag_.error(t.loc, t.kind == Tok::String ? "string literal is not closed"
+                                                     : "character constant is not closed");
     }
 
     bool active() const { return conds_.empty() || conds_.back().active; }
@@ -231,6 +240,8 @@ class Preprocessor {
             return;
         }
         if (!active()) return;
+        if (w != "error" && w != "warning")
+            for (const Token& t : line) reportUnclosed(t);
         if (d.kind == Tok::Number) return;  // a line marker
         if (w == "define") return defineDirective(line);
         if (w == "undef") {
@@ -356,6 +367,7 @@ class Preprocessor {
         std::vector<Token> expanded = expandList(toks);
         ifToks_ = std::move(expanded);
         ifPos_ = 0;
+        ifUnevaluated_ = 0;
         ifLoc_ = line[0].loc;
         try {
             int64_t v = ifCond();
@@ -391,7 +403,7 @@ class Preprocessor {
             }
             return v;
         }
-        if (t->is("-")) return -ifPrimary();
+        if (t->is("-")) return int64_t(0 - uint64_t(ifPrimary()));
         if (t->is("+")) return ifPrimary();
         if (t->is("!")) return !ifPrimary();
         if (t->is("~")) return ~ifPrimary();
@@ -451,15 +463,26 @@ class Preprocessor {
             if (p == 0 || p < minPrec) return l;
             std::string op = t->text;
             ++ifPos_;
+            // The right operand of && and || is not evaluated when the left one decides.
+            const bool skip = (op == "&&" && !l) || (op == "||" && l);
+            ifUnevaluated_ += skip;
             int64_t r = ifBinary(p + 1);
+            ifUnevaluated_ -= skip;
             if (op == "*")
-                l *= r;
+                l = int64_t(uint64_t(l) * uint64_t(r));
             else if (op == "/" || op == "%") {
                 if (r == 0) {
+                    if (ifUnevaluated_) {
+                        l = 0;
+                        continue;
+                    }
                     diag_.error(t->loc, "division by zero in #if");
                     throw CompileError{};
                 }
-                l = op == "/" ? l / r : l % r;
+                if (r == -1)  // INT64_MIN / -1 wraps, as the other operations do
+                    l = op == "/" ? int64_t(0 - uint64_t(l)) : 0;
+                else
+                    l = op == "/" ? l / r : l % r;
             } else if (op == "+")
                 l += r;
             else if (op == "-")
@@ -495,12 +518,17 @@ class Preprocessor {
     int64_t ifCond() {
         int64_t c = ifBinary(1);
         if (ifAccept("?")) {
+            // Only the chosen operand is evaluated.
+            ifUnevaluated_ += !c;
             int64_t a = ifCond();
+            ifUnevaluated_ -= !c;
             if (!ifAccept(":")) {
                 diag_.error(ifLoc_, "missing ':' in #if");
                 throw CompileError{};
             }
+            ifUnevaluated_ += c != 0;
             int64_t b = ifCond();
+            ifUnevaluated_ -= c != 0;
             return c ? a : b;
         }
         return c;
@@ -701,6 +729,7 @@ class Preprocessor {
     std::vector<Token> pending_;  // a stack: the next token is at the back
     std::vector<Token> out_;
     std::vector<Token> ifToks_;
+    int ifUnevaluated_ = 0;  // inside operands that && || ?: do not evaluate
     size_t ifPos_ = 0;
     Loc ifLoc_;
 };

@@ -371,6 +371,7 @@ Expr* Parser::makeMember(Expr* base, const std::string& name, const Loc& loc) {
         fail(loc, "request for member '" + name + "' in a " + typeText(base->type));
     if (!base->type->record->complete) fail(loc, "use of an incomplete " + typeText(base->type));
     const Member* m = base->type->record->find(name);
+    if (!m && base->type->record->broken) throw CompileError{};  // its error was reported
     if (!m) fail(loc, typeText(base->type) + " has no member '" + name + "'");
     Type* t = m->type;
     if (base->type->isConst && !t->isConst) {

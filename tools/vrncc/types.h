@@ -43,6 +43,7 @@ struct Record {
     std::string tag;
     bool complete = false;
     bool isUnion = false;
+    bool broken = false;  // a member declaration was in error: a missing member says nothing
     std::vector<Member> members;
     int size = 0;
     Loc loc;

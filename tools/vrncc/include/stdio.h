@@ -25,8 +25,9 @@ int vsnprintf(char* s, size_t n, const char* format, va_list ap);
 int vfprintf(FILE* f, const char* format, va_list ap);
 FILE* fopen(const char* name, const char* mode) __syscall(0xAE);
 int fclose(FILE* f) __syscall(0xAF, __none);
-int fread(void* buffer, int size, int count, FILE* f) __syscall(0xB0);
-int fwrite(const void* buffer, int size, int count, FILE* f) __syscall(0xB1);
+/* size x count bytes; the result is the number of whole elements moved. */
+size_t fread(void* buffer, size_t size, size_t count, FILE* f);
+size_t fwrite(const void* buffer, size_t size, size_t count, FILE* f);
 int fseek(FILE* f, long offset, int origin) __syscall(0xB2);
 long ftell(FILE* f) __syscall(0xB3);
 int feof(FILE* f) __syscall(0xB4);

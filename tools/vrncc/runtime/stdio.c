@@ -364,3 +364,44 @@ int getc(FILE *f)
 {
     return fgetc(f);
 }
+
+/* The machine's calls move a number of bytes and ignore their second argument; C's fread and
+ * fwrite move size x count bytes and count whole elements. The console goes byte by byte. */
+unsigned __file_read(void *buffer, int ignored, unsigned count, FILE *f) __syscall(0xB0);
+unsigned __file_write(const void *buffer, int ignored, unsigned count, FILE *f) __syscall(0xB1);
+
+/* The bytes of `count` elements of `size`, cut to whole elements within the 64 KiB memory. */
+static unsigned __span(size_t size, size_t *count)
+{
+    if ((unsigned long)size * *count > 0xFFFFu) *count = 0xFFFFu / size;
+    return size * *count;
+}
+
+size_t fread(void *buffer, size_t size, size_t count, FILE *f)
+{
+    unsigned bytes, done;
+    if (!size || !count) return 0;
+    bytes = __span(size, &count);
+    if (f == stdin) {
+        unsigned char *p = (unsigned char *)buffer;
+        int c;
+        for (done = 0; done < bytes && (c = fgetc(f)) != EOF; done++) p[done] = (unsigned char)c;
+    } else {
+        done = __file_read(buffer, 0, bytes, f);
+    }
+    return done / size;
+}
+
+size_t fwrite(const void *buffer, size_t size, size_t count, FILE *f)
+{
+    unsigned bytes, done;
+    if (!size || !count) return 0;
+    bytes = __span(size, &count);
+    if (__is_console(f)) {
+        const unsigned char *p = (const unsigned char *)buffer;
+        for (done = 0; done < bytes; done++) fputc(p[done], f);
+    } else {
+        done = __file_write(buffer, 0, bytes, f);
+    }
+    return done / size;
+}
