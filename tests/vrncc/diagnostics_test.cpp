@@ -94,7 +94,7 @@ TEST(VrnccDiagnostics, OneMistakeGivesOneMessage) {
          "'double' is not supported"},
         {"int main(void) { float q; q = 2; return (int)q; }", "'float' is not supported"},
         {"int main(void) { int a[3] = { [1] 2 }; return a[1]; }\nint h(void) { return 1; }",
-         "expected an expression before '['"},
+         "expected '=' before '2'"},
         {"int main(void) { mytype x = 1; mytype *p = &x; return x + *p; }",
          "unknown type name 'mytype'"},
         {"mytype g;\nint main(void) { return g; }", "unknown type name 'mytype'"},

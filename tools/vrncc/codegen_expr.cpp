@@ -81,6 +81,9 @@ void CodeGen::value(Expr* e, bool low16) {
             }
             load(lvalue(e), e->type, low16);
             return;
+        case Op::CompoundLit:
+            load(lvalue(e), e->type, low16);
+            return;
         case Op::Deref:
         case Op::Member:
             if (isFunction(e->type)) {

@@ -9,6 +9,7 @@ bool CodeGen::onStack(const Expr* e) const {
     switch (e->op) {
         case Op::Var:
         case Op::Str:
+        case Op::CompoundLit:
             return false;
         case Op::Member:
             return !e->a->lvalue || onStack(e->a) || e->a->op == Op::Call;
@@ -27,6 +28,9 @@ LV CodeGen::lvalue(Expr* e) {
         }
         case Op::Str:
             return {LV::Global, int(addressOf(e->sym, e->loc))};
+        case Op::CompoundLit:
+            localInit(e->sym);
+            return {LV::Local, e->sym->frameOffset};
         case Op::Deref:
             value(e->a, true);
             return {LV::Stack, 0};
@@ -148,6 +152,7 @@ void CodeGen::narrow(const Type* t) {
     switch (t->kind) {
         case Kind::Char:
         case Kind::UChar:
+        case Kind::Bool:
             em_.push(0xFF);
             em_.emit(op::AND);
             break;

@@ -52,6 +52,10 @@ CcResult compileC(const std::vector<std::string>& sources, const CcOptions& opti
     Diagnostics diag;
     Program prog;
     const std::string lib = options.libraryDir.empty() ? defaultCcLibraryDir() : options.libraryDir;
+    diag.setWarnings(
+        {options.warnAll, options.warnExtra, options.warningsAsErrors, options.noWarnings});
+    // Warnings are for the program: the shipped headers and runtime library show none.
+    diag.setSystemFiles([lib](const std::string& path) { return isInsideFolder(path, lib); });
     PreprocessOptions po;
     po.includeDirs = options.includeDirs;
     po.systemDirs = {hostPathText(hostFsPath(lib) / "include")};

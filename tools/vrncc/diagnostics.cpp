@@ -15,6 +15,7 @@ const SourceFile* Diagnostics::addFile(const std::string& path, std::string text
     auto f = std::make_unique<SourceFile>();
     f->path = path;
     f->text = std::move(text);
+    f->system = isSystem_ && isSystem_(path);
     f->lineStarts.push_back(0);
     for (size_t i = 0; i < f->text.size(); ++i)
         if (f->text[i] == '\n' && i + 1 < f->text.size()) f->lineStarts.push_back(i + 1);
@@ -44,8 +45,16 @@ void Diagnostics::error(const Loc& loc, const std::string& message) {
     if (errors_ == kMaxErrors) text_ += "vrncc: too many errors; giving up\n";
 }
 
-void Diagnostics::warning(const Loc& loc, const std::string& message) {
-    report(loc, "warning", message);
+void Diagnostics::warning(const Loc& loc, const std::string& message, Warn group,
+                          const char* flag) {
+    if (warnings_.none || (loc.file && loc.file->system)) return;
+    if ((group == Warn::All && !warnings_.all) || (group == Warn::Extra && !warnings_.extra))
+        return;
+    const std::string text = flag ? message + " [-W" + flag + "]" : message;
+    if (warnings_.asErrors)
+        error(loc, text + " [-Werror]");
+    else
+        report(loc, "warning", text);
 }
 
 void Diagnostics::error(const std::string& message) {

@@ -56,7 +56,13 @@ class Lexer {
             t.bol = bol;
             t.space = space;
             bol = space = false;
-            if (std::isalpha(uc(c)) || c == '_' || uc(c) >= 0x80) {
+            size_t prefix = 0;  // L of a wide character constant or string
+            if (c == 'L' && (peek(1) == '\'' || peek(1) == '"')) {
+                take(t);
+                c = s_[i_];
+                prefix = 1;
+            }
+            if (!prefix && (std::isalpha(uc(c)) || c == '_' || uc(c) >= 0x80)) {
                 while (i_ < s_.size() &&
                        (std::isalnum(uc(s_[i_])) || s_[i_] == '_' || uc(s_[i_]) >= 0x80))
                     take(t);
@@ -99,7 +105,7 @@ class Lexer {
                     // The quote alone is the token, and the rest of the line is read again as
                     // tokens: one stray quote spoils nothing after it.
                     t.unclosed = true;
-                    t.text.resize(1);
+                    t.text.resize(prefix + 1);
                     i_ = afterQuote;
                     line_ = quoteLine;
                     col_ = quoteCol;

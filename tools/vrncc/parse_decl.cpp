@@ -4,6 +4,7 @@
 #include <set>
 
 #include "tools/vrncc/parser.h"
+#include "tools/vrncc/warnings.h"
 #include "vm/opcodes.h"
 
 namespace corvane::cc {
@@ -180,7 +181,7 @@ Parser::DeclSpec Parser::declSpecifiers(bool allowStorage) {
     DeclSpec ds;
     ds.loc = tok().loc;
     int isSigned = 0, isUnsigned = 0, shorts = 0, longs = 0;
-    enum { None, Void, Char, Int, Other } base = None;
+    enum { None, Void, Char, Int, Bool, Other } base = None;
     Type* other = nullptr;
     bool isConst = false, isVolatile = false;
     for (;;) {
@@ -217,10 +218,13 @@ Parser::DeclSpec Parser::declSpecifiers(bool allowStorage) {
             if (base != None) error(t.loc, "two types in one declaration");
             base = w == "void" ? Void : w == "char" ? Char : Int;
             take();
-        } else if (w == "float" || w == "double" || w == "_Bool") {
+        } else if (w == "_Bool") {
+            if (base != None) error(t.loc, "two types in one declaration");
+            base = Bool;
+            take();
+        } else if (w == "float" || w == "double") {
             // Reported, then read as an int so that the uses of the name say nothing more.
-            error(t.loc, "'" + w + "' is not supported: the machine has no floating point" +
-                             std::string(w == "_Bool" ? " (and _Bool is not C89)" : ""));
+            error(t.loc, "'" + w + "' is not supported: the machine has no floating point");
             if (base != None) error(t.loc, "two types in one declaration");
             base = Int;
             take();
@@ -251,6 +255,9 @@ Parser::DeclSpec Parser::declSpecifiers(bool allowStorage) {
         if (isSigned || isUnsigned || shorts || longs) error(ds.loc, "invalid type specifiers");
     } else if (base == Void) {
         t = types_.voidT;
+    } else if (base == Bool) {
+        t = types_.boolT;
+        if (isSigned || isUnsigned || shorts || longs) error(ds.loc, "invalid type specifiers");
     } else if (base == Char) {
         t = isUnsigned ? types_.ucharT : isSigned ? types_.scharT : types_.charT;
         if (shorts || longs) error(ds.loc, "invalid type specifiers");
@@ -528,6 +535,7 @@ void Parser::translationUnit() {
             resync(before);
         }
     }
+    reportOverflows();
 }
 
 // external-declaration = ";" | declaration | function-definition
@@ -678,6 +686,7 @@ void Parser::declaration(bool global, std::vector<Stmt*>* out) {
                     fail(loc, "'" + name + "' has an incomplete type");
                 Stmt* d = prog_.newStmt(St::Decl, loc);
                 d->sym = s;
+                locals_.push_back(s);
                 if (accept("=")) {
                     s->hasInit = true;
                     Type* fixed = nullptr;
@@ -785,9 +794,9 @@ void Parser::functionDefinition(Symbol* f, std::vector<Symbol*>& params, const L
         }
     }
     f->localsSize = frameTop_;
-    Symbol* funcName = prog_.newSymbol();  // __func__, as a static string
-    (void)funcName;
+    locals_.clear();
     f->body = compound(false);
+    checkFunction(f, locals_, diag_);
     popScope();
     f->defined = true;
     fn_ = nullptr;
@@ -802,11 +811,13 @@ void Parser::initializer(Type* t, int offset, std::vector<InitItem>& out, Type**
         expect("}");
         return;
     }
-    // A string literal initialises a char array directly.
-    if (isArray(t) && isCharType(t->base) && tok().kind == Tok::String) {
+    // A string literal initialises a char array directly; L"..." an array of 16-bit units.
+    const bool wide = tok().kind == Tok::String && tok().text[0] == 'L';
+    if (isArray(t) && tok().kind == Tok::String &&
+        (wide ? isInteger(t->base) && sizeOf(t->base) == 2 : isCharType(t->base))) {
         Loc l = tok().loc;
         Expr* s = stringLiteral();
-        int64_t n = int64_t(s->sym->bytes.size());
+        int64_t n = int64_t(s->sym->bytes.size()) / sizeOf(t->base);
         if (t->count < 0) {
             Type* fixed = types_.arrayOf(t->base, n);
             if (arrayType) *arrayType = fixed;
@@ -833,7 +844,8 @@ void Parser::initializer(Type* t, int offset, std::vector<InitItem>& out, Type**
     out.push_back({offset, t, assignConvert(e, t, l, "initialisation")});
 }
 
-// initializer-list = initializer ("," initializer)*
+// initializer-list = designator? initializer ("," designator? initializer)*
+// designator = ("[" constant "]" | "." ident) designation
 void Parser::initList(Type* t, int offset, std::vector<InitItem>& out, Type** arrayType,
                       bool braced) {
     // Without braces (an element of an outer list) the elements take what they need and leave
@@ -850,20 +862,31 @@ void Parser::initList(Type* t, int offset, std::vector<InitItem>& out, Type** ar
     };
     if (isArray(t)) {
         int64_t elem = sizeOf(t->base);
-        int64_t i = 0;
+        int64_t i = 0, count = 0;
         if (!tok().is("}")) {
             for (;;) {
-                if (t->count >= 0 && i >= t->count) {
-                    error(tok().loc, "too many initialisers for the array");
-                    skipTo("}", nullptr);
-                    break;
+                if (braced && tok().is("[")) {
+                    // [index] = value: the elements after it follow on from there.
+                    const Loc l = take().loc;
+                    i = constantExpr("an array index");
+                    expect("]");
+                    if (i < 0 || (t->count >= 0 && i >= t->count))
+                        fail(l, "array index " + std::to_string(i) + " is outside the array");
+                    designated(t->base, offset + int(i * elem), out);
+                } else {
+                    if (t->count >= 0 && i >= t->count) {
+                        error(tok().loc, "too many initialisers for the array");
+                        skipTo("}", nullptr);
+                        break;
+                    }
+                    initializer(t->base, offset + int(i * elem), out, nullptr);
                 }
-                initializer(t->base, offset + int(i * elem), out, nullptr);
                 ++i;
+                count = std::max(count, i);
                 if (!more(!braced && t->count >= 0 && i >= t->count)) break;
             }
         }
-        if (t->count < 0 && arrayType) *arrayType = types_.arrayOf(t->base, i);
+        if (t->count < 0 && arrayType) *arrayType = types_.arrayOf(t->base, count);
         return;
     }
     if (isAggregate(t)) {
@@ -873,6 +896,21 @@ void Parser::initList(Type* t, int offset, std::vector<InitItem>& out, Type** ar
         size_t i = 0;
         if (!tok().is("}")) {
             for (;;) {
+                if (braced && tok().is(".")) {
+                    // .member = value: the members after it follow on from there.
+                    const Loc l = take().loc;
+                    if (tok().kind != Tok::Ident) fail(tok().loc, "expected a member name");
+                    const std::string name = take().text;
+                    size_t j = 0;
+                    while (j < r->members.size() && r->members[j].name != name) ++j;
+                    if (j == r->members.size())
+                        fail(l, typeText(t) + " has no member '" + name + "'");
+                    i = j;
+                    designated(r->members[i].type, offset + r->members[i].offset, out);
+                    ++i;
+                    if (!more(false)) break;
+                    continue;
+                }
                 if (i >= n) {
                     error(tok().loc, "too many initialisers for " + typeText(t));
                     skipTo("}", nullptr);
@@ -890,6 +928,31 @@ void Parser::initList(Type* t, int offset, std::vector<InitItem>& out, Type** ar
     Expr* e = assignment();
     out.push_back({offset, t, assignConvert(e, t, l, "initialisation")});
     if (braced) accept(",");
+}
+
+// designation = ("[" constant "]" | "." ident)* "=" initializer, after its first designator:
+// the rest of the chain goes down into the element or member it named.
+void Parser::designated(Type* t, int offset, std::vector<InitItem>& out) {
+    if (tok().is("[")) {
+        const Loc l = take().loc;
+        if (!isArray(t)) fail(l, "[index] in the initialiser of a " + typeText(t));
+        const int64_t i = constantExpr("an array index");
+        expect("]");
+        if (i < 0 || (t->count >= 0 && i >= t->count))
+            fail(l, "array index " + std::to_string(i) + " is outside the array");
+        return designated(t->base, offset + int(i * sizeOf(t->base)), out);
+    }
+    if (tok().is(".")) {
+        const Loc l = take().loc;
+        if (!isAggregate(t)) fail(l, ".member in the initialiser of a " + typeText(t));
+        if (tok().kind != Tok::Ident) fail(tok().loc, "expected a member name");
+        const std::string name = take().text;
+        const Member* m = t->record->find(name);
+        if (!m) fail(l, typeText(t) + " has no member '" + name + "'");
+        return designated(m->type, offset + m->offset, out);
+    }
+    expect("=");
+    initializer(t, offset, out, nullptr);
 }
 
 }  // namespace corvane::cc

@@ -16,6 +16,7 @@ enum class Kind {
     Char,  // plain char: unsigned
     SChar,
     UChar,
+    Bool,  // _Bool: 0 or 1 in a byte; conversions to it compare with 0
     Short,
     UShort,
     Int,
@@ -77,7 +78,8 @@ class Types {
     Type* copy(const Type* t);
     Record* newRecord();
 
-    Type *voidT, *charT, *scharT, *ucharT, *shortT, *ushortT, *intT, *uintT, *longT, *ulongT;
+    Type *voidT, *charT, *scharT, *ucharT, *boolT, *shortT, *ushortT, *intT, *uintT, *longT,
+        *ulongT;
 
   private:
     std::deque<Type> types_;
