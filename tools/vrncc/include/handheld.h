@@ -36,8 +36,8 @@
  *     Line(0, 0, 159, 79, MODE_SET | LINE_TO_BUFFER);
  *     Block(0, 0, 9, 9, MODE_SET | BLOCK_TO_LCD);
  * Box, Circle and Ellipse always draw into the LCD. */
-#define LINE_TO_LCD 0x00    /* Point, Line: bit 6 clear */
-#define LINE_TO_BUFFER 0x40 /* Point, Line: bit 6 set */
+#define LINE_TO_LCD 0x00     /* Point, Line: bit 6 clear */
+#define LINE_TO_BUFFER 0x40  /* Point, Line: bit 6 set */
 #define BLOCK_TO_BUFFER 0x00 /* Block, Rectangle, FillArea, WriteBlock, TextOut, GetBlock */
 #define BLOCK_TO_LCD 0x40    /* the same calls: bit 6 set */
 

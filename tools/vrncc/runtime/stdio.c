@@ -354,10 +354,60 @@ int fflush(FILE *f)
 
 int __file_getc(FILE *f) __syscall(0xB6);
 
+int __file_seek(FILE *f, long offset, int origin) __syscall(0xB2);
+void __file_rewind(FILE *f) __syscall(0xB5, __none);
+
+/* The byte ungetc pushed back, per stream: the three file slots (handles 0x80 to 0x82) and the
+ * keyboard; EOF when there is none. */
+static int __back[4] = {EOF, EOF, EOF, EOF};
+
+static int *__back_of(FILE *f)
+{
+    return &__back[f == stdin ? 3 : ((int)f - 0x80) & 3];
+}
+
 int fgetc(FILE *f)
 {
+    int *back = __back_of(f);
+    if (*back != EOF) {
+        int c = *back;
+        *back = EOF;
+        return c;
+    }
     if (f == stdin) return getchar();
     return __file_getc(f);
+}
+
+int ungetc(int c, FILE *f)
+{
+    if (c == EOF) return EOF;
+    *__back_of(f) = c & 0xFF;
+    return c & 0xFF;
+}
+
+int fseek(FILE *f, long offset, int origin)
+{
+    *__back_of(f) = EOF;
+    return __file_seek(f, offset, origin);
+}
+
+void rewind(FILE *f)
+{
+    *__back_of(f) = EOF;
+    __file_rewind(f);
+}
+
+char *fgets(char *s, int n, FILE *f)
+{
+    int i = 0, c = 0;
+    if (n <= 0) return 0;
+    while (i < n - 1 && (c = fgetc(f)) != EOF) {
+        if (f == stdin && c == '\r') c = '\n'; /* Enter */
+        s[i++] = (char)c;
+        if (c == '\n') break;
+    }
+    s[i] = 0;
+    return i == 0 && c == EOF ? 0 : s;
 }
 
 int getc(FILE *f)
@@ -382,7 +432,8 @@ size_t fread(void *buffer, size_t size, size_t count, FILE *f)
     unsigned bytes, done;
     if (!size || !count) return 0;
     bytes = __span(size, &count);
-    if (f == stdin) {
+    if (f == stdin || *__back_of(f) != EOF) {
+        /* The keyboard, or a byte pushed back first: byte by byte. */
         unsigned char *p = (unsigned char *)buffer;
         int c;
         for (done = 0; done < bytes && (c = fgetc(f)) != EOF; done++) p[done] = (unsigned char)c;
