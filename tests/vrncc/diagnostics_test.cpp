@@ -151,6 +151,21 @@ TEST(VrnccPreprocessor, SkippedTextAndUnevaluatedOperands) {
     }
 }
 
+// #line renumbers the lines after it (and renames the file): messages and __LINE__ follow it,
+// and the message still shows the line it points at.
+TEST(VrnccPreprocessor, LineDirectiveRenumbers) {
+    CcResult r = compileText(
+        "int main(void)\n{\n#line 100 \"game.c\"\n"
+        "    int check[__LINE__ == 100 ? 1 : -1];\n"
+        "    return check[0] + b;\n}\n");
+    EXPECT_EQ(r.diagnostics,
+              "game.c:101:23: error: 'b' is not declared\n"
+              "    return check[0] + b;\n"
+              "                      ^\n");
+    CcResult bad = compileText("#line x\nint main(void) { return 0; }\n");
+    EXPECT_NE(bad.diagnostics.find("#line needs a line number"), std::string::npos);
+}
+
 TEST(VrnccDiagnostics, ProgramThatDoesNotFitIsReported) {
     CcResult r = compileText("char big[20000]; int main(void) { return big[0]; }");
     EXPECT_FALSE(r.ok());

@@ -3,6 +3,7 @@
 namespace corvane::cc {
 
 std::string SourceFile::line(int n) const {
+    n -= lineShift;
     if (n < 1 || size_t(n) > lineStarts.size()) return {};
     const size_t start = lineStarts[size_t(n) - 1];
     size_t end = text.find('\n', start);
@@ -11,11 +12,12 @@ std::string SourceFile::line(int n) const {
     return text.substr(start, end - start);
 }
 
-const SourceFile* Diagnostics::addFile(const std::string& path, std::string text) {
+const SourceFile* Diagnostics::addFile(const std::string& path, std::string text, int lineShift) {
     auto f = std::make_unique<SourceFile>();
     f->path = path;
     f->text = std::move(text);
     f->system = isSystem_ && isSystem_(path);
+    f->lineShift = lineShift;
     f->lineStarts.push_back(0);
     for (size_t i = 0; i < f->text.size(); ++i)
         if (f->text[i] == '\n' && i + 1 < f->text.size()) f->lineStarts.push_back(i + 1);

@@ -13,6 +13,7 @@ namespace corvane::cc {
 struct SourceFile {
     std::string path;
     bool system = false;  // a shipped header or the runtime library: its warnings are not shown
+    int lineShift = 0;    // after #line: line n of the messages is line n - lineShift of text
     std::string text;
     std::vector<size_t> lineStarts;  // offset of each line's first byte
     std::string line(int n) const;   // line n (1-based) without its end of line
@@ -39,7 +40,7 @@ struct WarningOptions {
 
 class Diagnostics {
   public:
-    const SourceFile* addFile(const std::string& path, std::string text);
+    const SourceFile* addFile(const std::string& path, std::string text, int lineShift = 0);
     void error(const Loc& loc, const std::string& message);
     // A warning of `group`, shown as "[-W<flag>]" after the message when a flag is given.
     void warning(const Loc& loc, const std::string& message, Warn group = Warn::Always,

@@ -23,6 +23,9 @@ struct Input {
     std::vector<Token> tokens;
     size_t pos = 0;
     std::string dir;
+    // After #line: the file and line numbers its tokens are reported under.
+    const SourceFile* named = nullptr;
+    int lineShift = 0;
 };
 
 struct Cond {
@@ -148,7 +151,11 @@ class Preprocessor {
             }
             ++in.pos;
             reportUnclosed(t);
-            return t;
+            if (!in.named) return t;
+            Token shown = t;
+            shown.loc.file = in.named;
+            shown.loc.line += in.lineShift;
+            return shown;
         }
     }
 
@@ -266,7 +273,8 @@ class Preprocessor {
             diag_.warning(d.loc, "#warning " + msg);
             return;
         }
-        if (w == "pragma" || w == "line" || w == "ident") return;
+        if (w == "line") return lineDirective(line);
+        if (w == "pragma" || w == "ident") return;
         diag_.error(d.loc, "unknown directive #" + w);
     }
 
@@ -340,6 +348,25 @@ class Preprocessor {
             }
         }
         diag_.error(at, "cannot find include file '" + name + "'");
+    }
+
+    // #line N ["file"]: the next line is line N of the file. A copy of the source under the new
+    // name and numbering shows the right text under the messages that point into it.
+    void lineDirective(const std::vector<Token>& line) {
+        std::vector<Token> args = expandList(std::vector<Token>(line.begin() + 1, line.end()));
+        if (args.empty() || args[0].kind != Tok::Number ||
+            args[0].text.find_first_not_of("0123456789") != std::string::npos ||
+            (args.size() > 1 && args[1].kind != Tok::String) || args.size() > 2) {
+            diag_.error(line[0].loc, "#line needs a line number and at most a file name");
+            return;
+        }
+        Input& in = inputs_.back();
+        const SourceFile* physical = line[0].loc.file;
+        const int n = std::stoi(args[0].text);
+        std::string path = in.named ? in.named->path : physical->path;
+        if (args.size() > 1) path = args[1].text.substr(1, args[1].text.size() - 2);
+        in.lineShift = n - (line[0].loc.line + 1);
+        in.named = diag_.addFile(path, physical->text, in.lineShift);
     }
 
     // --- #if expressions ---
