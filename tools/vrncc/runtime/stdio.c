@@ -357,21 +357,22 @@ int __file_getc(FILE *f) __syscall(0xB6);
 int __file_seek(FILE *f, long offset, int origin) __syscall(0xB2);
 void __file_rewind(FILE *f) __syscall(0xB5, __none);
 
-/* The byte ungetc pushed back, per stream: the three file slots (handles 0x80 to 0x82) and the
- * keyboard; EOF when there is none. */
-static int __back[4] = {EOF, EOF, EOF, EOF};
+/* The byte ungetc pushed back, plus 1, per stream: the three file slots (handles 0x80 to 0x82)
+ * and the keyboard; 0 when there is none, so that the table starts as zero DataArea and adds no
+ * initial data to every program. */
+static unsigned __back[4];
 
-static int *__back_of(FILE *f)
+static unsigned *__back_of(FILE *f)
 {
     return &__back[f == stdin ? 3 : ((int)f - 0x80) & 3];
 }
 
 int fgetc(FILE *f)
 {
-    int *back = __back_of(f);
-    if (*back != EOF) {
-        int c = *back;
-        *back = EOF;
+    unsigned *back = __back_of(f);
+    if (*back) {
+        int c = (int)*back - 1;
+        *back = 0;
         return c;
     }
     if (f == stdin) return getchar();
@@ -381,19 +382,19 @@ int fgetc(FILE *f)
 int ungetc(int c, FILE *f)
 {
     if (c == EOF) return EOF;
-    *__back_of(f) = c & 0xFF;
+    *__back_of(f) = (c & 0xFF) + 1;
     return c & 0xFF;
 }
 
 int fseek(FILE *f, long offset, int origin)
 {
-    *__back_of(f) = EOF;
+    *__back_of(f) = 0;
     return __file_seek(f, offset, origin);
 }
 
 void rewind(FILE *f)
 {
-    *__back_of(f) = EOF;
+    *__back_of(f) = 0;
     __file_rewind(f);
 }
 
@@ -432,7 +433,7 @@ size_t fread(void *buffer, size_t size, size_t count, FILE *f)
     unsigned bytes, done;
     if (!size || !count) return 0;
     bytes = __span(size, &count);
-    if (f == stdin || *__back_of(f) != EOF) {
+    if (f == stdin || *__back_of(f)) {
         /* The keyboard, or a byte pushed back first: byte by byte. */
         unsigned char *p = (unsigned char *)buffer;
         int c;
