@@ -10,6 +10,9 @@ shift || true
 image="$bin/showcase.vrn"
 export CORVANE_HOME="${CORVANE_HOME:-${XDG_DATA_HOME:-$HOME/.local/share}/corvane}"
 mkdir -p "$CORVANE_HOME"
+# Where a newcomer goes next: their own program, in C.
+echo "corvane: your own program: $bin/vrncc hello.c -o hello.vrn && $bin/corvane hello.vrn" \
+  "(the C dialect and a tutorial: docs/c.md)" >&2
 if [ -x "$bin/corvane" ] && [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   exec "$bin/corvane" "$image" "$@"
 fi

@@ -85,6 +85,87 @@ TEST(VrnccDiagnostics, TypeErrorsAreReported) {
     }
 }
 
+// After an error the parser takes up again at the next statement or declaration: names the
+// broken declaration declared, members of a struct in error and a stray quote bring no more.
+TEST(VrnccDiagnostics, OneMistakeGivesOneMessage) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"int f(double x) { return 1; }\nint g(void) { return 2; }\n"
+         "int main(void) { return g(); }",
+         "'double' is not supported"},
+        {"int main(void) { float q; q = 2; return (int)q; }", "'float' is not supported"},
+        {"int main(void) { int a[3] = { [1] 2 }; return a[1]; }\nint h(void) { return 1; }",
+         "expected '=' before '2'"},
+        {"int main(void) { mytype x = 1; mytype *p = &x; return x + *p; }",
+         "unknown type name 'mytype'"},
+        {"mytype g;\nint main(void) { return g; }", "unknown type name 'mytype'"},
+        {"int main(void) { int a[n] = {1}; return a[0] + a[1]; }", "'n' is not declared"},
+        {"int main(void) { int q = x; q += x; return x + q; }", "'x' is not declared"},
+        {"int main(void) { for (i = 0; i < 3; i++) { } return 0; }\nint k(void) { return 1; }",
+         "'i' is not declared"},
+        {"int main(void) { if (x) { return 1; } else { return 2; } }", "'x' is not declared"},
+        {"struct s { int a; int b[m]; } w;\nint main(void) { struct s v; v.b[0] = 1; return v.a; }",
+         "'m' is not declared"},
+        {"int main(void) { char c = 'a; return 0; }", "character constant is not closed"},
+        {"int main(void) {\n  char s[] = \"abc;\n  return 0;\n}", "string literal is not closed"},
+        {"int main(void) { int x = 1 return x; }\nint g(void) { return 2; }",
+         "expected ';' before 'return'"},
+        {"int main(void) { while (1 { } return 0; }", "expected ')' before '{'"},
+        {"int f(int a, ) { return a; }\nint main(void) { return f(1); }",
+         "expected a parameter declaration"},
+    };
+    for (auto& [src, message] : cases) {
+        CcResult r = compileText(src);
+        EXPECT_NE(r.diagnostics.find(message), std::string::npos) << src << "\n" << r.diagnostics;
+        size_t errors = 0;
+        for (size_t at = 0; (at = r.diagnostics.find(": error: ", at)) != std::string::npos; ++at)
+            ++errors;
+        EXPECT_EQ(errors, 1u) << src << "\n" << r.diagnostics;
+    }
+}
+
+// What a skipped group holds is not read as C, and #if evaluates only the operands && || ?:
+// choose; an unclosed quote in compiled text and a division by zero that is evaluated are
+// still errors.
+TEST(VrnccPreprocessor, SkippedTextAndUnevaluatedOperands) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"#if 0\nit's prose, don't read it\n#endif\nint main(void) { return 0; }", nullptr},
+        {"#if 0 != (0 && (0 / 0))\n#error evaluated\n#endif\nint main(void) { return 0; }",
+         nullptr},
+        {"#if 1 || 1 % 0\n#else\n#error evaluated\n#endif\nint main(void) { return 0; }", nullptr},
+        {"#if (1 ? 2 : 1 / 0) != 2 || (0 ? 1 / 0 : 3) != 3\n#error wrong\n#endif\n"
+         "int main(void) { return 0; }",
+         nullptr},
+        {"#if (-9223372036854775807 - 1) / -1 < 0\n#endif\nint main(void) { return 0; }", nullptr},
+        {"#if 1 && 1 / 0\n#endif\nint main(void) { return 0; }", "division by zero in #if"},
+        {"#define Q don't\nint main(void) { return 0; }", "character constant is not closed"},
+    };
+    for (auto& [src, message] : cases) {
+        CcResult r = compileText(src);
+        if (!message) {
+            EXPECT_TRUE(r.ok()) << src << "\n" << r.diagnostics;
+            EXPECT_EQ(r.diagnostics, "") << src;
+        } else {
+            EXPECT_NE(r.diagnostics.find(message), std::string::npos) << src << "\n"
+                                                                      << r.diagnostics;
+        }
+    }
+}
+
+// #line renumbers the lines after it (and renames the file): messages and __LINE__ follow it,
+// and the message still shows the line it points at.
+TEST(VrnccPreprocessor, LineDirectiveRenumbers) {
+    CcResult r = compileText(
+        "int main(void)\n{\n#line 100 \"game.c\"\n"
+        "    int check[__LINE__ == 100 ? 1 : -1];\n"
+        "    return check[0] + b;\n}\n");
+    EXPECT_EQ(r.diagnostics,
+              "game.c:101:23: error: 'b' is not declared\n"
+              "    return check[0] + b;\n"
+              "                      ^\n");
+    CcResult bad = compileText("#line x\nint main(void) { return 0; }\n");
+    EXPECT_NE(bad.diagnostics.find("#line needs a line number"), std::string::npos);
+}
+
 TEST(VrnccDiagnostics, ProgramThatDoesNotFitIsReported) {
     CcResult r = compileText("char big[20000]; int main(void) { return big[0]; }");
     EXPECT_FALSE(r.ok());

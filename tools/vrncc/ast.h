@@ -64,6 +64,7 @@ struct Symbol {
     int label = -1;           // code label of the entry
     int dispatchIndex = 0;    // number a function pointer holds; 0 until its address is taken
     bool referenced = false;  // called or its address taken: emit it
+    bool used = false;        // named in an expression (the unused-variable warnings)
     int fileId = 0;           // translation unit of a static symbol
 };
 
@@ -108,6 +109,7 @@ enum class Op {
     Member,  // a: struct or union object; value: member offset
     VaStart,
     VaArg,
+    CompoundLit,  // sym: the literal's object, a local set up where the expression is reached
 };
 
 struct Expr {
@@ -123,6 +125,7 @@ struct Expr {
     Op binop = Op::Num;
     Type* optype = nullptr;
     bool lvalue = false;
+    bool paren = false;  // written in parentheses: (a = b) as a condition is meant
 };
 
 enum class St {

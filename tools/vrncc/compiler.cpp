@@ -52,6 +52,10 @@ CcResult compileC(const std::vector<std::string>& sources, const CcOptions& opti
     Diagnostics diag;
     Program prog;
     const std::string lib = options.libraryDir.empty() ? defaultCcLibraryDir() : options.libraryDir;
+    diag.setWarnings(
+        {options.warnAll, options.warnExtra, options.warningsAsErrors, options.noWarnings});
+    // Warnings are for the program: the shipped headers and runtime library show none.
+    diag.setSystemFiles([lib](const std::string& path) { return isInsideFolder(path, lib); });
     PreprocessOptions po;
     po.includeDirs = options.includeDirs;
     po.systemDirs = {hostPathText(hostFsPath(lib) / "include")};
@@ -70,7 +74,8 @@ CcResult compileC(const std::vector<std::string>& sources, const CcOptions& opti
     for (const std::string& f : files) {
         std::vector<Token> toks = preprocess(f, po, diag);
         if (diag.tooMany()) break;
-        Parser parser(prog, diag, std::move(toks), ++fileId);
+        const bool library = size_t(fileId) >= sources.size();
+        Parser parser(prog, diag, std::move(toks), ++fileId, library);
         parser.translationUnit();
     }
     CcResult r;

@@ -3,6 +3,7 @@
 namespace corvane::cc {
 
 std::string SourceFile::line(int n) const {
+    n -= lineShift;
     if (n < 1 || size_t(n) > lineStarts.size()) return {};
     const size_t start = lineStarts[size_t(n) - 1];
     size_t end = text.find('\n', start);
@@ -11,10 +12,12 @@ std::string SourceFile::line(int n) const {
     return text.substr(start, end - start);
 }
 
-const SourceFile* Diagnostics::addFile(const std::string& path, std::string text) {
+const SourceFile* Diagnostics::addFile(const std::string& path, std::string text, int lineShift) {
     auto f = std::make_unique<SourceFile>();
     f->path = path;
     f->text = std::move(text);
+    f->system = isSystem_ && isSystem_(path);
+    f->lineShift = lineShift;
     f->lineStarts.push_back(0);
     for (size_t i = 0; i < f->text.size(); ++i)
         if (f->text[i] == '\n' && i + 1 < f->text.size()) f->lineStarts.push_back(i + 1);
@@ -44,8 +47,16 @@ void Diagnostics::error(const Loc& loc, const std::string& message) {
     if (errors_ == kMaxErrors) text_ += "vrncc: too many errors; giving up\n";
 }
 
-void Diagnostics::warning(const Loc& loc, const std::string& message) {
-    report(loc, "warning", message);
+void Diagnostics::warning(const Loc& loc, const std::string& message, Warn group,
+                          const char* flag) {
+    if (warnings_.none || (loc.file && loc.file->system)) return;
+    if ((group == Warn::All && !warnings_.all) || (group == Warn::Extra && !warnings_.extra))
+        return;
+    const std::string text = flag ? message + " [-W" + flag + "]" : message;
+    if (warnings_.asErrors)
+        error(loc, text + " [-Werror]");
+    else
+        report(loc, "warning", text);
 }
 
 void Diagnostics::error(const std::string& message) {

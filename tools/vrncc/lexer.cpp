@@ -56,7 +56,13 @@ class Lexer {
             t.bol = bol;
             t.space = space;
             bol = space = false;
-            if (std::isalpha(uc(c)) || c == '_' || uc(c) >= 0x80) {
+            size_t prefix = 0;  // L of a wide character constant or string
+            if (c == 'L' && (peek(1) == '\'' || peek(1) == '"')) {
+                take(t);
+                c = s_[i_];
+                prefix = 1;
+            }
+            if (!prefix && (std::isalpha(uc(c)) || c == '_' || uc(c) >= 0x80)) {
                 while (i_ < s_.size() &&
                        (std::isalnum(uc(s_[i_])) || s_[i_] == '_' || uc(s_[i_]) >= 0x80))
                     take(t);
@@ -79,6 +85,8 @@ class Lexer {
                 t.kind = Tok::Number;
             } else if (c == '"' || c == '\'') {
                 take(t);
+                const size_t afterQuote = i_;
+                const int quoteLine = line_, quoteCol = col_;
                 bool closed = false;
                 while (i_ < s_.size() && s_[i_] != '\n') {
                     if (s_[i_] == '\\') {
@@ -93,9 +101,15 @@ class Lexer {
                     }
                     take(t);
                 }
-                if (!closed)
-                    diag_.error(t.loc, c == '"' ? "string literal is not closed"
-                                                : "character constant is not closed");
+                if (!closed) {
+                    // The quote alone is the token, and the rest of the line is read again as
+                    // tokens: one stray quote spoils nothing after it.
+                    t.unclosed = true;
+                    t.text.resize(prefix + 1);
+                    i_ = afterQuote;
+                    line_ = quoteLine;
+                    col_ = quoteCol;
+                }
                 t.kind = c == '"' ? Tok::String : Tok::Char;
             } else {
                 static const char* kPuncts[] = {"<<=", ">>=", "...", "->", "++", "--", "<<", ">>",

@@ -18,9 +18,11 @@ struct Token {
     Tok kind = Tok::End;
     std::string text;  // spelling as in the source (strings and characters with their quotes)
     Loc loc;
-    bool bol = false;    // first token of a line
-    bool space = false;  // white space before it
-    HideSet hide;        // macros that must not expand this token again
+    bool bol = false;       // first token of a line
+    bool space = false;     // white space before it
+    HideSet hide;           // macros that must not expand this token again
+    bool unclosed = false;  // a string or character constant the line ended: an error where
+                            // the token is not skipped by #if
     bool is(const char* p) const { return kind == Tok::Punct && text == p; }
     bool isIdent(const char* s) const { return kind == Tok::Ident && text == s; }
 };

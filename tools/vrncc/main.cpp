@@ -1,6 +1,7 @@
 // vrncc: compiles C sources into a program image.
 //
 //   vrncc SOURCE.c [MORE.c]... [-o IMAGE.vrn] [-g] [-I DIR]... [-D NAME[=VALUE]]...
+//         [-Wall] [-Wextra] [-Werror] [-w]
 
 #include <cstdio>
 #include <string>
@@ -27,6 +28,10 @@ const char* kUsage =
     "  -I DIR       also look for #include \"...\" files in DIR\n"
     "  -D NAME=V    define the macro NAME (default value 1)\n"
     "  -nostdlib    do not compile the runtime library with the program\n"
+    "  -Wall        the warnings for common mistakes (on unless -Wno-all)\n"
+    "  -Wextra      more warnings: unused parameters, comparisons a type's range decides\n"
+    "  -Werror      warnings are errors\n"
+    "  -w           no warnings\n"
     "  --help, --version\n";
 
 }  // namespace
@@ -43,6 +48,20 @@ int main(int argc, char** argv) {
             options.debug = true;
         } else if (arg == "-nostdlib") {
             options.runtime = false;
+        } else if (arg == "-Wall") {
+            options.warnAll = true;
+        } else if (arg == "-Wno-all") {
+            options.warnAll = false;
+        } else if (arg == "-Wextra") {
+            options.warnExtra = true;
+        } else if (arg == "-Wno-extra") {
+            options.warnExtra = false;
+        } else if (arg == "-Werror") {
+            options.warningsAsErrors = true;
+        } else if (arg == "-Wno-error") {
+            options.warningsAsErrors = false;
+        } else if (arg == "-w") {
+            options.noWarnings = true;
         } else {
             return false;
         }

@@ -1,14 +1,22 @@
 // Declarations: specifiers, declarators, initialisers, function definitions.
 
 #include <algorithm>
+#include <set>
 
 #include "tools/vrncc/parser.h"
+#include "tools/vrncc/warnings.h"
 #include "vm/opcodes.h"
 
 namespace corvane::cc {
 
-Parser::Parser(Program& prog, Diagnostics& diag, std::vector<Token> tokens, int fileId)
-    : prog_(prog), types_(prog.types), diag_(diag), toks_(std::move(tokens)), fileId_(fileId) {
+Parser::Parser(Program& prog, Diagnostics& diag, std::vector<Token> tokens, int fileId,
+               bool library)
+    : prog_(prog),
+      types_(prog.types),
+      diag_(diag),
+      toks_(std::move(tokens)),
+      fileId_(fileId),
+      library_(library) {
     pushScope();
 }
 
@@ -62,6 +70,41 @@ void Parser::skipTo(const char* a, const char* b) {
     }
 }
 
+// After an error in the statement or declaration that began at `start`: skips to its end, so
+// the next one is read afresh and one mistake gives one message. What the error left open is
+// closed first. A block ends the statement when it is a body (after ")" or "else", or the
+// statement itself); a struct, enum or initialiser block is followed on to its ";".
+void Parser::resync(size_t start) {
+    if (pos_ == start && tok().kind != Tok::End) take();  // always move on
+    int braces = 0, parens = 0;
+    bool body = false;
+    auto count = [&](size_t i) {
+        const Token& t = toks_[i];
+        if (t.is("{")) {
+            if (braces++ == 0 && parens == 0)
+                body = i == start || toks_[i - 1].is(")") || toks_[i - 1].isIdent("else");
+        } else if (t.is("}")) {
+            braces = std::max(0, braces - 1);
+        } else if (t.is("(")) {
+            ++parens;
+        } else if (t.is(")")) {
+            parens = std::max(0, parens - 1);
+        }
+    };
+    for (size_t i = start; i < pos_; ++i) count(i);
+    while (tok().kind != Tok::End) {
+        if (braces == 0 && tok().is("}")) return;  // the end of the enclosing block
+        if (braces == 0 && parens == 0 && tok().is(";")) {
+            take();
+            return;
+        }
+        const bool closing = braces == 1 && parens == 0 && tok().is("}");
+        count(pos_);
+        take();
+        if (closing && body && !tok().isIdent("else")) return;
+    }
+}
+
 void Parser::pushScope() {
     scopes_.emplace_back();
     tags_.emplace_back();
@@ -95,6 +138,32 @@ bool Parser::isTypeName(const Token& t) const {
     return s && s->storage == Storage::Typedef;
 }
 
+// A declaration whose type is a name nobody declared ("mytype x;"): reported once, and the
+// name becomes an int typedef so that the declaration and the later uses read on.
+bool Parser::unknownTypeName() {
+    static const std::set<std::string> kKeywords = {
+        "auto",     "break",  "case",   "char",     "const",    "continue", "default",  "do",
+        "double",   "else",   "enum",   "extern",   "float",    "for",      "goto",     "if",
+        "inline",   "int",    "long",   "register", "restrict", "return",   "short",    "signed",
+        "sizeof",   "static", "struct", "switch",   "typedef",  "union",    "unsigned", "void",
+        "volatile", "while",  "_Bool",  "__inline", "__syscall"};
+    const Token& t = tok();
+    if (t.kind != Tok::Ident || kKeywords.count(t.text) || lookup(t.text)) return false;
+    const bool declares =
+        peek(1).kind == Tok::Ident ||
+        (peek(1).is("*") && peek(2).kind == Tok::Ident &&
+         (peek(3).is(";") || peek(3).is("=") || peek(3).is(",") || peek(3).is("[")));
+    if (!declares) return false;
+    error(t.loc, "unknown type name '" + t.text + "'");
+    Symbol* s = prog_.newSymbol();
+    s->name = t.text;
+    s->type = types_.intT;
+    s->storage = Storage::Typedef;
+    s->loc = t.loc;
+    declare(s);
+    return true;
+}
+
 bool Parser::startsDeclaration() const {
     const Token& t = tok();
     if (t.kind != Tok::Ident) return false;
@@ -104,11 +173,15 @@ bool Parser::startsDeclaration() const {
     return isTypeName(t);
 }
 
+// decl-specifiers = ("typedef" | "extern" | "static" | "auto" | "register" | "inline"
+//                   | "const" | "volatile" | "signed" | "unsigned" | "short" | "long"
+//                   | "void" | "char" | "int" | ("struct" | "union") record
+//                   | "enum" enum | typedef-name)+
 Parser::DeclSpec Parser::declSpecifiers(bool allowStorage) {
     DeclSpec ds;
     ds.loc = tok().loc;
     int isSigned = 0, isUnsigned = 0, shorts = 0, longs = 0;
-    enum { None, Void, Char, Int, Other } base = None;
+    enum { None, Void, Char, Int, Bool, Other } base = None;
     Type* other = nullptr;
     bool isConst = false, isVolatile = false;
     for (;;) {
@@ -145,9 +218,16 @@ Parser::DeclSpec Parser::declSpecifiers(bool allowStorage) {
             if (base != None) error(t.loc, "two types in one declaration");
             base = w == "void" ? Void : w == "char" ? Char : Int;
             take();
-        } else if (w == "float" || w == "double" || w == "_Bool") {
-            fail(t.loc, "'" + w + "' is not supported: the machine has no floating point" +
-                            std::string(w == "_Bool" ? " (and _Bool is not C89)" : ""));
+        } else if (w == "_Bool") {
+            if (base != None) error(t.loc, "two types in one declaration");
+            base = Bool;
+            take();
+        } else if (w == "float" || w == "double") {
+            // Reported, then read as an int so that the uses of the name say nothing more.
+            error(t.loc, "'" + w + "' is not supported: the machine has no floating point");
+            if (base != None) error(t.loc, "two types in one declaration");
+            base = Int;
+            take();
         } else if (w == "struct" || w == "union") {
             if (base != None) error(t.loc, "two types in one declaration");
             take();
@@ -175,11 +255,14 @@ Parser::DeclSpec Parser::declSpecifiers(bool allowStorage) {
         if (isSigned || isUnsigned || shorts || longs) error(ds.loc, "invalid type specifiers");
     } else if (base == Void) {
         t = types_.voidT;
+    } else if (base == Bool) {
+        t = types_.boolT;
+        if (isSigned || isUnsigned || shorts || longs) error(ds.loc, "invalid type specifiers");
     } else if (base == Char) {
         t = isUnsigned ? types_.ucharT : isSigned ? types_.scharT : types_.charT;
         if (shorts || longs) error(ds.loc, "invalid type specifiers");
     } else {
-        if (longs > 1) fail(ds.loc, "'long long' is not supported");
+        if (longs > 1) error(ds.loc, "'long long' is not supported");
         if (longs)
             t = isUnsigned ? types_.ulongT : types_.longT;
         else if (shorts)
@@ -198,6 +281,7 @@ Parser::DeclSpec Parser::declSpecifiers(bool allowStorage) {
     return ds;
 }
 
+// record = ident? ("{" (decl-specifiers (declarator ("," declarator)*)? ";")* "}")?
 Type* Parser::recordSpecifier(bool isUnion) {
     std::string tag;
     Loc loc = tok().loc;
@@ -231,42 +315,57 @@ Type* Parser::recordSpecifier(bool isUnion) {
     if (r->complete) fail(loc, "redefinition of " + typeText(t));
     int offset = 0, size = 0;
     while (!accept("}")) {
-        DeclSpec ds = declSpecifiers(false);
-        if (!ds.type) fail(tok().loc, "expected a member declaration");
-        if (accept(";")) {
-            // An unnamed struct or union member: its members become ours.
-            if (isAggregate(ds.type) && ds.type->record->complete) {
-                for (const Member& m : ds.type->record->members)
-                    r->members.push_back({m.name, m.type, (isUnion ? 0 : offset) + m.offset});
-                int s = ds.type->record->size;
-                if (isUnion)
-                    size = std::max(size, s);
-                else
-                    offset += s;
-            }
-            continue;
+        if (tok().kind == Tok::End) fail(tok().loc, "expected '}' at the end of " + typeText(t));
+        const size_t start = pos_;
+        try {
+            member(r, offset, size);
+        } catch (const CompileError&) {
+            // One member in error: the others are read, the record stays usable.
+            r->broken = true;
+            resync(start);
         }
-        do {
-            std::string name;
-            Loc mloc = tok().loc;
-            Type* mt = declarator(ds.type, name, mloc, nullptr);
-            if (accept(":")) fail(mloc, "bit-fields are not supported yet");
-            int64_t s = sizeOf(mt);
-            if (s < 0) fail(mloc, "member '" + name + "' has an incomplete type");
-            if (r->find(name)) error(mloc, "duplicate member '" + name + "'");
-            r->members.push_back({name, mt, isUnion ? 0 : offset});
-            if (isUnion)
-                size = std::max(size, int(s));
-            else
-                offset += int(s);
-        } while (accept(","));
-        expect(";");
     }
     r->size = isUnion ? size : offset;
     r->complete = true;
     return t;
 }
 
+// member = decl-specifiers (declarator (":" constant)? ("," declarator (":" constant)?)*)? ";"
+void Parser::member(Record* r, int& offset, int& size) {
+    const bool isUnion = r->isUnion;
+    DeclSpec ds = declSpecifiers(false);
+    if (!ds.type) fail(tok().loc, "expected a member declaration");
+    if (accept(";")) {
+        // An unnamed struct or union member: its members become ours.
+        if (isAggregate(ds.type) && ds.type->record->complete) {
+            for (const Member& m : ds.type->record->members)
+                r->members.push_back({m.name, m.type, (isUnion ? 0 : offset) + m.offset});
+            int s = ds.type->record->size;
+            if (isUnion)
+                size = std::max(size, s);
+            else
+                offset += s;
+        }
+        return;
+    }
+    do {
+        std::string name;
+        Loc mloc = tok().loc;
+        Type* mt = declarator(ds.type, name, mloc, nullptr);
+        if (accept(":")) fail(mloc, "bit-fields are not supported yet");
+        int64_t s = sizeOf(mt);
+        if (s < 0) fail(mloc, "member '" + name + "' has an incomplete type");
+        if (r->find(name)) error(mloc, "duplicate member '" + name + "'");
+        r->members.push_back({name, mt, isUnion ? 0 : offset});
+        if (isUnion)
+            size = std::max(size, int(s));
+        else
+            offset += int(s);
+    } while (accept(","));
+    expect(";");
+}
+
+// enum = ident? ("{" ident ("=" constant)? ("," ident ("=" constant)?)* ","? "}")?
 Type* Parser::enumSpecifier() {
     std::string tag;
     if (tok().kind == Tok::Ident) tag = take().text;
@@ -295,6 +394,8 @@ Type* Parser::enumSpecifier() {
     return t;
 }
 
+// declarator = ("*" ("const" | "volatile")*)* ("(" declarator ")" | ident?) suffix
+//
 // Reads a declarator over `base`. The name may be absent (abstract declarators). For a
 // function declarator, its parameters are stored in `paramsOut` when given.
 Type* Parser::declarator(Type* base, std::string& name, Loc& loc, std::vector<Symbol*>* paramsOut) {
@@ -316,16 +417,19 @@ Type* Parser::declarator(Type* base, std::string& name, Loc& loc, std::vector<Sy
         *hole = *outer;
         return inner;
     }
-    if (tok().kind == Tok::Ident && !isTypeName(tok())) {
+    // After the specifiers, an identifier is the declared name even where an outer scope made
+    // it a typedef name: a block may declare its own T.
+    if (tok().kind == Tok::Ident && (!isTypeName(tok()) || lookup(tok().text))) {
         loc = tok().loc;
         name = take().text;
-    } else if (tok().kind == Tok::Ident && lookup(tok().text) &&
-               lookup(tok().text)->storage == Storage::Typedef && !name.empty()) {
-        // unreachable: a typedef name here starts a parameter list
     }
     return declaratorSuffix(base, paramsOut);
 }
 
+// suffix = "[" constant? "]" suffix | "(" parameters ")" suffix | nothing
+// parameters = "void" | ident ("," ident)* | parameter ("," parameter)* ("," "...")?
+//            | nothing
+// parameter = decl-specifiers declarator
 Type* Parser::declaratorSuffix(Type* base, std::vector<Symbol*>* paramsOut) {
     if (accept("[")) {
         int64_t n = -1;
@@ -395,6 +499,7 @@ Type* Parser::declaratorSuffix(Type* base, std::vector<Symbol*>* paramsOut) {
     return base;
 }
 
+// type-name = decl-specifiers declarator, the declarator without a name
 Type* Parser::typeName() {
     DeclSpec ds = declSpecifiers(false);
     if (!ds.type) fail(tok().loc, "expected a type name");
@@ -405,6 +510,7 @@ Type* Parser::typeName() {
     return t;
 }
 
+// constant = conditional, folded to an integer
 int64_t Parser::constantExpr(const char* what) {
     Loc l = tok().loc;
     Expr* e = conditional();
@@ -413,30 +519,42 @@ int64_t Parser::constantExpr(const char* what) {
     return e->value;
 }
 
+// translation-unit = external-declaration*
 void Parser::translationUnit() {
     while (tok().kind != Tok::End && !diag_.tooMany()) {
         size_t before = pos_;
         try {
             externalDeclaration();
         } catch (const CompileError&) {
-            if (pos_ == before) take();
-            skipTo(";", "}");
+            // Whatever the error left open (a function, a parameter list) is closed.
+            scopes_.resize(1);
+            tags_.resize(1);
+            fn_ = nullptr;
+            switches_.clear();
+            loops_ = 0;
+            resync(before);
         }
     }
+    reportOverflows();
 }
 
+// external-declaration = ";" | declaration | function-definition
 void Parser::externalDeclaration() {
     if (accept(";")) return;
+    unknownTypeName();
     declaration(true, nullptr);
 }
 
+// syscall = "__syscall" "(" constant ("," ("__pushed" | "__none" | "__firstarg"
+//           | "__counted"))? ")"
 void Parser::syscallAttribute(Symbol* s) {
     if (!tok().isIdent("__syscall")) return;
     Loc l = take().loc;
     expect("(");
     int64_t op = constantExpr("a system call number");
     if (op < kFirstSystemCall || op > kLastSystemCall) fail(l, "system call number out of range");
-    s->syscall = int(op);
+    // A library header's system call gives way to a function the program defines itself.
+    if (!(library_ && s->body)) s->syscall = int(op);
     if (accept(",")) {
         Token k = take();
         if (k.text == "__pushed")
@@ -471,6 +589,13 @@ Symbol* Parser::declareObject(const DeclSpec& ds, Type* t, const std::string& na
                 scopes_.back().count(name))
                 fail(loc, "'" + name + "' redeclared as a different kind of symbol");
             prev = nullptr;
+        } else if (!compatible(prev->type, t) && library_ && isFunction(t) &&
+                   isFunction(prev->type) && prev->fileId != fileId_) {
+            // The program declared a library function its own way (int strlen(char *)): its
+            // calls keep the program's view, the library's code its own.
+            prev->type = t;
+            declare(prev);
+            return prev;
         } else if (!compatible(prev->type, t)) {
             fail(loc, "conflicting types for '" + name + "' (" + typeText(prev->type) + " and " +
                           typeText(t) + ")");
@@ -503,6 +628,8 @@ Symbol* Parser::declareObject(const DeclSpec& ds, Type* t, const std::string& na
     return s;
 }
 
+// declaration = decl-specifiers (init-declarator ("," init-declarator)*)? ";"
+// init-declarator = declarator syscall? ("=" initializer)?
 void Parser::declaration(bool global, std::vector<Stmt*>* out) {
     DeclSpec ds = declSpecifiers(true);
     if (!ds.type) {
@@ -518,7 +645,13 @@ void Parser::declaration(bool global, std::vector<Stmt*>* out) {
         std::string name;
         Loc loc = tok().loc;
         std::vector<Symbol*> params;
-        Type* t = declarator(ds.type, name, loc, &params);
+        Type* t = nullptr;
+        try {
+            t = declarator(ds.type, name, loc, &params);
+        } catch (const CompileError&) {
+            if (!name.empty()) failedNames_.insert(name);  // its uses say nothing more
+            throw;
+        }
         if (name.empty()) fail(loc, "expected a name in the declaration");
         if (ds.isTypedef) {
             Symbol* s = prog_.newSymbol();
@@ -532,6 +665,17 @@ void Parser::declaration(bool global, std::vector<Stmt*>* out) {
             if (isFunction(t)) syscallAttribute(s);
             if (isFunction(t) && first && global &&
                 (tok().is("{") || (!t->prototype && !tok().is(";") && !tok().is(",")))) {
+                if (library_ && s->body && s->fileId != fileId_) {
+                    // The program defines this function itself: as a linker would, calls go to
+                    // the program's; the library's body is read but reached by nothing.
+                    Symbol* unused = prog_.newSymbol();
+                    unused->name = name;
+                    unused->type = t;
+                    unused->storage = Storage::Function;
+                    unused->loc = loc;
+                    unused->fileId = fileId_;
+                    s = unused;
+                }
                 functionDefinition(s, params, loc);
                 return;
             }
@@ -542,6 +686,7 @@ void Parser::declaration(bool global, std::vector<Stmt*>* out) {
                     fail(loc, "'" + name + "' has an incomplete type");
                 Stmt* d = prog_.newStmt(St::Decl, loc);
                 d->sym = s;
+                locals_.push_back(s);
                 if (accept("=")) {
                     s->hasInit = true;
                     Type* fixed = nullptr;
@@ -577,6 +722,7 @@ void Parser::declaration(bool global, std::vector<Stmt*>* out) {
     }
 }
 
+// function-definition = decl-specifiers declarator declaration* compound
 void Parser::functionDefinition(Symbol* f, std::vector<Symbol*>& params, const Loc& loc) {
     if (f->body) fail(loc, "redefinition of function '" + f->name + "'");
     if (f->syscall >= 0) fail(loc, "a system call cannot have a body");
@@ -648,14 +794,15 @@ void Parser::functionDefinition(Symbol* f, std::vector<Symbol*>& params, const L
         }
     }
     f->localsSize = frameTop_;
-    Symbol* funcName = prog_.newSymbol();  // __func__, as a static string
-    (void)funcName;
+    locals_.clear();
     f->body = compound(false);
+    checkFunction(f, locals_, diag_);
     popScope();
     f->defined = true;
     fn_ = nullptr;
 }
 
+// initializer = "{" initializer-list ","? "}" | string | assignment
 void Parser::initializer(Type* t, int offset, std::vector<InitItem>& out, Type** arrayType) {
     if (tok().is("{")) {
         take();
@@ -664,11 +811,13 @@ void Parser::initializer(Type* t, int offset, std::vector<InitItem>& out, Type**
         expect("}");
         return;
     }
-    // A string literal initialises a char array directly.
-    if (isArray(t) && isCharType(t->base) && tok().kind == Tok::String) {
+    // A string literal initialises a char array directly; L"..." an array of 16-bit units.
+    const bool wide = tok().kind == Tok::String && tok().text[0] == 'L';
+    if (isArray(t) && tok().kind == Tok::String &&
+        (wide ? isInteger(t->base) && sizeOf(t->base) == 2 : isCharType(t->base))) {
         Loc l = tok().loc;
         Expr* s = stringLiteral();
-        int64_t n = int64_t(s->sym->bytes.size());
+        int64_t n = int64_t(s->sym->bytes.size()) / sizeOf(t->base);
         if (t->count < 0) {
             Type* fixed = types_.arrayOf(t->base, n);
             if (arrayType) *arrayType = fixed;
@@ -695,6 +844,8 @@ void Parser::initializer(Type* t, int offset, std::vector<InitItem>& out, Type**
     out.push_back({offset, t, assignConvert(e, t, l, "initialisation")});
 }
 
+// initializer-list = designator? initializer ("," designator? initializer)*
+// designator = ("[" constant "]" | "." ident) designation
 void Parser::initList(Type* t, int offset, std::vector<InitItem>& out, Type** arrayType,
                       bool braced) {
     // Without braces (an element of an outer list) the elements take what they need and leave
@@ -711,20 +862,31 @@ void Parser::initList(Type* t, int offset, std::vector<InitItem>& out, Type** ar
     };
     if (isArray(t)) {
         int64_t elem = sizeOf(t->base);
-        int64_t i = 0;
+        int64_t i = 0, count = 0;
         if (!tok().is("}")) {
             for (;;) {
-                if (t->count >= 0 && i >= t->count) {
-                    error(tok().loc, "too many initialisers for the array");
-                    skipTo("}", nullptr);
-                    break;
+                if (braced && tok().is("[")) {
+                    // [index] = value: the elements after it follow on from there.
+                    const Loc l = take().loc;
+                    i = constantExpr("an array index");
+                    expect("]");
+                    if (i < 0 || (t->count >= 0 && i >= t->count))
+                        fail(l, "array index " + std::to_string(i) + " is outside the array");
+                    designated(t->base, offset + int(i * elem), out);
+                } else {
+                    if (t->count >= 0 && i >= t->count) {
+                        error(tok().loc, "too many initialisers for the array");
+                        skipTo("}", nullptr);
+                        break;
+                    }
+                    initializer(t->base, offset + int(i * elem), out, nullptr);
                 }
-                initializer(t->base, offset + int(i * elem), out, nullptr);
                 ++i;
+                count = std::max(count, i);
                 if (!more(!braced && t->count >= 0 && i >= t->count)) break;
             }
         }
-        if (t->count < 0 && arrayType) *arrayType = types_.arrayOf(t->base, i);
+        if (t->count < 0 && arrayType) *arrayType = types_.arrayOf(t->base, count);
         return;
     }
     if (isAggregate(t)) {
@@ -734,6 +896,21 @@ void Parser::initList(Type* t, int offset, std::vector<InitItem>& out, Type** ar
         size_t i = 0;
         if (!tok().is("}")) {
             for (;;) {
+                if (braced && tok().is(".")) {
+                    // .member = value: the members after it follow on from there.
+                    const Loc l = take().loc;
+                    if (tok().kind != Tok::Ident) fail(tok().loc, "expected a member name");
+                    const std::string name = take().text;
+                    size_t j = 0;
+                    while (j < r->members.size() && r->members[j].name != name) ++j;
+                    if (j == r->members.size())
+                        fail(l, typeText(t) + " has no member '" + name + "'");
+                    i = j;
+                    designated(r->members[i].type, offset + r->members[i].offset, out);
+                    ++i;
+                    if (!more(false)) break;
+                    continue;
+                }
                 if (i >= n) {
                     error(tok().loc, "too many initialisers for " + typeText(t));
                     skipTo("}", nullptr);
@@ -751,6 +928,31 @@ void Parser::initList(Type* t, int offset, std::vector<InitItem>& out, Type** ar
     Expr* e = assignment();
     out.push_back({offset, t, assignConvert(e, t, l, "initialisation")});
     if (braced) accept(",");
+}
+
+// designation = ("[" constant "]" | "." ident)* "=" initializer, after its first designator:
+// the rest of the chain goes down into the element or member it named.
+void Parser::designated(Type* t, int offset, std::vector<InitItem>& out) {
+    if (tok().is("[")) {
+        const Loc l = take().loc;
+        if (!isArray(t)) fail(l, "[index] in the initialiser of a " + typeText(t));
+        const int64_t i = constantExpr("an array index");
+        expect("]");
+        if (i < 0 || (t->count >= 0 && i >= t->count))
+            fail(l, "array index " + std::to_string(i) + " is outside the array");
+        return designated(t->base, offset + int(i * sizeOf(t->base)), out);
+    }
+    if (tok().is(".")) {
+        const Loc l = take().loc;
+        if (!isAggregate(t)) fail(l, ".member in the initialiser of a " + typeText(t));
+        if (tok().kind != Tok::Ident) fail(tok().loc, "expected a member name");
+        const std::string name = take().text;
+        const Member* m = t->record->find(name);
+        if (!m) fail(l, typeText(t) + " has no member '" + name + "'");
+        return designated(m->type, offset + m->offset, out);
+    }
+    expect("=");
+    initializer(t, offset, out, nullptr);
 }
 
 }  // namespace corvane::cc

@@ -5,9 +5,11 @@
 
 #include "library/gb2312.h"
 #include "tools/vrncc/parser.h"
+#include "tools/vrncc/warnings.h"
 
 namespace corvane::cc {
 
+// expression = assignment ("," assignment)*
 Expr* Parser::expression() {
     Expr* e = assignment();
     while (tok().is(",")) {
@@ -21,6 +23,8 @@ Expr* Parser::expression() {
     return e;
 }
 
+// assignment = conditional (("=" | "*=" | "/=" | "%=" | "+=" | "-=" | "<<=" | ">>=" | "&="
+//                           | "^=" | "|=") assignment)?
 Expr* Parser::assignment() {
     Expr* lhs = conditional();
     static const std::pair<const char*, Op> kOps[] = {
@@ -39,6 +43,7 @@ Expr* Parser::assignment() {
     return lhs;
 }
 
+// conditional = binary ("?" expression ":" conditional)?
 Expr* Parser::conditional() {
     Expr* c = binary(1);
     if (!tok().is("?")) return c;
@@ -75,6 +80,8 @@ Expr* Parser::conditional() {
     return fold(e);
 }
 
+// binary = cast (binary-op cast)*, binding by precedence from "||" (loosest) through "&&",
+//          "|", "^", "&", "==" "!=", "<" ">" "<=" ">=", "<<" ">>", "+" "-" to "*" "/" "%"
 Expr* Parser::binary(int minPrec) {
     struct BinOp {
         const char* p;
@@ -100,12 +107,13 @@ Expr* Parser::binary(int minPrec) {
     }
 }
 
+// cast = "(" type-name ")" cast | "(" type-name ")" "{" initializer-list "}" postfix | unary
 Expr* Parser::castExpr() {
     if (tok().is("(") && isTypeName(peek(1))) {
         Loc l = take().loc;
         Type* t = typeName();
         expect(")");
-        if (tok().is("{")) fail(l, "compound literals are not C89");
+        if (tok().is("{")) return postfix(compoundLiteral(t, l));
         Expr* e = rvalue(castExpr());
         if (isVoid(t)) return convert(e, t);
         if (!isScalar(t)) fail(l, "cannot cast to " + typeText(t));
@@ -117,6 +125,8 @@ Expr* Parser::castExpr() {
     return unary();
 }
 
+// unary = ("++" | "--") unary | ("&" | "*" | "+" | "-" | "~" | "!") cast
+//       | "sizeof" "(" type-name ")" | "sizeof" unary | postfix
 Expr* Parser::unary() {
     const Token& t = tok();
     Loc l = t.loc;
@@ -167,6 +177,8 @@ Expr* Parser::unary() {
     return postfix(primary());
 }
 
+// postfix = primary ("[" expression "]" | "(" arguments | "." ident | "->" ident | "++"
+//                   | "--")*
 Expr* Parser::postfix(Expr* e) {
     for (;;) {
         const Token& t = tok();
@@ -200,6 +212,7 @@ Expr* Parser::postfix(Expr* e) {
     }
 }
 
+// arguments = (assignment ("," assignment)*)? ")"
 Expr* Parser::call(Expr* fn, const Loc& loc) {
     std::vector<Expr*> args;
     if (!tok().is(")")) {
@@ -233,19 +246,26 @@ Expr* Parser::call(Expr* fn, const Loc& loc) {
         }
         e->args.push_back(a);
     }
+    if (ft->variadic) checkFormat(e, diag_);
     return e;
 }
 
+// string = string-literal+
+//
 // Reads adjacent string literals into one object with static storage. Texts that are valid
 // UTF-8 are stored in GB2312, the machine's code page; other bytes are kept as they are.
 Expr* Parser::stringLiteral() {
+    if (tok().unclosed) throw CompileError{};  // reported where it was read
     Loc loc = tok().loc;
     std::string bytes;
+    bool wide = false;
     while (tok().kind == Tok::String) {
         Token t = take();
         const std::string& s = t.text;
+        const size_t quote = s[0] == 'L' ? 1 : 0;
+        wide = wide || quote;
         std::string raw;
-        for (size_t i = 1; i + 1 < s.size(); ++i) {
+        for (size_t i = quote + 1; i + 1 < s.size(); ++i) {
             char c = s[i];
             if (c != '\\') {
                 raw += c;
@@ -307,11 +327,26 @@ Expr* Parser::stringLiteral() {
         bytes += raw;
     }
     bytes += '\0';
-    Symbol*& lit = literals_[bytes];
+    Type* elem = types_.charT;
+    if (wide) {
+        // L"...": one 16-bit unit per character, a GB2312 character's two bytes in one unit
+        // (first byte high), stored low byte first as the machine stores every 16-bit value.
+        std::string units;
+        for (size_t i = 0; i < bytes.size(); ++i) {
+            unsigned u = static_cast<unsigned char>(bytes[i]);
+            if (u >= 0x80 && i + 1 < bytes.size() - 1)
+                u = u << 8 | static_cast<unsigned char>(bytes[++i]);
+            units += char(u & 0xFF);
+            units += char(u >> 8);
+        }
+        bytes = units;
+        elem = types_.ushortT;
+    }
+    Symbol*& lit = literals_[(wide ? "L" : "") + bytes];
     if (!lit) {
         lit = prog_.newSymbol();
         lit->name = "<string>";
-        lit->type = types_.arrayOf(types_.charT, int64_t(bytes.size()));
+        lit->type = types_.arrayOf(elem, int64_t(bytes.size()) / sizeOf(elem));
         lit->storage = Storage::Static;
         lit->isLiteral = true;
         lit->defined = true;
@@ -324,6 +359,11 @@ Expr* Parser::stringLiteral() {
     return e;
 }
 
+// primary = "(" expression ")" | string | number | character | builtin | "__func__" | ident
+// builtin = "__builtin_va_start" "(" assignment "," assignment ")"
+//         | "__builtin_va_arg" "(" assignment "," type-name ")"
+//         | "__builtin_va_end" "(" assignment ")"
+//         | "__builtin_expect" "(" assignment "," assignment ")"
 Expr* Parser::primary() {
     const Token& t = tok();
     Loc l = t.loc;
@@ -331,8 +371,10 @@ Expr* Parser::primary() {
         take();
         Expr* e = expression();
         expect(")");
+        e->paren = true;
         return e;
     }
+    if (t.unclosed) throw CompileError{};  // the lexer's message is the only one
     if (t.kind == Tok::String) return stringLiteral();
     if (t.kind == Tok::Number) {
         std::string s = take().text;
@@ -372,6 +414,8 @@ Expr* Parser::primary() {
     }
     if (t.kind == Tok::Char) {
         std::string s = take().text;
+        const bool wide = s[0] == 'L';  // L'x': the 16-bit unit, as an unsigned short
+        if (wide) s.erase(0, 1);
         // Reuse the string reader for the escapes.
         Token fake;
         fake.kind = Tok::String;
@@ -394,12 +438,39 @@ Expr* Parser::primary() {
         if (b.size() < 2) fail(l, "empty character constant");
         if (b.size() > 2) {
             // Two-byte characters (a GB2312 character) keep both bytes, the first one high.
-            if (b.size() == 3) return num(int64_t(b[0]) << 8 | b[1], types_.intT, l);
+            if (b.size() == 3)
+                return num(int64_t(b[0]) << 8 | b[1], wide ? types_.ushortT : types_.intT, l);
             fail(l, "character constant too long");
         }
-        return num(int64_t(b[0]), types_.intT, l);
+        return num(int64_t(b[0]), wide ? types_.ushortT : types_.intT, l);
     }
     if (t.kind == Tok::Ident) {
+        if (t.text == "__func__" && fn_ && !lookup("__func__")) {
+            // The function's name as a static string, read as a string literal would be.
+            take();
+            Token fake;
+            fake.kind = Tok::String;
+            fake.text = "\"" + fn_->name + "\"";
+            fake.loc = l;
+            std::vector<Token> one = {fake, Token{}};
+            std::swap(one, toks_);
+            const size_t savedPos = pos_;
+            pos_ = 0;
+            Expr* name = stringLiteral();
+            std::swap(one, toks_);
+            pos_ = savedPos;
+            return name;
+        }
+        if (t.text == "__builtin_expect") {
+            // A hint for other compilers' code layout: the value is the first argument.
+            take();
+            expect("(");
+            Expr* e = assignment();
+            expect(",");
+            assignment();
+            expect(")");
+            return e;
+        }
         if (t.text == "__builtin_va_start" || t.text == "__builtin_va_arg" ||
             t.text == "__builtin_va_end") {
             std::string w = take().text;
@@ -446,11 +517,14 @@ Expr* Parser::primary() {
                 saved.front() = scopes_.front();
                 scopes_ = std::move(saved);
             } else {
+                if (failedNames_.count(n.text)) throw CompileError{};  // reported already
+                failedNames_.insert(n.text);                           // once is enough
                 fail(l, "'" + n.text + "' is not declared");
             }
         }
         if (s->storage == Storage::EnumConst) return num(s->value, types_.intT, l);
         if (s->storage == Storage::Typedef) fail(l, "unexpected type name '" + n.text + "'");
+        s->used = true;
         Expr* e = prog_.newExpr(Op::Var, s->type, l);
         e->sym = s->paramCopy ? s->paramCopy : s;
         e->lvalue = !isFunction(s->type);
@@ -458,6 +532,38 @@ Expr* Parser::primary() {
     }
     if (t.kind == Tok::End) fail(l, "expected an expression before end of file");
     fail(l, "expected an expression before '" + t.text + "'");
+}
+
+// compound-literal = "(" type-name ")" "{" initializer-list "}": an unnamed object. Outside a
+// function it has static storage; inside one it is a local of the enclosing block, set from its
+// initialiser each time the expression is reached.
+Expr* Parser::compoundLiteral(Type* t, const Loc& loc) {
+    if (isFunction(t) || isVoid(t)) fail(loc, "a compound literal of type " + typeText(t));
+    Symbol* s = prog_.newSymbol();
+    s->name = "<compound literal>";
+    s->loc = loc;
+    s->fileId = fileId_;
+    s->hasInit = true;
+    Type* fixed = nullptr;
+    initializer(t, 0, s->init, &fixed);
+    s->type = fixed ? fixed : t;
+    if (sizeOf(s->type) < 0) fail(loc, "a compound literal of an incomplete type");
+    Expr* e;
+    if (!fn_) {
+        s->storage = Storage::Static;
+        s->defined = true;
+        prog_.globals.push_back(s);
+        e = prog_.newExpr(Op::Var, s->type, loc);
+    } else {
+        s->storage = Storage::Local;
+        s->frameOffset = frameTop_;
+        frameTop_ += int(sizeOf(s->type));
+        fn_->localsSize = std::max(fn_->localsSize, frameTop_);
+        e = prog_.newExpr(Op::CompoundLit, s->type, loc);
+    }
+    e->sym = s;
+    e->lvalue = true;
+    return e;
 }
 
 }  // namespace corvane::cc

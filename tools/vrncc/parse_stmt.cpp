@@ -4,22 +4,30 @@
 
 namespace corvane::cc {
 
+// compound = "{" (declaration | statement)* "}"
 Stmt* Parser::compound(bool newScope) {
     Stmt* s = prog_.newStmt(St::Compound, tok().loc);
     expect("{");
     if (newScope) pushScope();
     const int savedTop = frameTop_;
+    // What an error inside a statement leaves open (a scope, a loop) is closed again.
+    const size_t depth = scopes_.size(), switches = switches_.size();
+    const int loops = loops_;
     while (!tok().is("}") && tok().kind != Tok::End && !diag_.tooMany()) {
         size_t before = pos_;
         try {
-            if (startsDeclaration() && !(tok().kind == Tok::Ident && peek(1).is(":"))) {
+            if (unknownTypeName() ||
+                (startsDeclaration() && !(tok().kind == Tok::Ident && peek(1).is(":")))) {
                 declaration(false, &s->list);
             } else {
                 s->list.push_back(statement());
             }
         } catch (const CompileError&) {
-            if (pos_ == before) take();
-            skipTo(";", "}");
+            scopes_.resize(depth);
+            tags_.resize(depth);
+            switches_.resize(switches);
+            loops_ = loops;
+            resync(before);
         }
     }
     s->end = tok().loc;
@@ -30,6 +38,16 @@ Stmt* Parser::compound(bool newScope) {
     return s;
 }
 
+// statement = compound | ";" | ident ":" statement
+//           | "if" "(" expression ")" statement ("else" statement)?
+//           | "while" "(" expression ")" statement
+//           | "do" statement "while" "(" expression ")" ";"
+//           | "for" "(" (declaration | expression? ";") expression? ";" expression? ")"
+//             statement
+//           | "switch" "(" expression ")" statement
+//           | "case" constant ":" statement | "default" ":" statement
+//           | "break" ";" | "continue" ";" | "return" expression? ";" | "goto" ident ";"
+//           | expression ";"
 Stmt* Parser::statement() {
     const Token& t = tok();
     Loc l = t.loc;

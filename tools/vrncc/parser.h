@@ -4,6 +4,7 @@
 
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -16,9 +17,14 @@ namespace corvane::cc {
 // zero-extended to 32 bits.
 int64_t normalize(int64_t v, const Type* t);
 
+// "a 16-bit int", "an 8-bit char": a type with its width, as the warnings name it.
+std::string widthText(const Type* t);
+
 class Parser {
   public:
-    Parser(Program& prog, Diagnostics& diag, std::vector<Token> tokens, int fileId);
+    // `library`: the unit is the runtime library's, whose names give way to the program's own.
+    Parser(Program& prog, Diagnostics& diag, std::vector<Token> tokens, int fileId,
+           bool library = false);
     void translationUnit();
 
   private:
@@ -38,6 +44,7 @@ class Parser {
     [[noreturn]] void fail(const Loc& loc, const std::string& message);
     void error(const Loc& loc, const std::string& message) { diag_.error(loc, message); }
     void skipTo(const char* a, const char* b);
+    void resync(size_t start);
 
     // --- scopes ---
     void pushScope();
@@ -48,8 +55,10 @@ class Parser {
 
     // --- declarations (parse_decl.cpp) ---
     bool startsDeclaration() const;
+    bool unknownTypeName();
     DeclSpec declSpecifiers(bool allowStorage);
     Type* recordSpecifier(bool isUnion);
+    void member(Record* r, int& offset, int& size);
     Type* enumSpecifier();
     Type* declarator(Type* base, std::string& name, Loc& loc, std::vector<Symbol*>* paramsOut);
     Type* declaratorSuffix(Type* base, std::vector<Symbol*>* paramsOut);
@@ -62,6 +71,7 @@ class Parser {
     void syscallAttribute(Symbol* s);
     void initializer(Type* t, int offset, std::vector<InitItem>& out, Type** arrayType);
     void initList(Type* t, int offset, std::vector<InitItem>& out, Type** arrayType, bool braced);
+    void designated(Type* t, int offset, std::vector<InitItem>& out);
     int64_t constantExpr(const char* what);
 
     // --- statements (parse_stmt.cpp) ---
@@ -79,6 +89,7 @@ class Parser {
     Expr* primary();
     Expr* call(Expr* fn, const Loc& loc);
     Expr* stringLiteral();
+    Expr* compoundLiteral(Type* t, const Loc& loc);
 
     // --- semantic helpers (sema.cpp) ---
     Expr* num(int64_t v, Type* t, const Loc& loc);
@@ -94,6 +105,11 @@ class Parser {
     Expr* makeAddr(Expr* e, const Loc& loc);
     Expr* makeMember(Expr* base, const std::string& name, const Loc& loc);
     Expr* fold(Expr* e);
+    Expr* foldQuietly(Expr* e);
+    void widenedOverflow(const Expr* e, const Type* t);
+    void reportOverflows();
+    void constantChange(const Expr* e, const Type* t, const Loc& loc);
+    void rangeComparison(Op op, const Expr* x, int64_t c, Type* common, const Loc& loc);
     void checkLvalue(Expr* e, const Loc& loc, const char* what);
 
     Program& prog_;
@@ -102,14 +118,26 @@ class Parser {
     std::vector<Token> toks_;
     size_t pos_ = 0;
     int fileId_;
+    bool library_;
     std::vector<std::map<std::string, Symbol*>> scopes_;
     std::vector<std::map<std::string, Type*>> tags_;
     // The function being read.
     Symbol* fn_ = nullptr;
     int frameTop_ = 0;
+    std::vector<Symbol*> locals_;  // its automatic variables, for the function-wide warnings
     std::map<std::string, Symbol*> literals_;
+    std::set<std::string> failedNames_;  // names whose declaration was in error
     std::vector<Stmt*> switches_;
     int loops_ = 0;
+    bool quietFold_ = false;  // folding the machine's own arithmetic: no overflow warning
+    // Constant expressions whose value their type did not hold, until reported.
+    struct Overflow {
+        const Expr* expr;
+        std::string text;  // "1000 * 1000"
+        int64_t exact;
+        bool reported;
+    };
+    std::vector<Overflow> overflows_;
 };
 
 }  // namespace corvane::cc

@@ -23,6 +23,9 @@ struct Input {
     std::vector<Token> tokens;
     size_t pos = 0;
     std::string dir;
+    // After #line: the file and line numbers its tokens are reported under.
+    const SourceFile* named = nullptr;
+    int lineShift = 0;
 };
 
 struct Cond {
@@ -147,7 +150,12 @@ class Preprocessor {
                 continue;
             }
             ++in.pos;
-            return t;
+            reportUnclosed(t);
+            if (!in.named) return t;
+            Token shown = t;
+            shown.loc.file = in.named;
+            shown.loc.line += in.lineShift;
+            return shown;
         }
     }
 
@@ -156,6 +164,14 @@ class Preprocessor {
             diag_.error(conds_.back().loc, "#if without #endif");
             conds_.pop_back();
         }
+    }
+
+    // An unclosed quote is an error only in the text that is compiled: a group that #if skips
+    // may hold an apostrophe in plain prose.
+    void reportUnclosed(const Token& t) {
+        if (t.unclosed)
+            diag_.error(t.loc, t.kind == Tok::String ? "string literal is not closed"
+                                                     : "character constant is not closed");
     }
 
     bool active() const { return conds_.empty() || conds_.back().active; }
@@ -231,6 +247,8 @@ class Preprocessor {
             return;
         }
         if (!active()) return;
+        if (w != "error" && w != "warning")
+            for (const Token& t : line) reportUnclosed(t);
         if (d.kind == Tok::Number) return;  // a line marker
         if (w == "define") return defineDirective(line);
         if (w == "undef") {
@@ -255,7 +273,8 @@ class Preprocessor {
             diag_.warning(d.loc, "#warning " + msg);
             return;
         }
-        if (w == "pragma" || w == "line" || w == "ident") return;
+        if (w == "line") return lineDirective(line);
+        if (w == "pragma" || w == "ident") return;
         diag_.error(d.loc, "unknown directive #" + w);
     }
 
@@ -331,6 +350,25 @@ class Preprocessor {
         diag_.error(at, "cannot find include file '" + name + "'");
     }
 
+    // #line N ["file"]: the next line is line N of the file. A copy of the source under the new
+    // name and numbering shows the right text under the messages that point into it.
+    void lineDirective(const std::vector<Token>& line) {
+        std::vector<Token> args = expandList(std::vector<Token>(line.begin() + 1, line.end()));
+        if (args.empty() || args[0].kind != Tok::Number ||
+            args[0].text.find_first_not_of("0123456789") != std::string::npos ||
+            (args.size() > 1 && args[1].kind != Tok::String) || args.size() > 2) {
+            diag_.error(line[0].loc, "#line needs a line number and at most a file name");
+            return;
+        }
+        Input& in = inputs_.back();
+        const SourceFile* physical = line[0].loc.file;
+        const int n = std::stoi(args[0].text);
+        std::string path = in.named ? in.named->path : physical->path;
+        if (args.size() > 1) path = args[1].text.substr(1, args[1].text.size() - 2);
+        in.lineShift = n - (line[0].loc.line + 1);
+        in.named = diag_.addFile(path, physical->text, in.lineShift);
+    }
+
     // --- #if expressions ---
     bool evalIf(const std::vector<Token>& line, size_t from) {
         // defined X and defined(X) are replaced before macro expansion.
@@ -356,6 +394,7 @@ class Preprocessor {
         std::vector<Token> expanded = expandList(toks);
         ifToks_ = std::move(expanded);
         ifPos_ = 0;
+        ifUnevaluated_ = 0;
         ifLoc_ = line[0].loc;
         try {
             int64_t v = ifCond();
@@ -391,7 +430,7 @@ class Preprocessor {
             }
             return v;
         }
-        if (t->is("-")) return -ifPrimary();
+        if (t->is("-")) return int64_t(0 - uint64_t(ifPrimary()));
         if (t->is("+")) return ifPrimary();
         if (t->is("!")) return !ifPrimary();
         if (t->is("~")) return ~ifPrimary();
@@ -451,15 +490,26 @@ class Preprocessor {
             if (p == 0 || p < minPrec) return l;
             std::string op = t->text;
             ++ifPos_;
+            // The right operand of && and || is not evaluated when the left one decides.
+            const bool skip = (op == "&&" && !l) || (op == "||" && l);
+            ifUnevaluated_ += skip;
             int64_t r = ifBinary(p + 1);
+            ifUnevaluated_ -= skip;
             if (op == "*")
-                l *= r;
+                l = int64_t(uint64_t(l) * uint64_t(r));
             else if (op == "/" || op == "%") {
                 if (r == 0) {
+                    if (ifUnevaluated_) {
+                        l = 0;
+                        continue;
+                    }
                     diag_.error(t->loc, "division by zero in #if");
                     throw CompileError{};
                 }
-                l = op == "/" ? l / r : l % r;
+                if (r == -1)  // INT64_MIN / -1 wraps, as the other operations do
+                    l = op == "/" ? int64_t(0 - uint64_t(l)) : 0;
+                else
+                    l = op == "/" ? l / r : l % r;
             } else if (op == "+")
                 l += r;
             else if (op == "-")
@@ -495,12 +545,17 @@ class Preprocessor {
     int64_t ifCond() {
         int64_t c = ifBinary(1);
         if (ifAccept("?")) {
+            // Only the chosen operand is evaluated.
+            ifUnevaluated_ += !c;
             int64_t a = ifCond();
+            ifUnevaluated_ -= !c;
             if (!ifAccept(":")) {
                 diag_.error(ifLoc_, "missing ':' in #if");
                 throw CompileError{};
             }
+            ifUnevaluated_ += c != 0;
             int64_t b = ifCond();
+            ifUnevaluated_ -= c != 0;
             return c ? a : b;
         }
         return c;
@@ -701,6 +756,7 @@ class Preprocessor {
     std::vector<Token> pending_;  // a stack: the next token is at the back
     std::vector<Token> out_;
     std::vector<Token> ifToks_;
+    int ifUnevaluated_ = 0;  // inside operands that && || ?: do not evaluate
     size_t ifPos_ = 0;
     Loc ifLoc_;
 };

@@ -1,5 +1,7 @@
 // Types of expressions: conversions, operators and constant folding.
 
+#include <map>
+
 #include "tools/vrncc/parser.h"
 
 namespace corvane::cc {
@@ -10,6 +12,8 @@ int64_t normalize(int64_t v, const Type* t) {
         case Kind::Char:
         case Kind::UChar:
             return int64_t(u & 0xFF);
+        case Kind::Bool:
+            return v != 0;
         case Kind::SChar:
             return int64_t(int8_t(u & 0xFF));
         case Kind::Short:
@@ -26,6 +30,24 @@ int64_t normalize(int64_t v, const Type* t) {
             return int64_t(u);
         default:
             return v;
+    }
+}
+
+// "a 16-bit int", "an 8-bit char": how the warnings name a type with its width.
+std::string widthText(const Type* t) {
+    const int bits = width(t) * 8;
+    return std::string(bits == 8 ? "an " : "a ") + std::to_string(bits) + "-bit " + typeText(t);
+}
+
+// The smallest and largest values of an integer type.
+static void rangeOf(const Type* t, int64_t& lo, int64_t& hi) {
+    const int bits = width(t) * 8;
+    if (isUnsigned(t)) {
+        lo = 0;
+        hi = (int64_t(1) << bits) - 1;
+    } else {
+        lo = -(int64_t(1) << (bits - 1));
+        hi = (int64_t(1) << (bits - 1)) - 1;
     }
 }
 
@@ -61,6 +83,15 @@ Expr* Parser::convert(Expr* e, Type* t) {
         return c;
     }
     if (e->type == t) return e;
+    if (t->kind == Kind::Bool && isScalar(e->type) && e->type->kind != Kind::Bool) {
+        // Any scalar becomes 1 when it is not 0: compare, then narrow the 0 or 1.
+        if (e->op == Op::Num) return num(e->value != 0, t, e->loc);
+        Expr* ne = makeBinary(Op::Ne, e, num(0, types_.intT, e->loc), e->loc);
+        Expr* c = prog_.newExpr(Op::Cast, t, e->loc);
+        c->a = ne;
+        return c;
+    }
+    if (e->op == Op::Num && isInteger(t) && width(t) > width(e->type)) widenedOverflow(e, t);
     if (isScalar(e->type) && isScalar(t) && e->type->kind == t->kind && !isPointer(t)) return e;
     if (e->op == Op::Num && isScalar(t)) return num(e->value, t, e->loc);
     Expr* c = prog_.newExpr(Op::Cast, t, e->loc);
@@ -92,18 +123,46 @@ Expr* Parser::assignConvert(Expr* e, Type* t, const Loc& loc, const char* what) 
             fail(loc, std::string("incompatible types in ") + what);
         }
     } else if (isInteger(t)) {
-        if (isPointer(e->type))
-            diag_.warning(loc, std::string("pointer made an integer without a cast in ") + what);
-        else if (!isInteger(e->type))
+        if (isPointer(e->type)) {
+            if (t->kind != Kind::Bool)  // to _Bool a pointer's truth is meant
+                diag_.warning(loc,
+                              std::string("pointer made an integer without a cast in ") + what);
+        } else if (!isInteger(e->type))
             fail(loc, std::string("incompatible types in ") + what + ": " + typeText(e->type) +
                           " to " + typeText(t));
     } else {
         fail(loc, std::string("cannot convert to ") + typeText(t) + " in " + what);
     }
+    if (isInteger(t) && isInteger(e->type) && e->op == Op::Num) constantChange(e, t, loc);
     return convert(e, t);
 }
 
+// A constant that the implicit conversion to `t` changes: "40000 becomes -25536 in a 16-bit
+// int". A signed constant must keep its value; an unsigned one, or one going to an unsigned
+// type, only needs to fit in the width (-1 to unsigned is the usual way to write all ones).
+void Parser::constantChange(const Expr* e, const Type* t, const Loc& loc) {
+    const int64_t v = e->value, r = normalize(v, t);
+    if (r == v) return;
+    const int bits = width(t) * 8;
+    if (bits >= 32 && (isUnsigned(e->type) || isUnsigned(t))) return;
+    const int64_t umax = (int64_t(1) << bits) - 1, smin = -(int64_t(1) << (bits - 1));
+    bool fits = false;
+    if (isUnsigned(e->type))
+        fits = v <= umax;
+    else if (isUnsigned(t))
+        fits = v >= smin && v <= umax;
+    if (!fits)
+        diag_.warning(loc,
+                      std::to_string(v) + " becomes " + std::to_string(r) + " in " + widthText(t),
+                      Warn::Always, "overflow");
+}
+
 Expr* Parser::cond(Expr* e) {
+    if (e->op == Op::Assign && !e->paren)
+        diag_.warning(e->loc,
+                      "an assignment used as a condition: write == to compare, or put "
+                      "the assignment in parentheses",
+                      Warn::All, "parentheses");
     e = rvalue(e);
     if (!isScalar(e->type))
         fail(e->loc, "a scalar is needed as a condition, not " + typeText(e->type));
@@ -126,6 +185,12 @@ Expr* Parser::fold(Expr* e) {
             if (isNum(e->a)) {
                 int64_t v = e->a->value;
                 int64_t r = e->op == Op::Neg ? -v : e->op == Op::BitNot ? ~v : !v;
+                if (e->op == Op::Neg && !quietFold_ && isInteger(e->type) && !isUnsigned(e->type) &&
+                    normalize(r, e->type) != r) {
+                    Expr* n = num(r, e->type, e->loc);
+                    overflows_.push_back({n, "-(" + std::to_string(v) + ")", r, false});
+                    return n;
+                }
                 return num(r, e->type, e->loc);
             }
             return e;
@@ -209,7 +274,110 @@ Expr* Parser::fold(Expr* e) {
             return e;
     }
     (void)uns;
+    if (!quietFold_ && isInteger(e->type) && !isUnsigned(e->type) &&
+        (e->op == Op::Add || e->op == Op::Sub || e->op == Op::Mul ||
+         (e->op == Op::Shl && a >= 0 && b >= 0 && b < 32))) {
+        // The exact result of signed operands, to see whether the type holds it. A shift may
+        // reach the sign bit (1 << 15 is how the lowest int is written); it may not go past it.
+        const int64_t exact = e->op == Op::Add   ? a + b
+                              : e->op == Op::Sub ? a - b
+                              : e->op == Op::Mul ? a * b
+                                                 : a * (int64_t(1) << b);
+        static const std::map<Op, const char*> kSigns = {
+            {Op::Add, " + "}, {Op::Sub, " - "}, {Op::Mul, " * "}, {Op::Shl, " << "}};
+        const bool lost = e->op == Op::Shl ? exact >> (width(e->type) * 8) != 0
+                                           : normalize(exact, e->type) != exact;
+        if (lost) {
+            Expr* n = num(r, e->type, e->loc);
+            overflows_.push_back(
+                {n, std::to_string(a) + kSigns.at(e->op) + std::to_string(b), exact, false});
+            return n;
+        }
+    }
     return num(r, e->type, e->loc);
+}
+
+// A constant expression that overflowed its type and is now widened: the trap of a 16-bit int
+// ("long m = 1000 * 1000;" is 16960), reported whenever warnings are on.
+void Parser::widenedOverflow(const Expr* e, const Type* t) {
+    for (Overflow& o : overflows_)
+        if (o.expr == e && !o.reported) {
+            o.reported = true;
+            diag_.warning(e->loc,
+                          o.text + " overflows " + widthText(e->type) + " before it becomes " +
+                              typeText(t) + ": " + std::to_string(o.exact) + " becomes " +
+                              std::to_string(e->value) + " (make an operand " + typeText(t) +
+                              " to compute in it)",
+                          Warn::Always, "overflow");
+        }
+}
+
+// The constant expressions that overflowed and stayed in their type: with -Wextra, as the
+// program may mean the wrap-around (300 * 300 printed as an int).
+void Parser::reportOverflows() {
+    for (Overflow& o : overflows_)
+        if (!o.reported) {
+            o.reported = true;
+            diag_.warning(o.expr->loc,
+                          o.text + " overflows " + widthText(o.expr->type) + ": " +
+                              std::to_string(o.exact) + " becomes " + std::to_string(o.expr->value),
+                          Warn::Extra, "overflow");
+        }
+    overflows_.clear();
+}
+
+// Folds the machine's own arithmetic (a pointer's step times an index): its wrap-around is the
+// 16-bit address arithmetic, no mistake of the program.
+Expr* Parser::foldQuietly(Expr* e) {
+    quietFold_ = true;
+    e = fold(e);
+    quietFold_ = false;
+    return e;
+}
+
+// A comparison of a value of type `t` with a constant that the type's range decides: an
+// unsigned value is never below 0, an 8-bit char never 300. Only where the comparison is done
+// in a type that holds all of `t`, so that the range is the one the comparison sees.
+void Parser::rangeComparison(Op op, const Expr* x, int64_t c, Type* common, const Loc& loc) {
+    if (!isInteger(x->type) || (isUnsigned(common) && !isUnsigned(x->type))) return;
+    if (x->op == Op::Num) return;
+    int64_t lo, hi;
+    rangeOf(x->type, lo, hi);
+    c = normalize(c, common);
+    int verdict = -1;  // 1 always true, 0 always false
+    switch (op) {
+        case Op::Lt:
+            verdict = c > hi ? 1 : c <= lo ? 0 : -1;
+            break;
+        case Op::Le:
+            verdict = c >= hi ? 1 : c < lo ? 0 : -1;
+            break;
+        case Op::Gt:
+            verdict = c < lo ? 1 : c >= hi ? 0 : -1;
+            break;
+        case Op::Ge:
+            verdict = c <= lo ? 1 : c > hi ? 0 : -1;
+            break;
+        case Op::Eq:
+            verdict = c < lo || c > hi ? 0 : -1;
+            break;
+        case Op::Ne:
+            verdict = c < lo || c > hi ? 1 : -1;
+            break;
+        default:
+            break;
+    }
+    // x <= max and x >= 0 of unsigned types are true but often written for clarity: GCC keeps
+    // quiet on the first too; only the "< 0" and ">= 0" of unsigned values and the constants
+    // out of range are reported.
+    const bool outside = c < lo || c > hi;
+    const bool unsignedZero = isUnsigned(x->type) && c == 0 && (op == Op::Lt || op == Op::Ge);
+    if (verdict < 0 || !(outside || unsignedZero)) return;
+    diag_.warning(loc,
+                  std::string("comparison is always ") + (verdict ? "true" : "false") + ": " +
+                      widthText(x->type) + " holds " + std::to_string(lo) + " to " +
+                      std::to_string(hi),
+                  Warn::Extra, "type-limits");
 }
 
 Expr* Parser::makeBinary(Op op, Expr* a, Expr* b, const Loc& loc) {
@@ -234,7 +402,7 @@ Expr* Parser::makeBinary(Op op, Expr* a, Expr* b, const Loc& loc) {
                 Expr* m = prog_.newExpr(Op::Mul, types_.intT, loc);
                 m->a = scaled;
                 m->b = num(step, types_.intT, loc);
-                scaled = fold(m);
+                scaled = foldQuietly(m);
             }
             Expr* e = prog_.newExpr(op, a->type, loc);
             e->a = a;
@@ -272,6 +440,11 @@ Expr* Parser::makeBinary(Op op, Expr* a, Expr* b, const Loc& loc) {
             fail(loc, "invalid operands to a comparison (" + typeText(a->type) + " and " +
                           typeText(b->type) + ")");
         Type* t = commonType(types_, a->type, b->type);
+        static const std::map<Op, Op> kMirror = {{Op::Lt, Op::Gt}, {Op::Gt, Op::Lt},
+                                                 {Op::Le, Op::Ge}, {Op::Ge, Op::Le},
+                                                 {Op::Eq, Op::Eq}, {Op::Ne, Op::Ne}};
+        if (b->op == Op::Num) rangeComparison(op, a, b->value, t, loc);
+        if (a->op == Op::Num) rangeComparison(kMirror.at(op), b, a->value, t, loc);
         Expr* e = prog_.newExpr(op, types_.intT, loc);
         e->a = convert(a, t);
         e->b = convert(b, t);
@@ -314,7 +487,7 @@ Expr* Parser::makeCompound(Op op, Expr* lhs, Expr* rhs, const Loc& loc) {
             Expr* m = prog_.newExpr(Op::Mul, types_.intT, loc);
             m->a = r;
             m->b = num(step, types_.intT, loc);
-            r = fold(m);
+            r = foldQuietly(m);
         }
         e->b = r;
         e->optype = lhs->type;
@@ -371,6 +544,7 @@ Expr* Parser::makeMember(Expr* base, const std::string& name, const Loc& loc) {
         fail(loc, "request for member '" + name + "' in a " + typeText(base->type));
     if (!base->type->record->complete) fail(loc, "use of an incomplete " + typeText(base->type));
     const Member* m = base->type->record->find(name);
+    if (!m && base->type->record->broken) throw CompileError{};  // its error was reported
     if (!m) fail(loc, typeText(base->type) + " has no member '" + name + "'");
     Type* t = m->type;
     if (base->type->isConst && !t->isConst) {

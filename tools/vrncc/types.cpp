@@ -13,6 +13,7 @@ Types::Types() {
     charT = make(Kind::Char);
     scharT = make(Kind::SChar);
     ucharT = make(Kind::UChar);
+    boolT = make(Kind::Bool);
     shortT = make(Kind::Short);
     ushortT = make(Kind::UShort);
     intT = make(Kind::Int);
@@ -81,6 +82,7 @@ bool isUnsigned(const Type* t) {
     switch (t->kind) {
         case Kind::Char:
         case Kind::UChar:
+        case Kind::Bool:
         case Kind::UShort:
         case Kind::UInt:
         case Kind::ULong:
@@ -98,6 +100,7 @@ int64_t sizeOf(const Type* t) {
         case Kind::Char:
         case Kind::SChar:
         case Kind::UChar:
+        case Kind::Bool:
             return 1;
         case Kind::Short:
         case Kind::UShort:
@@ -133,6 +136,7 @@ Type* promote(Types& types, Type* t) {
         case Kind::Char:
         case Kind::SChar:
         case Kind::UChar:
+        case Kind::Bool:
         case Kind::Short:
         case Kind::Enum:
             return types.intT;
@@ -222,6 +226,8 @@ std::string typeText(const Type* t) {
             return q + "signed char";
         case Kind::UChar:
             return q + "unsigned char";
+        case Kind::Bool:
+            return q + "_Bool";
         case Kind::Short:
             return q + "short";
         case Kind::UShort:

@@ -16,6 +16,7 @@ enum class Kind {
     Char,  // plain char: unsigned
     SChar,
     UChar,
+    Bool,  // _Bool: 0 or 1 in a byte; conversions to it compare with 0
     Short,
     UShort,
     Int,
@@ -43,6 +44,7 @@ struct Record {
     std::string tag;
     bool complete = false;
     bool isUnion = false;
+    bool broken = false;  // a member declaration was in error: a missing member says nothing
     std::vector<Member> members;
     int size = 0;
     Loc loc;
@@ -76,7 +78,8 @@ class Types {
     Type* copy(const Type* t);
     Record* newRecord();
 
-    Type *voidT, *charT, *scharT, *ucharT, *shortT, *ushortT, *intT, *uintT, *longT, *ulongT;
+    Type *voidT, *charT, *scharT, *ucharT, *boolT, *shortT, *ushortT, *intT, *uintT, *longT,
+        *ulongT;
 
   private:
     std::deque<Type> types_;

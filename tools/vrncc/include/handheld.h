@@ -5,6 +5,59 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+
+/* Device key codes, as getchar, Inkey and GetWord return them and CheckKey, ReleaseKey and
+ * PutKey take them. The letter keys give the lower-case letter ('a' to 'z'); the digit keys 1
+ * to 9 give the letters "bnmghjtyu" and 0 gives '0'. */
+#define KEY_ENTER 0x0D
+#define KEY_PAGE_DOWN 0x0E
+#define KEY_F6 0x12
+#define KEY_PAGE_UP 0x13
+#define KEY_UP 0x14
+#define KEY_DOWN 0x15
+#define KEY_RIGHT 0x16
+#define KEY_LEFT 0x17
+#define KEY_F5 0x19
+#define KEY_SHIFT 0x1A
+#define KEY_ESC 0x1B
+#define KEY_F1 0x1C
+#define KEY_F2 0x1D
+#define KEY_F3 0x1E
+#define KEY_F4 0x1F
+#define KEY_SPACE 0x20
+#define KEY_DOT 0x2E
+#define KEY_ZERO 0x30
+#define KEY_ANY 0x80 /* CheckKey: any key that is down; ReleaseKey: all keys */
+
+/* The type argument of the drawing calls (its low 8 bits). Bit 6 chooses where a call draws,
+ * but with opposite senses: Point and Line draw into the back buffer when it is set, Block,
+ * Rectangle, FillArea, WriteBlock, TextOut and GetBlock into the LCD. Each sense has its own
+ * name, so that a program says where it draws and not which way the bit goes:
+ *     Line(0, 0, 159, 79, MODE_SET | LINE_TO_BUFFER);
+ *     Block(0, 0, 9, 9, MODE_SET | BLOCK_TO_LCD);
+ * Box, Circle and Ellipse always draw into the LCD. */
+#define LINE_TO_LCD 0x00     /* Point, Line: bit 6 clear */
+#define LINE_TO_BUFFER 0x40  /* Point, Line: bit 6 set */
+#define BLOCK_TO_BUFFER 0x00 /* Block, Rectangle, FillArea, WriteBlock, TextOut, GetBlock */
+#define BLOCK_TO_LCD 0x40    /* the same calls: bit 6 set */
+
+/* Bits 0-1 of Point, Line, Block, Rectangle, Box, Circle and Ellipse: the plot mode. */
+#define MODE_CLEAR 0
+#define MODE_SET 1
+#define MODE_INVERT 2
+#define MODE_NONE 3 /* draws nothing */
+
+/* Bits 0-3 of WriteBlock and TextOut: the raster operation with the source bit s. */
+#define RASTER_COPY 1   /* s */
+#define RASTER_NOT 2    /* not s */
+#define RASTER_OR 3     /* pixel or s */
+#define RASTER_AND 4    /* pixel and s */
+#define RASTER_XOR 5    /* pixel xor s */
+#define RASTER_INVERT 8 /* with an operation: the source inverted first */
+
+/* Bit 5 of WriteBlock and TextOut: mirrored; bit 7 of TextOut: the large (16-pixel) font. */
+#define DRAW_MIRROR 0x20
+#define TEXT_LARGE 0x80
 void SetScreen(int font) __syscall(0x85, __none);
 void UpdateLCD(int skipMask) __syscall(0x86, __none);
 void Delay(int ms) __syscall(0x87, __none);

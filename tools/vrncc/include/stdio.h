@@ -25,14 +25,20 @@ int vsnprintf(char* s, size_t n, const char* format, va_list ap);
 int vfprintf(FILE* f, const char* format, va_list ap);
 FILE* fopen(const char* name, const char* mode) __syscall(0xAE);
 int fclose(FILE* f) __syscall(0xAF, __none);
-int fread(void* buffer, int size, int count, FILE* f) __syscall(0xB0);
-int fwrite(const void* buffer, int size, int count, FILE* f) __syscall(0xB1);
-int fseek(FILE* f, long offset, int origin) __syscall(0xB2);
+/* size x count bytes; the result is the number of whole elements moved. */
+size_t fread(void* buffer, size_t size, size_t count, FILE* f);
+size_t fwrite(const void* buffer, size_t size, size_t count, FILE* f);
+int fseek(FILE* f, long offset, int origin);
 long ftell(FILE* f) __syscall(0xB3);
 int feof(FILE* f) __syscall(0xB4);
-void rewind(FILE* f) __syscall(0xB5, __none);
+void rewind(FILE* f);
 int getc(FILE* f);
 int fgetc(FILE* f);
+/* One byte per stream can be pushed back; fseek and rewind drop it. feof is the machine's: it
+ * does not see a byte pushed back at the end of a file. */
+int ungetc(int c, FILE* f);
+/* Up to n - 1 bytes and the end of the line; from stdin, Enter ends the line (stored as '\n'). */
+char* fgets(char* s, int n, FILE* f);
 int putc(int c, FILE* f);
 int fputc(int c, FILE* f);
 int puts(const char* s);

@@ -354,13 +354,106 @@ int fflush(FILE *f)
 
 int __file_getc(FILE *f) __syscall(0xB6);
 
+int __file_seek(FILE *f, long offset, int origin) __syscall(0xB2);
+void __file_rewind(FILE *f) __syscall(0xB5, __none);
+
+/* The byte ungetc pushed back, plus 1, per stream: the three file slots (handles 0x80 to 0x82)
+ * and the keyboard; 0 when there is none, so that the table starts as zero DataArea and adds no
+ * initial data to every program. */
+static unsigned __back[4];
+
+static unsigned *__back_of(FILE *f)
+{
+    return &__back[f == stdin ? 3 : ((int)f - 0x80) & 3];
+}
+
 int fgetc(FILE *f)
 {
+    unsigned *back = __back_of(f);
+    if (*back) {
+        int c = (int)*back - 1;
+        *back = 0;
+        return c;
+    }
     if (f == stdin) return getchar();
     return __file_getc(f);
+}
+
+int ungetc(int c, FILE *f)
+{
+    if (c == EOF) return EOF;
+    *__back_of(f) = (c & 0xFF) + 1;
+    return c & 0xFF;
+}
+
+int fseek(FILE *f, long offset, int origin)
+{
+    *__back_of(f) = 0;
+    return __file_seek(f, offset, origin);
+}
+
+void rewind(FILE *f)
+{
+    *__back_of(f) = 0;
+    __file_rewind(f);
+}
+
+char *fgets(char *s, int n, FILE *f)
+{
+    int i = 0, c = 0;
+    if (n <= 0) return 0;
+    while (i < n - 1 && (c = fgetc(f)) != EOF) {
+        if (f == stdin && c == '\r') c = '\n'; /* Enter */
+        s[i++] = (char)c;
+        if (c == '\n') break;
+    }
+    s[i] = 0;
+    return i == 0 && c == EOF ? 0 : s;
 }
 
 int getc(FILE *f)
 {
     return fgetc(f);
+}
+
+/* The machine's calls move a number of bytes and ignore their second argument; C's fread and
+ * fwrite move size x count bytes and count whole elements. The console goes byte by byte. */
+unsigned __file_read(void *buffer, int ignored, unsigned count, FILE *f) __syscall(0xB0);
+unsigned __file_write(const void *buffer, int ignored, unsigned count, FILE *f) __syscall(0xB1);
+
+/* The bytes of `count` elements of `size`, cut to whole elements within the 64 KiB memory. */
+static unsigned __span(size_t size, size_t *count)
+{
+    if ((unsigned long)size * *count > 0xFFFFu) *count = 0xFFFFu / size;
+    return size * *count;
+}
+
+size_t fread(void *buffer, size_t size, size_t count, FILE *f)
+{
+    unsigned bytes, done;
+    if (!size || !count) return 0;
+    bytes = __span(size, &count);
+    if (f == stdin || *__back_of(f)) {
+        /* The keyboard, or a byte pushed back first: byte by byte. */
+        unsigned char *p = (unsigned char *)buffer;
+        int c;
+        for (done = 0; done < bytes && (c = fgetc(f)) != EOF; done++) p[done] = (unsigned char)c;
+    } else {
+        done = __file_read(buffer, 0, bytes, f);
+    }
+    return done / size;
+}
+
+size_t fwrite(const void *buffer, size_t size, size_t count, FILE *f)
+{
+    unsigned bytes, done;
+    if (!size || !count) return 0;
+    bytes = __span(size, &count);
+    if (__is_console(f)) {
+        const unsigned char *p = (const unsigned char *)buffer;
+        for (done = 0; done < bytes; done++) fputc(p[done], f);
+    } else {
+        done = __file_write(buffer, 0, bytes, f);
+    }
+    return done / size;
 }

@@ -1,0 +1,316 @@
+// Code generation. Expressions: values, conditions and jumps, arithmetic and assignments.
+
+#include "tools/vrncc/codegen_internal.h"
+
+namespace corvane::cc {
+
+void CodeGen::discard(Expr* e) {
+    if (e->op == Op::Cast && isVoid(e->type)) {
+        discard(e->a);
+        return;
+    }
+    if (e->op == Op::Comma) {
+        discard(e->a);
+        discard(e->b);
+        return;
+    }
+    value(e);
+    if (!isVoid(e->type)) em_.emit(op::POP_COND);
+}
+
+// Jumps to `label` when the truth of `e` is `when`.
+void CodeGen::branch(Expr* e, bool when, int label) {
+    if (e->op == Op::Num) {
+        if ((e->value != 0) == when) em_.emit(op::JMP, label);
+        return;
+    }
+    if (e->op == Op::LogNot) return branch(e->a, !when, label);
+    if (e->op == Op::LogAnd || e->op == Op::LogOr) {
+        const bool isAnd = e->op == Op::LogAnd;
+        if (isAnd != when) {
+            // (a && b) false: a false or b false; (a || b) true: a true or b true.
+            branch(e->a, when, label);
+            branch(e->b, when, label);
+        } else {
+            const int skip = em_.newLabel();
+            branch(e->a, !when, skip);
+            branch(e->b, when, label);
+            em_.label(skip);
+        }
+        return;
+    }
+    if (isCompare(e->op))
+        compare(e);
+    else
+        value(e, true);
+    em_.emit(op::POP_COND);
+    em_.emit(when ? op::JNZ : op::JZ, label);
+}
+
+// Pushes the machine's truth value (-1 or 0) of a comparison.
+void CodeGen::compare(Expr* e) {
+    const bool ulong = e->a->type->kind == Kind::ULong;
+    value(e->a);
+    if (ulong) flipSign();
+    value(e->b);
+    if (ulong) flipSign();
+    static const std::map<Op, uint8_t> kOps = {{Op::Lt, op::LT}, {Op::Gt, op::GT},
+                                               {Op::Le, op::LE}, {Op::Ge, op::GE},
+                                               {Op::Eq, op::EQ}, {Op::Ne, op::NE}};
+    em_.emit(kOps.at(e->op));
+}
+
+// Unsigned 32-bit order through the machine's signed comparison.
+void CodeGen::flipSign() {
+    em_.emit(op::PUSH_D, int32_t(0x80000000u));
+    em_.emit(op::XOR);
+}
+
+void CodeGen::value(Expr* e, bool low16) {
+    switch (e->op) {
+        case Op::Num:
+            em_.push(e->value);
+            return;
+        case Op::Str:
+            em_.push(addressOf(e->sym, e->loc));
+            return;
+        case Op::Var:
+            if (isFunction(e->type)) {
+                em_.push(e->sym->dispatchIndex);
+                return;
+            }
+            load(lvalue(e), e->type, low16);
+            return;
+        case Op::CompoundLit:
+            load(lvalue(e), e->type, low16);
+            return;
+        case Op::Deref:
+        case Op::Member:
+            if (isFunction(e->type)) {
+                value(e->a, low16);
+                return;
+            }
+            load(lvalue(e), e->type, low16);
+            return;
+        case Op::Addr:
+            if (isFunction(e->a->type)) {
+                if (e->a->op == Op::Var) {
+                    em_.push(e->a->sym->dispatchIndex);
+                } else {
+                    value(e->a, low16);
+                }
+                return;
+            }
+            address(lvalue(e->a));
+            return;
+        case Op::Cast:
+            value(e->a, low16 && sizeOf(e->type) >= 2);
+            if (!(low16 && sizeOf(e->type) >= 2)) convertValue(e->a->type, e->type);
+            if (isVoid(e->type) && !isVoid(e->a->type)) em_.emit(op::POP_COND);
+            return;
+        case Op::Neg:
+            value(e->a);
+            em_.emit(op::NEG);
+            narrow(e->type);
+            return;
+        case Op::BitNot:
+            value(e->a);
+            em_.emit(op::NOT);
+            if (isUnsigned(e->type)) narrow(e->type);
+            return;
+        case Op::LogNot:
+        case Op::LogAnd:
+        case Op::LogOr: {
+            const int f = em_.newLabel(), end = em_.newLabel();
+            branch(e, false, f);
+            em_.push(1);
+            em_.emit(op::JMP, end);
+            em_.label(f);
+            em_.push(0);
+            em_.label(end);
+            return;
+        }
+        case Op::Lt:
+        case Op::Gt:
+        case Op::Le:
+        case Op::Ge:
+        case Op::Eq:
+        case Op::Ne:
+            compare(e);
+            em_.emit(op::NEG);  // C's 1 for true
+            return;
+        case Op::Add:
+        case Op::Sub:
+        case Op::Mul:
+        case Op::Div:
+        case Op::Mod:
+        case Op::Shl:
+        case Op::Shr:
+        case Op::And:
+        case Op::Or:
+        case Op::Xor:
+            value(e->a);
+            arith(e->op, e->type, e->b, e->loc, low16);
+            return;
+        case Op::PtrDiff:
+            value(e->a);
+            value(e->b);
+            em_.emit(op::SUB);
+            if (e->value > 1) {
+                em_.push(e->value);
+                em_.emit(op::DIV);
+            }
+            narrow(e->type);
+            return;
+        case Op::Comma:
+            discard(e->a);
+            value(e->b, low16);
+            return;
+        case Op::Cond: {
+            const int elseL = em_.newLabel(), end = em_.newLabel();
+            branch(e->a, false, elseL);
+            if (isVoid(e->type))
+                discard(e->b);
+            else
+                value(e->b, low16);
+            em_.emit(op::JMP, end);
+            em_.label(elseL);
+            if (isVoid(e->type))
+                discard(e->c);
+            else
+                value(e->c, low16);
+            em_.label(end);
+            return;
+        }
+        case Op::Assign:
+            assign(e);
+            return;
+        case Op::CompoundAssign:
+            compound(e);
+            return;
+        case Op::PreInc:
+        case Op::PreDec:
+        case Op::PostInc:
+        case Op::PostDec:
+            incDec(e);
+            return;
+        case Op::Call:
+            call(e);
+            return;
+        case Op::VaStart: {
+            LV ap = stableLvalue(e->a);
+            ref(ap, e->a->type);
+            em_.emit(op::LDL_I, fn_->varargs->frameOffset);
+            em_.emit(op::ASSIGN);
+            em_.emit(op::POP_COND);
+            return;
+        }
+        case Op::VaArg: {
+            // Each variable argument has a 4-byte slot; the value lies at its start.
+            LV ap = stableLvalue(e->a);
+            load(ap, e->a->type, true);
+            const int w = width(e->type);
+            em_.emit(byWidth(w, op::LDGX_C, op::LDGX_I, op::LDGX_L), 0);
+            extendLoaded(e->type, low16);
+            ref(ap, e->a->type);
+            load(ap, e->a->type, true);
+            em_.push(4);
+            em_.emit(op::ADD);
+            em_.emit(op::ASSIGN);
+            em_.emit(op::POP_COND);
+            return;
+        }
+    }
+}
+
+// The stack holds the left operand; computes `left op right` in type `t`.
+void CodeGen::arith(Op o, Type* t, Expr* right, const Loc& loc, bool low16) {
+    const bool ulong = t->kind == Kind::ULong;
+    if (ulong && (o == Op::Div || o == Op::Mod)) {
+        value(right);
+        if (Symbol* f = runtime(o == Op::Div ? "__udiv32" : "__umod32", loc))
+            em_.emit(op::CALL, labelOf(f));
+        return;
+    }
+    if (ulong && o == Op::Shr) {
+        if (right->op == Op::Num) {
+            const int n = int(right->value & 31);
+            if (n) {
+                em_.push(n);
+                em_.emit(op::SHR);
+                em_.emit(op::PUSH_D, int32_t(0xFFFFFFFFu >> n));
+                em_.emit(op::AND);
+            }
+            return;
+        }
+        value(right);
+        if (Symbol* f = runtime("__ushr32", loc)) em_.emit(op::CALL, labelOf(f));
+        return;
+    }
+    value(right);
+    static const std::map<Op, uint8_t> kOps = {
+        {Op::Add, op::ADD}, {Op::Sub, op::SUB}, {Op::Mul, op::MUL}, {Op::Div, op::DIV},
+        {Op::Mod, op::MOD}, {Op::Shl, op::SHL}, {Op::Shr, op::SHR}, {Op::And, op::AND},
+        {Op::Or, op::OR},   {Op::Xor, op::XOR}};
+    em_.emit(kOps.at(o));
+    if (o == Op::And || o == Op::Or || o == Op::Xor || o == Op::Shr) return;
+    if (o == Op::Mod && isUnsigned(t)) return;
+    if (low16 && sizeOf(t) == 2) return;  // only the address bits are used
+    narrow(t);
+}
+
+void CodeGen::assign(Expr* e) {
+    Expr* lhs = e->a;
+    if (isAggregate(lhs->type)) {
+        LV lv = stableLvalue(lhs);
+        address(lv);
+        value(e->b);
+        em_.push(sizeOf(lhs->type));
+        em_.emit(call::memcpy);
+        address(lv);
+        return;
+    }
+    LV lv = lvalue(lhs);
+    ref(lv, lhs->type);
+    value(e->b);
+    em_.emit(op::ASSIGN);
+}
+
+void CodeGen::compound(Expr* e) {
+    Expr* lhs = e->a;
+    LV lv = stableLvalue(lhs);
+    ref(lv, lhs->type);
+    load(lv, lhs->type);
+    convertValue(lhs->type, e->optype);
+    arith(e->binop, e->optype, e->b, e->loc, false);
+    convertValue(e->optype, lhs->type);
+    em_.emit(op::ASSIGN);
+}
+
+void CodeGen::incDec(Expr* e) {
+    Expr* x = e->a;
+    const bool inc = e->op == Op::PreInc || e->op == Op::PostInc;
+    const bool post = e->op == Op::PostInc || e->op == Op::PostDec;
+    if (e->value == 1) {
+        LV lv = lvalue(x);
+        ref(lv, x->type);
+        em_.emit(post ? (inc ? op::POSTINC : op::POSTDEC) : (inc ? op::PREINC : op::PREDEC));
+        // The machine pushes the 32-bit sum or the value read through the tag.
+        if (post)
+            extendLoaded(x->type, false);
+        else
+            narrow(x->type);
+        return;
+    }
+    LV lv = stableLvalue(x);
+    if (post) load(lv, x->type);
+    ref(lv, x->type);
+    load(lv, x->type);
+    em_.push(e->value);
+    em_.emit(inc ? op::ADD : op::SUB);
+    narrow(x->type);
+    em_.emit(op::ASSIGN);
+    if (post) em_.emit(op::POP_COND);
+}
+
+}  // namespace corvane::cc

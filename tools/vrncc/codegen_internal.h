@@ -1,0 +1,134 @@
+#pragma once
+// The code generator's internal interface, shared by its files: one CodeGen walks the program
+// and writes the image through the Emitter. codegen.cpp drives it; the other codegen_*.cpp files
+// hold its parts (data, statements, lvalues, expressions, calls).
+
+#include <algorithm>
+#include <deque>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "tools/vrncc/codegen.h"
+#include "tools/vrncc/debug_record.h"
+#include "tools/vrncc/emitter.h"
+#include "vm/opcodes.h"
+#include "vm/typed_address.h"
+
+namespace corvane::cc {
+
+// The width tag of a typed address: the object's width in bytes.
+inline int tagOf(const Type* t) {
+    return width(t);
+}
+
+// Where an lvalue is: a frame offset, a DataArea address, an address the code left on the
+// operand stack, or an address kept in a frame slot (Temp).
+struct LV {
+    enum Kind { Local, Global, Stack, Temp } kind = Stack;
+    int addr = 0;
+};
+
+class CodeGen {
+  public:
+    CodeGen(Program& p, Diagnostics& d, const Layout& l, DebugRecorder* dbg)
+        : p_(p), d_(d), layout_(l), dbg_(dbg) {}
+
+    std::vector<uint8_t> run();
+
+  private:
+    struct Target {
+        int brk = -1, cont = -1;
+    };
+
+    struct UserLabel {
+        int label = -1;
+        bool defined = false;
+        Loc loc;
+    };
+
+    // --- codegen.cpp ---
+    int labelOf(Symbol* f);
+    void enqueue(Symbol* f);
+    Symbol* runtime(const char* name, const Loc& loc);
+    void function(Symbol* f);
+    int temp(int bytes);
+    void dispatcher();
+    void dispatchRange(int lo, int hi, int bad);
+    int dispatchLabel();
+
+    // --- codegen_data.cpp ---
+    void layoutGlobals();
+    uint32_t addressOf(Symbol* s, const Loc& loc);
+    bool constAddress(Expr* e, Symbol*& sym, int64_t& off);
+    static int64_t stringCopySize(const InitItem& it);
+    Expr* addrOf(Expr* x);
+    void initData(Symbol* g);
+
+    // --- codegen_stmt.cpp ---
+    int userLabel(const std::string& name, const Loc& loc);
+    void lineMarker(uint32_t value);
+    void stmt(Stmt* s);
+    void loop(Stmt* body, int brk, int cont);
+    void switchStmt(Stmt* s);
+    void caseRange(const std::vector<Stmt*>& cases, int lo, int hi, int slot, int dflt);
+    void localInit(Symbol* s);
+
+    // --- codegen_lvalue.cpp ---
+    bool onStack(const Expr* e) const;
+    LV lvalue(Expr* e);
+    LV stableLvalue(Expr* e);
+    void address(const LV& lv);
+    void load(const LV& lv, Type* t, bool low16 = false);
+    void extendLoaded(Type* t, bool low16);
+    void ref(const LV& lv, Type* t);
+    void narrow(const Type* t);
+    void convertValue(const Type* from, const Type* to);
+
+    // --- codegen_expr.cpp ---
+    void discard(Expr* e);
+    void branch(Expr* e, bool when, int label);
+    void compare(Expr* e);
+    void flipSign();
+    void value(Expr* e, bool low16 = false);
+    void arith(Op o, Type* t, Expr* right, const Loc& loc, bool low16);
+    void assign(Expr* e);
+    void compound(Expr* e);
+    void incDec(Expr* e);
+
+    // --- codegen_call.cpp ---
+    void call(Expr* e);
+    void dropCut16();
+    void syscall(Expr* e, Symbol* s);
+
+    // The number of the function a call through a pointer goes to: the first word of the data.
+    uint32_t scratch() const { return layout_.dataStart; }
+
+    bool isCompare(Op o) const {
+        return o == Op::Lt || o == Op::Gt || o == Op::Le || o == Op::Ge || o == Op::Eq ||
+               o == Op::Ne;
+    }
+
+    static uint8_t byWidth(int w, uint8_t c, uint8_t i, uint8_t l) {
+        return w == 1 ? c : w == 2 ? i : l;
+    }
+
+    Program& p_;
+    Diagnostics& d_;
+    Layout layout_;
+    DebugRecorder* dbg_;
+    Emitter em_;
+    std::vector<Symbol*> laidOut_;
+    std::vector<Symbol*> dispatchTable_;
+    std::deque<Symbol*> queue_;
+    std::set<Symbol*> queued_;
+    uint32_t stackBase_ = 0;
+    int dispatchLabel_ = -1;
+    Symbol* fn_ = nullptr;
+    int temps_ = 0;
+    std::vector<Target> targets_;
+    std::map<std::string, UserLabel> labels_;
+};
+
+}  // namespace corvane::cc
