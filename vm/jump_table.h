@@ -31,7 +31,8 @@
 #define CORVANE_FUSED_LABELS                                                           \
     CORVANE_FUSED8(0) CORVANE_FUSED8(1) CORVANE_FUSED8(2) CORVANE_FUSED8(3)             \
     CORVANE_FUSED8(4) CORVANE_FUSED8(5) CORVANE_FUSED8(6) CORVANE_FUSED8(7)             \
-    CORVANE_FUSED8(8) CORVANE_FUSED8(9) CORVANE_FUSED8(10) CORVANE_FUSED8(11)
+    CORVANE_FUSED8(8) CORVANE_FUSED8(9) CORVANE_FUSED8(10) CORVANE_FUSED8(11)           \
+    CORVANE_FUSED8(12) CORVANE_FUSED8(13) CORVANE_FUSED8(14) CORVANE_FUSED8(15)
 
 // The jump to the label of the kind at pc.
 #define CORVANE_GOTO_KIND() goto *kTargets[kinds[s.pc]]
@@ -66,14 +67,20 @@
     CORVANE_PLAIN_BODY16(0xC) CORVANE_PLAIN_BODY16(0xD) CORVANE_PLAIN_BODY16(0xE)               \
     CORVANE_PLAIN_BODY16(0xF)
 
-// A fused run, when the budget left covers it whole; else its first instruction alone.
+// A fused run, when the budget left covers it whole; else its first instruction alone. A run
+// that ends with a jump back to its own start (a whole loop) runs again at once while the
+// budget covers it, without the dispatch.
 #define CORVANE_FUSED_BODY(g, j)                                                 \
     fused_##g##_##j:                                                             \
     if constexpr (8 * (g) + (j) < kFusedRunCount) {                              \
         constexpr size_t k = 8 * (g) + (j) < kFusedRunCount ? 8 * (g) + (j) : 0; \
         if (budget - executed < kFusedRuns[k].count) goto *kPlain[code[s.pc]];   \
-        runFused<k>(s);                                                          \
-        executed += kFusedRuns[k].count;                                         \
+        const uint32_t start = s.pc;                                             \
+        do {                                                                     \
+            runFused<k>(s);                                                      \
+            executed += kFusedRuns[k].count;                                     \
+        } while (kFusedRuns[k].endsInJump() && s.pc == start &&                   \
+                 budget - executed >= kFusedRuns[k].count);                      \
         CORVANE_DISPATCH();                                                      \
     } else {                                                                     \
         goto outside;                                                            \
@@ -86,13 +93,15 @@
     CORVANE_FUSED_BODY8(0) CORVANE_FUSED_BODY8(1) CORVANE_FUSED_BODY8(2)          \
     CORVANE_FUSED_BODY8(3) CORVANE_FUSED_BODY8(4) CORVANE_FUSED_BODY8(5)          \
     CORVANE_FUSED_BODY8(6) CORVANE_FUSED_BODY8(7) CORVANE_FUSED_BODY8(8)          \
-    CORVANE_FUSED_BODY8(9) CORVANE_FUSED_BODY8(10) CORVANE_FUSED_BODY8(11)
+    CORVANE_FUSED_BODY8(9) CORVANE_FUSED_BODY8(10) CORVANE_FUSED_BODY8(11)        \
+    CORVANE_FUSED_BODY8(12) CORVANE_FUSED_BODY8(13) CORVANE_FUSED_BODY8(14)        \
+    CORVANE_FUSED_BODY8(15)
 
 // clang-format on
 
 namespace corvane {
 
-// Fused labels CORVANE_FUSED_LABELS lays out (12 groups of 8).
-constexpr size_t kFusedLabels = 96;
+// Fused labels CORVANE_FUSED_LABELS lays out (16 groups of 8).
+constexpr size_t kFusedLabels = 128;
 
 }  // namespace corvane
