@@ -74,7 +74,7 @@ uint32_t length(uint8_t opcode) {
 }
 
 struct Profile {
-    std::map<std::string, uint64_t> fusedTaken;   // fused run -> times taken
+    std::map<std::string, uint64_t> fusedTaken;  // fused run -> times taken
     // Straight-line sequence -> times run, and the dispatches the run loop makes for it today.
     struct Sequence {
         uint64_t runs = 0;
@@ -194,13 +194,14 @@ int main(int argc, char** argv) {
     // name, image
     std::vector<std::pair<std::string, std::vector<uint8_t>>> programs;
     for (const char* demo : {"showcase", "clock", "console", "draw", "files", "keys", "snake"}) {
-        programs.emplace_back(std::string("demo ") + demo, readFile(bin / (std::string(demo) + ".vrn")));
+        programs.emplace_back(std::string("demo ") + demo,
+                              readFile(bin / (std::string(demo) + ".vrn")));
         programs.emplace_back(std::string("demo asm/") + demo,
                               readFile(bin / "asm" / (std::string(demo) + ".vrn")));
     }
     std::vector<fs::path> cSources, asmSources;
-    for (const fs::path& dir : {source / "tests/vrncc/programs", source / "bench/codegen",
-                               source / "bench/count"}) {
+    for (const fs::path& dir :
+         {source / "tests/vrncc/programs", source / "bench/codegen", source / "bench/count"}) {
         for (const auto& e : fs::directory_iterator(dir)) {
             if (e.path().extension() == ".c") cSources.push_back(e.path());
             if (e.path().extension() == ".s") asmSources.push_back(e.path());

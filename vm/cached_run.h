@@ -162,7 +162,8 @@ struct CachedRun {
         return addr + width > kOperandRing && addr < kOperandRing + kOperandRingSize + 3;
     }
     CORVANE_INLINE void beforeRead(uint32_t addr, uint32_t width) const {
-        if (unstored && overlapsRing(addr, width)) [[unlikely]] storeHeld();
+        if (unstored && overlapsRing(addr, width)) [[unlikely]]
+            storeHeld();
     }
     // The slots are distinct ring slots (a run holds far fewer than the ring's 64), so the order
     // of the stores does not matter. The marks stay: storing them again at the end is harmless,
@@ -197,8 +198,8 @@ struct CachedRun {
     }
 
     int depth = kCachedBase;
-    uint32_t held = 0;      // slots whose value is in `cache`
-    uint32_t unstored = 0;  // held slots the run has pushed: the ring must get them
+    uint32_t held = 0;             // slots whose value is in `cache`
+    uint32_t unstored = 0;         // held slots the run has pushed: the ring must get them
     uint32_t cache[kCachedSlots];  // read only where `held` says; a plain array: no call to inline
 };
 

@@ -89,13 +89,6 @@ CORVANE_INLINE void runFused(RunState& s) {
 
 static_assert(kFusedRunCount <= kFusedLabels, "every fused run needs a label in executeBatch");
 
-template <size_t... K>
-constexpr std::array<void (*)(RunState&), sizeof...(K)> fusedBodies(std::index_sequence<K...>) {
-    return {{&runFused<K>...}};
-}
-[[maybe_unused]] constexpr auto kFusedBodies =
-    fusedBodies(std::make_index_sequence<kFusedRunCount>{});
-
 // Executes instructions until the budget is spent, an instruction stops the run, or execution
 // leaves the image; returns the updated count. Every code offset is decoded the first time
 // execution reaches it: one instruction, a fused run (taken only while the budget left covers it
@@ -120,21 +113,21 @@ undecoded:
     CORVANE_PLAIN_BODIES;
     CORVANE_FUSED_BODIES;
 #else
+    // Portable dispatch: one switch over the kinds, with a case of its own for every opcode and
+    // every fused run, so that each handler and run is inlined as in the threaded loop.
     while (executed < budget) {
-        if (s.pc >= imageSize) goto outside;
+        if (s.pc >= imageSize) [[unlikely]]
+            goto outside;
         uint16_t kind = kinds[s.pc];
-        if (kind == kKindUndecoded) kind = kinds[s.pc] = decodeAt(code, imageSize, s.pc);
-        if (kind == kKindOutsideImage) goto outside;
-        if (kind >= kKindFirstFused &&
-            budget - executed >= kFusedRuns[kind - kKindFirstFused].count) {
-            kFusedBodies[kind - kKindFirstFused](s);
-            executed += kFusedRuns[kind - kKindFirstFused].count;
-            continue;
+        if (kind == kKindUndecoded) [[unlikely]]
+            kind = kinds[s.pc] = decodeAt(code, imageSize, s.pc);
+    dispatch:
+        switch (kind) {
+            CORVANE_SWITCH_PLAIN_CASES
+            CORVANE_SWITCH_FUSED_CASES
+            default:
+                goto outside;
         }
-        const uint8_t opcode = code[s.pc++];
-        kRunHandlers[opcode](s);
-        ++executed;
-        if (s.stop) break;
     }
     goto done;
 #endif
