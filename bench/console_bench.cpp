@@ -1,10 +1,12 @@
 // Console output as programs make it: putchar of running text (lines of 18 characters, so the
-// screen scrolls every few calls), a line of output with a double-byte character, and UpdateLCD
-// on a screen that did not change. Each iteration is one system call with its render.
+// screen scrolls every few calls), a line of output with a double-byte character, a printf of a
+// line that scrolls the screen, and UpdateLCD on a screen that did not change. Each iteration is
+// one system call with its render.
 
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -58,6 +60,24 @@ void BM_PutcharLineWithHanzi(benchmark::State& state) {
     benchmark::DoNotOptimize(c.m->mem[kLcdScreen]);
 }
 BENCHMARK(BM_PutcharLineWithHanzi)->Arg(0)->Arg(1);
+
+// printf of a full line on a full screen: every call scrolls, and one render follows it.
+void BM_PrintfScrollingLine(benchmark::State& state) {
+    Console c(state.range(0) != 0);
+    constexpr uint16_t kFormat = kDataArea;
+    const char format[] = "line %d of the log\n";
+    std::memcpy(&c.m->mem[kFormat], format, sizeof format);
+    uint32_t n = 0;
+    auto printLine = [&] {
+        c.m->push(kFormat);
+        c.m->push(n++);
+        c.call(sys_printf, 2);
+    };
+    for (int i = 0; i < 8; ++i) printLine();  // the screen is full: every line scrolls
+    for (auto _ : state) printLine();
+    benchmark::DoNotOptimize(c.m->mem[kLcdScreen]);
+}
+BENCHMARK(BM_PrintfScrollingLine)->Arg(0)->Arg(1);
 
 void BM_UpdateLcdUnchanged(benchmark::State& state) {
     Console c(state.range(0) != 0);

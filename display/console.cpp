@@ -110,17 +110,29 @@ bool cacheMatches(const Machine& m) {
            std::memcmp(k.lcd, &m.mem[kLcdScreen], kBitmapSize) == 0;
 }
 
+// Whether two rows (their bytes and the byte after each) show the same glyphs. The byte after a
+// row counts only as the second byte of a double-byte character that starts in the last column;
+// it is the first byte of the next row, so after a scroll it differs from what it was whenever
+// the row below changed.
+bool sameGlyphs(const uint8_t* a, const uint8_t* b, uint32_t columns) {
+    if (std::memcmp(a, b, columns) != 0) return false;
+    uint32_t col = 0;
+    while (col + 1 < columns) col += a[col] < 0x80 ? 1 : 2;
+    const bool cutDoubleByte = col + 1 == columns && a[col] >= 0x80;
+    return !cutDoubleByte || a[columns] == b[columns];
+}
+
 // Console output that scrolled moved every row up by one: the pixels of the rows move with it,
 // and only the new last row is left to draw.
 void followScroll(Machine& m) {
     ConsoleRenderCache& k = m.consoleCache;
     const ConsoleState& c = m.console;
     if (c.rows < 2) return;
-    uint8_t text[kMaxCells];
+    uint8_t text[ConsoleRenderCache::kMaxRows][kMaxCells];
     for (uint32_t row = 0; row + 1 < c.rows; ++row) {
         if (!k.rowDrawn[row + 1]) return;
-        readRow(m, row, text);
-        if (std::memcmp(text, k.text[row + 1], c.columns + 1u) != 0) return;
+        readRow(m, row, text[row]);
+        if (!sameGlyphs(text[row], k.text[row + 1], c.columns)) return;
     }
     // Large cells are 16 pixel rows high from row 0; small ones 12 high from row 1, 13 apart.
     const uint32_t pitch = c.smallFont ? 13 : 16;
@@ -128,8 +140,9 @@ void followScroll(Machine& m) {
     uint8_t* lcd = &m.mem[kLcdScreen];
     std::memmove(lcd + kBitmapStride * first, lcd + kBitmapStride * (first + pitch),
                  kBitmapStride * pitch * (c.rows - 1u));
+    // The moved rows show their text as it is now (the same glyphs).
     for (uint32_t row = 0; row + 1 < c.rows; ++row) {
-        std::memcpy(k.text[row], k.text[row + 1], c.columns + 1u);
+        std::memcpy(k.text[row], text[row], c.columns + 1u);
         k.rowDrawn[row] = true;
     }
     // The last row's pixels stay as they were, and so does its cached text.

@@ -15,17 +15,41 @@
 
 namespace corvane {
 
-constexpr size_t kLongestFused = 8;
+constexpr size_t kLongestFused = 12;
 
 struct FusedRun {
     uint8_t count;
     std::array<uint8_t, kLongestFused> ops;
+    // Whether its last instruction is a jump (a run that can loop on itself).
+    constexpr bool endsInJump() const {
+        const uint8_t last = ops[count - 1];
+        return last == op::JZ || last == op::JNZ || last == op::JMP;
+    }
 };
 
 namespace detail {
 using namespace op;
 // clang-format off
 constexpr FusedRun kFusedRunList[] = {
+    // counting loops: a local stepped through its typed address, then tested and branched on
+    {9, {PUSH_D, LDL_L, ADDI, ASSIGN, POP_COND, LDL_L, LTI, POP_COND, JNZ}},
+    {9, {PUSH_D, LDL_L, ADDI, ASSIGN, POP_COND, LDL_L, LTI, POP_COND, JZ}},
+    {7, {PUSH_D, POSTINC, POP_COND, LDL_L, LTI, POP_COND, JNZ}},
+    {7, {PUSH_D, POSTINC, POP_COND, LDL_I, LTI, POP_COND, JNZ}},
+    {7, {PUSH_D, PREINC, POP_COND, LDL_L, LTI, POP_COND, JNZ}},
+    {7, {PUSH_D, PREINC, POP_COND, LDL_I, LTI, POP_COND, JNZ}},
+    {7, {PUSH_D, PREINC, POP_COND, LDG_L, LTI, POP_COND, JNZ}},
+    {9, {PUSH_D, PREINC, SHLI, SHRI, POP_COND, LDL_I, LTI, POP_COND, JNZ}},
+    {5, {POP_COND, LDL_L, LTI, POP_COND, JNZ}},
+    // steps of a local or global through its typed address, the value dropped
+    {5, {PUSH_D, LDL_L, ADDI, ASSIGN, POP_COND}},
+    {5, {PUSH_D, LDL_L, SUBI, ASSIGN, POP_COND}},
+    {3, {PUSH_D, POSTINC, POP_COND}}, {3, {PUSH_D, PREINC, POP_COND}},
+    {3, {PUSH_D, POSTDEC, POP_COND}}, {3, {PUSH_D, PREDEC, POP_COND}},
+    {5, {PUSH_D, PREINC, SHLI, SHRI, POP_COND}},
+    {4, {PUSH_D, PUSH_B, ASSIGN, POP_COND}}, {4, {PUSH_D, PUSH_W, ASSIGN, POP_COND}},
+    // the cut of an int to 16 bits and its sign
+    {2, {SHLI, SHRI}},
     // x = x + y * k; and x = x + k with the loop test on the value just stored
     {7, {ADDRL, LDL_L, LDL_L, MULI, ADD, ASSIGN, POP_COND}},
     {7, {ADDRL, LDL_L, ADDI, ASSIGN, LTI, POP_COND, JNZ}},

@@ -3,6 +3,7 @@
 
 #include <utility>
 
+#include "vm/cached_run.h"
 #include "vm/decoded_code.h"
 #include "vm/entry_checks.h"
 #include "vm/fused.h"
@@ -18,14 +19,67 @@ namespace {
 // The table the run loop executes on its register view.
 constexpr std::array<HandlerOf<RunState>, 256> kRunHandlers = handlerTable<RunState>();
 
-// A fused run: each instruction through its own table entry, called with a constant index so
-// that the compiler inlines the handler. The run's opcodes were checked when it was decoded.
-// Every level is forced inline: one fused run left out of line takes the view's address, and
-// then no register of it stays in a processor register anywhere in the batch.
+// Whether an instruction may be held in a fused run: those that run on the register view (the
+// Machine-only ones can stop the machine).
+#define CORVANE_ON_VIEW_Any true
+#define CORVANE_ON_VIEW_Machine false
+template <uint8_t Op>
+constexpr bool onView() {
+#define INSTRUCTION(number, mnemonic, operands, state, handler) \
+    if constexpr (Op == number) return CORVANE_ON_VIEW_##state;
+#include "vm/opcode_list.inc"
+    return false;
+}
+#undef CORVANE_ON_VIEW_Machine
+#undef CORVANE_ON_VIEW_Any
+
+template <size_t K, size_t... I>
+constexpr bool fusedOnView(std::index_sequence<I...>) {
+    return (onView<kFusedRuns[K].ops[I]>() && ...);
+}
+template <size_t... K>
+constexpr bool allFusedOnView(std::index_sequence<K...>) {
+    return (fusedOnView<K>(std::make_index_sequence<kFusedRuns[K].count>{}) && ...);
+}
+static_assert(allFusedOnView(std::make_index_sequence<kFusedRunCount>{}),
+              "a fused run holds an instruction that runs on the Machine alone");
+
+// One instruction of a fused run on the view that holds the ring's slots, its handler called
+// directly so that the compiler inlines it before it looks at the view's fields (through a
+// pointer the view would stay in memory). ENTER moves arguments out of the ring by address: it
+// runs on the run loop's view between a finish and a load.
+#define CORVANE_CACHED_Any(h) h<CachedRun>(c);
+#define CORVANE_CACHED_Machine(h)
+template <uint8_t Op>
+CORVANE_INLINE void runCached(RunState& s, CachedRun& c) {
+    if constexpr (Op == op::ENTER) {
+        c.finish(s);
+        ++s.pc;
+        op_ENTER(s);
+        c.load(s);
+    } else {
+        ++c.pc;
+#define INSTRUCTION(number, mnemonic, operands, state, handler) \
+    if constexpr (Op == number) {                               \
+        CORVANE_CACHED_##state(handler)                         \
+    }
+#include "vm/opcode_list.inc"
+    }
+}
+#undef CORVANE_CACHED_Machine
+#undef CORVANE_CACHED_Any
+
+// A fused run: each instruction through its own handler, called through a constant so that the
+// compiler inlines it, on the view that holds the ring's slots in registers. The run's opcodes
+// were checked when it was decoded. Every level is forced inline: one fused run left out of
+// line takes the view's address, and then no register of it stays in a processor register
+// anywhere in the batch.
 template <size_t K, size_t... I>
 CORVANE_INLINE void runFusedOps(RunState& s, std::index_sequence<I...>) {
     constexpr FusedRun run = kFusedRuns[K];
-    ((++s.pc, kRunHandlers[run.ops[I]](s)), ...);
+    CachedRun c(s);
+    (runCached<run.ops[I]>(s, c), ...);
+    c.finish(s);
 }
 
 template <size_t K>
@@ -34,13 +88,6 @@ CORVANE_INLINE void runFused(RunState& s) {
 }
 
 static_assert(kFusedRunCount <= kFusedLabels, "every fused run needs a label in executeBatch");
-
-template <size_t... K>
-constexpr std::array<void (*)(RunState&), sizeof...(K)> fusedBodies(std::index_sequence<K...>) {
-    return {{&runFused<K>...}};
-}
-[[maybe_unused]] constexpr auto kFusedBodies =
-    fusedBodies(std::make_index_sequence<kFusedRunCount>{});
 
 // Executes instructions until the budget is spent, an instruction stops the run, or execution
 // leaves the image; returns the updated count. Every code offset is decoded the first time
@@ -66,21 +113,21 @@ undecoded:
     CORVANE_PLAIN_BODIES;
     CORVANE_FUSED_BODIES;
 #else
+    // Portable dispatch: one switch over the kinds, with a case of its own for every opcode and
+    // every fused run, so that each handler and run is inlined as in the threaded loop.
     while (executed < budget) {
-        if (s.pc >= imageSize) goto outside;
+        if (s.pc >= imageSize) [[unlikely]]
+            goto outside;
         uint16_t kind = kinds[s.pc];
-        if (kind == kKindUndecoded) kind = kinds[s.pc] = decodeAt(code, imageSize, s.pc);
-        if (kind == kKindOutsideImage) goto outside;
-        if (kind >= kKindFirstFused &&
-            budget - executed >= kFusedRuns[kind - kKindFirstFused].count) {
-            kFusedBodies[kind - kKindFirstFused](s);
-            executed += kFusedRuns[kind - kKindFirstFused].count;
-            continue;
+        if (kind == kKindUndecoded) [[unlikely]]
+            kind = kinds[s.pc] = decodeAt(code, imageSize, s.pc);
+    dispatch:
+        switch (kind) {
+            CORVANE_SWITCH_PLAIN_CASES
+            CORVANE_SWITCH_FUSED_CASES
+            default:
+                goto outside;
         }
-        const uint8_t opcode = code[s.pc++];
-        kRunHandlers[opcode](s);
-        ++executed;
-        if (s.stop) break;
     }
     goto done;
 #endif

@@ -1,0 +1,206 @@
+#pragma once
+// The view a fused run executes on: the run loop's registers (vm/run_state.h) copied in, and
+// the operand ring's slots that the run pushes and pops held in processor registers instead of
+// the ring. Each instruction still runs through its own handler; what the run pushes and pops
+// is known when it is compiled, so the compiler keeps every slot in a register, and at the end
+// of the run only the slots the run wrote are stored into the ring, with the values the single
+// steps would have left there. Which slots are held and which still have to be stored is known
+// at each point of the run when it is compiled, so all of this bookkeeping folds away.
+//
+// VmMemory stays exact for everything that reads or writes it: a load that overlaps the ring
+// first stores the slots not stored yet; a store that overlaps it does the same and then takes
+// every held slot back from the ring. ENTER, which moves arguments out of the ring by address,
+// runs on the run loop's view between a finish and a load.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <utility>
+
+#include "vm/fused.h"
+#include "vm/machine.h"
+#include "vm/memory_map.h"
+#include "vm/run_state.h"
+#include "vm/vm_access.h"
+
+namespace corvane {
+
+// Slot numbers of the cache. No instruction a run holds pushes more than one slot or pops more
+// than two, and none lowers the stack by more than one, so a run of n instructions reaches at
+// most n + 1 slots below its start and n above it.
+constexpr int kCachedBase = 16;
+constexpr int kCachedSlots = 32;
+static_assert(kLongestFused + 1 <= kCachedBase && kCachedBase + kLongestFused <= kCachedSlots);
+
+struct CachedRun {
+    CORVANE_INLINE explicit CachedRun(RunState& s)
+        : mem(s.mem), image(s.image), debug(s.debug), lastReturn(s.lastReturn) {
+        load(s);
+    }
+    CachedRun(const CachedRun&) = delete;
+    CachedRun& operator=(const CachedRun&) = delete;
+
+    // Stores the slots the run wrote and gives the registers back.
+    CORVANE_INLINE void finish(RunState& s) {
+        storeHeld();
+        s.pc = pc;
+        s.osp = top();
+        s.fp = fp;
+        s.sp = sp;
+        s.regA = regA;
+        s.regB = regB;
+        s.cond = cond;
+    }
+
+    // --- the operand stack, held ---
+    CORVANE_INLINE void push(uint32_t v) {
+        setSlot(depth, v, kAllSlots);
+        held |= bit(depth);
+        unstored |= bit(depth);
+        ++depth;
+    }
+    CORVANE_INLINE uint32_t pop() {
+        --depth;
+        if (held & bit(depth)) return getSlot(depth, kAllSlots);
+        return ringSlot(depth);
+    }
+    CORVANE_INLINE void popA() { regA = pop(); }
+    CORVANE_INLINE void popB() { regB = pop(); }
+    CORVANE_INLINE void popOperands() {
+        regB = pop();
+        regA = pop();
+    }
+
+    // Takes the registers from the run loop's view, holding no slot: at the start of the run,
+    // and after an instruction that ran on the view itself.
+    CORVANE_INLINE void load(const RunState& s) {
+        pc = s.pc;
+        osp = s.osp;
+        fp = s.fp;
+        sp = s.sp;
+        regA = s.regA;
+        regB = s.regB;
+        cond = s.cond;
+        depth = kCachedBase;
+        held = 0;
+        unstored = 0;
+    }
+    // --- VmMemory ---
+    CORVANE_INLINE uint8_t read8(uint32_t addr) const {
+        beforeRead(addr, 1);
+        return mem[addr & 0xFFFF];
+    }
+    CORVANE_INLINE uint32_t read16(uint32_t addr) const {
+        beforeRead(addr, 2);
+        return access().read16(addr);
+    }
+    CORVANE_INLINE uint32_t read32(uint32_t addr) const {
+        beforeRead(addr, 4);
+        return access().read32(addr);
+    }
+    CORVANE_INLINE void write8(uint32_t addr, uint32_t v) {
+        if (held && overlapsRing(addr, 1)) [[unlikely]] {
+            storeHeld();
+            mem[addr & 0xFFFF] = uint8_t(v);
+            reloadHeld();
+            return;
+        }
+        mem[addr & 0xFFFF] = uint8_t(v);
+    }
+    CORVANE_INLINE void write16(uint32_t addr, uint32_t v) {
+        if (held && overlapsRing(addr, 2)) [[unlikely]] {
+            storeHeld();
+            access().write16(addr, v);
+            reloadHeld();
+            return;
+        }
+        access().write16(addr, v);
+    }
+    CORVANE_INLINE void write32(uint32_t addr, uint32_t v) {
+        if (held && overlapsRing(addr, 4)) [[unlikely]] {
+            storeHeld();
+            access().write32(addr, v);
+            reloadHeld();
+            return;
+        }
+        access().write32(addr, v);
+    }
+
+    uint8_t* const mem;
+    const uint8_t* const image;
+    DebugState& debug;
+    LastReturn& lastReturn;
+
+    uint32_t pc = 0;
+    uint8_t osp = 0;  // the ring's top where the held slots begin
+    uint16_t fp = 0;
+    uint16_t sp = 0;
+    uint32_t regA = 0;
+    uint32_t regB = 0;
+    uint32_t cond = 0;
+
+  private:
+    // Plain VmMemory access on the same bytes, for the accessors' wrapping rules.
+    struct Plain : VmAccess<Plain> {
+        uint8_t* mem;
+    };
+    CORVANE_INLINE Plain access() const { return Plain{{}, mem}; }
+
+    CORVANE_INLINE static uint32_t bit(int d) { return uint32_t(1) << d; }
+    CORVANE_INLINE uint8_t ringIndex(int d) const { return uint8_t(osp + 4 * (d - kCachedBase)); }
+    CORVANE_INLINE uint32_t ringSlot(int d) const {
+        uint32_t v;
+        std::memcpy(&v, &mem[kOperandRing + ringIndex(d)], 4);
+        return v;
+    }
+    CORVANE_INLINE uint8_t top() const { return ringIndex(depth); }
+
+    // A slot at ring index 253-255 reaches past the ring's last byte, as a push there does.
+    CORVANE_INLINE static bool overlapsRing(uint32_t addr, uint32_t width) {
+        addr &= 0xFFFF;
+        return addr + width > kOperandRing && addr < kOperandRing + kOperandRingSize + 3;
+    }
+    CORVANE_INLINE void beforeRead(uint32_t addr, uint32_t width) const {
+        if (unstored && overlapsRing(addr, width)) [[unlikely]]
+            storeHeld();
+    }
+    // The slots are distinct ring slots (a run holds far fewer than the ring's 64), so the order
+    // of the stores does not matter. The marks stay: storing them again at the end is harmless,
+    // and marks that only change on a rare path would no longer be known when compiled. Written
+    // as folds, not loops, so that every slot number is a constant from the start.
+    CORVANE_INLINE void storeHeld() const { storeSlots(kAllSlots); }
+    CORVANE_INLINE void reloadHeld() { reloadSlots(kAllSlots); }
+
+    // The cache is only ever indexed with constants (a chain of tests on a slot number that is
+    // itself known once compiled), never with a variable: that keeps every slot a scalar the
+    // compiler can hold in a register, however large the function the run is part of.
+    static constexpr auto kAllSlots = std::make_index_sequence<kCachedSlots>{};
+    template <size_t... D>
+    CORVANE_INLINE uint32_t getSlot(int d, std::index_sequence<D...>) const {
+        uint32_t v = 0;
+        ((d == int(D) ? void(v = cache[D]) : void()), ...);
+        return v;
+    }
+    template <size_t... D>
+    CORVANE_INLINE void setSlot(int d, uint32_t v, std::index_sequence<D...>) {
+        ((d == int(D) ? void(cache[D] = v) : void()), ...);
+    }
+    template <size_t... D>
+    CORVANE_INLINE void storeSlots(std::index_sequence<D...>) const {
+        ((unstored & bit(D) ? std::memcpy(&mem[kOperandRing + ringIndex(D)], &cache[D], 4)
+                            : nullptr),
+         ...);
+    }
+    template <size_t... D>
+    CORVANE_INLINE void reloadSlots(std::index_sequence<D...>) {
+        ((held & bit(D) ? void(cache[D] = ringSlot(D)) : void()), ...);
+    }
+
+    int depth = kCachedBase;
+    uint32_t held = 0;             // slots whose value is in `cache`
+    uint32_t unstored = 0;         // held slots the run has pushed: the ring must get them
+    uint32_t cache[kCachedSlots];  // read only where `held` says; a plain array: no call to inline
+};
+
+}  // namespace corvane
