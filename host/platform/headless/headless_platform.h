@@ -41,6 +41,8 @@ class HeadlessPlatform : public Platform {
     void releaseFrame(uint64_t frame);
     // Whether scripted events are still to come or still waiting in the queue.
     bool inputPending() const { return !script_.empty() || !queue_.empty(); }
+    // Whether events (a debugger's resume request among them) wait in the queue now.
+    bool eventsQueued() const { return !queue_.empty(); }
 
     // Whether a debugger is connected; while it is, a paused machine can still be resumed.
     bool debuggerLinked() const { return debug_.connected(); }

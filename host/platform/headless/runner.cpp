@@ -324,16 +324,15 @@ int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE*
         if (!app.machine().programLoaded && !inputLeft) break;
         if (s.idle == IdleReason::None) continue;
         if (s.idle == IdleReason::Stopped) break;
+        // Held at a stop by the debugger: the clock stands still until it resumes, so frames,
+        // delays and scripted keys come at the same point of the program however long it takes.
+        if (s.idle == IdleReason::Paused && app.machine().paused && platform.debuggerLinked()) {
+            if (!platform.eventsQueued()) platform.waitForDebugger();
+            continue;
+        }
         const bool stuck = s.idle == IdleReason::WaitKey || s.idle == IdleReason::Paused ||
                            s.idle == IdleReason::NoProgram;
-        if (stuck && !inputLeft) {
-            // Paused at a stop with a debugger attached: its resume request is the progress.
-            if (s.idle == IdleReason::Paused && platform.debuggerLinked()) {
-                platform.waitForDebugger();
-                continue;
-            }
-            break;
-        }
+        if (stuck && !inputLeft) break;
         platform.waitUntil(s.wakeNs);
     }
     const int result = outcome();
