@@ -129,9 +129,14 @@ SliceResult RunLoop::slice() {
         r.wakeNs = std::min(r.wakeNs, paceWake);
         return r;
     }
-    if (trace_) {
+    if (trace_ || gate_) {
         budget = 1;
-        trace_(m_);
+        if (gate_ && !gate_(m_)) {
+            paceAnchored_ = false;
+            r.idle = IdleReason::Paused;
+            return r;
+        }
+        if (trace_) trace_(m_);
     }
     const RunResult ran = run(m_, std::max<uint64_t>(budget, 1));
     clock_.executed(ran.executed);

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <string>
 
 #include "host/platform.h"
@@ -34,6 +35,8 @@ class HeadlessPlatform : public Platform {
     explicit HeadlessPlatform(const Options& options);
 
     Script& script() { return script_; }
+    // Where message boxes go when set (the debug server's console), instead of stderr.
+    std::function<void(const std::string&)> onMessage;
     void addDialogAnswer(const std::string& answer) { answers_.push_back(answer); }
 
     // Frame `frame` begins: its scripted events enter the queue and its key presses and releases
