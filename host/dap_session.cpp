@@ -495,7 +495,8 @@ bool DapSession::dispatch(const std::string& command, const void* argsPtr, int s
         return true;
     }
     if (!haveProgram && command != "threads") {
-        fail(seq, command, "no program is launched yet");
+        fail(seq, command,
+             state_ == State::Ended ? "the program has ended" : "no program is launched yet");
         return false;
     }
     if (command == "setBreakpoints") {
@@ -874,6 +875,8 @@ void DapSession::finished(int status) {
     state_ = State::Ended;
     frames_.clear();
     containers_.clear();
+    // The app is gone with the run: nothing may reach it any more.
+    app_ = nullptr;
     // The last requests (disconnect) until the client leaves.
     while (!clientGone_) {
         std::optional<DapIncoming> in = link_.receive(true);

@@ -166,3 +166,56 @@ test('a whole session over a C program', async (t) => {
     await dc.stop();
   }
 });
+
+// The same server on a port of 127.0.0.1: stopped on entry, stepped by instruction, an
+// instruction breakpoint, and run to the end with no stop on faults.
+test('a session over a port, at instruction level', async (t) => {
+  const dir = compile();
+  t.after(() => fs.rmSync(dir, { recursive: true, force: true }));
+  const net = require('node:net');
+  const { spawn } = require('node:child_process');
+  const port = await new Promise((resolve) => {
+    const probe = net.createServer().listen(0, '127.0.0.1', () => {
+      const p = probe.address().port;
+      probe.close(() => resolve(p));
+    });
+  });
+  const server = spawn(path.join(bin, 'corvane-run'), ['--dap-port', String(port)], { stdio: ['ignore', 'ignore', 'pipe'] });
+  const ended = new Promise((resolve) => server.on('exit', (code) => resolve(code)));
+  await new Promise((resolve) => server.stderr.once('data', resolve));  // it listens
+  const dc = new DebugClient('unused', 'unused', 'corvane');
+  await dc.start(port);
+  try {
+    await dc.initializeRequest({ adapterID: 'corvane' });
+    const entry = dc.waitForEvent('stopped');
+    await Promise.all([
+      dc.waitForEvent('initialized').then(async () => {
+        await dc.setExceptionBreakpointsRequest({ filters: [] });
+        await dc.configurationDoneRequest();
+      }),
+      dc.launchRequest({ program: path.join(dir, 'prog.vrn'), stopOnEntry: true }),
+    ]);
+    assert.strictEqual((await entry).body.reason, 'entry');
+    const pcOf = async () => (await dc.stackTraceRequest({ threadId: 1 })).body.stackFrames[0].instructionPointerReference;
+    const start = await pcOf();
+    const dis = await dc.disassembleRequest({ memoryReference: start, instructionCount: 3 });
+    const stepped = dc.waitForEvent('stopped');
+    await dc.stepInRequest({ threadId: 1, granularity: 'instruction' });
+    assert.strictEqual((await stepped).body.reason, 'step');
+    assert.strictEqual(await pcOf(), dis.body.instructions[1].address);
+    const third = dis.body.instructions[2].address;
+    const bp = await dc.customRequest('setInstructionBreakpoints', { breakpoints: [{ instructionReference: third }, { instructionReference: '0x3' }] });
+    assert.deepStrictEqual(bp.body.breakpoints.map((b) => b.verified), [true, false]);
+    const hit = dc.waitForEvent('stopped');
+    await dc.continueRequest({ threadId: 1 });
+    assert.strictEqual((await hit).body.reason, 'instruction breakpoint');
+    assert.strictEqual(await pcOf(), third);
+    await dc.customRequest('setInstructionBreakpoints', { breakpoints: [] });
+    const exited = dc.waitForEvent('exited');
+    await dc.continueRequest({ threadId: 1 });
+    assert.strictEqual((await exited).body.exitCode, 3);
+  } finally {
+    await dc.stop();
+  }
+  assert.strictEqual(await ended, 3);
+});
