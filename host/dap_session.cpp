@@ -190,6 +190,7 @@ void DapSession::launched(App& app, const std::string& imagePath) {
 
 bool DapSession::serve() {
     for (;;) {
+        if (detached_ && !terminateRequested_) return true;
         if (clientGone_ || terminateRequested_) return false;
         const bool hold = state_ == State::Stopped || !configured_;
         std::optional<DapIncoming> in = link_.receive(hold);
@@ -216,6 +217,10 @@ void DapSession::flushConsole() {
 }
 
 void DapSession::afterTurn() {
+    if (detached_) {
+        console_.clear();
+        return;
+    }
     flushConsole();
     Machine& m = app_->machine();
     if (pendingStop_) {
@@ -477,9 +482,10 @@ bool DapSession::dispatch(const std::string& command, const void* argsPtr, int s
             endProgram();
             terminateRequested_ = true;
         } else {
-            // The program runs on freely.
+            // The program runs on freely to its end, with nobody to tell.
             if (app_) app_->runLoop().setGate(nullptr);
-            clientGone_ = true;
+            detached_ = true;
+            configured_ = true;
         }
         if (command == "disconnect") clientGone_ = true;
         state_ = state_ == State::Ended ? State::Ended : State::Running;

@@ -112,6 +112,7 @@ class DapSession {
     bool configured_ = false;
     bool launchedProgram_ = false;
     bool clientGone_ = false;
+    bool detached_ = false;  // disconnected without ending the program
     bool terminateRequested_ = false;
     bool exitedSent_ = false;
 

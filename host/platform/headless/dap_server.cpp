@@ -15,7 +15,9 @@
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
+#include <winsock2.h>
 #else
+#include <sys/socket.h>
 #include <unistd.h>
 #endif
 
@@ -32,13 +34,18 @@ class QueuedLink : public DapLink {
         reader_ = std::thread([this] { readAll(); });
     }
     ~QueuedLink() override {
-        if (fd_ >= 0) sock::close(fd_);
-        // Standard input may still be read by the thread: it ends with the process.
-        if (reader_.joinable()) {
-            if (fd_ >= 0)
-                reader_.join();
-            else
-                reader_.detach();
+        if (fd_ >= 0) {
+            // Wakes the reading thread's wait, which a close alone would not end.
+#ifdef _WIN32
+            ::shutdown(SOCKET(fd_), SD_BOTH);
+#else
+            ::shutdown(fd_, SHUT_RDWR);
+#endif
+            reader_.join();
+            sock::close(fd_);
+        } else {
+            // Standard input may still be read by the thread: it ends with the process.
+            reader_.detach();
         }
     }
 
