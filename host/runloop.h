@@ -111,7 +111,7 @@ class RunLoop {
 
     // Called before every single instruction (batches of one while set): an instruction trace.
     void setTrace(std::function<void(const Machine&)> trace) { trace_ = std::move(trace); }
-    // Called before every single instruction (batches of one while set): false holds the
+    // Called before every single instruction while set: false holds the
     // program before that instruction and ends the slice as Paused (a debugger's breakpoint).
     void setGate(std::function<bool(const Machine&)> gate) { gate_ = std::move(gate); }
 
