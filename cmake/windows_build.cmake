@@ -34,9 +34,11 @@ target_compile_options(corvane_giflib PRIVATE -w)
 # (the whole folder would hide the cross compiler's own headers).
 set(CORVANE_CROSS_HEADERS ${CMAKE_BINARY_DIR}/cross-include)
 file(MAKE_DIRECTORY ${CORVANE_CROSS_HEADERS})
-if(EXISTS /usr/include/stb AND NOT EXISTS ${CORVANE_CROSS_HEADERS}/stb)
-  file(CREATE_LINK /usr/include/stb ${CORVANE_CROSS_HEADERS}/stb SYMBOLIC)
-endif()
+foreach(package stb nlohmann)
+  if(EXISTS /usr/include/${package} AND NOT EXISTS ${CORVANE_CROSS_HEADERS}/${package})
+    file(CREATE_LINK /usr/include/${package} ${CORVANE_CROSS_HEADERS}/${package} SYMBOLIC)
+  endif()
+endforeach()
 include_directories(SYSTEM ${CORVANE_CROSS_HEADERS})
 
 # The programs that draw the artwork, render the font data file and build the demos run on

@@ -6,6 +6,7 @@
 
 #include "host/paths.h"
 #include "host/platform.h"
+#include "host/source_map.h"
 #include "library/path.h"
 #include "vm/image.h"
 #include "vm/interpreter.h"
@@ -165,7 +166,12 @@ void Loader::endByItself() {
     close();
     splash_ = SplashState::Ended;
     lastEnd_ = faulted ? ProgramEnd::Fault : ProgramEnd::ByItself;
-    if (faulted) platform_.messageBox(m_.faultReason);
+    if (faulted) {
+        // With the debug information beside the image the message names the source line too.
+        const std::optional<DebugInfo> info =
+            loadDebugInfoFor(imagePath_, m_.image.get(), m_.imageSize);
+        platform_.messageBox(faultMessageWithPlace(m_.faultReason, info ? &*info : nullptr));
+    }
 }
 
 void Loader::reset() {

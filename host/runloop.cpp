@@ -131,9 +131,31 @@ SliceResult RunLoop::slice() {
     }
     if (trace_) {
         budget = 1;
+        if (gate_ && !gate_(m_)) {
+            paceAnchored_ = false;
+            r.idle = IdleReason::Paused;
+            return r;
+        }
         trace_(m_);
     }
-    const RunResult ran = run(m_, std::max<uint64_t>(budget, 1));
+    RunResult ran;
+    bool held = false;
+    if (gate_ && !trace_) {
+        // One instruction at a time, each let through by the gate, within the same batch.
+        while (ran.executed < budget) {
+            if (!gate_(m_)) {
+                held = true;
+                break;
+            }
+            const RunResult one = run(m_, 1);
+            ran.executed += one.executed;
+            ran.stop = one.stop;
+            if (one.stop != RunStop::Budget || one.executed == 0) break;
+        }
+        if (!held && ran.executed == budget) ran.stop = RunStop::Budget;
+    } else {
+        ran = run(m_, std::max<uint64_t>(budget, 1));
+    }
     clock_.executed(ran.executed);
     total_ += ran.executed;
     paceCount_ += ran.executed;
@@ -160,6 +182,10 @@ SliceResult RunLoop::slice() {
             break;
         default:
             break;
+    }
+    if (held && r.idle == IdleReason::None) {
+        paceAnchored_ = false;
+        r.idle = IdleReason::Paused;
     }
     if (r.idle == IdleReason::None && limitReached()) r.idle = IdleReason::Stopped;
     return r;

@@ -111,6 +111,9 @@ class RunLoop {
 
     // Called before every single instruction (batches of one while set): an instruction trace.
     void setTrace(std::function<void(const Machine&)> trace) { trace_ = std::move(trace); }
+    // Called before every single instruction while set: false holds the
+    // program before that instruction and ends the slice as Paused (a debugger's breakpoint).
+    void setGate(std::function<bool(const Machine&)> gate) { gate_ = std::move(gate); }
 
     uint64_t frames() const { return frames_; }
     uint64_t instructions() const { return total_; }
@@ -132,6 +135,7 @@ class RunLoop {
     uint64_t limit_ = 0;
     uint64_t maxBatch_ = 4096;
     std::function<void(const Machine&)> trace_;
+    std::function<bool(const Machine&)> gate_;
     bool frozen_ = false;
     bool stop_ = false;
     bool userPaused_ = false;

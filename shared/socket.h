@@ -13,8 +13,8 @@ constexpr long kFailed = -2;  // the connection is broken
 
 // A connected socket to 127.0.0.1:`port`, or -1 when nobody listens there.
 int connectLoopback(uint16_t port);
-// A socket listening on 127.0.0.1 at a free port, which goes into `port`; -1 when none can be
-// made. The debugger's side: the simulator connects to it.
+// A socket listening on 127.0.0.1 at `port` (0: a free one), which goes into `port`; -1 when none
+// can be made. The debugger's side: the simulator connects to it.
 int listenLoopback(uint16_t& port);
 // The connection waiting on `listener` (call once wait() says it is readable), or -1.
 int acceptOne(int listener);

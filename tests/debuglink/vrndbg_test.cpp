@@ -101,6 +101,32 @@ TEST(Vrndbg, FailsWhenTheSimulatorCannotLoadTheProgram) {
     EXPECT_EQ(dbg.wait(), 1) << readFile(out);
 }
 
+// A key scripted for frame 10 reaches the getchar behind a stop however long the stop lasts:
+// the runner's clock stands still while the debugger holds the program, so no frame (and no
+// scripted key) passes unseen. Repeated, since a clock that ran on lost the key by a race.
+TEST(Vrndbg, ScriptedKeysArriveAtTheirFrameAfterAStop) {
+    if (!std::filesystem::exists(kVrndbg)) GTEST_SKIP() << "vrndbg is not built";
+    const std::string image = writeImage("vrndbg-keys.vrn", R"(
+main:   SETSP 0x3000
+        FUNC 3
+        LINE 1
+        getchar
+        LINE 2
+        EXIT
+)");
+    for (int run = 0; run < 20; ++run) {
+        const std::string out = tempPath("vrndbg-keys.out");
+        ChildProcess dbg(kVrndbg, {"--runner", image, "--keys", "10:a"}, out, true);
+        dbg.writeInput("c 2\nc -1\n");
+        dbg.closeInput();
+        const int status = dbg.wait();
+        const std::string text = readFile(out);
+        ASSERT_EQ(status, 0) << "run " << run << ":\n" << text;
+        ASSERT_NE(text.find("stop at line 2 "), std::string::npos) << "run " << run << ":\n"
+                                                                   << text;
+    }
+}
+
 TEST(Vrndbg, MemoryViews) {
     std::vector<uint8_t> snap(20480);
     snap[0] = 0x80;

@@ -8,10 +8,10 @@
 #include <set>
 
 #include "host/app_test_files.h"
+#include "shared/debuginfo/debug_info.h"
 #include "support/build_paths.h"
 #include "support/process.h"
 #include "tools/vrncc/compiler.h"
-#include "tools/vrncc/debug_info.h"
 #include "vrncc/expected_output.h"
 
 namespace corvane::test {

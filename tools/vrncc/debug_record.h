@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "shared/debuginfo/debug_info.h"
 #include "tools/vrncc/ast.h"
-#include "tools/vrncc/debug_info.h"
 #include "tools/vrncc/emitter.h"
 
 namespace corvane::cc {

@@ -7,11 +7,11 @@
 #include <string>
 #include <string_view>
 
+#include "shared/debuginfo/debug_info.h"
 #include "shared/process.h"
 #include "tools/common/output_file.h"
 #include "tools/common/source_tool_args.h"
 #include "tools/vrncc/compiler.h"
-#include "tools/vrncc/debug_info.h"
 
 #ifndef CORVANE_VERSION
 #define CORVANE_VERSION "0"

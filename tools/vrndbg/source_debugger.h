@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/vrncc/debug_info.h"
+#include "shared/debuginfo/debug_info.h"
 #include "tools/vrndbg/source_values.h"
 
 namespace corvane {

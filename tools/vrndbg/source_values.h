@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/vrncc/debug_info.h"
+#include "shared/debuginfo/debug_info.h"
 
 namespace corvane {
 

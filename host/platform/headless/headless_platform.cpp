@@ -119,6 +119,10 @@ void HeadlessPlatform::presentWindow(const RgbImage&) {}
 void HeadlessPlatform::beginDrag(int, int) {}
 
 void HeadlessPlatform::messageBox(const std::string& text) {
+    if (onMessage) {
+        onMessage(text);
+        return;
+    }
     std::fprintf(stderr, "%s\n", text.c_str());
     std::fflush(stderr);
 }

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <string>
 
 #include "host/platform.h"
@@ -34,6 +35,8 @@ class HeadlessPlatform : public Platform {
     explicit HeadlessPlatform(const Options& options);
 
     Script& script() { return script_; }
+    // Where message boxes go when set (the debug server's console), instead of stderr.
+    std::function<void(const std::string&)> onMessage;
     void addDialogAnswer(const std::string& answer) { answers_.push_back(answer); }
 
     // Frame `frame` begins: its scripted events enter the queue and its key presses and releases
@@ -41,6 +44,8 @@ class HeadlessPlatform : public Platform {
     void releaseFrame(uint64_t frame);
     // Whether scripted events are still to come or still waiting in the queue.
     bool inputPending() const { return !script_.empty() || !queue_.empty(); }
+    // Whether events (a debugger's resume request among them) wait in the queue now.
+    bool eventsQueued() const { return !queue_.empty(); }
 
     // Whether a debugger is connected; while it is, a paused machine can still be resumed.
     bool debuggerLinked() const { return debug_.connected(); }

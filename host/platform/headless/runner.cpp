@@ -12,6 +12,7 @@
 
 #include "host/app.h"
 #include "host/cmdline.h"
+#include "host/dap_session.h"
 #include "host/image_io.h"
 #include "host/paths.h"
 #include "host/platform/headless/headless_platform.h"
@@ -142,6 +143,11 @@ void reportLimit(std::FILE* err, const RunnerOptions& o, const RunLoop& loop, co
 }
 
 int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
+    return runHeadless(args, out, err, nullptr);
+}
+
+int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
+                DapSession* dap) {
     if (args.empty()) {
         std::fputs(kRunnerUsage, err);
         return kRunUsage;
@@ -189,6 +195,8 @@ int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE*
     for (const std::string& answer : o.dialogAnswers) platform.addDialogAnswer(answer);
     platform.script() = o.script;
 
+    if (dap)
+        platform.onMessage = [dap](const std::string& text) { dap->output("stderr", text + "\n"); };
     App app(platform, settings);
     ConsoleCopy consoleCopy{out};
     if (o.copyStdout) app.onConsoleByte = [&](uint8_t b) { consoleCopy.put(b); };
@@ -314,26 +322,31 @@ int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE*
         return kRunLimit;
     };
 
+    if (dap) dap->launched(app, app.loader().imagePath());
     while (!frameLimitHit) {
         if (interruptRequested()) return finish(kRunInterrupted);
+        if (dap && !dap->serve()) break;
         app.dispatchEvents();
         if (app.quitRequested()) break;
         const SliceResult s = app.turn();
+        if (dap) {
+            dap->afterTurn();
+            if (dap->stopped()) continue;  // held at a stop (a fault's too): no time passes
+        }
         if (app.quitRequested() || frameLimitHit || loop.limitReached()) break;
         const bool inputLeft = platform.inputPending() || capturesLeft != 0;
         if (!app.machine().programLoaded && !inputLeft) break;
         if (s.idle == IdleReason::None) continue;
         if (s.idle == IdleReason::Stopped) break;
+        // Held at a stop by the debugger: the clock stands still until it resumes, so frames,
+        // delays and scripted keys come at the same point of the program however long it takes.
+        if (s.idle == IdleReason::Paused && app.machine().paused && platform.debuggerLinked()) {
+            if (!platform.eventsQueued()) platform.waitForDebugger();
+            continue;
+        }
         const bool stuck = s.idle == IdleReason::WaitKey || s.idle == IdleReason::Paused ||
                            s.idle == IdleReason::NoProgram;
-        if (stuck && !inputLeft) {
-            // Paused at a stop with a debugger attached: its resume request is the progress.
-            if (s.idle == IdleReason::Paused && platform.debuggerLinked()) {
-                platform.waitForDebugger();
-                continue;
-            }
-            break;
-        }
+        if (stuck && !inputLeft) break;
         platform.waitUntil(s.wakeNs);
     }
     const int result = outcome();

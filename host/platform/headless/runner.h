@@ -22,4 +22,10 @@ constexpr int kRunInterrupted = 130;
 // --help, --version) goes to `out`; messages to `err`.
 int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE* err);
 
+class DapSession;
+// The same run under the debug server: `dap` is told when the program is loaded, serves its
+// client between turns and holds the program at its stops.
+int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
+                DapSession* dap);
+
 }  // namespace corvane

@@ -1,4 +1,4 @@
-#include "tools/vrncc/debug_info.h"
+#include "shared/debuginfo/debug_info.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,0 +1,894 @@
+#include "host/dap_session.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <nlohmann/json.hpp>
+
+#include "host/app.h"
+#include "host/dap_values.h"
+#include "host/loader.h"
+#include "host/menu.h"
+#include "host/runloop.h"
+#include "host/source_map.h"
+#include "library/gb2312.h"
+#include "shared/disasm/disassembler.h"
+#include "vm/image.h"
+#include "vm/machine.h"
+#include "vm/memory_map.h"
+
+namespace corvane {
+
+using json = nlohmann::json;
+
+namespace {
+
+constexpr int kThreadId = 1;
+constexpr const char* kFaultFilter = "faults";
+constexpr uint32_t kMemoryBlock = 0x1000;  // the Memory scope in blocks of 4 KiB, rows of 16
+
+std::string hex(uint32_t v, int digits = 4) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "0x%0*X", digits, v);
+    return buf;
+}
+
+std::optional<uint32_t> parseAddress(const std::string& text) {
+    if (text.empty()) return std::nullopt;
+    size_t used = 0;
+    unsigned long v = 0;
+    try {
+        v = std::stoul(text, &used, 0);
+    } catch (...) {
+        return std::nullopt;
+    }
+    if (used != text.size() || v > 0xFFFFFF) return std::nullopt;
+    return uint32_t(v);
+}
+
+std::string base64(const uint8_t* data, size_t size) {
+    static const char* kDigits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    for (size_t i = 0; i < size; i += 3) {
+        uint32_t n = uint32_t(data[i]) << 16;
+        if (i + 1 < size) n |= uint32_t(data[i + 1]) << 8;
+        if (i + 2 < size) n |= data[i + 2];
+        out += kDigits[n >> 18 & 63];
+        out += kDigits[n >> 12 & 63];
+        out += i + 1 < size ? kDigits[n >> 6 & 63] : '=';
+        out += i + 2 < size ? kDigits[n & 63] : '=';
+    }
+    return out;
+}
+
+// A hit condition: "N" stops at the Nth hit, ">= N", "> N", "== N", "% N" as they say.
+bool hitConditionHolds(const std::string& cond, uint64_t hits, bool& valid) {
+    valid = true;
+    std::string op;
+    size_t i = 0;
+    while (i < cond.size() && cond[i] == ' ') ++i;
+    while (i < cond.size() && std::strchr("<>=%", cond[i])) op += cond[i++];
+    const std::optional<uint32_t> n = parseAddress(cond.substr(
+        cond.find_first_not_of(' ', i) == std::string::npos ? i : cond.find_first_not_of(' ', i)));
+    if (!n) {
+        valid = false;
+        return true;
+    }
+    if (op.empty() || op == "==" || op == "=") return hits == *n;
+    if (op == ">=") return hits >= *n;
+    if (op == ">") return hits > *n;
+    if (op == "<") return hits < *n;
+    if (op == "<=") return hits <= *n;
+    if (op == "%") return *n != 0 && hits % *n == 0;
+    valid = false;
+    return true;
+}
+
+}  // namespace
+
+struct DapSession::FrameView {
+    StackFrame frame;
+    std::unique_ptr<ValueReader> reader;
+};
+
+// What a variables reference stands for.
+struct DapSession::Container {
+    enum class Kind { Locals, Globals, Registers, Memory, MemoryBlock, Value } kind = Kind::Locals;
+    size_t frame = 0;
+    uint32_t base = 0;
+    std::shared_ptr<Value> value;
+};
+
+DapSession::DapSession(DapLink& link) : link_(link) {}
+DapSession::~DapSession() = default;
+
+void DapSession::respond(int seq, const std::string& command, const void* body) {
+    json r = {{"seq", seq_++},
+              {"type", "response"},
+              {"request_seq", seq},
+              {"success", true},
+              {"command", command}};
+    if (body) r["body"] = *static_cast<const json*>(body);
+    link_.send(r.dump(-1, ' ', false, json::error_handler_t::replace));
+}
+
+void DapSession::fail(int seq, const std::string& command, const std::string& message) {
+    json r = {{"seq", seq_++},
+              {"type", "response"},
+              {"request_seq", seq},
+              {"success", false},
+              {"command", command},
+              {"message", message},
+              {"body", {{"error", {{"id", 1}, {"format", message}, {"showUser", false}}}}}};
+    link_.send(r.dump(-1, ' ', false, json::error_handler_t::replace));
+}
+
+void DapSession::event(const std::string& name, const void* body) {
+    json e = {{"seq", seq_++}, {"type", "event"}, {"event", name}};
+    if (body) e["body"] = *static_cast<const json*>(body);
+    link_.send(e.dump(-1, ' ', false, json::error_handler_t::replace));
+}
+
+void DapSession::output(const std::string& category, const std::string& text) {
+    json body = {{"category", category}, {"output", text}};
+    event("output", &body);
+}
+
+std::optional<std::vector<std::string>> DapSession::awaitLaunch() {
+    while (!clientGone_ && launchSeq_ == 0) {
+        std::optional<DapIncoming> in = link_.receive(true);
+        if (!in || in->kind == DapIncoming::Kind::Closed) {
+            clientGone_ = true;
+            break;
+        }
+        if (in->kind == DapIncoming::Kind::Error) {
+            output("stderr", "corvane-run: " + in->text + "\n");
+            continue;
+        }
+        handle(in->text);
+    }
+    if (launchSeq_ == 0) return std::nullopt;
+    return launchArgs_;
+}
+
+void DapSession::launchFailed(const std::string& why) {
+    fail(launchSeq_, "launch", why.empty() ? "the program could not be started" : why);
+    state_ = State::Ended;
+    json none = json::object();
+    event("terminated", &none);
+}
+
+void DapSession::launched(App& app, const std::string& imagePath) {
+    app_ = &app;
+    imagePath_ = imagePath;
+    Machine& m = app.machine();
+    std::string problem;
+    info_ = loadDebugInfoFor(imagePath, m.image.get(), m.imageSize, &problem);
+    if (!problem.empty()) output("stderr", problem + "; debugging at instruction level\n");
+    if (info_)
+        for (const DebugLine& l : info_->lines) lineAddresses_.insert(l.address);
+    app.runLoop().setGate([this](const Machine& mm) { return gate(mm); });
+    app.onConsoleByte = [this](uint8_t b) {
+        if (consoleLead_ < 0 && b < 0x80) {
+            console_ += char(b);
+        } else if (consoleLead_ < 0) {
+            consoleLead_ = b;
+        } else {
+            const char pair[2] = {char(consoleLead_), char(b)};
+            consoleLead_ = -1;
+            std::string utf8;
+            if (gb2312ToUtf8(std::string_view(pair, 2), utf8))
+                console_ += utf8;
+            else
+                console_.append(pair, 2);
+        }
+    };
+    launchedProgram_ = true;
+    respond(launchSeq_, "launch", nullptr);
+    event("initialized", nullptr);
+}
+
+bool DapSession::serve() {
+    for (;;) {
+        if (detached_ && !terminateRequested_) return true;
+        if (clientGone_ || terminateRequested_) return false;
+        const bool hold = state_ == State::Stopped || !configured_;
+        std::optional<DapIncoming> in = link_.receive(hold);
+        if (!in) {
+            if (hold) continue;
+            return true;
+        }
+        if (in->kind == DapIncoming::Kind::Closed) {
+            clientGone_ = true;
+            return false;
+        }
+        if (in->kind == DapIncoming::Kind::Error) {
+            output("stderr", "corvane-run: " + in->text + "\n");
+            continue;
+        }
+        handle(in->text);
+    }
+}
+
+void DapSession::flushConsole() {
+    if (console_.empty()) return;
+    output("stdout", console_);
+    console_.clear();
+}
+
+void DapSession::afterTurn() {
+    if (detached_) {
+        console_.clear();
+        return;
+    }
+    flushConsole();
+    Machine& m = app_->machine();
+    if (pendingStop_) {
+        const auto [reason, text] = *pendingStop_;
+        pendingStop_.reset();
+        state_ = State::Stopped;
+        buildFrames();
+        json body = {{"reason", reason}, {"threadId", kThreadId}, {"allThreadsStopped", true}};
+        if (!text.empty()) body["text"] = text;
+        if (!pendingHits_.empty()) body["hitBreakpointIds"] = pendingHits_;
+        pendingHits_.clear();
+        event("stopped", &body);
+        return;
+    }
+    if (!m.programLoaded && app_->loader().lastEnd() == ProgramEnd::Fault && !faultReported_) {
+        faultReported_ = true;
+        faultText_ = faultMessageWithPlace(m.faultReason, info_ ? &*info_ : nullptr);
+        const size_t at = faultText_.find(" at 0x");
+        faultPc_ = at == std::string::npos
+                       ? m.pc
+                       : uint32_t(std::strtoul(faultText_.c_str() + at + 6, nullptr, 16));
+        if (stopOnFaults_) {
+            state_ = State::Stopped;
+            buildFrames();
+            json body = {{"reason", "exception"},
+                         {"description", faultText_},
+                         {"text", faultText_},
+                         {"threadId", kThreadId},
+                         {"allThreadsStopped", true}};
+            event("stopped", &body);
+        }
+    }
+}
+
+void DapSession::stopAt(const std::string& reason, const std::string& text,
+                        std::vector<int> hitIds) {
+    pendingStop_ = {reason, text};
+    pendingHits_ = std::move(hitIds);
+    step_ = Step::None;
+    pauseRequested_ = false;
+}
+
+bool DapSession::conditionHolds(SourceBreakpoint& bp, const Machine& m) {
+    if (!bp.condition.empty()) {
+        const std::vector<StackFrame> stack = walkStack(info_ ? &*info_ : nullptr, m);
+        ValueReader reader(info_ ? &*info_ : nullptr, m, stack.front());
+        Value v;
+        char format = 0;
+        std::string error;
+        if (!reader.evaluate(bp.condition, v, format, error)) {
+            // A condition that cannot be read stops, and says why.
+            output("stderr", "breakpoint condition \"" + bp.condition + "\": " + error + "\n");
+            return true;
+        }
+        const std::string shown = reader.show(v, 'd');
+        if (shown == "0" || shown == "0x0000") return false;
+    }
+    ++bp.hits;
+    if (bp.hitCondition.empty()) return true;
+    bool valid = true;
+    const bool holds = hitConditionHolds(bp.hitCondition, bp.hits, valid);
+    return holds;
+}
+
+bool DapSession::gate(const Machine& m) {
+    if (skipGateOnce_) {
+        skipGateOnce_ = false;
+        if (m.pc == resumePc_) return true;  // the instruction the program stopped before
+    }
+    if (pauseRequested_) {
+        stopAt("pause", "");
+        return false;
+    }
+    if (step_ == Step::Instruction) {
+        stopAt("step", "");
+        return false;
+    }
+    if (instructionBreakpoints_.count(m.pc)) {
+        stopAt("instruction breakpoint", "");
+        return false;
+    }
+    if (!lineAddresses_.count(m.pc)) return true;
+    std::vector<int> hits;
+    for (auto& [path, list] : sourceBreakpoints_)
+        for (SourceBreakpoint& bp : list)
+            if (bp.address == m.pc && conditionHolds(bp, m)) hits.push_back(bp.id);
+    if (!hits.empty()) {
+        stopAt("breakpoint", "", hits);
+        return false;
+    }
+    // The frame base grows with each call: a deeper call has a larger one.
+    if (step_ == Step::In || (step_ == Step::Over && m.fp <= stepFp_) ||
+        (step_ == Step::Out && m.fp < stepFp_)) {
+        stopAt("step", "");
+        return false;
+    }
+    return true;
+}
+
+void DapSession::resume(Step step, bool instructionLevel) {
+    const Machine& m = app_->machine();
+    step_ = step;
+    if (step != Step::None && (instructionLevel || !info_) && step != Step::Out)
+        step_ = Step::Instruction;
+    stepFp_ = m.fp;
+    resumePc_ = m.pc;
+    skipGateOnce_ = true;
+    state_ = State::Running;
+    frames_.clear();
+    containers_.clear();
+}
+
+void DapSession::buildFrames() {
+    frames_.clear();
+    containers_.clear();
+    const Machine& m = app_->machine();
+    std::vector<StackFrame> stack = walkStack(info_ ? &*info_ : nullptr, m);
+    if (faultReported_ && !m.programLoaded) {
+        // The faulting instruction's frame, not the address after it.
+        stack.front().pc = faultPc_;
+        if (info_) stack.front().function = info_->functionAt(faultPc_);
+    }
+    for (const StackFrame& f : stack) {
+        auto view = std::make_unique<FrameView>();
+        view->frame = f;
+        view->reader = std::make_unique<ValueReader>(info_ ? &*info_ : nullptr, m, f);
+        frames_.push_back(std::move(view));
+    }
+}
+
+int DapSession::addContainer(Container c) {
+    containers_.push_back(std::move(c));
+    return int(containers_.size());
+}
+
+std::string DapSession::sourcePath(int file) const {
+    const std::string& name = info_->fileName(file);
+    std::filesystem::path p(name);
+    if (p.is_relative() && !info_->dir.empty()) p = std::filesystem::path(info_->dir) / p;
+    return p.lexically_normal().string();
+}
+
+int DapSession::fileFor(const std::string& path) const {
+    if (!info_) return 0;
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path asked = fs::weakly_canonical(fs::path(path), ec);
+    for (size_t i = 0; i < info_->files.size(); ++i) {
+        const fs::path recorded = fs::weakly_canonical(fs::path(sourcePath(int(i + 1))), ec);
+        if (!ec && recorded == asked) return int(i + 1);
+    }
+    // A path the client names otherwise: the recorded one, or its last parts.
+    if (const int n = info_->fileNumber(path)) return n;
+    const std::string leaf = fs::path(path).filename().string();
+    int found = 0;
+    for (size_t i = 0; i < info_->files.size(); ++i) {
+        if (fs::path(info_->files[i]).filename().string() != leaf) continue;
+        if (found) return 0;
+        found = int(i + 1);
+    }
+    return found;
+}
+
+void DapSession::endProgram() {
+    if (app_ && app_->machine().programLoaded) app_->command(kCmdExit);
+}
+
+bool DapSession::handle(const std::string& text) {
+    json msg;
+    try {
+        msg = json::parse(text);
+    } catch (const std::exception&) {
+        output("stderr", "corvane-run: a message that is not JSON was ignored\n");
+        return false;
+    }
+    if (!msg.is_object() || msg.value("type", "") != "request" || !msg.contains("command") ||
+        !msg["command"].is_string()) {
+        output("stderr", "corvane-run: a message that is not a request was ignored\n");
+        return false;
+    }
+    const int seq =
+        msg.contains("seq") && msg["seq"].is_number_integer() ? msg["seq"].get<int>() : 0;
+    const std::string command = msg["command"].get<std::string>();
+    const json args = msg.contains("arguments") && msg["arguments"].is_object() ? msg["arguments"]
+                                                                                : json::object();
+    try {
+        return dispatch(command, &args, seq);
+    } catch (const std::exception& e) {
+        fail(seq, command, std::string("malformed arguments: ") + e.what());
+        return false;
+    }
+}
+
+bool DapSession::dispatch(const std::string& command, const void* argsPtr, int seq) {
+    const json& args = *static_cast<const json*>(argsPtr);
+    const bool haveProgram = app_ != nullptr;
+    auto needStop = [&]() {
+        if (state_ == State::Stopped) return true;
+        fail(seq, command, "the program is not stopped");
+        return false;
+    };
+
+    if (command == "initialize") {
+        json caps = {{"supportsConfigurationDoneRequest", true},
+                     {"supportsConditionalBreakpoints", true},
+                     {"supportsHitConditionalBreakpoints", true},
+                     {"supportsEvaluateForHovers", true},
+                     {"supportsInstructionBreakpoints", true},
+                     {"supportsReadMemoryRequest", true},
+                     {"supportsDisassembleRequest", true},
+                     {"supportsSteppingGranularity", true},
+                     {"supportsTerminateRequest", true},
+                     {"supportsExceptionInfoRequest", true},
+                     {"exceptionBreakpointFilters",
+                      json::array({{{"filter", kFaultFilter},
+                                    {"label", "Faults"},
+                                    {"description",
+                                     "Stop where the program faults (division by zero, invalid "
+                                     "opcode, a jump outside the program)"},
+                                    {"default", true}}})}};
+        stopOnFaults_ = true;
+        respond(seq, command, &caps);
+        return true;
+    }
+    if (command == "launch") {
+        if (launchSeq_ != 0) {
+            fail(seq, command, "the program is already launched");
+            return false;
+        }
+        if (!args.contains("program") || !args["program"].is_string()) {
+            fail(seq, command, "launch needs \"program\": the program image to run");
+            return false;
+        }
+        launchArgs_.clear();
+        if (args.contains("args")) {
+            if (!args["args"].is_array()) {
+                fail(seq, command, "\"args\" is a list of corvane-run options");
+                return false;
+            }
+            for (const json& a : args["args"]) {
+                if (!a.is_string()) {
+                    fail(seq, command, "\"args\" is a list of corvane-run options");
+                    launchArgs_.clear();
+                    return false;
+                }
+                launchArgs_.push_back(a.get<std::string>());
+            }
+        }
+        launchArgs_.push_back(args["program"].get<std::string>());
+        stopOnEntry_ = args.value("stopOnEntry", false);
+        launchSeq_ = seq;
+        return true;
+    }
+    if (command == "disconnect" || command == "terminate") {
+        json none = json::object();
+        respond(seq, command, &none);
+        const bool end = command == "terminate" || args.value("terminateDebuggee", true);
+        if (end) {
+            endProgram();
+            terminateRequested_ = true;
+        } else {
+            // The program runs on freely to its end, with nobody to tell.
+            if (app_) app_->runLoop().setGate(nullptr);
+            detached_ = true;
+            configured_ = true;
+        }
+        if (command == "disconnect") clientGone_ = true;
+        state_ = state_ == State::Ended ? State::Ended : State::Running;
+        return true;
+    }
+    if (command == "setExceptionBreakpoints") {
+        stopOnFaults_ = false;
+        for (const json& f : args.value("filters", json::array()))
+            if (f.is_string() && f.get<std::string>() == kFaultFilter) stopOnFaults_ = true;
+        json body = {{"breakpoints", json::array()}};
+        if (stopOnFaults_) body["breakpoints"].push_back({{"verified", true}});
+        respond(seq, command, &body);
+        return true;
+    }
+    if (!haveProgram && command != "threads") {
+        fail(seq, command,
+             state_ == State::Ended ? "the program has ended" : "no program is launched yet");
+        return false;
+    }
+    if (command == "setBreakpoints") {
+        const json& source = args.at("source");
+        const std::string path = source.value("path", source.value("name", ""));
+        std::vector<SourceBreakpoint> list;
+        json out = json::array();
+        const int file = fileFor(path);
+        for (const json& b : args.value("breakpoints", json::array())) {
+            SourceBreakpoint bp;
+            bp.id = nextBreakpointId_++;
+            bp.line = b.at("line").get<int>();
+            bp.condition = b.value("condition", "");
+            bp.hitCondition = b.value("hitCondition", "");
+            // The first line at or after the one asked for that has a line marker.
+            if (file > 0) {
+                int best = 0;
+                for (const DebugLine& l : info_->lines) {
+                    if (lineFile(l.value) != file || lineNumber(l.value) < bp.line) continue;
+                    if (best == 0 || lineNumber(l.value) < best ||
+                        (lineNumber(l.value) == best && l.address < bp.address)) {
+                        best = lineNumber(l.value);
+                        bp.address = l.address;
+                    }
+                }
+                bp.actualLine = best;
+            }
+            json r = {{"id", bp.id}, {"verified", bp.address != 0}};
+            if (bp.address != 0) {
+                r["line"] = bp.actualLine;
+            } else {
+                r["line"] = bp.line;
+                r["message"] = info_ ? "no code on this line or after it in this file"
+                                     : "the program has no debug information (compile with -g)";
+            }
+            if (!bp.hitCondition.empty()) {
+                bool valid = true;
+                hitConditionHolds(bp.hitCondition, 1, valid);
+                if (!valid) {
+                    r["verified"] = false;
+                    r["message"] = "a hit count is N, == N, >= N, > N, < N, <= N or % N";
+                    bp.address = 0;
+                }
+            }
+            out.push_back(r);
+            list.push_back(bp);
+        }
+        sourceBreakpoints_[path] = std::move(list);
+        json body = {{"breakpoints", out}};
+        respond(seq, command, &body);
+        return true;
+    }
+    if (command == "setInstructionBreakpoints") {
+        instructionBreakpoints_.clear();
+        json out = json::array();
+        for (const json& b : args.value("breakpoints", json::array())) {
+            const std::optional<uint32_t> base =
+                parseAddress(b.at("instructionReference").get<std::string>());
+            const int64_t offset = b.value("offset", 0);
+            const int64_t at = base ? int64_t(*base) + offset : -1;
+            const bool ok =
+                base && at >= kImageHeaderSize && at < int64_t(app_->machine().imageSize);
+            if (ok) instructionBreakpoints_.insert(uint32_t(at));
+            json r = {{"verified", ok}};
+            if (ok)
+                r["instructionReference"] = hex(uint32_t(at), 6);
+            else
+                r["message"] = "not a code address of the program";
+            out.push_back(r);
+        }
+        json body = {{"breakpoints", out}};
+        respond(seq, command, &body);
+        return true;
+    }
+    if (command == "configurationDone") {
+        respond(seq, command, nullptr);
+        configured_ = true;
+        if (state_ == State::Configuring) {
+            state_ = State::Running;
+            if (stopOnEntry_) {
+                stopAt("entry", "");
+                afterTurn();
+            }
+        }
+        return true;
+    }
+    if (command == "threads") {
+        json body = {{"threads", json::array({{{"id", kThreadId}, {"name", "program"}}})}};
+        respond(seq, command, &body);
+        return true;
+    }
+    if (command == "pause") {
+        respond(seq, command, nullptr);
+        if (state_ == State::Running) pauseRequested_ = true;
+        return true;
+    }
+    if (command == "continue" || command == "next" || command == "stepIn" || command == "stepOut") {
+        if (!needStop()) return false;
+        const bool instruction = args.value("granularity", "") == "instruction";
+        json body = json::object();
+        if (command == "continue") body["allThreadsContinued"] = true;
+        respond(seq, command, &body);
+        resume(command == "continue" ? Step::None
+               : command == "next"   ? Step::Over
+               : command == "stepIn" ? Step::In
+                                     : Step::Out,
+               instruction);
+        return true;
+    }
+    if (command == "exceptionInfo") {
+        if (!needStop()) return false;
+        if (!faultReported_) {
+            fail(seq, command, "the program did not fault");
+            return false;
+        }
+        json body = {
+            {"exceptionId", "fault"}, {"description", faultText_}, {"breakMode", "always"}};
+        respond(seq, command, &body);
+        return true;
+    }
+    if (command == "stackTrace") {
+        if (!needStop()) return false;
+        const size_t start = args.value("startFrame", 0);
+        size_t levels = args.value("levels", 0);
+        if (levels == 0) levels = frames_.size();
+        json out = json::array();
+        for (size_t i = start; i < frames_.size() && out.size() < levels; ++i) {
+            const StackFrame& f = frames_[i]->frame;
+            json fr = {
+                {"id", int(i + 1)}, {"column", 1}, {"instructionPointerReference", hex(f.pc, 6)}};
+            // In the callers the statement that made the call: the code before the return address.
+            const uint32_t where = i == 0 ? f.pc : f.pc - 1;
+            std::optional<SourcePlace> place = info_ ? sourcePlaceAt(*info_, where) : std::nullopt;
+            if (f.function && place) {
+                fr["name"] = f.function->name;
+                fr["line"] = place->line;
+                int fileNo = 0;
+                for (size_t k = 0; k < info_->files.size(); ++k)
+                    if (info_->files[k] == place->file) fileNo = int(k + 1);
+                const std::string path = sourcePath(fileNo);
+                fr["source"] = {{"name", std::filesystem::path(path).filename().string()},
+                                {"path", path}};
+            } else {
+                fr["name"] = hex(f.pc, 6);
+                fr["line"] = 0;
+                fr["presentationHint"] = "subtle";
+            }
+            out.push_back(fr);
+        }
+        json body = {{"stackFrames", out}, {"totalFrames", frames_.size()}};
+        respond(seq, command, &body);
+        return true;
+    }
+    if (command == "scopes") {
+        if (!needStop()) return false;
+        const int id = args.at("frameId").get<int>();
+        if (id < 1 || size_t(id) > frames_.size()) {
+            fail(seq, command, "no frame " + std::to_string(id));
+            return false;
+        }
+        const size_t frame = size_t(id - 1);
+        json scopes = json::array();
+        scopes.push_back(
+            {{"name", "Locals"},
+             {"presentationHint", "locals"},
+             {"variablesReference", addContainer({Container::Kind::Locals, frame, 0, {}})},
+             {"expensive", false}});
+        scopes.push_back(
+            {{"name", "Globals"},
+             {"variablesReference", addContainer({Container::Kind::Globals, frame, 0, {}})},
+             {"expensive", false}});
+        scopes.push_back(
+            {{"name", "Registers"},
+             {"presentationHint", "registers"},
+             {"variablesReference", addContainer({Container::Kind::Registers, frame, 0, {}})},
+             {"expensive", false}});
+        scopes.push_back(
+            {{"name", "Memory"},
+             {"variablesReference", addContainer({Container::Kind::Memory, frame, 0, {}})},
+             {"expensive", true}});
+        json body = {{"scopes", scopes}};
+        respond(seq, command, &body);
+        return true;
+    }
+    if (command == "variables") {
+        if (!needStop()) return false;
+        const int ref = args.at("variablesReference").get<int>();
+        if (ref < 1 || size_t(ref) > containers_.size()) {
+            fail(seq, command, "no variables reference " + std::to_string(ref));
+            return false;
+        }
+        const Container c = containers_[size_t(ref - 1)];
+        ValueReader& reader = *frames_[c.frame]->reader;
+        const Machine& m = app_->machine();
+        const size_t start = args.value("start", 0);
+        const size_t count = args.value("count", 0);
+        json out = json::array();
+        auto addValue = [&](const std::string& name, const Value& v) {
+            json item = {{"name", name},
+                         {"value", reader.show(v)},
+                         {"type", reader.typeName(v.type)},
+                         {"variablesReference", 0}};
+            if (v.lvalue) item["memoryReference"] = hex(v.address);
+            if (reader.expandable(v))
+                item["variablesReference"] =
+                    addContainer({Container::Kind::Value, c.frame, 0, std::make_shared<Value>(v)});
+            out.push_back(item);
+        };
+        switch (c.kind) {
+            case Container::Kind::Locals:
+                for (const auto& [name, v] : reader.locals()) addValue(name, v);
+                break;
+            case Container::Kind::Globals:
+                for (const auto& [name, v] : reader.globals()) addValue(name, v);
+                break;
+            case Container::Kind::Value:
+                for (const auto& [name, v] : reader.children(*c.value, start, count ? count : 1000))
+                    addValue(name, v);
+                break;
+            case Container::Kind::Registers: {
+                const std::pair<const char*, std::string> regs[] = {
+                    {"pc", hex(m.pc, 6)},        {"fp", hex(m.fp)},
+                    {"sp", hex(m.sp)},           {"osp", hex(m.osp, 2)},
+                    {"regA", hex(m.regA, 8)},    {"regB", hex(m.regB, 8)},
+                    {"cond", hex(m.cond, 8)},    {"strPtr", hex(m.strPtr)},
+                    {"strKey", hex(m.strKey, 2)}};
+                for (const auto& [name, value] : regs)
+                    out.push_back({{"name", name}, {"value", value}, {"variablesReference", 0}});
+                break;
+            }
+            case Container::Kind::Memory:
+                for (uint32_t base = 0; base < kVmMemorySize; base += kMemoryBlock)
+                    out.push_back(
+                        {{"name", hex(base) + "-" + hex(base + kMemoryBlock - 1)},
+                         {"value", ""},
+                         {"memoryReference", hex(base)},
+                         {"variablesReference",
+                          addContainer({Container::Kind::MemoryBlock, c.frame, base, {}})}});
+                break;
+            case Container::Kind::MemoryBlock:
+                for (uint32_t row = c.base; row < c.base + kMemoryBlock; row += 16) {
+                    std::string bytes, text;
+                    for (uint32_t i = 0; i < 16; ++i) {
+                        char b[4];
+                        std::snprintf(b, sizeof b, "%02X", m.mem[row + i]);
+                        bytes += (i ? " " : "") + std::string(b);
+                        const uint8_t ch = m.mem[row + i];
+                        text += ch >= 0x20 && ch < 0x7F ? char(ch) : '.';
+                    }
+                    out.push_back({{"name", hex(row)},
+                                   {"value", bytes + "  " + text},
+                                   {"memoryReference", hex(row)},
+                                   {"variablesReference", 0}});
+                }
+                break;
+        }
+        json body = {{"variables", out}};
+        respond(seq, command, &body);
+        return true;
+    }
+    if (command == "evaluate") {
+        if (!needStop()) return false;
+        const int id = args.value("frameId", 1);
+        if (id < 1 || size_t(id) > frames_.size()) {
+            fail(seq, command, "no frame " + std::to_string(id));
+            return false;
+        }
+        const size_t frame = size_t(id - 1);
+        ValueReader& reader = *frames_[frame]->reader;
+        Value v;
+        char format = 0;
+        std::string error;
+        if (!reader.evaluate(args.at("expression").get<std::string>(), v, format, error)) {
+            fail(seq, command, error);
+            return false;
+        }
+        if (format == 0 && args.contains("format") && args["format"].value("hex", false))
+            format = 'x';
+        json body = {{"result", reader.show(v, format)},
+                     {"type", reader.typeName(v.type)},
+                     {"variablesReference", 0}};
+        if (v.lvalue) body["memoryReference"] = hex(v.address);
+        if (reader.expandable(v))
+            body["variablesReference"] =
+                addContainer({Container::Kind::Value, frame, 0, std::make_shared<Value>(v)});
+        respond(seq, command, &body);
+        return true;
+    }
+    if (command == "readMemory") {
+        if (!needStop()) return false;
+        const std::optional<uint32_t> base =
+            parseAddress(args.at("memoryReference").get<std::string>());
+        const int64_t offset = args.value("offset", 0);
+        const int64_t count = args.value("count", 0);
+        const int64_t at = base ? int64_t(*base) + offset : -1;
+        if (!base || at < 0 || count < 0) {
+            fail(seq, command, "not a memory address of the machine (0x0000-0xFFFF)");
+            return false;
+        }
+        const int64_t readable =
+            std::max<int64_t>(0, std::min<int64_t>(count, int64_t(kVmMemorySize) - at));
+        const uint8_t* data = readable > 0 ? &app_->machine().mem[size_t(at)] : nullptr;
+        json body = {{"address", hex(uint32_t(at))},
+                     {"data", readable > 0 ? base64(data, size_t(readable)) : ""},
+                     {"unreadableBytes", count - readable}};
+        respond(seq, command, &body);
+        return true;
+    }
+    if (command == "disassemble") {
+        const Machine& m = app_->machine();
+        const std::optional<uint32_t> base =
+            parseAddress(args.at("memoryReference").get<std::string>());
+        if (!base) {
+            fail(seq, command, "not a code address");
+            return false;
+        }
+        if (instructionAddresses_.empty()) {
+            for (uint32_t a = kImageHeaderSize; a < m.imageSize;) {
+                instructionAddresses_.push_back(a);
+                a += decodeInstruction(m.image.get(), m.imageSize, a).length;
+            }
+        }
+        const uint32_t target = *base + uint32_t(args.value("offset", 0));
+        auto it =
+            std::upper_bound(instructionAddresses_.begin(), instructionAddresses_.end(), target);
+        int64_t index =
+            int64_t(it - instructionAddresses_.begin()) - 1 + args.value("instructionOffset", 0);
+        const int64_t count = std::min<int64_t>(args.at("instructionCount").get<int64_t>(), 100000);
+        json out = json::array();
+        for (int64_t k = 0; k < count; ++k, ++index) {
+            if (index < 0 || index >= int64_t(instructionAddresses_.size())) {
+                out.push_back({{"address", hex(index < 0 ? 0 : m.imageSize, 6)},
+                               {"instruction", "??"},
+                               {"presentationHint", "invalid"}});
+                continue;
+            }
+            const uint32_t a = instructionAddresses_[size_t(index)];
+            const DecodedInstruction d = decodeInstruction(m.image.get(), m.imageSize, a);
+            std::string bytes;
+            for (uint32_t i = 0; i < d.length; ++i) {
+                char b[4];
+                std::snprintf(b, sizeof b, "%02X", m.image[a + i]);
+                bytes += (i ? " " : "") + std::string(b);
+            }
+            json ins = {{"address", hex(a, 6)},
+                        {"instructionBytes", bytes},
+                        {"instruction", d.valid ? std::string(d.mnemonic) +
+                                                      (d.operands.empty() ? "" : " " + d.operands)
+                                                : "(invalid)"}};
+            if (info_) {
+                if (const std::optional<SourcePlace> p = sourcePlaceAt(*info_, a)) {
+                    ins["line"] = p->line;
+                    if (const DebugFunction* f = info_->functionAt(a); f && f->start == a)
+                        ins["symbol"] = f->name;
+                }
+            }
+            out.push_back(ins);
+        }
+        json body = {{"instructions", out}};
+        respond(seq, command, &body);
+        return true;
+    }
+    fail(seq, command, "unknown request \"" + command + "\"");
+    return false;
+}
+
+void DapSession::finished(int status) {
+    flushConsole();
+    if (!exitedSent_ && !clientGone_) {
+        exitedSent_ = true;
+        json code = {{"exitCode", status}};
+        event("exited", &code);
+        json none = json::object();
+        event("terminated", &none);
+    }
+    state_ = State::Ended;
+    frames_.clear();
+    containers_.clear();
+    // The app is gone with the run: nothing may reach it any more.
+    app_ = nullptr;
+    // The last requests (disconnect) until the client leaves.
+    while (!clientGone_) {
+        std::optional<DapIncoming> in = link_.receive(true);
+        if (!in || in->kind == DapIncoming::Kind::Closed) break;
+        if (in->kind == DapIncoming::Kind::Message) handle(in->text);
+    }
+}
+
+}  // namespace corvane

@@ -1,0 +1,146 @@
+#pragma once
+// The debug server's session: the Debug Adapter Protocol's requests over a program the host runs.
+// Requests are handled between two instructions: the run loop's gate asks the session before each
+// instruction whether the program may go on (breakpoints, steps, a pause), and while the program
+// is stopped the host takes no turn at all, so its clock stands still and scripted input arrives
+// at the same point of the program however long a stop lasts.
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "shared/debuginfo/debug_info.h"
+
+namespace corvane {
+
+class App;
+struct Machine;
+class ValueReader;
+struct Value;
+
+// What arrives from the client: a message body, a framing error, or the end of the connection.
+struct DapIncoming {
+    enum class Kind { Message, Error, Closed } kind = Kind::Closed;
+    std::string text;
+};
+
+// The connection to the client.
+class DapLink {
+  public:
+    virtual ~DapLink() = default;
+    virtual void send(const std::string& body) = 0;
+    // The next incoming item: waits for one when `wait`, else nothing when none is there.
+    virtual std::optional<DapIncoming> receive(bool wait) = 0;
+};
+
+class DapSession {
+  public:
+    explicit DapSession(DapLink& link);
+    ~DapSession();
+
+    // Handles requests until a launch request: its program and the runner options it asks for
+    // (`args` first, the image last). Nothing when the client left first.
+    std::optional<std::vector<std::string>> awaitLaunch();
+    // The launch failed: its error response carries `why`, and the session ends.
+    void launchFailed(const std::string& why);
+    // The program is loaded: answers the launch request and starts the configuration. Installs
+    // the gate and the console copy on `app`.
+    void launched(App& app, const std::string& imagePath);
+
+    // Between two turns: handles the requests that came, and waits for more while the program
+    // is stopped or not yet configured. False when the client ended the session (terminate,
+    // disconnect, or the connection closed) and the program is to end.
+    bool serve();
+    // After a turn: reports a stop the gate decided or a fault, and the console's new text.
+    void afterTurn();
+    // Whether launched() was called: the program was loaded.
+    bool launchedProgram() const { return launchedProgram_; }
+    // Whether the program is held at a stop.
+    bool stopped() const { return state_ == State::Stopped; }
+
+    // Text for the client's console.
+    void output(const std::string& category, const std::string& text);
+    // The run ended with `status`: exited and terminated events, then the last requests until
+    // the client disconnects.
+    void finished(int status);
+
+  private:
+    enum class State { Configuring, Running, Stopped, Ended };
+    enum class Step { None, In, Over, Out, Instruction };
+    struct SourceBreakpoint {
+        int id = 0;
+        int line = 0;
+        uint32_t address = 0;  // 0: no line marker for it
+        int actualLine = 0;
+        std::string condition;
+        std::string hitCondition;
+        uint64_t hits = 0;
+    };
+    struct Container;
+
+    bool handle(const std::string& body);
+    bool dispatch(const std::string& command, const void* args, int seq);
+    void respond(int seq, const std::string& command, const void* body);
+    void fail(int seq, const std::string& command, const std::string& message);
+    void event(const std::string& name, const void* body);
+    bool gate(const Machine& m);
+    void stopAt(const std::string& reason, const std::string& text, std::vector<int> hitIds = {});
+    void resume(Step step, bool instructionLevel);
+    void buildFrames();
+    bool conditionHolds(SourceBreakpoint& bp, const Machine& m);
+    std::string sourcePath(int file) const;
+    // The file number of a source path as the client names it (0: not a file of the program).
+    int fileFor(const std::string& path) const;
+    int addContainer(Container c);
+    void flushConsole();
+    void endProgram();
+
+    DapLink& link_;
+    int seq_ = 1;
+    State state_ = State::Configuring;
+    App* app_ = nullptr;
+    std::optional<DebugInfo> info_;
+    std::string imagePath_;
+    int launchSeq_ = 0;
+    std::vector<std::string> launchArgs_;
+    bool stopOnEntry_ = false;
+    bool configured_ = false;
+    bool launchedProgram_ = false;
+    bool clientGone_ = false;
+    bool detached_ = false;  // disconnected without ending the program
+    bool terminateRequested_ = false;
+    bool exitedSent_ = false;
+
+    // Breakpoints and stepping.
+    std::map<std::string, std::vector<SourceBreakpoint>> sourceBreakpoints_;
+    std::set<uint32_t> instructionBreakpoints_;
+    std::set<uint32_t> lineAddresses_;
+    bool stopOnFaults_ = false;
+    int nextBreakpointId_ = 1;
+    Step step_ = Step::None;
+    uint16_t stepFp_ = 0;
+    bool skipGateOnce_ = false;
+    uint32_t resumePc_ = 0;
+    bool pauseRequested_ = false;
+    std::optional<std::pair<std::string, std::string>> pendingStop_;  // reason, text
+    std::vector<int> pendingHits_;
+    bool faultReported_ = false;
+    std::string faultText_;
+    uint32_t faultPc_ = 0;
+
+    // What a stop shows; rebuilt at each stop.
+    struct FrameView;
+    std::vector<std::unique_ptr<FrameView>> frames_;
+    std::vector<Container> containers_;
+    std::vector<uint32_t> instructionAddresses_;  // of the whole image, for disassemble
+
+    std::string console_;
+    int consoleLead_ = -1;
+};
+
+}  // namespace corvane

@@ -1,0 +1,84 @@
+#include "host/source_map.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "shared/host_path.h"
+
+namespace corvane {
+
+namespace {
+constexpr uint8_t kLineOpcode = 0x52;
+}
+
+bool debugInfoMatches(const DebugInfo& info, const uint8_t* image, uint32_t imageSize) {
+    for (const DebugLine& l : info.lines) {
+        if (l.address >= imageSize || imageSize - l.address < 4) return false;
+        const uint8_t* p = image + l.address;
+        const uint32_t value = p[1] | uint32_t(p[2]) << 8 | uint32_t(p[3]) << 16;
+        if (p[0] != kLineOpcode || value != l.value) return false;
+    }
+    for (const DebugFunction& f : info.functions)
+        if (f.start > f.end || f.end > imageSize) return false;
+    return true;
+}
+
+std::optional<DebugInfo> loadDebugInfoFor(const std::string& imagePath, const uint8_t* image,
+                                          uint32_t imageSize, std::string* problem) {
+    const std::string path = debugInfoPath(imagePath);
+    std::ifstream in(hostFsPath(path), std::ios::binary);
+    if (!in) return std::nullopt;
+    std::ostringstream text;
+    text << in.rdbuf();
+    std::string error;
+    std::optional<DebugInfo> info = readDebugInfo(text.str(), &error);
+    if (!info) {
+        if (problem) *problem = path + ": " + error;
+        return std::nullopt;
+    }
+    if (!debugInfoMatches(*info, image, imageSize)) {
+        if (problem) *problem = path + ": does not match the program image (rebuild with -g)";
+        return std::nullopt;
+    }
+    return info;
+}
+
+std::optional<SourcePlace> sourcePlaceAt(const DebugInfo& info, uint32_t address) {
+    const DebugFunction* f = info.functionAt(address);
+    if (f == nullptr) return std::nullopt;
+    const DebugLine* best = nullptr;
+    for (const DebugLine& l : info.lines) {
+        if (l.address > address) break;
+        if (l.address >= f->start) best = &l;
+    }
+    SourcePlace place;
+    place.function = f->name;
+    if (best != nullptr) {
+        place.file = info.fileName(lineFile(best->value));
+        place.line = lineNumber(best->value);
+    } else {
+        // Before the function's first statement: its opening line.
+        place.file = info.fileName(f->file);
+        place.line = f->line;
+    }
+    return place;
+}
+
+std::string describePlace(const SourcePlace& place) {
+    return place.file + ":" + std::to_string(place.line) + " in " + place.function;
+}
+
+std::string faultMessageWithPlace(const std::string& reason, const DebugInfo* info) {
+    if (info == nullptr) return reason;
+    const size_t at = reason.find(" at 0x");
+    if (at == std::string::npos) return reason;
+    char* end = nullptr;
+    const unsigned long address = std::strtoul(reason.c_str() + at + 6, &end, 16);
+    if (end == reason.c_str() + at + 6) return reason;
+    const std::optional<SourcePlace> place = sourcePlaceAt(*info, uint32_t(address));
+    if (!place) return reason;
+    return reason + " (" + describePlace(*place) + ")";
+}
+
+}  // namespace corvane

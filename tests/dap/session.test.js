@@ -1,0 +1,222 @@
+// The debug server driven by the protocol's own client library through one whole session on a
+// C program of two files: breakpoints in both (one with a condition, one with a hit count),
+// stepping in, over and out, a table of expressions against values computed here, memory and
+// disassembly, requests the server must refuse, and the fault it stops at with its backtrace.
+'use strict';
+
+const test = require('node:test');
+const assert = require('node:assert');
+const path = require('node:path');
+const fs = require('node:fs');
+const os = require('node:os');
+const { execFileSync } = require('node:child_process');
+const { DebugClient } = require('@vscode/debugadapter-testsupport');
+
+const bin = process.env.CORVANE_BIN;
+const programs = path.join(__dirname, 'programs');
+
+// Compiles the program with -g in a folder of its own, so the debug information names its files.
+function compile() {
+  const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'corvane-dap-'));
+  for (const f of ['main.c', 'list.c', 'list.h']) fs.copyFileSync(path.join(programs, f), path.join(dir, f));
+  execFileSync(path.join(bin, 'vrncc'), ['-g', 'main.c', 'list.c', '-o', 'prog.vrn'], { cwd: dir });
+  return dir;
+}
+
+// C on a 16-bit int: what the expressions below must come to.
+const int16 = (v) => (v << 16) >> 16;
+
+test('a whole session over a C program', async (t) => {
+  const dir = compile();
+  t.after(() => fs.rmSync(dir, { recursive: true, force: true }));
+  const main = path.join(dir, 'main.c');
+  const list = path.join(dir, 'list.c');
+  const dc = new DebugClient(path.join(bin, 'corvane-run'), '--dap', 'corvane');
+  dc.defaultTimeout = 10000;
+  await dc.start();
+  try {
+    const init = await dc.initializeRequest({ adapterID: 'corvane', linesStartAt1: true, columnsStartAt1: true, pathFormat: 'path' });
+    assert.ok(init.body.supportsConditionalBreakpoints);
+
+    // A request before launch that needs a program is refused, and the session goes on.
+    await assert.rejects(dc.stackTraceRequest({ threadId: 1 }));
+
+    let bps;
+    // The condition: the third time round the loop.
+    const first = dc.assertStoppedLocation('breakpoint', { path: main, line: 20 });
+    await Promise.all([
+      dc.waitForEvent('initialized').then(async () => {
+        bps = await Promise.all([
+          dc.setBreakpointsRequest({ source: { path: main }, breakpoints: [{ line: 20, condition: 'i == 3' }] }),
+          dc.setBreakpointsRequest({ source: { path: list }, breakpoints: [{ line: 20, hitCondition: '2' }] }),
+        ]);
+        await dc.setExceptionBreakpointsRequest({ filters: ['faults'] });
+        await dc.configurationDoneRequest();
+      }),
+      dc.launch({ program: path.join(dir, 'prog.vrn') }),
+    ]);
+    assert.strictEqual(bps[0].body.breakpoints[0].verified, true);
+    assert.strictEqual(bps[0].body.breakpoints[0].line, 20);
+
+    await first;
+    const value = async (expression, frameId) =>
+      (await dc.evaluateRequest({ expression, frameId, context: 'watch' })).body.result;
+    assert.strictEqual(await value('i'), '3');
+
+    // Into push (list.c), over the malloc call, out again to the loop.
+    await Promise.all([dc.stepInRequest({ threadId: 1 }), dc.assertStoppedLocation('step', { path: list, line: 9 })]);
+    await Promise.all([dc.nextRequest({ threadId: 1 }), dc.assertStoppedLocation('step', { path: list, line: 10 })]);
+    let st = await dc.stackTraceRequest({ threadId: 1 });
+    assert.deepStrictEqual(st.body.stackFrames.map((f) => [f.name, f.line]), [['push', 10], ['main', 20]]);
+    assert.strictEqual(await value('value'), '30');
+    await Promise.all([dc.stepOutRequest({ threadId: 1 }), dc.assertStoppedLocation('step', { path: main })]);
+
+    // The hit count: the second node that sum adds (the list is 30, 20, 10).
+    await Promise.all([dc.continueRequest({ threadId: 1 }), dc.assertStoppedLocation('breakpoint', { path: list, line: 20 })]);
+    st = await dc.stackTraceRequest({ threadId: 1 });
+    assert.deepStrictEqual(st.body.stackFrames.map((f) => f.name), ['sum', 'main']);
+    const big = 100000;
+    const table = [
+      ['head->value', '20'],
+      ['total', '30'],
+      ['head->next->value * 2 + 1', String(10 * 2 + 1)],
+      ['(*head).value - total / 4', String(20 - Math.trunc(30 / 4))],
+      ['sizeof(struct node)', '4'],
+      ['sizeof head', '2'],
+      ['sizeof big', '4'],
+      ["'A' + 1", String('A'.charCodeAt(0) + 1)],
+      ["'\\n'", '10'],
+      ['(char)321', "65 'A'"],
+      ['name', '"corvane"'],
+      ['name[1]', "111 'o'"],
+      ['bytes', '"\\001\\0\\377\\007"'],
+      ['bytes,x', '{0x1, 0x0, 0xFF, 0x7}'],
+      ['bytes[2]', "255 '\\377'"],
+      ['bytes[2],d', '255'],
+      ['big', String(big)],
+      ['big / 3', String(Math.trunc(big / 3))],
+      ['-big % 7', String(-(big % 7))],
+      ['(unsigned int)-1', '65535'],
+      ['1 << 15', String(int16(1 << 15))],
+      ['30000 + 30000', String(int16(60000))],
+      ['30000L + 30000', '60000'],
+      ['total,x', '0x1E'],
+      ['/x 255', '0xFF'],
+      ['head == 0', '0'],
+      ['!head || pushes == 3', '1'],
+      ['pushes > 2 ? 7 : 8', '7'],
+      ['~0 & 0xFF', '255'],
+      ['$fp == $fp', '1'],
+      ['*head', /^\{value = 20, next = 0x[0-9A-F]{4}\}$/],
+    ];
+    for (const [expression, expected] of table) {
+      const got = await value(expression);
+      if (expected instanceof RegExp) assert.match(got, expected, expression);
+      else assert.strictEqual(got, expected, expression);
+    }
+    // The caller's frame sees its own variables.
+    assert.strictEqual(await value('i', st.body.stackFrames[1].id), '4');
+    for (const bad of ['1 +', 'nosuch', '1 / 0', 'head->nosuch', '*total', '(struct nosuch *)0']) {
+      await assert.rejects(value(bad), undefined, bad);
+    }
+
+    // Variables: locals, a pointer expanded, and the memory behind it anywhere in 64 KiB.
+    const scopes = await dc.scopesRequest({ frameId: st.body.stackFrames[0].id });
+    assert.deepStrictEqual(scopes.body.scopes.map((s) => s.name), ['Locals', 'Globals', 'Registers', 'Memory']);
+    const locals = (await dc.variablesRequest({ variablesReference: scopes.body.scopes[0].variablesReference })).body.variables;
+    assert.deepStrictEqual(locals.map((v) => v.name), ['head', 'total']);
+    const node = (await dc.variablesRequest({ variablesReference: locals[0].variablesReference })).body.variables;
+    const fields = (await dc.variablesRequest({ variablesReference: node[0].variablesReference })).body.variables;
+    assert.deepStrictEqual(fields.map((v) => [v.name, v.value]).slice(0, 1), [['value', '20']]);
+    const where = parseInt((await value('head,x')), 16);
+    const mem = await dc.customRequest('readMemory', { memoryReference: '0x' + where.toString(16), count: 2 });
+    assert.deepStrictEqual([...Buffer.from(mem.body.data, 'base64')], [20, 0]);
+    const tail = await dc.customRequest('readMemory', { memoryReference: '0xFFFE', count: 4 });
+    assert.strictEqual(tail.body.unreadableBytes, 2);
+    const frame0 = st.body.stackFrames[0].instructionPointerReference;
+    const dis = await dc.disassembleRequest({ memoryReference: frame0, instructionCount: 3 });
+    assert.strictEqual(dis.body.instructions[0].address, frame0);
+    assert.strictEqual(dis.body.instructions[0].instruction.split(' ')[0], 'LINE');
+
+    // Requests the server cannot serve get an error response, and the session goes on.
+    await assert.rejects(dc.customRequest('nosuchRequest'));
+    await assert.rejects(dc.scopesRequest({ frameId: 99 }));
+    await assert.rejects(dc.customRequest('readMemory', { memoryReference: 'here', count: 1 }));
+
+    // Clear the breakpoints and run into the fault: stopped there with its backtrace.
+    await dc.setBreakpointsRequest({ source: { path: main }, breakpoints: [] });
+    // A line without code moves to the next line that has some.
+    const moved = await dc.setBreakpointsRequest({ source: { path: list }, breakpoints: [{ line: 2 }] });
+    assert.strictEqual(moved.body.breakpoints[0].line, 9);
+    await dc.setBreakpointsRequest({ source: { path: list }, breakpoints: [] });
+    const stopped = dc.waitForEvent('stopped');
+    await dc.continueRequest({ threadId: 1 });
+    const fault = await stopped;
+    assert.strictEqual(fault.body.reason, 'exception');
+    assert.match(fault.body.text, /^DIV at 0x[0-9A-F]{6} divides by zero \(main\.c:11 in average\)$/);
+    st = await dc.stackTraceRequest({ threadId: 1 });
+    assert.deepStrictEqual(st.body.stackFrames.map((f) => [f.name, f.line]), [['average', 11], ['main', 23]]);
+    assert.strictEqual(await value('n'), '0');
+    assert.strictEqual(await value('total'), '60');
+
+    const exited = dc.waitForEvent('exited');
+    await dc.continueRequest({ threadId: 1 });
+    assert.strictEqual((await exited).body.exitCode, 3);
+  } finally {
+    await dc.stop();
+  }
+});
+
+// The same server on a port of 127.0.0.1: stopped on entry, stepped by instruction, an
+// instruction breakpoint, and run to the end with no stop on faults.
+test('a session over a port, at instruction level', async (t) => {
+  const dir = compile();
+  t.after(() => fs.rmSync(dir, { recursive: true, force: true }));
+  const net = require('node:net');
+  const { spawn } = require('node:child_process');
+  const port = await new Promise((resolve) => {
+    const probe = net.createServer().listen(0, '127.0.0.1', () => {
+      const p = probe.address().port;
+      probe.close(() => resolve(p));
+    });
+  });
+  const server = spawn(path.join(bin, 'corvane-run'), ['--dap-port', String(port)], { stdio: ['ignore', 'ignore', 'pipe'] });
+  const ended = new Promise((resolve) => server.on('exit', (code) => resolve(code)));
+  await new Promise((resolve) => server.stderr.once('data', resolve));  // it listens
+  const dc = new DebugClient('unused', 'unused', 'corvane');
+  await dc.start(port);
+  let detached = false;
+  try {
+    await dc.initializeRequest({ adapterID: 'corvane' });
+    const entry = dc.waitForEvent('stopped');
+    await Promise.all([
+      dc.waitForEvent('initialized').then(async () => {
+        await dc.setExceptionBreakpointsRequest({ filters: [] });
+        await dc.configurationDoneRequest();
+      }),
+      dc.launchRequest({ program: path.join(dir, 'prog.vrn'), stopOnEntry: true }),
+    ]);
+    assert.strictEqual((await entry).body.reason, 'entry');
+    const pcOf = async () => (await dc.stackTraceRequest({ threadId: 1 })).body.stackFrames[0].instructionPointerReference;
+    const start = await pcOf();
+    const dis = await dc.disassembleRequest({ memoryReference: start, instructionCount: 3 });
+    const stepped = dc.waitForEvent('stopped');
+    await dc.stepInRequest({ threadId: 1, granularity: 'instruction' });
+    assert.strictEqual((await stepped).body.reason, 'step');
+    assert.strictEqual(await pcOf(), dis.body.instructions[1].address);
+    const third = dis.body.instructions[2].address;
+    const bp = await dc.customRequest('setInstructionBreakpoints', { breakpoints: [{ instructionReference: third }, { instructionReference: '0x3' }] });
+    assert.deepStrictEqual(bp.body.breakpoints.map((b) => b.verified), [true, false]);
+    const hit = dc.waitForEvent('stopped');
+    await dc.continueRequest({ threadId: 1 });
+    assert.strictEqual((await hit).body.reason, 'instruction breakpoint');
+    assert.strictEqual(await pcOf(), third);
+    // A client that leaves without ending the program lets it run on to its end (the fault).
+    await dc.disconnectRequest({ terminateDebuggee: false });
+    detached = true;
+    assert.strictEqual(await ended, 3);
+  } finally {
+    if (detached) dc.stopAdapter();
+    else await dc.stop();
+  }
+});
