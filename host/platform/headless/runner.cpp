@@ -17,6 +17,9 @@
 #include "host/platform/headless/headless_platform.h"
 #include "host/platform/headless/interrupt.h"
 #include "host/platform/headless/runner_options.h"
+#if CORVANE_TTY
+#include "host/platform/tty/tty_run.h"
+#endif
 #include "host/window.h"
 #include "library/gb2312.h"
 #include "library/path.h"
@@ -178,6 +181,17 @@ int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE*
     settings.paths = runnerPaths(inputs, *root, o.fonts);
     settings.writeConfig = false;  // the runner reads vorn.ini when present, never writes it
     settings.startDir = hostPathText(fs::current_path(ec));
+
+    if (o.tty) {
+#if CORVANE_TTY
+        const int result =
+            runTerminal(cl.switches, settings, {o.ttyCells, interruptDescriptor()}, err);
+        if (!tempRoot.empty()) fs::remove_all(tempRoot, ec);
+        return result;
+#else
+        return usageError(err, "--tty is not available on this system");
+#endif
+    }
 
     HeadlessPlatform::Options po;
     po.realtime = o.realtime;

@@ -54,6 +54,8 @@ struct RunnerOptions {
     ViewMode view{1};
     int screenWidth = 1920;
     int screenHeight = 1080;
+    bool tty = false;
+    std::string ttyCells = "auto";
 };
 
 // Whether `file` ends with `ext` (".png"), in any case.
