@@ -8,7 +8,7 @@ packages=(
   libsdl2-dev libx11-dev libfreetype-dev libstb-dev libgif-dev
   xfonts-base unifont fonts-unifont xfonts-wqy
   xvfb xauth xdotool x11-xkb-utils lua5.4 tmux
-  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 dpkg-dev
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 dpkg-dev lintian
 )
 
 missing=()
