@@ -103,6 +103,20 @@ struct ConsoleCopy {
     }
 };
 
+// The Beep times, in milliseconds of the machine's clock, one a line.
+bool writeBeeps(const std::string& file, const std::vector<uint64_t>& timesNs, std::FILE* err) {
+    std::ofstream out(hostFsPath(file), std::ios::trunc);
+    for (uint64_t ns : timesNs) {
+        char line[48];
+        std::snprintf(line, sizeof line, "%" PRIu64 ".%06" PRIu64 "\n", ns / 1'000'000,
+                      ns % 1'000'000);
+        out << line;
+    }
+    out.close();
+    if (!out) std::fprintf(err, "corvane-run: cannot write %s\n", file.c_str());
+    return bool(out);
+}
+
 int usageError(std::FILE* err, const std::string& message) {
     std::fprintf(err, "corvane-run: %s\n%s", message.c_str(), kRunnerUsage);
     return kRunUsage;
@@ -206,6 +220,8 @@ int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE*
     App app(platform, settings);
     ConsoleCopy consoleCopy{out};
     if (o.copyStdout) app.onConsoleByte = [&](uint8_t b) { consoleCopy.put(b); };
+    std::vector<uint64_t> beeps;
+    if (!o.beeps.empty()) app.onBeep = [&] { beeps.push_back(platform.nowNs()); };
     int status = app.startUp(cl.switches);
     bool writeFailed = false;
     auto finish = [&](int result) {
@@ -228,6 +244,7 @@ int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE*
                     writeFailed = true;
                 }
             }
+            if (!o.beeps.empty() && !writeBeeps(o.beeps, beeps, err)) writeFailed = true;
             if (o.stats && app.hasWindow()) {
                 std::fprintf(
                     out, "frames=%" PRIu64 " instructions=%" PRIu64 " clock-ns=%" PRIu64 "\n",

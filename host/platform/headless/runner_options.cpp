@@ -40,6 +40,7 @@ const std::vector<OptionDef> kRunnerOptions = {
     {"fullscreen", true},
     {"screen", true},
     {"record-window", false},
+    {"beeps", true},
     {"tty", false},
     {"tty-cells", true},
 };
@@ -90,6 +91,8 @@ const char* const kRunnerUsage =
     "  --fullscreen WHAT     full screen showing the face or the lcd alone\n"
     "  --screen WxH          the screen a full screen fills (default 1920x1080)\n"
     "  --record-window       record the whole window as shown instead of the LCD\n"
+    "  --beeps FILE          write the time of each Beep the program makes, one a line, in\n"
+    "                        milliseconds of machine time since the start\n"
     "  --tty                 play in this terminal, in real time, until the program ends or\n"
     "                        Ctrl+C (keys as on the desktop; a key counts as held 0.15 s after\n"
     "                        the terminal last sent it, as terminals report no releases)\n"
@@ -235,6 +238,8 @@ bool readOptions(const CommandLine& cl, RunnerOptions& o, std::string& error) {
             o.screenHeight = h;
         } else if (name == "record-window") {
             o.recordWindow = true;
+        } else if (name == "beeps") {
+            o.beeps = value;
         } else if (name == "tty") {
             o.tty = true;
         } else if (name == "tty-cells") {

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "host/desktop_platform.h"
+#include "host/platform/win32/beep_win32.h"
 
 namespace corvane {
 
@@ -49,6 +50,7 @@ class Win32Platform : public DesktopPlatform {
                       const std::vector<std::pair<int, int>>& outline) override;
     void beginDrag(int x, int y) override;
     std::optional<std::string> openFileDialog(const OpenFileRequest& request) override;
+    void beep() override { beeper_.beep(); }
     bool debugConnect(uint32_t target) override;
     void debugSend(uint32_t message, uint32_t first, uint32_t second, const uint8_t* payload,
                    uint32_t size) override;
@@ -71,6 +73,7 @@ class Win32Platform : public DesktopPlatform {
     void blit(HDC dc, const RgbImage& image, int first, int rows);
 
     HINSTANCE instance_;
+    Win32Beeper beeper_;
     HWND window_ = nullptr;
     HACCEL accelerators_ = nullptr;
     const Menu* menu_ = nullptr;
