@@ -18,6 +18,7 @@
 #include "support/build_paths.h"
 #include "support/process.h"
 #include "support/temp_dir.h"
+#include "tests/host/app_test_files.h"
 
 namespace corvane {
 namespace {
@@ -196,6 +197,15 @@ TEST_F(TerminalPlay, ASmallTerminalGetsBrailleAndASignalEndsTheRunCleanly) {
     kill(runnerPid(), SIGTERM);
     EXPECT_EQ(status(), 130);
     EXPECT_NE(err().find("interrupted by SIGTERM"), std::string::npos) << err();
+    expectRestored();
+}
+
+TEST_F(TerminalPlay, AFaultEndsTheRunAndItsMessageComesAfterTheTerminalIsBack) {
+    const fs::path image = test::writeProgram(dir_.path() / "fault.vrn",
+                                              "PUSH_W 300\nDelay\nPUSH_B 1\nPUSH_B 0\nDIV\n");
+    start("--tty " + quoted(image.string()), 170, 45);
+    EXPECT_EQ(status(), 3);
+    EXPECT_NE(err().find("divides by zero"), std::string::npos) << err();
     expectRestored();
 }
 
