@@ -1,7 +1,8 @@
 #include "host/platform/win32/beep_win32.h"
 
-#include <mmsystem.h>
 #include <windows.h>
+// After windows.h, whose types it uses.
+#include <mmsystem.h>
 
 #include "host/beep_tone.h"
 
