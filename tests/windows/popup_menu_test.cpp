@@ -87,9 +87,10 @@ TEST(PopupMenu, ShowsTheHostsMenuInTheResourceOfCorvaneExe) {
 
         const std::vector<std::string> sub = shownItems(GetSubMenu(popup, 3));
         ASSERT_EQ(sub.size(), kSubmenuItems.size());  // every sub-menu item is shown
-        EXPECT_EQ(sub[3], "暂停        F9+");
-        EXPECT_EQ(sub[18], "窗口 2x*");
-        EXPECT_EQ(sub[17], "窗口 1x");
+        EXPECT_EQ(sub[2], "蜂鸣声");
+        EXPECT_EQ(sub[4], "暂停        F9+");
+        EXPECT_EQ(sub[19], "窗口 2x*");
+        EXPECT_EQ(sub[18], "窗口 1x");
         DestroyMenu(bar);
     }
     FreeLibrary(exe);
