@@ -1,5 +1,5 @@
 # The two commands a newcomer types: `make run` and `make test`. Both install what is missing first.
-.PHONY: setup build release run check test test-default test-release test-asan test-clang fuzz test-fuzz test-windows windows-dist bench format clean
+.PHONY: setup build release run deb check test test-default test-release test-asan test-clang fuzz test-fuzz test-windows windows-dist bench format clean
 
 JOBS ?= $(shell nproc)
 # Seconds each fuzz target runs for with `make fuzz`; `make test-fuzz` runs each for 20.
@@ -18,6 +18,14 @@ release: setup
 
 run: build
 	./scripts/run.sh build/default/bin
+
+# The Debian package build/default/package/corvane_<version>_amd64.deb, made by CPack from the
+# default build's programs (brought up to date, not built again), and lintian's report on it.
+deb: setup
+	cmake --preset default
+	cmake --build --preset default -j $(JOBS)
+	cd build/default && cpack
+	lintian --tag-display-limit 0 build/default/package/corvane_*_amd64.deb
 
 # The suite on the everyday build (gcc, -O2 with assertions), and every benchmark once with a
 # tiny time budget so a broken one fails here, not a timing.

@@ -306,6 +306,9 @@ void App::command(uint16_t id) {
         case kCmdSpeedLimit:
             setSpeedLimited(!speedLimited_);
             break;
+        case kCmdBeepSound:
+            beepSound_ = !beepSound_;
+            break;
         case kCmdSaveState:
             saveState(slotFile(slot_));
             break;
@@ -352,6 +355,7 @@ void App::syncWindow() {
     menu.setChecked(kCmdPause, runLoop_->userPaused());
     menu.setChecked(kCmdFastForward, runLoop_->fastForward() > 1);
     menu.setChecked(kCmdSpeedLimit, speedLimited_);
+    menu.setChecked(kCmdBeepSound, beepSound_);
     menu.setChecked(kCmdRecord, recording());
     for (int n = 1; n <= kStateSlots; ++n) menu.setChecked(uint16_t(kCmdSlot1 + n - 1), n == slot_);
     expireNotice();

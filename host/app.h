@@ -130,6 +130,12 @@ class App : public Host, public RunLoopClient {
     std::function<void(uint64_t)> onFrameStart;
     std::function<void(uint64_t)> onFrameEnd;
     std::function<void(uint8_t)> onConsoleByte;
+    // Each Beep of the program, heard or not (the runner writes their times).
+    std::function<void()> onBeep;
+
+    // "蜂鸣声": the program's Beep is played through the platform's audio (off by default).
+    void setBeepSound(bool on) { beepSound_ = on; }
+    bool beepSound() const { return beepSound_; }
 
     // --- run controls, save states and recording ---
     void togglePause();
@@ -213,6 +219,10 @@ class App : public Host, public RunLoopClient {
     void consoleByte(uint8_t byte) override {
         if (onConsoleByte) onConsoleByte(byte);
     }
+    void beep() override {
+        if (onBeep) onBeep();
+        if (beepSound_) platform_.beep();
+    }
 
     // --- RunLoopClient ---
     void frame(uint64_t number, bool running) override;
@@ -277,6 +287,7 @@ class App : public Host, public RunLoopClient {
     bool fastForwardToggled_ = false;
     uint32_t fastForwardFactor_ = kDefaultFastForward;
     bool speedLimited_ = false;
+    bool beepSound_ = false;
     uint64_t speedSetting_ = kDefaultSpeedLimit;
     int slot_ = 1;
     std::unique_ptr<Captures> captures_;

@@ -238,6 +238,7 @@ void App::readRunSettings() {
     setStateSlot(run.slot);
     if (run.interlaced) window_->displayCommand(kCmdInterlace);
     if (run.blackWhite) window_->displayCommand(kCmdBlackWhite);
+    beepSound_ = run.beepSound;
     applyRunControls();
 }
 
@@ -250,6 +251,7 @@ void App::writeRunSettings() {
     run.slot = slot_;
     run.interlaced = menu.isChecked(kCmdInterlace);
     run.blackWhite = menu.isChecked(kCmdBlackWhite);
+    run.beepSound = beepSound_;
     stored_->writeRun(run);
 }
 

@@ -27,7 +27,7 @@ const std::array<MenuItem, 15> kMenuItems = {{
 #define MENU_SUBMENU(text)
 #define SUBMENU_ITEM(text, command) \
     {std::string_view(text) == "-" ? "" : text, command, std::string_view(text) == "-", false},
-const std::array<MenuItem, 25> kSubmenuItems = {{
+const std::array<MenuItem, 26> kSubmenuItems = {{
 #include "resources/menu.inc"
 }};
 #undef SUBMENU_ITEM

@@ -42,6 +42,7 @@ enum MenuCommand : uint16_t {
     kCmdFullscreenLcd = 40086,  // a full screen shows the LCD alone instead of the face
     kCmdRecordWindow = 40087,   // recordings take the whole window instead of the LCD
     kCmdAbout = 40088,          // version, keys and where the files live
+    kCmdBeepSound = 40089,      // the program's Beep is heard through the audio device
 };
 
 constexpr int kRecentFiles = 8;
@@ -57,10 +58,10 @@ struct MenuItem {
 
 // Top level, in order: "打开Quillbox文件...", "关闭Quillbox", "复位        F8", "设定", separator,
 // the recent files and their separator (shown once there are any), "退出". Sub-menu: "隔行扫描",
-// "黑白", then the run controls, the state slots, recording, the window size and full screen,
-// and "关于Corvane...".
+// "黑白", "蜂鸣声", then the run controls, the state slots, recording, the window size and full
+// screen, and "关于Corvane...".
 extern const std::array<MenuItem, 15> kMenuItems;
-extern const std::array<MenuItem, 25> kSubmenuItems;
+extern const std::array<MenuItem, 26> kSubmenuItems;
 
 // An item's text as its label and its shortcut: "复位        F8" is "复位" and "F8". The shortcut
 // is what follows the last run of two or more blanks (the handheld's fixed-width font lines the

@@ -125,6 +125,11 @@ class Platform : public RunClock {
     // The open-file dialog; the full host path of the chosen file, or nothing when cancelled.
     virtual std::optional<std::string> openFileDialog(const OpenFileRequest& request) = 0;
 
+    // --- sound ---
+    // A short beep through the system's audio, without waiting for it to end. Nothing (and no
+    // message) when there is no audio device.
+    virtual void beep() {}
+
     // --- debugger channel ---
     // Connects to the debugger named by "/W" (0 = none). False when it cannot be reached.
     virtual bool debugConnect(uint32_t target) = 0;

@@ -27,6 +27,7 @@ RunSettings StoredSettings::readRun() const {
     run.slot = int(ini_.getUnsigned(kRunSection, "StateSlot", 1));
     run.interlaced = ini_.getUnsigned(kRunSection, "Interlaced", 0) != 0;
     run.blackWhite = ini_.getUnsigned(kRunSection, "BlackWhite", 0) != 0;
+    run.beepSound = ini_.getUnsigned(kRunSection, "Beep", 0) != 0;
     return run;
 }
 
@@ -38,6 +39,7 @@ void StoredSettings::writeRun(const RunSettings& run) const {
     keep(kRunSection, "StateSlot", std::to_string(run.slot), "1");
     keep(kRunSection, "Interlaced", run.interlaced ? "1" : "0", "0");
     keep(kRunSection, "BlackWhite", run.blackWhite ? "1" : "0", "0");
+    keep(kRunSection, "Beep", run.beepSound ? "1" : "0", "0");
 }
 
 ViewSettings StoredSettings::readView() const {

@@ -21,6 +21,7 @@ struct RunSettings {
     int slot = 1;
     bool interlaced = false;
     bool blackWhite = false;
+    bool beepSound = false;  // "蜂鸣声": Beep is heard
 };
 
 struct ViewSettings {

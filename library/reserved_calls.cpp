@@ -1,6 +1,7 @@
 // Calls that do nothing on this machine. Their effect on the operand stack is still exact,
 // because a program's later instructions depend on where osp ends up.
 
+#include "vm/host.h"
 #include "vm/machine.h"
 #include "vm/syscalls.h"
 
@@ -15,8 +16,11 @@ void discard(Machine& m, int count) {
 
 }  // namespace
 
-// No operation at all, like NOP: whatever the program pushed for these stays on the stack.
-void sys_Beep(Machine&) {}
+// No operation at all, like NOP: whatever the program pushed for these stays on the stack. Beep
+// also tells the host, which may play a sound; the machine's state is left as it is.
+void sys_Beep(Machine& m) {
+    if (m.host) m.host->beep();
+}
 void sys_MakeDir(Machine&) {}
 void sys_DeleteFile(Machine&) {}
 void sys_ReservedCF(Machine&) {}

@@ -49,6 +49,8 @@ class Host {
     // Every byte the console receives through putchar or printf, as the program wrote it; for
     // hosts that copy the program's text elsewhere.
     virtual void consoleByte(uint8_t) {}
+    // The program called Beep. The machine does nothing for it; a host may make it heard.
+    virtual void beep() {}
 };
 
 }  // namespace corvane

@@ -62,6 +62,8 @@ class FakePlatform : public Platform {
         presented = image;
     }
     void beginDrag(int, int) override { ++drags; }
+    int beeps = 0;
+    void beep() override { ++beeps; }
     Screen screenInfo{};
     std::vector<ViewLayout> views;  // every layout the window was given
     Screen screen() override { return screenInfo; }

@@ -88,10 +88,11 @@ TEST(PopupMenu, ShowsTheHostsMenuInTheResourceOfCorvaneExe) {
 
         const std::vector<std::string> sub = shownItems(GetSubMenu(popup, 3));
         ASSERT_EQ(sub.size(), kSubmenuItems.size());  // every sub-menu item is shown
-        EXPECT_EQ(sub[3], "暂停\tF9+");
-        EXPECT_EQ(sub[18], "窗口 2x*");
-        EXPECT_EQ(sub[17], "窗口 1x");
-        EXPECT_EQ(sub[21], "全屏\tAlt+Enter");
+        EXPECT_EQ(sub[2], "蜂鸣声");
+        EXPECT_EQ(sub[4], "暂停\tF9+");
+        EXPECT_EQ(sub[19], "窗口 2x*");
+        EXPECT_EQ(sub[18], "窗口 1x");
+        EXPECT_EQ(sub[22], "全屏\tAlt+Enter");
         DestroyMenu(bar);
     }
     FreeLibrary(exe);

@@ -18,6 +18,9 @@
 #include "host/platform/headless/headless_platform.h"
 #include "host/platform/headless/interrupt.h"
 #include "host/platform/headless/runner_options.h"
+#if CORVANE_TTY
+#include "host/platform/tty/tty_run.h"
+#endif
 #include "host/window.h"
 #include "library/gb2312.h"
 #include "library/path.h"
@@ -100,6 +103,20 @@ struct ConsoleCopy {
             std::fwrite(pair, 1, 2, out);
     }
 };
+
+// The Beep times, in milliseconds of the machine's clock, one a line.
+bool writeBeeps(const std::string& file, const std::vector<uint64_t>& timesNs, std::FILE* err) {
+    std::ofstream out(hostFsPath(file), std::ios::trunc);
+    for (uint64_t ns : timesNs) {
+        char line[48];
+        std::snprintf(line, sizeof line, "%" PRIu64 ".%06" PRIu64 "\n", ns / 1'000'000,
+                      ns % 1'000'000);
+        out << line;
+    }
+    out.close();
+    if (!out) std::fprintf(err, "corvane-run: cannot write %s\n", file.c_str());
+    return bool(out);
+}
 
 int usageError(std::FILE* err, const std::string& message) {
     std::fprintf(err, "corvane-run: %s\n%s", message.c_str(), kRunnerUsage);
@@ -185,6 +202,17 @@ int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE*
     settings.writeConfig = false;  // the runner reads vorn.ini when present, never writes it
     settings.startDir = hostPathText(fs::current_path(ec));
 
+    if (o.tty) {
+#if CORVANE_TTY
+        const int result =
+            runTerminal(cl.switches, settings, {o.ttyCells, interruptDescriptor()}, err);
+        if (!tempRoot.empty()) fs::remove_all(tempRoot, ec);
+        return result;
+#else
+        return usageError(err, "--tty is not available on this system");
+#endif
+    }
+
     HeadlessPlatform::Options po;
     po.realtime = o.realtime;
     po.instructionsPerSecond = o.ips;
@@ -200,6 +228,8 @@ int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE*
     App app(platform, settings);
     ConsoleCopy consoleCopy{out};
     if (o.copyStdout) app.onConsoleByte = [&](uint8_t b) { consoleCopy.put(b); };
+    std::vector<uint64_t> beeps;
+    if (!o.beeps.empty()) app.onBeep = [&] { beeps.push_back(platform.nowNs()); };
     int status = app.startUp(cl.switches);
     bool writeFailed = false;
     auto finish = [&](int result) {
@@ -222,6 +252,7 @@ int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE*
                     writeFailed = true;
                 }
             }
+            if (!o.beeps.empty() && !writeBeeps(o.beeps, beeps, err)) writeFailed = true;
             if (o.stats && app.hasWindow()) {
                 std::fprintf(
                     out, "frames=%" PRIu64 " instructions=%" PRIu64 " clock-ns=%" PRIu64 "\n",

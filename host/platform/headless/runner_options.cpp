@@ -40,6 +40,9 @@ const std::vector<OptionDef> kRunnerOptions = {
     {"fullscreen", true},
     {"screen", true},
     {"record-window", false},
+    {"beeps", true},
+    {"tty", false},
+    {"tty-cells", true},
 };
 
 // Where the root and the fonts are looked for, and what interrupts a run, each system in its
@@ -104,6 +107,12 @@ const char* const kRunnerUsage =
     "  --fullscreen WHAT     full screen showing the face or the lcd alone\n"
     "  --screen WxH          the screen a full screen fills (default 1920x1080)\n"
     "  --record-window       record the whole window as shown instead of the LCD\n"
+    "  --beeps FILE          write the time of each Beep the program makes, one a line, in\n"
+    "                        milliseconds of machine time since the start\n"
+    "  --tty                 play in this terminal, in real time, until the program ends or\n"
+    "                        Ctrl+C (keys as on the desktop; a key counts as held 0.15 s after\n"
+    "                        the terminal last sent it, as terminals report no releases)\n"
+    "  --tty-cells WHAT      auto (default), half (half-blocks, 160x40 cells) or braille (80x20)\n"
     "  --help, --version\n"
     "\n"
     "Exit status: 0 the program ended (or a scripted Exit), 1 usage error or image not valid,\n"
@@ -245,6 +254,16 @@ bool readOptions(const CommandLine& cl, RunnerOptions& o, std::string& error) {
             o.screenHeight = h;
         } else if (name == "record-window") {
             o.recordWindow = true;
+        } else if (name == "beeps") {
+            o.beeps = value;
+        } else if (name == "tty") {
+            o.tty = true;
+        } else if (name == "tty-cells") {
+            if (value != "auto" && value != "half" && value != "braille") {
+                error = "--tty-cells is auto, half or braille: " + value;
+                return false;
+            }
+            o.ttyCells = value;
         } else if (name == "stats") {
             o.stats = true;
         } else if (name == "load-state") {

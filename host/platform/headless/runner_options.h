@@ -54,6 +54,9 @@ struct RunnerOptions {
     ViewMode view{1};
     int screenWidth = 1920;
     int screenHeight = 1080;
+    std::string beeps;  // the file the times of the program's Beep calls go to
+    bool tty = false;
+    std::string ttyCells = "auto";
 };
 
 // Whether `file` ends with `ext` (".png"), in any case.

@@ -20,6 +20,7 @@
 #include "host/desktop_platform.h"
 #include "host/platform/sdl/gamepads.h"
 #include "host/platform/sdl/local_clock.h"
+#include "host/platform/sdl/sdl_beep.h"
 #include "shared/debuglink.h"
 
 namespace corvane {
@@ -67,6 +68,7 @@ class SdlPlatform : public DesktopPlatform {
     Screen screen() override;
     void setView(const ViewLayout& layout) override;
     std::optional<std::string> openFileDialog(const OpenFileRequest& request) override;
+    void beep() override { beeper_.beep(); }
     bool debugConnect(uint32_t target) override;
     void debugSend(uint32_t message, uint32_t first, uint32_t second, const uint8_t* payload,
                    uint32_t size) override;
@@ -110,6 +112,7 @@ class SdlPlatform : public DesktopPlatform {
     RgbImage scaled_;                                   // the window image through layout_
     bool shaped_ = false;                               // made as a shaped window
     Gamepads gamepads_;
+    SdlBeeper beeper_;
     std::map<int, std::function<void()>> watched_;
     DebugChannel debug_{{kDebugMsgResume}};  // the debugger named by "/W"; resumes come as events
     bool leftHeld_ = false;  // a left press went to the host and its release has not

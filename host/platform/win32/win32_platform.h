@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "host/desktop_platform.h"
+#include "host/platform/win32/beep_win32.h"
 
 namespace corvane {
 
@@ -56,6 +57,7 @@ class Win32Platform : public DesktopPlatform {
     Screen screen() override;
     void setView(const ViewLayout& layout) override;
     std::optional<std::string> openFileDialog(const OpenFileRequest& request) override;
+    void beep() override { beeper_.beep(); }
     bool debugConnect(uint32_t target) override;
     void debugSend(uint32_t message, uint32_t first, uint32_t second, const uint8_t* payload,
                    uint32_t size) override;
@@ -83,6 +85,7 @@ class Win32Platform : public DesktopPlatform {
     RECT monitorRect(bool workArea) const;
 
     HINSTANCE instance_;
+    Win32Beeper beeper_;
     HWND window_ = nullptr;
     HACCEL accelerators_ = nullptr;
     const Menu* menu_ = nullptr;
