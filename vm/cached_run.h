@@ -34,8 +34,14 @@ constexpr int kCachedSlots = 32;
 static_assert(kLongestFused + 1 <= kCachedBase && kCachedBase + kLongestFused <= kCachedSlots);
 
 struct CachedRun {
-    CORVANE_INLINE explicit CachedRun(RunState& s)
-        : mem(s.mem), image(s.image), debug(s.debug), lastReturn(s.lastReturn) {
+    // `code`: the run's bytes, copied from the image at s.pc (see codeAtPc in vm/fetch.h).
+    CORVANE_INLINE CachedRun(RunState& s, const uint8_t* code)
+        : mem(s.mem),
+          image(s.image),
+          runCode(code),
+          runStart(s.pc),
+          debug(s.debug),
+          lastReturn(s.lastReturn) {
         load(s);
     }
     CachedRun(const CachedRun&) = delete;
@@ -129,6 +135,8 @@ struct CachedRun {
 
     uint8_t* const mem;
     const uint8_t* const image;
+    const uint8_t* const runCode;
+    const uint32_t runStart;
     DebugState& debug;
     LastReturn& lastReturn;
 

@@ -11,14 +11,29 @@
 
 namespace corvane {
 
+// The code bytes at pc. A state that runs one fused run holds its own copy of the run's bytes
+// (`runCode`, taken at `runStart`): the image never changes while a program is loaded, and the
+// copy is a local that no store into VmMemory can reach, so the compiler reads each operand
+// once for every pass a run makes over itself instead of once a pass.
+template <typename M>
+CORVANE_INLINE const uint8_t* codeAtPc(const M& m) {
+    if constexpr (requires { m.runCode; }) {
+        return &m.runCode[m.pc - m.runStart];
+    } else {
+        return &m.image[m.pc];
+    }
+}
+
 template <typename M>
 CORVANE_INLINE uint32_t fetchByte(M& m) {
-    return m.image[m.pc++];
+    const uint32_t v = *codeAtPc(m);
+    ++m.pc;
+    return v;
 }
 
 template <typename M>
 CORVANE_INLINE uint32_t fetchWord(M& m) {
-    const uint8_t* p = &m.image[m.pc];
+    const uint8_t* p = codeAtPc(m);
     m.pc += 2;
     return p[0] | (uint32_t(p[1]) << 8);
 }
@@ -26,14 +41,14 @@ CORVANE_INLINE uint32_t fetchWord(M& m) {
 // Also used for the 24-bit line and function identifiers.
 template <typename M>
 CORVANE_INLINE uint32_t fetchCodeAddress(M& m) {
-    const uint8_t* p = &m.image[m.pc];
+    const uint8_t* p = codeAtPc(m);
     m.pc += 3;
     return p[0] | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16);
 }
 
 template <typename M>
 CORVANE_INLINE uint32_t fetchLong(M& m) {
-    const uint8_t* p = &m.image[m.pc];
+    const uint8_t* p = codeAtPc(m);
     m.pc += 4;
     return p[0] | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
 }

@@ -77,8 +77,9 @@
         constexpr size_t k = 8 * (g) + (j) < kFusedRunCount ? 8 * (g) + (j) : 0; \
         if (budget - executed < kFusedRuns[k].count) goto *kPlain[code[s.pc]];   \
         const uint32_t start = s.pc;                                             \
+        const FusedCode<k> runCode(code + start);                                \
         do {                                                                     \
-            runFused<k>(s);                                                      \
+            runFused<k>(s, runCode);                                             \
             executed += kFusedRuns[k].count;                                     \
         } while (kFusedRuns[k].endsInJump() && s.pc == start &&                   \
                  budget - executed >= kFusedRuns[k].count);                      \
@@ -132,8 +133,9 @@
                 goto dispatch;                                                       \
             }                                                                        \
             const uint32_t start = s.pc;                                             \
+            const FusedCode<k> runCode(code + start);                                \
             do {                                                                     \
-                runFused<k>(s);                                                      \
+                runFused<k>(s, runCode);                                             \
                 executed += kFusedRuns[k].count;                                     \
             } while (kFusedRuns[k].endsInJump() && s.pc == start &&                  \
                      budget - executed >= kFusedRuns[k].count);                      \

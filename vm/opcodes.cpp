@@ -64,27 +64,4 @@ const CallSignature& callSignature(uint8_t opcode) {
     return kSignatures[opcode];
 }
 
-int operandBytes(Operands form) {
-    switch (form) {
-        case None:
-        case String:
-            return 0;
-        case U8:
-            return 1;
-        case S16:
-        case A16:
-        case O16:
-        case U16:
-            return 2;
-        case C24:
-        case U24:
-        case Enter:
-            return 3;
-        case U32:
-        case InitData:
-            return 4;
-    }
-    return 0;
-}
-
 }  // namespace corvane

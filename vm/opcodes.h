@@ -74,6 +74,27 @@ struct CallSignature {
 const CallSignature& callSignature(uint8_t opcode);
 
 // Fixed bytes an instruction's operands take (PUSH_STR and INITDATA: only their fixed part).
-int operandBytes(Operands form);
+constexpr int operandBytes(Operands form) {
+    switch (form) {
+        case Operands::None:
+        case Operands::String:
+            return 0;
+        case Operands::U8:
+            return 1;
+        case Operands::S16:
+        case Operands::A16:
+        case Operands::O16:
+        case Operands::U16:
+            return 2;
+        case Operands::C24:
+        case Operands::U24:
+        case Operands::Enter:
+            return 3;
+        case Operands::U32:
+        case Operands::InitData:
+            return 4;
+    }
+    return 0;
+}
 
 }  // namespace corvane

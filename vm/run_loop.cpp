@@ -1,6 +1,8 @@
 // The batch run: the run loop's handler table over its register view, fused runs, and the
 // threaded loop that executes decoded code until the budget is spent or the machine stops.
 
+#include <array>
+#include <cstring>
 #include <utility>
 
 #include "vm/cached_run.h"
@@ -69,22 +71,54 @@ CORVANE_INLINE void runCached(RunState& s, CachedRun& c) {
 #undef CORVANE_CACHED_Machine
 #undef CORVANE_CACHED_Any
 
-// A fused run: each instruction through its own handler, called through a constant so that the
-// compiler inlines it, on the view that holds the ring's slots in registers. The run's opcodes
-// were checked when it was decoded. Every level is forced inline: one fused run left out of
-// line takes the view's address, and then no register of it stays in a processor register
-// anywhere in the batch.
+// The fixed bytes of instruction Op and of fused run K (opcodes and operands).
+template <uint8_t Op>
+constexpr uint32_t fixedBytes() {
+#define INSTRUCTION(number, mnemonic, operands, state, handler) \
+    if constexpr (Op == number) return 1 + uint32_t(operandBytes(Operands::operands));
+#include "vm/opcode_list.inc"
+    return 1;
+}
 template <size_t K, size_t... I>
-CORVANE_INLINE void runFusedOps(RunState& s, std::index_sequence<I...>) {
+constexpr uint32_t fusedBytes(std::index_sequence<I...>) {
+    return (fixedBytes<kFusedRuns[K].ops[I]>() + ...);
+}
+
+// A fused run's bytes, for a run that can loop on itself copied out of the image once when
+// execution enters the run, for all the passes it makes (see codeAtPc in vm/fetch.h); any other
+// run reads them in the image, where a copy would only cost. The run was checked to lie inside
+// the image when it was decoded.
+template <size_t K, bool Copied = kFusedRuns[K].endsInJump()>
+struct FusedCode {
+    CORVANE_INLINE explicit FusedCode(const uint8_t* at) : at(at) {}
+    CORVANE_INLINE const uint8_t* data() const { return at; }
+    const uint8_t* at;
+};
+template <size_t K>
+struct FusedCode<K, true> {
+    CORVANE_INLINE explicit FusedCode(const uint8_t* at) {
+        std::memcpy(bytes.data(), at, bytes.size());
+    }
+    CORVANE_INLINE const uint8_t* data() const { return bytes.data(); }
+    std::array<uint8_t, fusedBytes<K>(std::make_index_sequence<kFusedRuns[K].count>{})> bytes;
+};
+
+// A fused run: each instruction through its own handler, called through a constant so that the
+// compiler inlines it, on the view that holds the ring's slots in registers and reads its
+// operands from the run's copy of its bytes. The run's opcodes were checked when it was decoded.
+// Every level is forced inline: one fused run left out of line takes the view's address, and
+// then no register of it stays in a processor register anywhere in the batch.
+template <size_t K, size_t... I>
+CORVANE_INLINE void runFusedOps(RunState& s, const uint8_t* code, std::index_sequence<I...>) {
     constexpr FusedRun run = kFusedRuns[K];
-    CachedRun c(s);
+    CachedRun c(s, code);
     (runCached<run.ops[I]>(s, c), ...);
     c.finish(s);
 }
 
 template <size_t K>
-CORVANE_INLINE void runFused(RunState& s) {
-    runFusedOps<K>(s, std::make_index_sequence<kFusedRuns[K].count>{});
+CORVANE_INLINE void runFused(RunState& s, const FusedCode<K>& code) {
+    runFusedOps<K>(s, code.data(), std::make_index_sequence<kFusedRuns[K].count>{});
 }
 
 static_assert(kFusedRunCount <= kFusedLabels, "every fused run needs a label in executeBatch");

@@ -12,6 +12,7 @@
 #include <iterator>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/build_paths.h"
@@ -184,6 +185,9 @@ std::vector<uint8_t> randomProgram(std::mt19937& rng) {
     Code code;
     std::vector<uint32_t> starts;
     std::vector<uint32_t> jumps;  // code addresses of 24-bit jump operands to patch
+    // Jumps that end a fused run and go back to its start: a whole loop, run over and over on
+    // its one copy of the run's operands.
+    std::vector<std::pair<uint32_t, uint32_t>> loops;
     const uint16_t frames[] = {0x3000, 0x7600 - 5, 0xFFF0, 0x2000};
     code.op("SETSP").u16(frames[rng() % std::size(frames)]);
     code.op("CALL").u24(code.here() + 3);  // into the ENTER just after it
@@ -240,11 +244,13 @@ std::vector<uint8_t> randomProgram(std::mt19937& rng) {
         starts.push_back(code.here());
         if (rng() % 2 == 0) {
             const FusedRun& run = kFusedRuns[rng() % kFusedRunCount];
+            const uint32_t runStart = code.here();
             for (int i = 0; i < run.count; ++i) {
                 if (i > 0) starts.push_back(code.here());
                 code.op(run.ops[i]);
                 operand(run.ops[i]);
             }
+            if (run.endsInJump() && rng() % 3 == 0) loops.emplace_back(jumps.back(), runStart);
         } else {
             const uint8_t op = kExtra[rng() % std::size(kExtra)];
             code.op(op);
@@ -259,7 +265,11 @@ std::vector<uint8_t> randomProgram(std::mt19937& rng) {
         if (image[at - 1] == 0x52 || image[at - 1] == 0x53) continue;
         uint32_t target;
         const uint32_t pick = rng() % 16;
-        if (pick < 12) {
+        const auto loop =
+            std::find_if(loops.begin(), loops.end(), [at](const auto& l) { return l.first == at; });
+        if (loop != loops.end()) {
+            target = loop->second;
+        } else if (pick < 12) {
             target = starts[rng() % starts.size()];
         } else if (pick < 15) {
             target = kImageHeaderSize + rng() % (image.size() - kImageHeaderSize);
