@@ -79,7 +79,15 @@ class DapSession {
         int actualLine = 0;
         std::string condition;
         std::string hitCondition;
+        std::string logMessage;  // a log point: prints this, with {expressions}, and goes on
         uint64_t hits = 0;
+    };
+    // A watchpoint: stops right after any of its bytes change.
+    struct DataBreakpoint {
+        int id = 0;
+        uint16_t address = 0;
+        uint32_t size = 0;
+        std::vector<uint8_t> last;  // the bytes as the program last left them
     };
     struct Container;
 
@@ -93,6 +101,18 @@ class DapSession {
     void resume(Step step, bool instructionLevel);
     void buildFrames();
     bool conditionHolds(SourceBreakpoint& bp, const Machine& m);
+    // A breakpoint whose condition holds: a log point prints its message and false is returned.
+    bool breakpointStops(SourceBreakpoint& bp, const Machine& m);
+    std::string logText(const std::string& message, const Machine& m);
+    // The ids of the watchpoints whose bytes changed since last looked at.
+    std::vector<int> changedWatches(const Machine& m);
+    // The value a variables reference's child `name` stands for.
+    bool childValue(int reference, const std::string& name, Value& out, size_t& frame);
+    void setVariable(int seq, const void* args);
+    void dataBreakpointInfo(int seq, const void* args);
+    void setDataBreakpoints(int seq, const void* args);
+    void writeMemory(int seq, const void* args);
+    SourceBreakpoint placeFunctionBreakpoint(const std::string& name);
     std::string sourcePath(int file) const;
     // The file number of a source path as the client names it (0: not a file of the program).
     int fileFor(const std::string& path) const;
@@ -119,6 +139,8 @@ class DapSession {
     // Breakpoints and stepping.
     std::map<std::string, std::vector<SourceBreakpoint>> sourceBreakpoints_;
     std::set<uint32_t> instructionBreakpoints_;
+    std::vector<SourceBreakpoint> functionBreakpoints_;
+    std::vector<DataBreakpoint> dataBreakpoints_;
     std::set<uint32_t> lineAddresses_;
     bool stopOnFaults_ = false;
     int nextBreakpointId_ = 1;
