@@ -229,12 +229,98 @@ void DapSession::launched(App& app, const std::string& imagePath) {
         }
     };
     launchedProgram_ = true;
+    if (restarting_) {
+        // Configured already: breakpoints and watches carry over to the new run.
+        restarting_ = false;
+        placeAgain();
+        for (DataBreakpoint& w : dataBreakpoints_)
+            std::memcpy(w.last.data(), &m.mem[w.address], w.size);
+        if (stopOnEntry_) {
+            stopAt("entry", "");
+            afterTurn();
+        }
+        return;
+    }
     respond(launchSeq_, "launch", nullptr);
     event("initialized", nullptr);
 }
 
+bool DapSession::takeLaunchArguments(int seq, const std::string& command, const void* argsPtr) {
+    const json& args = *static_cast<const json*>(argsPtr);
+    if (!args.contains("program") || !args["program"].is_string()) {
+        fail(seq, command, "launch needs \"program\": the program image to run");
+        return false;
+    }
+    std::vector<std::string> taken;
+    if (args.contains("args")) {
+        if (!args["args"].is_array()) {
+            fail(seq, command, "\"args\" is a list of corvane-run options");
+            return false;
+        }
+        for (const json& a : args["args"]) {
+            if (!a.is_string()) {
+                fail(seq, command, "\"args\" is a list of corvane-run options");
+                return false;
+            }
+            taken.push_back(a.get<std::string>());
+        }
+    }
+    taken.push_back(args["program"].get<std::string>());
+    launchArgs_ = std::move(taken);
+    stopOnEntry_ = args.value("stopOnEntry", false);
+    return true;
+}
+
+std::vector<std::string> DapSession::beginRestart() {
+    restartRequested_ = false;
+    restarting_ = true;
+    app_ = nullptr;  // gone with the run that ended
+    state_ = State::Running;
+    frames_.clear();
+    containers_.clear();
+    instructionAddresses_.clear();
+    lineAddresses_.clear();
+    step_ = Step::None;
+    skipGateOnce_ = false;
+    pauseRequested_ = false;
+    pendingStop_.reset();
+    pendingHits_.clear();
+    faultReported_ = false;
+    console_.clear();
+    consoleLead_ = -1;
+    for (auto& [path, list] : sourceBreakpoints_)
+        for (SourceBreakpoint& bp : list) bp.hits = 0;
+    for (SourceBreakpoint& bp : functionBreakpoints_) bp.hits = 0;
+    return launchArgs_;
+}
+
+void DapSession::placeAgain() {
+    // The program may have been rebuilt: each breakpoint goes where its line or function now is.
+    auto tell = [this](const SourceBreakpoint& bp, uint32_t was) {
+        if (bp.address == was) return;
+        json b = {{"id", bp.id}, {"verified", bp.address != 0}};
+        if (bp.address != 0) b["line"] = bp.actualLine;
+        json body = {{"reason", "changed"}, {"breakpoint", b}};
+        event("breakpoint", &body);
+    };
+    for (auto& [path, list] : sourceBreakpoints_) {
+        const int file = fileFor(path);
+        for (SourceBreakpoint& bp : list) {
+            const uint32_t was = bp.address;
+            placeSourceBreakpoint(bp, file);
+            tell(bp, was);
+        }
+    }
+    for (SourceBreakpoint& bp : functionBreakpoints_) {
+        const uint32_t was = bp.address;
+        placeFunctionBreakpoint(bp);
+        tell(bp, was);
+    }
+}
+
 bool DapSession::serve() {
     for (;;) {
+        if (restartRequested_) return false;
         if (detached_ && !terminateRequested_) return true;
         if (clientGone_ || terminateRequested_) return false;
         const bool hold = state_ == State::Stopped || !configured_;
@@ -548,6 +634,7 @@ bool DapSession::dispatch(const std::string& command, const void* argsPtr, int s
                      {"supportsDataBreakpointBytes", true},
                      {"supportsSetVariable", true},
                      {"supportsWriteMemoryRequest", true},
+                     {"supportsRestartRequest", true},
                      {"exceptionBreakpointFilters",
                       json::array({{{"filter", kFaultFilter},
                                     {"label", "Faults"},
@@ -564,27 +651,7 @@ bool DapSession::dispatch(const std::string& command, const void* argsPtr, int s
             fail(seq, command, "the program is already launched");
             return false;
         }
-        if (!args.contains("program") || !args["program"].is_string()) {
-            fail(seq, command, "launch needs \"program\": the program image to run");
-            return false;
-        }
-        launchArgs_.clear();
-        if (args.contains("args")) {
-            if (!args["args"].is_array()) {
-                fail(seq, command, "\"args\" is a list of corvane-run options");
-                return false;
-            }
-            for (const json& a : args["args"]) {
-                if (!a.is_string()) {
-                    fail(seq, command, "\"args\" is a list of corvane-run options");
-                    launchArgs_.clear();
-                    return false;
-                }
-                launchArgs_.push_back(a.get<std::string>());
-            }
-        }
-        launchArgs_.push_back(args["program"].get<std::string>());
-        stopOnEntry_ = args.value("stopOnEntry", false);
+        if (!takeLaunchArguments(seq, command, &args)) return false;
         launchSeq_ = seq;
         return true;
     }
@@ -619,6 +686,17 @@ bool DapSession::dispatch(const std::string& command, const void* argsPtr, int s
              state_ == State::Ended ? "the program has ended" : "no program is launched yet");
         return false;
     }
+    if (command == "restart") {
+        // New launch arguments when the client gives them, else the same run again.
+        const json& again = args.contains("arguments") ? args["arguments"] : json::object();
+        if (again.is_object() && again.contains("program") &&
+            !takeLaunchArguments(seq, command, &again))
+            return false;
+        respond(seq, command, nullptr);
+        endProgram();
+        restartRequested_ = true;
+        return true;
+    }
     if (command == "setBreakpoints") {
         const json& source = args.at("source");
         const std::string path = source.value("path", source.value("name", ""));
@@ -632,19 +710,7 @@ bool DapSession::dispatch(const std::string& command, const void* argsPtr, int s
             bp.condition = b.value("condition", "");
             bp.hitCondition = b.value("hitCondition", "");
             bp.logMessage = b.value("logMessage", "");
-            // The first line at or after the one asked for that has a line marker.
-            if (file > 0) {
-                int best = 0;
-                for (const DebugLine& l : info_->lines) {
-                    if (lineFile(l.value) != file || lineNumber(l.value) < bp.line) continue;
-                    if (best == 0 || lineNumber(l.value) < best ||
-                        (lineNumber(l.value) == best && l.address < bp.address)) {
-                        best = lineNumber(l.value);
-                        bp.address = l.address;
-                    }
-                }
-                bp.actualLine = best;
-            }
+            placeSourceBreakpoint(bp, file);
             json r = {{"id", bp.id}, {"verified", bp.address != 0}};
             if (bp.address != 0) {
                 r["line"] = bp.actualLine;
@@ -674,7 +740,10 @@ bool DapSession::dispatch(const std::string& command, const void* argsPtr, int s
         functionBreakpoints_.clear();
         json out = json::array();
         for (const json& b : args.value("breakpoints", json::array())) {
-            SourceBreakpoint bp = placeFunctionBreakpoint(b.at("name").get<std::string>());
+            SourceBreakpoint bp;
+            bp.id = nextBreakpointId_++;
+            bp.function = b.at("name").get<std::string>();
+            placeFunctionBreakpoint(bp);
             bp.condition = b.value("condition", "");
             bp.hitCondition = b.value("hitCondition", "");
             json r = {{"id", bp.id}, {"verified", bp.address != 0}};
@@ -1024,11 +1093,26 @@ bool DapSession::dispatch(const std::string& command, const void* argsPtr, int s
     return false;
 }
 
-DapSession::SourceBreakpoint DapSession::placeFunctionBreakpoint(const std::string& name) {
-    SourceBreakpoint bp;
-    bp.id = nextBreakpointId_++;
-    const DebugFunction* f = info_ ? info_->functionByName(name) : nullptr;
-    if (!f) return bp;
+void DapSession::placeSourceBreakpoint(SourceBreakpoint& bp, int file) {
+    bp.address = 0;
+    bp.actualLine = 0;
+    if (file <= 0) return;
+    // The first line at or after the one asked for that has a line marker.
+    for (const DebugLine& l : info_->lines) {
+        if (lineFile(l.value) != file || lineNumber(l.value) < bp.line) continue;
+        if (bp.actualLine == 0 || lineNumber(l.value) < bp.actualLine ||
+            (lineNumber(l.value) == bp.actualLine && l.address < bp.address)) {
+            bp.actualLine = lineNumber(l.value);
+            bp.address = l.address;
+        }
+    }
+}
+
+void DapSession::placeFunctionBreakpoint(SourceBreakpoint& bp) {
+    bp.address = 0;
+    bp.actualLine = 0;
+    const DebugFunction* f = info_ ? info_->functionByName(bp.function) : nullptr;
+    if (!f) return;
     // Its first line marker: where the frame is set up and its first statement begins.
     for (const DebugLine& l : info_->lines) {
         if (l.address < f->start || l.address >= f->end) continue;
@@ -1036,7 +1120,6 @@ DapSession::SourceBreakpoint DapSession::placeFunctionBreakpoint(const std::stri
         bp.actualLine = lineNumber(l.value);
         break;
     }
-    return bp;
 }
 
 bool DapSession::childValue(int reference, const std::string& name, Value& out, size_t& frame) {

@@ -62,6 +62,10 @@ class DapSession {
     bool launchedProgram() const { return launchedProgram_; }
     // Whether the program is held at a stop.
     bool stopped() const { return state_ == State::Stopped; }
+    // Whether the client asked to run the program again from its start: the run ends (serve()
+    // says so) and the same session launches it anew with beginRestart()'s runner options.
+    bool restartRequested() const { return restartRequested_; }
+    std::vector<std::string> beginRestart();
 
     // Text for the client's console.
     void output(const std::string& category, const std::string& text);
@@ -80,6 +84,7 @@ class DapSession {
         std::string condition;
         std::string hitCondition;
         std::string logMessage;  // a log point: prints this, with {expressions}, and goes on
+        std::string function;    // a function breakpoint: the function's name
         uint64_t hits = 0;
     };
     // A watchpoint: stops right after any of its bytes change.
@@ -112,7 +117,10 @@ class DapSession {
     void dataBreakpointInfo(int seq, const void* args);
     void setDataBreakpoints(int seq, const void* args);
     void writeMemory(int seq, const void* args);
-    SourceBreakpoint placeFunctionBreakpoint(const std::string& name);
+    void placeSourceBreakpoint(SourceBreakpoint& bp, int file);
+    void placeFunctionBreakpoint(SourceBreakpoint& bp);
+    void placeAgain();
+    bool takeLaunchArguments(int seq, const std::string& command, const void* args);
     std::string sourcePath(int file) const;
     // The file number of a source path as the client names it (0: not a file of the program).
     int fileFor(const std::string& path) const;
@@ -135,6 +143,8 @@ class DapSession {
     bool detached_ = false;  // disconnected without ending the program
     bool terminateRequested_ = false;
     bool exitedSent_ = false;
+    bool restartRequested_ = false;
+    bool restarting_ = false;
 
     // Breakpoints and stepping.
     std::map<std::string, std::vector<SourceBreakpoint>> sourceBreakpoints_;

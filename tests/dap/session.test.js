@@ -257,7 +257,7 @@ test('function breakpoints, log points, watchpoints and writes', async (t) => {
 });
 
 // The same server on a port of 127.0.0.1: stopped on entry, stepped by instruction, an
-// instruction breakpoint, and run to the end with no stop on faults.
+// instruction breakpoint, a restart, and run to the end with no stop on faults.
 test('a session over a port, at instruction level', async (t) => {
   const dir = compile();
   t.after(() => fs.rmSync(dir, { recursive: true, force: true }));
@@ -300,6 +300,24 @@ test('a session over a port, at instruction level', async (t) => {
     await dc.continueRequest({ threadId: 1 });
     assert.strictEqual((await hit).body.reason, 'instruction breakpoint');
     assert.strictEqual(await pcOf(), third);
+    await dc.setFunctionBreakpointsRequest({ breakpoints: [{ name: 'push', hitCondition: '2' }] });
+    // A restart runs the program again from its start, stopped on entry, with its breakpoints
+    // and their hit counts from zero.
+    for (const run of ['first', 'restarted']) {
+      const inPush = dc.waitForEvent('stopped');
+      await dc.continueRequest({ threadId: 1 });
+      assert.strictEqual((await inPush).body.reason, 'function breakpoint', run);
+      assert.strictEqual((await dc.evaluateRequest({ expression: 'value', frameId: 1 })).body.result, '20', run);
+      if (run === 'restarted') break;
+      const again = dc.waitForEvent('stopped');
+      await dc.customRequest('restart');
+      assert.strictEqual((await again).body.reason, 'entry');
+      assert.strictEqual(await pcOf(), start);
+      const rehit = dc.waitForEvent('stopped');
+      await dc.continueRequest({ threadId: 1 });
+      assert.strictEqual((await rehit).body.reason, 'instruction breakpoint');
+      assert.strictEqual(await pcOf(), third);
+    }
     // A client that leaves without ending the program lets it run on to its end (the fault).
     await dc.disconnectRequest({ terminateDebuggee: false });
     detached = true;
