@@ -746,8 +746,13 @@ bool DapSession::dispatch(const std::string& command, const void* argsPtr, int s
             placeFunctionBreakpoint(bp);
             bp.condition = b.value("condition", "");
             bp.hitCondition = b.value("hitCondition", "");
-            json r = {{"id", bp.id}, {"verified", bp.address != 0}};
-            if (bp.address != 0) {
+            bool valid = true;
+            if (!bp.hitCondition.empty()) hitConditionHolds(bp.hitCondition, 1, valid);
+            json r = {{"id", bp.id}, {"verified", bp.address != 0 && valid}};
+            if (!valid) {
+                r["message"] = "a hit count is N, == N, >= N, > N, < N, <= N or % N";
+                bp.address = 0;
+            } else if (bp.address != 0) {
                 r["line"] = bp.actualLine;
                 r["instructionReference"] = hex(bp.address, 6);
             } else {
@@ -1096,6 +1101,9 @@ bool DapSession::dispatch(const std::string& command, const void* argsPtr, int s
 void DapSession::placeSourceBreakpoint(SourceBreakpoint& bp, int file) {
     bp.address = 0;
     bp.actualLine = 0;
+    bool valid = true;
+    if (!bp.hitCondition.empty()) hitConditionHolds(bp.hitCondition, 1, valid);
+    if (!valid) return;  // refused: never placed
     if (file <= 0) return;
     // The first line at or after the one asked for that has a line marker.
     for (const DebugLine& l : info_->lines) {
@@ -1111,6 +1119,9 @@ void DapSession::placeSourceBreakpoint(SourceBreakpoint& bp, int file) {
 void DapSession::placeFunctionBreakpoint(SourceBreakpoint& bp) {
     bp.address = 0;
     bp.actualLine = 0;
+    bool valid = true;
+    if (!bp.hitCondition.empty()) hitConditionHolds(bp.hitCondition, 1, valid);
+    if (!valid) return;  // refused: never placed
     const DebugFunction* f = info_ ? info_->functionByName(bp.function) : nullptr;
     if (!f) return;
     // Its first line marker: where the frame is set up and its first statement begins.

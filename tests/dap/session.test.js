@@ -187,14 +187,14 @@ test('function breakpoints, log points, watchpoints and writes', async (t) => {
     const first = dc.assertStoppedLocation('function breakpoint', { path: list, line: 9 });
     await Promise.all([
       dc.waitForEvent('initialized').then(async () => {
-        fbps = await dc.setFunctionBreakpointsRequest({ breakpoints: [{ name: 'push', hitCondition: '2' }, { name: 'nosuch' }] });
+        fbps = await dc.setFunctionBreakpointsRequest({ breakpoints: [{ name: 'push', hitCondition: '2' }, { name: 'nosuch' }, { name: 'sum', hitCondition: 'twice' }] });
         await dc.setBreakpointsRequest({ source: { path: list }, breakpoints: [{ line: 12, logMessage: 'node {n->value} after {pushes,x} {{ok}}' }] });
         await dc.setExceptionBreakpointsRequest({ filters: ['faults'] });
         await dc.configurationDoneRequest();
       }),
       dc.launch({ program: path.join(dir, 'prog.vrn'), args: ['--exit-status'] }),
     ]);
-    assert.deepStrictEqual(fbps.body.breakpoints.map((b) => b.verified), [true, false]);
+    assert.deepStrictEqual(fbps.body.breakpoints.map((b) => b.verified), [true, false, false]);
     await first;
     const frameId = (await dc.stackTraceRequest({ threadId: 1 })).body.stackFrames[0].id;
     const value = async (expression) => (await dc.evaluateRequest({ expression, frameId: 1, context: 'watch' })).body.result;
