@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 
@@ -81,6 +82,50 @@ bool hitConditionHolds(const std::string& cond, uint64_t hits, bool& valid) {
     if (op == "<=") return hits <= *n;
     if (op == "%") return *n != 0 && hits % *n == 0;
     valid = false;
+    return true;
+}
+
+std::optional<std::vector<uint8_t>> unbase64(const std::string& text) {
+    std::vector<uint8_t> out;
+    uint32_t bits = 0;
+    int have = 0;
+    size_t padding = 0;
+    for (const char c : text) {
+        int v = -1;
+        if (c >= 'A' && c <= 'Z') v = c - 'A';
+        if (c >= 'a' && c <= 'z') v = c - 'a' + 26;
+        if (c >= '0' && c <= '9') v = c - '0' + 52;
+        if (c == '+') v = 62;
+        if (c == '/') v = 63;
+        if (c == '=') {
+            ++padding;
+            continue;
+        }
+        if (v < 0 || padding) return std::nullopt;
+        bits = bits << 6 | uint32_t(v);
+        have += 6;
+        if (have >= 8) {
+            have -= 8;
+            out.push_back(uint8_t(bits >> have));
+        }
+    }
+    if (padding > 2) return std::nullopt;
+    return out;
+}
+
+// A watchpoint's data id: "0xADDR/SIZE".
+std::string dataId(uint32_t address, uint32_t size) {
+    return hex(address) + "/" + std::to_string(size);
+}
+
+bool parseDataId(const std::string& id, uint32_t& address, uint32_t& size) {
+    const size_t slash = id.find('/');
+    if (slash == std::string::npos) return false;
+    const std::optional<uint32_t> a = parseAddress(id.substr(0, slash));
+    const std::optional<uint32_t> n = parseAddress(id.substr(slash + 1));
+    if (!a || !n || *n == 0 || uint64_t(*a) + *n > kVmMemorySize) return false;
+    address = *a;
+    size = *n;
     return true;
 }
 
@@ -184,12 +229,98 @@ void DapSession::launched(App& app, const std::string& imagePath) {
         }
     };
     launchedProgram_ = true;
+    if (restarting_) {
+        // Configured already: breakpoints and watches carry over to the new run.
+        restarting_ = false;
+        placeAgain();
+        for (DataBreakpoint& w : dataBreakpoints_)
+            std::memcpy(w.last.data(), &m.mem[w.address], w.size);
+        if (stopOnEntry_) {
+            stopAt("entry", "");
+            afterTurn();
+        }
+        return;
+    }
     respond(launchSeq_, "launch", nullptr);
     event("initialized", nullptr);
 }
 
+bool DapSession::takeLaunchArguments(int seq, const std::string& command, const void* argsPtr) {
+    const json& args = *static_cast<const json*>(argsPtr);
+    if (!args.contains("program") || !args["program"].is_string()) {
+        fail(seq, command, "launch needs \"program\": the program image to run");
+        return false;
+    }
+    std::vector<std::string> taken;
+    if (args.contains("args")) {
+        if (!args["args"].is_array()) {
+            fail(seq, command, "\"args\" is a list of corvane-run options");
+            return false;
+        }
+        for (const json& a : args["args"]) {
+            if (!a.is_string()) {
+                fail(seq, command, "\"args\" is a list of corvane-run options");
+                return false;
+            }
+            taken.push_back(a.get<std::string>());
+        }
+    }
+    taken.push_back(args["program"].get<std::string>());
+    launchArgs_ = std::move(taken);
+    stopOnEntry_ = args.value("stopOnEntry", false);
+    return true;
+}
+
+std::vector<std::string> DapSession::beginRestart() {
+    restartRequested_ = false;
+    restarting_ = true;
+    app_ = nullptr;  // gone with the run that ended
+    state_ = State::Running;
+    frames_.clear();
+    containers_.clear();
+    instructionAddresses_.clear();
+    lineAddresses_.clear();
+    step_ = Step::None;
+    skipGateOnce_ = false;
+    pauseRequested_ = false;
+    pendingStop_.reset();
+    pendingHits_.clear();
+    faultReported_ = false;
+    console_.clear();
+    consoleLead_ = -1;
+    for (auto& [path, list] : sourceBreakpoints_)
+        for (SourceBreakpoint& bp : list) bp.hits = 0;
+    for (SourceBreakpoint& bp : functionBreakpoints_) bp.hits = 0;
+    return launchArgs_;
+}
+
+void DapSession::placeAgain() {
+    // The program may have been rebuilt: each breakpoint goes where its line or function now is.
+    auto tell = [this](const SourceBreakpoint& bp, uint32_t was) {
+        if (bp.address == was) return;
+        json b = {{"id", bp.id}, {"verified", bp.address != 0}};
+        if (bp.address != 0) b["line"] = bp.actualLine;
+        json body = {{"reason", "changed"}, {"breakpoint", b}};
+        event("breakpoint", &body);
+    };
+    for (auto& [path, list] : sourceBreakpoints_) {
+        const int file = fileFor(path);
+        for (SourceBreakpoint& bp : list) {
+            const uint32_t was = bp.address;
+            placeSourceBreakpoint(bp, file);
+            tell(bp, was);
+        }
+    }
+    for (SourceBreakpoint& bp : functionBreakpoints_) {
+        const uint32_t was = bp.address;
+        placeFunctionBreakpoint(bp);
+        tell(bp, was);
+    }
+}
+
 bool DapSession::serve() {
     for (;;) {
+        if (restartRequested_) return false;
         if (detached_ && !terminateRequested_) return true;
         if (clientGone_ || terminateRequested_) return false;
         const bool hold = state_ == State::Stopped || !configured_;
@@ -285,10 +416,64 @@ bool DapSession::conditionHolds(SourceBreakpoint& bp, const Machine& m) {
     return holds;
 }
 
+bool DapSession::breakpointStops(SourceBreakpoint& bp, const Machine& m) {
+    if (!conditionHolds(bp, m)) return false;
+    if (bp.logMessage.empty()) return true;
+    console_ += logText(bp.logMessage, m) + "\n";
+    flushConsole();
+    return false;
+}
+
+std::string DapSession::logText(const std::string& message, const Machine& m) {
+    const std::vector<StackFrame> stack = walkStack(info_ ? &*info_ : nullptr, m);
+    ValueReader reader(info_ ? &*info_ : nullptr, m, stack.front());
+    std::string out;
+    for (size_t i = 0; i < message.size(); ++i) {
+        // "{{" and "}}" stand for the braces themselves.
+        if ((message[i] == '{' || message[i] == '}') && i + 1 < message.size() &&
+            message[i + 1] == message[i]) {
+            out += message[i++];
+            continue;
+        }
+        const size_t close = message[i] == '{' ? message.find('}', i) : std::string::npos;
+        if (close == std::string::npos) {
+            out += message[i];
+            continue;
+        }
+        Value v;
+        char format = 0;
+        std::string error;
+        if (reader.evaluate(message.substr(i + 1, close - i - 1), v, format, error))
+            out += reader.show(v, format);
+        else
+            out += "<" + error + ">";
+        i = close;
+    }
+    return out;
+}
+
+std::vector<int> DapSession::changedWatches(const Machine& m) {
+    std::vector<int> changed;
+    for (DataBreakpoint& w : dataBreakpoints_) {
+        const uint8_t* now = &m.mem[w.address];
+        if (std::memcmp(now, w.last.data(), w.size) == 0) continue;
+        std::memcpy(w.last.data(), now, w.size);
+        changed.push_back(w.id);
+    }
+    return changed;
+}
+
 bool DapSession::gate(const Machine& m) {
     if (skipGateOnce_) {
         skipGateOnce_ = false;
         if (m.pc == resumePc_) return true;  // the instruction the program stopped before
+    }
+    if (!dataBreakpoints_.empty()) {
+        std::vector<int> changed = changedWatches(m);
+        if (!changed.empty()) {
+            stopAt("data breakpoint", "", std::move(changed));
+            return false;
+        }
     }
     if (pauseRequested_) {
         stopAt("pause", "");
@@ -306,9 +491,15 @@ bool DapSession::gate(const Machine& m) {
     std::vector<int> hits;
     for (auto& [path, list] : sourceBreakpoints_)
         for (SourceBreakpoint& bp : list)
-            if (bp.address == m.pc && conditionHolds(bp, m)) hits.push_back(bp.id);
+            if (bp.address == m.pc && breakpointStops(bp, m)) hits.push_back(bp.id);
     if (!hits.empty()) {
         stopAt("breakpoint", "", hits);
+        return false;
+    }
+    for (SourceBreakpoint& bp : functionBreakpoints_)
+        if (bp.address == m.pc && breakpointStops(bp, m)) hits.push_back(bp.id);
+    if (!hits.empty()) {
+        stopAt("function breakpoint", "", hits);
         return false;
     }
     // The frame base grows with each call: a deeper call has a larger one.
@@ -328,6 +519,9 @@ void DapSession::resume(Step step, bool instructionLevel) {
     stepFp_ = m.fp;
     resumePc_ = m.pc;
     skipGateOnce_ = true;
+    // What the client wrote while stopped is no change of the program's.
+    for (DataBreakpoint& w : dataBreakpoints_)
+        std::memcpy(w.last.data(), &m.mem[w.address], w.size);
     state_ = State::Running;
     frames_.clear();
     containers_.clear();
@@ -434,6 +628,13 @@ bool DapSession::dispatch(const std::string& command, const void* argsPtr, int s
                      {"supportsSteppingGranularity", true},
                      {"supportsTerminateRequest", true},
                      {"supportsExceptionInfoRequest", true},
+                     {"supportsFunctionBreakpoints", true},
+                     {"supportsLogPoints", true},
+                     {"supportsDataBreakpoints", true},
+                     {"supportsDataBreakpointBytes", true},
+                     {"supportsSetVariable", true},
+                     {"supportsWriteMemoryRequest", true},
+                     {"supportsRestartRequest", true},
                      {"exceptionBreakpointFilters",
                       json::array({{{"filter", kFaultFilter},
                                     {"label", "Faults"},
@@ -450,27 +651,7 @@ bool DapSession::dispatch(const std::string& command, const void* argsPtr, int s
             fail(seq, command, "the program is already launched");
             return false;
         }
-        if (!args.contains("program") || !args["program"].is_string()) {
-            fail(seq, command, "launch needs \"program\": the program image to run");
-            return false;
-        }
-        launchArgs_.clear();
-        if (args.contains("args")) {
-            if (!args["args"].is_array()) {
-                fail(seq, command, "\"args\" is a list of corvane-run options");
-                return false;
-            }
-            for (const json& a : args["args"]) {
-                if (!a.is_string()) {
-                    fail(seq, command, "\"args\" is a list of corvane-run options");
-                    launchArgs_.clear();
-                    return false;
-                }
-                launchArgs_.push_back(a.get<std::string>());
-            }
-        }
-        launchArgs_.push_back(args["program"].get<std::string>());
-        stopOnEntry_ = args.value("stopOnEntry", false);
+        if (!takeLaunchArguments(seq, command, &args)) return false;
         launchSeq_ = seq;
         return true;
     }
@@ -505,6 +686,17 @@ bool DapSession::dispatch(const std::string& command, const void* argsPtr, int s
              state_ == State::Ended ? "the program has ended" : "no program is launched yet");
         return false;
     }
+    if (command == "restart") {
+        // New launch arguments when the client gives them, else the same run again.
+        const json& again = args.contains("arguments") ? args["arguments"] : json::object();
+        if (again.is_object() && again.contains("program") &&
+            !takeLaunchArguments(seq, command, &again))
+            return false;
+        respond(seq, command, nullptr);
+        endProgram();
+        restartRequested_ = true;
+        return true;
+    }
     if (command == "setBreakpoints") {
         const json& source = args.at("source");
         const std::string path = source.value("path", source.value("name", ""));
@@ -517,19 +709,8 @@ bool DapSession::dispatch(const std::string& command, const void* argsPtr, int s
             bp.line = b.at("line").get<int>();
             bp.condition = b.value("condition", "");
             bp.hitCondition = b.value("hitCondition", "");
-            // The first line at or after the one asked for that has a line marker.
-            if (file > 0) {
-                int best = 0;
-                for (const DebugLine& l : info_->lines) {
-                    if (lineFile(l.value) != file || lineNumber(l.value) < bp.line) continue;
-                    if (best == 0 || lineNumber(l.value) < best ||
-                        (lineNumber(l.value) == best && l.address < bp.address)) {
-                        best = lineNumber(l.value);
-                        bp.address = l.address;
-                    }
-                }
-                bp.actualLine = best;
-            }
+            bp.logMessage = b.value("logMessage", "");
+            placeSourceBreakpoint(bp, file);
             json r = {{"id", bp.id}, {"verified", bp.address != 0}};
             if (bp.address != 0) {
                 r["line"] = bp.actualLine;
@@ -553,6 +734,54 @@ bool DapSession::dispatch(const std::string& command, const void* argsPtr, int s
         sourceBreakpoints_[path] = std::move(list);
         json body = {{"breakpoints", out}};
         respond(seq, command, &body);
+        return true;
+    }
+    if (command == "setFunctionBreakpoints") {
+        functionBreakpoints_.clear();
+        json out = json::array();
+        for (const json& b : args.value("breakpoints", json::array())) {
+            SourceBreakpoint bp;
+            bp.id = nextBreakpointId_++;
+            bp.function = b.at("name").get<std::string>();
+            placeFunctionBreakpoint(bp);
+            bp.condition = b.value("condition", "");
+            bp.hitCondition = b.value("hitCondition", "");
+            bool valid = true;
+            if (!bp.hitCondition.empty()) hitConditionHolds(bp.hitCondition, 1, valid);
+            json r = {{"id", bp.id}, {"verified", bp.address != 0 && valid}};
+            if (!valid) {
+                r["message"] = "a hit count is N, == N, >= N, > N, < N, <= N or % N";
+                bp.address = 0;
+            } else if (bp.address != 0) {
+                r["line"] = bp.actualLine;
+                r["instructionReference"] = hex(bp.address, 6);
+            } else {
+                r["message"] = info_ ? "no function of that name with code in the program"
+                                     : "the program has no debug information (compile with -g)";
+            }
+            out.push_back(r);
+            functionBreakpoints_.push_back(bp);
+        }
+        json body = {{"breakpoints", out}};
+        respond(seq, command, &body);
+        return true;
+    }
+    if (command == "dataBreakpointInfo") {
+        dataBreakpointInfo(seq, &args);
+        return true;
+    }
+    if (command == "setDataBreakpoints") {
+        setDataBreakpoints(seq, &args);
+        return true;
+    }
+    if (command == "setVariable") {
+        if (!needStop()) return false;
+        setVariable(seq, &args);
+        return true;
+    }
+    if (command == "writeMemory") {
+        if (!needStop()) return false;
+        writeMemory(seq, &args);
         return true;
     }
     if (command == "setInstructionBreakpoints") {
@@ -867,6 +1096,201 @@ bool DapSession::dispatch(const std::string& command, const void* argsPtr, int s
     }
     fail(seq, command, "unknown request \"" + command + "\"");
     return false;
+}
+
+void DapSession::placeSourceBreakpoint(SourceBreakpoint& bp, int file) {
+    bp.address = 0;
+    bp.actualLine = 0;
+    bool valid = true;
+    if (!bp.hitCondition.empty()) hitConditionHolds(bp.hitCondition, 1, valid);
+    if (!valid) return;  // refused: never placed
+    if (file <= 0) return;
+    // The first line at or after the one asked for that has a line marker.
+    for (const DebugLine& l : info_->lines) {
+        if (lineFile(l.value) != file || lineNumber(l.value) < bp.line) continue;
+        if (bp.actualLine == 0 || lineNumber(l.value) < bp.actualLine ||
+            (lineNumber(l.value) == bp.actualLine && l.address < bp.address)) {
+            bp.actualLine = lineNumber(l.value);
+            bp.address = l.address;
+        }
+    }
+}
+
+void DapSession::placeFunctionBreakpoint(SourceBreakpoint& bp) {
+    bp.address = 0;
+    bp.actualLine = 0;
+    bool valid = true;
+    if (!bp.hitCondition.empty()) hitConditionHolds(bp.hitCondition, 1, valid);
+    if (!valid) return;  // refused: never placed
+    const DebugFunction* f = info_ ? info_->functionByName(bp.function) : nullptr;
+    if (!f) return;
+    // Its first line marker: where the frame is set up and its first statement begins.
+    for (const DebugLine& l : info_->lines) {
+        if (l.address < f->start || l.address >= f->end) continue;
+        bp.address = l.address;
+        bp.actualLine = lineNumber(l.value);
+        break;
+    }
+}
+
+bool DapSession::childValue(int reference, const std::string& name, Value& out, size_t& frame) {
+    if (reference < 1 || size_t(reference) > containers_.size()) return false;
+    const Container& c = containers_[size_t(reference - 1)];
+    ValueReader& reader = *frames_[c.frame]->reader;
+    std::vector<std::pair<std::string, Value>> list;
+    if (c.kind == Container::Kind::Locals) list = reader.locals();
+    if (c.kind == Container::Kind::Globals) list = reader.globals();
+    if (c.kind == Container::Kind::Value) list = reader.children(*c.value, 0, kVmMemorySize);
+    for (const auto& [n, v] : list) {
+        if (n != name) continue;
+        out = v;
+        frame = c.frame;
+        return true;
+    }
+    return false;
+}
+
+void DapSession::dataBreakpointInfo(int seq, const void* argsPtr) {
+    const json& args = *static_cast<const json*>(argsPtr);
+    const std::string command = "dataBreakpointInfo";
+    const std::string name = args.at("name").get<std::string>();
+    uint32_t address = 0, size = 0;
+    if (args.value("asAddress", false)) {
+        const std::optional<uint32_t> a = parseAddress(name);
+        const int64_t bytes = args.value("bytes", int64_t(1));
+        if (!a || bytes < 1 || int64_t(*a) + bytes > int64_t(kVmMemorySize)) {
+            fail(seq, command, "a watched range lies within 0x0000-0xFFFF and has 1 byte or more");
+            return;
+        }
+        address = *a;
+        size = uint32_t(bytes);
+    } else {
+        if (state_ != State::Stopped) {
+            fail(seq, command, "the program is not stopped");
+            return;
+        }
+        Value v;
+        size_t frame = 0;
+        const int ref = args.value("variablesReference", 0);
+        if (ref != 0) {
+            if (!childValue(ref, name, v, frame)) {
+                fail(seq, command, "no variable \"" + name + "\" here");
+                return;
+            }
+        } else {
+            const int id = args.value("frameId", 1);
+            if (id < 1 || size_t(id) > frames_.size()) {
+                fail(seq, command, "no frame " + std::to_string(id));
+                return;
+            }
+            frame = size_t(id - 1);
+            char format = 0;
+            std::string error;
+            if (!frames_[frame]->reader->evaluate(name, v, format, error)) {
+                fail(seq, command, error);
+                return;
+            }
+        }
+        const int bytes = frames_[frame]->reader->sizeOf(v.type);
+        if (!v.lvalue || bytes < 1 || v.address + uint32_t(bytes) > kVmMemorySize) {
+            fail(seq, command, "\"" + name + "\" is not in memory: nothing to watch");
+            return;
+        }
+        address = v.address;
+        size = uint32_t(bytes);
+    }
+    json body = {
+        {"dataId", dataId(address, size)},
+        {"description", name + " (" + std::to_string(size) + " bytes at " + hex(address) + ")"},
+        {"accessTypes", json::array({"write"})},
+        {"canPersist", false}};
+    respond(seq, command, &body);
+}
+
+void DapSession::setDataBreakpoints(int seq, const void* argsPtr) {
+    const json& args = *static_cast<const json*>(argsPtr);
+    const Machine& m = app_->machine();
+    dataBreakpoints_.clear();
+    json out = json::array();
+    for (const json& b : args.value("breakpoints", json::array())) {
+        DataBreakpoint w;
+        w.id = nextBreakpointId_++;
+        uint32_t address = 0;
+        std::string problem;
+        if (!parseDataId(b.at("dataId").get<std::string>(), address, w.size))
+            problem = "not a range of memory (0x0000-0xFFFF) to watch";
+        else if (b.value("accessType", "write") != "write")
+            problem = "only writes are watched";
+        else if (!b.value("condition", "").empty() || !b.value("hitCondition", "").empty())
+            problem = "a watchpoint takes no condition";
+        json r = {{"id", w.id}, {"verified", problem.empty()}};
+        if (!problem.empty()) {
+            r["message"] = problem;
+        } else {
+            w.address = uint16_t(address);
+            w.last.assign(&m.mem[address], &m.mem[address] + w.size);
+            dataBreakpoints_.push_back(std::move(w));
+        }
+        out.push_back(r);
+    }
+    json body = {{"breakpoints", out}};
+    respond(seq, "setDataBreakpoints", &body);
+}
+
+void DapSession::setVariable(int seq, const void* argsPtr) {
+    const json& args = *static_cast<const json*>(argsPtr);
+    const std::string command = "setVariable";
+    const std::string name = args.at("name").get<std::string>();
+    Value target;
+    size_t frame = 0;
+    if (!childValue(args.at("variablesReference").get<int>(), name, target, frame)) {
+        fail(seq, command, "no variable \"" + name + "\" that can be set here");
+        return;
+    }
+    ValueReader& reader = *frames_[frame]->reader;
+    Value source;
+    char format = 0;
+    std::string error;
+    std::vector<uint8_t> bytes;
+    if (!reader.evaluate(args.at("value").get<std::string>(), source, format, error) ||
+        !reader.assignment(target, source, bytes, error)) {
+        fail(seq, command, error);
+        return;
+    }
+    Machine& m = app_->machine();
+    for (size_t i = 0; i < bytes.size(); ++i) m.mem[uint16_t(target.address + i)] = bytes[i];
+    json body = {{"value", reader.show(target)},
+                 {"type", reader.typeName(target.type)},
+                 {"variablesReference", 0}};
+    if (reader.expandable(target))
+        body["variablesReference"] =
+            addContainer({Container::Kind::Value, frame, 0, std::make_shared<Value>(target)});
+    respond(seq, command, &body);
+}
+
+void DapSession::writeMemory(int seq, const void* argsPtr) {
+    const json& args = *static_cast<const json*>(argsPtr);
+    const std::string command = "writeMemory";
+    const std::optional<uint32_t> base =
+        parseAddress(args.at("memoryReference").get<std::string>());
+    const int64_t at = base ? int64_t(*base) + args.value("offset", int64_t(0)) : -1;
+    if (!base || at < 0 || at >= int64_t(kVmMemorySize)) {
+        fail(seq, command, "not a memory address of the machine (0x0000-0xFFFF)");
+        return;
+    }
+    const std::optional<std::vector<uint8_t>> data = unbase64(args.at("data").get<std::string>());
+    if (!data) {
+        fail(seq, command, "the data is not base64");
+        return;
+    }
+    const size_t fits = std::min<size_t>(data->size(), size_t(kVmMemorySize - at));
+    if (fits < data->size() && !args.value("allowPartial", false)) {
+        fail(seq, command, "the data runs past the end of memory (0xFFFF): nothing written");
+        return;
+    }
+    std::copy_n(data->begin(), fits, app_->machine().mem.begin() + at);
+    json body = {{"bytesWritten", fits}};
+    respond(seq, command, &body);
 }
 
 void DapSession::finished(int status) {

@@ -62,6 +62,10 @@ class DapSession {
     bool launchedProgram() const { return launchedProgram_; }
     // Whether the program is held at a stop.
     bool stopped() const { return state_ == State::Stopped; }
+    // Whether the client asked to run the program again from its start: the run ends (serve()
+    // says so) and the same session launches it anew with beginRestart()'s runner options.
+    bool restartRequested() const { return restartRequested_; }
+    std::vector<std::string> beginRestart();
 
     // Text for the client's console.
     void output(const std::string& category, const std::string& text);
@@ -79,7 +83,16 @@ class DapSession {
         int actualLine = 0;
         std::string condition;
         std::string hitCondition;
+        std::string logMessage;  // a log point: prints this, with {expressions}, and goes on
+        std::string function;    // a function breakpoint: the function's name
         uint64_t hits = 0;
+    };
+    // A watchpoint: stops right after any of its bytes change.
+    struct DataBreakpoint {
+        int id = 0;
+        uint16_t address = 0;
+        uint32_t size = 0;
+        std::vector<uint8_t> last;  // the bytes as the program last left them
     };
     struct Container;
 
@@ -93,6 +106,21 @@ class DapSession {
     void resume(Step step, bool instructionLevel);
     void buildFrames();
     bool conditionHolds(SourceBreakpoint& bp, const Machine& m);
+    // A breakpoint whose condition holds: a log point prints its message and false is returned.
+    bool breakpointStops(SourceBreakpoint& bp, const Machine& m);
+    std::string logText(const std::string& message, const Machine& m);
+    // The ids of the watchpoints whose bytes changed since last looked at.
+    std::vector<int> changedWatches(const Machine& m);
+    // The value a variables reference's child `name` stands for.
+    bool childValue(int reference, const std::string& name, Value& out, size_t& frame);
+    void setVariable(int seq, const void* args);
+    void dataBreakpointInfo(int seq, const void* args);
+    void setDataBreakpoints(int seq, const void* args);
+    void writeMemory(int seq, const void* args);
+    void placeSourceBreakpoint(SourceBreakpoint& bp, int file);
+    void placeFunctionBreakpoint(SourceBreakpoint& bp);
+    void placeAgain();
+    bool takeLaunchArguments(int seq, const std::string& command, const void* args);
     std::string sourcePath(int file) const;
     // The file number of a source path as the client names it (0: not a file of the program).
     int fileFor(const std::string& path) const;
@@ -115,10 +143,14 @@ class DapSession {
     bool detached_ = false;  // disconnected without ending the program
     bool terminateRequested_ = false;
     bool exitedSent_ = false;
+    bool restartRequested_ = false;
+    bool restarting_ = false;
 
     // Breakpoints and stepping.
     std::map<std::string, std::vector<SourceBreakpoint>> sourceBreakpoints_;
     std::set<uint32_t> instructionBreakpoints_;
+    std::vector<SourceBreakpoint> functionBreakpoints_;
+    std::vector<DataBreakpoint> dataBreakpoints_;
     std::set<uint32_t> lineAddresses_;
     bool stopOnFaults_ = false;
     int nextBreakpointId_ = 1;

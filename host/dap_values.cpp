@@ -111,6 +111,26 @@ int ValueReader::sizeOf(int type) const {
     return t->size;
 }
 
+bool ValueReader::assignment(const Value& target, const Value& source, std::vector<uint8_t>& bytes,
+                             std::string& error) const {
+    const DebugType* to = typeAt(target.type);
+    if (!target.lvalue || !to ||
+        (to->kind != DebugType::Scalar && to->kind != DebugType::Pointer)) {
+        error = "only a number or a pointer in memory can be set";
+        return false;
+    }
+    const DebugType* from = typeAt(source.type);
+    if (!from || (from->kind != DebugType::Scalar && from->kind != DebugType::Pointer &&
+                  from->kind != DebugType::Array)) {
+        error = "the value is not a number or an address";
+        return false;
+    }
+    const uint64_t n = uint64_t(asNumber(source));
+    bytes.clear();
+    for (int i = 0; i < to->size; ++i) bytes.push_back(uint8_t(n >> (8 * i)));
+    return true;
+}
+
 uint32_t ValueReader::load(uint32_t address, int size) const {
     uint32_t v = 0;
     for (int i = size - 1; i >= 0; --i) v = v << 8 | m_.mem[uint16_t(address + uint32_t(i))];

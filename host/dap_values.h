@@ -58,6 +58,10 @@ class ValueReader {
     std::vector<std::pair<std::string, Value>> locals();
     std::vector<std::pair<std::string, Value>> globals();
     int sizeOf(int type) const;
+    // The bytes (in memory order) that C's assignment of `source` to `target`, a scalar or
+    // pointer in memory, stores. False with `error` set when it cannot be assigned.
+    bool assignment(const Value& target, const Value& source, std::vector<uint8_t>& bytes,
+                    std::string& error) const;
 
   private:
     struct Parser;

@@ -167,8 +167,97 @@ test('a whole session over a C program', async (t) => {
   }
 });
 
+// Breakpoints of the other kinds and changes made from the debugger: a function breakpoint with a
+// hit count, a log point with expressions, a watchpoint on a node the program mallocs, and
+// variables and memory set so that the program no longer faults.
+test('function breakpoints, log points, watchpoints and writes', async (t) => {
+  const dir = compile();
+  t.after(() => fs.rmSync(dir, { recursive: true, force: true }));
+  const list = path.join(dir, 'list.c');
+  const dc = new DebugClient(path.join(bin, 'corvane-run'), '--dap', 'corvane');
+  dc.defaultTimeout = 10000;
+  await dc.start();
+  const logged = [];
+  dc.on('output', (e) => { if (e.body.category !== 'stderr') logged.push(e.body.output); });
+  try {
+    const init = await dc.initializeRequest({ adapterID: 'corvane' });
+    assert.ok(init.body.supportsFunctionBreakpoints && init.body.supportsLogPoints && init.body.supportsDataBreakpoints);
+    let fbps;
+    // The second call of push stops at its first statement.
+    const first = dc.assertStoppedLocation('function breakpoint', { path: list, line: 9 });
+    await Promise.all([
+      dc.waitForEvent('initialized').then(async () => {
+        fbps = await dc.setFunctionBreakpointsRequest({ breakpoints: [{ name: 'push', hitCondition: '2' }, { name: 'nosuch' }, { name: 'sum', hitCondition: 'twice' }] });
+        await dc.setBreakpointsRequest({ source: { path: list }, breakpoints: [{ line: 12, logMessage: 'node {n->value} after {pushes,x} {{ok}}' }] });
+        await dc.setExceptionBreakpointsRequest({ filters: ['faults'] });
+        await dc.configurationDoneRequest();
+      }),
+      dc.launch({ program: path.join(dir, 'prog.vrn'), args: ['--exit-status'] }),
+    ]);
+    assert.deepStrictEqual(fbps.body.breakpoints.map((b) => b.verified), [true, false, false]);
+    await first;
+    const frameId = (await dc.stackTraceRequest({ threadId: 1 })).body.stackFrames[0].id;
+    const value = async (expression) => (await dc.evaluateRequest({ expression, frameId: 1, context: 'watch' })).body.result;
+    assert.strictEqual(await value('value'), '20');
+    // The log point of the first call printed, and did not stop.
+    assert.deepStrictEqual(logged, ['node 10 after 0x1 {ok}\n']);
+
+    // A watch on the node malloc has just returned: stops right after each of its fields is written.
+    await Promise.all([dc.nextRequest({ threadId: 1 }), dc.assertStoppedLocation('step', { path: list, line: 10 })]);
+    const info = await dc.customRequest('dataBreakpointInfo', { name: '*n', frameId });
+    assert.deepStrictEqual(info.body.accessTypes, ['write']);
+    const set = await dc.customRequest('setDataBreakpoints', { breakpoints: [{ dataId: info.body.dataId }, { dataId: '0xFFFF/2' }] });
+    assert.deepStrictEqual(set.body.breakpoints.map((b) => b.verified), [true, false]);
+    for (const check of ['n->value == 20', 'n->next == head']) {
+      const stopped = dc.waitForEvent('stopped');
+      await dc.continueRequest({ threadId: 1 });
+      const ev = await stopped;
+      assert.strictEqual(ev.body.reason, 'data breakpoint', check);
+      assert.deepStrictEqual(ev.body.hitBreakpointIds, [set.body.breakpoints[0].id]);
+      assert.strictEqual(await value(check), '1', check);
+    }
+    assert.strictEqual(logged.length, 2);
+    await dc.customRequest('setDataBreakpoints', { breakpoints: [] });
+    // Any range by address; what cannot be watched is refused with a reason.
+    const byAddress = await dc.customRequest('dataBreakpointInfo', { name: '0x10', asAddress: true, bytes: 3 });
+    assert.strictEqual(byAddress.body.dataId, '0x0010/3');
+    for (const bad of [{ name: '0xFFFF', asAddress: true, bytes: 2 }, { name: 'nosuch', frameId }, { name: '1 + 2', frameId }]) {
+      await assert.rejects(dc.customRequest('dataBreakpointInfo', bad), undefined, bad.name);
+    }
+
+    // setVariable on a global and memory written: the program then divides by 2, not by zero.
+    const scopes = (await dc.scopesRequest({ frameId })).body.scopes;
+    const globalsRef = scopes[1].variablesReference;
+    const changed = await dc.customRequest('setVariable', { variablesReference: globalsRef, name: 'zero', value: '1 + 1' });
+    assert.strictEqual(changed.body.value, '2');
+    const locals = (await dc.variablesRequest({ variablesReference: scopes[0].variablesReference })).body.variables;
+    const node = locals.find((v) => v.name === 'n');
+    await dc.customRequest('setVariable', { variablesReference: (await dc.variablesRequest({ variablesReference: node.variablesReference })).body.variables[0].variablesReference, name: 'value', value: "'A'" });
+    assert.strictEqual(await value('n->value'), '65');
+    for (const [ref, name, v] of [[globalsRef, 'nosuch', '1'], [globalsRef, 'zero', '1 +'], [globalsRef, 'name', '1'], [node.variablesReference, '*', '0']]) {
+      await assert.rejects(dc.customRequest('setVariable', { variablesReference: ref, name, value: v }), undefined, name);
+    }
+    const nameAt = (await dc.variablesRequest({ variablesReference: globalsRef })).body.variables.find((v) => v.name === 'name').memoryReference;
+    const wrote = await dc.customRequest('writeMemory', { memoryReference: nameAt, data: Buffer.from('C').toString('base64') });
+    assert.strictEqual(wrote.body.bytesWritten, 1);
+    assert.strictEqual(await value('name'), '"Corvane"');
+    const tail = Buffer.from([1, 2, 3]).toString('base64');
+    await assert.rejects(dc.customRequest('writeMemory', { memoryReference: '0xFFFE', data: tail }));
+    assert.strictEqual((await dc.customRequest('writeMemory', { memoryReference: '0xFFFE', data: tail, allowPartial: true })).body.bytesWritten, 2);
+    await assert.rejects(dc.customRequest('writeMemory', { memoryReference: '0x10', data: 'not base64!' }));
+
+    // The list now adds up to 10 + 65 + 30: main returns its average over 2, with no fault.
+    const exited = dc.waitForEvent('exited');
+    await dc.continueRequest({ threadId: 1 });
+    assert.strictEqual((await exited).body.exitCode, (10 + 65 + 30) >> 1);
+    assert.deepStrictEqual(logged.slice(1), ['node 20 after 0x2 {ok}\n', 'node 30 after 0x3 {ok}\n']);
+  } finally {
+    await dc.stop();
+  }
+});
+
 // The same server on a port of 127.0.0.1: stopped on entry, stepped by instruction, an
-// instruction breakpoint, and run to the end with no stop on faults.
+// instruction breakpoint, a restart, and run to the end with no stop on faults.
 test('a session over a port, at instruction level', async (t) => {
   const dir = compile();
   t.after(() => fs.rmSync(dir, { recursive: true, force: true }));
@@ -211,6 +300,24 @@ test('a session over a port, at instruction level', async (t) => {
     await dc.continueRequest({ threadId: 1 });
     assert.strictEqual((await hit).body.reason, 'instruction breakpoint');
     assert.strictEqual(await pcOf(), third);
+    await dc.setFunctionBreakpointsRequest({ breakpoints: [{ name: 'push', hitCondition: '2' }] });
+    // A restart runs the program again from its start, stopped on entry, with its breakpoints
+    // and their hit counts from zero.
+    for (const run of ['first', 'restarted']) {
+      const inPush = dc.waitForEvent('stopped');
+      await dc.continueRequest({ threadId: 1 });
+      assert.strictEqual((await inPush).body.reason, 'function breakpoint', run);
+      assert.strictEqual((await dc.evaluateRequest({ expression: 'value', frameId: 1 })).body.result, '20', run);
+      if (run === 'restarted') break;
+      const again = dc.waitForEvent('stopped');
+      await dc.customRequest('restart');
+      assert.strictEqual((await again).body.reason, 'entry');
+      assert.strictEqual(await pcOf(), start);
+      const rehit = dc.waitForEvent('stopped');
+      await dc.continueRequest({ threadId: 1 });
+      assert.strictEqual((await rehit).body.reason, 'instruction breakpoint');
+      assert.strictEqual(await pcOf(), third);
+    }
     // A client that leaves without ending the program lets it run on to its end (the fault).
     await dc.disconnectRequest({ terminateDebuggee: false });
     detached = true;

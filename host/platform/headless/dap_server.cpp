@@ -182,22 +182,32 @@ int runDapServer(const std::vector<std::string>& args, std::FILE* err) {
     DapSession session(link);
     const std::optional<std::vector<std::string>> launch = session.awaitLaunch();
     if (!launch) return kRunEnded;
-    // The runner's own output (registers, statistics, its messages) goes to the client's console.
-    std::FILE* out = std::tmpfile();
-    std::FILE* messages = std::tmpfile();
-    const int status = runHeadless(*launch, out ? out : err, messages ? messages : err, &session);
-    const std::string text = readAllOf(messages);
-    if (!session.launchedProgram()) {
-        session.launchFailed(text);
-    } else {
+    std::vector<std::string> runArgs = *launch;
+    for (;;) {
+        // The runner's own output (registers, statistics, its messages) goes to the client's
+        // console.
+        std::FILE* out = std::tmpfile();
+        std::FILE* messages = std::tmpfile();
+        const int status =
+            runHeadless(runArgs, out ? out : err, messages ? messages : err, &session);
+        const std::string text = readAllOf(messages);
         const std::string regular = readAllOf(out);
+        if (out) std::fclose(out);
+        if (messages) std::fclose(messages);
+        if (!session.launchedProgram()) {
+            session.launchFailed(text);
+            return status;
+        }
         if (!regular.empty()) session.output("stdout", regular);
         if (!text.empty()) session.output("stderr", text);
+        // A restart runs the program anew, as a fresh runner would: clock, script and files.
+        if (session.restartRequested()) {
+            runArgs = session.beginRestart();
+            continue;
+        }
         session.finished(status);
+        return status;
     }
-    if (out) std::fclose(out);
-    if (messages) std::fclose(messages);
-    return status;
 }
 
 }  // namespace corvane
