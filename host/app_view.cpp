@@ -180,9 +180,9 @@ void App::noteRecentFile(const std::string& path) {
 }
 
 std::string App::saveScreenshot() {
-    // The picture without the notice about an earlier picture.
-    window_->clearNotice();
-    return saveScreenshot(presentedImage());
+    // The face and the LCD at the size shown, without the notices and signs drawn over them.
+    render(window_->capturedImage(), layout_, presented_);
+    return saveScreenshot(presented_);
 }
 
 std::string App::saveScreenshot(const RgbImage& picture) {
