@@ -276,6 +276,8 @@ void App::command(uint16_t id) {
         syncWindow();
         return;
     }
+    // A menu item's box or dialog comes up over the window without the menu just closed.
+    syncWindow();
     switch (id) {
         case kCmdExit:
             loader_->exit();
