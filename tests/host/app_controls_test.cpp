@@ -172,7 +172,8 @@ TEST_F(AppControls, RecordingsShowASignButLeaveItOut) {
 
     const RgbImage& face = app.window().capturedImage();
     int error = 0;
-    GifFileType* gif = DGifOpenFileName((dir / "recordings" / "waits-1.gif").c_str(), &error);
+    const std::string file = (dir / "recordings" / "waits-1.gif").string();
+    GifFileType* gif = DGifOpenFileName(file.c_str(), &error);
     ASSERT_NE(gif, nullptr);
     ASSERT_EQ(DGifSlurp(gif), GIF_OK);
     ASSERT_EQ(gif->SWidth, face.width);
