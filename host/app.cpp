@@ -12,6 +12,7 @@
 #include "host/config_store.h"
 #include "host/debugger_notices.h"
 #include "host/machine_state.h"
+#include "host/mode_signs.h"
 #include "host/run_controls.h"
 #include "host/skin.h"
 #include "host/stored_settings.h"
@@ -275,6 +276,8 @@ void App::command(uint16_t id) {
         syncWindow();
         return;
     }
+    // A menu item's box or dialog comes up over the window without the menu just closed.
+    syncWindow();
     switch (id) {
         case kCmdExit:
             loader_->exit();
@@ -358,6 +361,13 @@ void App::syncWindow() {
     menu.setChecked(kCmdBeepSound, beepSound_);
     menu.setChecked(kCmdRecord, recording());
     for (int n = 1; n <= kStateSlots; ++n) menu.setChecked(uint16_t(kCmdSlot1 + n - 1), n == slot_);
+    RunModes modes;
+    modes.running = loaded;
+    modes.recording = recording();
+    modes.paused = runLoop_->userPaused();
+    modes.rewinding = rewindHeld_;
+    modes.fastForward = runLoop_->fastForward();
+    window_->setSigns(modeSigns(modes));
     expireNotice();
     // Whatever closed the menu (Enter, Esc) is still down: it is not the program's.
     if (menuWasOpen_ && !menu.isOpen()) holdBack_.arm();
@@ -379,7 +389,7 @@ void App::frame(uint64_t number, bool) {
         syncWindow();
     } else if (!quit_ && m.programLoaded && !m.paused && !runLoop_->frozen()) {
         window_->frame(m);
-        captures_->frame(window_->image(), &m.mem[kLcdScreen], platform_.nowNs());
+        captures_->frame(window_->capturedImage(), &m.mem[kLcdScreen], platform_.nowNs());
         window_->skin().scan(m, programKeys());
         syncWindow();
     }

@@ -187,7 +187,8 @@ class App : public Host, public RunLoopClient {
     const std::array<uint8_t, 256>& programKeys();
     InputMap& inputMap() { return input_; }
 
-    // Rewind: while held, each frame steps one state back through the history.
+    // Rewind: while held, steps back through the history in real time, faster the longer it is
+    // held (host/rewind_pace.h).
     void setRewindHeld(bool held);
     bool rewinding() const { return rewindHeld_; }
     const RewindRing& rewindHistory() const { return rewind_; }
@@ -299,7 +300,8 @@ class App : public Host, public RunLoopClient {
     bool rewindHeld_ = false;
     uint32_t rewindInterval_ = 6;
     uint32_t framesSinceState_ = 0;
-    uint32_t rewindSteps_ = 0;  // states stepped back since the rewind key went down
+    uint32_t rewindSteps_ = 0;       // states stepped back since the rewind key went down
+    uint64_t rewindHeldFrames_ = 0;  // frames since the rewind key went down
     std::unique_ptr<MachineState> rewindScratch_;
     std::vector<uint8_t> rewindBytes_;
     uint64_t noticeUntilNs_ = 0;

@@ -62,6 +62,7 @@ void App::togglePause() {
 void App::setFastForwardHeld(bool held) {
     fastForwardHeld_ = held;
     applyRunControls();
+    syncWindow();  // its sign shows at once, also while paused
 }
 
 void App::toggleFastForward() {
@@ -182,8 +183,9 @@ bool App::loadState(const std::string& file) {
 
 bool App::startRecording(const std::string& file, int scale) {
     if (captures_->recording()) return false;
-    if (!captures_->startRecording(file, scale, window_->image(), &machine_->mem[kLcdScreen],
-                                   window_->lcd().blackWhite(), platform_.nowNs())) {
+    if (!captures_->startRecording(file, scale, window_->capturedImage(),
+                                   &machine_->mem[kLcdScreen], window_->lcd().blackWhite(),
+                                   platform_.nowNs())) {
         platform_.messageBox(kMsgRecordCannotWrite);
         return false;
     }
@@ -193,11 +195,12 @@ bool App::startRecording(const std::string& file, int scale) {
 
 bool App::stopRecording() {
     if (!captures_->recording()) return false;
+    const std::string file = captures_->recordingFile();
     if (!captures_->stopRecording(platform_.nowNs())) {
         platform_.messageBox(kMsgRecordCannotWrite);
         return false;
     }
-    notify("录制已保存");
+    notify("录制已保存: " + hostPathText(hostFsPath(file).filename()));
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include "host/app.h"
 #include "host/config_store.h"
 #include "host/machine_state.h"
+#include "host/rewind_pace.h"
 #include "host/window.h"
 #include "library/path.h"
 #include "vm/machine.h"
@@ -92,6 +93,7 @@ void App::setRewindHeld(bool held) {
     if (held == rewindHeld_) return;
     rewindHeld_ = held;
     rewindSteps_ = 0;
+    rewindHeldFrames_ = 0;
     if (held) {
         if (rewind_.count() == 0) notify("没有可倒带的记录");
     } else if (window_ && !window_->notice().empty()) {
@@ -105,7 +107,15 @@ bool App::rewindFrame() {
     Machine& m = *machine_;
     if (rewindHeld_) {
         // A debugger stop holds the program where the debugger looks at it.
-        if (m.paused || !loader_->imageLoaded() || !rewind_.pop(rewindBytes_)) return true;
+        if (m.paused || !loader_->imageLoaded()) return true;
+        // Steps at the pace the time held asks for; only the last state of them is applied.
+        const uint64_t due = rewindStepsDue(++rewindHeldFrames_, rewindInterval_);
+        bool popped = false;
+        while (rewindSteps_ < due && rewind_.pop(rewindBytes_)) {
+            ++rewindSteps_;
+            popped = true;
+        }
+        if (!popped) return true;
         if (!rewindScratch_) rewindScratch_ = std::make_unique<MachineState>();
         *rewindScratch_ = MachineState{};
         if (decodeState(rewindBytes_, m, *rewindScratch_) != StateError::None) {
@@ -119,7 +129,7 @@ bool App::rewindFrame() {
         restoreDate(rewindScratch_->timing.dateNs);
         if (!wasLoaded) loader_->resumedFromState();
         // How far back from where the rewind began, in the program's seconds.
-        const double back = double(++rewindSteps_) * rewindInterval_ / 60.0;
+        const double back = double(rewindSteps_) * rewindInterval_ / 60.0;
         char text[48];
         std::snprintf(text, sizeof text, "倒带 %.1f 秒", back);
         notify(text);

@@ -10,6 +10,7 @@
 #include "host/captures.h"
 #include "host/config_store.h"
 #include "host/stored_settings.h"
+#include "host/text_wrap.h"
 #include "host/virtual_keys.h"
 #include "host/window.h"
 #include "library/path.h"
@@ -164,7 +165,8 @@ bool App::viewCommand(uint16_t id) {
             setRecordWindow(!recordsWindow());
             return true;
         case kCmdAbout:
-            platform_.messageBox(aboutText());
+            // Wrapped so the box, sized by its longest line, is no wider than the window.
+            platform_.messageBox(wrapText(aboutText(), messageColumns(layout_.outputWidth)));
             return true;
         default:
             return false;
@@ -180,9 +182,9 @@ void App::noteRecentFile(const std::string& path) {
 }
 
 std::string App::saveScreenshot() {
-    // The picture without the notice about an earlier picture.
-    window_->clearNotice();
-    return saveScreenshot(presentedImage());
+    // The face and the LCD at the size shown, without the notices and signs drawn over them.
+    render(window_->capturedImage(), layout_, presented_);
+    return saveScreenshot(presented_);
 }
 
 std::string App::saveScreenshot(const RgbImage& picture) {

@@ -58,6 +58,7 @@ bool Captures::startRecording(const std::string& file, int scale, const RgbImage
     else
         recorder->frame(lcd, nowNs);
     recorder_ = std::move(recorder);
+    recordingFile_ = file;
     return true;
 }
 
@@ -65,6 +66,7 @@ bool Captures::stopRecording(uint64_t nowNs) {
     if (!recording()) return false;
     const bool ok = recorder_->close(nowNs);
     recorder_.reset();
+    recordingFile_.clear();
     return ok;
 }
 

@@ -43,6 +43,8 @@ class Captures {
     // The file is complete once stopped; false when anything could not be written.
     bool stopRecording(uint64_t nowNs);
     bool recording() const;
+    // The file of the recording under way (empty when none runs).
+    const std::string& recordingFile() const { return recordingFile_; }
     // A frame for the recording, if one runs: the window or the LCD, whichever it takes.
     void frame(const RgbImage& window, const uint8_t* lcd, uint64_t nowNs);
 
@@ -50,6 +52,7 @@ class Captures {
     std::filesystem::path root_;
     std::unique_ptr<GifRecorder> recorder_;
     bool recordWindow_ = false;
+    std::string recordingFile_;
 };
 
 }  // namespace corvane

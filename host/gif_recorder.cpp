@@ -13,6 +13,9 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#else
+#include <fcntl.h>
+#include <unistd.h>
 #endif
 
 namespace corvane {
@@ -49,7 +52,13 @@ GifFileType* createGif(const std::string& file, int* error) {
     if (gif == nullptr) _close(fd);
     return gif;
 #else
-    return EGifOpenFileName(file.c_str(), false, error);
+    // Made with the permissions every other file gets (0666 less the umask); giflib's own open
+    // would make it readable by its owner alone.
+    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) return nullptr;
+    GifFileType* gif = EGifOpenFileHandle(fd, error);
+    if (gif == nullptr) ::close(fd);
+    return gif;
 #endif
 }
 

@@ -69,7 +69,7 @@ void Window::setFonts(const FontTables* fonts) {
 }
 
 const RgbImage& Window::image() const {
-    return menu_.isOpen() || !notice_.empty() ? shown_ : base_;
+    return overlaid() ? shown_ : base_;
 }
 
 void Window::paint(const Machine& machine, int splashState) {
@@ -103,8 +103,9 @@ void Window::drawKey(const KeyRect& rect, bool pressed) {
 }
 
 void Window::menuChanged() {
-    if (menu_.isOpen() || !notice_.empty()) {
+    if (overlaid()) {
         shown_.rgb = base_.rgb;
+        drawSigns();
         drawNotice();
         menu_.draw(shown_, fonts_);
     }
@@ -120,6 +121,29 @@ void Window::clearNotice() {
     if (notice_.empty()) return;
     notice_.clear();
     menuChanged();
+}
+
+void Window::setSigns(const std::vector<std::string>& signs) {
+    if (signs == signs_) return;
+    signs_ = signs;
+    menuChanged();
+}
+
+void Window::drawSigns() {
+    if (fonts_ == nullptr) return;
+    // Small boxes on the bezel's left under the LCD, clear of its label in the middle; the
+    // recording's is red as on a camera, the others amber.
+    int left = kLcdAreaLeft + 2;
+    const int top = kLcdAreaTop + kLcdAreaHeight + 1;
+    for (const std::string& sign : signs_) {
+        std::string gb;
+        utf8ToGb2312(sign, gb);
+        const int width = gbTextWidth(gb) + 6;
+        const bool record = sign.rfind("●", 0) == 0;
+        fillRect(shown_, left, top, width, 14, record ? Rgb{176, 32, 32} : Rgb{160, 112, 0});
+        drawGbText(shown_, left + 3, top + 1, gb, *fonts_, Rgb{255, 255, 255});
+        left += width + 4;
+    }
 }
 
 void Window::drawNotice() {

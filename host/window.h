@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "host/image_io.h"
 #include "host/lcd.h"
@@ -54,6 +55,9 @@ class Window {
 
     // What the window shows now, the open menu included.
     const RgbImage& image() const;
+    // The face and the LCD alone, without what the app draws over them (notice, mode signs,
+    // menu): what recordings and screenshots take.
+    const RgbImage& capturedImage() const { return base_; }
 
     // Counts every change of image(); the platform uploads when it differs from the last upload.
     uint64_t version() const { return version_; }
@@ -98,9 +102,15 @@ class Window {
     void clearNotice();
     const std::string& notice() const { return notice_; }
 
+    // The running modes' signs (UTF-8), drawn left to right on the bezel under the LCD.
+    void setSigns(const std::vector<std::string>& signs);
+    const std::vector<std::string>& signs() const { return signs_; }
+
   private:
     void menuChanged();
     void drawNotice();
+    void drawSigns();
+    bool overlaid() const { return menu_.isOpen() || !notice_.empty() || !signs_.empty(); }
     WindowEvent fromMenu(uint16_t command);
 
     const SkinArt& art_;
@@ -111,6 +121,7 @@ class Window {
     RgbImage base_;   // the window without the menu
     RgbImage shown_;  // base_ with the notice and the open menu drawn on top
     std::string notice_;
+    std::vector<std::string> signs_;
     uint64_t version_ = 0;
     // What the LCD area shows, so a frame whose LCD bytes and display modes did not change costs
     // a comparison instead of a conversion (a program waiting for a key keeps the app near idle).

@@ -1,16 +1,21 @@
 // The desktop app's run controls: shortcut keys kept from the program, pause and fast-forward by
 // key, state slots from the menu, and the new settings remembered in vorn.ini.
 
+#include <gif_lib.h>
 #include <gtest/gtest.h>
+
+#include <cstdlib>
 
 #include "host/app.h"
 #include "host/menu.h"
+#include "host/mode_signs.h"
 #include "host/run_controls.h"
 #include "host/virtual_keys.h"
 #include "host/window.h"
 #include "tests/host/app_fake_platform.h"
 #include "tests/host/app_test_files.h"
 #include "tests/host/app_test_settings.h"
+#include "tests/support/gif_frames.h"
 #include "vm/machine.h"
 
 namespace corvane::test {
@@ -127,6 +132,70 @@ TEST(RunControls, AvailableWhenThereIsSomethingToActOn) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(controlAvailable(c.command, c.presence), c.available) << c.command;
+}
+
+TEST(ModeSigns, OneForEveryModeThePlayerSees) {
+    struct Case {
+        RunModes modes;  // running, recording, paused, rewinding, fast-forward factor
+        std::vector<std::string> signs;
+    };
+    const Case cases[] = {
+        {{true, false, false, false, 1}, {}},
+        {{true, false, false, false, 4}, {"快进 4x"}},
+        {{true, true, false, false, 8}, {"● 录制", "快进 8x"}},
+        {{true, false, true, false, 4}, {"暂停"}},          // nothing runs fast while paused
+        {{true, true, true, true, 4}, {"● 录制", "倒带"}},  // a held rewind steps while paused
+        {{false, false, false, false, 4}, {}},              // the sticky toggle with no program
+        {{false, true, false, false, 1}, {"● 录制"}},       // a recording outlives its program
+    };
+    for (const Case& c : cases) EXPECT_EQ(modeSigns(c.modes), c.signs);
+}
+
+// A whole-window recording takes the face and the LCD, not the signs and notices drawn over
+// them, and the notice at its end names the file.
+TEST_F(AppControls, RecordingsShowASignButLeaveItOut) {
+    App app(platform, settings);
+    start(app);
+    app.command(kCmdRecordWindow);
+    app.command(kCmdRecord);
+    ASSERT_TRUE(app.recording());
+    key(app, vk::kTab, true);
+    EXPECT_EQ(app.window().signs(), (std::vector<std::string>{"● 录制", "快进 4x"}));
+    EXPECT_EQ(app.window().notice(), "开始录制");
+    const RgbImage shown = app.window().image();
+    for (uint64_t n = 1; n <= 3; ++n) app.frame(n, true);
+    key(app, vk::kTab, false);
+    EXPECT_EQ(app.window().signs(), (std::vector<std::string>{"● 录制"}));
+    app.command(kCmdRecord);
+    EXPECT_TRUE(app.window().signs().empty());
+    EXPECT_EQ(app.window().notice(), "录制已保存: waits-1.gif");
+
+    const RgbImage& face = app.window().capturedImage();
+    int error = 0;
+    const std::string file = (dir / "recordings" / "waits-1.gif").string();
+    GifFileType* gif = DGifOpenFileName(file.c_str(), &error);
+    ASSERT_NE(gif, nullptr);
+    ASSERT_EQ(DGifSlurp(gif), GIF_OK);
+    ASSERT_EQ(gif->SWidth, face.width);
+    RgbImage canvas(gif->SWidth, gif->SHeight);
+    auto distance = [](const uint8_t* a, const uint8_t* b) {
+        return std::abs(a[0] - b[0]) + std::abs(a[1] - b[1]) + std::abs(a[2] - b[2]);
+    };
+    // Nearer the face than the sign or the notice drawn over it, wherever the recording's sign
+    // stands (outside the LCD, in every frame) and where the notice stood (once the LCD shows
+    // what it ends with).
+    auto faceAt = [&](int x, int y) {
+        ASSERT_NE(distance(shown.at(x, y), face.at(x, y)), 0) << x << "," << y;
+        EXPECT_LT(distance(canvas.at(x, y), face.at(x, y)),
+                  distance(canvas.at(x, y), shown.at(x, y)))
+            << x << "," << y;
+    };
+    for (int i = 0; i < gif->ImageCount; ++i) {
+        composeGifFrame(gif, i, canvas);
+        faceAt(25, 205);
+    }
+    faceAt(217, 184);
+    DGifCloseFile(gif, &error);
 }
 
 // With nothing loaded, the four keys give one and the same answer: a notice, no box, no file.

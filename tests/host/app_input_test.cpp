@@ -180,7 +180,9 @@ TEST_F(AppInput, HeldRewindStepsBackThroughTheLastSecondsThenTheProgramGoesOn) {
 
     event(app, PlatformEvent::Type::KeyDown, vk::kBackspace);
     EXPECT_EQ(app.programKeys()[vk::kBackspace], 0);
-    runTo(app, 190);  // ten steps of six frames: one second back
+    runTo(app, 181);  // a tap steps one state back at once
+    EXPECT_EQ(app.window().notice(), "倒带 0.1 秒");
+    runTo(app, 240);  // held for a second: a second back, in real time
     const uint32_t back = count(app);
     EXPECT_EQ(app.window().notice(), "倒带 1.0 秒");
     EXPECT_GE(before - back, 8u);

@@ -3,9 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "host/app.h"
 #include "host/config_store.h"
 #include "host/menu.h"
+#include "host/text_wrap.h"
 #include "host/window.h"
 #include "tests/host/app_fake_platform.h"
 #include "tests/host/app_test_files.h"
@@ -236,12 +239,43 @@ TEST_F(AppView, AboutTellsTheVersionTheKeysAndWhereFilesLive) {
     start(app);
     app.command(kCmdAbout);
     ASSERT_EQ(platform.messages.size(), 1u);
-    const std::string& text = platform.messages[0];
+    // Paths may be wrapped after a separator: the text without its line ends has them whole.
+    std::string text = platform.messages[0];
+    std::erase(text, '\n');
     EXPECT_EQ(text.rfind("Corvane ", 0), 0u);
     for (const std::string& part :
          {(dir / "vorn.ini").string(), (dir / "screenshots").string(), (dir / "states").string(),
           std::string("F12"), std::string("Alt+Enter")})
         EXPECT_NE(text.find(part), std::string::npos) << part;
+}
+
+// From the menu, the About box comes up over the window without the menu, its lines no wider
+// than the window.
+TEST_F(AppView, AboutFitsTheWindowWithTheMenuClosed) {
+    App app(platform, settings);
+    start(app);
+    PlatformEvent right;
+    right.type = PlatformEvent::Type::RightDown;
+    right.x = right.y = 100;
+    app.handleEvent(right);
+    ASSERT_TRUE(app.window().menu().isOpen());
+    ASSERT_EQ(platform.presented, app.window().image());
+    app.window().menuKey(0x1B);  // closed in the window, as choosing the item does, not shown yet
+    ASSERT_FALSE(app.window().menu().isOpen());
+    app.command(kCmdAbout);
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.presentedAtMessage[0], app.window().image());
+    const int columns = messageColumns(kWindowWidth);
+    std::istringstream lines(platform.messages[0]);
+    int count = 0;
+    for (std::string line; std::getline(lines, line); ++count) {
+        int width = 0;
+        for (size_t at = 0; at < line.size(); ++at)
+            if ((uint8_t(line[at]) & 0xC0) != 0x80)
+                width += (uint8_t(line[at]) >= 0xE0) ? 2 : 1;  // the text's CJK is 3-byte
+        EXPECT_LE(width, columns) << line;
+    }
+    EXPECT_GT(count, 10);
 }
 
 }  // namespace

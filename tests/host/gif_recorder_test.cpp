@@ -8,6 +8,7 @@
 #include <array>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -171,6 +172,20 @@ TEST(GifRecorder, FileNamesInAnyScriptAndFoldersThatAreMissing) {
     EXPECT_FALSE(nowhere.open((dir / "missing" / "r.gif").string(), 1, false, 0));
     EXPECT_FALSE(nowhere.openWindow((dir / "missing" / "w.gif").string(), 4, 4, 1, 0));
 }
+
+#ifndef _WIN32
+// A recording is as readable as a screenshot or a state: made with 0666 less the umask.
+TEST(GifRecorder, FilesGetTheUsualPermissions) {
+    TempDir dir;
+    std::array<uint8_t, 1600> lcd{};
+    GifRecorder recorder;
+    ASSERT_TRUE(recorder.open((dir / "r.gif").string(), 1, false, 0));
+    recorder.frame(lcd.data(), 0);
+    ASSERT_TRUE(recorder.close(10 * kMs));
+    { std::ofstream((dir / "other").string()) << "x"; }
+    EXPECT_EQ(fs::status(dir / "r.gif").permissions(), fs::status(dir / "other").permissions());
+}
+#endif
 
 }  // namespace
 }  // namespace corvane::test

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "host/rewind.h"
+#include "host/rewind_pace.h"
 
 namespace corvane::test {
 namespace {
@@ -129,4 +130,26 @@ TEST(RewindRing, OldestStatesGoFirstWhenEitherBoundIsReached) {
 }
 
 }  // namespace
+// Held for so many frames, so far back: real time for a second, then twice, then four times as
+// fast; the states due round up, so the first frame held already steps one back.
+TEST(RewindPace, RealTimeFirstThenFasterTheLongerItIsHeld) {
+    struct Case {
+        uint64_t held;
+        uint32_t interval;
+        uint64_t framesBack;
+        uint64_t steps;
+    };
+    const Case cases[] =
+        {
+            {0, 6, 0, 0},       {1, 6, 1, 1},    {6, 6, 6, 1},      {7, 6, 7, 2},
+            {60, 6, 60, 10},    {61, 6, 62, 11}, {120, 6, 180, 30}, {121, 6, 184, 31},
+            {225, 6, 600, 100},  // ten seconds of history: under four seconds of holding
+            {60, 1, 60, 60},    {60, 0, 60, 60},  // no interval counts as one frame
+        };
+    for (const Case& c : cases) {
+        EXPECT_EQ(rewindFramesBack(c.held), c.framesBack) << c.held;
+        EXPECT_EQ(rewindStepsDue(c.held, c.interval), c.steps) << c.held << "/" << c.interval;
+    }
+}
+
 }  // namespace corvane::test

@@ -360,6 +360,19 @@ TEST_F(WindowGolden, NoticeOverTheLcd) {
     expectGolden(window->image(), "window_notice.png");
 }
 
+// The running modes' signs on the bezel, the notice over the LCD; the captured picture has
+// neither.
+TEST_F(WindowGolden, ModeSignsOnTheBezel) {
+    drawLcdPattern();
+    window->paint(m, 1);
+    window->setSigns({"● 录制", "快进 4x"});
+    window->setNotice("录制已保存: snake-1.gif");
+    expectGolden(window->image(), "window_signs.png");
+    window->setSigns({});
+    window->clearNotice();
+    EXPECT_EQ(window->image(), window->capturedImage());
+}
+
 // The chooser's texts: a title too wide for the panel with a character the handheld's code page
 // lacks, a folder path that shows only its end, folders and files in their colours, a file name
 // cut at the panel's edge, the chosen file lit, the filter's name.
