@@ -43,7 +43,8 @@ class ScriptedLink : public DapLink {
     size_t next = 0;
     size_t sent = 0;
     void send(const std::string& body) override {
-        if (body.empty() || body.front() != '{') fuzz::fail("the session sent a body that is no object");
+        if (body.empty() || body.front() != '{')
+            fuzz::fail("the session sent a body that is no object");
         ++sent;
     }
     std::optional<DapIncoming> receive(bool) override {

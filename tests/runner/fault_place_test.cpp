@@ -83,8 +83,7 @@ TEST(FaultPlace, MessageNamesTheSourceLineOnlyWithMatchingDebugInformation) {
         if (c.dbg) writeText(dir / "div.dbg", *c.dbg);
         const fs::path err = dir / "err.txt";
         EXPECT_EQ(runProgram(builtProgram("corvane-run"),
-                             {"--root", dir.path().string(), (dir / "div.vrn").string()}, {},
-                             err),
+                             {"--root", dir.path().string(), (dir / "div.vrn").string()}, {}, err),
                   3)
             << c.what;
         std::ifstream in(err);
