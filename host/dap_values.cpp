@@ -335,6 +335,10 @@ struct ValueReader::Parser {
     const std::string& s;
     size_t pos = 0;
     std::string error;
+    // Every nesting (parentheses, prefix operators, ?:) passes through unary(): a bound on its
+    // depth keeps a hostile expression from running the debugger out of stack.
+    int nesting = 0;
+    static constexpr int kMaxNesting = 100;
 
     bool fail(const std::string& why) {
         if (error.empty()) error = why;
@@ -814,6 +818,13 @@ struct ValueReader::Parser {
     }
 
     bool unary(Value& v) {
+        if (nesting >= kMaxNesting) return fail("the expression is nested too deeply");
+        ++nesting;
+        const bool ok = unaryNested(v);
+        --nesting;
+        return ok;
+    }
+    bool unaryNested(Value& v) {
         blanks();
         if (take("-")) {
             if (!unary(v)) return false;

@@ -116,7 +116,8 @@ test('a whole session over a C program', async (t) => {
     }
     // The caller's frame sees its own variables.
     assert.strictEqual(await value('i', st.body.stackFrames[1].id), '4');
-    for (const bad of ['1 +', 'nosuch', '1 / 0', 'head->nosuch', '*total', '(struct nosuch *)0']) {
+    const deep = '('.repeat(5000) + '1' + ')'.repeat(5000);
+    for (const bad of ['1 +', 'nosuch', '1 / 0', 'head->nosuch', '*total', '(struct nosuch *)0', deep, '-'.repeat(5000) + '1']) {
       await assert.rejects(value(bad), undefined, bad);
     }
 
