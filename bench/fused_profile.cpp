@@ -253,5 +253,8 @@ int main(int argc, char** argv) {
     std::printf("\nsequences not fused, by dispatches a run would save\n");
     for (size_t i = 0; i < saved.size() && i < 40; ++i)
         std::printf("%12llu  %s\n", (unsigned long long)saved[i].first, saved[i].second.c_str());
+    // The programs' files went to a folder of the profile's own: nothing stays behind.
+    std::error_code ec;
+    fs::remove_all(fs::temp_directory_path(ec) / "corvane-fused-profile", ec);
     return 0;
 }

@@ -194,6 +194,15 @@ int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE*
         if (tempRoot.empty()) return usageError(err, "cannot make a temporary root directory");
         root = tempRoot;
     }
+    // However the run ends (a fault, a limit, a usage error, the debug server), its temporary
+    // root goes with it.
+    struct RemoveOnExit {
+        const fs::path& dir;
+        ~RemoveOnExit() {
+            std::error_code ignored;
+            if (!dir.empty()) fs::remove_all(dir, ignored);
+        }
+    } removeTempRoot{tempRoot};
     if (!fs::is_directory(*root, ec))
         return usageError(err, "no such directory: " + hostPathText(*root));
 
@@ -206,7 +215,6 @@ int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE*
 #if CORVANE_TTY
         const int result =
             runTerminal(cl.switches, settings, {o.ttyCells, interruptDescriptor()}, err);
-        if (!tempRoot.empty()) fs::remove_all(tempRoot, ec);
         return result;
 #else
         return usageError(err, "--tty is not available on this system");
