@@ -18,6 +18,16 @@ void CodeGen::lineMarker(uint32_t value) {
 }
 
 void CodeGen::stmt(Stmt* s) {
+    // Temporaries live for one statement (and the statements inside it): the next one reuses
+    // their room, and the frame is as large as the most any statement needed.
+    struct Reuse {
+        CodeGen& g;
+        int mark;
+        ~Reuse() {
+            g.tempsPeak_ = std::max(g.tempsPeak_, g.temps_);
+            g.temps_ = mark;
+        }
+    } reuse{*this, temps_};
     if (dbg_) lineMarker(dbg_->statement(s));
     switch (s->kind) {
         case St::Compound:
@@ -201,7 +211,11 @@ void CodeGen::localInit(Symbol* s) {
             value(it.expr);
             em_.push(stringCopySize(it));
             em_.emit(call::memcpy);
-        } else if (isAggregate(it.type)) {
+        } else if (it.type->bits) {
+            storeBits(
+                {LV::Local, at}, it.type, [&] { value(it.expr); }, it.expr->loc);
+            em_.emit(op::POP_COND);
+        } else if (inMemory(it.type)) {
             em_.emit(op::ADDRL, at);
             value(it.expr);
             em_.push(sizeOf(it.type));
