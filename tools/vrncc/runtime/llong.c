@@ -137,14 +137,37 @@ void __llmul(__u32 *r, const __u32 *a, const __u32 *b)
     r[1] = hi;
 }
 
+/* The index of the highest set bit of x (not 0). */
+static int __top32(__u32 x)
+{
+    int n = 0;
+    if (x >= 0x10000UL) {
+        n += 16;
+        x >>= 16;
+    }
+    if (x >= 0x100UL) {
+        n += 8;
+        x >>= 8;
+    }
+    if (x >= 0x10UL) {
+        n += 4;
+        x >>= 4;
+    }
+    if (x >= 4UL) {
+        n += 2;
+        x >>= 2;
+    }
+    return x >= 2UL ? n + 1 : n;
+}
+
 /* Unsigned division: q and r (either may be null) of a by b. Small cases use the machine's
  * signed 32-bit division: both values below 2^31, or a divisor below 2^15, which divides the
- * dividend 16 bits at a time. The rest goes bit by bit. */
+ * dividend 16 bits at a time. The rest shifts and subtracts, one step per bit of the quotient:
+ * the divisor is lined up under the dividend's highest bit and walks down from there. */
 static void __udivmod64(__u32 *q, __u32 *r, const __u32 *a, const __u32 *b)
 {
     __u32 ah = a[1], al = a[0], bh = b[1], bl = b[0];
     __u32 qh = 0, ql = 0, rh = 0, rl = 0;
-    int i;
     if (bh == 0 && bl == 0) {
         ql = (__u32)((long)al / 0L); /* the machine's division by zero */
         rl = al;
@@ -152,7 +175,7 @@ static void __udivmod64(__u32 *q, __u32 *r, const __u32 *a, const __u32 *b)
         ql = (__u32)((long)al / (long)bl);
         rl = al - ql * bl;
     } else if (bh == 0 && bl < 0x8000UL) {
-        long d = (long)bl, rem = 0, cur;
+        long d = (long)bl, rem, cur;
         cur = (long)(ah >> 16);
         qh = (__u32)(cur / d) << 16;
         rem = cur % d;
@@ -169,18 +192,26 @@ static void __udivmod64(__u32 *q, __u32 *r, const __u32 *a, const __u32 *b)
         rh = ah;
         rl = al;
     } else {
-        for (i = ah ? 63 : 31; i >= 0; i--) {
-            /* r = 2r + bit i of a; the bit shifted out of r counts when b is 2^63 or more. */
-            int carry = (long)rh < 0;
-            __u32 bit = (__u32)(i >= 32 ? ((long)ah >> (i - 32)) & 1L : ((long)al >> i) & 1L);
-            rh = (rh << 1) | (rl >> 31);
-            rl = (rl << 1) | bit;
-            if (carry || rh > bh || (rh == bh && rl >= bl)) {
-                rh = rh - bh - (rl < bl);
-                rl -= bl;
+        int i = (ah ? 32 + __top32(ah) : __top32(al)) - (bh ? 32 + __top32(bh) : __top32(bl));
+        __u32 dh = bh, dl = bl;
+        if (i >= 32) {
+            dh = dl << (i - 32);
+            dl = 0;
+        } else if (i) {
+            dh = (dh << i) | (dl >> (32 - i));
+            dl <<= i;
+        }
+        rh = ah;
+        rl = al;
+        for (; i >= 0; i--) {
+            if (rh > dh || (rh == dh && rl >= dl)) {
+                rh = rh - dh - (rl < dl);
+                rl -= dl;
                 if (i >= 32) qh |= 1UL << (i - 32);
                 else ql |= 1UL << i;
             }
+            dl = (dl >> 1) | (dh << 31);
+            dh >>= 1;
         }
     }
     if (q) {
@@ -208,6 +239,10 @@ static void __sdivmod64(__u32 *q, __u32 *r, const __u32 *a, const __u32 *b)
 {
     __u32 x[2], y[2];
     int na = (long)a[1] < 0, nb = (long)b[1] < 0;
+    if (!na && !nb) {
+        __udivmod64(q, r, a, b);
+        return;
+    }
     if (na) __llneg(x, a);
     else {
         x[0] = a[0];
