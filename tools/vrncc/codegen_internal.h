@@ -79,6 +79,7 @@ class CodeGen {
     void loop(Stmt* body, int brk, int cont);
     void switchStmt(Stmt* s);
     void caseRange(const std::vector<Stmt*>& cases, int lo, int hi, int slot, int dflt);
+    void caseChain64(const std::vector<Stmt*>& cases, int slot, int dflt);
     void localInit(Symbol* s);
 
     // --- codegen_lvalue.cpp ---
@@ -106,7 +107,7 @@ class CodeGen {
     // --- codegen_llong.cpp ---
     void callRuntime(const char* name, const Loc& loc);
     bool llValue(Expr* e);
-    void llConst(int64_t v);
+    void llConst(int64_t v, int at = -1);
     void llWiden(const Type* from, const std::function<void()>& emit);
     void llBinary(Op o, Type* t, const std::function<void()>& left, Expr* right, const Loc& loc);
     void llCompare(Expr* e);

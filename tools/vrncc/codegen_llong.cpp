@@ -105,9 +105,9 @@ bool CodeGen::llValue(Expr* e) {
     }
 }
 
-// A constant: written into a temporary, half by half.
-void CodeGen::llConst(int64_t v) {
-    const int t = temp(8);
+// A constant: written into a temporary (a new one unless `at` names one), half by half.
+void CodeGen::llConst(int64_t v, int at) {
+    const int t = at >= 0 ? at : temp(8);
     for (int half = 0; half < 2; ++half) {
         ref({LV::Local, t + 4 * half}, p_.types.longT);
         em_.push(int32_t(uint32_t(uint64_t(v) >> (32 * half))));
@@ -193,6 +193,20 @@ void CodeGen::llCompound(Expr* e) {
     ref(lv, lhs->type);
     compoundValue(e, lv);
     em_.emit(op::ASSIGN);
+}
+
+// The cases of a switch on a 64-bit value, whose address is in the frame slot: compared one by
+// one.
+void CodeGen::caseChain64(const std::vector<Stmt*>& cases, int slot, int dflt) {
+    const int constant = temp(8);
+    for (Stmt* c : cases) {
+        em_.emit(op::LDL_L, slot);
+        llConst(c->value, constant);
+        callRuntime("__llcmp", c->loc);
+        em_.emit(op::POP_COND);
+        em_.emit(op::JZ, c->codeLabel);
+    }
+    em_.emit(op::JMP, dflt);
 }
 
 // ++ and -- of a 64-bit object: the helper adds 1 or -1 in place; a postfix operator's value is

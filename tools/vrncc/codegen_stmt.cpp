@@ -140,6 +140,8 @@ void CodeGen::loop(Stmt* body, int brk, int cont) {
 }
 
 void CodeGen::switchStmt(Stmt* s) {
+    // The value, or the address of a 64-bit one, is kept in a frame slot for the comparisons.
+    const bool wide = isLLong(s->e->type);
     const int slot = temp(4);
     em_.emit(op::PUSH_D, int32_t(kFrameRelative | 4u << 16 | uint32_t(slot)));
     value(s->e);
@@ -159,7 +161,10 @@ void CodeGen::switchStmt(Stmt* s) {
         return int32_t(uint32_t(a->value)) < int32_t(uint32_t(b->value));
     });
     // A binary search over the sorted case values, a few equality tests at its leaves.
-    caseRange(cases, 0, int(cases.size()) - 1, slot, dflt);
+    if (wide)
+        caseChain64(cases, slot, dflt);
+    else
+        caseRange(cases, 0, int(cases.size()) - 1, slot, dflt);
     targets_.push_back({end, -1});
     stmt(s->s1);
     targets_.pop_back();

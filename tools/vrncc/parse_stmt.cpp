@@ -136,7 +136,6 @@ Stmt* Parser::statement() {
             expect("(");
             Expr* e = rvalue(expression());
             if (!isInteger(e->type)) fail(l, "switch needs an integer, not " + typeText(e->type));
-            if (isLLong(e->type)) fail(l, "a switch on a long long value is not supported yet");
             s->e = convert(e, promote(types_, e->type));
             expect(")");
             switches_.push_back(s);

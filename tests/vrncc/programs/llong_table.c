@@ -18,6 +18,7 @@ int main(void)
     int64_t v_int64;
     uint64_t v_uint64;
     char *end;
+    int sw;
     printf("%llu\n", (unsigned long long)((int64_t)(int8_t)0xFFFFFFFFFFFFFF80ULL));
     v_int8 = (int8_t)0xFFFFFFFFFFFFFF80ULL;
     printf("%llu\n", (unsigned long long)((int64_t)v_int8));
@@ -2177,6 +2178,62 @@ int main(void)
     printf("%5llu\n", v_uint64);
     v_int64 = (int64_t)0x112210F47DE98115ULL;
     printf("%jd\n", v_int64);
+    v_int64 = (int64_t)0x0ULL;
+    sw = 0;
+    switch (v_int64) { case (int64_t)0x0ULL: sw = 1; break; case (int64_t)0xFFFFFFFFFFFFFFFFULL: sw = 2; break; case (int64_t)0x100000000ULL: sw = 3; break; case (int64_t)0x5ULL: sw = 4; break; case (int64_t)0x8000000000000000ULL: sw = 6; break; default: sw = 5; }
+    printf("%llu\n", (unsigned long long)(sw));
+    v_int64 = (int64_t)0xFFFFFFFFFFFFFFFFULL;
+    sw = 0;
+    switch (v_int64) { case (int64_t)0x0ULL: sw = 1; break; case (int64_t)0xFFFFFFFFFFFFFFFFULL: sw = 2; break; case (int64_t)0x100000000ULL: sw = 3; break; case (int64_t)0x5ULL: sw = 4; break; case (int64_t)0x8000000000000000ULL: sw = 6; break; default: sw = 5; }
+    printf("%llu\n", (unsigned long long)(sw));
+    v_int64 = (int64_t)0x100000000ULL;
+    sw = 0;
+    switch (v_int64) { case (int64_t)0x0ULL: sw = 1; break; case (int64_t)0xFFFFFFFFFFFFFFFFULL: sw = 2; break; case (int64_t)0x100000000ULL: sw = 3; break; case (int64_t)0x5ULL: sw = 4; break; case (int64_t)0x8000000000000000ULL: sw = 6; break; default: sw = 5; }
+    printf("%llu\n", (unsigned long long)(sw));
+    v_int64 = (int64_t)0x5ULL;
+    sw = 0;
+    switch (v_int64) { case (int64_t)0x0ULL: sw = 1; break; case (int64_t)0xFFFFFFFFFFFFFFFFULL: sw = 2; break; case (int64_t)0x100000000ULL: sw = 3; break; case (int64_t)0x5ULL: sw = 4; break; case (int64_t)0x8000000000000000ULL: sw = 6; break; default: sw = 5; }
+    printf("%llu\n", (unsigned long long)(sw));
+    v_int64 = (int64_t)0x100000005ULL;
+    sw = 0;
+    switch (v_int64) { case (int64_t)0x0ULL: sw = 1; break; case (int64_t)0xFFFFFFFFFFFFFFFFULL: sw = 2; break; case (int64_t)0x100000000ULL: sw = 3; break; case (int64_t)0x5ULL: sw = 4; break; case (int64_t)0x8000000000000000ULL: sw = 6; break; default: sw = 5; }
+    printf("%llu\n", (unsigned long long)(sw));
+    v_int64 = (int64_t)0x8000000000000000ULL;
+    sw = 0;
+    switch (v_int64) { case (int64_t)0x0ULL: sw = 1; break; case (int64_t)0xFFFFFFFFFFFFFFFFULL: sw = 2; break; case (int64_t)0x100000000ULL: sw = 3; break; case (int64_t)0x5ULL: sw = 4; break; case (int64_t)0x8000000000000000ULL: sw = 6; break; default: sw = 5; }
+    printf("%llu\n", (unsigned long long)(sw));
+    v_int64 = (int64_t)0x80000000ULL;
+    sw = 0;
+    switch (v_int64) { case (int64_t)0x0ULL: sw = 1; break; case (int64_t)0xFFFFFFFFFFFFFFFFULL: sw = 2; break; case (int64_t)0x100000000ULL: sw = 3; break; case (int64_t)0x5ULL: sw = 4; break; case (int64_t)0x8000000000000000ULL: sw = 6; break; default: sw = 5; }
+    printf("%llu\n", (unsigned long long)(sw));
+    v_uint64 = (uint64_t)0x0ULL;
+    sw = 0;
+    switch (v_uint64) { case (uint64_t)0x0ULL: sw = 1; break; case (uint64_t)0xFFFFFFFFFFFFFFFFULL: sw = 2; break; case (uint64_t)0x100000000ULL: sw = 3; break; case (uint64_t)0x5ULL: sw = 4; break; case (uint64_t)0x8000000000000000ULL: sw = 6; break; default: sw = 5; }
+    printf("%llu\n", (unsigned long long)(sw));
+    v_uint64 = (uint64_t)0xFFFFFFFFFFFFFFFFULL;
+    sw = 0;
+    switch (v_uint64) { case (uint64_t)0x0ULL: sw = 1; break; case (uint64_t)0xFFFFFFFFFFFFFFFFULL: sw = 2; break; case (uint64_t)0x100000000ULL: sw = 3; break; case (uint64_t)0x5ULL: sw = 4; break; case (uint64_t)0x8000000000000000ULL: sw = 6; break; default: sw = 5; }
+    printf("%llu\n", (unsigned long long)(sw));
+    v_uint64 = (uint64_t)0x100000000ULL;
+    sw = 0;
+    switch (v_uint64) { case (uint64_t)0x0ULL: sw = 1; break; case (uint64_t)0xFFFFFFFFFFFFFFFFULL: sw = 2; break; case (uint64_t)0x100000000ULL: sw = 3; break; case (uint64_t)0x5ULL: sw = 4; break; case (uint64_t)0x8000000000000000ULL: sw = 6; break; default: sw = 5; }
+    printf("%llu\n", (unsigned long long)(sw));
+    v_uint64 = (uint64_t)0x5ULL;
+    sw = 0;
+    switch (v_uint64) { case (uint64_t)0x0ULL: sw = 1; break; case (uint64_t)0xFFFFFFFFFFFFFFFFULL: sw = 2; break; case (uint64_t)0x100000000ULL: sw = 3; break; case (uint64_t)0x5ULL: sw = 4; break; case (uint64_t)0x8000000000000000ULL: sw = 6; break; default: sw = 5; }
+    printf("%llu\n", (unsigned long long)(sw));
+    v_uint64 = (uint64_t)0x100000005ULL;
+    sw = 0;
+    switch (v_uint64) { case (uint64_t)0x0ULL: sw = 1; break; case (uint64_t)0xFFFFFFFFFFFFFFFFULL: sw = 2; break; case (uint64_t)0x100000000ULL: sw = 3; break; case (uint64_t)0x5ULL: sw = 4; break; case (uint64_t)0x8000000000000000ULL: sw = 6; break; default: sw = 5; }
+    printf("%llu\n", (unsigned long long)(sw));
+    v_uint64 = (uint64_t)0x8000000000000000ULL;
+    sw = 0;
+    switch (v_uint64) { case (uint64_t)0x0ULL: sw = 1; break; case (uint64_t)0xFFFFFFFFFFFFFFFFULL: sw = 2; break; case (uint64_t)0x100000000ULL: sw = 3; break; case (uint64_t)0x5ULL: sw = 4; break; case (uint64_t)0x8000000000000000ULL: sw = 6; break; default: sw = 5; }
+    printf("%llu\n", (unsigned long long)(sw));
+    v_uint64 = (uint64_t)0x80000000ULL;
+    sw = 0;
+    switch (v_uint64) { case (uint64_t)0x0ULL: sw = 1; break; case (uint64_t)0xFFFFFFFFFFFFFFFFULL: sw = 2; break; case (uint64_t)0x100000000ULL: sw = 3; break; case (uint64_t)0x5ULL: sw = 4; break; case (uint64_t)0x8000000000000000ULL: sw = 6; break; default: sw = 5; }
+    printf("%llu\n", (unsigned long long)(sw));
     printf("%llu\n", (unsigned long long)(strtoll("-9223372036854775808", 0, 10)));
     printf("%llu\n", (unsigned long long)(strtoll("  +12345678901234xyz", &end, 0)));
     printf("%llu\n", (unsigned long long)(*end));
