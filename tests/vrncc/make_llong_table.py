@@ -144,6 +144,23 @@ def main():
             emit("%s %s %s" % (VAR[tx], op, VAR[ty]), *r)
         else:
             emit("%s %s %s" % (literal(x, tx), op, literal(y, ty)), *r)
+    # Division and remainder over operands of every length, which take the helper's paths:
+    # the machine's division, 16 bits at a time, and shift-and-subtract with short and long
+    # quotients.
+    for _ in range(48):
+        a, b = [rnd.getrandbits(n) | 1 << (n - 1)
+                for n in (rnd.choice([16, 31, 33, 48, 63, 64]), rnd.choice([3, 15, 16, 17, 32,
+                                                                             40, 64]))]
+        for t in WIDE:
+            for op in ("/", "%"):
+                r = apply(op, a, t, b, t)
+                if r is None:
+                    continue
+                if rnd.random() < 0.2:
+                    emit("%s %s %s" % (literal(a, t), op, literal(b, t)), *r)
+                else:
+                    setvar(t, a)
+                    emit("%s %s %s" % (VAR[t], op, literal(b, t)), *r)
     # Unary operators.
     for t in WIDE:
         for v in edges(t):

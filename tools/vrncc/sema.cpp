@@ -374,9 +374,15 @@ Expr* Parser::fold64(Expr* e) {
             }
             if (uns)
                 r = int64_t(e->op == Op::Div ? ua / ub : ua % ub);
-            else if (a == INT64_MIN && b == -1)
+            else if (a == INT64_MIN && b == -1) {
                 r = e->op == Op::Div ? a : 0;  // the machine's wrap-around
-            else
+                if (e->op == Op::Div && !quietFold_) {
+                    Expr* n = num(r, e->type, e->loc);
+                    overflows_.push_back(
+                        {n, std::to_string(a) + " / -1", "9223372036854775808", false});
+                    return n;
+                }
+            } else
                 r = e->op == Op::Div ? a / b : a % b;
             break;
         case Op::Shl:
