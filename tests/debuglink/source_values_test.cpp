@@ -27,16 +27,22 @@ struct Fixture {
             {T::Void, 0, false, "", -1, 0, {}},                               // 4
             {T::Pointer, 2, false, "", 4, 0, {}},                             // 5 void *
             {T::Array, 0, false, "", 0, 150, {}},                             // 6 int [150]
+            {T::Scalar, 8, true, "long long", -1, 0, {}},                     // 7
+            {T::Scalar, 8, false, "unsigned long long", -1, 0, {}},           // 8
         };
-        info.globals = {{"x", 0x2000, 0, 0, 0},   {"p", 0x2002, 2, 0, 0},
-                        {"u", 0x2004, 3, 0, 0},   {"vp", 0x2006, 5, 0, 0},
-                        {"big", 0x2010, 6, 0, 0}, {"far", 0x2008, 2, 0, 0}};
+        info.globals = {{"x", 0x2000, 0, 0, 0},  {"p", 0x2002, 2, 0, 0},   {"u", 0x2004, 3, 0, 0},
+                        {"vp", 0x2006, 5, 0, 0}, {"big", 0x2010, 6, 0, 0}, {"far", 0x2008, 2, 0, 0},
+                        {"ll", 0x2200, 7, 0, 0}, {"ull", 0x2208, 8, 0, 0}};
         info.functions = {{1, "f", 0x10, 0x40, 1, 3, 0, {{"n", 5, 0, 0, 0}}, {}}};
-        put(0x2000, 0xFFFD, 2);    // x = -3
-        put(0x2002, 0x2000, 2);    // p = &x
-        put(0x2004, 0x0141, 2);    // u.a = 321, u.b = 'A'
-        put(0x2006, 0x2000, 2);    // vp
-        put(0x2008, 0x7000, 2);    // far: past the data area
+        put(0x2000, 0xFFFD, 2);      // x = -3
+        put(0x2002, 0x2000, 2);      // p = &x
+        put(0x2004, 0x0141, 2);      // u.a = 321, u.b = 'A'
+        put(0x2006, 0x2000, 2);      // vp
+        put(0x2008, 0x7000, 2);      // far: past the data area
+        put(0x2200, 0xD5FA0E00, 4);  // ll = -5000000000: 0xFFFFFFFED5FA0E00
+        put(0x2204, 0xFFFFFFFE, 4);
+        put(0x2208, 0xFFFFFFFF, 4);  // ull = 2^64 - 1
+        put(0x220C, 0xFFFFFFFF, 4);
         put(0x3000, 0x000050, 3);  // f's return address: the start-up code
         put(0x3003, 0x2F00, 2);
         put(0x3005, 7, 4);  // n
@@ -64,6 +70,8 @@ TEST(SourceValues, PrintsExpressionsOrSaysWhatIsWrong) {
         {"n", true, "n = 7\n"},
         {"u", true, "u = {a = 321, b = 65 'A'}\n"},
         {"big[149]", true, "big[149] = 0\n"},
+        {"ll", true, "ll = -5000000000\n"},
+        {"ull", true, "ull = 18446744073709551615\n"},
         {"1 - p", false, "a pointer cannot be taken from a number\n"},
         {"p + p", false, "two pointers cannot be added\n"},
         {"*vp", false, "a void pointer cannot be followed\n"},

@@ -1,6 +1,6 @@
-// Constant expressions are folded at the machine's widths (int 16 bits, long 32), whatever the
-// width of the compiling machine's own integers: a folded expression compiles to exactly the
-// image of the constant it must give.
+// Constant expressions are folded at the machine's widths (int 16 bits, long 32, long long 64),
+// whatever the width of the compiling machine's own integers: a folded expression compiles to
+// exactly the image of the constant it must give.
 
 #include <gtest/gtest.h>
 
@@ -52,6 +52,22 @@ TEST(VrnccFolding, ThirtyTwoBitArithmeticFoldsToItsConstant) {
         {"int", "0x80000000UL < 0x7FFFFFFFUL", "0"},
         {"int", "(unsigned long)-1 == 0xFFFFFFFFUL", "1"},
         {"int", "-1L < 0UL", "0"},
+        // long long and unsigned long long: 64 bits, whatever int64_t does on the host
+        {"unsigned long long", "0xFFFFFFFFFFFFFFFFULL / 3", "0x5555555555555555ULL"},
+        {"unsigned long long", "~0ULL >> 60", "15ULL"},
+        {"unsigned long long", "0ULL - 1", "0xFFFFFFFFFFFFFFFFULL"},
+        {"unsigned long long", "4294967296ULL * 4294967297ULL", "4294967296ULL"},
+        {"long long", "(-9223372036854775807LL - 1) / -1", "-9223372036854775807LL - 1"},
+        {"long long", "(-9223372036854775807LL - 1) % -1", "0LL"},
+        {"long long", "(-9223372036854775807LL - 1) >> 63", "-1LL"},
+        {"long long", "-7LL / 2", "-3LL"},
+        {"long long", "-7LL % 2", "-1LL"},
+        {"long long", "4294967295UL + 1LL", "4294967296LL"},
+        {"long long", "2147483647L * 2147483647LL", "4611686014132420609LL"},
+        {"int", "0xFFFFFFFFFFFFFFFFULL > 1ULL", "1"},
+        {"int", "-1LL < 0ULL", "0"},
+        {"int", "-1LL < 0LL", "1"},
+        {"int", "3000000000 > -1", "1"},  // a decimal constant beyond long is a long long
         // int and unsigned int at 16 bits
         {"unsigned int", "0xFFFFU + 1U", "0U"},
         {"int", "32767 + 1", "-32768"},

@@ -83,6 +83,31 @@ TEST(VrnccWarnings, FireOnTheirCaseAndNotOnTheCorrectForm) {
         {"int u; for (;;) { u = getchar(); if (u) break; } return u;", kDefault, nullptr},
         {"int u; int *q = &u; *q = 1; return u;", kDefault, nullptr},
         // Unused variables (-Wall) and parameters (-Wextra).
+        // 64-bit constants: the 16-bit int trap one size up, and the narrowing of a wide one.
+        {"long long q = 100000 * 100000; s = (int)q;", kDefault,
+         "100000 * 100000 overflows a 32-bit long before it becomes long long: 10000000000 "
+         "becomes 1410065408"},
+        {"long long q = 9223372036854775807LL + 1; s = (int)q;", kExtra,
+         "9223372036854775807 + 1 overflows a 64-bit long long: 9223372036854775808 becomes "
+         "-9223372036854775808"},
+        {"s = 5000000000LL;", kDefault, "5000000000 becomes -3584 in a 16-bit int"},
+        {"l = 9223372036854775807;", kDefault, "9223372036854775807 becomes -1 in a 32-bit long"},
+        {"unsigned long long q = 18446744073709551615; s = (int)q;", kDefault,
+         "integer constant '18446744073709551615' is so large that it is unsigned"},
+        {"unsigned long long q = -1; long long r = 0xFFFFFFFFFFFFFFFF;\n"
+         "    unsigned long m = 4294967295; long long t = 100000LL * 100000;\n"
+         "    s = (int)(q + r + m + t + (1LL << 63) + (-9223372036854775807LL - 1));",
+         kExtra, nullptr},
+        {"long long q = 1; printf(\"%d\\n\", q);", kDefault,
+         "format '%d' expects an int, but argument 2 is a long long"},
+        {"long long q = 1; printf(\"%lld %llx %d\\n\", q, q + 1, s);", kExtra, nullptr},
+        // A constant that does not fit a bit-field.
+        {"struct { unsigned b : 3; int c : 2; } bf; bf.b = 9; s = bf.b;", kDefault,
+         "9 becomes 1 in a 3-bit unsigned int bit-field"},
+        {"struct { unsigned b : 3; int c : 2; } bf = {1, 2}; s = bf.b + bf.c;", kDefault,
+         "2 becomes -2 in a 2-bit int bit-field"},
+        {"struct { unsigned b : 3; int c : 2; } bf; bf.b = 7; bf.c = -2; bf.b = -1; s = bf.c;",
+         kExtra, nullptr},
         {"int idle; return 0;", kDefault, "unused variable 'idle' [-Wunused-variable]"},
         {"return 0;", kDefault, nullptr},
     };

@@ -1,7 +1,7 @@
 // Code generation. Every expression leaves exactly one 32-bit slot on the operand stack (none
 // when its type is void), holding the value as C sees it at the type's width: 16-bit signed
-// values sign-extended, unsigned and pointer values zero-extended. Struct and union values are
-// the address of their object. POP_COND serves to drop a slot.
+// values sign-extended, unsigned and pointer values zero-extended. Struct, union and long long
+// values are the address of their object. POP_COND serves to drop a slot.
 //
 // The driver: start-up code, the functions a program reaches, one by one, and the
 // dispatcher that calls through function pointers.
@@ -74,7 +74,7 @@ Symbol* CodeGen::runtime(const char* name, const Loc& loc) {
 
 void CodeGen::function(Symbol* f) {
     fn_ = f;
-    temps_ = f->localsSize;
+    temps_ = tempsPeak_ = f->localsSize;
     labels_.clear();
     em_.label(labelOf(f));
     const size_t enter = em_.code.size();
@@ -100,8 +100,9 @@ void CodeGen::function(Symbol* f) {
     }
     for (auto& [name, l] : labels_)
         if (!l.defined) d_.error(l.loc, "label '" + name + "' is used but not defined");
-    if (temps_ > 0xFFFF) d_.error(f->loc, "the frame of '" + f->name + "' is too large");
-    em_.code[enter].imm = temps_;
+    const int frame = std::max(temps_, tempsPeak_);
+    if (frame > 0xFFFF) d_.error(f->loc, "the frame of '" + f->name + "' is too large");
+    em_.code[enter].imm = frame;
 }
 
 int CodeGen::temp(int bytes) {

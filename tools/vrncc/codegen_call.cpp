@@ -10,7 +10,7 @@ void CodeGen::call(Expr* e) {
     Symbol* direct = fe->op == Op::Var && isFunction(fe->type) ? fe->sym : nullptr;
     Type* ft = isFunction(fe->type) ? fe->type : fe->type->base;
     if (direct && direct->syscall >= 0) return syscall(e, direct);
-    const bool structResult = isAggregate(e->type);
+    const bool structResult = inMemory(e->type);
     int resultSlot = 0;
     if (structResult) {
         resultSlot = temp(int(sizeOf(e->type)));
@@ -26,16 +26,28 @@ void CodeGen::call(Expr* e) {
     }
     if (ft->prototype && ft->variadic) {
         // Variable arguments go to a block in the caller's frame; the callee gets its address.
-        const size_t extra = e->args.size() - fixed;
-        const int block = temp(int(4 * std::max<size_t>(extra, 1)));
-        for (size_t i = 0; i < extra; ++i) {
-            Expr* a = e->args[fixed + i];
+        // Each takes a 4-byte slot, a long long two (its low half first).
+        int bytes = 0;
+        for (size_t i = fixed; i < e->args.size(); ++i) bytes += isLLong(e->args[i]->type) ? 8 : 4;
+        const int block = temp(std::max(bytes, 4));
+        int at = block;
+        for (size_t i = fixed; i < e->args.size(); ++i) {
+            Expr* a = e->args[i];
             if (isAggregate(a->type))
                 d_.error(a->loc, "a struct as a variable argument is not supported yet");
-            em_.emit(op::PUSH_D, int32_t(kFrameRelative | 4u << 16 | uint32_t(block + 4 * int(i))));
+            if (isLLong(a->type)) {
+                em_.emit(op::ADDRL, at);
+                value(a);
+                em_.push(8);
+                em_.emit(call::memcpy);
+                at += 8;
+                continue;
+            }
+            em_.emit(op::PUSH_D, int32_t(kFrameRelative | 4u << 16 | uint32_t(at)));
             value(a);
             em_.emit(op::ASSIGN);
             em_.emit(op::POP_COND);
+            at += 4;
         }
         em_.emit(op::ADDRL, block);
     }

@@ -112,8 +112,18 @@ void CodeGen::initData(Symbol* g) {
             d_.error(e->loc, "initialiser of '" + g->name + "' is not a constant");
             continue;
         }
-        for (int b = 0; b < width(it.type); ++b)
-            bytes[size_t(it.offset + b)] = uint8_t(uint32_t(v) >> (8 * b));
+        const int w = width(it.type);
+        uint64_t unit = uint64_t(v);
+        if (it.type->bits) {
+            // A bit-field: merged into its allocation unit with the fields already there.
+            uint64_t old = 0;
+            for (int b = 0; b < w; ++b) old |= uint64_t(bytes[size_t(it.offset + b)]) << (8 * b);
+            const uint64_t mask =
+                (it.type->bits >= 64 ? ~uint64_t(0) : (uint64_t(1) << it.type->bits) - 1)
+                << it.type->bitOffset;
+            unit = (old & ~mask) | ((uint64_t(v) << it.type->bitOffset) & mask);
+        }
+        for (int b = 0; b < w; ++b) bytes[size_t(it.offset + b)] = uint8_t(unit >> (8 * b));
     }
     // DataArea is zero after a reset: only the runs that are not zero are copied.
     size_t i = 0;

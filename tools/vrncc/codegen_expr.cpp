@@ -39,7 +39,9 @@ void CodeGen::branch(Expr* e, bool when, int label) {
         }
         return;
     }
-    if (isCompare(e->op))
+    if (isLLong(e->type))
+        llTruth(e);
+    else if (isCompare(e->op))
         compare(e);
     else
         value(e, true);
@@ -49,6 +51,7 @@ void CodeGen::branch(Expr* e, bool when, int label) {
 
 // Pushes the machine's truth value (-1 or 0) of a comparison.
 void CodeGen::compare(Expr* e) {
+    if (isLLong(e->a->type)) return llCompare(e);
     const bool ulong = e->a->type->kind == Kind::ULong;
     value(e->a);
     if (ulong) flipSign();
@@ -67,6 +70,7 @@ void CodeGen::flipSign() {
 }
 
 void CodeGen::value(Expr* e, bool low16) {
+    if ((isLLong(e->type) || (e->op == Op::Cast && isLLong(e->a->type))) && llValue(e)) return;
     switch (e->op) {
         case Op::Num:
             em_.push(e->value);
@@ -261,7 +265,8 @@ void CodeGen::arith(Op o, Type* t, Expr* right, const Loc& loc, bool low16) {
 
 void CodeGen::assign(Expr* e) {
     Expr* lhs = e->a;
-    if (isAggregate(lhs->type)) {
+    if (lhs->type->bits) return assignBits(e);
+    if (inMemory(lhs->type)) {
         LV lv = stableLvalue(lhs);
         address(lv);
         value(e->b);
@@ -278,6 +283,8 @@ void CodeGen::assign(Expr* e) {
 
 void CodeGen::compound(Expr* e) {
     Expr* lhs = e->a;
+    if (lhs->type->bits) return compoundBits(e);
+    if (isLLong(lhs->type) || isLLong(e->optype)) return llCompound(e);
     LV lv = stableLvalue(lhs);
     ref(lv, lhs->type);
     load(lv, lhs->type);
@@ -291,6 +298,8 @@ void CodeGen::incDec(Expr* e) {
     Expr* x = e->a;
     const bool inc = e->op == Op::PreInc || e->op == Op::PostInc;
     const bool post = e->op == Op::PostInc || e->op == Op::PostDec;
+    if (x->type->bits) return incDecBits(e);
+    if (isLLong(x->type)) return llIncDec(e);
     if (e->value == 1) {
         LV lv = lvalue(x);
         ref(lv, x->type);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -21,6 +22,11 @@ namespace corvane::cc {
 // The width tag of a typed address: the object's width in bytes.
 inline int tagOf(const Type* t) {
     return width(t);
+}
+
+// Values that live in memory and are handled by their address: structs, unions, long long.
+inline bool inMemory(const Type* t) {
+    return isAggregate(t) || isLLong(t);
 }
 
 // Where an lvalue is: a frame offset, a DataArea address, an address the code left on the
@@ -73,6 +79,7 @@ class CodeGen {
     void loop(Stmt* body, int brk, int cont);
     void switchStmt(Stmt* s);
     void caseRange(const std::vector<Stmt*>& cases, int lo, int hi, int slot, int dflt);
+    void caseChain64(const std::vector<Stmt*>& cases, int slot, int dflt);
     void localInit(Symbol* s);
 
     // --- codegen_lvalue.cpp ---
@@ -96,6 +103,26 @@ class CodeGen {
     void assign(Expr* e);
     void compound(Expr* e);
     void incDec(Expr* e);
+
+    // --- codegen_llong.cpp ---
+    void callRuntime(const char* name, const Loc& loc);
+    bool llValue(Expr* e);
+    void llConst(int64_t v, int at = -1);
+    void llWiden(const Type* from, const std::function<void()>& emit);
+    void llBinary(Op o, Type* t, const std::function<void()>& left, Expr* right, const Loc& loc);
+    void llCompare(Expr* e);
+    void llTruth(Expr* e);
+    void llCompound(Expr* e);
+    void llIncDec(Expr* e);
+
+    // --- codegen_bits.cpp ---
+    Type* unitType(const Type* field);
+    void loadBits(const LV& lv, Type* t);
+    void storeBits(const LV& lv, Type* t, const std::function<void()>& newValue, const Loc& loc);
+    void compoundValue(Expr* e, const LV& lv);
+    void assignBits(Expr* e);
+    void compoundBits(Expr* e);
+    void incDecBits(Expr* e);
 
     // --- codegen_call.cpp ---
     void call(Expr* e);
@@ -127,6 +154,7 @@ class CodeGen {
     int dispatchLabel_ = -1;
     Symbol* fn_ = nullptr;
     int temps_ = 0;
+    int tempsPeak_ = 0;  // the frame's size: temporaries are reused from statement to statement
     std::vector<Target> targets_;
     std::map<std::string, UserLabel> labels_;
 };

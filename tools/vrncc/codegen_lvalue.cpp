@@ -90,7 +90,8 @@ void CodeGen::address(const LV& lv) {
 }
 
 void CodeGen::load(const LV& lv, Type* t, bool low16) {
-    if (isAggregate(t) || isArray(t)) {
+    if (t->bits) return loadBits(lv, t);
+    if (inMemory(t) || isArray(t)) {
         address(lv);
         return;
     }

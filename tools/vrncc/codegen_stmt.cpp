@@ -18,6 +18,16 @@ void CodeGen::lineMarker(uint32_t value) {
 }
 
 void CodeGen::stmt(Stmt* s) {
+    // Temporaries live for one statement (and the statements inside it): the next one reuses
+    // their room, and the frame is as large as the most any statement needed.
+    struct Reuse {
+        CodeGen& g;
+        int mark;
+        ~Reuse() {
+            g.tempsPeak_ = std::max(g.tempsPeak_, g.temps_);
+            g.temps_ = mark;
+        }
+    } reuse{*this, temps_};
     if (dbg_) lineMarker(dbg_->statement(s));
     switch (s->kind) {
         case St::Compound:
@@ -130,6 +140,8 @@ void CodeGen::loop(Stmt* body, int brk, int cont) {
 }
 
 void CodeGen::switchStmt(Stmt* s) {
+    // The value, or the address of a 64-bit one, is kept in a frame slot for the comparisons.
+    const bool wide = isLLong(s->e->type);
     const int slot = temp(4);
     em_.emit(op::PUSH_D, int32_t(kFrameRelative | 4u << 16 | uint32_t(slot)));
     value(s->e);
@@ -149,7 +161,10 @@ void CodeGen::switchStmt(Stmt* s) {
         return int32_t(uint32_t(a->value)) < int32_t(uint32_t(b->value));
     });
     // A binary search over the sorted case values, a few equality tests at its leaves.
-    caseRange(cases, 0, int(cases.size()) - 1, slot, dflt);
+    if (wide)
+        caseChain64(cases, slot, dflt);
+    else
+        caseRange(cases, 0, int(cases.size()) - 1, slot, dflt);
     targets_.push_back({end, -1});
     stmt(s->s1);
     targets_.pop_back();
@@ -201,7 +216,11 @@ void CodeGen::localInit(Symbol* s) {
             value(it.expr);
             em_.push(stringCopySize(it));
             em_.emit(call::memcpy);
-        } else if (isAggregate(it.type)) {
+        } else if (it.type->bits) {
+            storeBits(
+                {LV::Local, at}, it.type, [&] { value(it.expr); }, it.expr->loc);
+            em_.emit(op::POP_COND);
+        } else if (inMemory(it.type)) {
             em_.emit(op::ADDRL, at);
             value(it.expr);
             em_.push(sizeOf(it.type));

@@ -149,6 +149,8 @@ int DebugRecorder::typeId(const Type* t) {
                 {Kind::UInt, {"unsigned int", false}},
                 {Kind::Long, {"long", true}},
                 {Kind::ULong, {"unsigned long", false}},
+                {Kind::LLong, {"long long", true}},
+                {Kind::ULLong, {"unsigned long long", false}},
                 {Kind::Enum, {"enum", true}}};
             auto n = kNames.find(t->kind);
             d.kind = DebugType::Scalar;

@@ -262,8 +262,10 @@ Parser::DeclSpec Parser::declSpecifiers(bool allowStorage) {
         t = isUnsigned ? types_.ucharT : isSigned ? types_.scharT : types_.charT;
         if (shorts || longs) error(ds.loc, "invalid type specifiers");
     } else {
-        if (longs > 1) error(ds.loc, "'long long' is not supported");
-        if (longs)
+        if (longs > 2) error(ds.loc, "'long long long' is too long");
+        if (longs >= 2)
+            t = isUnsigned ? types_.ullongT : types_.llongT;
+        else if (longs)
             t = isUnsigned ? types_.ulongT : types_.longT;
         else if (shorts)
             t = isUnsigned ? types_.ushortT : types_.shortT;
@@ -314,11 +316,12 @@ Type* Parser::recordSpecifier(bool isUnion) {
     Record* r = t->record;
     if (r->complete) fail(loc, "redefinition of " + typeText(t));
     int offset = 0, size = 0;
+    BitUnit unit;
     while (!accept("}")) {
         if (tok().kind == Tok::End) fail(tok().loc, "expected '}' at the end of " + typeText(t));
         const size_t start = pos_;
         try {
-            member(r, offset, size);
+            member(r, offset, size, unit);
         } catch (const CompileError&) {
             // One member in error: the others are read, the record stays usable.
             r->broken = true;
@@ -331,12 +334,21 @@ Type* Parser::recordSpecifier(bool isUnion) {
 }
 
 // member = decl-specifiers (declarator (":" constant)? ("," declarator (":" constant)?)*)? ";"
-void Parser::member(Record* r, int& offset, int& size) {
+//
+// Bit-fields are packed into allocation units of their declared type (1, 2, 4 or 8 bytes),
+// from the least significant bit up. A bit-field goes into the unit that the bit-fields before
+// it opened when that unit has the same size and enough bits left; otherwise it opens a new
+// unit after everything laid out so far. A field never straddles two units. A zero-width
+// bit-field and any other member close the open unit. In a union every member starts at bit 0
+// of offset 0.
+void Parser::member(Record* r, int& offset, int& size, BitUnit& unit) {
     const bool isUnion = r->isUnion;
+    if (r->flexible) fail(tok().loc, "a flexible array member must be the last member");
     DeclSpec ds = declSpecifiers(false);
     if (!ds.type) fail(tok().loc, "expected a member declaration");
     if (accept(";")) {
         // An unnamed struct or union member: its members become ours.
+        unit.start = -1;
         if (isAggregate(ds.type) && ds.type->record->complete) {
             for (const Member& m : ds.type->record->members)
                 r->members.push_back({m.name, m.type, (isUnion ? 0 : offset) + m.offset});
@@ -351,10 +363,21 @@ void Parser::member(Record* r, int& offset, int& size) {
     do {
         std::string name;
         Loc mloc = tok().loc;
-        Type* mt = declarator(ds.type, name, mloc, nullptr);
-        if (accept(":")) fail(mloc, "bit-fields are not supported yet");
+        Type* mt = tok().is(":") ? ds.type : declarator(ds.type, name, mloc, nullptr);
+        if (accept(":")) {
+            bitField(r, mt, name, mloc, offset, size, unit);
+            continue;
+        }
+        unit.start = -1;
         int64_t s = sizeOf(mt);
+        if (s < 0 && isArray(mt) && mt->count < 0 && !isUnion && !r->members.empty()) {
+            // A flexible array member: no room of its own, the struct ends where it starts.
+            r->flexible = true;
+            s = 0;
+        }
         if (s < 0) fail(mloc, "member '" + name + "' has an incomplete type");
+        if (isAggregate(mt) && mt->record->flexible)
+            error(mloc, "a struct with a flexible array member cannot be a member");
         if (r->find(name)) error(mloc, "duplicate member '" + name + "'");
         r->members.push_back({name, mt, isUnion ? 0 : offset});
         if (isUnion)
@@ -363,6 +386,45 @@ void Parser::member(Record* r, int& offset, int& size) {
             offset += int(s);
     } while (accept(","));
     expect(";");
+}
+
+// bit-field = declarator? ":" constant, after the ":"
+void Parser::bitField(Record* r, Type* mt, const std::string& name, const Loc& mloc, int& offset,
+                      int& size, BitUnit& unit) {
+    const Loc wl = tok().loc;
+    const int64_t bits = constantExpr("the width of a bit-field");
+    const std::string what = name.empty() ? "an unnamed bit-field" : "bit-field '" + name + "'";
+    if (!isInteger(mt)) fail(mloc, what + " has type " + typeText(mt) + ", not an integer type");
+    const int64_t room = mt->kind == Kind::Bool ? 1 : sizeOf(mt) * 8;
+    if (bits < 0) fail(wl, "the width of " + what + " is negative");
+    if (bits > room)
+        fail(wl, "the width of " + what + " (" + std::to_string(bits) + ") exceeds its type (" +
+                     std::to_string(room) + " bits)");
+    if (bits == 0) {
+        if (!name.empty()) fail(mloc, "a zero-width bit-field cannot have a name");
+        unit.start = -1;
+        return;
+    }
+    const int bytes = int(sizeOf(mt));
+    int at = 0, bit = 0;
+    if (r->isUnion) {
+        size = std::max(size, bytes);
+    } else if (unit.start >= 0 && unit.bytes == bytes && unit.used + bits <= bytes * 8) {
+        at = unit.start;
+        bit = unit.used;
+        unit.used += int(bits);
+    } else {
+        at = unit.start = offset;
+        unit.bytes = bytes;
+        unit.used = int(bits);
+        offset += bytes;
+    }
+    if (name.empty()) return;  // padding: no member to name or initialise
+    if (r->find(name)) error(mloc, "duplicate member '" + name + "'");
+    Type* ft = types_.copy(mt);
+    ft->bits = int(bits);
+    ft->bitOffset = bit;
+    r->members.push_back({name, ft, at});
 }
 
 // enum = ident? ("{" ident ("=" constant)? ("," ident ("=" constant)?)* ","? "}")?
@@ -779,10 +841,10 @@ void Parser::functionDefinition(Symbol* f, std::vector<Symbol*>& params, const L
         f->varargs = va;
     }
     frameTop_ = slot;
-    // A struct parameter arrives as the address of the caller's object; the function works on
-    // its own copy.
+    // A struct or long long parameter arrives as the address of the caller's object; the
+    // function works on its own copy.
     for (Symbol* p : params) {
-        if (isAggregate(p->type)) {
+        if (isAggregate(p->type) || isLLong(p->type)) {
             if (sizeOf(p->type) < 0) fail(p->loc, "parameter has an incomplete type");
             Symbol* c = prog_.newSymbol();
             c->name = p->name;
@@ -804,6 +866,8 @@ void Parser::functionDefinition(Symbol* f, std::vector<Symbol*>& params, const L
 
 // initializer = "{" initializer-list ","? "}" | string | assignment
 void Parser::initializer(Type* t, int offset, std::vector<InitItem>& out, Type** arrayType) {
+    if (isArray(t) && t->count < 0 && !arrayType)
+        fail(tok().loc, "a flexible array member cannot be initialised");
     if (tok().is("{")) {
         take();
         initList(t, offset, out, arrayType, true);
@@ -936,6 +1000,7 @@ void Parser::designated(Type* t, int offset, std::vector<InitItem>& out) {
     if (tok().is("[")) {
         const Loc l = take().loc;
         if (!isArray(t)) fail(l, "[index] in the initialiser of a " + typeText(t));
+        if (t->count < 0) fail(l, "a flexible array member cannot be initialised");
         const int64_t i = constantExpr("an array index");
         expect("]");
         if (i < 0 || (t->count >= 0 && i >= t->count))

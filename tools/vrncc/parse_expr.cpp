@@ -168,7 +168,9 @@ Expr* Parser::unary() {
             st = typeName();
             expect(")");
         } else {
-            st = unary()->type;
+            Expr* x = unary();
+            if (x->type->bits) fail(l, "sizeof of a bit-field");
+            st = x->type;
         }
         int64_t s = sizeOf(st);
         if (s < 0) fail(l, "sizeof of an incomplete type " + typeText(st));
@@ -400,16 +402,27 @@ Expr* Parser::primary() {
             fail(l, "integer constant '" + s + "' is too large");
         }
         if (used != s.size()) fail(l, "invalid integer constant '" + s + "'");
-        if (v > 0xFFFFFFFFull) fail(l, "integer constant '" + s + "' is too large");
-        Type* ty;
-        if (!u && !longs && v <= 0x7FFF)
+        if (longs > 2) fail(l, "invalid integer constant '" + s + "'");
+        // The first type that holds the value, in C's order: a decimal constant without U
+        // stays signed (int, long, long long); octal and hexadecimal ones may be unsigned.
+        const bool mayUnsigned = u || !decimal;
+        const bool maySigned = !u;
+        Type* ty = nullptr;
+        if (longs == 0 && maySigned && v <= 0x7FFF)
             ty = types_.intT;
-        else if (!longs && (u || !decimal) && v <= 0xFFFF)
+        else if (longs == 0 && mayUnsigned && v <= 0xFFFF)
             ty = types_.uintT;
-        else if (!u && v <= 0x7FFFFFFF)
+        else if (longs <= 1 && maySigned && v <= 0x7FFFFFFF)
             ty = types_.longT;
-        else
+        else if (longs <= 1 && mayUnsigned && v <= 0xFFFFFFFF)
             ty = types_.ulongT;
+        else if (maySigned && v <= 0x7FFFFFFFFFFFFFFFull)
+            ty = types_.llongT;
+        else
+            ty = types_.ullongT;
+        if (ty == types_.ullongT && !mayUnsigned)
+            diag_.warning(l, "integer constant '" + s + "' is so large that it is unsigned",
+                          Warn::Always, "overflow");
         return num(int64_t(v), ty, l);
     }
     if (t.kind == Tok::Char) {

@@ -20,6 +20,9 @@ int64_t normalize(int64_t v, const Type* t);
 // "a 16-bit int", "an 8-bit char": a type with its width, as the warnings name it.
 std::string widthText(const Type* t);
 
+// A constant's value in decimal, an unsigned long long above 2^63 - 1 included.
+std::string constantText(int64_t v, const Type* t);
+
 class Parser {
   public:
     // `library`: the unit is the runtime library's, whose names give way to the program's own.
@@ -58,7 +61,13 @@ class Parser {
     bool unknownTypeName();
     DeclSpec declSpecifiers(bool allowStorage);
     Type* recordSpecifier(bool isUnion);
-    void member(Record* r, int& offset, int& size);
+    // The allocation unit that bit-fields are being packed into (start -1: none open).
+    struct BitUnit {
+        int start = -1, bytes = 0, used = 0;
+    };
+    void member(Record* r, int& offset, int& size, BitUnit& unit);
+    void bitField(Record* r, Type* mt, const std::string& name, const Loc& mloc, int& offset,
+                  int& size, BitUnit& unit);
     Type* enumSpecifier();
     Type* declarator(Type* base, std::string& name, Loc& loc, std::vector<Symbol*>* paramsOut);
     Type* declaratorSuffix(Type* base, std::vector<Symbol*>* paramsOut);
@@ -105,6 +114,7 @@ class Parser {
     Expr* makeAddr(Expr* e, const Loc& loc);
     Expr* makeMember(Expr* base, const std::string& name, const Loc& loc);
     Expr* fold(Expr* e);
+    Expr* fold64(Expr* e);
     Expr* foldQuietly(Expr* e);
     void widenedOverflow(const Expr* e, const Type* t);
     void reportOverflows();
@@ -133,8 +143,8 @@ class Parser {
     // Constant expressions whose value their type did not hold, until reported.
     struct Overflow {
         const Expr* expr;
-        std::string text;  // "1000 * 1000"
-        int64_t exact;
+        std::string text;   // "1000 * 1000"
+        std::string exact;  // the value the expression has in C's arithmetic
         bool reported;
     };
     std::vector<Overflow> overflows_;

@@ -442,7 +442,8 @@ class Preprocessor {
                 s.pop_back();
             try {
                 size_t used = 0;
-                int64_t v = std::stoll(s, &used, 0);
+                // An unsigned constant above INT64_MAX (ULLONG_MAX) keeps its bits.
+                int64_t v = int64_t(std::stoull(s, &used, 0));
                 if (used == s.size()) return v;
             } catch (...) {
             }

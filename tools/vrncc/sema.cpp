@@ -7,6 +7,12 @@
 namespace corvane::cc {
 
 int64_t normalize(int64_t v, const Type* t) {
+    if (t->bits && t->bits < 64 && t->kind != Kind::Bool) {
+        // A bit-field holds its low `bits` bits, sign-extended when it is signed.
+        const uint64_t mask = (uint64_t(1) << t->bits) - 1, u = uint64_t(v) & mask;
+        if (isUnsigned(t) || !(u >> (t->bits - 1))) return int64_t(u);
+        return int64_t(u | ~mask);
+    }
     uint32_t u = uint32_t(v);
     switch (t->kind) {
         case Kind::Char:
@@ -29,19 +35,37 @@ int64_t normalize(int64_t v, const Type* t) {
         case Kind::ULong:
             return int64_t(u);
         default:
-            return v;
+            return v;  // long long; unsigned long long keeps its bits in the int64_t
     }
 }
 
-// "a 16-bit int", "an 8-bit char": how the warnings name a type with its width.
+// The bits of a value of type `t`: a bit-field's width, or the type's.
+static int valueBits(const Type* t) {
+    return t->bits ? t->bits : width(t) * 8;
+}
+
+// "a 16-bit int", "an 8-bit char", "a 3-bit unsigned int bit-field": how the warnings name a
+// type with its width.
 std::string widthText(const Type* t) {
-    const int bits = width(t) * 8;
-    return std::string(bits == 8 ? "an " : "a ") + std::to_string(bits) + "-bit " + typeText(t);
+    const int bits = valueBits(t);
+    const bool an = bits == 8 || bits == 11 || bits == 18;
+    return std::string(an ? "an " : "a ") + std::to_string(bits) + "-bit " + typeText(t) +
+           (t->bits ? " bit-field" : "");
+}
+
+// A constant as C sees it: an unsigned long long above 2^63 - 1 is not negative.
+std::string constantText(int64_t v, const Type* t) {
+    return t->kind == Kind::ULLong ? std::to_string(uint64_t(v)) : std::to_string(v);
 }
 
 // The smallest and largest values of an integer type.
 static void rangeOf(const Type* t, int64_t& lo, int64_t& hi) {
-    const int bits = width(t) * 8;
+    const int bits = valueBits(t);
+    if (bits >= 64) {  // only the signed range fits here; callers leave 64-bit types alone
+        lo = INT64_MIN;
+        hi = INT64_MAX;
+        return;
+    }
     if (isUnsigned(t)) {
         lo = 0;
         hi = (int64_t(1) << bits) - 1;
@@ -143,18 +167,23 @@ Expr* Parser::assignConvert(Expr* e, Type* t, const Loc& loc, const char* what) 
 void Parser::constantChange(const Expr* e, const Type* t, const Loc& loc) {
     const int64_t v = e->value, r = normalize(v, t);
     if (r == v) return;
-    const int bits = width(t) * 8;
-    if (bits >= 32 && (isUnsigned(e->type) || isUnsigned(t))) return;
+    const int bits = valueBits(t);
+    if (bits >= 63) return;  // 64: the same bits, only the sign's reading differs
+    if (bits >= 32 && (isUnsigned(e->type) || isUnsigned(t))) {
+        // A 32-bit unsigned target takes any 32-bit pattern; a wider constant loses bits.
+        if (!isLLong(e->type) || (v >= INT32_MIN && v <= int64_t(UINT32_MAX))) return;
+    }
     const int64_t umax = (int64_t(1) << bits) - 1, smin = -(int64_t(1) << (bits - 1));
     bool fits = false;
     if (isUnsigned(e->type))
-        fits = v <= umax;
+        fits = uint64_t(v) <= uint64_t(umax);
     else if (isUnsigned(t))
         fits = v >= smin && v <= umax;
     if (!fits)
-        diag_.warning(loc,
-                      std::to_string(v) + " becomes " + std::to_string(r) + " in " + widthText(t),
-                      Warn::Always, "overflow");
+        diag_.warning(
+            loc,
+            constantText(v, e->type) + " becomes " + constantText(r, t) + " in " + widthText(t),
+            Warn::Always, "overflow");
 }
 
 Expr* Parser::cond(Expr* e) {
@@ -184,11 +213,16 @@ Expr* Parser::fold(Expr* e) {
         case Op::LogNot:
             if (isNum(e->a)) {
                 int64_t v = e->a->value;
-                int64_t r = e->op == Op::Neg ? -v : e->op == Op::BitNot ? ~v : !v;
+                int64_t r = e->op == Op::Neg      ? int64_t(0 - uint64_t(v))
+                            : e->op == Op::BitNot ? ~v
+                                                  : !v;
+                const bool lost = isLLong(e->type) ? v == INT64_MIN : normalize(r, e->type) != r;
                 if (e->op == Op::Neg && !quietFold_ && isInteger(e->type) && !isUnsigned(e->type) &&
-                    normalize(r, e->type) != r) {
+                    lost) {
                     Expr* n = num(r, e->type, e->loc);
-                    overflows_.push_back({n, "-(" + std::to_string(v) + ")", r, false});
+                    overflows_.push_back(
+                        {n, "-(" + std::to_string(v) + ")",
+                         isLLong(e->type) ? "9223372036854775808" : std::to_string(r), false});
                     return n;
                 }
                 return num(r, e->type, e->loc);
@@ -204,6 +238,7 @@ Expr* Parser::fold(Expr* e) {
             break;
     }
     if (!isNum(e->a) || !isNum(e->b) || !isScalar(e->type)) return e;
+    if (isLLong(e->a->type)) return fold64(e);
     const Type* ot = e->a->type;
     const bool uns = isUnsigned(ot) && !(ot->kind == Kind::Char);
     const uint32_t ua = uint32_t(e->a->value), ub = uint32_t(e->b->value);
@@ -289,8 +324,124 @@ Expr* Parser::fold(Expr* e) {
                                            : normalize(exact, e->type) != exact;
         if (lost) {
             Expr* n = num(r, e->type, e->loc);
-            overflows_.push_back(
-                {n, std::to_string(a) + kSigns.at(e->op) + std::to_string(b), exact, false});
+            overflows_.push_back({n, std::to_string(a) + kSigns.at(e->op) + std::to_string(b),
+                                  std::to_string(exact), false});
+            return n;
+        }
+    }
+    return num(r, e->type, e->loc);
+}
+
+namespace {
+
+__extension__ typedef __int128 Int128;
+__extension__ typedef unsigned __int128 UInt128;
+
+std::string int128Text(Int128 v) {
+    if (v == 0) return "0";
+    const bool neg = v < 0;
+    UInt128 u = neg ? 0 - UInt128(v) : UInt128(v);
+    std::string s;
+    for (; u; u /= 10) s.insert(s.begin(), char('0' + int(u % 10)));
+    return neg ? "-" + s : s;
+}
+
+}  // namespace
+
+// Folds a binary operator whose operands are long long or unsigned long long constants (an
+// unsigned long long keeps its bits in the int64_t). Signed overflow is reported as for the
+// narrower types, with the exact value.
+Expr* Parser::fold64(Expr* e) {
+    const bool uns = isUnsigned(e->a->type);
+    const int64_t a = e->a->value, b = e->b->value;
+    const uint64_t ua = uint64_t(a), ub = uint64_t(b);
+    int64_t r;
+    switch (e->op) {
+        case Op::Add:
+            r = int64_t(ua + ub);
+            break;
+        case Op::Sub:
+            r = int64_t(ua - ub);
+            break;
+        case Op::Mul:
+            r = int64_t(ua * ub);
+            break;
+        case Op::Div:
+        case Op::Mod:
+            if (b == 0) {
+                diag_.warning(e->loc, "division by zero");
+                return e;
+            }
+            if (uns)
+                r = int64_t(e->op == Op::Div ? ua / ub : ua % ub);
+            else if (a == INT64_MIN && b == -1) {
+                r = e->op == Op::Div ? a : 0;  // the machine's wrap-around
+                if (e->op == Op::Div && !quietFold_) {
+                    Expr* n = num(r, e->type, e->loc);
+                    overflows_.push_back(
+                        {n, std::to_string(a) + " / -1", "9223372036854775808", false});
+                    return n;
+                }
+            } else
+                r = e->op == Op::Div ? a / b : a % b;
+            break;
+        case Op::Shl:
+            r = int64_t(ua << (ub & 63));
+            break;
+        case Op::Shr:
+            r = uns ? int64_t(ua >> (ub & 63)) : a >> (ub & 63);
+            break;
+        case Op::And:
+            r = a & b;
+            break;
+        case Op::Or:
+            r = a | b;
+            break;
+        case Op::Xor:
+            r = a ^ b;
+            break;
+        case Op::Lt:
+            r = uns ? ua < ub : a < b;
+            break;
+        case Op::Gt:
+            r = uns ? ua > ub : a > b;
+            break;
+        case Op::Le:
+            r = uns ? ua <= ub : a <= b;
+            break;
+        case Op::Ge:
+            r = uns ? ua >= ub : a >= b;
+            break;
+        case Op::Eq:
+            r = a == b;
+            break;
+        case Op::Ne:
+            r = a != b;
+            break;
+        case Op::LogAnd:
+            r = a && b;
+            break;
+        case Op::LogOr:
+            r = a || b;
+            break;
+        default:
+            return e;
+    }
+    if (!quietFold_ && !uns && isLLong(e->type) &&
+        (e->op == Op::Add || e->op == Op::Sub || e->op == Op::Mul ||
+         (e->op == Op::Shl && a >= 0 && b >= 0 && b < 64))) {
+        const Int128 exact = e->op == Op::Add   ? Int128(a) + b
+                             : e->op == Op::Sub ? Int128(a) - b
+                             : e->op == Op::Mul ? Int128(a) * b
+                                                : Int128(a) << b;
+        // As for the narrower types, a shift may reach the sign bit but not go past it.
+        const bool lost = e->op == Op::Shl ? (exact >> 64) != 0 : exact != Int128(r);
+        if (lost) {
+            static const std::map<Op, const char*> kSigns = {
+                {Op::Add, " + "}, {Op::Sub, " - "}, {Op::Mul, " * "}, {Op::Shl, " << "}};
+            Expr* n = num(r, e->type, e->loc);
+            overflows_.push_back({n, std::to_string(a) + kSigns.at(e->op) + std::to_string(b),
+                                  int128Text(exact), false});
             return n;
         }
     }
@@ -305,7 +456,7 @@ void Parser::widenedOverflow(const Expr* e, const Type* t) {
             o.reported = true;
             diag_.warning(e->loc,
                           o.text + " overflows " + widthText(e->type) + " before it becomes " +
-                              typeText(t) + ": " + std::to_string(o.exact) + " becomes " +
+                              typeText(t) + ": " + o.exact + " becomes " +
                               std::to_string(e->value) + " (make an operand " + typeText(t) +
                               " to compute in it)",
                           Warn::Always, "overflow");
@@ -319,8 +470,8 @@ void Parser::reportOverflows() {
         if (!o.reported) {
             o.reported = true;
             diag_.warning(o.expr->loc,
-                          o.text + " overflows " + widthText(o.expr->type) + ": " +
-                              std::to_string(o.exact) + " becomes " + std::to_string(o.expr->value),
+                          o.text + " overflows " + widthText(o.expr->type) + ": " + o.exact +
+                              " becomes " + std::to_string(o.expr->value),
                           Warn::Extra, "overflow");
         }
     overflows_.clear();
@@ -340,11 +491,12 @@ Expr* Parser::foldQuietly(Expr* e) {
 // in a type that holds all of `t`, so that the range is the one the comparison sees.
 void Parser::rangeComparison(Op op, const Expr* x, int64_t c, Type* common, const Loc& loc) {
     if (!isInteger(x->type) || (isUnsigned(common) && !isUnsigned(x->type))) return;
-    if (x->op == Op::Num) return;
+    if (x->op == Op::Num || isLLong(x->type)) return;
     int64_t lo, hi;
     rangeOf(x->type, lo, hi);
     c = normalize(c, common);
-    int verdict = -1;  // 1 always true, 0 always false
+    if (common->kind == Kind::ULLong && c < 0) return;  // above 2^63: beyond every range here
+    int verdict = -1;                                   // 1 always true, 0 always false
     switch (op) {
         case Op::Lt:
             verdict = c > hi ? 1 : c <= lo ? 0 : -1;
@@ -534,6 +686,7 @@ Expr* Parser::makeDeref(Expr* p, const Loc& loc) {
 Expr* Parser::makeAddr(Expr* x, const Loc& loc) {
     if (isFunction(x->type)) return rvalue(x);
     if (!x->lvalue && !(x->op == Op::Str)) fail(loc, "cannot take the address of an rvalue");
+    if (x->type->bits) fail(loc, "cannot take the address of a bit-field");
     Expr* e = prog_.newExpr(Op::Addr, types_.pointerTo(x->type), loc);
     e->a = x;
     return e;

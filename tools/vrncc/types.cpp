@@ -20,6 +20,8 @@ Types::Types() {
     uintT = make(Kind::UInt);
     longT = make(Kind::Long);
     ulongT = make(Kind::ULong);
+    llongT = make(Kind::LLong);
+    ullongT = make(Kind::ULLong);
 }
 
 Type* Types::make(Kind k) {
@@ -78,6 +80,9 @@ bool isArray(const Type* t) {
 bool isCharType(const Type* t) {
     return t->kind == Kind::Char || t->kind == Kind::SChar || t->kind == Kind::UChar;
 }
+bool isLLong(const Type* t) {
+    return t->kind == Kind::LLong || t->kind == Kind::ULLong;
+}
 bool isUnsigned(const Type* t) {
     switch (t->kind) {
         case Kind::Char:
@@ -86,6 +91,7 @@ bool isUnsigned(const Type* t) {
         case Kind::UShort:
         case Kind::UInt:
         case Kind::ULong:
+        case Kind::ULLong:
         case Kind::Pointer:
             return true;
         default:
@@ -112,6 +118,9 @@ int64_t sizeOf(const Type* t) {
         case Kind::Long:
         case Kind::ULong:
             return 4;
+        case Kind::LLong:
+        case Kind::ULLong:
+            return 8;
         case Kind::Array: {
             if (t->count < 0) return -1;
             int64_t e = sizeOf(t->base);
@@ -128,10 +137,28 @@ int64_t sizeOf(const Type* t) {
 
 int width(const Type* t) {
     int64_t s = sizeOf(t);
-    return s == 1 ? 1 : s == 4 ? 4 : 2;
+    return s == 1 ? 1 : s == 4 ? 4 : s == 8 ? 8 : 2;
+}
+
+// A bit-field promotes to int when int holds all its values (unsigned int:16 does not), as a
+// field of a wider type to its declared type; no expression's type keeps the field's width.
+static Type* promoteField(Types& types, Type* t) {
+    switch (t->kind) {
+        case Kind::Long:
+            return types.longT;
+        case Kind::ULong:
+            return types.ulongT;
+        case Kind::LLong:
+            return types.llongT;
+        case Kind::ULLong:
+            return types.ullongT;
+        default:
+            return isUnsigned(t) && t->bits >= 16 ? types.uintT : types.intT;
+    }
 }
 
 Type* promote(Types& types, Type* t) {
+    if (t->bits) return promoteField(types, t);
     switch (t->kind) {
         case Kind::Char:
         case Kind::SChar:
@@ -150,6 +177,9 @@ Type* promote(Types& types, Type* t) {
 Type* commonType(Types& types, Type* a, Type* b) {
     a = promote(types, a);
     b = promote(types, b);
+    if (a->kind == Kind::ULLong || b->kind == Kind::ULLong) return types.ullongT;
+    // long long holds every unsigned long.
+    if (a->kind == Kind::LLong || b->kind == Kind::LLong) return types.llongT;
     if (a->kind == Kind::ULong || b->kind == Kind::ULong) return types.ulongT;
     // long holds every unsigned int, so the pair becomes long.
     if (a->kind == Kind::Long || b->kind == Kind::Long) return types.longT;
@@ -240,6 +270,10 @@ std::string typeText(const Type* t) {
             return q + "long";
         case Kind::ULong:
             return q + "unsigned long";
+        case Kind::LLong:
+            return q + "long long";
+        case Kind::ULLong:
+            return q + "unsigned long long";
         case Kind::Enum:
             return q + "enum";
         case Kind::Pointer:

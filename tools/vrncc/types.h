@@ -1,6 +1,6 @@
 #pragma once
-// C types at the machine's widths: char 8 bits, short and int 16, long 32, pointers 16. Objects
-// are byte-aligned: the machine loads and stores any width at any address.
+// C types at the machine's widths: char 8 bits, short and int 16, long 32, long long 64,
+// pointers 16. Objects are byte-aligned: the machine loads and stores any width at any address.
 
 #include <cstdint>
 #include <deque>
@@ -23,6 +23,8 @@ enum class Kind {
     UInt,
     Long,
     ULong,
+    LLong,  // 64 bits: held in memory, its value is an address (see codegen_llong.cpp)
+    ULLong,
     Enum,  // behaves as int
     Pointer,
     Array,
@@ -44,7 +46,8 @@ struct Record {
     std::string tag;
     bool complete = false;
     bool isUnion = false;
-    bool broken = false;  // a member declaration was in error: a missing member says nothing
+    bool broken = false;    // a member declaration was in error: a missing member says nothing
+    bool flexible = false;  // the last member is an array of unknown size (it takes no room)
     std::vector<Member> members;
     int size = 0;
     Loc loc;
@@ -67,6 +70,10 @@ struct Type {
     bool variadic = false;
     bool isConst = false;
     bool isVolatile = false;
+    // A bit-field member's type: `bits` wide (0 for every other type), starting `bitOffset`
+    // bits above the least significant bit of its allocation unit, an object of this type.
+    int bits = 0;
+    int bitOffset = 0;
 };
 
 class Types {
@@ -79,7 +86,7 @@ class Types {
     Record* newRecord();
 
     Type *voidT, *charT, *scharT, *ucharT, *boolT, *shortT, *ushortT, *intT, *uintT, *longT,
-        *ulongT;
+        *ulongT, *llongT, *ullongT;
 
   private:
     std::deque<Type> types_;
@@ -96,9 +103,10 @@ bool isVoid(const Type* t);
 bool isFunction(const Type* t);
 bool isArray(const Type* t);
 bool isCharType(const Type* t);
+bool isLLong(const Type* t);  // long long or unsigned long long
 // Size in bytes; -1 for incomplete types and functions.
 int64_t sizeOf(const Type* t);
-// Bytes that a scalar of this type occupies in memory: 1, 2 or 4.
+// Bytes that a scalar of this type occupies in memory: 1, 2, 4 or 8.
 int width(const Type* t);
 // The integer promotion of an arithmetic type.
 Type* promote(Types& types, Type* t);

@@ -284,10 +284,11 @@ void scan(const Stmt* s, std::set<const Symbol*>& addressed, bool& jumps) {
 }
 
 // What an argument is, as printf's conversions see it after the default promotions.
-enum class ArgKind { Int, Long, CharPointer, Pointer, Other };
+enum class ArgKind { Int, Long, LLong, CharPointer, Pointer, Other };
 
 ArgKind kindOf(const Type* t) {
     if (isPointer(t)) return isCharType(t->base) ? ArgKind::CharPointer : ArgKind::Pointer;
+    if (isLLong(t)) return ArgKind::LLong;
     if (isInteger(t)) return width(t) == 4 ? ArgKind::Long : ArgKind::Int;
     return ArgKind::Other;
 }
@@ -298,6 +299,8 @@ const char* kindText(ArgKind k) {
             return "an int";
         case ArgKind::Long:
             return "a long";
+        case ArgKind::LLong:
+            return "a long long";
         case ArgKind::CharPointer:
             return "a char pointer";
         case ArgKind::Pointer:
@@ -358,8 +361,9 @@ void checkFormat(const Expr* call, Diagnostics& diag) {
             }
             while (i < fmt.size() && fmt[i] >= '0' && fmt[i] <= '9') ++i;
         }
-        bool isLong = false;
-        while (i < fmt.size() && (fmt[i] == 'h' || fmt[i] == 'l')) isLong = fmt[i++] == 'l';
+        int longs = 0;
+        while (i < fmt.size() && (fmt[i] == 'h' || fmt[i] == 'l'))
+            longs = fmt[i++] == 'l' ? longs + 1 : 0;
         if (i >= fmt.size() || !fmt[i]) return;
         const std::string conv(fmt.begin() + std::ptrdiff_t(start),
                                fmt.begin() + std::ptrdiff_t(i) + 1);
@@ -372,7 +376,10 @@ void checkFormat(const Expr* call, Diagnostics& diag) {
             case 'o':
             case 'x':
             case 'X':
-                if (!take(conv, isLong ? ArgKind::Long : ArgKind::Int)) return;
+                if (!take(conv, longs >= 2   ? ArgKind::LLong
+                                : longs == 1 ? ArgKind::Long
+                                             : ArgKind::Int))
+                    return;
                 break;
             case 'c':
                 if (!take(conv, ArgKind::Int)) return;

@@ -150,6 +150,14 @@ std::string ValuePrinter::format(int type, uint32_t addr, int depth) {
         case DebugType::Function:
             return "<no value>";
         case DebugType::Scalar:
+            if (t.size == 8) {
+                // long long: two halves, the low one first.
+                uint32_t hi = 0;
+                if (!stop_.read(addr, 4, raw) || !stop_.read(addr + 4, 4, hi))
+                    return "<" + outside(addr) + ">";
+                const uint64_t v = uint64_t(hi) << 32 | raw;
+                return t.isSigned ? std::to_string(int64_t(v)) : std::to_string(v);
+            }
             if (!stop_.read(addr, t.size, raw)) return "<" + outside(addr) + ">";
             return formatScalar(type, raw);
         case DebugType::Pointer: {

@@ -10,6 +10,9 @@ typedef struct __div {
 typedef struct __ldiv {
     long quot, rem;
 } ldiv_t;
+typedef struct __lldiv {
+    long long quot, rem;
+} lldiv_t;
 /* Ends the program with status on top of the operand stack, after the atexit functions. */
 void exit(int status);
 void abort(void);
@@ -18,12 +21,17 @@ int abs(int n) __syscall(0x8F);
 long labs(long n);
 div_t div(int a, int b);
 ldiv_t ldiv(long a, long b);
+long long llabs(long long n);
+lldiv_t lldiv(long long a, long long b);
 int rand(void) __syscall(0x90);
 void srand(unsigned seed) __syscall(0x91, __none);
 int atoi(const char* s);
 long atol(const char* s);
 long strtol(const char* s, char** end, int base);
 unsigned long strtoul(const char* s, char** end, int base);
+long long atoll(const char* s);
+long long strtoll(const char* s, char** end, int base);
+unsigned long long strtoull(const char* s, char** end, int base);
 /* The heap is the 32 KiB at 0x8000-0xFFEF; NULL when it is used up. */
 void* malloc(size_t n);
 void* calloc(size_t count, size_t size);

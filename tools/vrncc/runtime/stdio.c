@@ -97,22 +97,47 @@ static int __digits(char *buf, unsigned long v, int base, int upper)
     return n;
 }
 
+/* Digits of the 64-bit value hi:lo, least significant first. It is cut into four 16-bit limbs,
+ * so that each step divides a number below 2^20 by the base with the machine's division. */
+static int __digits64(char *buf, unsigned long lo, unsigned long hi, int base, int upper)
+{
+    const char *dig = upper ? "0123456789ABCDEF" : "0123456789abcdef";
+    long limb[4], rem, cur;
+    int n = 0, i;
+    if (hi == 0) return __digits(buf, lo, base, upper);
+    limb[0] = (long)(hi >> 16);
+    limb[1] = (long)(hi & 0xFFFFUL);
+    limb[2] = (long)(lo >> 16);
+    limb[3] = (long)(lo & 0xFFFFUL);
+    while (limb[0] | limb[1] | limb[2] | limb[3]) {
+        rem = 0;
+        for (i = 0; i < 4; i++) {
+            cur = (rem << 16) | limb[i];
+            limb[i] = cur / base;
+            rem = cur % base;
+        }
+        buf[n++] = dig[(int)rem];
+    }
+    return n;
+}
+
 enum { F_LEFT = 1, F_PLUS = 2, F_SPACE = 4, F_ALT = 8, F_ZERO = 16, F_PTR = 32 };
 
-static void __integer(struct __sink *o, unsigned long v, int negative, int base, int upper,
-                      int flags, int width, int prec)
+/* The magnitude hi:v with its sign, flags, width and precision. */
+static void __integer(struct __sink *o, unsigned long v, unsigned long hi, int negative, int base,
+                      int upper, int flags, int width, int prec)
 {
-    char buf[12];
+    char buf[24];
     char prefix[3];
     int np = 0, nd, zeros, total, i;
     if (negative) prefix[np++] = '-';
     else if (flags & F_PLUS) prefix[np++] = '+';
     else if (flags & F_SPACE) prefix[np++] = ' ';
-    if (prec == 0 && v == 0) nd = 0;
-    else nd = __digits(buf, v, base, upper);
+    if (prec == 0 && (v | hi) == 0) nd = 0;
+    else nd = __digits64(buf, v, hi, base, upper);
     zeros = prec > nd ? prec - nd : 0;
     if ((flags & F_ALT) && base == 8 && zeros == 0 && (nd == 0 || buf[nd - 1] != '0')) zeros = 1;
-    if (((flags & F_ALT) && base == 16 && v != 0) || (flags & F_PTR)) {
+    if (((flags & F_ALT) && base == 16 && (v | hi) != 0) || (flags & F_PTR)) {
         prefix[np++] = '0';
         prefix[np++] = upper ? 'X' : 'x';
     }
@@ -178,16 +203,28 @@ static int __format(struct __sink *o, const char *f, va_list ap)
         for (;; f++) {
             if (*f == 'h') size--;
             else if (*f == 'l') size++;
-            else if (*f != 'z' && *f != 't' && *f != 'j') break;
+            else if (*f == 'j') size = 2; /* intmax_t is long long */
+            else if (*f != 'z' && *f != 't') break;
         }
         c = *f;
-        if (c == 'd' || c == 'i') {
+        if (size >= 2 && (c == 'd' || c == 'i' || c == 'u' || c == 'x' || c == 'X' || c == 'o')) {
+            /* ll: a long long takes two slots, the low half first. */
+            unsigned long lo = va_arg(ap, unsigned long), hi = va_arg(ap, unsigned long);
+            int neg = (c == 'd' || c == 'i') && (long)hi < 0;
+            if (neg) {
+                hi = ~hi + (lo == 0UL);
+                lo = 0UL - lo;
+            }
+            __integer(o, lo, hi, neg, c == 'o' ? 8 : c == 'x' || c == 'X' ? 16 : 10, c == 'X',
+                      c == 'd' || c == 'i' ? flags & ~F_ALT : flags & ~(F_PLUS | F_SPACE), width,
+                      prec);
+        } else if (c == 'd' || c == 'i') {
             /* The whole 4-byte slot: an int arrives sign-extended, so this is its value, and a
              * long or unsigned passed without `l` still prints what it holds. */
             long v = va_arg(ap, long);
             if (size == -1) v = (short)v;
             else if (size < -1) v = (signed char)v;
-            __integer(o, v < 0 ? 0UL - (unsigned long)v : (unsigned long)v, v < 0, 10, 0,
+            __integer(o, v < 0 ? 0UL - (unsigned long)v : (unsigned long)v, 0UL, v < 0, 10, 0,
                       flags & ~F_ALT, width, prec);
         } else if (c == 'u' || c == 'x' || c == 'X' || c == 'o') {
             unsigned long v;
@@ -195,12 +232,12 @@ static int __format(struct __sink *o, const char *f, va_list ap)
             else v = va_arg(ap, unsigned);
             if (size == -1) v = (unsigned short)v;
             else if (size < -1) v = (unsigned char)v;
-            __integer(o, v, 0, c == 'u' ? 10 : c == 'o' ? 8 : 16, c == 'X',
+            __integer(o, v, 0UL, 0, c == 'u' ? 10 : c == 'o' ? 8 : 16, c == 'X',
                       flags & ~(F_PLUS | F_SPACE), width, prec);
         } else if (c == 'p') {
             /* A data address: 0x and four hexadecimal digits. */
-            __integer(o, (unsigned)va_arg(ap, void *), 0, 16, 0, (flags & F_LEFT) | F_PTR, width,
-                      4);
+            __integer(o, (unsigned)va_arg(ap, void *), 0UL, 0, 16, 0, (flags & F_LEFT) | F_PTR,
+                      width, 4);
         } else if (c == 'c') {
             char ch = (char)va_arg(ap, int);
             __text(o, &ch, 1, flags, width);

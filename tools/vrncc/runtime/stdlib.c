@@ -89,6 +89,79 @@ unsigned long strtoul(const char *s, char **end, int base)
 int atoi(const char *s) { return (int)strtol(s, 0, 10); }
 long atol(const char *s) { return strtol(s, 0, 10); }
 
+long long llabs(long long n) { return n < 0 ? -n : n; }
+
+lldiv_t lldiv(long long a, long long b)
+{
+    lldiv_t r;
+    r.quot = a / b;
+    r.rem = a % b;
+    return r;
+}
+
+/* __scan for the 64-bit conversions: a separate copy, so that strtol and strtoul stay 32-bit. */
+static unsigned long long __scan64(const char *s, char **end, int base, unsigned long long limit,
+                                   int *neg)
+{
+    const char *p = s;
+    unsigned long long v = 0;
+    int any = 0, over = 0;
+    *neg = 0;
+    while (isspace(*p)) p++;
+    if (*p == '-' || *p == '+') *neg = *p++ == '-';
+    if ((base == 0 || base == 16) && p[0] == '0' && (p[1] == 'x' || p[1] == 'X') &&
+        isxdigit(p[2])) {
+        p += 2;
+        base = 16;
+    } else if (base == 0) {
+        base = *p == '0' ? 8 : 10;
+    }
+    if (base < 2 || base > 36) {
+        errno = EINVAL;
+        if (end) *end = (char *)s;
+        return 0;
+    }
+    for (;; p++) {
+        int d;
+        if (isdigit(*p)) d = *p - '0';
+        else if (isalpha(*p)) d = tolower(*p) - 'a' + 10;
+        else break;
+        if (d >= base) break;
+        any = 1;
+        if (over) continue;
+        if (v > (limit - (unsigned long long)d) / (unsigned long long)base) {
+            over = 1;
+            v = limit;
+        } else {
+            v = v * (unsigned long long)base + (unsigned long long)d;
+        }
+    }
+    if (end) *end = (char *)(any ? p : s);
+    if (over) errno = ERANGE;
+    return v;
+}
+
+long long strtoll(const char *s, char **end, int base)
+{
+    int neg;
+    unsigned long long v = __scan64(s, end, base, 0x8000000000000000ULL, &neg);
+    if (neg) return (long long)(0ULL - v);
+    if (v > (unsigned long long)LLONG_MAX) {
+        errno = ERANGE;
+        return LLONG_MAX;
+    }
+    return (long long)v;
+}
+
+unsigned long long strtoull(const char *s, char **end, int base)
+{
+    int neg;
+    unsigned long long v = __scan64(s, end, base, ULLONG_MAX, &neg);
+    return neg && v != ULLONG_MAX ? 0ULL - v : v;
+}
+
+long long atoll(const char *s) { return strtoll(s, 0, 10); }
+
 static void __swap(char *a, char *b, size_t size)
 {
     while (size--) {
