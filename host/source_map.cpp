@@ -1,10 +1,14 @@
 #include "host/source_map.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 
+#include "shared/debuginfo/check_trap.h"
 #include "shared/host_path.h"
+#include "vm/machine.h"
+#include "vm/memory_map.h"
 
 namespace corvane {
 
@@ -63,6 +67,33 @@ std::optional<SourcePlace> sourcePlaceAt(const DebugInfo& info, uint32_t address
         place.line = f->line;
     }
     return place;
+}
+
+bool explainCheckTrap(Machine& m) {
+    unsigned opcode = 0, at = 0;
+    if (!m.faulted || std::sscanf(m.faultReason, "invalid opcode 0x%X at 0x%X", &opcode, &at) != 2)
+        return false;
+    if (opcode != kCheckTrapOpcode || at >= m.imageSize || m.image[at] != kCheckTrapOpcode)
+        return false;
+    const uint8_t top = uint8_t(m.osp - 4);
+    uint32_t mark = 0;
+    for (int b = 0; b < 4; ++b) mark |= uint32_t(m.mem[kOperandRing + uint8_t(top + b)]) << 8 * b;
+    const std::optional<CheckTrap> trap = readCheckTrapMark(mark);
+    if (!trap) return false;
+    uint32_t pc = at;
+    for (int d = 0; d < trap->depth; ++d) {
+        const uint16_t frame = m.fp;
+        pc = m.read16(frame) | uint32_t(m.read8(uint16_t(frame + 2))) << 16;
+        m.sp = frame;
+        m.fp = uint16_t(m.read16(uint16_t(frame + 3)));
+        if (m.debug.functionDepth > 0)
+            m.debug.currentFunction = m.debug.functionStack[--m.debug.functionDepth];
+    }
+    if (trap->depth > 0) pc -= 4;  // the return address follows the 4-byte CALL
+    m.pc = pc;
+    std::snprintf(m.faultReason, sizeof m.faultReason, "%s at 0x%06X", checkMessage(trap->check),
+                  unsigned(pc));
+    return true;
 }
 
 std::string describePlace(const SourcePlace& place) {
