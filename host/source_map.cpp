@@ -51,16 +51,27 @@ std::optional<DebugInfo> loadDebugInfoFor(const std::string& imagePath, const ui
 std::optional<SourcePlace> sourcePlaceAt(const DebugInfo& info, uint32_t address) {
     const DebugFunction* f = info.functionAt(address);
     if (f == nullptr) return std::nullopt;
-    const DebugLine* best = nullptr;
+    // The last line marker or place at or before the address, inside the function.
+    uint32_t bestAddress = 0, bestValue = 0;
     for (const DebugLine& l : info.lines) {
         if (l.address > address) break;
-        if (l.address >= f->start) best = &l;
+        if (l.address >= f->start) {
+            bestAddress = l.address;
+            bestValue = l.value;
+        }
+    }
+    for (const DebugPlace& p : info.places) {
+        if (p.address > address) break;
+        if (p.address >= f->start && (bestValue == 0 || p.address > bestAddress)) {
+            bestAddress = p.address;
+            bestValue = p.value;
+        }
     }
     SourcePlace place;
     place.function = f->name;
-    if (best != nullptr) {
-        place.file = info.fileName(lineFile(best->value));
-        place.line = lineNumber(best->value);
+    if (bestValue != 0) {
+        place.file = info.fileName(lineFile(bestValue));
+        place.line = lineNumber(bestValue);
     } else {
         // Before the function's first statement: its opening line.
         place.file = info.fileName(f->file);

@@ -29,8 +29,9 @@ bool debugInfoMatches(const DebugInfo& info, const uint8_t* image, uint32_t imag
 std::optional<DebugInfo> loadDebugInfoFor(const std::string& imagePath, const uint8_t* image,
                                           uint32_t imageSize, std::string* problem = nullptr);
 
-// The statement holding `address`: the last line marker at or before it inside the function
-// whose code holds it. Nothing for code without debug information.
+// The statement holding `address`: the last line marker, or place (code of a line without a
+// marker, as a loop's condition), at or before it inside the function whose code holds it.
+// Nothing for code without debug information.
 std::optional<SourcePlace> sourcePlaceAt(const DebugInfo& info, uint32_t address);
 
 // When the fault that ended the program is the trap of a failed check (`vrncc -fcheck`), puts the

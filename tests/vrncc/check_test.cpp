@@ -57,6 +57,32 @@ int main(void)
 }
 )",
      "null pointer write", "prog.c:4 in set"},
+    {"null read in a loop's condition", R"(struct node { int value; struct node *next; };
+int sum(struct node *n)
+{
+    int s = 0;
+    while (n->value) { /* 5 */
+        s += n->value;
+        n = n->next;
+    }
+    return s;
+}
+int main(void)
+{
+    struct node last = {1, 0};
+    return sum(&last);
+}
+)",
+     "null pointer read", "prog.c:5 in sum"},
+    {"null read in a for loop's step", R"(int main(void)
+{
+    int i, *p = 0, s = 0;
+    for (i = 0; i < 3; i += *p) /* 4 */
+        s++;
+    return s;
+}
+)",
+     "null pointer read", "prog.c:4 in main"},
     {"null increment", R"(int main(void)
 {
     char *s = 0;
