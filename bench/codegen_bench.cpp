@@ -2,7 +2,9 @@
 // there twice, as C (NAME.c) and as assembly doing the same work (NAME.s). A benchmark run
 // executes the compiled image to its end; the counters give the instructions each version
 // executes and their ratio (C / hand-written), the figure the peephole stage works to lower.
-// Both versions must end with the same result, or the benchmark reports an error.
+// Both versions must end with the same result, or the benchmark reports an error. The C version
+// is also compiled with -fcheck: its counters give what the checks cost in instructions
+// executed and in image bytes, and it must end with the same result too.
 
 #include <benchmark/benchmark.h>
 
@@ -48,19 +50,27 @@ Outcome runToEnd(Machine& m, const std::vector<uint8_t>& image) {
 
 void BM_Generated(benchmark::State& state, const char* name) {
     const CcResult c = compileC({kPrograms + name + ".c"});
+    CcOptions checkedOptions;
+    checkedOptions.check = true;
+    const CcResult k = compileC({kPrograms + name + ".c"}, checkedOptions);
     const AsmResult s = assembleFile(kPrograms + name + ".s");
-    if (!c.ok() || !s.ok()) {
-        state.SkipWithError((c.diagnostics + s.errorText()).c_str());
+    if (!c.ok() || !k.ok() || !s.ok()) {
+        state.SkipWithError((c.diagnostics + k.diagnostics + s.errorText()).c_str());
         return;
     }
     auto m = std::make_unique<Machine>();
     const Outcome hand = runToEnd(*m, s.image);
+    const Outcome checked = runToEnd(*m, k.image);
     Outcome compiled;
     for (auto _ : state) compiled = runToEnd(*m, c.image);
-    if (compiled.result < 0 || compiled.result != hand.result) {
+    if (compiled.result < 0 || compiled.result != hand.result || checked.result != hand.result) {
         state.SkipWithError("the compiled and the hand-written program end differently");
         return;
     }
+    state.counters["checked_instructions"] = double(checked.executed);
+    state.counters["checked_cost"] = double(checked.executed) / double(compiled.executed);
+    state.counters["image_bytes"] = double(c.image.size());
+    state.counters["checked_image_bytes"] = double(k.image.size());
     state.counters["c_instructions"] = double(compiled.executed);
     state.counters["asm_instructions"] = double(hand.executed);
     state.counters["ratio"] = double(compiled.executed) / double(hand.executed);

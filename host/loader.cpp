@@ -163,6 +163,8 @@ void Loader::closeCommand() {
 
 void Loader::endByItself() {
     bool faulted = m_.faulted;
+    // A failed check of a checked C program is named as such, at the code that failed it.
+    if (faulted) explainCheckTrap(m_);
     close();
     splash_ = SplashState::Ended;
     lastEnd_ = faulted ? ProgramEnd::Fault : ProgramEnd::ByItself;

@@ -1,10 +1,14 @@
 #include "host/source_map.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 
+#include "shared/debuginfo/check_trap.h"
 #include "shared/host_path.h"
+#include "vm/machine.h"
+#include "vm/memory_map.h"
 
 namespace corvane {
 
@@ -47,22 +51,60 @@ std::optional<DebugInfo> loadDebugInfoFor(const std::string& imagePath, const ui
 std::optional<SourcePlace> sourcePlaceAt(const DebugInfo& info, uint32_t address) {
     const DebugFunction* f = info.functionAt(address);
     if (f == nullptr) return std::nullopt;
-    const DebugLine* best = nullptr;
+    // The last line marker or place at or before the address, inside the function.
+    uint32_t bestAddress = 0, bestValue = 0;
     for (const DebugLine& l : info.lines) {
         if (l.address > address) break;
-        if (l.address >= f->start) best = &l;
+        if (l.address >= f->start) {
+            bestAddress = l.address;
+            bestValue = l.value;
+        }
+    }
+    for (const DebugPlace& p : info.places) {
+        if (p.address > address) break;
+        if (p.address >= f->start && (bestValue == 0 || p.address > bestAddress)) {
+            bestAddress = p.address;
+            bestValue = p.value;
+        }
     }
     SourcePlace place;
     place.function = f->name;
-    if (best != nullptr) {
-        place.file = info.fileName(lineFile(best->value));
-        place.line = lineNumber(best->value);
+    if (bestValue != 0) {
+        place.file = info.fileName(lineFile(bestValue));
+        place.line = lineNumber(bestValue);
     } else {
         // Before the function's first statement: its opening line.
         place.file = info.fileName(f->file);
         place.line = f->line;
     }
     return place;
+}
+
+bool explainCheckTrap(Machine& m) {
+    unsigned opcode = 0, at = 0;
+    if (!m.faulted || std::sscanf(m.faultReason, "invalid opcode 0x%X at 0x%X", &opcode, &at) != 2)
+        return false;
+    if (opcode != kCheckTrapOpcode || at >= m.imageSize || m.image[at] != kCheckTrapOpcode)
+        return false;
+    const uint8_t top = uint8_t(m.osp - 4);
+    uint32_t mark = 0;
+    for (int b = 0; b < 4; ++b) mark |= uint32_t(m.mem[kOperandRing + uint8_t(top + b)]) << 8 * b;
+    const std::optional<CheckTrap> trap = readCheckTrapMark(mark);
+    if (!trap) return false;
+    uint32_t pc = at;
+    for (int d = 0; d < trap->depth; ++d) {
+        const uint16_t frame = m.fp;
+        pc = m.read16(frame) | uint32_t(m.read8(uint16_t(frame + 2))) << 16;
+        m.sp = frame;
+        m.fp = uint16_t(m.read16(uint16_t(frame + 3)));
+        if (m.debug.functionDepth > 0)
+            m.debug.currentFunction = m.debug.functionStack[--m.debug.functionDepth];
+    }
+    if (trap->depth > 0) pc -= 4;  // the return address follows the 4-byte CALL
+    m.pc = pc;
+    std::snprintf(m.faultReason, sizeof m.faultReason, "%s at 0x%06X", checkMessage(trap->check),
+                  unsigned(pc));
+    return true;
 }
 
 std::string describePlace(const SourcePlace& place) {

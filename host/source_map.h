@@ -12,6 +12,8 @@
 
 namespace corvane {
 
+struct Machine;
+
 // A place in the source: file (as the debug information names it), line, function.
 struct SourcePlace {
     std::string file;
@@ -27,9 +29,17 @@ bool debugInfoMatches(const DebugInfo& info, const uint8_t* image, uint32_t imag
 std::optional<DebugInfo> loadDebugInfoFor(const std::string& imagePath, const uint8_t* image,
                                           uint32_t imageSize, std::string* problem = nullptr);
 
-// The statement holding `address`: the last line marker at or before it inside the function
-// whose code holds it. Nothing for code without debug information.
+// The statement holding `address`: the last line marker, or place (code of a line without a
+// marker, as a loop's condition), at or before it inside the function whose code holds it.
+// Nothing for code without debug information.
 std::optional<SourcePlace> sourcePlaceAt(const DebugInfo& info, uint32_t address);
+
+// When the fault that ended the program is the trap of a failed check (`vrncc -fcheck`), puts the
+// machine where the failing code was: the frames of the check's routines are left as their RET
+// would leave them, with `pc` on the CALL that entered them. The fault's reason then names the
+// check and that code's address ("null pointer write at 0x00013B"), which the place mapping
+// below turns into its source line. False, and nothing changed, for any other end.
+bool explainCheckTrap(Machine& m);
 
 // "file:line in function".
 std::string describePlace(const SourcePlace& place);

@@ -167,6 +167,8 @@ std::string writeDebugInfo(const DebugInfo& info) {
     }
     for (const DebugLine& l : info.lines)
         o << "line " << hex(l.address) << ' ' << hex(l.value) << ' ' << char(l.kind) << '\n';
+    for (const DebugPlace& p : info.places)
+        o << "place " << hex(p.address) << ' ' << hex(p.value) << '\n';
     return o.str();
 }
 
@@ -305,6 +307,10 @@ std::optional<DebugInfo> readDebugInfo(const std::string& text, std::string* err
             l.value = uint32_t(*value);
             l.kind = LineKind(kind[0]);
             info.lines.push_back(l);
+        } else if (word == "place") {
+            auto addr = f.number(), value = f.number();
+            if (!addr || !value) return fail("bad place");
+            info.places.push_back({uint32_t(*addr), uint32_t(*value)});
         } else {
             // Records of later minor additions are skipped, so older readers still work.
             continue;
@@ -334,6 +340,9 @@ std::optional<DebugInfo> readDebugInfo(const std::string& text, std::string* err
     }
     std::stable_sort(info.lines.begin(), info.lines.end(),
                      [](const DebugLine& a, const DebugLine& b) { return a.address < b.address; });
+    std::stable_sort(
+        info.places.begin(), info.places.end(),
+        [](const DebugPlace& a, const DebugPlace& b) { return a.address < b.address; });
     return info;
 }
 

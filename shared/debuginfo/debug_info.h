@@ -64,6 +64,15 @@ struct DebugLine {
     bool operator==(const DebugLine&) const = default;
 };
 
+// Code of a line that has no marker of its own, from its address to the next marker or place:
+// a loop's condition and a `for` loop's step, which run after the body's last statement. Only
+// for naming where something happened (a fault); stepping knows the markers alone.
+struct DebugPlace {
+    uint32_t address = 0;
+    uint32_t value = 0;  // the line value
+    bool operator==(const DebugPlace&) const = default;
+};
+
 struct DebugFunction {
     uint32_t id = 0;  // the function marker's operand
     std::string name;
@@ -85,6 +94,7 @@ struct DebugInfo {
     std::string dir;                 // the folder relative source paths are relative to
     std::vector<std::string> files;  // file n is files[n - 1]
     std::vector<DebugLine> lines;    // in address order
+    std::vector<DebugPlace> places;  // in address order
     std::vector<DebugType> types;
     std::vector<DebugTypedef> typedefs;
     std::vector<DebugFunction> functions;

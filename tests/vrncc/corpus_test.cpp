@@ -61,6 +61,24 @@ TEST_P(Corpus, PrintsAndEndsAsExpected) {
     EXPECT_EQ(run.status, expectedStatus) << readText(dir / "stderr.txt");
 }
 
+// The checked mode changes nothing a correct program prints or returns.
+TEST_P(Corpus, UnchangedWhenChecked) {
+    const std::string name = GetParam();
+    TempDir dir;
+    CcOptions checked;
+    checked.check = true;
+    CcResult r = compileC({(kPrograms / (name + ".c")).string()}, checked);
+    ASSERT_TRUE(r.ok()) << r.diagnostics;
+    const fs::path image = dir / (name + ".vrn");
+    writeBytes(image, r.image);
+    RunOutcome run = runImage(image, dir);
+    int expectedStatus = 0;
+    if (fs::exists(kPrograms / (name + ".status")))
+        expectedStatus = std::stoi(readText(kPrograms / (name + ".status")));
+    EXPECT_EQ(run.out, expectedOutput(kPrograms, name));
+    EXPECT_EQ(run.status, expectedStatus) << readText(dir / "stderr.txt");
+}
+
 INSTANTIATE_TEST_SUITE_P(Programs, Corpus, ::testing::ValuesIn(corpus()),
                          [](const auto& info) { return info.param; });
 

@@ -46,7 +46,9 @@ std::vector<uint8_t> CodeGen::run() {
         queue_.pop_front();
         function(f);
     }
-    if (!dispatchTable_.empty()) dispatcher();
+    // Also when no function's address is taken: a call through a pointer then names none.
+    if (!dispatchTable_.empty() || dispatchLabel_ >= 0) dispatcher();
+    if (check_) checkRoutines();
     if (d_.errorCount()) return {};
     em_.peephole();
     if (dbg_) dbg_->finish(p_, em_);
@@ -80,6 +82,7 @@ void CodeGen::function(Symbol* f) {
     const size_t enter = em_.code.size();
     const int argc = int(f->params.size()) + (f->varargs ? 1 : 0);
     em_.emit(op::ENTER, 0, argc);
+    const size_t stackCheck = check_ ? checkStack() : 0;
     for (Symbol* p : f->params) {
         if (!p->paramCopy) continue;
         em_.emit(op::ADDRL, p->paramCopy->frameOffset);
@@ -103,6 +106,7 @@ void CodeGen::function(Symbol* f) {
     const int frame = std::max(temps_, tempsPeak_);
     if (frame > 0xFFFF) d_.error(f->loc, "the frame of '" + f->name + "' is too large");
     em_.code[enter].imm = frame;
+    if (check_) patchStackCheck(stackCheck, frame);
 }
 
 int CodeGen::temp(int bytes) {
@@ -116,7 +120,14 @@ void CodeGen::dispatcher() {
     const int bad = em_.newLabel();
     dispatchRange(1, int(dispatchTable_.size()), bad);
     em_.label(bad);
-    em_.emit(op::EXIT);  // a call through a pointer that names no function
+    if (check_) {
+        // A frame of its own, so that the trap lies one frame below the failing call.
+        em_.emit(op::ENTER, 5, 0);
+        if (dbg_) em_.emit(op::FUNC, 0);
+        trap(checkTrapMark(Check::NotAFunction, 1));
+    } else {
+        em_.emit(op::EXIT);  // a call through a pointer that names no function
+    }
 }
 
 void CodeGen::dispatchRange(int lo, int hi, int bad) {
@@ -153,8 +164,8 @@ int CodeGen::dispatchLabel() {
 }
 
 std::vector<uint8_t> generate(Program& prog, Diagnostics& diag, const Layout& layout,
-                              DebugRecorder* debug) {
-    return CodeGen(prog, diag, layout, debug).run();
+                              DebugRecorder* debug, bool check) {
+    return CodeGen(prog, diag, layout, debug, check).run();
 }
 
 }  // namespace corvane::cc

@@ -18,8 +18,8 @@ struct Layout {
 class DebugRecorder;
 
 // The image, or empty when errors were reported. With `debug`, the code carries line and
-// function markers and `debug` records where they are.
+// function markers and `debug` records where they are; with `check`, the checks of -fcheck.
 std::vector<uint8_t> generate(Program& prog, Diagnostics& diag, const Layout& layout = {},
-                              DebugRecorder* debug = nullptr);
+                              DebugRecorder* debug = nullptr, bool check = false);
 
 }  // namespace corvane::cc

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "shared/debuginfo/check_trap.h"
 #include "tools/vrncc/codegen.h"
 #include "tools/vrncc/debug_record.h"
 #include "tools/vrncc/emitter.h"
@@ -38,8 +39,8 @@ struct LV {
 
 class CodeGen {
   public:
-    CodeGen(Program& p, Diagnostics& d, const Layout& l, DebugRecorder* dbg)
-        : p_(p), d_(d), layout_(l), dbg_(dbg) {}
+    CodeGen(Program& p, Diagnostics& d, const Layout& l, DebugRecorder* dbg, bool check = false)
+        : p_(p), d_(d), layout_(l), dbg_(dbg), check_(check) {}
 
     std::vector<uint8_t> run();
 
@@ -129,6 +130,18 @@ class CodeGen {
     void dropCut16();
     void syscall(Expr* e, Symbol* s);
 
+    // --- codegen_checks.cpp (-fcheck) ---
+    size_t checkStack();
+    void patchStackCheck(size_t at, int frameSize);
+    void checkAccess(bool write);
+    bool namesObject(const Expr* pointer) const;
+    bool isObject(const Expr* x) const;
+    // LV::Stack's addr when the address is a named object's plus an offset (`table[i]`): no
+    // pointer is read, so there is no null pointer to check.
+    static constexpr int kNamedObject = 1;
+    void trap(uint32_t mark);
+    void checkRoutines();
+
     // The number of the function a call through a pointer goes to: the first word of the data.
     uint32_t scratch() const { return layout_.dataStart; }
 
@@ -145,6 +158,8 @@ class CodeGen {
     Diagnostics& d_;
     Layout layout_;
     DebugRecorder* dbg_;
+    bool check_ = false;
+    int nullRead_ = -1, nullWrite_ = -1;  // labels of the null-pointer check routines, once used
     Emitter em_;
     std::vector<Symbol*> laidOut_;
     std::vector<Symbol*> dispatchTable_;

@@ -33,7 +33,7 @@ LV CodeGen::lvalue(Expr* e) {
             return {LV::Local, e->sym->frameOffset};
         case Op::Deref:
             value(e->a, true);
-            return {LV::Stack, 0};
+            return {LV::Stack, namesObject(e->a) ? kNamedObject : 0};
         case Op::Member: {
             if (e->a->lvalue && e->a->op != Op::Call) {
                 LV b = lvalue(e->a);
@@ -104,10 +104,12 @@ void CodeGen::load(const LV& lv, Type* t, bool low16) {
             em_.emit(byWidth(w, op::LDG_C, op::LDG_I, op::LDG_L), lv.addr);
             break;
         case LV::Stack:
+            if (lv.addr != kNamedObject) checkAccess(false);
             em_.emit(byWidth(w, op::LDGX_C, op::LDGX_I, op::LDGX_L), 0);
             break;
         case LV::Temp:
             em_.emit(op::LDL_I, lv.addr);
+            checkAccess(false);
             em_.emit(byWidth(w, op::LDGX_C, op::LDGX_I, op::LDGX_L), 0);
             break;
     }
@@ -139,10 +141,12 @@ void CodeGen::ref(const LV& lv, Type* t) {
             em_.emit(op::PUSH_D, int32_t(tag | uint32_t(lv.addr)));
             break;
         case LV::Stack:
+            if (lv.addr != kNamedObject) checkAccess(true);
             em_.emit(byWidth(w, op::REFGX_C, op::REFGX_I, op::REFGX_L), 0);
             break;
         case LV::Temp:
             em_.emit(op::LDL_I, lv.addr);
+            checkAccess(true);
             em_.emit(byWidth(w, op::REFGX_C, op::REFGX_I, op::REFGX_L), 0);
             break;
     }

@@ -57,6 +57,7 @@ void CodeGen::stmt(Stmt* s) {
             em_.label(top);
             loop(s->s1, end, test);
             em_.label(test);
+            if (dbg_) dbg_->place(test, s->e->loc);
             branch(s->e, true, top);
             em_.label(end);
             break;
@@ -66,6 +67,7 @@ void CodeGen::stmt(Stmt* s) {
             em_.label(top);
             loop(s->s1, end, test);
             em_.label(test);
+            if (dbg_) dbg_->place(test, s->e->loc);
             branch(s->e, true, top);
             em_.label(end);
             break;
@@ -78,12 +80,17 @@ void CodeGen::stmt(Stmt* s) {
             em_.label(top);
             loop(s->s2, end, next);
             em_.label(next);
-            if (s->e2) discard(s->e2);
+            if (s->e2) {
+                if (dbg_) dbg_->place(next, s->e2->loc);
+                discard(s->e2);
+            }
             em_.label(test);
-            if (s->e)
+            if (s->e) {
+                if (dbg_) dbg_->place(test, s->e->loc);
                 branch(s->e, true, top);
-            else
+            } else {
                 em_.emit(op::JMP, top);
+            }
             em_.label(end);
             break;
         }

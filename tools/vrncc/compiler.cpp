@@ -60,6 +60,8 @@ CcResult compileC(const std::vector<std::string>& sources, const CcOptions& opti
     po.includeDirs = options.includeDirs;
     po.systemDirs = {hostPathText(hostFsPath(lib) / "include")};
     po.defines = options.defines;
+    // The runtime library builds its checked heap under this name.
+    if (options.check) po.defines.emplace_back("__VRNCC_CHECK__", "1");
     po.readFile = options.readFile;
     std::vector<std::string> files = sources;
     if (options.runtime) {
@@ -82,7 +84,7 @@ CcResult compileC(const std::vector<std::string>& sources, const CcOptions& opti
     // The shipped headers and runtime carry no line markers: stepping stays in the program.
     DebugRecorder recorder([lib](const std::string& path) { return !isInsideFolder(path, lib); });
     DebugRecorder* debug = options.debug ? &recorder : nullptr;
-    if (diag.errorCount() == 0) r.image = generate(prog, diag, Layout{}, debug);
+    if (diag.errorCount() == 0) r.image = generate(prog, diag, Layout{}, debug, options.check);
     if (diag.errorCount() != 0) r.image.clear();
     if (debug && !r.image.empty()) r.debugInfo = writeDebugInfo(recorder.info());
     r.diagnostics = diag.text();

@@ -16,6 +16,9 @@ struct CcOptions {
     std::string libraryDir;
     bool runtime = true;  // compile the runtime library with the program
     bool debug = false;   // line and function markers, and the debug information
+    // The checked mode (-fcheck): stack overflow, null pointers, calls through pointers that are
+    // no functions, and a heap with guard bytes end the program with a trap naming the check.
+    bool check = false;
     // -Wall (on by default), -Wextra, -Werror, -w: as their namesakes in other C compilers.
     bool warnAll = true, warnExtra = false, warningsAsErrors = false, noWarnings = false;
     std::function<std::optional<std::string>(const std::string&)> readFile;  // unset: disk

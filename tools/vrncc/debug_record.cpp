@@ -1,5 +1,6 @@
 #include "tools/vrncc/debug_record.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <set>
 
@@ -53,6 +54,14 @@ uint32_t DebugRecorder::marker(const Loc& loc, LineKind kind) {
     if (kind == LineKind::Statement && returnLines_.count(value)) kind = LineKind::Return;
     kinds_.push_back(kind);
     return value;
+}
+
+void DebugRecorder::place(int label, const Loc& loc) {
+    if (!loc.file || loc.line <= 0 || loc.line > 0xFFFF) return;
+    auto m = markedFiles_.find(loc.file);
+    if (m == markedFiles_.end()) m = markedFiles_.emplace(loc.file, marked_(loc.file->path)).first;
+    const int file = fileNumber(loc.file);
+    if (m->second && file <= 0xFF) places_.push_back({label, lineValue(file, loc.line)});
 }
 
 uint32_t DebugRecorder::statement(const Stmt* s) {
@@ -195,6 +204,10 @@ void DebugRecorder::finish(const Program& prog, const Emitter& em) {
             info_.lines.push_back({at[k], uint32_t(i.imm), kind});
         }
     }
+    for (const auto& [label, value] : places_)
+        if (labels.count(label)) info_.places.push_back({labels[label], value});
+    std::sort(info_.places.begin(), info_.places.end(),
+              [](const DebugPlace& a, const DebugPlace& b) { return a.address < b.address; });
     for (const Function& fn : functions_) {
         const Symbol* f = fn.sym;
         DebugFunction d;

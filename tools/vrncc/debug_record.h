@@ -7,6 +7,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "shared/debuginfo/debug_info.h"
@@ -28,6 +29,9 @@ class DebugRecorder {
     uint32_t statement(const Stmt* s);
     // The marker at the closing brace of the function being generated, or 0.
     uint32_t functionEnd();
+    // The code from `label` on belongs to the line of `loc` and gets no marker (a loop's
+    // condition, a `for` loop's step): a fault there is named at that line.
+    void place(int label, const Loc& loc);
     // A jump target was placed: the next statement gets its own marker even on the same line.
     void jumpTarget() { last_ = 0; }
     // The code labels around the function's code.
@@ -57,6 +61,7 @@ class DebugRecorder {
     std::map<const Symbol*, uint32_t> ids_;
     std::set<uint32_t> returnLines_;  // of the function being generated
     std::vector<LineKind> kinds_;     // of each marker, in the order they were emitted
+    std::vector<std::pair<int, uint32_t>> places_;  // label, line value
     uint32_t last_ = 0;
     // Types.
     DebugInfo info_;

@@ -1,9 +1,10 @@
 // vrncc: compiles C sources into a program image.
 //
-//   vrncc SOURCE.c [MORE.c]... [-o IMAGE.vrn] [-g] [-I DIR]... [-D NAME[=VALUE]]...
+//   vrncc SOURCE.c [MORE.c]... [-o IMAGE.vrn] [-g] [-fcheck] [-I DIR]... [-D NAME[=VALUE]]...
 //         [-Wall] [-Wextra] [-Werror] [-w]
 
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -24,7 +25,10 @@ const char* kUsage =
     "Compiles C programs for the handheld into a program image.\n"
     "  -o IMAGE     output file (default: the first source with the extension .vrn)\n"
     "  -g           line and function markers for vrndbg, and the debug information\n"
-    "               beside the image (IMAGE.dbg)\n"
+    "               beside the image (IMAGE.dbg); also turns on -fcheck\n"
+    "  -fcheck      the checked mode: stack overflow, null pointers, calls through\n"
+    "               pointers that are no functions and heap misuse end the program\n"
+    "               with a message naming the check (-fno-check: off, also with -g)\n"
     "  -I DIR       also look for #include \"...\" files in DIR\n"
     "  -D NAME=V    define the macro NAME (default value 1)\n"
     "  -nostdlib    do not compile the runtime library with the program\n"
@@ -42,10 +46,15 @@ int main(int argc, char** argv) {
     argv = utf8.values();
     std::vector<std::string> sources;
     corvane::CcOptions options;
+    std::optional<bool> check;  // -fcheck / -fno-check; unset: on with -g
     corvane::SourceToolCommand command{"vrncc", CORVANE_VERSION, kUsage};
     command.flag = [&](const std::string& arg) {
         if (arg == "-g") {
             options.debug = true;
+        } else if (arg == "-fcheck") {
+            check = true;
+        } else if (arg == "-fno-check") {
+            check = false;
         } else if (arg == "-nostdlib") {
             options.runtime = false;
         } else if (arg == "-Wall") {
@@ -80,6 +89,7 @@ int main(int argc, char** argv) {
         return *status;
     if (sources.empty()) return corvane::sourceToolUsageError(command);
     options.includeDirs = args.includeDirs;
+    options.check = check.value_or(options.debug);
     const std::string output =
         args.output.empty() ? corvane::defaultImagePath(sources[0]) : args.output;
     corvane::CcResult r = corvane::compileC(sources, options);

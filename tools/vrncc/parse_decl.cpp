@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <set>
 
+#include "shared/debuginfo/check_trap.h"
 #include "tools/vrncc/parser.h"
 #include "tools/vrncc/warnings.h"
 #include "vm/opcodes.h"
@@ -614,7 +615,9 @@ void Parser::syscallAttribute(Symbol* s) {
     Loc l = take().loc;
     expect("(");
     int64_t op = constantExpr("a system call number");
-    if (op < kFirstSystemCall || op > kLastSystemCall) fail(l, "system call number out of range");
+    // The runtime library's checked heap also names the trap of a failed check.
+    if ((op < kFirstSystemCall || op > kLastSystemCall) && !(library_ && op == kCheckTrapOpcode))
+        fail(l, "system call number out of range");
     // A library header's system call gives way to a function the program defines itself.
     if (!(library_ && s->body)) s->syscall = int(op);
     if (accept(",")) {

@@ -2,7 +2,9 @@
  * compiler never places data in. Each block starts with its size (2 bytes, header included);
  * a free block also holds the address of the next free one. Free blocks are kept in address
  * order and merged with their neighbours; the block at the top is given back to the unused
- * space. The bookkeeping lives in globals, so a reset starts with an empty heap. */
+ * space. The bookkeeping lives in globals, so a reset starts with an empty heap. The checked
+ * mode (-fcheck) has its own allocator, in malloc_check.c. */
+#ifndef __VRNCC_CHECK__
 #include <stdlib.h>
 #include <string.h>
 
@@ -64,7 +66,12 @@ void free(void *p)
     struct __block *b, *prev = 0, *next;
     if (!p) return;
     b = (struct __block *)((char *)p - HEADER);
+    /* A block freed already (given back to the unused space, on the free list, or merged into
+     * a free neighbour) is left alone: linking it twice would let malloc hand out memory twice
+     * and more than the heap holds. The checked mode reports it. */
+    if ((char *)b >= __heap_top) return;
     for (next = __free_list; next && next < b; next = next->next) prev = next;
+    if (next == b || (prev && (char *)prev + prev->size > (char *)b)) return;
     if (next && (char *)b + b->size == (char *)next) {
         b->size += next->size;
         next = next->next;
@@ -111,3 +118,4 @@ void *realloc(void *p, size_t n)
     free(p);
     return q;
 }
+#endif
