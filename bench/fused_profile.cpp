@@ -10,23 +10,23 @@
 // Not a timed benchmark: its figures are counts, the same on every machine.
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
-#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "bench/bench_machine.h"
 #include "tools/vrnasm/assembler.h"
 #include "tools/vrncc/compiler.h"
 #include "vm/decoded_code.h"
 #include "vm/fused.h"
-#include "vm/host.h"
 #include "vm/image.h"
+#include "vm/in_place_loop.h"
 #include "vm/interpreter.h"
 #include "vm/machine.h"
 #include "vm/opcodes.h"
@@ -35,21 +35,6 @@ namespace corvane {
 namespace {
 
 namespace fs = std::filesystem;
-
-// A host whose clock moves a millisecond at every reading; nothing else reaches outside.
-class QuietHost : public Host {
-  public:
-    uint64_t nowNs() override { return now += 1'000'000; }
-    LocalTime localTime() override { return {}; }
-    void setLocalTime(const LocalTime&) override {}
-    std::optional<std::string> chooseFile(const std::string&) override { return std::nullopt; }
-    void debugSnapshot(uint32_t, const uint8_t*, uint32_t) override {}
-    void debugStopNotice(uint32_t) override {}
-    void streamWriteFailed(const std::string&) override {}
-
-  private:
-    uint64_t now = 0;
-};
 
 // Instructions that run on the register view (those a fused run may hold), by opcode.
 constexpr std::array<bool, 256> fusable() {
@@ -99,16 +84,9 @@ std::string nameOf(const uint8_t* ops, size_t n) {
 // the dispatches of the run loop for them.
 std::pair<uint64_t, uint64_t> profileImage(const std::vector<uint8_t>& image, uint64_t limit,
                                            Profile& p) {
-    QuietHost host;
-    auto m = std::make_unique<Machine>();
-    m->host = &host;
-    const fs::path root = fs::temp_directory_path() / "corvane-fused-profile";
-    fs::create_directories(root);
-    m->rootDir = m->currentDir = root.string() + "/";
-    if (setImage(*m, image.data(), image.size()) != ImageStatus::Ok) return {0, 0};
-    m->programLoaded = true;
-    m->paused = false;
-    resetMachine(*m);
+    bench::BenchMachine machine("corvane-fused-profile");
+    if (!machine.load(image)) return {0, 0};
+    Machine* const m = &machine.machine();
     const uint32_t size = m->imageSize;
     std::vector<uint64_t> runs(size, 0);
     std::vector<uint16_t> kinds(size, kKindUndecoded);
@@ -144,16 +122,16 @@ std::pair<uint64_t, uint64_t> profileImage(const std::vector<uint8_t>& image, ui
         ++executed;
         runEnd = m->pc;
     }
-    // Straight-line sequences from every offset that ran: 2 to 12 instructions that a fused run
-    // could hold, ending at the first that leaves the line.
+    // Straight-line sequences from every offset that ran: 2 to kLongestFused instructions that a
+    // fused run could hold, ending at the first that leaves the line.
     const uint8_t* code = m->image.get();
     for (uint32_t pc = kImageHeaderSize; pc < size; ++pc) {
         if (runs[pc] == 0) continue;
-        uint8_t ops[12];
+        uint8_t ops[kLongestFused];
         size_t n = 0;
         uint64_t today = 0;  // dispatches for the first n instructions with today's runs
         size_t coveredTo = 0;
-        for (uint32_t at = pc; n < 12 && at < size;) {
+        for (uint32_t at = pc; n < kLongestFused && at < size;) {
             const uint8_t opcode = code[at];
             if (!kFusable[opcode] || at + length(opcode) > size) break;
             if (n == coveredTo) {
@@ -171,15 +149,9 @@ std::pair<uint64_t, uint64_t> profileImage(const std::vector<uint8_t>& image, ui
             at += length(opcode);
         }
     }
-    endProgram(*m);
     p.instructions += executed;
     p.dispatches += dispatches;
     return {executed, dispatches};
-}
-
-std::vector<uint8_t> readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 }  // namespace
@@ -195,9 +167,9 @@ int main(int argc, char** argv) {
     std::vector<std::pair<std::string, std::vector<uint8_t>>> programs;
     for (const char* demo : {"showcase", "clock", "console", "draw", "files", "keys", "snake"}) {
         programs.emplace_back(std::string("demo ") + demo,
-                              readFile(bin / (std::string(demo) + ".vrn")));
+                              bench::readFile(bin / (std::string(demo) + ".vrn")));
         programs.emplace_back(std::string("demo asm/") + demo,
-                              readFile(bin / "asm" / (std::string(demo) + ".vrn")));
+                              bench::readFile(bin / "asm" / (std::string(demo) + ".vrn")));
     }
     std::vector<fs::path> cSources, asmSources;
     for (const fs::path& dir :
@@ -237,9 +209,15 @@ int main(int argc, char** argv) {
     std::vector<std::pair<uint64_t, std::string>> taken;
     for (const auto& [name, count] : p.fusedTaken) taken.emplace_back(count, name);
     std::sort(taken.rbegin(), taken.rend());
-    std::printf("fused runs taken, by dynamic count\n");
-    for (size_t i = 0; i < taken.size() && i < 30; ++i)
-        std::printf("%12llu  %s\n", (unsigned long long)taken[i].first, taken[i].second.c_str());
+    // Runs that can loop in place are marked: their passes over themselves skip the dispatch
+    // and the ring checks.
+    std::map<std::string, bool> inPlace;
+    for (const FusedRun& r : kFusedRuns) inPlace[nameOf(r.ops.data(), r.count)] = inPlaceLoop(r).ok;
+    std::printf("fused runs taken, by dynamic count (* loops in place)\n");
+    for (size_t i = 0; i < taken.size() && i < 30; ++i) {
+        std::printf("%12llu %s %s\n", (unsigned long long)taken[i].first,
+                    inPlace[taken[i].second] ? "*" : " ", taken[i].second.c_str());
+    }
 
     // Candidates: sequences not among the fused runs, by the dispatches they would save.
     std::map<std::string, bool> known;
@@ -253,8 +231,5 @@ int main(int argc, char** argv) {
     std::printf("\nsequences not fused, by dispatches a run would save\n");
     for (size_t i = 0; i < saved.size() && i < 40; ++i)
         std::printf("%12llu  %s\n", (unsigned long long)saved[i].first, saved[i].second.c_str());
-    // The programs' files went to a folder of the profile's own: nothing stays behind.
-    std::error_code ec;
-    fs::remove_all(fs::temp_directory_path(ec) / "corvane-fused-profile", ec);
     return 0;
 }

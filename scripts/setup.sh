@@ -7,7 +7,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev clang-format clang libclang-rt-dev
   libsdl2-dev libx11-dev libfreetype-dev libstb-dev libgif-dev
   xfonts-base unifont fonts-unifont xfonts-wqy
-  xvfb xauth xdotool x11-xkb-utils lua5.4 luajit nlohmann-json3-dev tmux
+  xvfb xauth xdotool x11-xkb-utils lua5.4 luajit valgrind nlohmann-json3-dev tmux
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 dpkg-dev lintian
 )
 

@@ -11,6 +11,11 @@
 // first stores the slots not stored yet; a store that overlaps it does the same and then takes
 // every held slot back from the ring. ENTER, which moves arguments out of the ring by address,
 // runs on the run loop's view between a finish and a load.
+//
+// A run that loops in place (vm/in_place_loop.h) makes its first pass with those checks, noting
+// whether any access came near the ring or the end of VmMemory (RingCheck::Probe). When none
+// did, every later pass touches the same places, so its passes run without the checks
+// (RingCheck::None) and hold the ring's slots across passes, stored once when the loop ends.
 
 #include <array>
 #include <cstddef>
@@ -33,9 +38,15 @@ constexpr int kCachedBase = 16;
 constexpr int kCachedSlots = 32;
 static_assert(kLongestFused + 1 <= kCachedBase && kCachedBase + kLongestFused <= kCachedSlots);
 
-struct CachedRun {
+// How a cached view guards VmMemory accesses against the held slots: at every access (any run),
+// the same and noting whether an access came near the ring or the end of VmMemory (the first
+// pass of a loop in place), or not at all (the later passes, once the first was clear of both).
+enum class RingCheck { PerAccess, Probe, None };
+
+template <RingCheck Check>
+struct CachedRunOf {
     // `code`: the run's bytes, copied from the image at s.pc (see codeAtPc in vm/fetch.h).
-    CORVANE_INLINE CachedRun(RunState& s, const uint8_t* code)
+    CORVANE_INLINE CachedRunOf(RunState& s, const uint8_t* code)
         : mem(s.mem),
           image(s.image),
           runCode(code),
@@ -44,8 +55,20 @@ struct CachedRun {
           lastReturn(s.lastReturn) {
         load(s);
     }
-    CachedRun(const CachedRun&) = delete;
-    CachedRun& operator=(const CachedRun&) = delete;
+    CachedRunOf(const CachedRunOf&) = delete;
+    CachedRunOf& operator=(const CachedRunOf&) = delete;
+
+    // For the passes of a loop in place: the `Slots` slots above the start are held from the
+    // start, as the previous pass left them (each pass writes them before it reads them), so
+    // that the marks are the same at the start of every pass and fold away.
+    template <int Slots>
+    CORVANE_INLINE void holdAcrossPasses() {
+        static_assert(Check == RingCheck::None, "only passes that cannot reach the ring");
+        holdSlots(std::make_index_sequence<Slots>{});
+    }
+
+    // After a probing pass: whether no access came near the ring or the end of VmMemory.
+    CORVANE_INLINE bool clearOfRing() const { return clear; }
 
     // Stores the slots the run wrote and gives the registers back.
     CORVANE_INLINE void finish(RunState& s) {
@@ -99,39 +122,27 @@ struct CachedRun {
     }
     CORVANE_INLINE uint32_t read16(uint32_t addr) const {
         beforeRead(addr, 2);
-        return access().read16(addr);
+        if constexpr (Check == RingCheck::None) {
+            uint16_t v;
+            std::memcpy(&v, &mem[addr & 0xFFFF], 2);
+            return v;
+        } else {
+            return access().read16(addr);
+        }
     }
     CORVANE_INLINE uint32_t read32(uint32_t addr) const {
         beforeRead(addr, 4);
-        return access().read32(addr);
-    }
-    CORVANE_INLINE void write8(uint32_t addr, uint32_t v) {
-        if (held && overlapsRing(addr, 1)) [[unlikely]] {
-            storeHeld();
-            mem[addr & 0xFFFF] = uint8_t(v);
-            reloadHeld();
-            return;
+        if constexpr (Check == RingCheck::None) {
+            uint32_t v;
+            std::memcpy(&v, &mem[addr & 0xFFFF], 4);
+            return v;
+        } else {
+            return access().read32(addr);
         }
-        mem[addr & 0xFFFF] = uint8_t(v);
     }
-    CORVANE_INLINE void write16(uint32_t addr, uint32_t v) {
-        if (held && overlapsRing(addr, 2)) [[unlikely]] {
-            storeHeld();
-            access().write16(addr, v);
-            reloadHeld();
-            return;
-        }
-        access().write16(addr, v);
-    }
-    CORVANE_INLINE void write32(uint32_t addr, uint32_t v) {
-        if (held && overlapsRing(addr, 4)) [[unlikely]] {
-            storeHeld();
-            access().write32(addr, v);
-            reloadHeld();
-            return;
-        }
-        access().write32(addr, v);
-    }
+    CORVANE_INLINE void write8(uint32_t addr, uint32_t v) { write<1>(addr, v); }
+    CORVANE_INLINE void write16(uint32_t addr, uint32_t v) { write<2>(addr, v); }
+    CORVANE_INLINE void write32(uint32_t addr, uint32_t v) { write<4>(addr, v); }
 
     uint8_t* const mem;
     const uint8_t* const image;
@@ -169,9 +180,44 @@ struct CachedRun {
         addr &= 0xFFFF;
         return addr + width > kOperandRing && addr < kOperandRing + kOperandRingSize + 3;
     }
+    // Also a place that wraps past 0xFFFF: the unchecked passes copy values whole.
+    CORVANE_INLINE static bool nearRingOrEnd(uint32_t addr, uint32_t width) {
+        return overlapsRing(addr, width) || (addr & 0xFFFF) + width > kVmMemorySize;
+    }
+    CORVANE_INLINE void probe(uint32_t addr, uint32_t width) const {
+        if constexpr (Check == RingCheck::Probe) clear = clear && !nearRingOrEnd(addr, width);
+    }
     CORVANE_INLINE void beforeRead(uint32_t addr, uint32_t width) const {
-        if (unstored && overlapsRing(addr, width)) [[unlikely]]
-            storeHeld();
+        if constexpr (Check != RingCheck::None) {
+            probe(addr, width);
+            if (unstored && overlapsRing(addr, width)) [[unlikely]]
+                storeHeld();
+        }
+    }
+    template <uint32_t Width>
+    CORVANE_INLINE void write(uint32_t addr, uint32_t v) {
+        if constexpr (Check == RingCheck::None) {
+            std::memcpy(&mem[addr & 0xFFFF], &v, Width);
+        } else {
+            probe(addr, Width);
+            if (held && overlapsRing(addr, Width)) [[unlikely]] {
+                storeHeld();
+                writePlain<Width>(addr, v);
+                reloadHeld();
+                return;
+            }
+            writePlain<Width>(addr, v);
+        }
+    }
+    template <uint32_t Width>
+    CORVANE_INLINE void writePlain(uint32_t addr, uint32_t v) {
+        if constexpr (Width == 1) {
+            mem[addr & 0xFFFF] = uint8_t(v);
+        } else if constexpr (Width == 2) {
+            access().write16(addr, v);
+        } else {
+            access().write32(addr, v);
+        }
     }
     // The slots are distinct ring slots (a run holds far fewer than the ring's 64), so the order
     // of the stores does not matter. The marks stay: storing them again at the end is harmless,
@@ -201,6 +247,11 @@ struct CachedRun {
          ...);
     }
     template <size_t... D>
+    CORVANE_INLINE void holdSlots(std::index_sequence<D...>) {
+        ((cache[kCachedBase + D] = 0, held |= bit(kCachedBase + D)), ...);
+        unstored = held;
+    }
+    template <size_t... D>
     CORVANE_INLINE void reloadSlots(std::index_sequence<D...>) {
         ((held & bit(D) ? void(cache[D] = ringSlot(D)) : void()), ...);
     }
@@ -209,6 +260,9 @@ struct CachedRun {
     uint32_t held = 0;             // slots whose value is in `cache`
     uint32_t unstored = 0;         // held slots the run has pushed: the ring must get them
     uint32_t cache[kCachedSlots];  // read only where `held` says; a plain array: no call to inline
+    mutable bool clear = true;     // RingCheck::Probe: no access came near the ring or the end
 };
+
+using CachedRun = CachedRunOf<RingCheck::PerAccess>;
 
 }  // namespace corvane

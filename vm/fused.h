@@ -15,7 +15,7 @@
 
 namespace corvane {
 
-constexpr size_t kLongestFused = 12;
+constexpr size_t kLongestFused = 14;
 
 struct FusedRun {
     uint8_t count;
@@ -31,6 +31,9 @@ namespace detail {
 using namespace op;
 // clang-format off
 constexpr FusedRun kFusedRunList[] = {
+    // a whole loop: x = x + y * k; then y stepped, tested and branched on
+    {14, {ADDRL, LDL_L, LDL_L, MULI, ADD, ASSIGN, POP_COND,
+          ADDRL, LDL_L, ADDI, ASSIGN, LTI, POP_COND, JNZ}},
     // counting loops: a local stepped through its typed address, then tested and branched on
     {9, {PUSH_D, LDL_L, ADDI, ASSIGN, POP_COND, LDL_L, LTI, POP_COND, JNZ}},
     {9, {PUSH_D, LDL_L, ADDI, ASSIGN, POP_COND, LDL_L, LTI, POP_COND, JZ}},

@@ -1,39 +1,60 @@
 #pragma once
-// The threaded run loop's labels and jump tables (GNU C "labels as values"): one label per kind
-// of code offset, and the body behind each label, which ends with its own jump to the next kind
-// (that predicts far better than one shared jump); and the same bodies as the cases of the
-// portable loop's switch, for compilers without computed goto. Used by executeBatch alone: the
-// bodies use its names (s, code, imageSize, kinds, kind, executed, budget, the tables kPlain and
-// kTargets, and the labels dispatch, undecoded, outside and done).
+// The run loop's kinds of code offset laid out for its two dispatches: the threaded one (GNU C
+// "labels as values": one label per kind, and the body behind each label ends with its own jump
+// to the next kind, which predicts far better than one shared jump) and the portable one (one
+// switch over the kinds, for compilers without computed goto). Each body is written once, with
+// the way it goes on as its arguments; the lists of opcodes and fused runs are written once and
+// expanded for labels, threaded bodies and switch cases alike. Used by executeBatch alone: the
+// bodies use its names (s, code, executed, budget, kind, the table kPlain and the labels
+// dispatch, outside and done) and runPlain.
 
 #include <cstddef>
 
 // clang-format off
 
-// The label of every plain kind, in opcode order: 256 of them, invalid opcodes included.
-#define CORVANE_PLAIN(n) &&plain_##n,
-#define CORVANE_PLAIN16(h)                                                             \
-    CORVANE_PLAIN(h##0) CORVANE_PLAIN(h##1) CORVANE_PLAIN(h##2) CORVANE_PLAIN(h##3)     \
-    CORVANE_PLAIN(h##4) CORVANE_PLAIN(h##5) CORVANE_PLAIN(h##6) CORVANE_PLAIN(h##7)     \
-    CORVANE_PLAIN(h##8) CORVANE_PLAIN(h##9) CORVANE_PLAIN(h##A) CORVANE_PLAIN(h##B)     \
-    CORVANE_PLAIN(h##C) CORVANE_PLAIN(h##D) CORVANE_PLAIN(h##E) CORVANE_PLAIN(h##F)
-#define CORVANE_PLAIN_LABELS                                                           \
-    CORVANE_PLAIN16(0x0) CORVANE_PLAIN16(0x1) CORVANE_PLAIN16(0x2) CORVANE_PLAIN16(0x3) \
-    CORVANE_PLAIN16(0x4) CORVANE_PLAIN16(0x5) CORVANE_PLAIN16(0x6) CORVANE_PLAIN16(0x7) \
-    CORVANE_PLAIN16(0x8) CORVANE_PLAIN16(0x9) CORVANE_PLAIN16(0xA) CORVANE_PLAIN16(0xB) \
-    CORVANE_PLAIN16(0xC) CORVANE_PLAIN16(0xD) CORVANE_PLAIN16(0xE) CORVANE_PLAIN16(0xF)
+// X(n) for every opcode value, invalid ones included: 256 of them.
+#define CORVANE_EACH_OPCODE16(X, h)                                                     \
+    X(h##0) X(h##1) X(h##2) X(h##3) X(h##4) X(h##5) X(h##6) X(h##7)                      \
+    X(h##8) X(h##9) X(h##A) X(h##B) X(h##C) X(h##D) X(h##E) X(h##F)
+#define CORVANE_EACH_OPCODE(X)                                                          \
+    CORVANE_EACH_OPCODE16(X, 0x0) CORVANE_EACH_OPCODE16(X, 0x1) CORVANE_EACH_OPCODE16(X, 0x2) \
+    CORVANE_EACH_OPCODE16(X, 0x3) CORVANE_EACH_OPCODE16(X, 0x4) CORVANE_EACH_OPCODE16(X, 0x5) \
+    CORVANE_EACH_OPCODE16(X, 0x6) CORVANE_EACH_OPCODE16(X, 0x7) CORVANE_EACH_OPCODE16(X, 0x8) \
+    CORVANE_EACH_OPCODE16(X, 0x9) CORVANE_EACH_OPCODE16(X, 0xA) CORVANE_EACH_OPCODE16(X, 0xB) \
+    CORVANE_EACH_OPCODE16(X, 0xC) CORVANE_EACH_OPCODE16(X, 0xD) CORVANE_EACH_OPCODE16(X, 0xE) \
+    CORVANE_EACH_OPCODE16(X, 0xF)
 
-// The label of every fused kind: kFusedLabels of them, more than there are fused runs; the
-// labels past the last run are never reached.
-#define CORVANE_FUSED(g, j) &&fused_##g##_##j,
-#define CORVANE_FUSED8(g)                                                              \
-    CORVANE_FUSED(g, 0) CORVANE_FUSED(g, 1) CORVANE_FUSED(g, 2) CORVANE_FUSED(g, 3)     \
-    CORVANE_FUSED(g, 4) CORVANE_FUSED(g, 5) CORVANE_FUSED(g, 6) CORVANE_FUSED(g, 7)
-#define CORVANE_FUSED_LABELS                                                           \
-    CORVANE_FUSED8(0) CORVANE_FUSED8(1) CORVANE_FUSED8(2) CORVANE_FUSED8(3)             \
-    CORVANE_FUSED8(4) CORVANE_FUSED8(5) CORVANE_FUSED8(6) CORVANE_FUSED8(7)             \
-    CORVANE_FUSED8(8) CORVANE_FUSED8(9) CORVANE_FUSED8(10) CORVANE_FUSED8(11)           \
-    CORVANE_FUSED8(12) CORVANE_FUSED8(13) CORVANE_FUSED8(14) CORVANE_FUSED8(15)
+// X(g, j) for every fused label, run 8 * g + j: kFusedLabels of them, more than there are fused
+// runs; the labels past the last run are never reached.
+#define CORVANE_EACH_FUSED8(X, g) X(g, 0) X(g, 1) X(g, 2) X(g, 3) X(g, 4) X(g, 5) X(g, 6) X(g, 7)
+#define CORVANE_EACH_FUSED(X)                                                           \
+    CORVANE_EACH_FUSED8(X, 0) CORVANE_EACH_FUSED8(X, 1) CORVANE_EACH_FUSED8(X, 2)        \
+    CORVANE_EACH_FUSED8(X, 3) CORVANE_EACH_FUSED8(X, 4) CORVANE_EACH_FUSED8(X, 5)        \
+    CORVANE_EACH_FUSED8(X, 6) CORVANE_EACH_FUSED8(X, 7) CORVANE_EACH_FUSED8(X, 8)        \
+    CORVANE_EACH_FUSED8(X, 9) CORVANE_EACH_FUSED8(X, 10) CORVANE_EACH_FUSED8(X, 11)      \
+    CORVANE_EACH_FUSED8(X, 12) CORVANE_EACH_FUSED8(X, 13) CORVANE_EACH_FUSED8(X, 14)     \
+    CORVANE_EACH_FUSED8(X, 15)
+
+// One instruction through its handler; `next` goes on to the next kind.
+#define CORVANE_PLAIN_BODY(n, next)                 \
+    if (runPlain<n>(s, executed)) [[unlikely]]      \
+        goto done;                                  \
+    next;
+
+// A fused run, when the budget left covers it whole; else `whenShort` runs its first instruction
+// alone. `next` goes on to the next kind.
+#define CORVANE_FUSED_BODY(g, j, whenShort, next)                                                \
+    if constexpr (8 * (g) + (j) < kFusedRunCount) {                                          \
+        constexpr size_t k = 8 * (g) + (j) < kFusedRunCount ? 8 * (g) + (j) : 0;             \
+        if (!fused_exec::runFusedAt<k>(s, code, executed, budget)) whenShort;                   \
+        next;                                                                                \
+    } else {                                                                                 \
+        goto outside;                                                                        \
+    }
+
+// --- threaded dispatch ---
+#define CORVANE_PLAIN_LABEL(n) &&plain_##n,
+#define CORVANE_FUSED_LABEL(g, j) &&fused_##g##_##j,
 
 // The jump to the label of the kind at pc.
 #define CORVANE_GOTO_KIND() goto *kTargets[kinds[s.pc]]
@@ -46,120 +67,26 @@
         CORVANE_GOTO_KIND();                                            \
     } while (false)
 
-// One instruction through its handler, called with a constant index so that it is inlined.
-#define CORVANE_PLAIN_BODY(n)                   \
-    plain_##n: ++s.pc;                          \
-    kRunHandlers[n](s);                         \
-    ++executed;                                 \
-    if (s.stop) [[unlikely]] goto done;         \
-    CORVANE_DISPATCH();
-#define CORVANE_PLAIN_BODY16(h)                                                                \
-    CORVANE_PLAIN_BODY(h##0) CORVANE_PLAIN_BODY(h##1) CORVANE_PLAIN_BODY(h##2)                  \
-    CORVANE_PLAIN_BODY(h##3) CORVANE_PLAIN_BODY(h##4) CORVANE_PLAIN_BODY(h##5)                  \
-    CORVANE_PLAIN_BODY(h##6) CORVANE_PLAIN_BODY(h##7) CORVANE_PLAIN_BODY(h##8)                  \
-    CORVANE_PLAIN_BODY(h##9) CORVANE_PLAIN_BODY(h##A) CORVANE_PLAIN_BODY(h##B)                  \
-    CORVANE_PLAIN_BODY(h##C) CORVANE_PLAIN_BODY(h##D) CORVANE_PLAIN_BODY(h##E)                  \
-    CORVANE_PLAIN_BODY(h##F)
-#define CORVANE_PLAIN_BODIES                                                                   \
-    CORVANE_PLAIN_BODY16(0x0) CORVANE_PLAIN_BODY16(0x1) CORVANE_PLAIN_BODY16(0x2)               \
-    CORVANE_PLAIN_BODY16(0x3) CORVANE_PLAIN_BODY16(0x4) CORVANE_PLAIN_BODY16(0x5)               \
-    CORVANE_PLAIN_BODY16(0x6) CORVANE_PLAIN_BODY16(0x7) CORVANE_PLAIN_BODY16(0x8)               \
-    CORVANE_PLAIN_BODY16(0x9) CORVANE_PLAIN_BODY16(0xA) CORVANE_PLAIN_BODY16(0xB)               \
-    CORVANE_PLAIN_BODY16(0xC) CORVANE_PLAIN_BODY16(0xD) CORVANE_PLAIN_BODY16(0xE)               \
-    CORVANE_PLAIN_BODY16(0xF)
+#define CORVANE_PLAIN_TARGET(n) plain_##n: CORVANE_PLAIN_BODY(n, CORVANE_DISPATCH())
+#define CORVANE_FUSED_TARGET(g, j) \
+    fused_##g##_##j: CORVANE_FUSED_BODY(g, j, goto *kPlain[code[s.pc]], CORVANE_DISPATCH())
 
-// A fused run, when the budget left covers it whole; else its first instruction alone. A run
-// that ends with a jump back to its own start (a whole loop) runs again at once while the
-// budget covers it, without the dispatch.
-#define CORVANE_FUSED_BODY(g, j)                                                 \
-    fused_##g##_##j:                                                             \
-    if constexpr (8 * (g) + (j) < kFusedRunCount) {                              \
-        constexpr size_t k = 8 * (g) + (j) < kFusedRunCount ? 8 * (g) + (j) : 0; \
-        if (budget - executed < kFusedRuns[k].count) goto *kPlain[code[s.pc]];   \
-        const uint32_t start = s.pc;                                             \
-        const FusedCode<k> runCode(code + start);                                \
-        do {                                                                     \
-            runFused<k>(s, runCode);                                             \
-            executed += kFusedRuns[k].count;                                     \
-        } while (kFusedRuns[k].endsInJump() && s.pc == start &&                   \
-                 budget - executed >= kFusedRuns[k].count);                      \
-        CORVANE_DISPATCH();                                                      \
-    } else {                                                                     \
-        goto outside;                                                            \
-    }
-#define CORVANE_FUSED_BODY8(g)                                                   \
-    CORVANE_FUSED_BODY(g, 0) CORVANE_FUSED_BODY(g, 1) CORVANE_FUSED_BODY(g, 2)    \
-    CORVANE_FUSED_BODY(g, 3) CORVANE_FUSED_BODY(g, 4) CORVANE_FUSED_BODY(g, 5)    \
-    CORVANE_FUSED_BODY(g, 6) CORVANE_FUSED_BODY(g, 7)
-#define CORVANE_FUSED_BODIES                                                     \
-    CORVANE_FUSED_BODY8(0) CORVANE_FUSED_BODY8(1) CORVANE_FUSED_BODY8(2)          \
-    CORVANE_FUSED_BODY8(3) CORVANE_FUSED_BODY8(4) CORVANE_FUSED_BODY8(5)          \
-    CORVANE_FUSED_BODY8(6) CORVANE_FUSED_BODY8(7) CORVANE_FUSED_BODY8(8)          \
-    CORVANE_FUSED_BODY8(9) CORVANE_FUSED_BODY8(10) CORVANE_FUSED_BODY8(11)        \
-    CORVANE_FUSED_BODY8(12) CORVANE_FUSED_BODY8(13) CORVANE_FUSED_BODY8(14)        \
-    CORVANE_FUSED_BODY8(15)
-
-// The portable loop's cases: the same bodies as cases of one switch over the kinds, ending
-// with a break back to the loop's checks.
-#define CORVANE_SWITCH_PLAIN(n)                 \
-    case kKindFirstPlain + (n):                 \
-        ++s.pc;                                 \
-        kRunHandlers[n](s);                     \
-        ++executed;                             \
-        if (s.stop) [[unlikely]] goto done;     \
-        break;
-#define CORVANE_SWITCH_PLAIN16(h)                                                              \
-    CORVANE_SWITCH_PLAIN(h##0) CORVANE_SWITCH_PLAIN(h##1) CORVANE_SWITCH_PLAIN(h##2)            \
-    CORVANE_SWITCH_PLAIN(h##3) CORVANE_SWITCH_PLAIN(h##4) CORVANE_SWITCH_PLAIN(h##5)            \
-    CORVANE_SWITCH_PLAIN(h##6) CORVANE_SWITCH_PLAIN(h##7) CORVANE_SWITCH_PLAIN(h##8)            \
-    CORVANE_SWITCH_PLAIN(h##9) CORVANE_SWITCH_PLAIN(h##A) CORVANE_SWITCH_PLAIN(h##B)            \
-    CORVANE_SWITCH_PLAIN(h##C) CORVANE_SWITCH_PLAIN(h##D) CORVANE_SWITCH_PLAIN(h##E)            \
-    CORVANE_SWITCH_PLAIN(h##F)
-#define CORVANE_SWITCH_PLAIN_CASES                                                             \
-    CORVANE_SWITCH_PLAIN16(0x0) CORVANE_SWITCH_PLAIN16(0x1) CORVANE_SWITCH_PLAIN16(0x2)         \
-    CORVANE_SWITCH_PLAIN16(0x3) CORVANE_SWITCH_PLAIN16(0x4) CORVANE_SWITCH_PLAIN16(0x5)         \
-    CORVANE_SWITCH_PLAIN16(0x6) CORVANE_SWITCH_PLAIN16(0x7) CORVANE_SWITCH_PLAIN16(0x8)         \
-    CORVANE_SWITCH_PLAIN16(0x9) CORVANE_SWITCH_PLAIN16(0xA) CORVANE_SWITCH_PLAIN16(0xB)         \
-    CORVANE_SWITCH_PLAIN16(0xC) CORVANE_SWITCH_PLAIN16(0xD) CORVANE_SWITCH_PLAIN16(0xE)         \
-    CORVANE_SWITCH_PLAIN16(0xF)
-
-// A fused run's case; when the budget left does not cover it, its first instruction's case.
-#define CORVANE_SWITCH_FUSED(g, j)                                                   \
-    case kKindFirstFused + 8 * (g) + (j):                                            \
-        if constexpr (8 * (g) + (j) < kFusedRunCount) {                              \
-            constexpr size_t k = 8 * (g) + (j) < kFusedRunCount ? 8 * (g) + (j) : 0; \
-            if (budget - executed < kFusedRuns[k].count) {                           \
-                kind = uint16_t(kKindFirstPlain + code[s.pc]);                       \
-                goto dispatch;                                                       \
-            }                                                                        \
-            const uint32_t start = s.pc;                                             \
-            const FusedCode<k> runCode(code + start);                                \
-            do {                                                                     \
-                runFused<k>(s, runCode);                                             \
-                executed += kFusedRuns[k].count;                                     \
-            } while (kFusedRuns[k].endsInJump() && s.pc == start &&                  \
-                     budget - executed >= kFusedRuns[k].count);                      \
-            break;                                                                   \
-        } else {                                                                     \
-            goto outside;                                                            \
-        }
-#define CORVANE_SWITCH_FUSED8(g)                                                     \
-    CORVANE_SWITCH_FUSED(g, 0) CORVANE_SWITCH_FUSED(g, 1) CORVANE_SWITCH_FUSED(g, 2)  \
-    CORVANE_SWITCH_FUSED(g, 3) CORVANE_SWITCH_FUSED(g, 4) CORVANE_SWITCH_FUSED(g, 5)  \
-    CORVANE_SWITCH_FUSED(g, 6) CORVANE_SWITCH_FUSED(g, 7)
-#define CORVANE_SWITCH_FUSED_CASES                                                   \
-    CORVANE_SWITCH_FUSED8(0) CORVANE_SWITCH_FUSED8(1) CORVANE_SWITCH_FUSED8(2)        \
-    CORVANE_SWITCH_FUSED8(3) CORVANE_SWITCH_FUSED8(4) CORVANE_SWITCH_FUSED8(5)        \
-    CORVANE_SWITCH_FUSED8(6) CORVANE_SWITCH_FUSED8(7) CORVANE_SWITCH_FUSED8(8)        \
-    CORVANE_SWITCH_FUSED8(9) CORVANE_SWITCH_FUSED8(10) CORVANE_SWITCH_FUSED8(11)      \
-    CORVANE_SWITCH_FUSED8(12) CORVANE_SWITCH_FUSED8(13) CORVANE_SWITCH_FUSED8(14)     \
-    CORVANE_SWITCH_FUSED8(15)
+// --- portable dispatch: cases that end with a break back to the loop's checks ---
+#define CORVANE_PLAIN_CASE(n) case kKindFirstPlain + (n): CORVANE_PLAIN_BODY(n, break)
+#define CORVANE_FUSED_CASE(g, j)                                                        \
+    case kKindFirstFused + 8 * (g) + (j):                                               \
+        CORVANE_FUSED_BODY(g, j,                                                        \
+                           {                                                            \
+                               kind = uint16_t(kKindFirstPlain + code[s.pc]);           \
+                               goto dispatch;                                           \
+                           },                                                           \
+                           break)
 
 // clang-format on
 
 namespace corvane {
 
-// Fused labels CORVANE_FUSED_LABELS lays out (16 groups of 8).
+// Fused labels CORVANE_EACH_FUSED lays out (16 groups of 8).
 constexpr size_t kFusedLabels = 128;
 
 }  // namespace corvane

@@ -12,10 +12,13 @@
 
 // Handlers and the helpers they are made of are forced inline: the run loop composes them into
 // fused runs and its cases, which grow past the compiler's own inlining limits.
+// A piece of the run loop kept out of it (entered rarely, looping long) is kept out of line.
 #if defined(__GNUC__)
 #define CORVANE_INLINE [[gnu::always_inline]] inline
+#define CORVANE_NOINLINE [[gnu::noinline]]
 #else
 #define CORVANE_INLINE inline
+#define CORVANE_NOINLINE
 #endif
 
 namespace corvane {
