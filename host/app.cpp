@@ -16,6 +16,7 @@
 #include "host/run_controls.h"
 #include "host/skin.h"
 #include "host/stored_settings.h"
+#include "host/texts.h"
 #include "host/window.h"
 #include "library/path.h"
 #include "shared/debuglink.h"
@@ -67,13 +68,19 @@ App::~App() = default;
 
 int App::startUp(const Switches& switches) {
     debugger_->name(switches.debugger);
+    // The language first: every text from here on is in it. The runner's comes from its command
+    // line (checked there), the desktop program's from vorn.ini.
+    if (!settings_.language.empty())
+        setTextLanguage(languageByCode(settings_.language).value_or(kDefaultLanguage));
+    else
+        setTextLanguage(settings_.writeConfig ? stored_->readLanguage() : kDefaultLanguage);
 
     // The image buffer lives in the machine and is allocated once, here.
     try {
         machine_ = std::make_unique<Machine>();
         fonts_ = std::make_unique<FontTables>();
     } catch (const std::bad_alloc&) {
-        platform_.messageBox(kMsgOutOfMemory);
+        platform_.messageBox(hostText(TextId::MessageOutOfMemory));
         return kStartUpFailed;
     }
     Machine& m = *machine_;
@@ -87,7 +94,7 @@ int App::startUp(const Switches& switches) {
     m.currentDir = root;
 
     if (!loadFontFile(hostPathText(settings_.paths.fontFile), *fonts_)) {
-        platform_.messageBox(kMsgNoFontFile);
+        platform_.messageBox(hostText(TextId::MessageNoFontFile));
         return kStartUpFailed;
     }
     m.fonts = fonts_.get();
@@ -125,7 +132,7 @@ int App::startUp(const Switches& switches) {
     try {
         window_ = std::make_unique<Window>(builtinSkinArt(), fonts_.get());
     } catch (const std::bad_alloc&) {
-        platform_.messageBox(kMsgOutOfMemory);
+        platform_.messageBox(hostText(TextId::MessageOutOfMemory));
         return kStartUpFailed;
     }
     runLoop_ = std::make_unique<RunLoop>(m, platform_, *this, Timing::fromFrequency(frequency_));
@@ -247,7 +254,9 @@ void App::handleEvent(const PlatformEvent& raw) {
             if (!window_->menu().isOpen() && shortcut(event)) return;
             break;
         case PlatformEvent::Type::PadPlugged:
-            notify((event.value ? "手柄已连接: " : "手柄已断开: ") + event.path);
+            notify(formatText(
+                event.value ? TextId::NoticeGamepadConnected : TextId::NoticeGamepadDisconnected,
+                {event.path}));
             break;
         case PlatformEvent::Type::DebugResume:
             machine_->paused = false;
@@ -272,7 +281,7 @@ void App::handleEvent(const PlatformEvent& raw) {
 void App::command(uint16_t id) {
     if (!controlAvailable(id, presence())) {
         // A key of a greyed item: the same answer from each of them, never a box.
-        notify(kMsgNoProgram);
+        notify(hostText(TextId::MessageNoProgram));
         syncWindow();
         return;
     }
@@ -327,6 +336,9 @@ void App::command(uint16_t id) {
         default:
             if (viewCommand(id)) break;
             if (id >= kCmdSlot1 && id <= kCmdSlot4) setStateSlot(id - kCmdSlot1 + 1);
+            // The menu, the signs and the next message speak the language chosen at once.
+            if (id >= kCmdLanguage1 && id < kCmdLanguage1 + kLanguageCount)
+                setTextLanguage(id - kCmdLanguage1);
             break;
     }
     syncWindow();
@@ -361,6 +373,8 @@ void App::syncWindow() {
     menu.setChecked(kCmdBeepSound, beepSound_);
     menu.setChecked(kCmdRecord, recording());
     for (int n = 1; n <= kStateSlots; ++n) menu.setChecked(uint16_t(kCmdSlot1 + n - 1), n == slot_);
+    for (int lang = 0; lang < kLanguageCount; ++lang)
+        menu.setChecked(uint16_t(kCmdLanguage1 + lang), lang == textLanguage());
     RunModes modes;
     modes.running = loaded;
     modes.recording = recording();
@@ -431,9 +445,9 @@ void App::setLocalTime(const LocalTime& time) {
 
 std::optional<std::string> App::chooseFile(const std::string& initialDir) {
     OpenFileRequest request;
-    request.title = "选择文件";
+    request.title = hostText(TextId::DialogChooseTitle);
     request.initialDir = initialDir;
-    request.filters = {{"所有文件 (*.*)", "*.*"}};
+    request.filters = {{hostText(TextId::DialogAllFilter), "*.*"}};
     std::optional<std::string> chosen = platform_.openFileDialog(request);
     // The key that chose the file (or cancelled) is still down: it belongs to the dialog, not to
     // the page the program shows next.
@@ -458,7 +472,7 @@ void App::debugSnapshot(uint32_t dataWord, const uint8_t* data, uint32_t size) {
 }
 
 void App::streamWriteFailed(const std::string& file) {
-    platform_.messageBox(kMsgWriteFailed + file);
+    platform_.messageBox(formatText(TextId::MessageWriteFailed, {file}));
     holdBack_.arm();
 }
 

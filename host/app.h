@@ -51,13 +51,6 @@ class ConfigStore;
 struct MachineState;
 struct StateTiming;
 
-// Texts of the start-up failures (UTF-8).
-inline constexpr const char* kMsgOutOfMemory = "内存不足!";
-inline constexpr const char* kMsgNoFontFile = "无法打字体文件duzezi.dat!";
-// A program's file whose data the host could not write out (a full disk): the text is followed
-// by the file's host path.
-inline constexpr const char* kMsgWriteFailed = "文件写入失败,数据已丢失: ";
-
 // vorn.ini: "Clock"/"SetHostClock" = 1 lets a program's SetTime set the host's own clock.
 // Missing or 0 (the default), SetTime moves a date of this process only.
 inline constexpr const char* kClockSection = "Clock";
@@ -74,16 +67,6 @@ constexpr uint32_t kMainWindowId = 1;
 constexpr uint64_t kDefaultSpeedLimit = 1'000'000;
 constexpr uint32_t kDefaultFastForward = 4;
 
-// Texts of the save states and recordings (UTF-8).
-inline constexpr const char* kMsgNoProgram = "没有运行的程序!";
-inline constexpr const char* kMsgStateCannotWrite = "无法写入状态文件!";
-inline constexpr const char* kMsgStateCannotOpen = "无法打开状态文件!";
-inline constexpr const char* kMsgStateInvalid = "不是有效的状态文件!";
-inline constexpr const char* kMsgStateTooNew = "状态文件的版本太新, 请使用更新的Corvane!";
-inline constexpr const char* kMsgStateOtherImage = "状态文件属于另一个程序, 不能读取!";
-inline constexpr const char* kMsgStateFileGone = "程序打开的文件已不存在: ";
-inline constexpr const char* kMsgRecordCannotWrite = "无法写入录像文件!";
-
 struct AppSettings {
     HostPaths paths;
     // The desktop program creates and writes vorn.ini; the runner only reads it when present.
@@ -93,6 +76,9 @@ struct AppSettings {
     std::string startDir;
     // False keeps SetTime away from the host's clock even when vorn.ini asks for it.
     bool hostClockAllowed = true;
+    // The language of the host's texts, a table's code ("zh", "en"). Empty: [Corvane] Language
+    // in vorn.ini for the desktop program, the default for the runner.
+    std::string language;
 };
 
 // The desktop program's settings: the layout of desktopPaths for this process, vorn.ini written,

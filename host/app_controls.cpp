@@ -10,6 +10,7 @@
 #include "host/captures.h"
 #include "host/machine_state.h"
 #include "host/stored_settings.h"
+#include "host/texts.h"
 #include "host/window.h"
 #include "library/path.h"
 #include "vm/machine.h"
@@ -56,7 +57,7 @@ bool App::paused() const {
 
 void App::togglePause() {
     runLoop_->setUserPaused(!runLoop_->userPaused());
-    notify(runLoop_->userPaused() ? "暂停" : "继续");
+    notify(hostText(runLoop_->userPaused() ? TextId::NoticePaused : TextId::NoticeResumed));
 }
 
 void App::setFastForwardHeld(bool held) {
@@ -130,26 +131,26 @@ void App::restoreDate(const std::optional<int64_t>& dateNs) {
 bool App::saveState(const std::string& file) {
     Machine& m = *machine_;
     if (!m.programLoaded) {
-        platform_.messageBox(kMsgNoProgram);
+        platform_.messageBox(hostText(TextId::MessageNoProgram));
         return false;
     }
     const std::vector<uint8_t> bytes = encodeState(m, stateTiming(), imageName());
     if (!writeFileAtomically(file, bytes)) {
-        platform_.messageBox(kMsgStateCannotWrite);
+        platform_.messageBox(hostText(TextId::MessageStateCannotWrite));
         return false;
     }
-    notify("状态已保存: " + hostPathText(hostFsPath(file).filename()));
+    notify(formatText(TextId::NoticeStateSaved, {hostPathText(hostFsPath(file).filename())}));
     return true;
 }
 
 bool App::loadState(const std::string& file) {
     std::vector<uint8_t> bytes;
     if (!loader_->imageLoaded()) {
-        platform_.messageBox(kMsgNoProgram);
+        platform_.messageBox(hostText(TextId::MessageNoProgram));
         return false;
     }
     if (!readFile(file, bytes)) {
-        platform_.messageBox(kMsgStateCannotOpen);
+        platform_.messageBox(hostText(TextId::MessageStateCannotOpen));
         return false;
     }
     auto state = std::make_unique<MachineState>();
@@ -157,13 +158,13 @@ bool App::loadState(const std::string& file) {
         case StateError::None:
             break;
         case StateError::NotAState:
-            platform_.messageBox(kMsgStateInvalid);
+            platform_.messageBox(hostText(TextId::MessageStateInvalid));
             return false;
         case StateError::TooNew:
-            platform_.messageBox(kMsgStateTooNew);
+            platform_.messageBox(hostText(TextId::MessageStateTooNew));
             return false;
         case StateError::OtherImage:
-            platform_.messageBox(kMsgStateOtherImage);
+            platform_.messageBox(hostText(TextId::MessageStateOtherImage));
             return false;
     }
     const uint64_t now = platform_.nowNs();
@@ -172,11 +173,11 @@ bool App::loadState(const std::string& file) {
     restoreDate(state->timing.dateNs);
     loader_->resumedFromState();
     if (!gone.empty()) {
-        std::string text = kMsgStateFileGone;
-        for (size_t i = 0; i < gone.size(); ++i) text += (i ? ", " : "") + gone[i];
-        platform_.messageBox(text);
+        std::string files;
+        for (size_t i = 0; i < gone.size(); ++i) files += (i ? ", " : "") + gone[i];
+        platform_.messageBox(formatText(TextId::MessageStateFileGone, {files}));
     }
-    notify("状态已读取: " + hostPathText(hostFsPath(file).filename()));
+    notify(formatText(TextId::NoticeStateLoaded, {hostPathText(hostFsPath(file).filename())}));
     syncWindow();
     return true;
 }
@@ -186,10 +187,10 @@ bool App::startRecording(const std::string& file, int scale) {
     if (!captures_->startRecording(file, scale, window_->capturedImage(),
                                    &machine_->mem[kLcdScreen], window_->lcd().blackWhite(),
                                    platform_.nowNs())) {
-        platform_.messageBox(kMsgRecordCannotWrite);
+        platform_.messageBox(hostText(TextId::MessageRecordCannotWrite));
         return false;
     }
-    notify("开始录制");
+    notify(hostText(TextId::NoticeRecordingStarted));
     return true;
 }
 
@@ -197,10 +198,10 @@ bool App::stopRecording() {
     if (!captures_->recording()) return false;
     const std::string file = captures_->recordingFile();
     if (!captures_->stopRecording(platform_.nowNs())) {
-        platform_.messageBox(kMsgRecordCannotWrite);
+        platform_.messageBox(hostText(TextId::MessageRecordCannotWrite));
         return false;
     }
-    notify("录制已保存: " + hostPathText(hostFsPath(file).filename()));
+    notify(formatText(TextId::NoticeRecordingSaved, {hostPathText(hostFsPath(file).filename())}));
     return true;
 }
 
@@ -256,6 +257,7 @@ void App::writeRunSettings() {
     run.blackWhite = menu.isChecked(kCmdBlackWhite);
     run.beepSound = beepSound_;
     stored_->writeRun(run);
+    stored_->writeLanguage(textLanguage());
 }
 
 }  // namespace corvane

@@ -7,6 +7,7 @@
 #include "host/config_store.h"
 #include "host/machine_state.h"
 #include "host/rewind_pace.h"
+#include "host/texts.h"
 #include "host/window.h"
 #include "library/path.h"
 #include "vm/machine.h"
@@ -95,7 +96,7 @@ void App::setRewindHeld(bool held) {
     rewindSteps_ = 0;
     rewindHeldFrames_ = 0;
     if (held) {
-        if (rewind_.count() == 0) notify("没有可倒带的记录");
+        if (rewind_.count() == 0) notify(hostText(TextId::NoticeNothingToRewind));
     } else if (window_ && !window_->notice().empty()) {
         window_->clearNotice();
     }
@@ -130,9 +131,9 @@ bool App::rewindFrame() {
         if (!wasLoaded) loader_->resumedFromState();
         // How far back from where the rewind began, in the program's seconds.
         const double back = double(rewindSteps_) * rewindInterval_ / 60.0;
-        char text[48];
-        std::snprintf(text, sizeof text, "倒带 %.1f 秒", back);
-        notify(text);
+        char seconds[24];
+        std::snprintf(seconds, sizeof seconds, "%.1f", back);
+        notify(formatText(TextId::NoticeRewound, {seconds}));
         window_->frame(m);
         return true;
     }

@@ -11,6 +11,7 @@
 #include "host/config_store.h"
 #include "host/stored_settings.h"
 #include "host/text_wrap.h"
+#include "host/texts.h"
 #include "host/virtual_keys.h"
 #include "host/window.h"
 #include "library/path.h"
@@ -190,10 +191,10 @@ std::string App::saveScreenshot() {
 std::string App::saveScreenshot(const RgbImage& picture) {
     const std::string file = captures_->saveScreenshot(picture, localTime());
     if (file.empty()) {
-        notify("无法保存截图!");
+        notify(hostText(TextId::NoticeScreenshotFailed));
         return {};
     }
-    notify("截图已保存: " + hostPathText(hostFsPath(file).filename()));
+    notify(formatText(TextId::NoticeScreenshotSaved, {hostPathText(hostFsPath(file).filename())}));
     return file;
 }
 
@@ -201,18 +202,15 @@ std::string App::aboutText() const {
     const std::string root = directoryText(settings_.paths.root);
     std::string text;
     text += "Corvane " CORVANE_VERSION "\n\n";
-    text +=
-        "按键: 字母 A-Z, 0, Space, Enter, Esc, Delete (.), 方向键, Page Up/Down, Shift, "
-        "F1-F6 是掌机的键; 数字键 1-9 是 b n m g h j t y u.\n";
-    text +=
-        "F8 复位, F12 截图, Alt+Enter 全屏, 右键 菜单; vorn.ini 的 [Keys] 与 [Gamepad] 可改键.\n";
+    text += hostText(TextId::AboutKeys) + "\n";
+    text += hostText(TextId::AboutShortcuts) + "\n";
     text += input_.describe() + "\n";
-    text += "根目录: " + root + "\n";
-    text += "设定: " + hostPathText(settings_.paths.configFile) + "\n";
-    text += "字体: " + hostPathText(settings_.paths.fontFile) + "\n";
-    text += "截图: " + hostPathText(captures_->screenshotDir()) + "\n";
-    text += "状态: " + hostPathText(settings_.paths.root / "states") + "\n";
-    text += "录像: " + hostPathText(captures_->recordingDir()) + "\n";
+    text += formatText(TextId::AboutRoot, {root}) + "\n";
+    text += formatText(TextId::AboutConfig, {hostPathText(settings_.paths.configFile)}) + "\n";
+    text += formatText(TextId::AboutFonts, {hostPathText(settings_.paths.fontFile)}) + "\n";
+    text += formatText(TextId::AboutScreenshots, {hostPathText(captures_->screenshotDir())}) + "\n";
+    text += formatText(TextId::AboutStates, {hostPathText(settings_.paths.root / "states")}) + "\n";
+    text += formatText(TextId::AboutRecordings, {hostPathText(captures_->recordingDir())}) + "\n";
     return text;
 }
 

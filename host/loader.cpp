@@ -66,7 +66,7 @@ bool Loader::takeRepaint() {
     return wanted;
 }
 
-LoadResult Loader::loadFile(const std::string& path, const char* invalidMessage) {
+LoadResult Loader::loadFile(const std::string& path, TextId invalidMessage) {
     loadProblem_.clear();
     errno = 0;
     ImageStatus status = checkImageFile(path);
@@ -80,11 +80,11 @@ LoadResult Loader::loadFile(const std::string& path, const char* invalidMessage)
     }
     if (status != ImageStatus::Ok) loadProblem_ = describeLoadProblem(path, status, openErrno);
     if (status == ImageStatus::CannotOpen) {
-        platform_.messageBox(kMsgCannotOpen);
+        platform_.messageBox(hostText(TextId::MessageCannotOpen));
         return LoadResult::CannotOpen;
     }
     if (status != ImageStatus::Ok) {
-        platform_.messageBox(invalidMessage);
+        platform_.messageBox(hostText(invalidMessage));
         return LoadResult::Invalid;
     }
     if (m_.programLoaded) close();
@@ -93,7 +93,8 @@ LoadResult Loader::loadFile(const std::string& path, const char* invalidMessage)
     if (status != ImageStatus::Ok) {
         loadProblem_ = describeLoadProblem(path, status, errno);
         // The file changed between the check and the read; the old program is gone already.
-        platform_.messageBox(status == ImageStatus::CannotOpen ? kMsgCannotOpen : invalidMessage);
+        platform_.messageBox(hostText(status == ImageStatus::CannotOpen ? TextId::MessageCannotOpen
+                                                                        : invalidMessage));
         return status == ImageStatus::CannotOpen ? LoadResult::CannotOpen : LoadResult::Invalid;
     }
     imageLoaded_ = true;
@@ -107,10 +108,11 @@ LoadResult Loader::loadFile(const std::string& path, const char* invalidMessage)
 
 OpenFileRequest programOpenRequest(const std::string& dir, const std::string& name) {
     OpenFileRequest request;
-    request.title = "打开Quillbox文件";
+    request.title = hostText(TextId::DialogOpenTitle);
     request.initialDir = dir;
     request.initialName = name;
-    request.filters = {{"Quillbox文件 (*.vrn)", "*.vrn"}, {"所有文件 (*.*)", "*.*"}};
+    request.filters = {{hostText(TextId::DialogProgramFilter), "*.vrn"},
+                       {hostText(TextId::DialogAllFilter), "*.*"}};
     request.defaultExtension = "vrn";
     return request;
 }
@@ -128,7 +130,7 @@ LoadResult Loader::openChosen(const std::string& chosen) {
     fs::path file = fs::absolute(hostFsPath(chosen));
     setWorkingDir(hostPathText(file.parent_path()));
 
-    LoadResult result = loadFile(hostPathText(file), kMsgInvalidFromDialog);
+    LoadResult result = loadFile(hostPathText(file), TextId::MessageInvalidFromDialog);
     if (result != LoadResult::Loaded) return result;
     // The next dialog offers this choice again, without its extension.
     dialogFileName_ = hostPathText(file.has_extension() ? file.parent_path() / file.stem() : file);
@@ -137,7 +139,7 @@ LoadResult Loader::openChosen(const std::string& chosen) {
 }
 
 LoadResult Loader::loadAtStartup(const std::string& path) {
-    return loadFile(path, kMsgInvalidFromCommandLine);
+    return loadFile(path, TextId::MessageInvalidFromCommandLine);
 }
 
 void Loader::close() {

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "host/texts.h"
+
 namespace corvane {
 
 struct Machine;
@@ -38,11 +40,6 @@ enum class ProgramEnd : uint8_t {
     Fault,     // ended by a fault; the reason was shown
     Closed,    // Close, Exit or a newly opened image
 };
-
-// Texts of the loading messages (UTF-8).
-inline constexpr const char* kMsgCannotOpen = "无法打开Quillbox文件!";
-inline constexpr const char* kMsgInvalidFromDialog = "不是有效的VRN文件!";
-inline constexpr const char* kMsgInvalidFromCommandLine = "不是有效的Quillbox文件!";
 
 class Loader {
   public:
@@ -102,7 +99,7 @@ class Loader {
     const std::string& dialogFileName() const { return dialogFileName_; }
 
   private:
-    LoadResult loadFile(const std::string& path, const char* invalidMessage);
+    LoadResult loadFile(const std::string& path, TextId invalidMessage);
     void close();
     void restart();
 

@@ -11,36 +11,73 @@
 namespace corvane {
 
 // The items come from the menu definition in resources/menu.inc.
-#define MENU_ITEM(text, command) \
-    {std::string_view(text) == "-" ? "" : text, command, std::string_view(text) == "-", false},
-#define MENU_SUBMENU(text) {text, kCmdNone, false, true},
+#define MENU_ITEM(text, command) {TextId::text, command, false, false, false},
+#define MENU_SEPARATOR() {TextId{}, kCmdNone, true, false, false},
+#define MENU_RUNTIME(command) {TextId{}, command, false, false, true},
+#define MENU_SUBMENU(text) {TextId::text, kCmdNone, false, true, false},
 #define SUBMENU_ITEM(text, command)
+#define SUBMENU_SEPARATOR()
+#define SUBMENU_LANGUAGES(text)
 #define ACCELERATOR(key, command)
 const std::array<MenuItem, 15> kMenuItems = {{
 #include "resources/menu.inc"
 }};
 #undef MENU_ITEM
+#undef MENU_SEPARATOR
+#undef MENU_RUNTIME
 #undef MENU_SUBMENU
 #undef SUBMENU_ITEM
+#undef SUBMENU_SEPARATOR
+#undef SUBMENU_LANGUAGES
 
 #define MENU_ITEM(text, command)
+#define MENU_SEPARATOR()
+#define MENU_RUNTIME(command)
 #define MENU_SUBMENU(text)
-#define SUBMENU_ITEM(text, command) \
-    {std::string_view(text) == "-" ? "" : text, command, std::string_view(text) == "-", false},
-const std::array<MenuItem, 26> kSubmenuItems = {{
+#define SUBMENU_ITEM(text, command) {TextId::text, command, false, false, false},
+#define SUBMENU_SEPARATOR() {TextId{}, kCmdNone, true, false, false},
+#define SUBMENU_LANGUAGES(text) {TextId::text, kCmdNone, false, true, false},
+const std::array<MenuItem, 27> kSubmenuItems = {{
 #include "resources/menu.inc"
 }};
 #undef SUBMENU_ITEM
+#undef SUBMENU_SEPARATOR
+#undef SUBMENU_LANGUAGES
 // The array's size must match the definition exactly (a shorter list would leave empty items).
 #define SUBMENU_ITEM(text, command) +1
+#define SUBMENU_SEPARATOR() +1
+#define SUBMENU_LANGUAGES(text) +1
 constexpr size_t kSubmenuDefined = 0
 #include "resources/menu.inc"
     ;
 static_assert(kSubmenuDefined == kSubmenuItems.size());
 #undef MENU_ITEM
+#undef MENU_SEPARATOR
+#undef MENU_RUNTIME
 #undef MENU_SUBMENU
 #undef SUBMENU_ITEM
+#undef SUBMENU_SEPARATOR
+#undef SUBMENU_LANGUAGES
 #undef ACCELERATOR
+
+// Each language's item is named in that language (Menu::gbText), whichever is chosen.
+const std::array<MenuItem, kLanguageCount> kLanguageItems = [] {
+    std::array<MenuItem, kLanguageCount> items{};
+    for (int i = 0; i < kLanguageCount; ++i)
+        items[size_t(i)] = {TextId::LanguageName, uint16_t(kCmdLanguage1 + i), false, false, false};
+    return items;
+}();
+
+std::span<const MenuItem> menuLevel(int level) {
+    switch (level) {
+        case 0:
+            return kMenuItems;
+        case 1:
+            return kSubmenuItems;
+        default:
+            return kLanguageItems;
+    }
+}
 
 MenuLabel splitShortcut(std::string_view text) {
     const size_t gap = text.rfind("  ");
@@ -52,14 +89,22 @@ MenuLabel splitShortcut(std::string_view text) {
 
 uint16_t acceleratorCommand(uint8_t key) {
 #define MENU_ITEM(text, command)
+#define MENU_SEPARATOR()
+#define MENU_RUNTIME(command)
 #define MENU_SUBMENU(text)
 #define SUBMENU_ITEM(text, command)
+#define SUBMENU_SEPARATOR()
+#define SUBMENU_LANGUAGES(text)
 #define ACCELERATOR(accelKey, command) \
     if (key == (accelKey)) return command;
 #include "resources/menu.inc"
 #undef MENU_ITEM
+#undef MENU_SEPARATOR
+#undef MENU_RUNTIME
 #undef MENU_SUBMENU
 #undef SUBMENU_ITEM
+#undef SUBMENU_SEPARATOR
+#undef SUBMENU_LANGUAGES
 #undef ACCELERATOR
     return kCmdNone;
 }
@@ -68,7 +113,7 @@ namespace {
 
 constexpr int kTopCount = int(kMenuItems.size());
 constexpr int kSubCount = int(kSubmenuItems.size());
-constexpr int kSettingsIndex = 3;  // "设定" in the top level
+constexpr int kAllCount = kTopCount + kSubCount + kLanguageCount;
 
 constexpr int kBorder = 3;
 constexpr int kItemHeight = 18;
@@ -81,26 +126,47 @@ constexpr Rgb kLight{255, 255, 255};
 constexpr Rgb kDark{64, 64, 64};
 constexpr Rgb kText{0, 0, 0};
 
-// The item texts in the handheld's code page, converted once.
+int flatIndex(int level, int index) {
+    return level == 0 ? index : level == 1 ? kTopCount + index : kTopCount + kSubCount + index;
+}
+
+// The item texts in the handheld's code page, converted once for every language. A language's
+// own item is named in that language whichever is chosen, so it can be found in any.
 const std::string& staticGbText(int level, int index) {
     static const auto texts = [] {
-        std::array<std::string, kTopCount + kSubCount> out;
-        for (int i = 0; i < kTopCount; ++i)
-            utf8ToGb2312(kMenuItems[size_t(i)].text, out[size_t(i)]);
-        for (int i = 0; i < kSubCount; ++i) {
-            utf8ToGb2312(kSubmenuItems[size_t(i)].text, out[size_t(kTopCount + i)]);
+        std::array<std::array<std::string, kAllCount>, kLanguageCount> out;
+        for (int lang = 0; lang < kLanguageCount; ++lang) {
+            for (int l = 0; l < kMenuLevels; ++l) {
+                const std::span<const MenuItem> items = menuLevel(l);
+                for (int i = 0; i < int(items.size()); ++i) {
+                    const MenuItem& it = items[size_t(i)];
+                    if (it.separator || it.runtimeText) continue;
+                    const std::string& utf8 =
+                        l == 2 ? hostTextIn(i, it.text) : hostTextIn(lang, it.text);
+                    utf8ToGb2312(utf8, out[size_t(lang)][size_t(flatIndex(l, i))]);
+                }
+            }
         }
         return out;
     }();
-    return texts[size_t(level == 0 ? index : kTopCount + index)];
+    return texts[size_t(textLanguage())][size_t(flatIndex(level, index))];
 }
 
 int itemHeight(const MenuItem& item) {
     return item.separator ? kSeparatorHeight : kItemHeight;
 }
 
-int flatIndex(int level, int index) {
-    return level == 0 ? index : kTopCount + index;
+// The index of the item in `level` that opens the next level.
+int submenuIndex(int level) {
+    const std::span<const MenuItem> items = menuLevel(level);
+    for (int i = 0; i < int(items.size()); ++i)
+        if (items[size_t(i)].submenu) return i;
+    return -1;
+}
+
+// The item that opens `level` (1 or 2).
+MenuHit parentItem(int level) {
+    return {level - 1, submenuIndex(level - 1)};
 }
 
 bool inRect(const KeyRect& r, int x, int y) {
@@ -130,13 +196,14 @@ Menu::Menu() {
 
 namespace {
 
-// Flat state index of a command: top-level items first, then the sub-menu's.
+// Flat state index of a command: top-level items first, then the sub-menu's, the languages'.
 int stateIndex(uint16_t command) {
     if (command == kCmdNone) return -1;
-    for (int i = 0; i < kTopCount; ++i)
-        if (kMenuItems[size_t(i)].command == command) return i;
-    for (int i = 0; i < kSubCount; ++i)
-        if (kSubmenuItems[size_t(i)].command == command) return kTopCount + i;
+    for (int l = 0; l < kMenuLevels; ++l) {
+        const std::span<const MenuItem> items = menuLevel(l);
+        for (int i = 0; i < int(items.size()); ++i)
+            if (items[size_t(i)].command == command) return flatIndex(l, i);
+    }
     return -1;
 }
 
@@ -163,11 +230,11 @@ bool Menu::isChecked(uint16_t command) const {
 }
 
 const MenuItem& Menu::item(int level, int index) const {
-    return level == 0 ? kMenuItems[size_t(index)] : kSubmenuItems[size_t(index)];
+    return menuLevel(level)[size_t(index)];
 }
 
 int Menu::levelSize(int level) const {
-    return level == 0 ? kTopCount : kSubCount;
+    return int(menuLevel(level).size());
 }
 
 const std::string& Menu::gbText(int level, int index) const {
@@ -222,39 +289,42 @@ void Menu::open(int x, int y) {
     left_ = std::clamp(x, 0, std::max(0, kWindowWidth - boxWidth(0)));
     top_ = std::clamp(y, 0, std::max(0, kWindowHeight - boxHeight(0)));
     open_ = true;
-    submenuOpen_ = false;
+    depth_ = 0;
     highlight_ = {};
 }
 
 void Menu::close() {
     open_ = false;
-    submenuOpen_ = false;
+    depth_ = 0;
     highlight_ = {};
 }
 
 KeyRect Menu::boxRect(int level) const {
-    if (!open_ || (level == 1 && !submenuOpen_) || level < 0 || level > 1) return {};
-    const int w0 = boxWidth(0);
-    if (level == 0) return {left_, top_, w0, boxHeight(0)};
-    // The sub-menu opens to the right of its item, or to the left when the window ends first.
-    const int w1 = boxWidth(1);
-    const int h1 = boxHeight(1);
-    int x = left_ + w0 - kBorder;
-    if (x + w1 > kWindowWidth) x = std::max(0, left_ - w1 + kBorder);
-    const int parentTop = itemRect(0, kSettingsIndex).top;
-    const int y = std::clamp(parentTop - kBorder, 0, std::max(0, kWindowHeight - h1));
-    return {x, y, w1, h1};
+    if (!open_ || level < 0 || level > depth_) return {};
+    if (level == 0) return {left_, top_, boxWidth(0), boxHeight(0)};
+    // A sub-menu opens to the right of its parent box, or to the left when the window ends first;
+    // one whose parent went left goes on leftwards while there is room, so it never covers the
+    // box before.
+    const KeyRect parent = boxRect(level - 1);
+    const int w = boxWidth(level);
+    const int h = boxHeight(level);
+    const int right = parent.left + parent.width - kBorder;
+    const int left = parent.left - w + kBorder;
+    const bool fitsRight = right + w <= kWindowWidth;
+    const bool leftwards = level >= 2 && parent.left < boxRect(level - 2).left;
+    int x = fitsRight ? right : std::max(0, left);
+    if (leftwards) x = left >= 0 ? left : (fitsRight ? right : 0);
+    const MenuHit opener = parentItem(level);
+    const int parentTop = itemRect(opener.level, opener.index).top;
+    const int y = std::clamp(parentTop - kBorder, 0, std::max(0, kWindowHeight - h));
+    return {x, y, w, h};
 }
 
 KeyRect Menu::itemRect(int level, int index) const {
-    if (!open_ || index < 0 || index >= levelSize(level)) return {};
-    KeyRect box;
-    if (level == 0) {
-        box = {left_, top_, boxWidth(0), boxHeight(0)};
-    } else {
-        box = boxRect(1);
-        if (box.empty()) return {};
-    }
+    if (!open_ || level < 0 || level >= kMenuLevels || index < 0 || index >= levelSize(level))
+        return {};
+    const KeyRect box = boxRect(level);
+    if (box.empty()) return {};
     int y = box.top + kBorder;
     for (int i = 0; i < index; ++i) y += shownHeight(level, i);
     return {box.left + kBorder, y, box.width - 2 * kBorder, shownHeight(level, index)};
@@ -262,7 +332,7 @@ KeyRect Menu::itemRect(int level, int index) const {
 
 MenuHit Menu::hitTest(int x, int y) const {
     if (!open_) return {};
-    for (int level = 1; level >= 0; --level) {
+    for (int level = depth_; level >= 0; --level) {
         if (!inRect(boxRect(level), x, y)) continue;
         for (int i = 0; i < levelSize(level); ++i) {
             if (inRect(itemRect(level, i), x, y)) return {level, i};
@@ -276,18 +346,19 @@ uint16_t Menu::pointerMove(int x, int y) {
     if (!open_) return kCmdNone;
     const MenuHit hit = hitTest(x, y);
     if (hit.level < 0 || hit.index < 0) {
-        // Leaving the boxes keeps an open sub-menu and its parent lit; otherwise nothing is.
-        highlight_ = submenuOpen_ ? MenuHit{0, kSettingsIndex} : MenuHit{};
+        // Leaving the boxes keeps the open sub-menus and the item that opened the last one lit;
+        // otherwise nothing is.
+        highlight_ = depth_ > 0 ? parentItem(depth_) : MenuHit{};
         return kCmdNone;
     }
     const MenuItem& it = item(hit.level, hit.index);
     if (it.separator) {
         highlight_ = {};
-        if (hit.level == 0) submenuOpen_ = false;
+        depth_ = std::min(depth_, hit.level);
         return kCmdNone;
     }
     highlight_ = hit;
-    if (hit.level == 0) submenuOpen_ = it.submenu;
+    depth_ = it.submenu ? hit.level + 1 : hit.level;
     return kCmdNone;
 }
 
@@ -312,11 +383,11 @@ uint16_t Menu::choose(const MenuHit& hit) {
     const MenuItem& it = item(hit.level, hit.index);
     if (it.separator) return kCmdNone;
     if (it.submenu) {
-        submenuOpen_ = true;
-        highlight_ = {1, 0};
+        depth_ = hit.level + 1;
+        highlight_ = {hit.level + 1, 0};
         return kCmdNone;
     }
-    const int state = hit.level == 0 ? hit.index : kTopCount + hit.index;
+    const int state = flatIndex(hit.level, hit.index);
     if (!enabled_[size_t(state)]) return kCmdNone;
     close();
     return it.command;
@@ -331,18 +402,20 @@ void Menu::moveHighlight(int step) {
         if (!item(level, i).separator && isShown(level, i)) break;
     }
     highlight_ = {level, i};
-    if (level == 0) submenuOpen_ = false;
+    depth_ = level;
 }
 
 uint16_t Menu::keyDown(uint8_t key) {
     if (!open_) return kCmdNone;
-    const bool inSub = highlight_.level == 1;
-    const bool onSettings = highlight_.level == 0 && highlight_.index == kSettingsIndex;
+    const int level = highlight_.level;
+    const bool inSub = level >= 1;
+    const bool onSubmenu =
+        level >= 0 && highlight_.index >= 0 && item(level, highlight_.index).submenu;
     switch (key) {
         case vk::kEscape:
             if (inSub) {
-                submenuOpen_ = false;
-                highlight_ = {0, kSettingsIndex};
+                depth_ = level - 1;
+                highlight_ = parentItem(level);
             } else {
                 close();
             }
@@ -354,12 +427,12 @@ uint16_t Menu::keyDown(uint8_t key) {
             moveHighlight(+1);
             return kCmdNone;
         case vk::kRight:
-            if (onSettings) choose(highlight_);
+            if (onSubmenu) choose(highlight_);
             return kCmdNone;
         case vk::kLeft:
             if (inSub) {
-                submenuOpen_ = false;
-                highlight_ = {0, kSettingsIndex};
+                depth_ = level - 1;
+                highlight_ = parentItem(level);
             }
             return kCmdNone;
         case vk::kEnter:
@@ -372,7 +445,7 @@ uint16_t Menu::keyDown(uint8_t key) {
 
 void Menu::draw(RgbImage& window, const FontTables* fonts) const {
     if (!open_) return;
-    for (int level = 0; level <= 1; ++level) {
+    for (int level = 0; level <= depth_; ++level) {
         const KeyRect box = boxRect(level);
         if (box.empty()) continue;
         const int l = box.left, t = box.top, w = box.width, h = box.height;
@@ -396,7 +469,7 @@ void Menu::draw(RgbImage& window, const FontTables* fonts) const {
                 fillRect(window, r.left + 1, y + 1, r.width - 2, 1, kLight);
                 continue;
             }
-            const int state = level == 0 ? i : kTopCount + i;
+            const int state = flatIndex(level, i);
             const bool lit = highlight_.level == level && highlight_.index == i;
             const bool enabled = enabled_[size_t(state)];
             if (lit) fillRect(window, r.left, r.top, r.width, r.height, kPanelHighlight);

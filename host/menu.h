@@ -8,11 +8,13 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
 #include "host/image_io.h"
 #include "host/skin.h"
+#include "host/texts.h"
 
 namespace corvane {
 
@@ -43,25 +45,36 @@ enum MenuCommand : uint16_t {
     kCmdRecordWindow = 40087,   // recordings take the whole window instead of the LCD
     kCmdAbout = 40088,          // version, keys and where the files live
     kCmdBeepSound = 40089,      // the program's Beep is heard through the audio device
+    kCmdLanguage1 = 40091,      // the host's texts in language 1-8 (kCmdLanguage1 + n - 1)
+    kCmdLanguageLast = 40098,
 };
+
+static_assert(kLanguageCount <= kCmdLanguageLast - kCmdLanguage1 + 1, "a command per language");
 
 constexpr int kRecentFiles = 8;
 
 constexpr int kStateSlots = 4;
 
 struct MenuItem {
-    std::string_view text;  // UTF-8, exactly as shown
-    uint16_t command;       // 0 for the separator and the sub-menu
+    TextId text;       // shown in the language chosen; not used by separators and recent files
+    uint16_t command;  // 0 for the separator and the sub-menus
     bool separator;
-    bool submenu;  // "设定", which opens the display-mode items
+    bool submenu;      // opens the next level: "设定" at the top, "Language / 语言" in it
+    bool runtimeText;  // the recent files: the text is given at run time
 };
 
 // Top level, in order: "打开Quillbox文件...", "关闭Quillbox", "复位        F8", "设定", separator,
 // the recent files and their separator (shown once there are any), "退出". Sub-menu: "隔行扫描",
 // "黑白", "蜂鸣声", then the run controls, the state slots, recording, the window size and full
-// screen, and "关于Corvane...".
+// screen, "Language / 语言" and "关于Corvane...". Its language sub-menu has one item per table of
+// texts, each named in its own language ("中文", "English"), the default first.
 extern const std::array<MenuItem, 15> kMenuItems;
-extern const std::array<MenuItem, 26> kSubmenuItems;
+extern const std::array<MenuItem, 27> kSubmenuItems;
+extern const std::array<MenuItem, kLanguageCount> kLanguageItems;
+
+// The levels: 0 the pop-up, 1 the sub-menu "设定", 2 the languages.
+constexpr int kMenuLevels = 3;
+std::span<const MenuItem> menuLevel(int level);
 
 // An item's text as its label and its shortcut: "复位        F8" is "复位" and "F8". The shortcut
 // is what follows the last run of two or more blanks (the handheld's fixed-width font lines the
@@ -80,7 +93,7 @@ uint16_t acceleratorCommand(uint8_t vk);
 
 // Where a point falls in the open menu.
 struct MenuHit {
-    int level = -1;  // -1 outside, 0 the top level, 1 the sub-menu
+    int level = -1;  // -1 outside, 0 the top level, 1 the sub-menu, 2 the languages
     int index = -1;  // item index within the level
 };
 
@@ -110,16 +123,17 @@ class Menu {
     bool isOpen() const { return open_; }
 
     // Pointer events while open, in window coordinates. Each returns the command chosen (the menu
-    // then closes) or kCmdNone. A button press outside both boxes closes the menu; releasing the
+    // then closes) or kCmdNone. A button press outside the boxes closes the menu; releasing the
     // button over an enabled item chooses it; greyed items and the separator choose nothing.
-    // Hovering or clicking "设定" opens the sub-menu.
+    // Hovering or clicking "设定" opens the sub-menu, "Language / 语言" in it the languages.
     uint16_t pointerMove(int x, int y);
     uint16_t buttonDown(int x, int y);
     uint16_t buttonUp(int x, int y);
 
     // Keys while open (host virtual-key codes): Up/Down move the highlight over the items (not the
-    // separator), Right or Enter on "设定" opens the sub-menu, Left leaves it, Enter chooses an
-    // enabled item, Esc closes the sub-menu or else the menu. Returns the command chosen.
+    // separator), Right or Enter on an item with a sub-menu opens it, Left leaves it, Enter
+    // chooses an enabled item, Esc closes the sub-menu the highlight is in or else the menu.
+    // Returns the command chosen.
     uint16_t keyDown(uint8_t vk);
 
     // Geometry of the open menu.
@@ -127,7 +141,8 @@ class Menu {
     KeyRect boxRect(int level) const;              // empty when that level is not shown
     KeyRect itemRect(int level, int index) const;  // within boxRect
     MenuHit highlighted() const { return highlight_; }
-    bool submenuOpen() const { return submenuOpen_; }
+    bool submenuOpen() const { return open_ && depth_ >= 1; }
+    bool languagesOpen() const { return open_ && depth_ >= 2; }
 
     // Draws the open menu (and its sub-menu) on top of `window`; nothing when closed. `fonts`
     // null draws the boxes without text.
@@ -143,13 +158,16 @@ class Menu {
     int levelSize(int level) const;
     void moveHighlight(int step);
 
-    // Item states, top-level items first, then the sub-menu's.
-    std::array<bool, kMenuItems.size() + kSubmenuItems.size()> enabled_{};
-    std::array<bool, kMenuItems.size() + kSubmenuItems.size()> checked_{};
+    static constexpr size_t kAllItems =
+        kMenuItems.size() + kSubmenuItems.size() + kLanguageItems.size();
+    // Item states, top-level items first, then the sub-menu's, then the languages'.
+    std::array<bool, kAllItems> enabled_{};
+    std::array<bool, kAllItems> checked_{};
     // Texts given at run time, in GB2312, for the items that have none of their own.
-    std::array<std::string, kMenuItems.size() + kSubmenuItems.size()> runtimeText_{};
+    std::array<std::string, kAllItems> runtimeText_{};
     bool open_ = false;
-    bool submenuOpen_ = false;
+    // The sub-menus open below the top level: 0 none, 1 "设定", 2 also the languages.
+    int depth_ = 0;
     int left_ = 0;
     int top_ = 0;
     MenuHit highlight_{};

@@ -5,6 +5,7 @@
 #include "host/app.h"
 #include "host/config_store.h"
 #include "host/menu.h"
+#include "host/texts.h"
 #include "library/path.h"
 
 namespace corvane {
@@ -70,6 +71,24 @@ void StoredSettings::writeView(const ViewSettings& view) const {
         keep(kRecentSection, "File" + std::to_string(n),
              i < view.recent.size() ? view.recent[i] : "", "");
     }
+}
+
+int StoredSettings::readLanguage() const {
+    const std::string code = ini_.getString(kRunSection, "Language", "");
+    if (code.empty()) return kDefaultLanguage;
+    if (const std::optional<int> language = languageByCode(code)) return *language;
+    std::string known;
+    for (int i = 0; i < kLanguageCount; ++i)
+        known += (i ? ", " : "") + std::string(languageCode(i));
+    std::fprintf(stderr, "corvane: %s: Language=%s is not one of %s; %s is used\n",
+                 hostPathText(ini_.path()).c_str(), code.c_str(), known.c_str(),
+                 std::string(languageCode(kDefaultLanguage)).c_str());
+    return kDefaultLanguage;
+}
+
+void StoredSettings::writeLanguage(int language) const {
+    keep(kRunSection, "Language", std::string(languageCode(language)),
+         std::string(languageCode(kDefaultLanguage)));
 }
 
 void StoredSettings::store(const std::string& section, const std::string& key,

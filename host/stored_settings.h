@@ -40,6 +40,10 @@ class StoredSettings {
     void writeRun(const RunSettings& run) const;
     ViewSettings readView() const;
     void writeView(const ViewSettings& view) const;
+    // "Language": the language of the host's texts by its code. Missing or empty gives the
+    // default; a code no table has gives the default too, said once on stderr.
+    int readLanguage() const;
+    void writeLanguage(int language) const;
 
     // Writes one setting; when the file cannot be written, says so once on stderr.
     void store(const std::string& section, const std::string& key, const std::string& value);

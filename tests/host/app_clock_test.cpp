@@ -5,6 +5,7 @@
 
 #include "host/app.h"
 #include "host/menu.h"
+#include "host/texts.h"
 #include "tests/host/app_fake_platform.h"
 #include "tests/host/app_test_files.h"
 #include "tests/host/app_test_settings.h"
@@ -144,7 +145,7 @@ TEST_F(AppClock, LostWritesOfAProgramAreShownNamingTheFile) {
     m.programLoaded = true;
     app.command(kCmdExit);
     ASSERT_EQ(platform.messages.size(), 1u);
-    EXPECT_EQ(platform.messages[0], std::string(kMsgWriteFailed) + "/dev/full");
+    EXPECT_EQ(platform.messages[0], formatText(TextId::MessageWriteFailed, {"/dev/full"}));
     EXPECT_EQ(m.files[0].stream, nullptr);
 }
 

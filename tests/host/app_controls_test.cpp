@@ -10,6 +10,7 @@
 #include "host/menu.h"
 #include "host/mode_signs.h"
 #include "host/run_controls.h"
+#include "host/texts.h"
 #include "host/virtual_keys.h"
 #include "host/window.h"
 #include "tests/host/app_fake_platform.h"
@@ -100,7 +101,7 @@ TEST_F(AppControls, SlotsSaveAndLoadFromTheMenu) {
     app.command(kCmdSlot1);
     app.command(kCmdLoadState);
     ASSERT_EQ(platform.messages.size(), 1u);
-    EXPECT_EQ(platform.messages[0], kMsgStateCannotOpen);
+    EXPECT_EQ(platform.messages[0], hostText(TextId::MessageStateCannotOpen));
     EXPECT_EQ(app.machine().mem[0x2000], 0x11);
 
     // No program running: nothing to save, which the notice says without a box.
@@ -108,7 +109,7 @@ TEST_F(AppControls, SlotsSaveAndLoadFromTheMenu) {
     const size_t boxes = platform.messages.size();
     app.command(kCmdSaveState);
     EXPECT_EQ(platform.messages.size(), boxes);
-    EXPECT_EQ(app.window().notice(), kMsgNoProgram);
+    EXPECT_EQ(app.window().notice(), hostText(TextId::MessageNoProgram));
     EXPECT_FALSE(app.window().menu().isEnabled(kCmdSaveState));
 }
 
@@ -206,7 +207,7 @@ TEST_F(AppControls, KeysWithoutAProgramAnswerAlike) {
         app.window().clearNotice();
         key(app, vk, true);
         key(app, vk, false);
-        EXPECT_EQ(app.window().notice(), kMsgNoProgram) << int(vk);
+        EXPECT_EQ(app.window().notice(), hostText(TextId::MessageNoProgram)) << int(vk);
         EXPECT_FALSE(app.paused()) << int(vk);
         EXPECT_FALSE(app.recording()) << int(vk);
     }

@@ -7,6 +7,7 @@
 
 #include "host/app.h"
 #include "host/lcd.h"
+#include "host/texts.h"
 #include "host/virtual_keys.h"
 #include "host/window.h"
 #include "shared/debuglink.h"
@@ -100,7 +101,7 @@ TEST_F(AppFixture, MissingFontFileEndsTheStartWithoutTouchingTheConfiguration) {
     settings.paths.fontFile = dir / "none" / "duzezi.dat";
     App app(platform, settings);
     EXPECT_EQ(app.startUp({}), kStartUpFailed);
-    EXPECT_EQ(platform.messages, std::vector<std::string>{kMsgNoFontFile});
+    EXPECT_EQ(platform.messages, std::vector<std::string>{hostText(TextId::MessageNoFontFile)});
     EXPECT_FALSE(std::filesystem::exists(dir / "vorn.ini"));
     EXPECT_FALSE(platform.windowCreated);
 }
@@ -153,10 +154,11 @@ TEST_F(AppFixture, CommandLineImageThatFailsEndsTheStart) {
     writeText(dir / "text.vrn", "not an image at all");
     struct Case {
         std::string path;
-        const char* message;
+        std::string message;
     };
-    for (const Case& c : {Case{"missing.vrn", kMsgCannotOpen},
-                          Case{(dir / "text.vrn").string(), kMsgInvalidFromCommandLine}}) {
+    for (const Case& c :
+         {Case{"missing.vrn", hostText(TextId::MessageCannotOpen)},
+          Case{(dir / "text.vrn").string(), hostText(TextId::MessageInvalidFromCommandLine)}}) {
         FakePlatform p;
         App app(p, settings);
         Switches s;

@@ -3,13 +3,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <sstream>
 
 #include "host/app.h"
 #include "host/config_store.h"
 #include "host/menu.h"
 #include "host/text_wrap.h"
+#include "host/texts.h"
 #include "host/window.h"
+#include "support/build_paths.h"
 #include "tests/host/app_fake_platform.h"
 #include "tests/host/app_test_files.h"
 #include "tests/host/app_test_settings.h"
@@ -200,7 +204,7 @@ TEST_F(AppView, RecentFilesKeepTheLastEightNewestFirst) {
     fs::remove(dir / "p5.vrn");  // second now
     app.command(uint16_t(kCmdRecent1 + 1));
     ASSERT_FALSE(platform.messages.empty());
-    EXPECT_EQ(platform.messages.back(), kMsgCannotOpen);
+    EXPECT_EQ(platform.messages.back(), hostText(TextId::MessageCannotOpen));
     EXPECT_EQ(fs::path(app.loader().imagePath()).filename(), "p8.vrn");
 }
 
@@ -213,6 +217,48 @@ TEST_F(AppView, NoRecentFilesShowsTheMenuAsItWas) {
     for (int i = 0; i < int(kMenuItems.size()); ++i)
         if (menu.isShown(0, i)) shown.push_back(kMenuItems[size_t(i)].command);
     EXPECT_EQ(shown, (std::vector<uint16_t>{40002, 40003, 40004, 0, 0, 40001}));
+}
+
+// [Corvane] Language gives the texts from the start, the font file's message included; the
+// menu's language items switch them at once and are remembered; a code no table has gives the
+// default with one line on stderr.
+TEST_F(AppView, LanguageFromVornIniAndFromTheMenu) {
+    const TextLanguageScope restore(kDefaultLanguage);  // for the tests after this one
+    writeText(dir / "vorn.ini", "[Corvane]\nLanguage=en\n");
+    {
+        AppSettings noFonts = settings;
+        noFonts.paths.fontFile = dir / "none" / "duzezi.dat";
+        App app(platform, noFonts);
+        EXPECT_EQ(app.startUp({}), kStartUpFailed);
+        EXPECT_EQ(platform.messages.back(), "Cannot open the font file duzezi.dat!");
+    }
+    {
+        App app(platform, settings);
+        start(app);
+        EXPECT_EQ(languageCode(textLanguage()), "en");
+        EXPECT_TRUE(app.window().menu().isChecked(uint16_t(kCmdLanguage1 + 1)));
+        EXPECT_EQ(app.window().menu().text(0, 0), "Open Quillbox File...");
+        app.command(kCmdOpen);  // cancelled
+        ASSERT_EQ(platform.dialogs.size(), 1u);
+        EXPECT_EQ(platform.dialogs[0].title, "Open Quillbox File");
+        app.command(kCmdLanguage1);
+        EXPECT_EQ(textLanguage(), kDefaultLanguage);
+        EXPECT_TRUE(app.window().menu().isChecked(kCmdLanguage1));
+        EXPECT_FALSE(app.window().menu().isChecked(uint16_t(kCmdLanguage1 + 1)));
+        app.command(kCmdSaveState);  // no program: the notice, in the language now chosen
+        EXPECT_EQ(app.window().notice(), "没有运行的程序!");
+        app.shutDown();
+    }
+    EXPECT_EQ(ini("Corvane", "Language"), "zh");
+
+    writeText(dir / "vorn.ini", "[Corvane]\nLanguage=fr\n");
+    testing::internal::CaptureStderr();
+    App app(platform, settings);
+    start(app);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(textLanguage(), kDefaultLanguage);
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    EXPECT_NE(err.find("Language=fr"), std::string::npos) << err;
 }
 
 TEST_F(AppView, ScreenshotsAreSavedWithANotice) {
@@ -247,6 +293,32 @@ TEST_F(AppView, AboutTellsTheVersionTheKeysAndWhereFilesLive) {
          {(dir / "vorn.ini").string(), (dir / "screenshots").string(), (dir / "states").string(),
           std::string("F12"), std::string("Alt+Enter")})
         EXPECT_NE(text.find(part), std::string::npos) << part;
+}
+
+// The About box in each language as the box shows it at the window's own size: compared with
+// tests/golden/host/about_<code>.txt, the temporary root named "<root>" and the version "<version>"
+// (CORVANE_UPDATE_GOLDEN=1 rewrites them). The longer English lines are broken at blanks.
+TEST_F(AppView, AboutBoxInEachLanguage) {
+    const TextLanguageScope restore(kDefaultLanguage);
+    for (const std::string code : {"zh", "en"}) {
+        settings.language = code;
+        App app(platform, settings);
+        start(app);
+        std::string text = app.aboutText();
+        for (size_t at; (at = text.find(dir.path().string())) != std::string::npos;)
+            text.replace(at, dir.path().string().size(), "<root>");
+        text.replace(0, text.find('\n'), "Corvane <version>");
+        // Windows' separators as the golden has them: the texts themselves have no backslash.
+        std::replace(text.begin(), text.end(), '\\', '/');
+        const std::string shown = wrapText(text, messageColumns(kWindowWidth));
+        const fs::path golden =
+            fs::path(corvane::test::sourceDir()) / "tests/golden/host" / ("about_" + code + ".txt");
+        if (const char* update = std::getenv("CORVANE_UPDATE_GOLDEN"); update && *update == '1') {
+            writeText(golden, shown);
+            continue;
+        }
+        EXPECT_EQ(shown, readText(golden)) << code;
+    }
 }
 
 // From the menu, the About box comes up over the window without the menu, its lines no wider

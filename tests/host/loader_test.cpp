@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "host/loader.h"
+#include "host/texts.h"
 #include "tests/host/app_fake_platform.h"
 #include "tests/host/app_test_files.h"
 #include "vm/image.h"
@@ -102,16 +103,16 @@ TEST_F(LoaderFixture, RefusedFilesShowTheirMessageAndChangeNothing) {
     struct Case {
         std::filesystem::path file;
         LoadResult result;
-        const char* message;
+        std::string message;
     };
     std::vector<uint8_t> huge(kImageBufferSize + 1, 0);
     huge[0] = 'V', huge[1] = 'R', huge[2] = 'N', huge[3] = 0x12;
     writeBytes(dir / "huge.vrn", huge);
     const Case cases[] = {
-        {dir / "missing.vrn", LoadResult::CannotOpen, kMsgCannotOpen},
-        {dir / "bad.vrn", LoadResult::Invalid, kMsgInvalidFromDialog},
-        {dir / "short.vrn", LoadResult::Invalid, kMsgInvalidFromDialog},
-        {dir / "huge.vrn", LoadResult::Invalid, kMsgInvalidFromDialog},
+        {dir / "missing.vrn", LoadResult::CannotOpen, hostText(TextId::MessageCannotOpen)},
+        {dir / "bad.vrn", LoadResult::Invalid, hostText(TextId::MessageInvalidFromDialog)},
+        {dir / "short.vrn", LoadResult::Invalid, hostText(TextId::MessageInvalidFromDialog)},
+        {dir / "huge.vrn", LoadResult::Invalid, hostText(TextId::MessageInvalidFromDialog)},
     };
     for (const Case& c : cases) {
         platform.messages.clear();
@@ -127,7 +128,8 @@ TEST_F(LoaderFixture, CommandLineMessagesDifferFromTheDialogs) {
     EXPECT_EQ(loader.loadAtStartup((dir / "bad.vrn").string()), LoadResult::Invalid);
     EXPECT_EQ(loader.loadAtStartup((dir / "none.vrn").string()), LoadResult::CannotOpen);
     EXPECT_EQ(platform.messages,
-              (std::vector<std::string>{kMsgInvalidFromCommandLine, kMsgCannotOpen}));
+              (std::vector<std::string>{hostText(TextId::MessageInvalidFromCommandLine),
+                                        hostText(TextId::MessageCannotOpen)}));
     expectState({false, true, SplashState::Idle, false}, "after refused start-up loads");
 }
 

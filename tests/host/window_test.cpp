@@ -11,6 +11,7 @@
 
 #include "display/fonts.h"
 #include "host/chooser.h"
+#include "host/texts.h"
 #include "host/window.h"
 #include "support/build_paths.h"
 #include "tests/host/app_test_files.h"
@@ -335,6 +336,31 @@ TEST_F(WindowGolden, OpenSettingsWithCheckMark) {
     const KeyRect settings = window->menu().itemRect(0, 3);
     window->pointerMove(settings.left + 10, settings.top + 5);
     expectGolden(window->image(), "window_menu_settings.png");
+}
+
+// The menus in each language: the pop-up as above, and "设定" with its languages open, the
+// language in use checked. The longer English words widen the boxes; the shortcuts keep a
+// column of their own.
+TEST_F(WindowGolden, MenusInEachLanguage) {
+    for (const std::string code : {"zh", "en"}) {
+        const TextLanguageScope scope(*languageByCode(code));
+        window = std::make_unique<Window>(builtinSkinArt(), handheldFonts());
+        window->paint(m, 0);
+        window->menu().setChecked(uint16_t(kCmdLanguage1 + textLanguage()), true);
+        window->rightButtonDown(120, 240);
+        const KeyRect open = window->menu().itemRect(0, 0);
+        window->pointerMove(open.left + 20, open.top + 5);
+        expectGolden(window->image(), code == "zh" ? "window_menu.png" : "window_menu_en.png");
+
+        window->menu().close();
+        window->rightButtonDown(10, 40);
+        const KeyRect settings = window->menu().itemRect(0, 3);
+        window->pointerMove(settings.left + 10, settings.top + 5);
+        const KeyRect language = window->menu().itemRect(1, 25);
+        window->pointerMove(language.left + 10, language.top + 5);
+        ASSERT_TRUE(window->menu().languagesOpen());
+        expectGolden(window->image(), "window_menu_languages_" + code + ".png");
+    }
 }
 
 TEST_F(WindowGolden, Interlaced) {

@@ -15,6 +15,7 @@
 #include "host/app.h"
 #include "host/menu.h"
 #include "host/state_file.h"
+#include "host/texts.h"
 #include "support/build_paths.h"
 #include "tests/host/app_test_files.h"
 
@@ -127,7 +128,7 @@ TEST_F(Controls, StateContinuesARunWithItsOpenFile) {
     // The file is gone when the state is loaded: the run goes on without it and says so.
     fs::remove(dir / "root" / "out.txt");
     EXPECT_EQ(run({"write.vrn", "--root", "root", "--load-state", "s.state"}, nullptr, &err), 0);
-    EXPECT_NE(err.find(kMsgStateFileGone), std::string::npos) << err;
+    EXPECT_NE(err.find(formatText(TextId::MessageStateFileGone, {})), std::string::npos) << err;
     EXPECT_NE(err.find("out.txt"), std::string::npos) << err;
     EXPECT_FALSE(fs::exists(dir / "root" / "out.txt"));
 }
@@ -171,11 +172,11 @@ TEST_F(Controls, StatesThatCannotBeLoadedAreRefused) {
     const struct {
         std::string image, file, message;
     } cases[] = {
-        {"other.vrn", "s.state", kMsgStateOtherImage},
-        {"spin.vrn", "newer.state", kMsgStateTooNew},
-        {"spin.vrn", "short.state", kMsgStateInvalid},
-        {"spin.vrn", "junk.state", kMsgStateInvalid},
-        {"spin.vrn", "missing.state", kMsgStateCannotOpen},
+        {"other.vrn", "s.state", hostText(TextId::MessageStateOtherImage)},
+        {"spin.vrn", "newer.state", hostText(TextId::MessageStateTooNew)},
+        {"spin.vrn", "short.state", hostText(TextId::MessageStateInvalid)},
+        {"spin.vrn", "junk.state", hostText(TextId::MessageStateInvalid)},
+        {"spin.vrn", "missing.state", hostText(TextId::MessageStateCannotOpen)},
     };
     for (const auto& c : cases) {
         std::string err;

@@ -91,6 +91,10 @@ TEST_F(Runner, ExitStatuses) {
         {{}, 2, ""},  // no program at all
         {{"bad.vrn"}, 1, "不是有效的Quillbox文件!"},
         {{"missing.vrn"}, 1, "无法打开Quillbox文件!"},
+        // The host's texts in the language asked for; the runner's own stay English.
+        {{"bad.vrn", "--lang", "en"}, 1, "Not a valid Quillbox file!"},
+        {{"missing.vrn", "--lang", "en"}, 1, "Cannot open the Quillbox file!"},
+        {{"ends.vrn", "--lang", "fr"}, 1, "--lang is one of zh, en: fr"},
         {{"ends.vrn", "--keys", "1:nokey"}, 1, "unknown key"},
         {{"ends.vrn", "--lcd", "x.gif"}, 1, "--lcd"},
         {{"ends.vrn", "--max-frames", "ten"}, 1, "--max-frames"},

@@ -12,6 +12,7 @@
 #include "host/menu.h"
 #include "host/platform/win32/popup_menu.h"
 #include "host/platform/win32/resources.h"
+#include "host/texts.h"
 #include "shared/wide_text.h"
 
 namespace corvane::test {
@@ -93,8 +94,36 @@ TEST(PopupMenu, ShowsTheHostsMenuInTheResourceOfCorvaneExe) {
         EXPECT_EQ(sub[19], "窗口 2x*");
         EXPECT_EQ(sub[18], "窗口 1x");
         EXPECT_EQ(sub[22], "全屏\tAlt+Enter");
+        EXPECT_EQ(sub[25], "Language / 语言>");
         DestroyMenu(bar);
     }
+    FreeLibrary(exe);
+}
+
+// The resource holds the default language's texts; the menu shows the language chosen, its
+// languages each in their own, the one in use checked.
+TEST(PopupMenu, ShowsTheLanguageChosen) {
+    HMODULE exe = LoadLibraryExW(widen(CORVANE_BIN_DIR "/corvane.exe").c_str(), nullptr,
+                                 LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(exe, nullptr);
+    const TextLanguageScope english(*languageByCode("en"));
+    Menu model;
+    model.setChecked(uint16_t(kCmdLanguage1 + textLanguage()), true);
+    HMENU bar = LoadMenuW(exe, MAKEINTRESOURCEW(kMenuResource));
+    ASSERT_NE(bar, nullptr);
+    HMENU popup = GetSubMenu(bar, 0);
+    applyMenuModel(popup, model);
+    EXPECT_EQ(shownItems(popup),
+              (std::vector<std::string>{"Open Quillbox File...", "Close Quillbox+", "Reset\tF8+",
+                                        "Settings>", "-", "Exit"}));
+    HMENU sub = GetSubMenu(popup, 3);
+    const std::vector<std::string> items = shownItems(sub);
+    ASSERT_EQ(items.size(), kSubmenuItems.size());
+    EXPECT_EQ(items[4], "Pause\tF9");
+    EXPECT_EQ(items[25], "Language / 语言>");
+    EXPECT_EQ(items[26], "About Corvane...");
+    EXPECT_EQ(shownItems(GetSubMenu(sub, 25)), (std::vector<std::string>{"中文", "English*"}));
+    DestroyMenu(bar);
     FreeLibrary(exe);
 }
 

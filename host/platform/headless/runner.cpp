@@ -209,6 +209,7 @@ int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE*
     AppSettings settings;
     settings.paths = runnerPaths(inputs, *root, o.fonts);
     settings.writeConfig = false;  // the runner reads vorn.ini when present, never writes it
+    settings.language = o.language;
     settings.startDir = hostPathText(fs::current_path(ec));
 
     if (o.tty) {

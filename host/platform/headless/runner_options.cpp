@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstdio>
 
+#include "host/texts.h"
 #include "host/virtual_date.h"
 #include "library/path.h"
 
@@ -43,6 +44,7 @@ const std::vector<OptionDef> kRunnerOptions = {
     {"beeps", true},
     {"tty", false},
     {"tty-cells", true},
+    {"lang", true},
 };
 
 // Where the root and the fonts are looked for, and what interrupts a run, each system in its
@@ -113,6 +115,8 @@ const char* const kRunnerUsage =
     "                        Ctrl+C (keys as on the desktop; a key counts as held 0.15 s after\n"
     "                        the terminal last sent it, as terminals report no releases)\n"
     "  --tty-cells WHAT      auto (default), half (half-blocks, 160x40 cells) or braille (80x20)\n"
+    "  --lang CODE           the language of the window's menus and the messages: zh (Chinese,\n"
+    "                        the default) or en (English)\n"
     "  --help, --version\n"
     "\n"
     "Exit status: 0 the program ended (or a scripted Exit), 1 usage error or image not valid,\n"
@@ -264,6 +268,15 @@ bool readOptions(const CommandLine& cl, RunnerOptions& o, std::string& error) {
                 return false;
             }
             o.ttyCells = value;
+        } else if (name == "lang") {
+            if (!languageByCode(value)) {
+                error = "--lang is one of";
+                for (int i = 0; i < kLanguageCount; ++i)
+                    error += (i ? ", " : " ") + std::string(languageCode(i));
+                error += ": " + value;
+                return false;
+            }
+            o.language = value;
         } else if (name == "stats") {
             o.stats = true;
         } else if (name == "load-state") {

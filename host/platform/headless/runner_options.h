@@ -57,6 +57,7 @@ struct RunnerOptions {
     std::string beeps;  // the file the times of the program's Beep calls go to
     bool tty = false;
     std::string ttyCells = "auto";
+    std::string language;  // --lang: the code of a table of texts; empty for the default
 };
 
 // Whether `file` ends with `ext` (".png"), in any case.

@@ -10,6 +10,7 @@
 #include "host/platform/sdl/keymap.h"
 #include "host/platform/sdl/signals.h"
 #include "host/skin.h"
+#include "host/texts.h"
 #include "library/keycodes.h"
 
 namespace corvane {
@@ -218,7 +219,7 @@ bool SdlPlatform::createWindow(const std::string& title, int width, int height,
                                    width, height, SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN);
     }
     if (!window_) {
-        messageBox(std::string("无法创建窗口: ") + SDL_GetError());
+        messageBox(formatText(TextId::MessageNoWindowBecause, {SDL_GetError()}));
         return false;
     }
     SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);

@@ -18,11 +18,18 @@ void applyLevel(HMENU menu, const Menu& model, int level, int size) {
             DeleteMenu(menu, UINT(i), MF_BYPOSITION);
             continue;
         }
-        const MenuItem& item = level == 0 ? kMenuItems[size_t(i)] : kSubmenuItems[size_t(i)];
+        const MenuItem& item = menuLevel(level)[size_t(i)];
         if (item.separator) continue;
         if (item.submenu) {
+            // The item's own text too: it follows the language chosen.
+            const std::wstring text = widen(model.text(level, i));
+            MENUITEMINFOW info{};
+            info.cbSize = sizeof info;
+            info.fMask = MIIM_STRING;
+            info.dwTypeData = const_cast<wchar_t*>(text.c_str());
+            SetMenuItemInfoW(menu, UINT(i), TRUE, &info);
             if (HMENU sub = GetSubMenu(menu, i))
-                applyLevel(sub, model, level + 1, int(kSubmenuItems.size()));
+                applyLevel(sub, model, level + 1, int(menuLevel(level + 1).size()));
             continue;
         }
         // By the host's item, not the resource's: the resource compiler makes an item without

@@ -13,6 +13,7 @@
 #include "host/platform/win32/popup_menu.h"
 #include "host/platform/win32/resources.h"
 #include "host/skin.h"
+#include "host/texts.h"
 #include "host/virtual_date.h"
 #include "shared/debuglink.h"
 #include "shared/wide_text.h"
@@ -277,7 +278,7 @@ bool Win32Platform::createWindow(const std::string& title, int width, int height
     cls.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
     cls.lpszClassName = kWindowClass;
     if (!RegisterClassExW(&cls)) {
-        messageBox("无法创建窗口!");
+        messageBox(hostText(TextId::MessageNoWindow));
         return false;
     }
     // Centred in the work area (the screen without the task bar).
@@ -288,7 +289,7 @@ bool Win32Platform::createWindow(const std::string& title, int width, int height
     HWND hwnd = CreateWindowExW(0, kWindowClass, widen(title).c_str(), WS_POPUP, x, y, width,
                                 height, nullptr, nullptr, instance_, this);
     if (!hwnd) {
-        messageBox("无法创建窗口!");
+        messageBox(hostText(TextId::MessageNoWindow));
         return false;
     }
     window_ = hwnd;
