@@ -361,8 +361,8 @@ test('reverse execution over a C program', async (t) => {
     assert.deepStrictEqual(await frames(), [['main', 21]]);
     assert.notStrictEqual(await value('total'), '60');
     assert.strictEqual(await value('pushes'), '3');
-    // Forward again over the same call: the same total.
-    await Promise.all([dc.nextRequest({ threadId: 1 }), dc.assertStoppedLocation('step', { path: main, line: 22 })]);
+    // Forward again over the same call, to the breakpoint it left: the same total.
+    await Promise.all([dc.nextRequest({ threadId: 1 }), dc.assertStoppedLocation('breakpoint', { path: main, line: 22 })]);
     assert.strictEqual(await value('total'), '60');
 
     // Back to the last time push ran: its third call, with the value 30.
