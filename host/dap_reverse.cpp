@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 #include "host/app.h"
 #include "host/dap_session.h"
@@ -93,11 +94,30 @@ bool DapSession::conditionTrue(const SourceBreakpoint& bp, const Machine& m) {
     return shown != "0" && shown != "0x0000";
 }
 
+uint32_t DapSession::lineValueAt(uint32_t pc) {
+    auto known = lineOfPc_.find(pc);
+    if (known != lineOfPc_.end()) return known->second;
+    uint32_t value = 0;
+    const std::vector<DebugLine>& lines = info_->lines;
+    auto it = std::upper_bound(lines.begin(), lines.end(), pc,
+                               [](uint32_t a, const DebugLine& l) { return a < l.address; });
+    const DebugFunction* f = info_->functionAt(pc);
+    if (it != lines.begin() && f && std::prev(it)->address >= f->start)
+        value = std::prev(it)->value;
+    lineOfPc_.emplace(pc, value);
+    return value;
+}
+
 void DapSession::considerCandidate(const Machine& m, uint64_t count, bool watchesOnly) {
     if (goal_ == Goal::Line) {
-        if (!watchesOnly && lineAddresses_.count(m.pc) && m.fp <= goalFp_) {
+        if (watchesOnly || m.fp > goalFp_) return;
+        if (lineAddresses_.count(m.pc)) {
             candidate_ = count;
             candidateReason_ = "step";
+        } else if (lineValueAt(m.pc) != goalLine_) {
+            // Code of another line that began long before (a loop's condition, whose line
+            // marker ran once at the loop's start): its last instruction here will do.
+            lineFallback_ = count;
         }
         return;
     }
@@ -166,6 +186,7 @@ void DapSession::startScan(size_t index, uint64_t candidatesBefore, uint64_t end
     scanEnd_ = endAt;
     watchAtEnd_ = watchAtEnd;
     candidate_.reset();
+    lineFallback_.reset();
     candidateHits_.clear();
     const Machine& m = app_->machine();
     scanWatch_.clear();
@@ -194,6 +215,9 @@ void DapSession::seekArrived() {
 }
 
 void DapSession::finishScan() {
+    // The start of the previous line within this interval, else where the program was last in
+    // another line, rather than replaying the whole run back to that line's start.
+    if (!candidate_ && lineFallback_) candidate_ = lineFallback_;
     if (candidate_) {
         startSeek(*candidate_, candidateReason_, candidateHits_);
         return;
@@ -220,6 +244,7 @@ bool DapSession::beginReverse(Goal goal, std::string& error) {
     const uint64_t endAt = atFault ? lastGateCount_ : here;
     goal_ = goal;
     goalFp_ = stopFrameFp();
+    goalLine_ = info_ ? lineValueAt(stopFramePc()) : 0;
     replaying_ = true;
     dropStopView();
     if (goal == Goal::Instruction || (goal == Goal::Line && !info_)) {

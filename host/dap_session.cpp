@@ -291,7 +291,8 @@ std::vector<std::string> DapSession::beginRestart() {
     console_.clear();
     consoleLead_ = -1;
     checkpoints_.clear();
-    marks_ = {};  // the runner's, gone with its run: the next run gives its own
+    lineOfPc_.clear();  // the program may be compiled anew
+    marks_ = {};        // the runner's, gone with its run: the next run gives its own
     reverse_ = Reverse::None;
     replaying_ = false;
     scanDone_ = false;
@@ -575,6 +576,10 @@ void DapSession::buildFrames() {
 
 uint16_t DapSession::stopFrameFp() const {
     return frames_.empty() ? app_->machine().fp : frames_.front()->frame.fp;
+}
+
+uint32_t DapSession::stopFramePc() const {
+    return frames_.empty() ? app_->machine().pc : frames_.front()->frame.pc;
 }
 
 void DapSession::dropStopView() {

@@ -173,6 +173,9 @@ class DapSession {
     bool conditionTrue(const SourceBreakpoint& bp, const Machine& m);
     // The frame base of the stop's innermost frame, and forgetting what the stop showed.
     uint16_t stopFrameFp() const;
+    uint32_t stopFramePc() const;
+    // The line value of the line marker a code address follows in its function (0: none).
+    uint32_t lineValueAt(uint32_t pc);
     void dropStopView();
     // Whether any breakpoint or watchpoint could stop the program.
     bool anythingToStopAt() const;
@@ -238,6 +241,9 @@ class DapSession {
     uint64_t scanEnd_ = 0;
     bool watchAtEnd_ = false;
     uint16_t goalFp_ = 0;
+    uint32_t goalLine_ = 0;
+    std::optional<uint64_t> lineFallback_;
+    std::map<uint32_t, uint32_t> lineOfPc_;
     std::optional<uint64_t> candidate_;
     std::string candidateReason_;
     std::vector<int> candidateHits_;
