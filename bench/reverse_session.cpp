@@ -142,10 +142,12 @@ int main(int argc, char** argv) {
     const Run plain = runToStop(b, false, {});
     std::vector<double> line, instruction, breakpoint;
     size_t checkpoints = 0, bytes = 0;
+    double inCheckpoints = 0;
     const Run kept = runToStop(b, true, [&](ServedSession& s) {
         Client& c = s.client;
         checkpoints = s.session.checkpoints().count();
         bytes = s.session.checkpoints().bytes();
+        inCheckpoints = s.session.checkpointSeconds();
         auto timed = [&](const char* command, json args, std::vector<double>& into) {
             const Clock::time_point t = Clock::now();
             c.request(command, args);
@@ -169,7 +171,9 @@ int main(int argc, char** argv) {
         "run to the stop with checkpoints    %8.2f s (processor %8.2f s)  %+.2f %% (%+.2f %%)\n",
         kept.seconds, kept.cpuSeconds, 100.0 * (kept.seconds - plain.seconds) / plain.seconds,
         100.0 * (kept.cpuSeconds - plain.cpuSeconds) / plain.cpuSeconds);
-    std::printf("checkpoints: %zu, %.1f MiB\n", checkpoints, double(bytes) / (1 << 20));
+    std::printf("checkpoints: %zu, %.1f MiB, %.3f s taking them (%.2f %% of the run's %.2f s)\n",
+                checkpoints, double(bytes) / (1 << 20), inCheckpoints,
+                100.0 * inCheckpoints / kept.seconds, kept.seconds);
     report("step back (line)", line);
     report("step back (instruction)", instruction);
     report("reverse continue (breakpoint)", breakpoint);

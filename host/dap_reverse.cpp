@@ -11,6 +11,7 @@
 // none, the scan moves on to the interval before it, down to the start of the run.
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <iterator>
 
@@ -25,6 +26,7 @@ namespace corvane {
 
 void DapSession::takeCheckpoint() {
     if (!marks_.take || !app_ || !app_->machine().programLoaded) return;
+    const auto start = std::chrono::steady_clock::now();
     Checkpoint c;
     c.instructions = app_->runLoop().instructions();
     c.loop = app_->runLoop().position();
@@ -32,6 +34,7 @@ void DapSession::takeCheckpoint() {
     if (app_->hasWindow()) c.skin = app_->window().skin();
     c.lastReturn = app_->machine().lastReturn;
     checkpoints_.add(std::move(c), app_->captureState());
+    checkpointTime_ += std::chrono::steady_clock::now() - start;
 }
 
 void DapSession::maybeCheckpoint() {

@@ -5,6 +5,7 @@
 // is stopped the host takes no turn at all, so its clock stands still and scripted input arrives
 // at the same point of the program however long a stop lasts.
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -50,7 +51,7 @@ struct PlatformMarks {
 // Checkpoints are taken between two turns once this many instructions or frames have passed
 // since the last one: a step back replays at most about that much, twice.
 struct ReverseSettings {
-    uint64_t instructions = 200'000;
+    uint64_t instructions = 400'000;
     uint64_t frames = 120;
     size_t keyEvery = 32;
 };
@@ -87,6 +88,10 @@ class DapSession {
     void setPlatformMarks(PlatformMarks marks) { marks_ = std::move(marks); }
     void setReverseSettings(ReverseSettings settings) { reverseSettings_ = settings; }
     const CheckpointStore& checkpoints() const { return checkpoints_; }
+    // The time spent taking them, so far.
+    double checkpointSeconds() const {
+        return std::chrono::duration<double>(checkpointTime_).count();
+    }
     // Whether the client asked to run the program again from its start: the run ends (serve()
     // says so) and the same session launches it anew with beginRestart()'s runner options.
     bool restartRequested() const { return restartRequested_; }
@@ -230,6 +235,7 @@ class DapSession {
     PlatformMarks marks_;
     ReverseSettings reverseSettings_;
     CheckpointStore checkpoints_;
+    std::chrono::steady_clock::duration checkpointTime_{};
     uint64_t lastGateCount_ = 0;  // the count at the last instruction the gate let through
     Reverse reverse_ = Reverse::None;
     Goal goal_ = Goal::Line;
