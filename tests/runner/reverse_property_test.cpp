@@ -228,8 +228,8 @@ TEST(InputLogReplay, EndsInTheRecordedState) {
         const auto again = run({"--replay", (dir / "log").string(), "--dump-mem",
                                 (dir / "b.mem").string(), image.string()},
                                err);
-        EXPECT_EQ(again.first, recorded.first)
-            << "program " << p << ": " << err << "\n" << readText(dir / "log");
+        EXPECT_EQ(again.first, recorded.first) << "program " << p << ": " << err << "\n"
+                                               << readText(dir / "log");
         EXPECT_EQ(again.second, recorded.second) << "program " << p;
         EXPECT_EQ(readText(dir / "a.mem"), readText(dir / "b.mem")) << "program " << p;
         ++replayed;
