@@ -138,6 +138,11 @@ class App : public Host, public RunLoopClient {
     // A state to or from a file. False when it failed; the message has been shown.
     bool saveState(const std::string& file);
     bool loadState(const std::string& file);
+    // The running program's state in memory, and putting one back (the debugger's reverse
+    // execution): the machine, its date and whether it runs. The run loop's position and the
+    // platform's are the caller's to keep and put back, first.
+    std::vector<uint8_t> captureState();
+    bool restoreState(const std::vector<uint8_t>& bytes);
     // State slot n (1-4) of the loaded image: <root>/states/<image name>.<n>.state.
     std::string slotFile(int slot) const;
     int stateSlot() const { return slot_; }

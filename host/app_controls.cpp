@@ -143,6 +143,22 @@ bool App::saveState(const std::string& file) {
     return true;
 }
 
+std::vector<uint8_t> App::captureState() {
+    return encodeState(*machine_, stateTiming(), std::string());
+}
+
+bool App::restoreState(const std::vector<uint8_t>& bytes) {
+    if (!rewindScratch_) rewindScratch_ = std::make_unique<MachineState>();
+    *rewindScratch_ = MachineState{};
+    if (decodeState(bytes, *machine_, *rewindScratch_) != StateError::None) return false;
+    applyState(*machine_, *rewindScratch_, platform_.nowNs());
+    restoreDate(rewindScratch_->timing.dateNs);
+    loader_->resumedFromState();
+    // The key a fault's message was closed with belongs to the run that faulted.
+    holdBack_ = KeyHoldBack{};
+    return true;
+}
+
 bool App::loadState(const std::string& file) {
     std::vector<uint8_t> bytes;
     if (!loader_->imageLoaded()) {

@@ -213,6 +213,8 @@ void DapSession::launched(App& app, const std::string& imagePath) {
     if (info_)
         for (const DebugLine& l : info_->lines) lineAddresses_.insert(l.address);
     app.runLoop().setGate([this](const Machine& mm) { return gate(mm); });
+    checkpoints_ = CheckpointStore(reverseSettings_.keyEvery);
+    takeCheckpoint();  // the start of the run, where going back ends
     app.onConsoleByte = [this](uint8_t b) {
         if (consoleLead_ < 0 && b < 0x80) {
             console_ += char(b);
@@ -288,6 +290,13 @@ std::vector<std::string> DapSession::beginRestart() {
     faultReported_ = false;
     console_.clear();
     consoleLead_ = -1;
+    checkpoints_.clear();
+    lineOfPc_.clear();  // the program may be compiled anew
+    marks_ = {};        // the runner's, gone with its run: the next run gives its own
+    reverse_ = Reverse::None;
+    replaying_ = false;
+    scanDone_ = false;
+    repositioned_ = false;
     for (auto& [path, list] : sourceBreakpoints_)
         for (SourceBreakpoint& bp : list) bp.hits = 0;
     for (SourceBreakpoint& bp : functionBreakpoints_) bp.hits = 0;
@@ -352,11 +361,27 @@ void DapSession::afterTurn() {
         console_.clear();
         return;
     }
-    flushConsole();
     Machine& m = app_->machine();
+    // What a replay of the past prints was printed when the program went there the first time.
+    if (replaying_) console_.clear();
+    if (scanDone_) {
+        scanDone_ = false;
+        finishScan();
+        return;
+    }
+    if (reverse_ == Reverse::Seek && app_->runLoop().heldAtCount()) seekArrived();
+    if (replaying_ && reverse_ != Reverse::None && !m.programLoaded) {
+        // Only a change outside the machine (a file the program reads) can make a replay end
+        // where the run it repeats went on.
+        reverse_ = Reverse::None;
+        replaying_ = false;
+        output("stderr", "corvane-run: going back: the replay went another way and ended\n");
+    }
+    flushConsole();
     if (pendingStop_) {
         const auto [reason, text] = *pendingStop_;
         pendingStop_.reset();
+        replaying_ = false;
         state_ = State::Stopped;
         buildFrames();
         json body = {{"reason", reason}, {"threadId", kThreadId}, {"allThreadsStopped", true}};
@@ -384,6 +409,7 @@ void DapSession::afterTurn() {
             event("stopped", &body);
         }
     }
+    if (m.programLoaded) maybeCheckpoint();
 }
 
 void DapSession::stopAt(const std::string& reason, const std::string& text,
@@ -464,6 +490,9 @@ std::vector<int> DapSession::changedWatches(const Machine& m) {
 }
 
 bool DapSession::gate(const Machine& m) {
+    const uint64_t count = app_->runLoop().instructions();
+    if (reverse_ != Reverse::None) return reverseGate(m, count);
+    lastGateCount_ = count;
     if (skipGateOnce_) {
         skipGateOnce_ = false;
         if (m.pc == resumePc_) return true;  // the instruction the program stopped before
@@ -543,6 +572,19 @@ void DapSession::buildFrames() {
         view->reader = std::make_unique<ValueReader>(info_ ? &*info_ : nullptr, m, f);
         frames_.push_back(std::move(view));
     }
+}
+
+uint16_t DapSession::stopFrameFp() const {
+    return frames_.empty() ? app_->machine().fp : frames_.front()->frame.fp;
+}
+
+uint32_t DapSession::stopFramePc() const {
+    return frames_.empty() ? app_->machine().pc : frames_.front()->frame.pc;
+}
+
+void DapSession::dropStopView() {
+    frames_.clear();
+    containers_.clear();
 }
 
 int DapSession::addContainer(Container c) {
@@ -635,6 +677,7 @@ bool DapSession::dispatch(const std::string& command, const void* argsPtr, int s
                      {"supportsSetVariable", true},
                      {"supportsWriteMemoryRequest", true},
                      {"supportsRestartRequest", true},
+                     {"supportsStepBack", true},
                      {"exceptionBreakpointFilters",
                       json::array({{{"filter", kFaultFilter},
                                     {"label", "Faults"},
@@ -841,6 +884,21 @@ bool DapSession::dispatch(const std::string& command, const void* argsPtr, int s
                instruction);
         return true;
     }
+    if (command == "stepBack" || command == "reverseContinue") {
+        if (!needStop()) return false;
+        const Goal goal = command == "reverseContinue"                     ? Goal::Breakpoint
+                          : args.value("granularity", "") == "instruction" ? Goal::Instruction
+                                                                           : Goal::Line;
+        if (!marks_.take || checkpoints_.count() == 0) {
+            fail(seq, command,
+                 "going back needs the runner's virtual clock (a run without --realtime)");
+            return false;
+        }
+        respond(seq, command, nullptr);
+        std::string error;
+        beginReverse(goal, error);
+        return true;
+    }
     if (command == "exceptionInfo") {
         if (!needStop()) return false;
         if (!faultReported_) {
@@ -953,11 +1011,17 @@ bool DapSession::dispatch(const std::string& command, const void* argsPtr, int s
                 break;
             case Container::Kind::Registers: {
                 const std::pair<const char*, std::string> regs[] = {
-                    {"pc", hex(m.pc, 6)},        {"fp", hex(m.fp)},
-                    {"sp", hex(m.sp)},           {"osp", hex(m.osp, 2)},
-                    {"regA", hex(m.regA, 8)},    {"regB", hex(m.regB, 8)},
-                    {"cond", hex(m.cond, 8)},    {"strPtr", hex(m.strPtr)},
-                    {"strKey", hex(m.strKey, 2)}};
+                    {"pc", hex(m.pc, 6)},
+                    {"fp", hex(m.fp)},
+                    {"sp", hex(m.sp)},
+                    {"osp", hex(m.osp, 2)},
+                    {"regA", hex(m.regA, 8)},
+                    {"regB", hex(m.regB, 8)},
+                    {"cond", hex(m.cond, 8)},
+                    {"strPtr", hex(m.strPtr)},
+                    {"strKey", hex(m.strKey, 2)},
+                    // Where the run stands in time, as reverse execution counts it.
+                    {"instructions", std::to_string(app_->runLoop().instructions())}};
                 for (const auto& [name, value] : regs)
                     out.push_back({{"name", name}, {"value", value}, {"variablesReference", 0}});
                 break;
@@ -1259,6 +1323,7 @@ void DapSession::setVariable(int seq, const void* argsPtr) {
     }
     Machine& m = app_->machine();
     for (size_t i = 0; i < bytes.size(); ++i) m.mem[uint16_t(target.address + i)] = bytes[i];
+    dataWritten();
     json body = {{"value", reader.show(target)},
                  {"type", reader.typeName(target.type)},
                  {"variablesReference", 0}};
@@ -1289,6 +1354,7 @@ void DapSession::writeMemory(int seq, const void* argsPtr) {
         return;
     }
     std::copy_n(data->begin(), fits, app_->machine().mem.begin() + at);
+    dataWritten();
     json body = {{"bytesWritten", fits}};
     respond(seq, command, &body);
 }
@@ -1307,6 +1373,8 @@ void DapSession::finished(int status) {
     containers_.clear();
     // The app is gone with the run: nothing may reach it any more.
     app_ = nullptr;
+    marks_ = {};
+    checkpoints_.clear();
     // The last requests (disconnect) until the client leaves.
     while (!clientGone_) {
         std::optional<DapIncoming> in = link_.receive(true);

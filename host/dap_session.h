@@ -5,6 +5,7 @@
 // is stopped the host takes no turn at all, so its clock stands still and scripted input arrives
 // at the same point of the program however long a stop lasts.
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -14,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "host/reverse_history.h"
 #include "shared/debuginfo/debug_info.h"
 
 namespace corvane {
@@ -36,6 +38,22 @@ class DapLink {
     virtual void send(const std::string& body) = 0;
     // The next incoming item: waits for one when `wait`, else nothing when none is there.
     virtual std::optional<DapIncoming> receive(bool wait) = 0;
+};
+
+// What the platform keeps of a run beside the machine (its clock, the input still to come), for
+// reverse execution: `take` marks where it stands, `restore` puts it back there. A platform
+// without them (real time) cannot go back.
+struct PlatformMarks {
+    std::function<std::shared_ptr<const void>()> take;
+    std::function<void(const std::shared_ptr<const void>&)> restore;
+};
+
+// Checkpoints are taken between two turns once this many instructions or frames have passed
+// since the last one: a step back replays at most about that much, twice.
+struct ReverseSettings {
+    uint64_t instructions = 400'000;
+    uint64_t frames = 120;
+    size_t keyEvery = 32;
 };
 
 class DapSession {
@@ -62,6 +80,18 @@ class DapSession {
     bool launchedProgram() const { return launchedProgram_; }
     // Whether the program is held at a stop.
     bool stopped() const { return state_ == State::Stopped; }
+    // Whether the runner is to go on at once, letting no time pass: the program is stopped, or
+    // the session has just put it back to an earlier point to replay from there.
+    bool holds();
+
+    // Reverse execution: before launched().
+    void setPlatformMarks(PlatformMarks marks) { marks_ = std::move(marks); }
+    void setReverseSettings(ReverseSettings settings) { reverseSettings_ = settings; }
+    const CheckpointStore& checkpoints() const { return checkpoints_; }
+    // The time spent taking them, so far.
+    double checkpointSeconds() const {
+        return std::chrono::duration<double>(checkpointTime_).count();
+    }
     // Whether the client asked to run the program again from its start: the run ends (serve()
     // says so) and the same session launches it anew with beginRestart()'s runner options.
     bool restartRequested() const { return restartRequested_; }
@@ -76,6 +106,10 @@ class DapSession {
   private:
     enum class State { Configuring, Running, Stopped, Ended };
     enum class Step { None, In, Over, Out, Instruction };
+    // Going back: a scan replays an interval and notes the last point that fits the goal; a seek
+    // replays to that point and stops there.
+    enum class Reverse { None, Scan, Seek };
+    enum class Goal { Line, Instruction, Breakpoint };
     struct SourceBreakpoint {
         int id = 0;
         int line = 0;
@@ -127,6 +161,29 @@ class DapSession {
     int addContainer(Container c);
     void flushConsole();
     void endProgram();
+    // dap_reverse.cpp
+    void takeCheckpoint();
+    void maybeCheckpoint();
+    bool restoreCheckpoint(size_t index);
+    bool reverseGate(const Machine& m, uint64_t count);
+    void considerCandidate(const Machine& m, uint64_t count, bool watchesOnly);
+    bool beginReverse(Goal goal, std::string& error);
+    void startScan(size_t index, uint64_t candidatesBefore, uint64_t endAt, bool watchAtEnd);
+    void startSeek(uint64_t target, const std::string& reason, std::vector<int> hits);
+    void finishScan();
+    // The seek reached its instruction: the stop is reported.
+    void seekArrived();
+    // The client changed the program's data: the checkpoints from here on no longer hold.
+    void dataWritten();
+    bool conditionTrue(const SourceBreakpoint& bp, const Machine& m);
+    // The frame base of the stop's innermost frame, and forgetting what the stop showed.
+    uint16_t stopFrameFp() const;
+    uint32_t stopFramePc() const;
+    // The line value of the line marker a code address follows in its function (0: none).
+    uint32_t lineValueAt(uint32_t pc);
+    void dropStopView();
+    // Whether any breakpoint or watchpoint could stop the program.
+    bool anythingToStopAt() const;
 
     DapLink& link_;
     int seq_ = 1;
@@ -173,6 +230,33 @@ class DapSession {
 
     std::string console_;
     int consoleLead_ = -1;
+
+    // Reverse execution.
+    PlatformMarks marks_;
+    ReverseSettings reverseSettings_;
+    CheckpointStore checkpoints_;
+    std::chrono::steady_clock::duration checkpointTime_{};
+    uint64_t lastGateCount_ = 0;  // the count at the last instruction the gate let through
+    Reverse reverse_ = Reverse::None;
+    Goal goal_ = Goal::Line;
+    bool replaying_ = false;  // from a reverse request until its stop is reported
+    bool repositioned_ = false;
+    bool scanDone_ = false;
+    size_t scanFrom_ = 0;
+    uint64_t candidatesBefore_ = 0;
+    uint64_t scanEnd_ = 0;
+    bool watchAtEnd_ = false;
+    uint16_t goalFp_ = 0;
+    uint32_t goalLine_ = 0;
+    std::optional<uint64_t> lineFallback_;
+    std::map<uint32_t, uint32_t> lineOfPc_;
+    std::optional<uint64_t> candidate_;
+    std::string candidateReason_;
+    std::vector<int> candidateHits_;
+    std::vector<std::vector<uint8_t>> scanWatch_;
+    uint64_t seekTarget_ = 0;
+    std::string seekReason_;
+    std::vector<int> seekHits_;
 };
 
 }  // namespace corvane

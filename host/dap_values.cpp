@@ -20,53 +20,28 @@ std::string hex(uint32_t v, int digits) {
     return buf;
 }
 
-std::string quoteChar(uint8_t c, char quote) {
-    switch (c) {
-        case '\n':
-            return "\\n";
-        case '\t':
-            return "\\t";
-        case '\r':
-            return "\\r";
-        case '\0':
-            return "\\0";
-        case '\\':
-            return "\\\\";
-        default:
-            break;
-    }
-    if (c == uint8_t(quote)) return std::string("\\") + quote;
-    if (c < 0x20 || c >= 0x7F) {
-        char buf[8];
-        std::snprintf(buf, sizeof buf, "\\%03o", c);
-        return buf;
-    }
-    return std::string(1, char(c));
-}
-
 }  // namespace
 
 std::vector<StackFrame> walkStack(const DebugInfo* info, const Machine& m) {
     std::vector<StackFrame> frames;
     StackFrame f{info ? info->functionAt(m.pc) : nullptr, m.fp, m.pc};
     frames.push_back(f);
-    if (!info) return frames;
-    while (f.function != nullptr && int(frames.size()) < kMaxFrames) {
-        const uint32_t ret = m.mem[f.fp] | uint32_t(m.mem[uint16_t(f.fp + 1)]) << 8 |
-                             uint32_t(m.mem[uint16_t(f.fp + 2)]) << 16;
-        const uint16_t saved = uint16_t(m.mem[uint16_t(f.fp + 3)] | m.mem[uint16_t(f.fp + 4)] << 8);
-        const DebugFunction* caller = info->functionAt(ret);
-        // The start-up code called main; a saved frame base that does not lie below is no frame.
-        if (caller == nullptr || saved >= f.fp) break;
-        f = {caller, saved, ret};
-        frames.push_back(f);
-    }
+    if (!info || f.function == nullptr) return frames;
+    // Any address of the 64 KiB can be read; a frame near the top wraps to 0x0000.
+    const MemoryRead read = [&m](uint32_t address, int size, uint32_t& value) {
+        value = 0;
+        for (int i = size - 1; i >= 0; --i)
+            value = value << 8 | m.mem[uint16_t(address + uint32_t(i))];
+        return true;
+    };
+    for (const CallerFrame& c : walkCallers(*info, m.fp, read, size_t(kMaxFrames - 1)))
+        frames.push_back({c.function, c.fp, c.returnAddress});
     return frames;
 }
 
 ValueReader::ValueReader(const DebugInfo* info, const Machine& m, const StackFrame& frame)
     : info_(info), m_(m), frame_(frame) {
-    if (info_) types_ = info_->types;
+    if (info_) types_ = TypeTable(info_->types, {});
     if (info_ && frame_.function) {
         // The statement of the frame: the last line marker before its address (frame 0 stands
         // at a marker, which is the statement about to run).
@@ -78,37 +53,19 @@ ValueReader::ValueReader(const DebugInfo* info, const Machine& m, const StackFra
 }
 
 const DebugType* ValueReader::typeAt(int type) const {
-    return type >= 0 && size_t(type) < types_.size() ? &types_[size_t(type)] : nullptr;
+    return types_.at(type);
 }
 
 int ValueReader::scalarType(const char* name, int size, bool isSigned) {
-    for (size_t i = 0; i < types_.size(); ++i)
-        if (types_[i].kind == DebugType::Scalar && types_[i].name == name) return int(i);
-    DebugType t;
-    t.kind = DebugType::Scalar;
-    t.name = name;
-    t.size = size;
-    t.isSigned = isSigned;
-    types_.push_back(t);
-    return int(types_.size() - 1);
+    return types_.scalar(name, size, isSigned);
 }
 
 int ValueReader::pointerTo(int type) {
-    for (size_t i = 0; i < types_.size(); ++i)
-        if (types_[i].kind == DebugType::Pointer && types_[i].target == type) return int(i);
-    DebugType p;
-    p.kind = DebugType::Pointer;
-    p.size = 2;
-    p.target = type;
-    types_.push_back(p);
-    return int(types_.size() - 1);
+    return types_.pointerTo(type);
 }
 
 int ValueReader::sizeOf(int type) const {
-    const DebugType* t = typeAt(type);
-    if (!t) return 0;
-    if (t->kind == DebugType::Array) return int(t->count * sizeOf(t->target));
-    return t->size;
+    return types_.sizeOf(type);
 }
 
 bool ValueReader::assignment(const Value& target, const Value& source, std::vector<uint8_t>& bytes,
@@ -158,28 +115,7 @@ int64_t ValueReader::asNumber(const Value& v) const {
 }
 
 std::string ValueReader::typeName(int type) const {
-    const DebugType* t = typeAt(type);
-    if (!t) return "?";
-    switch (t->kind) {
-        case DebugType::Void:
-            return "void";
-        case DebugType::Scalar:
-            return t->name;
-        case DebugType::Pointer: {
-            const DebugType* to = typeAt(t->target);
-            if (to && to->kind == DebugType::Function) return typeName(to->target) + " (*)()";
-            return typeName(t->target) + " *";
-        }
-        case DebugType::Array:
-            return typeName(t->target) + " [" + std::to_string(t->count) + "]";
-        case DebugType::Struct:
-            return "struct " + (t->name.empty() ? std::string("{...}") : t->name);
-        case DebugType::Union:
-            return "union " + (t->name.empty() ? std::string("{...}") : t->name);
-        case DebugType::Function:
-            return typeName(t->target) + " ()";
-    }
-    return "?";
+    return types_.name(type);
 }
 
 std::string ValueReader::showScalar(int type, uint32_t bits, char format) {
@@ -196,11 +132,12 @@ std::string ValueReader::showScalar(int type, uint32_t bits, char format) {
         case 'd':
             return std::to_string(n);
         case 'c':
-            return std::to_string(n) + " '" + quoteChar(uint8_t(bits), '\'') + "'";
+            return std::to_string(n) + " '" + quotedByte(uint8_t(bits), '\'', true) + "'";
         default:
             break;
     }
-    if (t && t->size == 1) return std::to_string(n) + " '" + quoteChar(uint8_t(bits), '\'') + "'";
+    if (t && t->size == 1)
+        return std::to_string(n) + " '" + quotedByte(uint8_t(bits), '\'', true) + "'";
     return std::to_string(n);
 }
 
@@ -214,7 +151,7 @@ std::string ValueReader::showChars(uint32_t address, size_t count, bool stopAtZe
         while (shown > 0 && m_.mem[uint16_t(address + shown - 1)] == 0) --shown;
     }
     std::string s = "\"";
-    for (size_t i = 0; i < shown; ++i) s += quoteChar(m_.mem[uint16_t(address + i)], '"');
+    for (size_t i = 0; i < shown; ++i) s += quotedByte(m_.mem[uint16_t(address + i)], '"', true);
     s += "\"";
     if (stopAtZero && shown == count) s += "...";
     return s;
@@ -413,10 +350,7 @@ struct ValueReader::Parser {
             type = -1;
             for (size_t i = 0; i < r.types_.size(); ++i)
                 if (r.types_[i].kind == DebugType::Void) type = int(i);
-            if (type < 0) {
-                r.types_.push_back(DebugType{});
-                type = int(r.types_.size() - 1);
-            }
+            if (type < 0) type = r.types_.add(DebugType{});
         } else if ((word == "struct" || word == "union") && !isUnsigned && !isSigned) {
             const std::string tag = ident();
             const DebugType::Kind kind = word == "struct" ? DebugType::Struct : DebugType::Union;
@@ -464,8 +398,7 @@ struct ValueReader::Parser {
                 DebugType fn;
                 fn.kind = DebugType::Function;
                 fn.target = f.returnType;
-                r.types_.push_back(fn);
-                return Value{int(r.types_.size() - 1), true, f.start, 0};
+                return Value{r.types_.add(fn), true, f.start, 0};
             }
         }
         return std::nullopt;

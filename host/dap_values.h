@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "shared/debuginfo/debug_info.h"
+#include "shared/debuginfo/type_table.h"
 
 namespace corvane {
 
@@ -77,7 +78,7 @@ class ValueReader {
     const DebugInfo* info_;
     const Machine& m_;
     StackFrame frame_;
-    std::vector<DebugType> types_;
+    TypeTable types_;
     uint32_t line_ = 0;  // the frame's statement line
 };
 

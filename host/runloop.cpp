@@ -50,6 +50,19 @@ void RunLoop::restoreFrames(uint64_t frames, uint64_t sinceLastFrameNs) {
     paceAnchored_ = false;
 }
 
+RunLoop::Position RunLoop::position() const {
+    return {frames_, lastFrameNs_, total_, heldBudget_, heldExecuted_};
+}
+
+void RunLoop::restorePosition(const Position& p) {
+    frames_ = p.frames;
+    lastFrameNs_ = p.lastFrameNs;
+    total_ = p.total;
+    heldBudget_ = p.heldBudget;
+    heldExecuted_ = p.heldExecuted;
+    paceAnchored_ = false;
+}
+
 uint64_t RunLoop::paceAllowance(uint64_t now, uint64_t budget, uint64_t& wakeNs) {
     if (speedLimit_ == 0) return budget;
     using Wide = unsigned __int128;
@@ -75,6 +88,7 @@ uint64_t RunLoop::paceAllowance(uint64_t now, uint64_t budget, uint64_t& wakeNs)
 
 SliceResult RunLoop::slice() {
     SliceResult r;
+    heldAtCount_ = false;
     if (stop_) {
         r.idle = IdleReason::Stopped;
         return r;
@@ -120,14 +134,22 @@ SliceResult RunLoop::slice() {
         return r;
     }
 
-    uint64_t budget = std::min(clock_.batchBudget(nextFrameNs()), maxBatch_);
-    if (limit_ != 0) budget = std::min(budget, limit_ - total_);
-    uint64_t paceWake = 0;
-    budget = paceAllowance(now, std::max<uint64_t>(budget, 1), paceWake);
-    if (budget == 0) {
-        r.idle = IdleReason::Throttled;
-        r.wakeNs = std::min(r.wakeNs, paceWake);
-        return r;
+    uint64_t budget = 0;
+    if (heldBudget_ != 0) {
+        // The rest of a batch the gate held: nothing else can have become due meanwhile, since
+        // the clock still stands where the batch began.
+        budget = heldBudget_;
+        heldBudget_ = 0;
+    } else {
+        budget = std::min(clock_.batchBudget(nextFrameNs()), maxBatch_);
+        if (limit_ != 0) budget = std::min(budget, limit_ - total_);
+        uint64_t paceWake = 0;
+        budget = paceAllowance(now, std::max<uint64_t>(budget, 1), paceWake);
+        if (budget == 0) {
+            r.idle = IdleReason::Throttled;
+            r.wakeNs = std::min(r.wakeNs, paceWake);
+            return r;
+        }
     }
     if (trace_) {
         budget = 1;
@@ -140,7 +162,20 @@ SliceResult RunLoop::slice() {
     }
     RunResult ran;
     bool held = false;
-    if (gate_ && !trace_) {
+    if (holdAt_ != kNoHold && !trace_) {
+        // Up to the count at full speed; a batch that reaches it before its own end is held
+        // like one the gate held. One that ends there by itself is held at the next slice,
+        // after what comes between two batches, where the gate would be asked.
+        if (total_ < holdAt_) {
+            const uint64_t cut = std::min(budget, holdAt_ - total_);
+            ran = run(m_, cut);
+            total_ += ran.executed;
+            held = ran.stop == RunStop::Budget && total_ == holdAt_ && cut < budget;
+        } else {
+            held = true;
+        }
+        heldAtCount_ = held;
+    } else if (gate_ && !trace_) {
         // One instruction at a time, each let through by the gate, within the same batch.
         while (ran.executed < budget) {
             if (!gate_(m_)) {
@@ -149,15 +184,22 @@ SliceResult RunLoop::slice() {
             }
             const RunResult one = run(m_, 1);
             ran.executed += one.executed;
+            total_ += one.executed;
             ran.stop = one.stop;
             if (one.stop != RunStop::Budget || one.executed == 0) break;
         }
         if (!held && ran.executed == budget) ran.stop = RunStop::Budget;
     } else {
         ran = run(m_, std::max<uint64_t>(budget, 1));
+        total_ += ran.executed;
     }
-    clock_.executed(ran.executed);
-    total_ += ran.executed;
+    if (held) {
+        heldBudget_ = budget - ran.executed;
+        heldExecuted_ += ran.executed;
+    } else {
+        clock_.executed(heldExecuted_ + ran.executed);
+        heldExecuted_ = 0;
+    }
     paceCount_ += ran.executed;
     if (ran.stop == RunStop::WaitKey || ran.stop == RunStop::Delay) paceAnchored_ = false;
     r.executed = ran.executed;

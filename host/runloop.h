@@ -114,9 +114,28 @@ class RunLoop {
     // Called before every single instruction while set: false holds the
     // program before that instruction and ends the slice as Paused (a debugger's breakpoint).
     void setGate(std::function<bool(const Machine&)> gate) { gate_ = std::move(gate); }
+    // Holds the program before the instruction that would make the count exceed `count`, as a
+    // gate holding there would, but without a call per instruction: a debugger's replay of the
+    // past runs there at full speed. heldAtCount() says the last slice ended held there.
+    void setHoldAt(uint64_t count) { holdAt_ = count; }
+    void clearHoldAt() { holdAt_ = kNoHold; }
+    bool heldAtCount() const { return heldAtCount_; }
 
     uint64_t frames() const { return frames_; }
+    // Instructions run so far; exact at every call of the gate, inside a batch too.
     uint64_t instructions() const { return total_; }
+
+    // Where the loop stands, for the debugger's reverse execution: put back together with the
+    // machine's state and the clock's, the run goes on from there exactly as it went before.
+    struct Position {
+        uint64_t frames = 0;
+        uint64_t lastFrameNs = 0;
+        uint64_t total = 0;
+        uint64_t heldBudget = 0;    // of a batch the gate held: what is left of it
+        uint64_t heldExecuted = 0;  // and what it ran before, not yet told to the clock
+    };
+    Position position() const;
+    void restorePosition(const Position& position);
 
   private:
     bool running() const;
@@ -147,6 +166,14 @@ class RunLoop {
     bool paceAnchored_ = false;
     uint64_t paceStartNs_ = 0;
     uint64_t paceCount_ = 0;
+    // A batch the gate held before its end goes on at the next slice at the same clock time, so
+    // a debugger's stop leaves no trace in the program's timing: the clock hears of the batch's
+    // instructions only when it ends as it would have without the stop.
+    uint64_t heldBudget_ = 0;
+    uint64_t heldExecuted_ = 0;
+    static constexpr uint64_t kNoHold = ~uint64_t(0);
+    uint64_t holdAt_ = kNoHold;
+    bool heldAtCount_ = false;
 };
 
 }  // namespace corvane

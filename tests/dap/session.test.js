@@ -328,3 +328,64 @@ test('a session over a port, at instruction level', async (t) => {
     else await dc.stop();
   }
 });
+
+// Going back: a step back over a function call lands on the line that made it, not inside the
+// function; the program runs forward again the same way; a reverse continue finds the last
+// call of push; and from the fault a step back reaches the statement that divides.
+test('reverse execution over a C program', async (t) => {
+  const dir = compile();
+  t.after(() => fs.rmSync(dir, { recursive: true, force: true }));
+  const main = path.join(dir, 'main.c');
+  const list = path.join(dir, 'list.c');
+  const dc = new DebugClient(path.join(bin, 'corvane-run'), '--dap', 'corvane');
+  dc.defaultTimeout = 10000;
+  await dc.start();
+  try {
+    const init = await dc.initializeRequest({ adapterID: 'corvane' });
+    assert.ok(init.body.supportsStepBack);
+    const first = dc.assertStoppedLocation('breakpoint', { path: main, line: 22 });
+    await Promise.all([
+      dc.waitForEvent('initialized').then(async () => {
+        await dc.setBreakpointsRequest({ source: { path: main }, breakpoints: [{ line: 22 }] });
+        await dc.configurationDoneRequest();
+      }),
+      dc.launch({ program: path.join(dir, 'prog.vrn') }),
+    ]);
+    await first;
+    const value = async (expression) => (await dc.evaluateRequest({ expression, frameId: 1 })).body.result;
+    const frames = async () => (await dc.stackTraceRequest({ threadId: 1 })).body.stackFrames.map((f) => [f.name, f.line]);
+    assert.strictEqual(await value('total'), '60');
+
+    // Back over sum(head): main's line 21, before the call, with total not yet set.
+    await Promise.all([dc.customRequest('stepBack', { threadId: 1 }), dc.assertStoppedLocation('step', { path: main, line: 21 })]);
+    assert.deepStrictEqual(await frames(), [['main', 21]]);
+    assert.notStrictEqual(await value('total'), '60');
+    assert.strictEqual(await value('pushes'), '3');
+    // Forward again over the same call, to the breakpoint it left: the same total.
+    await Promise.all([dc.nextRequest({ threadId: 1 }), dc.assertStoppedLocation('breakpoint', { path: main, line: 22 })]);
+    assert.strictEqual(await value('total'), '60');
+
+    // Back to the last time push ran: its third call, with the value 30.
+    await dc.setBreakpointsRequest({ source: { path: list }, breakpoints: [{ line: 11 }] });
+    await Promise.all([dc.customRequest('reverseContinue', { threadId: 1 }), dc.assertStoppedLocation('breakpoint', { path: list, line: 11 })]);
+    assert.deepStrictEqual((await frames()).map((f) => f[0]), ['push', 'main']);
+    assert.strictEqual(await value('value'), '30');
+    assert.strictEqual(await value('pushes'), '3');
+    // By instruction: one instruction back, and the pushes made before it are still there.
+    const pc = (await dc.stackTraceRequest({ threadId: 1 })).body.stackFrames[0].instructionPointerReference;
+    await Promise.all([dc.customRequest('stepBack', { threadId: 1, granularity: 'instruction' }), dc.waitForEvent('stopped')]);
+    const back = (await dc.stackTraceRequest({ threadId: 1 })).body.stackFrames[0].instructionPointerReference;
+    assert.ok(parseInt(back, 16) < parseInt(pc, 16), `${back} before ${pc}`);
+
+    // On to the fault, then back from it to the division's line.
+    await dc.setBreakpointsRequest({ source: { path: list }, breakpoints: [] });
+    await dc.setBreakpointsRequest({ source: { path: main }, breakpoints: [] });
+    await Promise.all([dc.continueRequest({ threadId: 1 }), dc.assertStoppedLocation('exception', { path: main, line: 11 })]);
+    await Promise.all([dc.customRequest('stepBack', { threadId: 1 }), dc.assertStoppedLocation('step', { path: main, line: 11 })]);
+    assert.deepStrictEqual((await frames()).map((f) => f[0]), ['average', 'main']);
+    assert.strictEqual(await value('n'), '0');
+    assert.strictEqual(await value('total'), '60');
+  } finally {
+    await dc.stop();
+  }
+});

@@ -12,12 +12,13 @@ seconds=${2:?seconds per target}
 shift 2
 here=$(cd "$(dirname "$0")" && pwd)
 targets=("$@")
-if [ ${#targets[@]} -eq 0 ]; then targets=(image syscalls asm dis ini cmdline debuglink dap_messages dap_expression); fi
+if [ ${#targets[@]} -eq 0 ]; then targets=(image syscalls asm dis ini cmdline debuglink dap_messages dap_expression input_log); fi
 
 # Longest input per target: a program image of the demos' size, an assembly source as long as
 # the longest demo, a few system calls, a configuration file, a command line, some records.
 declare -A max_len=([image]=2048 [syscalls]=2048 [asm]=8192 [dis]=1024 [ini]=2048
-                    [cmdline]=512 [debuglink]=8192 [dap_messages]=4096 [dap_expression]=1024)
+                    [cmdline]=512 [debuglink]=8192 [dap_messages]=4096 [dap_expression]=1024
+                    [input_log]=4096)
 declare -A dict=([syscalls]=syscalls.dict [asm]=asm.dict [ini]=ini.dict)
 
 findings="$build/fuzz/findings"

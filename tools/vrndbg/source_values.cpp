@@ -24,28 +24,7 @@ std::string outside(uint32_t addr) {
 }
 
 std::string quoteChar(uint8_t c) {
-    switch (c) {
-        case '\n':
-            return "\\n";
-        case '\t':
-            return "\\t";
-        case '\r':
-            return "\\r";
-        case '\0':
-            return "\\0";
-        case '"':
-            return "\\\"";
-        case '\\':
-            return "\\\\";
-        default:
-            break;
-    }
-    if (c < 0x20 || c == 0x7F) {
-        char buf[8];
-        std::snprintf(buf, sizeof buf, "\\%03o", c);
-        return buf;
-    }
-    return std::string(1, char(c));  // GB2312 bytes pass as they are
+    return quotedByte(c, '"', false);  // GB2312 bytes pass as they are
 }
 
 }  // namespace
@@ -61,19 +40,15 @@ bool StopState::read(uint32_t addr, int n, uint32_t& out) const {
 
 std::vector<Frame> walkFrames(const DebugInfo& info, const StopState& stop) {
     std::vector<Frame> frames;
-    Frame f{stop.fp, info.functionById(stop.functionId), stop.line};
-    frames.push_back(f);
-    while (int(frames.size()) < kMaxFrames) {
-        uint32_t ret = 0, saved = 0;
-        if (!stop.read(f.fp, 3, ret) || !stop.read(f.fp + 3u, 2, saved)) break;
-        const DebugFunction* caller = info.functionAt(ret);
-        // The start-up code called main; a saved frame base that does not lie below is no frame.
-        if (!caller || saved >= f.fp) break;
+    frames.push_back({stop.fp, info.functionById(stop.functionId), stop.line});
+    const MemoryRead read = [&stop](uint32_t address, int size, uint32_t& value) {
+        return stop.read(address, size, value);
+    };
+    for (const CallerFrame& c : walkCallers(info, stop.fp, read, size_t(kMaxFrames - 1))) {
         uint32_t line = 0;
         for (const DebugLine& l : info.lines)
-            if (l.address >= caller->start && l.address < ret) line = l.value;
-        f = {uint16_t(saved), caller, line};
-        frames.push_back(f);
+            if (l.address >= c.function->start && l.address < c.returnAddress) line = l.value;
+        frames.push_back({c.fp, c.function, line});
     }
     return frames;
 }
@@ -86,49 +61,18 @@ struct ValuePrinter::Val {
 };
 
 ValuePrinter::ValuePrinter(const DebugInfo& info, const StopState& stop, const Frame& frame)
-    : info_(info), stop_(stop), frame_(frame), types_(info.types) {}
+    : info_(info), stop_(stop), frame_(frame), types_(info.types, {2, "int"}) {}
 
 int ValuePrinter::sizeOf(int type) const {
-    if (type < 0 || size_t(type) >= types_.size()) return 2;
-    const DebugType& t = types_[size_t(type)];
-    if (t.kind == DebugType::Array) return int(t.count) * sizeOf(t.target);
-    return t.size;
+    return types_.sizeOf(type);
 }
 
 int ValuePrinter::pointerTo(int type) {
-    for (size_t i = 0; i < types_.size(); ++i)
-        if (types_[i].kind == DebugType::Pointer && types_[i].target == type) return int(i);
-    DebugType p;
-    p.kind = DebugType::Pointer;
-    p.size = 2;
-    p.target = type;
-    types_.push_back(p);
-    return int(types_.size() - 1);
+    return types_.pointerTo(type);
 }
 
 std::string ValuePrinter::typeName(int type) const {
-    if (type < 0 || size_t(type) >= types_.size()) return "int";
-    const DebugType& t = types_[size_t(type)];
-    switch (t.kind) {
-        case DebugType::Void:
-            return "void";
-        case DebugType::Scalar:
-            return t.name;
-        case DebugType::Pointer: {
-            const DebugType& to = types_[size_t(t.target)];
-            if (to.kind == DebugType::Function) return typeName(to.target) + " (*)()";
-            return typeName(t.target) + " *";
-        }
-        case DebugType::Array:
-            return typeName(t.target) + " [" + std::to_string(t.count) + "]";
-        case DebugType::Struct:
-            return "struct " + (t.name.empty() ? std::string("{...}") : t.name);
-        case DebugType::Union:
-            return "union " + (t.name.empty() ? std::string("{...}") : t.name);
-        case DebugType::Function:
-            return typeName(t.target) + " ()";
-    }
-    return "?";
+    return types_.name(type);
 }
 
 std::string ValuePrinter::formatScalar(int type, uint32_t raw) {
@@ -244,15 +188,7 @@ std::string ValuePrinter::variable(const DebugVar& v, bool global) {
 }
 
 int ValuePrinter::intType() {
-    for (size_t i = 0; i < types_.size(); ++i)
-        if (types_[i].kind == DebugType::Scalar && types_[i].name == "int") return int(i);
-    DebugType t;
-    t.kind = DebugType::Scalar;
-    t.size = 2;
-    t.isSigned = true;
-    t.name = "int";
-    types_.push_back(t);
-    return int(types_.size() - 1);
+    return types_.scalar("int", 2, true);
 }
 
 // A small C expression reader: names, numbers, parentheses, unary * & -, [index], .member,

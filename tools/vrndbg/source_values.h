@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "shared/debuginfo/debug_info.h"
+#include "shared/debuginfo/type_table.h"
 
 namespace corvane {
 
@@ -54,7 +55,7 @@ class ValuePrinter {
     const DebugInfo& info_;
     const StopState& stop_;
     Frame frame_;
-    std::vector<DebugType> types_;  // the program's, and pointer types that & made
+    TypeTable types_;  // the program's, and pointer types that & made
 };
 
 }  // namespace corvane

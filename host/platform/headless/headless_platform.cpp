@@ -93,12 +93,29 @@ void HeadlessPlatform::setLocalTime(const LocalTime& time) {
     date_.set(t, nowNs());
 }
 
-void HeadlessPlatform::releaseFrame(uint64_t frame) {
-    for (const PlatformEvent& e : script_.take(frame)) {
+std::vector<PlatformEvent> HeadlessPlatform::releaseFrame(uint64_t frame) {
+    std::vector<PlatformEvent> released = script_.take(frame);
+    for (const PlatformEvent& e : released) {
         if (e.type == PlatformEvent::Type::KeyDown) keys_[e.code & 0xFF] = 0x80;
         if (e.type == PlatformEvent::Type::KeyUp) keys_[e.code & 0xFF] = 0;
         queue_.push_back(e);
     }
+    return released;
+}
+
+HeadlessPlatform::Position HeadlessPlatform::position(uint64_t frame) const {
+    return {instructions_, waitedNs_, keys_, date_, queue_, answers_, frame};
+}
+
+void HeadlessPlatform::restorePosition(const Position& p, const Script& whole) {
+    instructions_ = p.instructions;
+    waitedNs_ = p.waitedNs;
+    keys_ = p.keys;
+    date_ = p.date;
+    queue_ = p.queue;
+    answers_ = p.answers;
+    script_ = whole;
+    script_.take(p.frame);
 }
 
 bool HeadlessPlatform::pollEvent(PlatformEvent& event) {
@@ -131,6 +148,7 @@ std::optional<std::string> HeadlessPlatform::openFileDialog(const OpenFileReques
     if (answers_.empty()) return std::nullopt;
     std::string answer = answers_.front();
     answers_.pop_front();
+    if (onDialogAnswer) onDialogAnswer(answer);
     if (answer == "cancel") return std::nullopt;
     // A relative answer is typed into the dialog: it names a file in the folder it shows, unless
     // it names one from the shell's working directory.

@@ -38,10 +38,13 @@ class HeadlessPlatform : public Platform {
     // Where message boxes go when set (the debug server's console), instead of stderr.
     std::function<void(const std::string&)> onMessage;
     void addDialogAnswer(const std::string& answer) { answers_.push_back(answer); }
+    // Told each answer a file dialog takes (the input log records them).
+    std::function<void(const std::string&)> onDialogAnswer;
 
     // Frame `frame` begins: its scripted events enter the queue and its key presses and releases
     // show in the keyboard state.
-    void releaseFrame(uint64_t frame);
+    // Returns the events released.
+    std::vector<PlatformEvent> releaseFrame(uint64_t frame);
     // Whether scripted events are still to come or still waiting in the queue.
     bool inputPending() const { return !script_.empty() || !queue_.empty(); }
     // Whether events (a debugger's resume request among them) wait in the queue now.
@@ -51,6 +54,23 @@ class HeadlessPlatform : public Platform {
     bool debuggerLinked() const { return debug_.connected(); }
     // Blocks until the debugger sends something (or goes away); its resume requests are queued.
     void waitForDebugger() { debug_.service(-1, options_.wakeFd); }
+
+    // Where the platform stands in a run, for the debugger's reverse execution: the virtual
+    // clock, the keys held, the queued events and dialog answers, and the last frame whose
+    // scripted events were released.
+    struct Position {
+        uint64_t instructions = 0;
+        uint64_t waitedNs = 0;
+        std::array<uint8_t, 256> keys{};
+        VirtualDate date;
+        std::deque<PlatformEvent> queue;
+        std::deque<std::string> answers;
+        uint64_t frame = 0;
+    };
+    Position position(uint64_t frame) const;
+    // Back to `position`; `whole` is the script the run started with, of which the events after
+    // the position's frame are still to come.
+    void restorePosition(const Position& position, const Script& whole);
 
     // A loaded save state holds these keys down, as the run it was saved from did.
     void setKeyboardState(const std::array<uint8_t, 256>& keys) { keys_ = keys; }

@@ -16,6 +16,7 @@
 #include "host/image_io.h"
 #include "host/paths.h"
 #include "host/platform/headless/headless_platform.h"
+#include "host/platform/headless/input_session.h"
 #include "host/platform/headless/interrupt.h"
 #include "host/platform/headless/runner_options.h"
 #if CORVANE_TTY
@@ -183,6 +184,14 @@ int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE*
     RunnerOptions o;
     std::string error;
     if (!readOptions(cl, o, error)) return usageError(err, error);
+    Switches switches = cl.switches;
+    std::optional<InputReplay> replay;
+    if (!o.replay.empty()) {
+        replay.emplace();
+        if (!replay->prepare(o.replay, o, switches, error)) return usageError(err, error);
+    }
+    if (!o.recordInput.empty() && o.realtime)
+        return usageError(err, "--record-input needs the virtual clock: not with --realtime");
 
     // Root directory: --root, $CORVANE_HOME, or a temporary directory made for this run.
     const PathInputs inputs = currentPathInputs();
@@ -215,7 +224,7 @@ int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE*
     if (o.tty) {
 #if CORVANE_TTY
         const int result =
-            runTerminal(cl.switches, settings, {o.ttyCells, interruptDescriptor()}, err);
+            runTerminal(switches, settings, {o.ttyCells, interruptDescriptor()}, err);
         return result;
 #else
         return usageError(err, "--tty is not available on this system");
@@ -239,9 +248,14 @@ int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE*
     if (o.copyStdout) app.onConsoleByte = [&](uint8_t b) { consoleCopy.put(b); };
     std::vector<uint64_t> beeps;
     if (!o.beeps.empty()) app.onBeep = [&] { beeps.push_back(platform.nowNs()); };
-    int status = app.startUp(cl.switches);
+    int status = app.startUp(switches);
     bool writeFailed = false;
+    std::optional<InputRecorder> recorder;
     auto finish = [&](int result) {
+        // The input log ends where the run stopped, before an interruption ends the program.
+        if (recorder && !recorder->finish(
+                            result, result == kRunInterrupted || app.runLoop().limitReached(), err))
+            writeFailed = true;
         if (app.hasMachine() && result == kRunInterrupted) {
             // Ended as the Exit command ends it: the program's files are closed, so what it
             // wrote reaches the disk before the process goes.
@@ -293,7 +307,12 @@ int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE*
         }
         return finish(kRunUsage);
     }
+    if (replay && !replay->checkImage(app, error)) {
+        std::fprintf(err, "corvane-run: %s\n", error.c_str());
+        return finish(kRunUsage);
+    }
     if (interruptRequested()) return finish(kRunInterrupted);
+    if (!o.recordInput.empty()) recorder.emplace(o.recordInput, o, app);
 
     if (!o.loadState.empty()) {
         if (!app.loadState(o.loadState)) return finish(kRunUsage);
@@ -328,8 +347,19 @@ int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE*
     size_t capturesLeft = 0;
     for (const Capture& c : o.captures) capturesLeft += c.frame != 0;
     for (const auto& save : o.saveStates) capturesLeft += save.first > app.runLoop().frames();
-    app.onFrameStart = [&](uint64_t frame) { platform.releaseFrame(frame); };
+    app.onFrameStart = [&](uint64_t frame) {
+        const std::vector<PlatformEvent> released = platform.releaseFrame(frame);
+        if (recorder) recorder->released(loop.instructions(), frame, released);
+        if (replay && !replay->frameStarted(loop.instructions(), frame)) loop.requestStop();
+    };
+    if (recorder) {
+        platform.onDialogAnswer = [&](const std::string& answer) {
+            recorder->dialogAnswer(loop.instructions(), loop.frames(), answer);
+        };
+    }
     app.onFrameEnd = [&](uint64_t frame) {
+        if (recorder) recorder->frameEnded(loop.instructions(), frame);
+        if (replay && !replay->frameEnded(app)) loop.requestStop();
         for (const Capture& c : o.captures) {
             if (c.frame == frame) {
                 if (!writeCapture(c, app, err)) writeFailed = true;
@@ -362,6 +392,22 @@ int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE*
         return kRunLimit;
     };
 
+    if (dap && !o.realtime) {
+        // Reverse execution puts the virtual clock and the script back with each checkpoint,
+        // and what the run already wrote out for the frames after it is made again.
+        using Position = HeadlessPlatform::Position;
+        dap->setPlatformMarks(
+            {[&] { return std::make_shared<const Position>(platform.position(loop.frames())); },
+             [&](const std::shared_ptr<const void>& mark) {
+                 const Position& p = *static_cast<const Position*>(mark.get());
+                 platform.restorePosition(p, o.script);
+                 if (recorder) recorder->rewound(p.frame);
+                 while (!beeps.empty() && beeps.back() > platform.nowNs()) beeps.pop_back();
+                 capturesLeft = 0;
+                 for (const Capture& c : o.captures) capturesLeft += c.frame > p.frame;
+                 for (const auto& save : o.saveStates) capturesLeft += save.first > p.frame;
+             }});
+    }
     if (dap) dap->launched(app, app.loader().imagePath());
     while (!frameLimitHit) {
         if (interruptRequested()) return finish(kRunInterrupted);
@@ -371,10 +417,12 @@ int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE*
         const SliceResult s = app.turn();
         if (dap) {
             dap->afterTurn();
-            if (dap->stopped()) continue;  // held at a stop (a fault's too): no time passes
+            // Held at a stop (a fault's too), or put back to replay the past: no time passes.
+            if (dap->holds()) continue;
         }
         if (app.quitRequested() || frameLimitHit || loop.limitReached()) break;
-        const bool inputLeft = platform.inputPending() || capturesLeft != 0;
+        const bool inputLeft = platform.inputPending() || capturesLeft != 0 ||
+                               (replay && replay->goesOn(loop.frames()));
         if (!app.machine().programLoaded && !inputLeft) break;
         if (s.idle == IdleReason::None) continue;
         if (s.idle == IdleReason::Stopped) break;
@@ -389,8 +437,12 @@ int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE*
         if (stuck && !inputLeft) break;
         platform.waitUntil(s.wakeNs);
     }
-    const int result = outcome();
-    if (result == kRunLimit) reportLimit(err, o, loop, app.machine(), frameLimitHit);
+    int result = outcome();
+    if (replay && !replay->finished(app, result)) {
+        std::fprintf(err, "corvane-run: %s: %s\n", o.replay.c_str(), replay->problem().c_str());
+        return finish(kRunUsage);
+    }
+    if (result == kRunLimit && !replay) reportLimit(err, o, loop, app.machine(), frameLimitHit);
     return finish(result);
 }
 

@@ -42,6 +42,8 @@ const std::vector<OptionDef> kRunnerOptions = {
     {"screen", true},
     {"record-window", false},
     {"beeps", true},
+    {"record-input", true},
+    {"replay", true},
     {"tty", false},
     {"tty-cells", true},
     {"lang", true},
@@ -111,6 +113,10 @@ const char* const kRunnerUsage =
     "  --record-window       record the whole window as shown instead of the LCD\n"
     "  --beeps FILE          write the time of each Beep the program makes, one a line, in\n"
     "                        milliseconds of machine time since the start\n"
+    "  --record-input FILE   write the run's input log (keys, clicks, commands, dialog answers,\n"
+    "                        images loaded, each with its instruction count) to FILE\n"
+    "  --replay FILE         run again from an input log, its clock and its image (when none is\n"
+    "                        named), and fail unless it ends as recorded\n"
     "  --tty                 play in this terminal, in real time, until the program ends or\n"
     "                        Ctrl+C (keys as on the desktop; a key counts as held 0.15 s after\n"
     "                        the terminal last sent it, as terminals report no releases)\n"
@@ -260,6 +266,10 @@ bool readOptions(const CommandLine& cl, RunnerOptions& o, std::string& error) {
             o.recordWindow = true;
         } else if (name == "beeps") {
             o.beeps = value;
+        } else if (name == "record-input") {
+            o.recordInput = value;
+        } else if (name == "replay") {
+            o.replay = value;
         } else if (name == "tty") {
             o.tty = true;
         } else if (name == "tty-cells") {

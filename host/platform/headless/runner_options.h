@@ -54,7 +54,9 @@ struct RunnerOptions {
     ViewMode view{1};
     int screenWidth = 1920;
     int screenHeight = 1080;
-    std::string beeps;  // the file the times of the program's Beep calls go to
+    std::string beeps;        // the file the times of the program's Beep calls go to
+    std::string recordInput;  // the input log written as the run goes
+    std::string replay;       // the input log the run takes its input from
     bool tty = false;
     std::string ttyCells = "auto";
     std::string language;  // --lang: the code of a table of texts; empty for the default
