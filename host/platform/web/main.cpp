@@ -30,21 +30,41 @@ constexpr const char* kRootDir = "/corvane";           // the browser's storage 
 constexpr const char* kFontFile = "/site/duzezi.dat";  // fetched with the page
 constexpr const char* kDemoDir = "/site/demos";        // the bundled demos
 
+// With nothing to do until input comes, the frame callback stops and looks again this often (a
+// notice over the face still goes away in time); any input brings it back at once.
+constexpr int kRestMs = 250;
+
 // The simulator lives as long as the page.
 struct Session {
     std::unique_ptr<WebPlatform> platform;
     std::unique_ptr<App> app;
     std::unique_ptr<WebLoop> loop;
     bool hidden = false;
+    bool resting = false;
 };
 Session* session = nullptr;
+
+// Back to a tick every frame after a rest (not while the page is hidden).
+void rouse(void* = nullptr) {
+    if (!session || !session->resting || session->hidden) return;
+    session->resting = false;
+    emscripten_resume_main_loop();
+}
 
 void storageDirty() {
     page::persist();
 }
 
 void tick() {
-    if (session->loop->tick()) return;
+    if (session->loop->tick()) {
+        // An idle page costs no processor: no program, or one waiting for a key, rests.
+        if (session->loop->restful() && !session->resting) {
+            session->resting = true;
+            emscripten_pause_main_loop();
+            emscripten_async_call(rouse, nullptr, kRestMs);
+        }
+        return;
+    }
     // Exit: what the desktop does at the end, then the page says how to start again.
     emscripten_cancel_main_loop();
     session->app->shutDown();
@@ -129,6 +149,7 @@ extern "C" {
 // from the browser).
 EMSCRIPTEN_KEEPALIVE int corvane_key(int down, const char* code, uint32_t character) {
     if (!session) return 0;
+    rouse();
     return session->platform->key(down != 0, code, character) ? 1 : 0;
 }
 
@@ -136,6 +157,7 @@ EMSCRIPTEN_KEEPALIVE int corvane_key(int down, const char* code, uint32_t charac
 // 3 cancelled; `touch` for a finger or a pen; `button` 0 main, 2 secondary.
 EMSCRIPTEN_KEEPALIVE void corvane_pointer(int phase, int id, int touch, int button, int x, int y) {
     if (!session) return;
+    rouse();
     WebPointers& p = session->platform->pointers();
     switch (phase) {
         case 0:
@@ -162,7 +184,9 @@ EMSCRIPTEN_KEEPALIVE void corvane_blur() {
 // A program image the page wrote to `path` (chosen, dropped, or from a link): opened as a
 // dialog's choice.
 EMSCRIPTEN_KEEPALIVE void corvane_open(const char* path) {
-    if (session) session->platform->dropFile(path);
+    if (!session) return;
+    rouse();
+    session->platform->dropFile(path);
 }
 
 // The page was hidden (1) or shown again (0). Hidden, the simulator pauses and everything the
@@ -171,6 +195,7 @@ EMSCRIPTEN_KEEPALIVE void corvane_hidden(int hidden) {
     if (!session || session->hidden == (hidden != 0)) return;
     session->hidden = hidden != 0;
     if (session->hidden) {
+        session->resting = false;
         emscripten_pause_main_loop();
         session->platform->releaseAll();
         // What a program's streams still buffer reaches the files first.

@@ -23,13 +23,18 @@ void WebLoop::realTimeTick() {
     // Where the machine's clock stands: at the deadline it slept until, if that has come, else
     // now; never further back than the catch-up allows.
     uint64_t now = platform_.nowNs();
-    if (sleeping_) {
+    if (restful_) {
+        // After a rest nothing was due but frames, which never catch up: straight to now.
+        now = std::max(now, start);
+        sleeping_ = false;
+    } else if (sleeping_) {
         now = std::max(now, std::min(platform_.wakeNs(), start));
         sleeping_ = false;
     } else {
         now = std::max(now, start);
     }
     now = std::max(now, start - std::min(start, kMaxCatchUpNs));
+    restful_ = false;
     platform_.setClock(now);
     platform_.pointers().tick(start);
 
@@ -52,6 +57,9 @@ void WebLoop::realTimeTick() {
             continue;
         }
         sleeping_ = true;
+        restful_ = (s.idle == IdleReason::NoProgram || s.idle == IdleReason::WaitKey ||
+                    s.idle == IdleReason::Paused) &&
+                   !platform_.pointers().resting();
         return;
     }
 }

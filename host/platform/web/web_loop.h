@@ -30,6 +30,10 @@ class WebLoop {
     // One browser frame's worth of running. False once the simulator has ended (Exit).
     bool tick();
 
+    // Real time: the last tick ended with nothing to do until input comes (no program, a
+    // program waiting for a key, paused), so the page may stop calling tick() for a while.
+    bool restful() const { return restful_; }
+
     // A program's stream was closed (App::onStreamClosed).
     void streamClosed() { streamClosed_ = true; }
 
@@ -48,6 +52,7 @@ class WebLoop {
     App& app_;
     WebPlatform& platform_;
     bool sleeping_ = false;
+    bool restful_ = false;
     bool streamClosed_ = false;
     bool wasLoaded_ = false;
 };

@@ -90,6 +90,12 @@ void WebPointers::tick(uint64_t nowNs) {
     }
 }
 
+bool WebPointers::resting() const {
+    for (const auto& [id, p] : pointers_)
+        if (p.role == Role::Resting) return true;
+    return false;
+}
+
 void WebPointers::releaseAll() {
     std::vector<int> ids;
     for (const auto& [id, p] : pointers_) ids.push_back(id);

@@ -43,6 +43,8 @@ class WebPointers {
     void tick(uint64_t nowNs);
     // Every pointer let go (the page lost the focus).
     void releaseAll();
+    // Whether a finger rests on the body, waiting to become a long press.
+    bool resting() const;
 
   private:
     enum class Role : uint8_t {
