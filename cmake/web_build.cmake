@@ -1,5 +1,9 @@
 # What the WebAssembly build (Debian's emscripten) needs beyond its toolchain file.
 
+# Debian's emscripten runs its JavaScript tools with the machine's node, which finds Debian's
+# node modules (acorn) only through NODE_PATH: the link gets it whatever shell runs the build.
+set(CMAKE_CXX_LINKER_LAUNCHER ${CMAKE_COMMAND} -E env NODE_PATH=/usr/share/nodejs)
+
 # WebAssembly has no computed goto: the run loop takes its portable dispatch, the switch that the
 # default build tests against the threaded one (test_vm_portable).
 add_compile_definitions(CORVANE_PORTABLE_DISPATCH)
