@@ -1,5 +1,5 @@
 # The two commands a newcomer types: `make run` and `make test`. Both install what is missing first.
-.PHONY: setup build release run deb check test test-default test-release test-asan test-clang fuzz test-fuzz test-windows windows-dist bench format clean
+.PHONY: setup build release run deb check test test-default test-release test-asan test-clang fuzz test-fuzz test-windows windows-dist web test-web bench format clean
 
 JOBS ?= $(shell nproc)
 # Seconds each fuzz target runs for with `make fuzz`; `make test-fuzz` runs each for 20.
@@ -86,9 +86,24 @@ windows-dist: setup
 	cmake --build --preset windows -j $(JOBS) --target corvane corvane-run vrnasm vrndis vrncc vrndbg demos mkfont_data
 	./scripts/windows-dist.sh build/windows build/corvane-windows.zip
 
+# The web site build/web/site: the simulator in WebAssembly (Debian's emscripten) with its page,
+# the font data file and the demos; the build-time tools are the default build's. Only what the
+# site needs is built.
+web: setup
+	cmake --preset default
+	cmake --build --preset default -j $(JOBS) --target $(NATIVE_TOOLS)
+	cmake --preset web -DCORVANE_NATIVE_TOOLS=$(CURDIR)/build/default/bin
+	cmake --build --preset web -j $(JOBS) --target site
+
+# The site in headless Chromium, driven by puppeteer-core, against corvane-run's own runs.
+test-web: web
+	cmake --build --preset default -j $(JOBS) --target corvane-run
+	./tests/web/run.sh build/web/site build/default/bin
+
 # CI's command. Each stage finds what the others cannot: the suite and benchmarks (gcc), the
-# sanitizers, the second compiler with the fuzzers, and the Windows executables under Wine.
-test: test-default test-asan test-fuzz test-windows
+# sanitizers, the second compiler with the fuzzers, the Windows executables under Wine, and the
+# web site in a browser.
+test: test-default test-asan test-fuzz test-windows test-web
 
 bench: release
 	./bench/run.sh build/release

@@ -118,6 +118,8 @@ class App : public Host, public RunLoopClient {
     std::function<void(uint8_t)> onConsoleByte;
     // Each Beep of the program, heard or not (the runner writes their times).
     std::function<void()> onBeep;
+    // Each of the program's streams closed (the web page then writes the root to its storage).
+    std::function<void()> onStreamClosed;
 
     // "蜂鸣声": the program's Beep is played through the platform's audio (off by default).
     void setBeepSound(bool on) { beepSound_ = on; }
@@ -214,6 +216,9 @@ class App : public Host, public RunLoopClient {
     void beep() override {
         if (onBeep) onBeep();
         if (beepSound_) platform_.beep();
+    }
+    void streamClosed() override {
+        if (onStreamClosed) onStreamClosed();
     }
 
     // --- RunLoopClient ---

@@ -46,6 +46,9 @@ class Host {
     // host path the stream was opened with. The program's own results stay as they were; this is
     // for the user, once per stream, when the stream is closed.
     virtual void streamWriteFailed(const std::string& file) = 0;
+    // A program's stream was closed (fclose, or the end of the program): what it wrote is in its
+    // host file now. For hosts that keep the files somewhere else as well (a browser's storage).
+    virtual void streamClosed() {}
     // Every byte the console receives through putchar or printf, as the program wrote it; for
     // hosts that copy the program's text elsewhere.
     virtual void consoleByte(uint8_t) {}

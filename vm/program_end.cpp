@@ -23,6 +23,7 @@ void closeFileSlot(Machine& m, FileSlot& slot) {
         const bool closed = std::fclose(slot.stream) == 0;
         if ((slot.writeFailed || !closed) && m.host != nullptr)
             m.host->streamWriteFailed(slot.path);
+        if (m.host != nullptr) m.host->streamClosed();
     }
     slot.stream = nullptr;
     slot.inUse = false;

@@ -1,0 +1,67 @@
+// The interpreter's speed in the browser against native, on the same counting loop
+// (bench/count/count.s), in the same invocation: instructions per second of wall-clock time,
+// native by corvane-run in real time, in the page from the program's start to its end (the page
+// yields to the browser every frame, as it always does).
+// usage: NODE_PATH=build/web/node/node_modules node tests/web/bench.js <site> <native bin> [rounds]
+'use strict';
+
+const path = require('node:path');
+const fs = require('node:fs');
+const os = require('node:os');
+const { execFileSync } = require('node:child_process');
+const puppeteer = require('puppeteer-core');
+const { serve } = require('./server.js');
+
+async function main() {
+  const [site, bin, rounds = '300'] = process.argv.slice(2);
+  const work = fs.mkdtempSync(path.join(os.tmpdir(), 'corvane-web-bench-'));
+  const image = path.join(work, 'count.vrn');
+  execFileSync(path.join(bin, 'vrnasm'), [path.join(__dirname, '../../bench/count/count.s'),
+    '-D', 'ROUNDS=' + rounds, '-o', image]);
+
+  const start = process.hrtime.bigint();
+  const stats = execFileSync(path.join(bin, 'corvane-run'),
+    [image, '--realtime', '--stats', '--max-instructions', '100000000000'], { encoding: 'utf8' });
+  const nativeS = Number(process.hrtime.bigint() - start) / 1e9;
+  const instructions = Number(/instructions=(\d+)/.exec(stats)[1]);
+
+  const server = await serve(path.resolve(site), work);
+  const browser = await puppeteer.launch({
+    executablePath: process.env.CORVANE_CHROMIUM || '/usr/bin/chromium',
+    headless: true, args: ['--no-sandbox', '--disable-gpu', '--disable-dev-shm-usage'],
+  });
+  const page = await browser.newPage();
+  await page.goto(`http://127.0.0.1:${server.address().port}/index.html?vrn=t/count.vrn`);
+  await page.waitForFunction(() => window.corvaneTest && window.corvaneTest.started);
+  const web = await page.evaluate(() => new Promise((resolve) => {
+    let t0 = 0;
+    const poll = () => {
+      const running = window.corvaneTest.running();
+      if (running && !t0) t0 = performance.now();
+      if (!running && t0) {
+        resolve({ s: (performance.now() - t0) / 1000, n: window.corvaneTest.instructions() });
+        return;
+      }
+      setTimeout(poll, 5);
+    };
+    poll();
+  }));
+  // Idle: the program has ended; what the page's main thread still does in five seconds.
+  const busy = async () => (await page.metrics()).TaskDuration;
+  const idleFrom = await busy();
+  await new Promise((r) => setTimeout(r, 5000));
+  const idleMs = (await busy() - idleFrom) * 1000 / 5;
+  await browser.close();
+  server.close();
+  fs.rmSync(work, { recursive: true, force: true });
+
+  const nativeIps = instructions / nativeS;
+  const webIps = web.n / web.s;
+  console.log(`native:  ${instructions} instructions in ${nativeS.toFixed(2)} s: ` +
+              `${(nativeIps / 1e6).toFixed(1)} M/s`);
+  console.log(`browser: ${web.n} instructions in ${web.s.toFixed(2)} s: ` +
+              `${(webIps / 1e6).toFixed(1)} M/s (${(100 * webIps / nativeIps).toFixed(0)}% of native)`);
+  console.log(`idle page: ${idleMs.toFixed(1)} ms of main-thread work a second`);
+}
+
+main().catch((e) => { console.error(e); process.exit(1); });

@@ -1,0 +1,222 @@
+// The web site in headless Chromium: it loads cleanly and runs the showcase; in the test hook's
+// virtual time its LCD is corvane-run's, frame for frame, on a table of demos and C programs; a
+// program's file outlives a reload; keys and taps (several fingers at once) reach a waiting
+// program, a long press opens the menu; bad links and files are reported and the page goes on.
+'use strict';
+
+const test = require('node:test');
+const assert = require('node:assert');
+const path = require('node:path');
+const fs = require('node:fs');
+const os = require('node:os');
+const { execFileSync, spawnSync } = require('node:child_process');
+const puppeteer = require('puppeteer-core');
+const { serve } = require('./server.js');
+
+const site = process.env.CORVANE_SITE;
+const bin = process.env.CORVANE_BIN;
+const work = fs.mkdtempSync(path.join(os.tmpdir(), 'corvane-web-'));
+let server;
+let browser;
+let base;
+
+// The test's own programs, compiled by the native vrncc, and a file that is no program.
+function prepare() {
+  for (const name of ['runs', 'echo']) {
+    execFileSync(path.join(bin, 'vrncc'), [path.join(__dirname, 'programs', name + '.c'),
+      '-o', path.join(work, name + '.vrn')]);
+  }
+  fs.writeFileSync(path.join(work, 'not-a-program.vrn'), 'This is a text file, not a program.\n');
+}
+
+test.before(async () => {
+  prepare();
+  server = await serve(site, work);
+  base = 'http://127.0.0.1:' + server.address().port + '/';
+  browser = await puppeteer.launch({
+    executablePath: process.env.CORVANE_CHROMIUM,
+    headless: true,
+    args: ['--no-sandbox', '--disable-gpu', '--disable-dev-shm-usage', '--autoplay-policy=no-user-gesture-required'],
+  });
+});
+
+test.after(async () => {
+  if (browser) await browser.close();
+  if (server) server.close();
+  fs.rmSync(work, { recursive: true, force: true });
+});
+
+// A page in a fresh browser context (its own storage), with what it says collected.
+async function open(query, options = {}) {
+  const context = options.context || await browser.createBrowserContext();
+  const page = await context.newPage();
+  if (options.viewport) await page.setViewport(options.viewport);
+  const errors = [];
+  page.on('console', (m) => { if (m.type() === 'error') errors.push(m.text()); });
+  page.on('pageerror', (e) => errors.push(String(e)));
+  await page.goto(base + 'index.html' + query);
+  await page.waitForFunction(() => window.corvaneTest && window.corvaneTest.started);
+  return { page, context, errors };
+}
+
+const hook = (page, f, ...args) => page.evaluate(f, ...args);
+async function waitConsole(page, text, timeout = 20000) {
+  await page.waitForFunction((t) => window.corvaneTest.console.includes(t), { timeout }, text);
+}
+
+test('the page loads without errors and runs the showcase', async () => {
+  const { page, context, errors } = await open('');
+  await page.waitForFunction(() => window.corvaneTest.running() &&
+                                   window.corvaneTest.frames() > 30, { timeout: 20000 });
+  const firstFrameMs = await hook(page, () => window.corvaneTest.firstFrameMs);
+  console.log(`# time to first frame: ${firstFrameMs.toFixed(0)} ms`);
+  assert.deepStrictEqual(errors, []);
+  assert.deepStrictEqual(await hook(page, () => window.corvaneTest.messages), []);
+  await context.close();
+});
+
+// Each run: the program, the keys (corvane-run's --keys) and the frames whose LCD is compared.
+const runs = [
+  { name: 'showcase menu', vrn: 'demos/showcase.vrn', keys: '20:down 30:down 40:enter 90:esc',
+    frames: [10, 60, 120] },
+  { name: 'snake', vrn: 'demos/snake.vrn', keys: '20:enter 50:left 80:up 110:right',
+    frames: [60, 150] },
+  { name: 'clock on the runner\'s date', vrn: 'demos/clock.vrn', keys: '', frames: [30, 130] },
+  { name: 'key tester', vrn: 'demos/keys.vrn', keys: '10:a 20:7 30:del 40:f1 50:+shift 60:-shift',
+    frames: [25, 70] },
+  { name: 'C program on the console', vrn: 't/echo.vrn', keys: '5:q 9:enter 13:space',
+    frames: [20] },
+];
+
+test('the LCD is corvane-run\'s, frame for frame', async (t) => {
+  for (const run of runs) {
+    await t.test(run.name, async () => {
+      const image = run.vrn.startsWith('t/') ? path.join(work, run.vrn.slice(2))
+        : path.join(site, run.vrn);
+      const last = Math.max(...run.frames);
+      const args = [image, '--max-frames', String(last)];
+      if (run.keys) args.push('--keys', run.keys);
+      for (const f of run.frames) args.push('--lcd', `${f}:${path.join(work, `lcd-${f}.pbm`)}`);
+      // The run ends at the frame limit, which corvane-run's status says; the captures count.
+      const native = spawnSync(path.join(bin, 'corvane-run'), args, { encoding: 'utf8' });
+      assert.match(native.stderr, /stopped at the frame limit|^$/, native.stderr);
+
+      const query = new URLSearchParams({ virtual: '1', vrn: run.vrn, lcd: run.frames.join(',') });
+      if (run.keys) query.set('keys', run.keys);
+      const { page, context, errors } = await open('?' + query.toString());
+      await page.waitForFunction((n) => Object.keys(window.corvaneTest.lcd).length === n,
+                                 { timeout: 60000 }, run.frames.length);
+      const lcd = await hook(page, () => window.corvaneTest.lcd);
+      for (const f of run.frames) {
+        const pbm = fs.readFileSync(path.join(work, `lcd-${f}.pbm`));
+        const expected = Array.from(pbm.subarray(pbm.length - 1600));
+        assert.ok(expected.some((b) => b !== 0), `frame ${f}: the runner's LCD is blank`);
+        const differing = expected.filter((b, i) => b !== lcd[f][i]).length;
+        assert.strictEqual(differing, 0, `frame ${f}: ${differing} of 1600 LCD bytes differ`);
+      }
+      assert.deepStrictEqual(errors, []);
+      await context.close();
+    });
+  }
+});
+
+test('a file a program wrote is there after a reload', async () => {
+  const { page, context } = await open('?vrn=t/runs.vrn');
+  await waitConsole(page, 'run 1');
+  // What the start of the program wrote has gone; the file is written half a second later.
+  await page.waitForFunction(() => !window.corvaneTest.persistPending());
+  const before = await hook(page, () => window.corvaneTest.persisted);
+  await waitConsole(page, 'saved');
+  // Written to the browser's storage because the program closed the file (nothing else happened
+  // since the program started).
+  await page.waitForFunction((n) => window.corvaneTest.persisted > n &&
+                                    !window.corvaneTest.persistPending(), {}, before);
+  await page.reload();
+  await page.waitForFunction(() => window.corvaneTest && window.corvaneTest.started);
+  await waitConsole(page, 'run 2');
+  await context.close();
+});
+
+// The centre of a window-image pixel, in the page's CSS pixels.
+async function where(page, x, y) {
+  return page.evaluate((wx, wy) => {
+    const c = document.getElementById('screen');
+    const r = c.getBoundingClientRect();
+    return { x: r.left + (wx + 0.5) * r.width / c.width, y: r.top + (wy + 0.5) * r.height / c.height };
+  }, x, y);
+}
+// Grid key (row, column) of the face: its centre.
+const gridKey = (row, column) => [16 + 42 * column + 16, 441 + 35 * row + 13];
+
+test('keys and taps on a phone reach a waiting program', async () => {
+  const { page, context } = await open('?vrn=t/echo.vrn', {
+    viewport: { width: 412, height: 915, deviceScaleFactor: 2, isMobile: true, hasTouch: true },
+  });
+  await page.waitForFunction(() => window.corvaneTest.running());
+  const expectNext = async (action, text) => {
+    const before = await hook(page, () => window.corvaneTest.console.length);
+    await action();
+    await page.waitForFunction((n, t) => window.corvaneTest.console.slice(n).includes(t),
+                               { timeout: 5000 }, before, text);
+  };
+  // Typed keys: letters, the digit row (7 is "t"), Enter.
+  await expectNext(() => page.keyboard.press('KeyA'), '[97]');
+  await expectNext(() => page.keyboard.press('Digit7'), '[116]');
+  await expectNext(() => page.keyboard.press('Enter'), '[13]');
+
+  // A tap on the painted Q key.
+  const q = await where(page, ...gridKey(0, 0));
+  await expectNext(() => page.touchscreen.tap(q.x, q.y), '[113]');
+
+  // Two fingers: A held, then S pressed while A still is; both arrive.
+  const cdp = await page.createCDPSession();
+  const a = await where(page, ...gridKey(1, 0));
+  const s = await where(page, ...gridKey(1, 1));
+  const one = { x: a.x, y: a.y, id: 1 };
+  const two = { x: s.x, y: s.y, id: 2 };
+  const pause = (ms) => new Promise((r) => setTimeout(r, ms));
+  await expectNext(async () => {
+    await cdp.send('Input.dispatchTouchEvent', { type: 'touchStart', touchPoints: [one] });
+    await pause(150);
+    await cdp.send('Input.dispatchTouchEvent', { type: 'touchStart', touchPoints: [one, two] });
+    await pause(150);
+    await cdp.send('Input.dispatchTouchEvent', { type: 'touchEnd', touchPoints: [] });
+  }, '[97][115]');
+
+  // A long press on the body opens the menu; Esc closes it.
+  const body = await where(page, 217, 350);
+  await cdp.send('Input.dispatchTouchEvent', { type: 'touchStart', touchPoints: [{ ...body, id: 3 }] });
+  await page.waitForFunction(() => window.corvaneTest.menuOpen(), { timeout: 3000 });
+  await cdp.send('Input.dispatchTouchEvent', { type: 'touchEnd', touchPoints: [] });
+  await page.keyboard.press('Escape');
+  await page.waitForFunction(() => !window.corvaneTest.menuOpen(), { timeout: 3000 });
+  await context.close();
+});
+
+test('bad links and files are reported and the page goes on', async (t) => {
+  const cases = [
+    { name: 'a file that is no program', query: '?vrn=t/not-a-program.vrn', says: '不是有效的VRN文件!' },
+    { name: 'a missing file', query: '?vrn=t/missing.vrn', says: 'HTTP 404' },
+    { name: 'a server that cannot be reached', query: '?vrn=http://127.0.0.1:9/x.vrn', says: 'CORS' },
+    { name: 'a damaged fragment', query: '#b64=@@not*base64@@', says: 'base64' },
+  ];
+  for (const c of cases) {
+    await t.test(c.name, async () => {
+      const { page, context } = await open(c.query);
+      await page.waitForFunction((text) => window.corvaneTest.messages.some((m) => m.includes(text)),
+                                 { timeout: 10000 }, c.says);
+      // Still usable: a demo from the list runs.
+      await page.select('#demos', 'keys');
+      await page.waitForFunction(() => window.corvaneTest.running(), { timeout: 10000 });
+      await context.close();
+    });
+  }
+  await t.test('a program in the fragment runs', async () => {
+    const b64 = fs.readFileSync(path.join(work, 'echo.vrn')).toString('base64url');
+    const { page, context } = await open('#b64=' + b64);
+    await page.waitForFunction(() => window.corvaneTest.running(), { timeout: 10000 });
+    await page.keyboard.press('KeyB');
+    await waitConsole(page, '[98]');
+    await context.close();
+  });
+});

@@ -1,0 +1,324 @@
+// The page around the simulator: the canvas and its scaling, the keyboard and pointers, the
+// browser's storage for the root directory, program images from the file picker, a drop, a link
+// (?vrn=URL or #b64=...) or the demos, and messages. The simulator itself (corvane.js/.wasm)
+// decides everything the window shows; this script only carries things across.
+'use strict';
+
+(function () {
+  const ROOT = '/corvane';          // the programs' root directory, kept in IndexedDB
+  const SITE = '/site';             // the font data file and the demos, fetched with the page
+  const LINKS = '/links';           // programs that came from a link, for this visit only
+  const params = new URLSearchParams(location.search);
+  const canvas = document.getElementById('screen');
+  const context = canvas.getContext('2d', { alpha: false });
+  const messages = document.getElementById('messages');
+  const picker = document.getElementById('pick');
+  const demos = document.getElementById('demos');
+  if (params.has('embed')) document.body.classList.add('embed');
+
+  // What the tests (and anyone curious) can read: captures of the test hook, the console text,
+  // the messages shown, the time of the first frame, how often the root was written.
+  const hook = window.corvaneTest = {
+    lcd: {}, console: '', messages: [], firstFrameMs: 0, started: false, ended: false,
+    persisted: 0, storageProblem: '',
+    frames: () => Module._corvane_frames(),
+    instructions: () => Module._corvane_instructions(),
+    running: () => Module._corvane_running() !== 0,
+    menuOpen: () => Module._corvane_menu_open() !== 0,
+    persistPending: () => persisting || persistAgain,
+  };
+
+  function say(text) {
+    hook.messages.push(text);
+    const item = document.createElement('div');
+    item.className = 'message';
+    const words = document.createElement('span');
+    words.textContent = text;
+    const close = document.createElement('button');
+    close.textContent = '×';
+    close.setAttribute('aria-label', '关闭');
+    close.onclick = () => { item.remove(); canvas.focus(); };
+    item.append(words, close);
+    messages.append(item);
+  }
+
+  // --- the canvas ---
+  let picture = null;  // the whole window image as RGBA
+  let source = { left: 0, top: 0, width: canvas.width, height: canvas.height };
+
+  // The canvas's pixels scaled to fill the stage: by the largest whole multiple (in device
+  // pixels, so every window pixel is an even, crisp block) once at least two fit; below that
+  // (a phone, a small window) by whatever fits, since one to one would leave most of it empty.
+  function fit() {
+    const stage = document.getElementById('stage');
+    const ratio = window.devicePixelRatio || 1;
+    const room = Math.min(stage.clientWidth * ratio / source.width,
+                          stage.clientHeight * ratio / source.height);
+    const scale = room >= 2 ? Math.floor(room) : room;
+    canvas.style.width = (source.width * scale / ratio) + 'px';
+    canvas.style.height = (source.height * scale / ratio) + 'px';
+  }
+  window.addEventListener('resize', fit);
+
+  // Pointer position on the canvas, in window-image pixels.
+  function spot(e) {
+    const r = canvas.getBoundingClientRect();
+    return {
+      x: source.left + Math.floor((e.clientX - r.left) * canvas.width / r.width),
+      y: source.top + Math.floor((e.clientY - r.top) * canvas.height / r.height),
+    };
+  }
+
+  // --- what the simulator calls (host/platform/web/page.cpp) ---
+  let persisting = false;
+  let persistAgain = false;
+  function persist() {
+    if (persisting) { persistAgain = true; return; }
+    persisting = true;
+    Module.FS.syncfs(false, (error) => {
+      persisting = false;
+      if (error) storageProblem(error); else hook.persisted++;
+      if (persistAgain) { persistAgain = false; persist(); }
+    });
+  }
+  function storageProblem(error) {
+    if (hook.storageProblem) return;  // said once; the files go on for this visit
+    hook.storageProblem = String(error && (error.name || error.message) || error);
+    say('浏览器存储不可用 (' + hook.storageProblem + '): 文件只保留到关闭本页为止。');
+  }
+
+  let audio = null;
+  const page = {
+    present(rgb, width, height, first, rows) {
+      if (!picture || picture.width !== width || picture.height !== height)
+        picture = new ImageData(width, height);
+      const out = picture.data;
+      for (let s = 0, d = first * width * 4; s < rgb.length; s += 3, d += 4) {
+        out[d] = rgb[s]; out[d + 1] = rgb[s + 1]; out[d + 2] = rgb[s + 2]; out[d + 3] = 255;
+      }
+      context.putImageData(picture, -source.left, -source.top, 0, first, width, rows);
+      if (!hook.firstFrameMs) hook.firstFrameMs = performance.now();
+    },
+    setSource(left, top, width, height) {
+      source = { left, top, width, height };
+      canvas.width = width;
+      canvas.height = height;
+      fit();
+    },
+    message: say,
+    pickProgram() { picker.click(); },
+    beep() {
+      try {
+        audio = audio || new AudioContext();
+        const tone = audio.createOscillator();
+        tone.frequency.value = 2000;
+        tone.connect(audio.destination);
+        tone.start();
+        tone.stop(audio.currentTime + 0.05);
+      } catch (e) { /* no audio: no beep, as on a desktop without a device */ }
+    },
+    persist,
+    lcdCaptured(frame, bytes) { hook.lcd[frame] = Array.from(bytes); },
+    consoleByte(byte) { hook.console += String.fromCharCode(byte); },
+    ended() {
+      hook.ended = true;
+      say('Corvane 已退出。重新载入本页即可再次启动。');
+    },
+  };
+
+  // --- input ---
+  function typing(e) {
+    const t = e.target;
+    return t && (t.tagName === 'INPUT' || t.tagName === 'SELECT' || t.tagName === 'TEXTAREA');
+  }
+  function keyEvent(down, e) {
+    if (!hook.started || typing(e)) return;
+    // The browser's own shortcuts stay the browser's; a release always reaches the simulator.
+    if (down && (e.ctrlKey || e.metaKey)) return;
+    const chars = [...e.key];
+    const character = chars.length === 1 ? chars[0].codePointAt(0) : 0;
+    if (Module.ccall('corvane_key', 'number', ['number', 'string', 'number'],
+                     [down ? 1 : 0, e.code, character]))
+      e.preventDefault();
+  }
+  window.addEventListener('keydown', (e) => keyEvent(true, e));
+  window.addEventListener('keyup', (e) => keyEvent(false, e));
+  window.addEventListener('blur', () => { if (hook.started) Module._corvane_blur(); });
+
+  function pointer(phase, e) {
+    if (!hook.started) return;
+    const at = spot(e);
+    Module._corvane_pointer(phase, e.pointerId, e.pointerType === 'mouse' ? 0 : 1, e.button,
+                            at.x, at.y);
+  }
+  canvas.addEventListener('pointerdown', (e) => {
+    e.preventDefault();
+    canvas.focus();
+    canvas.setPointerCapture(e.pointerId);
+    pointer(0, e);
+  });
+  canvas.addEventListener('pointermove', (e) => pointer(1, e));
+  canvas.addEventListener('pointerup', (e) => pointer(2, e));
+  canvas.addEventListener('pointercancel', (e) => pointer(3, e));
+  canvas.addEventListener('contextmenu', (e) => e.preventDefault());
+
+  document.addEventListener('visibilitychange', () => {
+    if (hook.started) Module._corvane_hidden(document.hidden ? 1 : 0);
+  });
+  window.addEventListener('pagehide', () => { if (hook.started) Module._corvane_hidden(1); });
+  window.addEventListener('pageshow', () => {
+    if (hook.started && !document.hidden) Module._corvane_hidden(0);
+  });
+
+  // --- program images ---
+  // A program from the user's disk is kept in the root's "programs" folder, so the recent list
+  // still finds it after a reload.
+  function fileName(name, fallback) {
+    const base = String(name || '').split(/[\\/]/).pop().replace(/[^\w.\-\u0080-\uffff]/g, '_');
+    return base && base !== '.' && base !== '..' ? base : fallback;
+  }
+  function openBytes(folder, name, bytes) {
+    const FS = Module.FS;
+    try { FS.mkdir(folder); } catch (e) { /* already there */ }
+    const path = folder + '/' + name;
+    FS.writeFile(path, bytes);
+    return path;
+  }
+  async function openFile(file) {
+    const bytes = new Uint8Array(await file.arrayBuffer());
+    const path = openBytes(ROOT + '/programs', fileName(file.name, 'program.vrn'), bytes);
+    persist();
+    Module.ccall('corvane_open', null, ['string'], [path]);
+    canvas.focus();
+  }
+  picker.addEventListener('change', () => {
+    if (picker.files.length && hook.started) openFile(picker.files[0]);
+    picker.value = '';
+  });
+  document.addEventListener('dragover', (e) => {
+    e.preventDefault();
+    document.body.classList.add('dragging');
+  });
+  document.addEventListener('dragleave', () => document.body.classList.remove('dragging'));
+  document.addEventListener('drop', (e) => {
+    e.preventDefault();
+    document.body.classList.remove('dragging');
+    const files = e.dataTransfer && e.dataTransfer.files;
+    if (files && files.length && hook.started) openFile(files[0]);
+  });
+  demos.addEventListener('change', () => {
+    if (demos.value && hook.started)
+      Module.ccall('corvane_open', null, ['string'], [SITE + '/demos/' + demos.value + '.vrn']);
+    demos.value = '';
+    canvas.focus();
+  });
+
+  // A program named by the page's address: ?vrn=URL (same origin, or a server that allows this
+  // page to read it), or #b64=... with the image itself. Null when there is none or it failed
+  // (the page says why and starts without it).
+  async function linkedProgram() {
+    const FS = Module.FS;
+    if (params.has('vrn')) {
+      const url = params.get('vrn');
+      let response;
+      try {
+        response = await fetch(url);
+      } catch (e) {
+        say('无法获取 ' + url + ': 网络错误, 或服务器不允许本页读取 (CORS)。');
+        return null;
+      }
+      if (!response.ok) {
+        say('无法获取 ' + url + ': HTTP ' + response.status + ' ' + response.statusText);
+        return null;
+      }
+      const bytes = new Uint8Array(await response.arrayBuffer());
+      const name = fileName(new URL(url, location.href).pathname, 'link.vrn');
+      return openBytes(LINKS, name, bytes);
+    }
+    if (location.hash.startsWith('#b64=')) {
+      let text = decodeURIComponent(location.hash.slice(5)).replace(/-/g, '+').replace(/_/g, '/');
+      while (text.length % 4) text += '=';
+      let binary;
+      try {
+        binary = atob(text);
+      } catch (e) {
+        say('链接中的程序已损坏 (#b64= 不是有效的 base64)。');
+        return null;
+      }
+      const bytes = Uint8Array.from(binary, (c) => c.charCodeAt(0));
+      return openBytes(LINKS, 'link.vrn', bytes);
+    }
+    return null;
+  }
+
+  // The test hook: virtual time with scripted keys and LCD captures, as corvane-run's.
+  function hookArguments() {
+    if (!params.has('virtual')) return [];
+    const args = ['--virtual'];
+    for (const name of ['ips', 'date', 'keys', 'lcd'])
+      if (params.has(name)) args.push('--' + name, params.get(name));
+    return args;
+  }
+
+  // Everything the file system must hold before the simulator starts.
+  async function fetchSiteFiles() {
+    const FS = Module.FS;
+    FS.mkdir(SITE);
+    FS.mkdir(SITE + '/demos');
+    try {
+      const font = await fetch('duzezi.dat');
+      if (font.ok) FS.writeFile(SITE + '/duzezi.dat', new Uint8Array(await font.arrayBuffer()));
+    } catch (e) { /* the simulator says that the font data file is missing */ }
+    try {
+      const list = await (await fetch('demos/index.json')).json();
+      await Promise.all(list.map(async (name) => {
+        const r = await fetch('demos/' + name + '.vrn');
+        if (!r.ok) return;
+        FS.writeFile(SITE + '/demos/' + name + '.vrn', new Uint8Array(await r.arrayBuffer()));
+        const option = document.createElement('option');
+        option.value = name;
+        option.textContent = name;
+        demos.append(option);
+      }));
+    } catch (e) { /* no demos: the page still opens programs */ }
+  }
+
+  function mountRoot() {
+    const FS = Module.FS;
+    FS.mkdir(ROOT);
+    FS.mount(FS.filesystems.IDBFS, {}, ROOT);
+    return new Promise((resolve) => {
+      try {
+        FS.syncfs(true, (error) => { if (error) storageProblem(error); resolve(); });
+      } catch (e) {
+        storageProblem(e);
+        resolve();
+      }
+    });
+  }
+
+  window.Module = {
+    page,
+    canvas,
+    print: (text) => console.log(text),
+    printErr: (text) => console.warn(text),
+    preRun: [() => {
+      Module.addRunDependency('corvane-files');
+      Promise.all([mountRoot(), fetchSiteFiles()])
+        .then(() => Module.removeRunDependency('corvane-files'));
+    }],
+    onRuntimeInitialized: async () => {
+      const linked = await linkedProgram();
+      const image = linked || (params.has('vrn') || location.hash.startsWith('#b64=')
+        ? null : SITE + '/demos/showcase.vrn');
+      const args = hookArguments();
+      let exists = false;
+      try { exists = image && Module.FS.analyzePath(image).exists; } catch (e) { /* none */ }
+      if (exists) args.push('--image', image);
+      hook.started = true;
+      fit();
+      Module.callMain(args);
+      canvas.focus();
+    },
+  };
+})();
