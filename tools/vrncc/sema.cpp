@@ -1,6 +1,7 @@
 // Types of expressions: conversions, operators and constant folding.
 
 #include <map>
+#include <optional>
 
 #include "tools/vrncc/parser.h"
 
@@ -205,6 +206,42 @@ void Parser::checkLvalue(Expr* e, const Loc& loc, const char* what) {
     if (e->type->isConst) diag_.warning(loc, std::string(what) + " of a const object");
 }
 
+namespace {
+
+// The operators whose folding is the same at every width: bitwise, comparisons (ordered as
+// unsigned when `unsignedOrder`), equality and logic. Nothing for any other operator.
+std::optional<int64_t> foldOrderOrBits(Op op, int64_t a, int64_t b, uint64_t ua, uint64_t ub,
+                                       bool unsignedOrder) {
+    switch (op) {
+        case Op::And:
+            return a & b;
+        case Op::Or:
+            return a | b;
+        case Op::Xor:
+            return a ^ b;
+        case Op::Lt:
+            return unsignedOrder ? ua < ub : a < b;
+        case Op::Gt:
+            return unsignedOrder ? ua > ub : a > b;
+        case Op::Le:
+            return unsignedOrder ? ua <= ub : a <= b;
+        case Op::Ge:
+            return unsignedOrder ? ua >= ub : a >= b;
+        case Op::Eq:
+            return a == b;
+        case Op::Ne:
+            return a != b;
+        case Op::LogAnd:
+            return a && b;
+        case Op::LogOr:
+            return a || b;
+        default:
+            return std::nullopt;
+    }
+}
+
+}  // namespace
+
 Expr* Parser::fold(Expr* e) {
     auto isNum = [](const Expr* x) { return x && x->op == Op::Num; };
     switch (e->op) {
@@ -272,40 +309,11 @@ Expr* Parser::fold(Expr* e) {
         case Op::Shr:
             r = (uns || ulong) ? int64_t(ua >> (ub & 31)) : (a >> (ub & 31));
             break;
-        case Op::And:
-            r = a & b;
-            break;
-        case Op::Or:
-            r = a | b;
-            break;
-        case Op::Xor:
-            r = a ^ b;
-            break;
-        case Op::Lt:
-            r = ulong ? ua < ub : a < b;
-            break;
-        case Op::Gt:
-            r = ulong ? ua > ub : a > b;
-            break;
-        case Op::Le:
-            r = ulong ? ua <= ub : a <= b;
-            break;
-        case Op::Ge:
-            r = ulong ? ua >= ub : a >= b;
-            break;
-        case Op::Eq:
-            r = a == b;
-            break;
-        case Op::Ne:
-            r = a != b;
-            break;
-        case Op::LogAnd:
-            r = a && b;
-            break;
-        case Op::LogOr:
-            r = a || b;
-            break;
         default:
+            if (const auto v = foldOrderOrBits(e->op, a, b, ua, ub, ulong)) {
+                r = *v;
+                break;
+            }
             return e;
     }
     (void)uns;
@@ -391,40 +399,11 @@ Expr* Parser::fold64(Expr* e) {
         case Op::Shr:
             r = uns ? int64_t(ua >> (ub & 63)) : a >> (ub & 63);
             break;
-        case Op::And:
-            r = a & b;
-            break;
-        case Op::Or:
-            r = a | b;
-            break;
-        case Op::Xor:
-            r = a ^ b;
-            break;
-        case Op::Lt:
-            r = uns ? ua < ub : a < b;
-            break;
-        case Op::Gt:
-            r = uns ? ua > ub : a > b;
-            break;
-        case Op::Le:
-            r = uns ? ua <= ub : a <= b;
-            break;
-        case Op::Ge:
-            r = uns ? ua >= ub : a >= b;
-            break;
-        case Op::Eq:
-            r = a == b;
-            break;
-        case Op::Ne:
-            r = a != b;
-            break;
-        case Op::LogAnd:
-            r = a && b;
-            break;
-        case Op::LogOr:
-            r = a || b;
-            break;
         default:
+            if (const auto v = foldOrderOrBits(e->op, a, b, ua, ub, uns)) {
+                r = *v;
+                break;
+            }
             return e;
     }
     if (!quietFold_ && !uns && isLLong(e->type) &&
