@@ -1,7 +1,8 @@
 // The web site in headless Chromium: it loads cleanly and runs the showcase; in the test hook's
 // virtual time its LCD is corvane-run's, frame for frame, on a table of demos and C programs; a
 // program's file outlives a reload; keys and taps (several fingers at once) reach a waiting
-// program, a long press opens the menu; bad links and files are reported and the page goes on.
+// program, a long press opens the menu; a program's Beep is a Web Audio tone when the setting is
+// on; bad links and files are reported and the page goes on.
 'use strict';
 
 const test = require('node:test');
@@ -22,7 +23,7 @@ let base;
 
 // The test's own programs, compiled by the native vrncc, and a file that is no program.
 function prepare() {
-  for (const name of ['runs', 'echo']) {
+  for (const name of ['runs', 'echo', 'beeps']) {
     execFileSync(path.join(bin, 'vrncc'), [path.join(__dirname, 'programs', name + '.c'),
       '-o', path.join(work, name + '.vrn')]);
   }
@@ -134,6 +135,34 @@ test('a file a program wrote is there after a reload', async () => {
   await page.reload();
   await page.waitForFunction(() => window.corvaneTest && window.corvaneTest.started);
   await waitConsole(page, 'run 2');
+  await context.close();
+});
+
+// The Beep setting in vorn.ini, kept in the browser's storage like the rest of the root, makes
+// each of a program's Beep calls a tone: the page's oscillators are counted as they start.
+test('a program\'s Beep is a tone when the setting is on', async () => {
+  const { page, context } = await open('');
+  await page.evaluate(() => new Promise((resolve, reject) => {
+    Module.FS.writeFile('/corvane/vorn.ini', '[Corvane]\r\nBeep=1\r\n');
+    Module.FS.syncfs(false, (error) => (error ? reject(error) : resolve()));
+  }));
+  await page.evaluateOnNewDocument(() => {
+    window.tonesStarted = 0;
+    const create = AudioContext.prototype.createOscillator;
+    AudioContext.prototype.createOscillator = function () {
+      const tone = create.call(this);
+      const start = tone.start;
+      tone.start = function (...args) {
+        window.tonesStarted++;
+        return start.apply(this, args);
+      };
+      return tone;
+    };
+  });
+  await page.goto(base + 'index.html?vrn=t/beeps.vrn');
+  await page.waitForFunction(() => window.corvaneTest && window.corvaneTest.started);
+  await waitConsole(page, 'beeped');
+  assert.strictEqual(await page.evaluate(() => window.tonesStarted), 2);
   await context.close();
 });
 
