@@ -124,7 +124,7 @@ test('the LCD is corvane-run\'s, frame for frame', async (t) => {
 test('a file a program wrote is there after a reload', async () => {
   const { page, context } = await open('?vrn=t/runs.vrn');
   await waitConsole(page, 'run 1');
-  // What the start of the program wrote has gone; the file is written half a second later.
+  // What the start of the program wrote has gone; the file is written three seconds later.
   await page.waitForFunction(() => !window.corvaneTest.persistPending());
   const before = await hook(page, () => window.corvaneTest.persisted);
   await waitConsole(page, 'saved');
