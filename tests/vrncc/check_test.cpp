@@ -211,7 +211,7 @@ TEST_P(Checks, EndWithTheCheckAndTheFailingLine) {
     std::string expected = std::string(c.message) + " at 0x[0-9A-F]{6}";
     if (*c.place)
         expected += " \\(.*" + std::regex_replace(c.place, std::regex("\\."), "\\.") + "\\)";
-    EXPECT_TRUE(std::regex_search(readText(err), std::regex(expected + "\n")))
+    EXPECT_TRUE(std::regex_search(readText(err), std::regex(expected + "\r?\n")))
         << readText(err) << "\nexpected: " << expected;
 }
 
