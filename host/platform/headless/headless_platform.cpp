@@ -17,8 +17,9 @@ constexpr uint64_t kRealtimeBatch = 4096;
 }
 
 HeadlessPlatform::HeadlessPlatform(const Options& options)
-    : options_(options), start_(std::chrono::steady_clock::now()) {
-    if (options_.instructionsPerSecond == 0) options_.instructionsPerSecond = 1;
+    : options_(options),
+      clock_(options.instructionsPerSecond),
+      start_(std::chrono::steady_clock::now()) {
     date_.set(options_.startDate, 0);
     debug_.onRecord = [this](const DebugRecord& r) {
         PlatformEvent e;
@@ -34,25 +35,16 @@ uint64_t HeadlessPlatform::nowNs() {
                             std::chrono::steady_clock::now() - start_)
                             .count());
     }
-    const unsigned __int128 ns =
-        (unsigned __int128)instructions_ * 1'000'000'000u / options_.instructionsPerSecond;
-    return waitedNs_ + uint64_t(ns);
+    return clock_.nowNs();
 }
 
 uint64_t HeadlessPlatform::batchBudget(uint64_t deadlineNs) {
     if (options_.realtime) return kRealtimeBatch;
-    const uint64_t now = nowNs();
-    if (deadlineNs <= now) return 1;
-    // Enough instructions to reach the deadline exactly (rounded up), so a frame is due right
-    // after the batch.
-    const unsigned __int128 span = deadlineNs - now;
-    const unsigned __int128 count =
-        (span * options_.instructionsPerSecond + 999'999'999u) / 1'000'000'000u;
-    return count > ~uint64_t(0) ? ~uint64_t(0) : uint64_t(count ? count : 1);
+    return clock_.budgetTo(deadlineNs);
 }
 
 void HeadlessPlatform::executed(uint64_t count) {
-    instructions_ += count;
+    clock_.executed(count);
 }
 
 void HeadlessPlatform::waitUntil(uint64_t deadlineNs) {
@@ -77,8 +69,7 @@ void HeadlessPlatform::waitUntil(uint64_t deadlineNs) {
         }
         return;
     }
-    const uint64_t now = nowNs();
-    if (deadlineNs > now) waitedNs_ += deadlineNs - now;
+    clock_.waitUntil(deadlineNs);
 }
 
 LocalTime HeadlessPlatform::localTime() {
@@ -104,12 +95,11 @@ std::vector<PlatformEvent> HeadlessPlatform::releaseFrame(uint64_t frame) {
 }
 
 HeadlessPlatform::Position HeadlessPlatform::position(uint64_t frame) const {
-    return {instructions_, waitedNs_, keys_, date_, queue_, answers_, frame};
+    return {clock_.instructions(), clock_.waitedNs(), keys_, date_, queue_, answers_, frame};
 }
 
 void HeadlessPlatform::restorePosition(const Position& p, const Script& whole) {
-    instructions_ = p.instructions;
-    waitedNs_ = p.waitedNs;
+    clock_.restore(p.instructions, p.waitedNs);
     keys_ = p.keys;
     date_ = p.date;
     queue_ = p.queue;

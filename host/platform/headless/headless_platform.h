@@ -15,6 +15,7 @@
 #include <functional>
 #include <string>
 
+#include "host/instruction_clock.h"
 #include "host/platform.h"
 #include "host/platform/headless/script.h"
 #include "host/virtual_date.h"
@@ -108,10 +109,7 @@ class HeadlessPlatform : public Platform {
     VirtualDate date_;
     DebugChannel debug_{{kDebugMsgResume}};
 
-    // Virtual clock: instructions run and nanoseconds waited, kept apart so the time of an
-    // instruction count is exact at any rate.
-    uint64_t instructions_ = 0;
-    uint64_t waitedNs_ = 0;
+    InstructionClock clock_;
     std::chrono::steady_clock::time_point start_;
 };
 

@@ -1,25 +1,10 @@
 #include "host/platform/sdl/local_clock.h"
 
+#include "host/system_date.h"
+
 #include <time.h>
 
 namespace corvane {
-
-LocalTime hostLocalTime() {
-    timespec now{};
-    clock_gettime(CLOCK_REALTIME, &now);
-    tm parts{};
-    localtime_r(&now.tv_sec, &parts);
-    LocalTime t;
-    t.year = parts.tm_year + 1900;
-    t.month = parts.tm_mon + 1;
-    t.day = parts.tm_mday;
-    t.hour = parts.tm_hour;
-    t.minute = parts.tm_min;
-    t.second = parts.tm_sec > 59 ? 59 : parts.tm_sec;  // a leap second reads as :59
-    t.dayOfWeek = parts.tm_wday;
-    t.millisecond = int(now.tv_nsec / 1'000'000);
-    return t;
-}
 
 LocalClock::LocalClock() : start_(std::chrono::steady_clock::now()) {}
 
@@ -30,7 +15,7 @@ uint64_t LocalClock::nowNs() const {
 }
 
 LocalTime LocalClock::localTime() const {
-    return hostLocalTime();
+    return systemLocalTime();
 }
 
 void LocalClock::setLocalTime(const LocalTime& time) {

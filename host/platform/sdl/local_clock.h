@@ -30,7 +30,4 @@ class LocalClock {
     std::chrono::steady_clock::time_point start_;
 };
 
-// The host's local date and time now.
-LocalTime hostLocalTime();
-
 }  // namespace corvane

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <ctime>
 
+#include "host/system_date.h"
 #include "shared/face/face_layout.h"
 
 namespace corvane {
@@ -22,22 +22,6 @@ uint64_t steadyNs() {
     return uint64_t(std::chrono::duration_cast<std::chrono::nanoseconds>(
                         std::chrono::steady_clock::now().time_since_epoch())
                         .count());
-}
-
-LocalTime hostDate() {
-    const auto now = std::chrono::system_clock::now();
-    const std::time_t t = std::chrono::system_clock::to_time_t(now);
-    std::tm tm{};
-    localtime_r(&t, &tm);
-    LocalTime lt;
-    lt.year = tm.tm_year + 1900;
-    lt.month = tm.tm_mon + 1;
-    lt.day = tm.tm_mday;
-    lt.hour = tm.tm_hour;
-    lt.minute = tm.tm_min;
-    lt.second = tm.tm_sec;
-    lt.dayOfWeek = tm.tm_wday;
-    return lt;
 }
 
 // The status line: what to press to leave, or the last message.
@@ -63,7 +47,7 @@ void sampleLcd(const RgbImage& window, LcdPixels& pixels) {
 
 TtyPlatform::TtyPlatform(Terminal& terminal, const TtyOptions& options)
     : DesktopPlatform(false), terminal_(terminal), options_(options), startNs_(steadyNs()) {
-    date_.set(hostDate(), 0);
+    date_.set(systemLocalTime(), 0);
 }
 
 uint64_t TtyPlatform::nowNs() {

@@ -1,11 +1,10 @@
 #include "host/platform/web/web_platform.h"
 
-#include <chrono>
 #include <cstdio>
-#include <ctime>
 
 #include "host/platform/web/page.h"
 #include "host/platform/web/web_keys.h"
+#include "host/system_date.h"
 
 namespace corvane {
 
@@ -14,30 +13,11 @@ namespace {
 // Real time: instructions between two looks at the clock, as on the desktop.
 constexpr uint64_t kRealTimeBatch = kDesktopBatch;
 
-// The browser's local date now.
-LocalTime browserDate() {
-    const int64_t ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-                           std::chrono::system_clock::now().time_since_epoch())
-                           .count();
-    const std::time_t seconds = std::time_t(ms / 1000);
-    std::tm tm{};
-    localtime_r(&seconds, &tm);
-    LocalTime t;
-    t.year = tm.tm_year + 1900;
-    t.month = tm.tm_mon + 1;
-    t.day = tm.tm_mday;
-    t.hour = tm.tm_hour;
-    t.minute = tm.tm_min;
-    t.second = tm.tm_sec;
-    t.dayOfWeek = tm.tm_wday;
-    t.millisecond = int(uint64_t(ms) % 1000);
-    return t;
-}
-
 }  // namespace
 
 WebPlatform::WebPlatform(const Options& options)
     : options_(options),
+      clock_(options.instructionsPerSecond),
       pointers_(WebPointers::Sink{
           [this](PlatformEvent::Type type, int x, int y) { pointerEvent(type, x, y); },
           [this](uint8_t vk, bool down) {
@@ -51,9 +31,8 @@ WebPlatform::WebPlatform(const Options& options)
               }
           },
           [this] { return menuOpen_ && menuOpen_(); }}) {
-    if (options_.instructionsPerSecond == 0) options_.instructionsPerSecond = 1;
     if (!options_.virtualTime) now_ = pageNs();
-    date_.set(options_.virtualTime ? options_.startDate : browserDate(), nowNs());
+    date_.set(options_.virtualTime ? options_.startDate : systemLocalTime(), nowNs());
 }
 
 uint64_t WebPlatform::pageNs() {
@@ -61,34 +40,22 @@ uint64_t WebPlatform::pageNs() {
 }
 
 uint64_t WebPlatform::nowNs() {
-    if (!options_.virtualTime) return now_;
-    const unsigned __int128 ns =
-        (unsigned __int128)instructions_ * 1'000'000'000u / options_.instructionsPerSecond;
-    return waitedNs_ + uint64_t(ns);
+    return options_.virtualTime ? clock_.nowNs() : now_;
 }
 
 uint64_t WebPlatform::batchBudget(uint64_t deadlineNs) {
-    if (!options_.virtualTime) return kRealTimeBatch;
-    // The runner's rule: enough instructions to reach the deadline exactly (rounded up).
-    const uint64_t now = nowNs();
-    if (deadlineNs <= now) return 1;
-    const unsigned __int128 span = deadlineNs - now;
-    const unsigned __int128 count =
-        (span * options_.instructionsPerSecond + 999'999'999u) / 1'000'000'000u;
-    return count > ~uint64_t(0) ? ~uint64_t(0) : uint64_t(count ? count : 1);
+    return options_.virtualTime ? clock_.budgetTo(deadlineNs) : kRealTimeBatch;
 }
 
 void WebPlatform::executed(uint64_t count) {
-    if (options_.virtualTime) instructions_ += count;
+    if (options_.virtualTime) clock_.executed(count);
 }
 
 void WebPlatform::waitUntil(uint64_t deadlineNs) {
-    if (options_.virtualTime) {
-        const uint64_t now = nowNs();
-        if (deadlineNs > now) waitedNs_ += deadlineNs - now;
-        return;
-    }
-    wake_ = deadlineNs;
+    if (options_.virtualTime)
+        clock_.waitUntil(deadlineNs);
+    else
+        wake_ = deadlineNs;
 }
 
 LocalTime WebPlatform::localTime() {

@@ -18,6 +18,7 @@
 #include <string>
 
 #include "host/desktop_platform.h"
+#include "host/instruction_clock.h"
 #include "host/platform.h"
 #include "host/platform/headless/script.h"
 #include "host/platform/web/web_pointers.h"
@@ -98,9 +99,7 @@ class WebPlatform : public Platform {
     VirtualDate date_;
     uint64_t now_ = 0;
     uint64_t wake_ = 0;
-    // Virtual time: instructions run and nanoseconds waited, as the runner counts them.
-    uint64_t instructions_ = 0;
-    uint64_t waitedNs_ = 0;
+    InstructionClock clock_;  // virtual time, as the runner counts it
     Script script_;
     std::array<uint8_t, 256> scripted_{};
 
