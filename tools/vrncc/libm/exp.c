@@ -62,7 +62,13 @@ double expm1(double x) {
     if (fabs(x) <= 0.34657359027997264) return x + expm1_tail(x, 0.0);
     k = __lm_exp_reduce(x, &hi, &lo);
     if (k == 0) return hi + expm1_tail(hi, lo);
-    if (k < -1 || k > 52) return __lm_scale(__lm_exp_kernel(hi, lo), k) - 1.0;
+    if (k < -1) return __lm_scale(__lm_exp_kernel(hi, lo), k) - 1.0;
+    if (k > 53) {
+        /* 2^k (1 + hi + tail - 2^-k): the 1 taken away joins the small part, so that the
+         * result is rounded once. */
+        __lm_fast_two_sum(&s, 1.0, hi);
+        return __lm_scale(s.hi + (s.lo + (expm1_tail(hi, lo) - __lm_scale(1.0, -k))), k);
+    }
     /* 2^k (1 + hi + tail) - 1 = (2^k - 1) + 2^k hi + 2^k tail, where 2^k - 1 and 2^k hi are
      * exact: their sum is taken exactly too, so that only the final addition rounds. */
     two_k = __lm_scale(1.0, k);

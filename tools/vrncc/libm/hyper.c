@@ -6,20 +6,15 @@
 
 #include "libm_internal.h"
 
-/* Up to here exp(|x|) is finite. */
-static const double exp_overflow_at = 709.78271289338397;
-
-/* e^a / 2 for finite a beyond 22, where e^-a no longer counts. Just above exp's limit, e^a / 2
- * is still finite: it is made as e^(a/2) / 2 * e^(a/2). */
+/* e^a / 2 for finite a from 22 on, where e^-a no longer counts: e^a = 2^k e^r, so the
+ * halving is exact in the exponent, and e^a / 2 stays finite a little beyond where e^a is not. */
 static double half_exp(double a, int negative) {
-    double w;
-    if (a < exp_overflow_at)
-        w = 0.5 * exp(a);
-    else {
-        w = exp(0.5 * a);
-        w = (0.5 * w) * w;
-        if (w - w != 0.0) return __lm_overflow(negative);
-    }
+    double hi, lo, w;
+    int k;
+    if (a > 711.0) return __lm_overflow(negative); /* e^a / 2 is beyond the range */
+    k = __lm_exp_reduce(a, &hi, &lo);
+    w = __lm_scale(__lm_exp_kernel(hi, lo), k - 1);
+    if (w - w != 0.0) return __lm_overflow(negative);
     return negative ? -w : w;
 }
 
