@@ -105,13 +105,13 @@ std::vector<Function> functions() {
                  [](Rng& g) {
                      return Args{logUniform(g, -4, 60), 0};
                  },
-                 unaryEdges({0.5, -0.5, 0x1p52 - 0.5, -0x1p52 + 0.5}), "|x| in 2^[-4, 60]"});
+                 unaryEdges({0.5, -0.5, 0x1p52 - 0.5, -0x1p52 + 0.5}), "x in ±2^[-4, 60]"});
     f.push_back({"ceil", one(vrnm_ceil),
                  [](mpfr_ptr r, mpfr_srcptr x, mpfr_srcptr) { mpfr_ceil(r, x); },
                  [](Rng& g) {
                      return Args{logUniform(g, -4, 60), 0};
                  },
-                 unaryEdges({0.5, -0.5, 0x1p52 - 0.5, -0x1p52 + 0.5}), "|x| in 2^[-4, 60]"});
+                 unaryEdges({0.5, -0.5, 0x1p52 - 0.5, -0x1p52 + 0.5}), "x in ±2^[-4, 60]"});
     f.push_back({"fmod",
                  two(vrnm_fmod),
                  binary(mpfr_fmod),
@@ -127,7 +127,7 @@ std::vector<Function> functions() {
                   {kTiny, kMax},
                   {3 * kTiny, 0x1p-1073},
                   {-5.5, 2}},
-                 "|x| in 2^[-20, 80], |y| in 2^[-20, 20]; 1/4 any two doubles"});
+                 "x in ±2^[-20, 80], y in ±2^[-20, 20]; 1/4 any two doubles"});
     f.push_back({"frexp",
                  [](double x, double) {
                      int e, hostE;
@@ -168,7 +168,7 @@ std::vector<Function> functions() {
                  [](Rng& g) {
                      return Args{logUniform(g, -4, 60), 0};
                  },
-                 unaryEdges({-3.5, 0x1p52 - 0.5}), "|x| in 2^[-4, 60] (fraction part)"});
+                 unaryEdges({-3.5, 0x1p52 - 0.5}), "x in ±2^[-4, 60] (fraction part)"});
 
     auto trigSample = [](Rng& g) {
         switch (g() & 3) {
@@ -180,7 +180,7 @@ std::vector<Function> functions() {
                 return Args{uniform(g, -10, 10), 0};
         }
     };
-    const char* trigPoints = "1/2 in [-10, 10], 1/4 |x| in 2^[-30, 20], 1/4 in 2^[20, 1023]";
+    const char* trigPoints = "1/2 in [-10, 10], 1/4 in ±2^[-30, 20], 1/4 in ±2^[20, 1023]";
     f.push_back({"sin", one(vrnm_sin), unary(mpfr_sin), trigSample,
                  unaryEdges({1e22, 0x1.921fb54442d18p+1, 6381956970095103.0 * 0x1p797}),
                  trigPoints});
@@ -208,7 +208,7 @@ std::vector<Function> functions() {
                      return Args{logUniform(g, -30, 70), 0};
                  },
                  unaryEdges({1.0 / 32, 1.0 / 16, 0.96875, 1.0000000000000002}),
-                 "1/2 in [-4, 4], 1/2 |x| in 2^[-30, 70]"});
+                 "1/2 in [-4, 4], 1/2 in ±2^[-30, 70]"});
     f.push_back({"atan2",
                  two(vrnm_atan2),
                  binary(mpfr_atan2),
@@ -223,7 +223,7 @@ std::vector<Function> functions() {
                   {kTiny, -kMax},
                   {1, -1},
                   {-1, -1e-300}},
-                 "|y|, |x| in 2^[-40, 40], all four quadrants"});
+                 "y and x in ±2^[-40, 40]: all four quadrants"});
 
     f.push_back({"exp", one(vrnm_exp), unary(mpfr_exp),
                  [](Rng& g) {
@@ -239,7 +239,7 @@ std::vector<Function> functions() {
                      return Args{uniform(g, -40, 710), 0};
                  },
                  unaryEdges({0.34657359027997264, 0.3465735902799727, -38.0, 36.0}),
-                 "1/2 in [-40, 710], 1/2 |x| in 2^[-60, 1]"});
+                 "1/2 in [-40, 710], 1/2 in ±2^[-60, 1]"});
     auto logSample = [](Rng& g) {
         if (g() & 1) return Args{uniform(g, 0.5, 2), 0};
         return Args{anyFinite(g, true), 0};
@@ -274,7 +274,7 @@ std::vector<Function> functions() {
           {2, -1074},  {2, 1024},    {-2, 1025}, {kTiny, 0.5}, {0.5, 1074.5}, {1 + 0x1p-52, 0x1p62},
           {kMax, 0.5}, {kMax, 1},    {0.0, -1},  {-0.0, -3},   {-kInf, 3},    {kNan, 0},
           {1, kNan},   {-8, 1.0 / 3}},
-         "1/2 x in 2^[-30, 30] with |y log2 x| <= 1100, 1/4 x near 1, "
+         "1/2 x in 2^[-30, 30] with y log2 x in [-1100, 1100], 1/4 x near 1, "
          "1/4 x < 0 with integer y"});
     auto hyperSample = [](Rng& g) {
         switch (g() & 3) {
@@ -286,7 +286,7 @@ std::vector<Function> functions() {
                 return Args{uniform(g, -3, 3), 0};
         }
     };
-    const char* hyperPoints = "1/4 in [-711, 711], 1/2 in [-3, 3], 1/4 |x| in 2^[-30, 0]";
+    const char* hyperPoints = "1/4 in [-711, 711], 1/2 in [-3, 3], 1/4 in ±2^[-30, 0]";
     f.push_back({"sinh", one(vrnm_sinh), unary(mpfr_sinh), hyperSample,
                  unaryEdges({22, 710.4, 710.47586007394386, 710.4758600739439, 711}), hyperPoints});
     f.push_back({"cosh", one(vrnm_cosh), unary(mpfr_cosh), hyperSample,
@@ -297,7 +297,7 @@ std::vector<Function> functions() {
                      return Args{logUniform(g, -30, 2), 0};
                  },
                  unaryEdges({22, 0.99999999999999989, 1.0000000000000002}),
-                 "1/2 in [-20, 20], 1/2 |x| in 2^[-30, 2]"});
+                 "1/2 in [-20, 20], 1/2 in ±2^[-30, 2]"});
     return f;
 }
 
