@@ -2,10 +2,12 @@
  * from a generator that favours the hard cases (subnormals, the largest and smallest normals,
  * operands whose sum rounds at or next to a tie, sparse fractions whose products are nearly
  * exact, infinities and NaNs now and then), and the bits of every result are folded into one
- * checksum per operation. The host's compiler builds the same program (float_random.portable),
+ * checksum per operation; the operands of every 32nd round are also printed (%.17g, %.3e)
+ * and read back with strtod. The host's compiler builds the same program (float_random.portable),
  * so its processor's IEEE results must give the same checksums. */
 #include <stdint.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #define ROUNDS 4000
@@ -62,7 +64,7 @@ static uint32_t exponent_class(void)
     }
 }
 
-static uint32_t sums[16];
+static uint32_t sums[18];
 
 static void fold(int k, uint32_t w)
 {
@@ -86,8 +88,11 @@ static void fold_float(int k, float x)
 
 int main(void)
 {
-    static const char *names[16] = {"add", "sub", "mul", "div", "fadd", "fsub", "fmul", "fdiv",
-                                    "d2f", "f2d", "i2d", "i2f", "d2i", "u2f", "cmp", "l2d"};
+    static const char *names[18] = {"add",  "sub",  "mul", "div", "fadd", "fsub",
+                                    "fmul", "fdiv", "d2f", "f2d", "i2d",  "i2f",
+                                    "d2i",  "u2f",  "cmp", "l2d", "print", "read"};
+    char text[40];
+    int j;
     int i, k;
     for (i = 0; i < ROUNDS; i++) {
         uint32_t ea = exponent_class(), eb;
@@ -140,7 +145,15 @@ int main(void)
         fold(14, (uint32_t)((a < b) | (a <= b) << 1 | (a > b) << 2 | (a >= b) << 3 |
                             (a == b) << 4 | (a != b) << 5 | (fa < fb) << 6 | (fa == fb) << 7));
         fold_double(15, (double)(uint64_t)n);
+        if ((i & 31) == 0) {
+            sprintf(text, "%.17g", a);
+            for (j = 0; text[j]; j++) fold(16, (uint8_t)text[j]);
+            fold_double(17, strtod(text, 0));
+            sprintf(text, "%.3e", b);
+            for (j = 0; text[j]; j++) fold(16, (uint8_t)text[j]);
+            fold_double(17, strtod(text, 0));
+        }
     }
-    for (k = 0; k < 16; k++) printf("%s %08lx\n", names[k], (unsigned long)sums[k]);
+    for (k = 0; k < 18; k++) printf("%s %08lx\n", names[k], (unsigned long)sums[k]);
     return 0;
 }
