@@ -29,6 +29,10 @@ int main(void)
         acc = x;
 #endif
     }
-    (void)text;
+    (void)text; /* each OP uses only some of the operands */
+    (void)x;
+    (void)y;
+    (void)fx;
+    (void)fy;
     return (int)(acc + facc) & 1;
 }
