@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "shared/debuginfo/floating_text.h"
 #include "vm/machine.h"
 
 namespace corvane {
@@ -166,6 +167,12 @@ std::string ValueReader::show(const Value& v, char format, int depth) {
         case DebugType::Function:
             return "{" + typeName(v.type) + "} " + hex(v.address, 6);
         case DebugType::Scalar:
+            if (isFloatingName(t->name) && !format && (v.lvalue || t->size == 4)) {
+                const uint64_t bits =
+                    t->size == 8 ? uint64_t(load(v.address + 4, 4)) << 32 | load(v.address, 4)
+                                 : scalarBits(v);
+                return floatingText(bits, t->size == 8);
+            }
             return showScalar(v.type, scalarBits(v), format);
         case DebugType::Pointer: {
             const uint32_t p = scalarBits(v) & 0xFFFF;

@@ -29,10 +29,13 @@ struct Fixture {
             {T::Array, 0, false, "", 0, 150, {}},                             // 6 int [150]
             {T::Scalar, 8, true, "long long", -1, 0, {}},                     // 7
             {T::Scalar, 8, false, "unsigned long long", -1, 0, {}},           // 8
+            {T::Scalar, 8, true, "double", -1, 0, {}},                        // 9
+            {T::Scalar, 4, true, "float", -1, 0, {}},                         // 10
         };
         info.globals = {{"x", 0x2000, 0, 0, 0},  {"p", 0x2002, 2, 0, 0},   {"u", 0x2004, 3, 0, 0},
                         {"vp", 0x2006, 5, 0, 0}, {"big", 0x2010, 6, 0, 0}, {"far", 0x2008, 2, 0, 0},
-                        {"ll", 0x2200, 7, 0, 0}, {"ull", 0x2208, 8, 0, 0}};
+                        {"ll", 0x2200, 7, 0, 0}, {"ull", 0x2208, 8, 0, 0}, {"d", 0x2210, 9, 0, 0},
+                        {"fl", 0x2218, 10, 0, 0}};
         info.functions = {{1, "f", 0x10, 0x40, 1, 3, 0, {{"n", 5, 0, 0, 0}}, {}}};
         put(0x2000, 0xFFFD, 2);      // x = -3
         put(0x2002, 0x2000, 2);      // p = &x
@@ -43,7 +46,10 @@ struct Fixture {
         put(0x2204, 0xFFFFFFFE, 4);
         put(0x2208, 0xFFFFFFFF, 4);  // ull = 2^64 - 1
         put(0x220C, 0xFFFFFFFF, 4);
-        put(0x3000, 0x000050, 3);  // f's return address: the start-up code
+        put(0x2210, 0x9999999A, 4);  // d = 0.1: 0x3FB999999999999A
+        put(0x2214, 0x3FB99999, 4);
+        put(0x2218, 0xC0200000, 4);  // fl = -2.5f
+        put(0x3000, 0x000050, 3);    // f's return address: the start-up code
         put(0x3003, 0x2F00, 2);
         put(0x3005, 7, 4);  // n
         stop = {&snap, 0x3000, 1, lineValue(1, 5)};
@@ -72,6 +78,8 @@ TEST(SourceValues, PrintsExpressionsOrSaysWhatIsWrong) {
         {"big[149]", true, "big[149] = 0\n"},
         {"ll", true, "ll = -5000000000\n"},
         {"ull", true, "ull = 18446744073709551615\n"},
+        {"d", true, "d = 0.1\n"},
+        {"fl", true, "fl = -2.5\n"},
         {"1 - p", false, "a pointer cannot be taken from a number\n"},
         {"p + p", false, "two pointers cannot be added\n"},
         {"*vp", false, "a void pointer cannot be followed\n"},

@@ -101,6 +101,12 @@ TEST(VrnccWarnings, FireOnTheirCaseAndNotOnTheCorrectForm) {
         {"long long q = 1; printf(\"%d\\n\", q);", kDefault,
          "format '%d' expects an int, but argument 2 is a long long"},
         {"long long q = 1; printf(\"%lld %llx %d\\n\", q, q + 1, s);", kExtra, nullptr},
+        {"printf(\"%f\\n\", s);", kDefault,
+         "format '%f' expects a double, but argument 2 is an int"},
+        {"printf(\"%d\\n\", 1.5);", kDefault,
+         "format '%d' expects an int, but argument 2 is a double"},
+        {"float g = 1; printf(\"%f %.3e %-8G %Lf %g\\n\", g, g * 2, 1e3, 2.0L, (double)s);", kExtra,
+         nullptr},
         // A constant that does not fit a bit-field.
         {"struct { unsigned b : 3; int c : 2; } bf; bf.b = 9; s = bf.b;", kDefault,
          "9 becomes 1 in a 3-bit unsigned int bit-field"},

@@ -171,6 +171,8 @@ struct Program {
     std::vector<Symbol*> globals;              // objects with static storage, literals included
     std::vector<Symbol*> functions;            // defined or declared functions
     std::map<std::string, Symbol*> externals;  // names with external linkage, over all files
+    // An expression of a floating type was made: the runtime's floating-point code is needed.
+    bool usesFloating = false;
 
     Symbol* newSymbol() {
         symbols.emplace_back();
@@ -182,6 +184,7 @@ struct Program {
         e->op = op;
         e->type = t;
         e->loc = loc;
+        if (t && isFloating(t)) usesFloating = true;
         return e;
     }
     Stmt* newStmt(St k, const Loc& loc) {

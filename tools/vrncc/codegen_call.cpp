@@ -26,16 +26,17 @@ void CodeGen::call(Expr* e) {
     }
     if (ft->prototype && ft->variadic) {
         // Variable arguments go to a block in the caller's frame; the callee gets its address.
-        // Each takes a 4-byte slot, a long long two (its low half first).
+        // Each takes a 4-byte slot, a long long or double two (its low half first).
         int bytes = 0;
-        for (size_t i = fixed; i < e->args.size(); ++i) bytes += isLLong(e->args[i]->type) ? 8 : 4;
+        for (size_t i = fixed; i < e->args.size(); ++i)
+            bytes += isWideScalar(e->args[i]->type) ? 8 : 4;
         const int block = temp(std::max(bytes, 4));
         int at = block;
         for (size_t i = fixed; i < e->args.size(); ++i) {
             Expr* a = e->args[i];
             if (isAggregate(a->type))
                 d_.error(a->loc, "a struct as a variable argument is not supported yet");
-            if (isLLong(a->type)) {
+            if (isWideScalar(a->type)) {
                 em_.emit(op::ADDRL, at);
                 value(a);
                 em_.push(8);

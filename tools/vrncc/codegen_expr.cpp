@@ -20,7 +20,7 @@ void CodeGen::discard(Expr* e) {
 
 // Jumps to `label` when the truth of `e` is `when`.
 void CodeGen::branch(Expr* e, bool when, int label) {
-    if (e->op == Op::Num) {
+    if (e->op == Op::Num && !isFloating(e->type)) {
         if ((e->value != 0) == when) em_.emit(op::JMP, label);
         return;
     }
@@ -41,6 +41,8 @@ void CodeGen::branch(Expr* e, bool when, int label) {
     }
     if (isLLong(e->type))
         llTruth(e);
+    else if (isFloating(e->type))
+        fpTruth(e);
     else if (isCompare(e->op))
         compare(e);
     else
@@ -52,6 +54,7 @@ void CodeGen::branch(Expr* e, bool when, int label) {
 // Pushes the machine's truth value (-1 or 0) of a comparison.
 void CodeGen::compare(Expr* e) {
     if (isLLong(e->a->type)) return llCompare(e);
+    if (isFloating(e->a->type)) return fpCompare(e);
     const bool ulong = e->a->type->kind == Kind::ULong;
     value(e->a);
     if (ulong) flipSign();
@@ -70,6 +73,8 @@ void CodeGen::flipSign() {
 }
 
 void CodeGen::value(Expr* e, bool low16) {
+    if ((isFloating(e->type) || (e->op == Op::Cast && isFloating(e->a->type))) && fpValue(e))
+        return;
     if ((isLLong(e->type) || (e->op == Op::Cast && isLLong(e->a->type))) && llValue(e)) return;
     switch (e->op) {
         case Op::Num:
@@ -229,6 +234,7 @@ void CodeGen::value(Expr* e, bool low16) {
 
 // The stack holds the left operand; computes `left op right` in type `t`.
 void CodeGen::arith(Op o, Type* t, Expr* right, const Loc& loc, bool low16) {
+    if (isFloating(t)) return fpArith(o, t, right, loc);
     const bool ulong = t->kind == Kind::ULong;
     if (ulong && (o == Op::Div || o == Op::Mod)) {
         value(right);
@@ -284,6 +290,7 @@ void CodeGen::assign(Expr* e) {
 void CodeGen::compound(Expr* e) {
     Expr* lhs = e->a;
     if (lhs->type->bits) return compoundBits(e);
+    if (isFloating(lhs->type) || isFloating(e->optype)) return fpCompound(e);
     if (isLLong(lhs->type) || isLLong(e->optype)) return llCompound(e);
     LV lv = stableLvalue(lhs);
     ref(lv, lhs->type);
@@ -300,6 +307,7 @@ void CodeGen::incDec(Expr* e) {
     const bool post = e->op == Op::PostInc || e->op == Op::PostDec;
     if (x->type->bits) return incDecBits(e);
     if (isLLong(x->type)) return llIncDec(e);
+    if (isFloating(x->type)) return fpIncDec(e);
     if (e->value == 1) {
         LV lv = lvalue(x);
         ref(lv, x->type);

@@ -25,9 +25,10 @@ inline int tagOf(const Type* t) {
     return width(t);
 }
 
-// Values that live in memory and are handled by their address: structs, unions, long long.
+// Values that live in memory and are handled by their address: structs, unions, long long and
+// double.
 inline bool inMemory(const Type* t) {
-    return isAggregate(t) || isLLong(t);
+    return isAggregate(t) || isWideScalar(t);
 }
 
 // Where an lvalue is: a frame offset, a DataArea address, an address the code left on the
@@ -115,6 +116,15 @@ class CodeGen {
     void llTruth(Expr* e);
     void llCompound(Expr* e);
     void llIncDec(Expr* e);
+
+    // --- codegen_float.cpp ---
+    bool fpValue(Expr* e);
+    void fpArith(Op o, Type* t, Expr* right, const Loc& loc);
+    void fpConvert(const Type* from, const Type* to);
+    void fpCompare(Expr* e);
+    void fpTruth(Expr* e);
+    void fpCompound(Expr* e);
+    void fpIncDec(Expr* e);
 
     // --- codegen_bits.cpp ---
     Type* unitType(const Type* field);

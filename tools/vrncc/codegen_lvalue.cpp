@@ -189,6 +189,7 @@ void CodeGen::narrow(const Type* t) {
 // Converts the value on the stack from `from` to `to`.
 void CodeGen::convertValue(const Type* from, const Type* to) {
     if (isVoid(to) || isAggregate(to)) return;
+    if (isFloating(from) || isFloating(to)) return fpConvert(from, to);
     const int64_t sf = sizeOf(from), st = sizeOf(to);
     if (isPointer(from) && isPointer(to)) return;
     if (sf > st || (sf == st && isUnsigned(from) != isUnsigned(to))) {

@@ -45,6 +45,22 @@ bool isInsideFolder(const std::string& file, const std::string& folder) {
     return fi != f.end();
 }
 
+// The C files of the runtime library: those of each folder below the library folder, each
+// folder's in name order, the folders in the order given.
+std::vector<std::string> runtimeSources(const std::string& lib,
+                                        const std::vector<std::string>& folders) {
+    std::vector<std::string> all;
+    for (const std::string& folder : folders) {
+        std::error_code ec;
+        std::vector<std::string> files;
+        for (const auto& e : fs::directory_iterator(hostFsPath(lib) / folder, ec))
+            if (e.path().extension() == ".c") files.push_back(hostPathText(e.path()));
+        std::sort(files.begin(), files.end());
+        all.insert(all.end(), files.begin(), files.end());
+    }
+    return all;
+}
+
 }  // namespace
 
 CcResult compileC(const std::vector<std::string>& sources, const CcOptions& options) {
@@ -65,15 +81,16 @@ CcResult compileC(const std::vector<std::string>& sources, const CcOptions& opti
     po.readFile = options.readFile;
     std::vector<std::string> files = sources;
     if (options.runtime) {
-        std::error_code ec;
-        std::vector<std::string> runtime;
-        for (const auto& e : fs::directory_iterator(hostFsPath(lib) / "runtime", ec))
-            if (e.path().extension() == ".c") runtime.push_back(hostPathText(e.path()));
-        std::sort(runtime.begin(), runtime.end());
+        const std::vector<std::string> runtime = runtimeSources(lib, {"runtime"});
         files.insert(files.end(), runtime.begin(), runtime.end());
     }
     int fileId = 0;
     for (const std::string& f : files) {
+        // The runtime's floating-point code (its helpers, printf's %f %e %g) is compiled only
+        // for a program that has an expression of a floating type: every other program keeps
+        // the image it had before floating point existed, to the byte, and compiles as fast.
+        if (size_t(fileId) == sources.size() && prog.usesFloating)
+            po.defines.emplace_back("__VRNCC_FLOAT__", "1");
         std::vector<Token> toks = preprocess(f, po, diag);
         if (diag.tooMany()) break;
         const bool library = size_t(fileId) >= sources.size();

@@ -160,7 +160,9 @@ int DebugRecorder::typeId(const Type* t) {
                 {Kind::ULong, {"unsigned long", false}},
                 {Kind::LLong, {"long long", true}},
                 {Kind::ULLong, {"unsigned long long", false}},
-                {Kind::Enum, {"enum", true}}};
+                {Kind::Enum, {"enum", true}},
+                {Kind::Float, {"float", true}},
+                {Kind::Double, {"double", true}}};
             auto n = kNames.find(t->kind);
             d.kind = DebugType::Scalar;
             d.name = n != kNames.end() ? n->second.first : "int";

@@ -176,13 +176,14 @@ bool Parser::startsDeclaration() const {
 
 // decl-specifiers = ("typedef" | "extern" | "static" | "auto" | "register" | "inline"
 //                   | "const" | "volatile" | "signed" | "unsigned" | "short" | "long"
-//                   | "void" | "char" | "int" | ("struct" | "union") record
+//                   | "void" | "char" | "int" | "float" | "double" | "_Bool"
+//                   | ("struct" | "union") record
 //                   | "enum" enum | typedef-name)+
 Parser::DeclSpec Parser::declSpecifiers(bool allowStorage) {
     DeclSpec ds;
     ds.loc = tok().loc;
     int isSigned = 0, isUnsigned = 0, shorts = 0, longs = 0;
-    enum { None, Void, Char, Int, Bool, Other } base = None;
+    enum { None, Void, Char, Int, Bool, Float, Double, Other } base = None;
     Type* other = nullptr;
     bool isConst = false, isVolatile = false;
     for (;;) {
@@ -224,10 +225,8 @@ Parser::DeclSpec Parser::declSpecifiers(bool allowStorage) {
             base = Bool;
             take();
         } else if (w == "float" || w == "double") {
-            // Reported, then read as an int so that the uses of the name say nothing more.
-            error(t.loc, "'" + w + "' is not supported: the machine has no floating point");
             if (base != None) error(t.loc, "two types in one declaration");
-            base = Int;
+            base = w == "float" ? Float : Double;
             take();
         } else if (w == "struct" || w == "union") {
             if (base != None) error(t.loc, "two types in one declaration");
@@ -259,6 +258,11 @@ Parser::DeclSpec Parser::declSpecifiers(bool allowStorage) {
     } else if (base == Bool) {
         t = types_.boolT;
         if (isSigned || isUnsigned || shorts || longs) error(ds.loc, "invalid type specifiers");
+    } else if (base == Float || base == Double) {
+        // long double is double: the one binary64 format the runtime library computes in.
+        t = base == Float ? types_.floatT : types_.doubleT;
+        if (isSigned || isUnsigned || shorts || longs > (base == Double ? 1 : 0))
+            error(ds.loc, "invalid type specifiers");
     } else if (base == Char) {
         t = isUnsigned ? types_.ucharT : isSigned ? types_.scharT : types_.charT;
         if (shorts || longs) error(ds.loc, "invalid type specifiers");
@@ -844,10 +848,10 @@ void Parser::functionDefinition(Symbol* f, std::vector<Symbol*>& params, const L
         f->varargs = va;
     }
     frameTop_ = slot;
-    // A struct or long long parameter arrives as the address of the caller's object; the
+    // A struct, long long or double parameter arrives as the address of the caller's object; the
     // function works on its own copy.
     for (Symbol* p : params) {
-        if (isAggregate(p->type) || isLLong(p->type)) {
+        if (isAggregate(p->type) || isWideScalar(p->type)) {
             if (sizeOf(p->type) < 0) fail(p->loc, "parameter has an incomplete type");
             Symbol* c = prog_.newSymbol();
             c->name = p->name;

@@ -118,6 +118,8 @@ Expr* Parser::castExpr() {
         if (isVoid(t)) return convert(e, t);
         if (!isScalar(t)) fail(l, "cannot cast to " + typeText(t));
         if (!isScalar(e->type)) fail(l, "cannot cast a " + typeText(e->type));
+        if ((isFloating(t) && isPointer(e->type)) || (isPointer(t) && isFloating(e->type)))
+            fail(l, "cannot cast a " + typeText(e->type) + " to " + typeText(t));
         Expr* c = prog_.newExpr(Op::Cast, t, l);
         c->a = e;
         return fold(c);
@@ -151,7 +153,7 @@ Expr* Parser::unary() {
             e->a = x;
             return fold(e);
         }
-        if (!isInteger(x->type))
+        if (!isInteger(x->type) && !(p != "~" && isFloating(x->type)))
             fail(l, "invalid operand to unary " + p + " (" + typeText(x->type) + ")");
         Type* pt = promote(types_, x->type);
         x = convert(x, pt);
@@ -245,6 +247,8 @@ Expr* Parser::call(Expr* fn, const Loc& loc) {
         } else {
             if (isVoid(a->type)) fail(args[i]->loc, "a void value as an argument");
             if (isInteger(a->type)) a = convert(a, promote(types_, a->type));
+            // A float travels as a double where no prototype names its type.
+            if (a->type->kind == Kind::Float) a = convert(a, types_.doubleT);
         }
         e->args.push_back(a);
     }
@@ -380,6 +384,10 @@ Expr* Parser::primary() {
     if (t.kind == Tok::String) return stringLiteral();
     if (t.kind == Tok::Number) {
         std::string s = take().text;
+        const bool hex = s.rfind("0x", 0) == 0 || s.rfind("0X", 0) == 0;
+        if (s.find('.') != std::string::npos ||
+            s.find_first_of(hex ? "pP" : "eE") != std::string::npos)
+            return floatConstant(s, l);
         bool u = false;
         int longs = 0;
         while (!s.empty() && std::strchr("uUlL", s.back())) {
@@ -389,10 +397,6 @@ Expr* Parser::primary() {
                 ++longs;
             s.pop_back();
         }
-        if (s.find('.') != std::string::npos || (s.find_first_of("eE") != std::string::npos &&
-                                                 s.rfind("0x", 0) != 0 && s.rfind("0X", 0) != 0))
-            fail(l,
-                 "floating-point constants are not supported: the machine has no floating point");
         uint64_t v = 0;
         bool decimal = !(s.size() > 1 && s[0] == '0');
         size_t used = 0;
@@ -508,9 +512,11 @@ Expr* Parser::primary() {
             Type* at = typeName();
             expect(")");
             if (!isScalar(at)) fail(l, "va_arg of a " + typeText(at) + " is not supported");
-            Expr* e = prog_.newExpr(Op::VaArg, at, l);
+            // A float argument arrived as a double (C leaves va_arg of a float undefined).
+            const bool promoted = at->kind == Kind::Float;
+            Expr* e = prog_.newExpr(Op::VaArg, promoted ? types_.doubleT : at, l);
             e->a = ap;
-            return e;
+            return promoted ? convert(e, at) : e;
         }
         Token n = take();
         Symbol* s = lookup(n.text);

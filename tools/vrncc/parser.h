@@ -115,6 +115,11 @@ class Parser {
     Expr* makeMember(Expr* base, const std::string& name, const Loc& loc);
     Expr* fold(Expr* e);
     Expr* fold64(Expr* e);
+    // --- floating point (sema_float.cpp) ---
+    Expr* floatConstant(const std::string& text, const Loc& loc);
+    Expr* fnum(double v, Type* t, const Loc& loc);
+    static bool involvesFloating(const Expr* e);
+    Expr* foldFloat(Expr* e);
     Expr* foldQuietly(Expr* e);
     void widenedOverflow(const Expr* e, const Type* t);
     void reportOverflows();

@@ -110,18 +110,20 @@ Expr* Parser::convert(Expr* e, Type* t) {
     if (e->type == t) return e;
     if (t->kind == Kind::Bool && isScalar(e->type) && e->type->kind != Kind::Bool) {
         // Any scalar becomes 1 when it is not 0: compare, then narrow the 0 or 1.
-        if (e->op == Op::Num) return num(e->value != 0, t, e->loc);
+        if (e->op == Op::Num && !isFloating(e->type)) return num(e->value != 0, t, e->loc);
         Expr* ne = makeBinary(Op::Ne, e, num(0, types_.intT, e->loc), e->loc);
         Expr* c = prog_.newExpr(Op::Cast, t, e->loc);
         c->a = ne;
         return c;
     }
-    if (e->op == Op::Num && isInteger(t) && width(t) > width(e->type)) widenedOverflow(e, t);
+    if (e->op == Op::Num && isInteger(t) && isInteger(e->type) && width(t) > width(e->type))
+        widenedOverflow(e, t);
     if (isScalar(e->type) && isScalar(t) && e->type->kind == t->kind && !isPointer(t)) return e;
-    if (e->op == Op::Num && isScalar(t)) return num(e->value, t, e->loc);
+    if (e->op == Op::Num && isScalar(t) && !isFloating(t) && !isFloating(e->type))
+        return num(e->value, t, e->loc);
     Expr* c = prog_.newExpr(Op::Cast, t, e->loc);
     c->a = e;
-    return c;
+    return isFloating(t) || isFloating(e->type) ? fold(c) : c;
 }
 
 static bool isNullConstant(const Expr* e) {
@@ -147,12 +149,16 @@ Expr* Parser::assignConvert(Expr* e, Type* t, const Loc& loc, const char* what) 
         } else if (!isInteger(e->type)) {
             fail(loc, std::string("incompatible types in ") + what);
         }
+    } else if (isFloating(t)) {
+        if (!isArithmetic(e->type))
+            fail(loc, std::string("incompatible types in ") + what + ": " + typeText(e->type) +
+                          " to " + typeText(t));
     } else if (isInteger(t)) {
         if (isPointer(e->type)) {
             if (t->kind != Kind::Bool)  // to _Bool a pointer's truth is meant
                 diag_.warning(loc,
                               std::string("pointer made an integer without a cast in ") + what);
-        } else if (!isInteger(e->type))
+        } else if (!isArithmetic(e->type))
             fail(loc, std::string("incompatible types in ") + what + ": " + typeText(e->type) +
                           " to " + typeText(t));
     } else {
@@ -244,6 +250,7 @@ std::optional<int64_t> foldOrderOrBits(Op op, int64_t a, int64_t b, uint64_t ua,
 
 Expr* Parser::fold(Expr* e) {
     auto isNum = [](const Expr* x) { return x && x->op == Op::Num; };
+    if (involvesFloating(e)) return foldFloat(e);
     switch (e->op) {
         case Op::Neg:
         case Op::BitNot:
@@ -469,7 +476,8 @@ Expr* Parser::foldQuietly(Expr* e) {
 // unsigned value is never below 0, an 8-bit char never 300. Only where the comparison is done
 // in a type that holds all of `t`, so that the range is the one the comparison sees.
 void Parser::rangeComparison(Op op, const Expr* x, int64_t c, Type* common, const Loc& loc) {
-    if (!isInteger(x->type) || (isUnsigned(common) && !isUnsigned(x->type))) return;
+    if (!isInteger(x->type) || isFloating(common) || (isUnsigned(common) && !isUnsigned(x->type)))
+        return;
     if (x->op == Op::Num || isLLong(x->type)) return;
     int64_t lo, hi;
     rangeOf(x->type, lo, hi);
@@ -559,6 +567,9 @@ Expr* Parser::makeBinary(Op op, Expr* a, Expr* b, const Loc& loc) {
                 if (!isVoid(a->type->base) && !isVoid(b->type->base) &&
                     !compatible(a->type->base, b->type->base))
                     diag_.warning(loc, "comparison of pointers to different types");
+            } else if (isFloating(a->type) || isFloating(b->type)) {
+                fail(loc, "invalid operands to a comparison (" + typeText(a->type) + " and " +
+                              typeText(b->type) + ")");
             } else if (!isNullConstant(isPointer(a->type) ? b : a)) {
                 diag_.warning(loc, "comparison between a pointer and an integer");
             }
@@ -580,6 +591,12 @@ Expr* Parser::makeBinary(Op op, Expr* a, Expr* b, const Loc& loc) {
         e->a = convert(a, t);
         e->b = convert(b, t);
         return fold(e);
+    }
+    const bool floatingOp = op == Op::Add || op == Op::Sub || op == Op::Mul || op == Op::Div;
+    if (floatingOp && isArithmetic(a->type) && isArithmetic(b->type) &&
+        (isFloating(a->type) || isFloating(b->type))) {
+        Type* t = commonType(types_, a->type, b->type);
+        return make(t, convert(a, t), convert(b, t));
     }
     if (!isInteger(a->type) || !isInteger(b->type))
         fail(loc, "invalid operands to a binary operator (" + typeText(a->type) + " and " +
@@ -624,7 +641,10 @@ Expr* Parser::makeCompound(Op op, Expr* lhs, Expr* rhs, const Loc& loc) {
         e->optype = lhs->type;
         return e;
     }
-    if (!isInteger(lhs->type) || !isInteger(rhs->type))
+    const bool floating = isFloating(lhs->type) || isFloating(rhs->type);
+    const bool floatingOp = op == Op::Add || op == Op::Sub || op == Op::Mul || op == Op::Div;
+    if (floating ? !(floatingOp && isArithmetic(lhs->type) && isArithmetic(rhs->type))
+                 : !isInteger(lhs->type) || !isInteger(rhs->type))
         fail(loc, "invalid operands to a compound assignment");
     Type* t = (op == Op::Shl || op == Op::Shr) ? promote(types_, lhs->type)
                                                : commonType(types_, lhs->type, rhs->type);

@@ -22,6 +22,8 @@ Types::Types() {
     ulongT = make(Kind::ULong);
     llongT = make(Kind::LLong);
     ullongT = make(Kind::ULLong);
+    floatT = make(Kind::Float);
+    doubleT = make(Kind::Double);
 }
 
 Type* Types::make(Kind k) {
@@ -56,14 +58,23 @@ Record* Types::newRecord() {
 bool isInteger(const Type* t) {
     return t->kind >= Kind::Char && t->kind <= Kind::Enum;
 }
+bool isFloating(const Type* t) {
+    return t->kind == Kind::Float || t->kind == Kind::Double;
+}
+bool isDouble(const Type* t) {
+    return t->kind == Kind::Double;
+}
+bool isWideScalar(const Type* t) {
+    return isLLong(t) || isDouble(t);
+}
 bool isArithmetic(const Type* t) {
-    return isInteger(t);
+    return isInteger(t) || isFloating(t);
 }
 bool isPointer(const Type* t) {
     return t->kind == Kind::Pointer;
 }
 bool isScalar(const Type* t) {
-    return isInteger(t) || isPointer(t);
+    return isArithmetic(t) || isPointer(t);
 }
 bool isAggregate(const Type* t) {
     return t->kind == Kind::Struct || t->kind == Kind::Union;
@@ -117,9 +128,11 @@ int64_t sizeOf(const Type* t) {
             return 2;
         case Kind::Long:
         case Kind::ULong:
+        case Kind::Float:
             return 4;
         case Kind::LLong:
         case Kind::ULLong:
+        case Kind::Double:
             return 8;
         case Kind::Array: {
             if (t->count < 0) return -1;
@@ -175,6 +188,8 @@ Type* promote(Types& types, Type* t) {
 }
 
 Type* commonType(Types& types, Type* a, Type* b) {
+    if (isDouble(a) || isDouble(b)) return types.doubleT;
+    if (a->kind == Kind::Float || b->kind == Kind::Float) return types.floatT;
     a = promote(types, a);
     b = promote(types, b);
     if (a->kind == Kind::ULLong || b->kind == Kind::ULLong) return types.ullongT;
@@ -276,6 +291,10 @@ std::string typeText(const Type* t) {
             return q + "unsigned long long";
         case Kind::Enum:
             return q + "enum";
+        case Kind::Float:
+            return q + "float";
+        case Kind::Double:
+            return q + "double";
         case Kind::Pointer:
             return typeText(t->base) + " *";
         case Kind::Array:

@@ -1,6 +1,7 @@
 #pragma once
 // C types at the machine's widths: char 8 bits, short and int 16, long 32, long long 64,
-// pointers 16. Objects are byte-aligned: the machine loads and stores any width at any address.
+// pointers 16; float and double are IEEE binary32 and binary64, done in software. Objects are
+// byte-aligned: the machine loads and stores any width at any address.
 
 #include <cstdint>
 #include <deque>
@@ -25,7 +26,9 @@ enum class Kind {
     ULong,
     LLong,  // 64 bits: held in memory, its value is an address (see codegen_llong.cpp)
     ULLong,
-    Enum,  // behaves as int
+    Enum,    // behaves as int
+    Float,   // IEEE binary32: its bit pattern in a slot (see codegen_float.cpp)
+    Double,  // IEEE binary64 (long double too): held in memory like long long
     Pointer,
     Array,
     Function,
@@ -86,7 +89,7 @@ class Types {
     Record* newRecord();
 
     Type *voidT, *charT, *scharT, *ucharT, *boolT, *shortT, *ushortT, *intT, *uintT, *longT,
-        *ulongT, *llongT, *ullongT;
+        *ulongT, *llongT, *ullongT, *floatT, *doubleT;
 
   private:
     std::deque<Type> types_;
@@ -103,7 +106,11 @@ bool isVoid(const Type* t);
 bool isFunction(const Type* t);
 bool isArray(const Type* t);
 bool isCharType(const Type* t);
-bool isLLong(const Type* t);  // long long or unsigned long long
+bool isLLong(const Type* t);     // long long or unsigned long long
+bool isFloating(const Type* t);  // float or double
+bool isDouble(const Type* t);
+// An 8-byte scalar (long long or double): held in memory, its value is an address.
+bool isWideScalar(const Type* t);
 // Size in bytes; -1 for incomplete types and functions.
 int64_t sizeOf(const Type* t);
 // Bytes that a scalar of this type occupies in memory: 1, 2, 4 or 8.

@@ -284,11 +284,12 @@ void scan(const Stmt* s, std::set<const Symbol*>& addressed, bool& jumps) {
 }
 
 // What an argument is, as printf's conversions see it after the default promotions.
-enum class ArgKind { Int, Long, LLong, CharPointer, Pointer, Other };
+enum class ArgKind { Int, Long, LLong, Double, CharPointer, Pointer, Other };
 
 ArgKind kindOf(const Type* t) {
     if (isPointer(t)) return isCharType(t->base) ? ArgKind::CharPointer : ArgKind::Pointer;
     if (isLLong(t)) return ArgKind::LLong;
+    if (isFloating(t)) return ArgKind::Double;  // a float arrives as a double
     if (isInteger(t)) return width(t) == 4 ? ArgKind::Long : ArgKind::Int;
     return ArgKind::Other;
 }
@@ -301,6 +302,8 @@ const char* kindText(ArgKind k) {
             return "a long";
         case ArgKind::LLong:
             return "a long long";
+        case ArgKind::Double:
+            return "a double";
         case ArgKind::CharPointer:
             return "a char pointer";
         case ArgKind::Pointer:
@@ -362,8 +365,8 @@ void checkFormat(const Expr* call, Diagnostics& diag) {
             while (i < fmt.size() && fmt[i] >= '0' && fmt[i] <= '9') ++i;
         }
         int longs = 0;
-        while (i < fmt.size() && (fmt[i] == 'h' || fmt[i] == 'l'))
-            longs = fmt[i++] == 'l' ? longs + 1 : 0;
+        for (; i < fmt.size() && (fmt[i] == 'h' || fmt[i] == 'l' || fmt[i] == 'L'); ++i)
+            longs = fmt[i] == 'L' ? 2 : fmt[i] == 'l' ? longs + 1 : 0;  // %Ld is a long long
         if (i >= fmt.size() || !fmt[i]) return;
         const std::string conv(fmt.begin() + std::ptrdiff_t(start),
                                fmt.begin() + std::ptrdiff_t(i) + 1);
@@ -380,6 +383,14 @@ void checkFormat(const Expr* call, Diagnostics& diag) {
                                 : longs == 1 ? ArgKind::Long
                                              : ArgKind::Int))
                     return;
+                break;
+            case 'f':
+            case 'F':
+            case 'e':
+            case 'E':
+            case 'g':
+            case 'G':
+                if (!take(conv, ArgKind::Double)) return;
                 break;
             case 'c':
                 if (!take(conv, ArgKind::Int)) return;

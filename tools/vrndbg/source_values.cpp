@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdio>
 
+#include "shared/debuginfo/floating_text.h"
 #include "tools/vrndbg/memory_view.h"
 
 namespace corvane {
@@ -94,6 +95,12 @@ std::string ValuePrinter::format(int type, uint32_t addr, int depth) {
         case DebugType::Function:
             return "<no value>";
         case DebugType::Scalar:
+            if (isFloatingName(t.name)) {
+                uint32_t hi = 0;
+                if (!stop_.read(addr, 4, raw) || (t.size == 8 && !stop_.read(addr + 4, 4, hi)))
+                    return "<" + outside(addr) + ">";
+                return floatingText(uint64_t(hi) << 32 | raw, t.size == 8);
+            }
             if (t.size == 8) {
                 // long long: two halves, the low one first.
                 uint32_t hi = 0;

@@ -32,6 +32,9 @@ unsigned long strtoul(const char* s, char** end, int base);
 long long atoll(const char* s);
 long long strtoll(const char* s, char** end, int base);
 unsigned long long strtoull(const char* s, char** end, int base);
+/* Correctly rounded; also hexadecimal floats, "inf", "infinity" and "nan". */
+double strtod(const char* s, char** end);
+double atof(const char* s);
 /* The heap is the 32 KiB at 0x8000-0xFFEF; NULL when it is used up. */
 void* malloc(size_t n);
 void* calloc(size_t count, size_t size);

@@ -1,4 +1,6 @@
-/* printf and its family. The formatting is done here, in C; the finished text goes to the
+/* printf and its family. %e %f %g are compiled in only for a program that uses floating point
+ * (the compiler defines __VRNCC_FLOAT__ for it), so that every other program's printf stays as
+ * small as it was. The formatting is done here, in C; the finished text goes to the
  * console through the machine's own printf ("%s" of a buffer), so the screen, the console's
  * double-byte handling and the runner's copy to standard output stay one path. */
 #include <stdarg.h>
@@ -161,6 +163,10 @@ static void __text(struct __sink *o, const char *s, int n, int flags, int width)
     if (flags & F_LEFT) __pad(o, ' ', width - n);
 }
 
+#ifdef __VRNCC_FLOAT__
+#include "format_float.h"
+#endif
+
 static int __format(struct __sink *o, const char *f, va_list ap)
 {
     for (; *f; f++) {
@@ -204,6 +210,9 @@ static int __format(struct __sink *o, const char *f, va_list ap)
             if (*f == 'h') size--;
             else if (*f == 'l') size++;
             else if (*f == 'j') size = 2; /* intmax_t is long long */
+#ifdef __VRNCC_FLOAT__
+            else if (*f == 'L') size = 2; /* long double is double; %Ld is a long long */
+#endif
             else if (*f != 'z' && *f != 't') break;
         }
         c = *f;
@@ -238,6 +247,14 @@ static int __format(struct __sink *o, const char *f, va_list ap)
             /* A data address: 0x and four hexadecimal digits. */
             __integer(o, (unsigned)va_arg(ap, void *), 0UL, 0, 16, 0, (flags & F_LEFT) | F_PTR,
                       width, 4);
+#ifdef __VRNCC_FLOAT__
+        } else if (c == 'f' || c == 'F' || c == 'e' || c == 'E' || c == 'g' || c == 'G') {
+            /* A double takes two slots, the low half first. */
+            unsigned long x[2];
+            x[0] = va_arg(ap, unsigned long);
+            x[1] = va_arg(ap, unsigned long);
+            __float(o, x, c, flags, width, prec);
+#endif
         } else if (c == 'c') {
             char ch = (char)va_arg(ap, int);
             __text(o, &ch, 1, flags, width);
