@@ -19,7 +19,7 @@ done
 cp "$bin/duzezi.dat" "$bin"/*.vrn "$stage/$name/"
 [ -f "$bin/vrncc/include/stdio.h" ] || { echo "windows-dist: $bin/vrncc/ is missing" >&2; exit 1; }
 mkdir "$stage/$name/vrncc"
-cp -r "$bin/vrncc/include" "$bin/vrncc/runtime" "$stage/$name/vrncc/"
+cp -r "$bin/vrncc/include" "$bin/vrncc/runtime" "$bin/vrncc/libm" "$stage/$name/vrncc/"
 cp "$(dirname "$0")/../resources/windows/README.txt" "$stage/$name/README.txt"
 mkdir "$stage/$name/docs"
 cp "$(dirname "$0")"/../docs/*.md "$(dirname "$0")"/../docs/*.png "$stage/$name/docs/"

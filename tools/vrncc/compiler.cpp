@@ -81,7 +81,7 @@ CcResult compileC(const std::vector<std::string>& sources, const CcOptions& opti
     po.readFile = options.readFile;
     std::vector<std::string> files = sources;
     if (options.runtime) {
-        const std::vector<std::string> runtime = runtimeSources(lib, {"runtime"});
+        const std::vector<std::string> runtime = runtimeSources(lib, {"runtime", "libm"});
         files.insert(files.end(), runtime.begin(), runtime.end());
     }
     int fileId = 0;

@@ -3,6 +3,7 @@
  * 1/2 the half-angle identities bring the argument back there: asin x = pi/2 - 2 asin s and
  * acos x = 2 asin s with s = sqrt((1 - x) / 2), s carried in two parts so that its rounding
  * does not show. */
+#if !defined(__VRNCC__) || defined(__VRNCC_FLOAT__) /* see libm_internal.h */
 #include <math.h>
 
 #include "libm_internal.h"
@@ -79,3 +80,4 @@ double acos(double x) {
     /* pi - 2 asin sqrt((1 + x)/2) */
     return pi_hi - 2.0 * (s + (c + (w - pio2_lo)));
 }
+#endif

@@ -2,6 +2,7 @@
  * and t = (x - c) / (1 + x c), |t| <= 1/32 (below 1/16, c = 0 and t = x), where the series
  * t - t^3/3 + ... to t^15 is good to 2^-60; atan(i/16) comes from a table in two parts. Above
  * 1, atan x = pi/2 - atan(1/x). */
+#if !defined(__VRNCC__) || defined(__VRNCC_FLOAT__) /* see libm_internal.h */
 #include <math.h>
 
 #include "libm_internal.h"
@@ -131,3 +132,4 @@ double atan2(double y, double x) {
     if (x < 0.0) z = pi_hi - (z - pi_lo);
     return ysign ? -z : z;
 }
+#endif

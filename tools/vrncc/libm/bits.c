@@ -1,5 +1,6 @@
 /* The bit-level pieces: classification, sign, absolute value, and the special results of the
  * error cases, built from their bits so that no division by zero is needed to make them. */
+#if !defined(__VRNCC__) || defined(__VRNCC_FLOAT__) /* see libm_internal.h */
 #include <errno.h>
 #include <math.h>
 
@@ -66,3 +67,4 @@ double copysign(double x, double y) {
     __LM_HI(bx) = (__LM_HI(bx) & 0x7fffffff) | (__LM_HI(by) & 0x80000000);
     return bx.d;
 }
+#endif

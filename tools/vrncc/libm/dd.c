@@ -1,6 +1,7 @@
 /* Double-double steps: sums and products whose rounding error is recovered exactly, so a
  * value can be carried as hi + lo with about 106 bits. They need every operation rounded once
  * to double, as the machine does it (no fused multiply-add, no wider registers). */
+#if !defined(__VRNCC__) || defined(__VRNCC_FLOAT__) /* see libm_internal.h */
 #include "libm_internal.h"
 
 /* hi + lo = a + b exactly, for any a and b. */
@@ -55,3 +56,4 @@ double __lm_poly(double x, const double* c, int n) {
     for (i = 1; i < n; i++) p = p * x + c[i];
     return p;
 }
+#endif

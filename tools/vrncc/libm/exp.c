@@ -1,6 +1,7 @@
 /* exp and expm1. x = k ln 2 + r with |r| <= ln 2 / 2 (Cody and Waite: ln 2 in two parts, the
  * first short enough that k times it is exact), e^r - 1 from its Taylor series, which at this
  * size of r needs terms up to r^13 for a truncation error below 2^-57, then a scaling by 2^k. */
+#if !defined(__VRNCC__) || defined(__VRNCC_FLOAT__) /* see libm_internal.h */
 #include <math.h>
 
 #include "libm_internal.h"
@@ -75,3 +76,4 @@ double expm1(double x) {
     __lm_two_sum(&s, two_k - 1.0, two_k * hi);
     return s.hi + (s.lo + two_k * expm1_tail(hi, lo));
 }
+#endif

@@ -1,6 +1,7 @@
 /* The float forms: each converts to double, calls the double function and rounds back. The
  * exact functions stay exact; sqrtf stays correctly rounded, since double has more than twice
  * float's precision; the others gain a rounding of at most half an ulp of float. */
+#if !defined(__VRNCC__) || defined(__VRNCC_FLOAT__) /* see libm_internal.h */
 #include <math.h>
 
 float fabsf(float x) {
@@ -83,3 +84,4 @@ float coshf(float x) {
 float tanhf(float x) {
     return (float)tanh(x);
 }
+#endif

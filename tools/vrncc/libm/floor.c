@@ -1,4 +1,5 @@
 /* floor, ceil and trunc by clearing the fraction bits: exact, and -0 keeps its sign. */
+#if !defined(__VRNCC__) || defined(__VRNCC_FLOAT__) /* see libm_internal.h */
 #include <math.h>
 
 #include "libm_internal.h"
@@ -38,3 +39,4 @@ double ceil(double x) {
 double trunc(double x) {
     return round_toward(x, 0);
 }
+#endif

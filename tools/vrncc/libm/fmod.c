@@ -1,5 +1,6 @@
 /* fmod by long division of the significands: the remainder x - n*y is always representable,
  * so it is found exactly, one bit of the quotient at a time. */
+#if !defined(__VRNCC__) || defined(__VRNCC_FLOAT__) /* see libm_internal.h */
 #include <math.h>
 
 #include "libm_internal.h"
@@ -67,3 +68,4 @@ double fmod(double x, double y) {
     if (negative) r.u |= 0x8000000000000000ULL;
     return r.d;
 }
+#endif

@@ -2,6 +2,7 @@
  * e^x - e^-x would cancel:
  *   sinh = (t + t/(t + 1)) / 2 = (2t - t^2/(t + 1)) / 2,   cosh = 1 + t^2 / (2(t + 1)),
  *   tanh |x| = -u / (u + 2) with u = e^-2|x| - 1, or 1 - 2 / (e^2|x| + 1). */
+#if !defined(__VRNCC__) || defined(__VRNCC_FLOAT__) /* see libm_internal.h */
 #include <math.h>
 
 #include "libm_internal.h"
@@ -63,3 +64,4 @@ double tanh(double x) {
         z = 1.0; /* 1 - 2e^-44 rounds to 1 */
     return x < 0.0 ? -z : z;
 }
+#endif

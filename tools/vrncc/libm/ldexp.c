@@ -1,5 +1,6 @@
 /* ldexp, frexp and modf: exponent surgery. Scaling multiplies by powers of two that are
  * themselves representable, so at most the last product rounds (into the subnormal range). */
+#if !defined(__VRNCC__) || defined(__VRNCC_FLOAT__) /* see libm_internal.h */
 #include <errno.h>
 #include <math.h>
 
@@ -80,3 +81,4 @@ double modf(double x, double* ip) {
     /* x and its integer part share the exponent, so the difference is exact. */
     return copysign(x - i, x);
 }
+#endif

@@ -1,7 +1,10 @@
 /* What the math library's files share: the view of a double as its two 32-bit halves, the
  * exact double-double steps, and the library's own helpers. Everything here is plain C on
  * double: the machine's arithmetic is correctly rounded binary64, so each step below gives the
- * same bits on the machine as on any host whose double is binary64 without extra precision. */
+ * same bits on the machine as on any host whose double is binary64 without extra precision.
+ * vrncc compiles these files with every program, as it does the runtime library; each file is
+ * empty unless the program has floating point (__VRNCC_FLOAT__), so its tables do not land in
+ * the image of a program that never uses them. */
 #ifndef _LIBM_INTERNAL_H
 #define _LIBM_INTERNAL_H
 

@@ -2,6 +2,7 @@
  * log(1 + f) = 2 atanh(s) = 2s + (2/3)s^3 + (2/5)s^5 + ..., |s| <= 0.1716, and the series
  * to s^21 leaves a truncation error below 2^-60. 2s is written f - f^2/2 + s f^2/2, so the
  * large part f stays exact and only small terms carry rounding. */
+#if !defined(__VRNCC__) || defined(__VRNCC_FLOAT__) /* see libm_internal.h */
 #include <math.h>
 
 #include "libm_internal.h"
@@ -86,3 +87,4 @@ double log10(double x) {
     lnm = f - (hfsq - t);
     return k * log10_2_hi + (k * log10_2_lo + lnm * inv_ln10);
 }
+#endif

@@ -1,5 +1,6 @@
 /* Square root, correctly rounded: the root of the significand is found bit by bit with
  * integers, so the result is exact up to a single rounding, on any machine. */
+#if !defined(__VRNCC__) || defined(__VRNCC_FLOAT__) /* see libm_internal.h */
 #include <math.h>
 
 #include "libm_internal.h"
@@ -62,3 +63,4 @@ double sqrt(double x) {
     b.u = ((unsigned long long)(e + 1075) << 52) | (q & 0x000fffffffffffffULL);
     return b.d;
 }
+#endif

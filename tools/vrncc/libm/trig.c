@@ -1,6 +1,7 @@
 /* sin, cos and tan: the argument reduced to r = hi + lo in [-pi/4, pi/4] and the quadrant,
  * then the Taylor series of sin (to r^17) and cos (to r^16), whose truncation errors at
  * pi/4 are below 2^-60; tan is their quotient. */
+#if !defined(__VRNCC__) || defined(__VRNCC_FLOAT__) /* see libm_internal.h */
 #include <math.h>
 
 #include "libm_internal.h"
@@ -75,3 +76,4 @@ double tan(double x) {
     if (q & 1) return -__lm_cos_kernel(hi, lo) / __lm_sin_kernel(hi, lo);
     return __lm_sin_kernel(hi, lo) / __lm_cos_kernel(hi, lo);
 }
+#endif

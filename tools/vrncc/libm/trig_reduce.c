@@ -6,6 +6,7 @@
  * (those that make the product's integer part a multiple of 4 are skipped), in integers. 256
  * bits of 2/pi after the skipped ones leave at least 160 exact fraction bits, more than the
  * 62 that a double can lose when it lies close to a multiple of pi/2. */
+#if !defined(__VRNCC__) || defined(__VRNCC_FLOAT__) /* see libm_internal.h */
 #include <math.h>
 
 #include "libm_internal.h"
@@ -160,3 +161,4 @@ int __lm_rem_pio2(double x, double* hi, double* lo) {
     *lo = s.lo;
     return (int)(n & 3);
 }
+#endif
