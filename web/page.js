@@ -26,7 +26,7 @@
   // the messages shown, the time of the first frame, how often the root was written.
   const hook = window.corvaneTest = {
     lcd: {}, console: '', messages: [], firstFrameMs: 0, started: false, ended: false,
-    persisted: 0, storageProblem: '', downloads: [],
+    persisted: 0, storageProblem: '',
     frames: () => Module._corvane_frames(),
     instructions: () => Module._corvane_instructions(),
     running: () => Module._corvane_running() !== 0,
@@ -62,7 +62,6 @@
     link.remove();
     // The download has taken its copy by the time the page could need the memory back.
     setTimeout(() => URL.revokeObjectURL(url), 60000);
-    hook.downloads.push(name);
   }
 
   // --- the canvas ---
