@@ -140,6 +140,7 @@ bool App::saveState(const std::string& file) {
         return false;
     }
     notify(formatText(TextId::NoticeStateSaved, {hostPathText(hostFsPath(file).filename())}));
+    platform_.fileSaved(file);
     return true;
 }
 
@@ -218,6 +219,7 @@ bool App::stopRecording() {
         return false;
     }
     notify(formatText(TextId::NoticeRecordingSaved, {hostPathText(hostFsPath(file).filename())}));
+    platform_.fileSaved(file);
     return true;
 }
 

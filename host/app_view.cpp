@@ -195,6 +195,7 @@ std::string App::saveScreenshot(const RgbImage& picture) {
         return {};
     }
     notify(formatText(TextId::NoticeScreenshotSaved, {hostPathText(hostFsPath(file).filename())}));
+    platform_.fileSaved(file);
     return file;
 }
 

@@ -124,6 +124,10 @@ class Platform : public RunClock {
     virtual void messageBox(const std::string& text) = 0;
     // The open-file dialog; the full host path of the chosen file, or nothing when cancelled.
     virtual std::optional<std::string> openFileDialog(const OpenFileRequest& request) = 0;
+    // A file the user asked for (a screenshot, a recording, a save state) has been written to
+    // `file`. Nothing to do where the user reaches the root's files; a web page, whose files
+    // live in the browser's storage, hands the file over as a download.
+    virtual void fileSaved(const std::string& /*file*/) {}
 
     // --- sound ---
     // A short beep through the system's audio, without waiting for it to end. Nothing (and no

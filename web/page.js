@@ -1,7 +1,10 @@
 // The page around the simulator: the canvas and its scaling, the keyboard and pointers, the
 // browser's storage for the root directory, program images from the file picker, a drop, a link
-// (?vrn=URL or #b64=...) or the demos, and messages. The simulator itself (corvane.js/.wasm)
-// decides everything the window shows; this script only carries things across.
+// (?vrn=URL or #b64=...) or the demos, the root in and out as a zip, files the user saved handed
+// over as downloads, and messages. The simulator itself (corvane.js/.wasm) decides everything
+// the window shows; this script only carries things across. The playground (playground.html,
+// <body data-page="playground">) shares it: there the simulator starts with no program and the
+// playground opens what it compiles through window.corvanePage.
 'use strict';
 
 (function () {
@@ -14,6 +17,9 @@
   const messages = document.getElementById('messages');
   const picker = document.getElementById('pick');
   const demos = document.getElementById('demos');
+  const exporter = document.getElementById('export');
+  const importer = document.getElementById('import');
+  const playground = document.body.dataset.page === 'playground';
   if (params.has('embed')) document.body.classList.add('embed');
 
   // What the tests (and anyone curious) can read: captures of the test hook, the console text,
@@ -40,6 +46,22 @@
     close.onclick = () => { item.remove(); canvas.focus(); };
     item.append(words, close);
     messages.append(item);
+  }
+
+  // A file handed to the user: the browser saves it as a download named `name`.
+  function download(name, bytes) {
+    const types = { '.png': 'image/png', '.gif': 'image/gif', '.zip': 'application/zip' };
+    const dot = name.lastIndexOf('.');
+    const type = types[dot >= 0 ? name.slice(dot).toLowerCase() : ''] || 'application/octet-stream';
+    const url = URL.createObjectURL(new Blob([bytes], { type }));
+    const link = document.createElement('a');
+    link.href = url;
+    link.download = name;
+    document.body.append(link);
+    link.click();
+    link.remove();
+    // The download has taken its copy by the time the page could need the memory back.
+    setTimeout(() => URL.revokeObjectURL(url), 60000);
   }
 
   // --- the canvas ---
@@ -118,8 +140,20 @@
       } catch (e) { /* no audio: no beep, as on a desktop without a device */ }
     },
     persist,
+    // A screenshot, recording or save state the user asked for, written in the root: handed
+    // over as a download (the browser's storage is out of the user's reach).
+    saved(path) {
+      try {
+        download(path.split('/').pop(), Module.FS.readFile(path));
+      } catch (e) {
+        say('无法下载 ' + path + ': ' + e);
+      }
+    },
     lcdCaptured(frame, bytes) { hook.lcd[frame] = Array.from(bytes); },
-    consoleByte(byte) { hook.console += String.fromCharCode(byte); },
+    consoleByte(byte) {
+      hook.console += String.fromCharCode(byte);
+      if (api.onConsole) api.onConsole(byte);
+    },
     ended() {
       hook.ended = true;
       say('Corvane 已退出。重新载入本页即可再次启动。');
@@ -127,9 +161,11 @@
   };
 
   // --- input ---
+  // Keys typed into a field or an editor (the playground's) are the field's.
   function typing(e) {
     const t = e.target;
-    return t && (t.tagName === 'INPUT' || t.tagName === 'SELECT' || t.tagName === 'TEXTAREA');
+    return t && (t.tagName === 'INPUT' || t.tagName === 'SELECT' || t.tagName === 'TEXTAREA' ||
+                 t.isContentEditable);
   }
   function keyEvent(down, e) {
     if (!hook.started || typing(e)) return;
@@ -191,7 +227,7 @@
     Module.ccall('corvane_open', null, ['string'], [path]);
     canvas.focus();
   }
-  picker.addEventListener('change', () => {
+  if (picker) picker.addEventListener('change', () => {
     if (picker.files.length && hook.started) openFile(picker.files[0]);
     picker.value = '';
   });
@@ -206,10 +242,41 @@
     const files = e.dataTransfer && e.dataTransfer.files;
     if (files && files.length && hook.started) openFile(files[0]);
   });
-  demos.addEventListener('change', () => {
+  if (demos) demos.addEventListener('change', () => {
     if (demos.value && hook.started)
       Module.ccall('corvane_open', null, ['string'], [SITE + '/demos/' + demos.value + '.vrn']);
     demos.value = '';
+    canvas.focus();
+  });
+
+  // --- the root as a zip: "Export files" and "Import files" ---
+  // What the program's open streams still buffer is written out first, so the zip holds it.
+  if (exporter) exporter.addEventListener('click', () => {
+    if (!hook.started) return;
+    Module._fflush(0);
+    try {
+      download('corvane-files.zip', window.corvaneFiles.zipTree(Module.FS, ROOT));
+    } catch (e) {
+      say('无法导出文件: ' + e.message);
+    }
+    canvas.focus();
+  });
+  // Imported files join the root (a file of the same name is replaced) and go to the browser's
+  // storage at once.
+  if (importer) importer.addEventListener('change', async () => {
+    const file = importer.files[0];
+    importer.value = '';
+    if (!file || !hook.started) return;
+    try {
+      const result = window.corvaneFiles.unzipInto(Module.FS, ROOT,
+                                                   new Uint8Array(await file.arrayBuffer()));
+      persist();
+      let text = '已导入 ' + result.written.length + ' 个文件。';
+      if (result.skipped.length) text += ' 未导入: ' + result.skipped.join(', ');
+      say(text);
+    } catch (e) {
+      say('无法导入 ' + file.name + ': ' + e.message);
+    }
     canvas.focus();
   });
 
@@ -217,7 +284,7 @@
   // page to read it), or #b64=... with the image itself. Null when there is none or it failed
   // (the page says why and starts without it).
   async function linkedProgram() {
-    const FS = Module.FS;
+    if (playground) return null;  // the playground's fragment is its source, read by itself
     if (params.has('vrn')) {
       const url = params.get('vrn');
       let response;
@@ -251,6 +318,20 @@
     return null;
   }
 
+  // What another script of the page (the playground) may do: open a program image it made,
+  // follow the console text, say something.
+  let started;
+  const api = window.corvanePage = {
+    ready: new Promise((resolve) => { started = resolve; }),
+    onConsole: null,
+    open(name, bytes) {
+      const path = openBytes(LINKS, fileName(name, 'program.vrn'), bytes);
+      Module.ccall('corvane_open', null, ['string'], [path]);
+    },
+    focus() { canvas.focus(); },
+    say,
+  };
+
   // The test hook: virtual time with scripted keys and LCD captures, as corvane-run's.
   function hookArguments() {
     if (!params.has('virtual')) return [];
@@ -278,7 +359,7 @@
         const option = document.createElement('option');
         option.value = name;
         option.textContent = name;
-        demos.append(option);
+        if (demos) demos.append(option);
       }));
     } catch (e) { /* no demos: the page still opens programs */ }
   }
@@ -309,7 +390,7 @@
     }],
     onRuntimeInitialized: async () => {
       const linked = await linkedProgram();
-      const image = linked || (params.has('vrn') || location.hash.startsWith('#b64=')
+      const image = linked || (playground || params.has('vrn') || location.hash.startsWith('#b64=')
         ? null : SITE + '/demos/showcase.vrn');
       const args = hookArguments();
       let exists = false;
@@ -318,7 +399,8 @@
       hook.started = true;
       fit();
       Module.callMain(args);
-      canvas.focus();
+      if (!playground) canvas.focus();
+      started();
     },
   };
 })();

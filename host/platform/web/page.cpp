@@ -16,6 +16,9 @@ EM_JS(void, corvane_page_message, (const char* text), {
     Module.page.message(UTF8ToString(text));
 });
 EM_JS(void, corvane_page_pick_program, (), { Module.page.pickProgram(); });
+EM_JS(void, corvane_page_saved, (const char* path), {
+    Module.page.saved(UTF8ToString(path));
+});
 EM_JS(void, corvane_page_beep, (), { Module.page.beep(); });
 EM_JS(void, corvane_page_persist, (), { Module.page.persist(); });
 EM_JS(void, corvane_page_lcd_captured, (double frame, const uint8_t* lcd, int size), {
@@ -41,6 +44,10 @@ void message(const std::string& text) {
 
 void pickProgram() {
     corvane_page_pick_program();
+}
+
+void saved(const std::string& path) {
+    corvane_page_saved(path.c_str());
 }
 
 void beep() {

@@ -16,6 +16,8 @@ void setSource(int left, int top, int width, int height);
 void message(const std::string& text);
 // The browser's file picker for a program image; the choice comes back as a dropped file.
 void pickProgram();
+// A file the user asked for, written at `path`: the page offers it as a download.
+void saved(const std::string& path);
 // A short beep through the page's audio.
 void beep();
 // Writes the root's files to the browser's storage (after what the program's streams hold has

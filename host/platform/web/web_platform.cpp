@@ -194,6 +194,10 @@ std::optional<std::string> WebPlatform::openFileDialog(const OpenFileRequest& re
     return std::nullopt;
 }
 
+void WebPlatform::fileSaved(const std::string& file) {
+    page::saved(file);
+}
+
 void WebPlatform::beep() {
     page::beep();
 }

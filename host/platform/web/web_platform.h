@@ -83,6 +83,7 @@ class WebPlatform : public Platform {
     void setView(const ViewLayout& layout) override;
     void messageBox(const std::string& text) override;
     std::optional<std::string> openFileDialog(const OpenFileRequest& request) override;
+    void fileSaved(const std::string& file) override;
     void beep() override;
     bool debugConnect(uint32_t target) override;
     void debugSend(uint32_t message, uint32_t first, uint32_t second, const uint8_t* payload,
