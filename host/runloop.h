@@ -62,6 +62,11 @@ struct SliceResult {
     uint64_t wakeNs = 0;  // when idle: the next moment something is due (clock time)
 };
 
+// Instructions per batch at most: long enough that what comes between two batches (the clock,
+// the events, the window's syncs) costs next to nothing, short enough (well under a
+// millisecond at full speed) that nothing waiting notices.
+constexpr uint64_t kMaxBatch = 65536;
+
 class RunLoop {
   public:
     RunLoop(Machine& machine, RunClock& clock, RunLoopClient& client, Timing timing = {});
@@ -106,7 +111,9 @@ class RunLoop {
     void setInstructionLimit(uint64_t limit) { limit_ = limit; }
     bool limitReached() const { return limit_ != 0 && total_ >= limit_; }
 
-    // At most this many instructions per batch.
+    // At most this many instructions per batch (kMaxBatch unless set). A real clock sizes its
+    // own batches smaller; a virtual one asks for everything up to the next frame, and this
+    // bounds how long a debugger's request or an interruption waits for the batch to end.
     void setMaxBatch(uint64_t maxBatch) { maxBatch_ = maxBatch ? maxBatch : 1; }
 
     // Called before every single instruction (batches of one while set): an instruction trace.
@@ -152,7 +159,7 @@ class RunLoop {
     uint64_t frames_ = 0;
     uint64_t total_ = 0;
     uint64_t limit_ = 0;
-    uint64_t maxBatch_ = 4096;
+    uint64_t maxBatch_ = kMaxBatch;
     std::function<void(const Machine&)> trace_;
     std::function<bool(const Machine&)> gate_;
     bool frozen_ = false;
