@@ -62,10 +62,10 @@ struct SliceResult {
     uint64_t wakeNs = 0;  // when idle: the next moment something is due (clock time)
 };
 
-// Instructions per batch at most: long enough that what comes between two batches (the clock,
-// the events, the window's syncs) costs next to nothing, short enough (well under a
-// millisecond at full speed) that nothing waiting notices.
-constexpr uint64_t kMaxBatch = 65536;
+// Instructions per batch at most. A program sees it: a virtual clock advances by the instructions
+// of a batch only when the batch ends, so the time calls inside a batch read the time it began
+// at, and a larger batch would change what a program reads (the clock demo's goldens hold it).
+constexpr uint64_t kMaxBatch = 4096;
 
 class RunLoop {
   public:
@@ -111,9 +111,7 @@ class RunLoop {
     void setInstructionLimit(uint64_t limit) { limit_ = limit; }
     bool limitReached() const { return limit_ != 0 && total_ >= limit_; }
 
-    // At most this many instructions per batch (kMaxBatch unless set). A real clock sizes its
-    // own batches smaller; a virtual one asks for everything up to the next frame, and this
-    // bounds how long a debugger's request or an interruption waits for the batch to end.
+    // At most this many instructions per batch (kMaxBatch unless set).
     void setMaxBatch(uint64_t maxBatch) { maxBatch_ = maxBatch ? maxBatch : 1; }
 
     // Called before every single instruction (batches of one while set): an instruction trace.
