@@ -130,7 +130,7 @@ int App::startUp(const Switches& switches) {
     date_.set(platform_.localTime(), platform_.nowNs());
 
     try {
-        window_ = std::make_unique<Window>(builtinSkinArt(), fonts_.get());
+        window_ = std::make_unique<Window>(builtinSkinArt, fonts_.get());
     } catch (const std::bad_alloc&) {
         platform_.messageBox(hostText(TextId::MessageOutOfMemory));
         return kStartUpFailed;
@@ -209,7 +209,11 @@ void App::dispatchEvents() {
 SliceResult App::turn() {
     SliceResult s = runLoop_->slice();
     loader_->noteMachineDirectory();
-    syncWindow();
+    // A slice that only ran instructions changed nothing the window or its menu shows: events,
+    // commands, frames and a program's end sync on their own, and a stop or a wait ends the
+    // slice idle. Only a notice's time running out needs a look meanwhile.
+    if (s.frame || s.idle != IdleReason::None || (window_ && !window_->notice().empty()))
+        syncWindow();
     return s;
 }
 
@@ -389,10 +393,12 @@ void App::syncWindow() {
     runLoop_->setFrozen(menu.isOpen() || rewindHeld_);
     if (loader_->takeRepaint()) paint();
     syncView();
-    if (window_->version() != uploadedVersion_) {
-        uploadedVersion_ = window_->version();
-        platform_.presentWindow(window_->image());
-    }
+    if (window_->version() != uploadedVersion_) upload();
+}
+
+void App::upload() {
+    uploadedVersion_ = window_->version();
+    if (platform_.showsWindow()) platform_.presentWindow(window_->image());
 }
 
 void App::frame(uint64_t number, bool) {
@@ -403,7 +409,8 @@ void App::frame(uint64_t number, bool) {
         syncWindow();
     } else if (!quit_ && m.programLoaded && !m.paused && !runLoop_->frozen()) {
         window_->frame(m);
-        captures_->frame(window_->capturedImage(), &m.mem[kLcdScreen], platform_.nowNs());
+        if (captures_->recording())
+            captures_->frame(window_->capturedImage(), &m.mem[kLcdScreen], platform_.nowNs());
         window_->skin().scan(m, programKeys());
         syncWindow();
     }
@@ -465,8 +472,7 @@ void App::debugSnapshot(uint32_t dataWord, const uint8_t* data, uint32_t size) {
     // frame found it up to 1/60 s earlier, and keeps it while the debugger holds the program.
     if (window_) {
         window_->frame(*machine_);
-        uploadedVersion_ = window_->version();
-        platform_.presentWindow(window_->image());
+        upload();
     }
     debugger_->snapshot(dataWord, data, size);
 }

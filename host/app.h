@@ -255,6 +255,8 @@ class App : public Host, public RunLoopClient {
     std::string imageName() const;
     void paint();
     void syncWindow();
+    // Hands the window image to the platform (when it shows one) and notes its version.
+    void upload();
     // What the run controls have to act on now.
     ProgramPresence presence() const;
     int failStartUpAfterAttach();

@@ -63,7 +63,7 @@ void App::setViewMode(const ViewMode& mode) {
     syncView();
     if (window_) {
         // A new size is a new picture: every pixel is uploaded again.
-        platform_.presentWindow(window_->image());
+        upload();
     }
 }
 

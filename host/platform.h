@@ -106,6 +106,9 @@ class Platform : public RunClock {
                               const std::vector<std::pair<int, int>>& outline) = 0;
     // Shows the window image as it is now.
     virtual void presentWindow(const RgbImage& image) = 0;
+    // False when nothing shows the window (the runner): presentWindow is then not called, so the
+    // window's pixels are only made when something asks for them (a capture, a screenshot).
+    virtual bool showsWindow() const { return true; }
     // Left press on the body at (x, y): the window follows the pointer until the button is up.
     virtual void beginDrag(int x, int y) = 0;
     // The screen the window is on: its size in pixels and its density (0 when not known).

@@ -62,6 +62,11 @@ struct SliceResult {
     uint64_t wakeNs = 0;  // when idle: the next moment something is due (clock time)
 };
 
+// Instructions per batch at most. A program sees it: a virtual clock advances by the instructions
+// of a batch only when the batch ends, so the time calls inside a batch read the time it began
+// at, and a larger batch would change what a program reads (the clock demo's goldens hold it).
+constexpr uint64_t kMaxBatch = 4096;
+
 class RunLoop {
   public:
     RunLoop(Machine& machine, RunClock& clock, RunLoopClient& client, Timing timing = {});
@@ -106,7 +111,7 @@ class RunLoop {
     void setInstructionLimit(uint64_t limit) { limit_ = limit; }
     bool limitReached() const { return limit_ != 0 && total_ >= limit_; }
 
-    // At most this many instructions per batch.
+    // At most this many instructions per batch (kMaxBatch unless set).
     void setMaxBatch(uint64_t maxBatch) { maxBatch_ = maxBatch ? maxBatch : 1; }
 
     // Called before every single instruction (batches of one while set): an instruction trace.
@@ -152,7 +157,7 @@ class RunLoop {
     uint64_t frames_ = 0;
     uint64_t total_ = 0;
     uint64_t limit_ = 0;
-    uint64_t maxBatch_ = 4096;
+    uint64_t maxBatch_ = kMaxBatch;
     std::function<void(const Machine&)> trace_;
     std::function<bool(const Machine&)> gate_;
     bool frozen_ = false;

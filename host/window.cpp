@@ -58,10 +58,44 @@ const SkinArt& builtinSkinArt() {
 }
 
 Window::Window(const SkinArt& art, const FontTables* fonts)
-    : art_(art),
+    : art_(&art),
       fonts_(fonts),
       base_(kWindowWidth, kWindowHeight),
       shown_(kWindowWidth, kWindowHeight) {}
+
+Window::Window(SkinArtSource source, const FontTables* fonts)
+    : source_(source),
+      fonts_(fonts),
+      base_(kWindowWidth, kWindowHeight),
+      shown_(kWindowWidth, kWindowHeight) {}
+
+const SkinArt& Window::art() const {
+    if (art_ == nullptr) art_ = &source_();
+    return *art_;
+}
+
+void Window::settle() const {
+    if (faceOwed_) {
+        // Around the LCD area, which holds what was presented there since.
+        const RgbImage& face = art().faceUp;
+        constexpr int lcdRight = kLcdAreaLeft + kLcdAreaWidth;
+        constexpr int lcdBottom = kLcdAreaTop + kLcdAreaHeight;
+        copyRect(face, base_, 0, 0, kWindowWidth, kLcdAreaTop);
+        copyRect(face, base_, 0, lcdBottom, kWindowWidth, kWindowHeight - lcdBottom);
+        copyRect(face, base_, 0, kLcdAreaTop, kLcdAreaLeft, kLcdAreaHeight);
+        copyRect(face, base_, lcdRight, kLcdAreaTop, kWindowWidth - lcdRight, kLcdAreaHeight);
+        faceOwed_ = false;
+    }
+    if (splashOwed_) {
+        blit(art().splash, base_, kLcdAreaLeft, kLcdAreaTop);
+        splashOwed_ = false;
+    }
+}
+
+const RgbImage& Window::capturedImage() const {
+    settle();
+    return base_;
+}
 
 void Window::setFonts(const FontTables* fonts) {
     fonts_ = fonts;
@@ -69,13 +103,23 @@ void Window::setFonts(const FontTables* fonts) {
 }
 
 const RgbImage& Window::image() const {
-    return overlaid() ? shown_ : base_;
+    if (overlaid()) return shown_;  // made from a settled base_
+    settle();
+    return base_;
 }
 
 void Window::paint(const Machine& machine, int splashState) {
-    copyRect(art_.faceUp, base_, 0, 0, kWindowWidth, kWindowHeight);
-    lcd_.present(machine, base_);
-    if (splashState == 0 || splashState == 2) blit(art_.splash, base_, kLcdAreaLeft, kLcdAreaTop);
+    const bool splash = splashState == 0 || splashState == 2;
+    if (art_ != nullptr) {
+        copyRect(art_->faceUp, base_, 0, 0, kWindowWidth, kWindowHeight);
+        lcd_.present(machine, base_);
+        if (splash) blit(art_->splash, base_, kLcdAreaLeft, kLcdAreaTop);
+    } else {
+        // The LCD fills the LCD area whole; the rest waits for the artwork.
+        lcd_.present(machine, base_);
+        faceOwed_ = true;
+        splashOwed_ = splash;
+    }
     lcdCurrent_ = false;
     menuChanged();
 }
@@ -88,6 +132,7 @@ void Window::frame(const Machine& machine) {
         return;
     }
     lcd_.present(machine, base_);
+    splashOwed_ = false;  // the LCD covers the whole splash
     std::copy(lcd, lcd + kBitmapSize, presentedLcd_.begin());
     presentedInterlaced_ = lcd_.interlaced();
     presentedBlackWhite_ = lcd_.blackWhite();
@@ -97,13 +142,15 @@ void Window::frame(const Machine& machine) {
 
 void Window::drawKey(const KeyRect& rect, bool pressed) {
     if (rect.empty()) return;
-    copyRect(pressed ? art_.faceDown : art_.faceUp, base_, rect.left - kKeyMargin,
+    settle();
+    copyRect(pressed ? art().faceDown : art().faceUp, base_, rect.left - kKeyMargin,
              rect.top - kKeyMargin, rect.width + kKeyMargin, rect.height + kKeyMargin);
     menuChanged();
 }
 
 void Window::menuChanged() {
     if (overlaid()) {
+        settle();
         shown_.rgb = base_.rgb;
         drawSigns();
         drawNotice();

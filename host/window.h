@@ -34,6 +34,9 @@ struct SkinArt {
 // The artwork drawn by mkskin and built into the program, decoded once on first use.
 const SkinArt& builtinSkinArt();
 
+// Where a window takes its artwork from when it first needs it.
+using SkinArtSource = const SkinArt& (*)();
+
 // What a pointer event asks of the host.
 struct WindowEvent {
     enum class Kind {
@@ -48,7 +51,13 @@ struct WindowEvent {
 class Window {
   public:
     // The window image starts black until the first paint. `art` must outlive the window.
-    explicit Window(const SkinArt& art = builtinSkinArt(), const FontTables* fonts = nullptr);
+    explicit Window(const SkinArt& art, const FontTables* fonts = nullptr);
+    // The same, with the artwork asked of `source` only when the window's pixels are first
+    // looked at (image(), capturedImage(), a face key drawn, something drawn over the face):
+    // decoding the face costs more than a short program's whole run, and a run that never shows
+    // the window need not pay it. Until then only the LCD area is drawn; what the face and the
+    // splash owe is put in, exactly as a paint would have left it, when first looked at.
+    explicit Window(SkinArtSource source = builtinSkinArt, const FontTables* fonts = nullptr);
 
     // The handheld's fonts, used to draw the menu texts.
     void setFonts(const FontTables* fonts);
@@ -57,7 +66,7 @@ class Window {
     const RgbImage& image() const;
     // The face and the LCD alone, without what the app draws over them (notice, mode signs,
     // menu): what recordings and screenshots take.
-    const RgbImage& capturedImage() const { return base_; }
+    const RgbImage& capturedImage() const;
 
     // Counts every change of image(); the platform uploads when it differs from the last upload.
     uint64_t version() const { return version_; }
@@ -112,14 +121,20 @@ class Window {
     void drawSigns();
     bool overlaid() const { return menu_.isOpen() || !notice_.empty() || !signs_.empty(); }
     WindowEvent fromMenu(uint16_t command);
+    // The artwork, asked of its source the first time.
+    const SkinArt& art() const;
+    // Puts into base_ what the last paint still owes it: the face around the LCD area, the
+    // splash.
+    void settle() const;
 
-    const SkinArt& art_;
+    SkinArtSource source_ = nullptr;
+    mutable const SkinArt* art_ = nullptr;  // null until first needed
     const FontTables* fonts_;
     Skin skin_;
     Lcd lcd_;
     Menu menu_;
-    RgbImage base_;   // the window without the menu
-    RgbImage shown_;  // base_ with the notice and the open menu drawn on top
+    mutable RgbImage base_;  // the window without the menu (settle() completes it)
+    RgbImage shown_;         // base_ with the notice and the open menu drawn on top
     std::string notice_;
     std::vector<std::string> signs_;
     uint64_t version_ = 0;
@@ -129,6 +144,10 @@ class Window {
     bool presentedInterlaced_ = false;
     bool presentedBlackWhite_ = false;
     bool lcdCurrent_ = false;  // false after a paint, which may cover the LCD with the splash
+    // Owed by a paint made before the artwork was needed: the face (keys up) everywhere outside
+    // the LCD area, and the splash over the LCD area until a frame presents the LCD there.
+    mutable bool faceOwed_ = false;
+    mutable bool splashOwed_ = false;
 };
 
 }  // namespace corvane

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "display/fonts.h"
 #include "host/chooser.h"
@@ -204,6 +205,87 @@ TEST(WindowMenu, DisplayCommandsFollowTheCheckMarks) {
     EXPECT_TRUE(w.lcd().blackWhite());
     w.displayCommand(kCmdExit);  // not a display command
     EXPECT_TRUE(w.menu().isChecked(kCmdBlackWhite));
+}
+
+// A window that takes its artwork only when first looked at shows, whenever it is looked at,
+// exactly what one given the artwork at once shows after the same steps: the face and the splash
+// a paint owes are put in where that paint would have left them, under what was drawn since.
+int flatArtAsked = 0;
+const SkinArt& flatArtOnDemand() {
+    ++flatArtAsked;
+    return flatArt();
+}
+
+TEST(WindowPaint, ArtworkTakenOnDemandGivesTheSamePictures) {
+    enum Step { Paint0, Paint1, Paint2, Frame, Lcd, Press, Release, Notice, Menu, Look };
+    const std::vector<std::vector<Step>> cases = {
+        {Paint0, Look},
+        {Paint2, Frame, Look},
+        {Paint0, Paint1, Lcd, Frame, Look},
+        {Paint1, Lcd, Frame, Paint2, Look},
+        {Paint1, Frame, Paint0, Frame, Lcd, Frame, Look, Paint2, Look},
+        {Paint1, Lcd, Frame, Press, Look, Release, Look},
+        {Paint0, Release, Lcd, Frame, Look},
+        {Paint2, Notice, Look},
+        {Paint0, Menu, Look, Menu, Look},
+        {Frame, Look},
+    };
+    for (size_t n = 0; n < cases.size(); ++n) {
+        Machine m;
+        Window eager(flatArt());
+        flatArtAsked = 0;
+        Window lazy(flatArtOnDemand);
+        const KeyRect key = gridKeyRect(2, 1);
+        bool looked = false;
+        for (Step step : cases[n]) {
+            for (Window* w : {&eager, &lazy}) {
+                switch (step) {
+                    case Paint0:
+                        w->paint(m, 0);
+                        break;
+                    case Paint1:
+                        w->paint(m, 1);
+                        break;
+                    case Paint2:
+                        w->paint(m, 2);
+                        break;
+                    case Frame:
+                        w->frame(m);
+                        break;
+                    case Press:
+                        w->leftButtonDown(key.left + 2, key.top + 2);
+                        break;
+                    case Release:
+                        w->leftButtonUp(key.left + 2, key.top + 2);
+                        break;
+                    case Notice:
+                        w->setNotice("x");
+                        break;
+                    case Menu:
+                        w->rightButtonDown(100, 300);
+                        break;
+                    default:
+                        break;
+                }
+            }
+            if (step == Lcd) m.mem[kLcdScreen + 3 * n] ^= 0x5A;  // the LCD area changes
+            if (step != Look) continue;
+            looked = true;
+            ASSERT_EQ(lazy.image(), eager.image()) << "case " << n;
+            ASSERT_EQ(lazy.capturedImage(), eager.capturedImage()) << "case " << n;
+        }
+        EXPECT_TRUE(looked);
+    }
+    // Paints and frames alone never ask for the artwork.
+    Machine m;
+    flatArtAsked = 0;
+    Window lazy(flatArtOnDemand);
+    lazy.paint(m, 0);
+    lazy.frame(m);
+    lazy.paint(m, 2);
+    EXPECT_EQ(flatArtAsked, 0);
+    lazy.image();
+    EXPECT_EQ(flatArtAsked, 1);
 }
 
 // The two faces must differ only where keys are redrawn, or a pressed key would leave seams.

@@ -92,6 +92,7 @@ class HeadlessPlatform : public Platform {
     bool createWindow(const std::string& title, int width, int height,
                       const std::vector<std::pair<int, int>>& outline) override;
     void presentWindow(const RgbImage& image) override;
+    bool showsWindow() const override { return false; }
     void beginDrag(int x, int y) override;
     Screen screen() override { return options_.screen; }
     void messageBox(const std::string& text) override;

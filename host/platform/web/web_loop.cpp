@@ -8,6 +8,19 @@
 
 namespace corvane {
 
+uint64_t WebLoop::tickBudget(uint64_t startNs) {
+    if (lastStartNs_ != 0 && startNs > lastStartNs_)
+        windowGapNs_ = std::min(windowGapNs_, startNs - lastStartNs_);
+    lastStartNs_ = startNs;
+    if (++windowTicks_ == kGapWindow) {
+        if (windowGapNs_ != ~uint64_t(0))
+            budgetNs_ = std::clamp(windowGapNs_ / 4 * 3, kMinTickBudgetNs, kMaxTickBudgetNs);
+        windowGapNs_ = ~uint64_t(0);
+        windowTicks_ = 0;
+    }
+    return budgetNs_;
+}
+
 bool WebLoop::tick() {
     if (app_.quitRequested()) return false;
     if (platform_.virtualTime())
@@ -20,6 +33,7 @@ bool WebLoop::tick() {
 
 void WebLoop::realTimeTick() {
     const uint64_t start = WebPlatform::pageNs();
+    const uint64_t budget = tickBudget(start);
     // Where the machine's clock stands: at the deadline it slept until, if that has come, else
     // now; never further back than the catch-up allows.
     uint64_t now = platform_.nowNs();
@@ -46,7 +60,7 @@ void WebLoop::realTimeTick() {
         if (s.idle == IdleReason::None) {
             const uint64_t real = WebPlatform::pageNs();
             platform_.setClock(std::max(platform_.nowNs(), real));
-            if (real - start >= kTickBudgetNs) return;
+            if (real - start >= budget) return;
             continue;
         }
         if (s.idle == IdleReason::Stopped) return;
@@ -66,7 +80,8 @@ void WebLoop::realTimeTick() {
 
 void WebLoop::virtualTimeTick() {
     const uint64_t start = WebPlatform::pageNs();
-    while (WebPlatform::pageNs() - start < kTickBudgetNs) {
+    const uint64_t budget = tickBudget(start);
+    while (WebPlatform::pageNs() - start < budget) {
         app_.dispatchEvents();
         if (app_.quitRequested()) return;
         const SliceResult s = app_.turn();

@@ -3,14 +3,14 @@
 // (requestAnimationFrame) and the simulator runs in between, never blocking and never spinning.
 //
 // Real time: a tick brings the machine up to the moment it started. Slices run until the
-// machine would sleep past that moment, or for at most kTickBudgetNs of real time while a
-// program computes, so the browser keeps its share of each frame. A sleep whose deadline has
-// already passed is taken as slept: delay ticks (1/256 s) come more often than the browser's
-// frames, and each tick catches up on those that fell due since the last, at most
+// machine would sleep past that moment, or for at most the tick's budget (below) of real time
+// while a program computes, so the browser keeps its share of each frame. A sleep whose
+// deadline has already passed is taken as slept: delay ticks (1/256 s) come more often than the
+// browser's frames, and each tick catches up on those that fell due since the last, at most
 // kMaxCatchUpNs' worth (after the page was hidden, the machine goes on from where it was).
 //
-// Virtual time (the test hook): the runner's loop, as far as kTickBudgetNs of real time goes in
-// one tick; once the program waits with no scripted input left, the clock stands still.
+// Virtual time (the test hook): the runner's loop, as far as the tick's budget of real time goes
+// in one tick; once the program waits with no scripted input left, the clock stands still.
 
 #include <cstdint>
 #include <functional>
@@ -20,7 +20,14 @@ namespace corvane {
 class App;
 class WebPlatform;
 
+// A tick keeps three quarters of a display frame while a program computes, the rest left to the
+// browser (input, painting): the frame's length is the shortest gap between two ticks over the
+// last kGapWindow ticks, so a faster display gets shorter ticks and a tick that ran long cannot
+// lengthen the next ones. kTickBudgetNs until a window has been seen; never outside the bounds.
 constexpr uint64_t kTickBudgetNs = 10'000'000;
+constexpr uint64_t kMinTickBudgetNs = 2'000'000;
+constexpr uint64_t kMaxTickBudgetNs = 12'500'000;
+constexpr uint32_t kGapWindow = 64;
 constexpr uint64_t kMaxCatchUpNs = 100'000'000;
 
 class WebLoop {
@@ -45,6 +52,8 @@ class WebLoop {
     std::function<bool()> capturesPending;
 
   private:
+    // What the tick starting at `startNs` (page time) may keep.
+    uint64_t tickBudget(uint64_t startNs);
     void realTimeTick();
     void virtualTimeTick();
     void watchStorage();
@@ -55,6 +64,10 @@ class WebLoop {
     bool restful_ = false;
     bool streamClosed_ = false;
     bool wasLoaded_ = false;
+    uint64_t lastStartNs_ = 0;
+    uint64_t windowGapNs_ = ~uint64_t(0);  // the shortest gap in the window under way
+    uint32_t windowTicks_ = 0;
+    uint64_t budgetNs_ = kTickBudgetNs;
 };
 
 }  // namespace corvane
