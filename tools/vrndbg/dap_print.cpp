@@ -91,7 +91,7 @@ void DapDebugger::printExpression(const std::string& format, const std::string& 
     std::string error;
     const std::string asked = format.empty() ? target : "/" + format + " " + target;
     const std::optional<std::string> value = evaluate(asked, error);
-    print(value ? expr + " = " + *value + "\n" : error + "\n");
+    print(value ? target + " = " + *value + "\n" : error + "\n");
 }
 
 void DapDebugger::setVariable(const std::string& assignment) {
