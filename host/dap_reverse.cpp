@@ -6,7 +6,8 @@
 // nearest checkpoint before the current point and replays forward. A step back by line or a
 // reverse continue needs to know where the goal lies first: a scan replays the interval up to
 // the current point and notes the last point that fits (a line at this frame's depth or
-// shallower, a breakpoint whose condition holds, a watched change); then a seek restores the
+// shallower, or at any depth; the call that entered this function; a breakpoint whose condition
+// holds, a watched change); then a seek restores the
 // same checkpoint again and replays to exactly that instruction count. When the interval holds
 // none, the scan moves on to the interval before it, down to the start of the run.
 
@@ -21,6 +22,7 @@
 #include "host/loader.h"
 #include "host/window.h"
 #include "vm/machine.h"
+#include "vm/opcodes.h"
 
 namespace corvane {
 
@@ -112,8 +114,28 @@ uint32_t DapSession::lineValueAt(uint32_t pc) {
 }
 
 void DapSession::considerCandidate(const Machine& m, uint64_t count, bool watchesOnly) {
-    if (goal_ == Goal::Line) {
-        if (watchesOnly || m.fp > goalFp_) return;
+    if (goal_ == Goal::Caller) {
+        // The caller's last instruction before this function's frame was built: the call. The
+        // called function's ENTER still runs at the caller's frame base but lies before its
+        // first line, and so does the dispatcher of a call through a pointer.
+        if (watchesOnly || m.fp >= goalFp_) return;
+        const bool callersCode =
+            info_ ? lineValueAt(m.pc) != 0 : m.pc < m.imageSize && m.image[m.pc] == op::CALL;
+        if (callersCode) {
+            candidate_ = count;
+            candidateReason_ = "step";
+        }
+        return;
+    }
+    if (goal_ == Goal::Line || goal_ == Goal::LineInto) {
+        if (watchesOnly) return;
+        // Into a call: the start of any line, at any depth, is where the program last was.
+        if (goal_ == Goal::LineInto && m.fp > goalFp_ && lineAddresses_.count(m.pc)) {
+            candidate_ = count;
+            candidateReason_ = "step";
+            return;
+        }
+        if (m.fp > goalFp_) return;
         if (lineAddresses_.count(m.pc)) {
             candidate_ = count;
             candidateReason_ = "step";
@@ -250,7 +272,7 @@ bool DapSession::beginReverse(Goal goal, std::string& error) {
     goalLine_ = info_ ? lineValueAt(stopFramePc()) : 0;
     replaying_ = true;
     dropStopView();
-    if (goal == Goal::Instruction || (goal == Goal::Line && !info_)) {
+    if (goal == Goal::Instruction || ((goal == Goal::Line || goal == Goal::LineInto) && !info_)) {
         const uint64_t target = here == 0 ? 0 : here - 1;
         startSeek(std::max(target, checkpoints_[0].instructions), "step", {});
         return true;

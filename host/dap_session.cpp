@@ -675,6 +675,7 @@ bool DapSession::dispatch(const std::string& command, const void* argsPtr, int s
                      {"supportsDataBreakpoints", true},
                      {"supportsDataBreakpointBytes", true},
                      {"supportsSetVariable", true},
+                     {"supportsSetExpression", true},
                      {"supportsWriteMemoryRequest", true},
                      {"supportsRestartRequest", true},
                      {"supportsStepBack", true},
@@ -822,6 +823,11 @@ bool DapSession::dispatch(const std::string& command, const void* argsPtr, int s
         setVariable(seq, &args);
         return true;
     }
+    if (command == "setExpression") {
+        if (!needStop()) return false;
+        setExpression(seq, &args);
+        return true;
+    }
     if (command == "writeMemory") {
         if (!needStop()) return false;
         writeMemory(seq, &args);
@@ -886,9 +892,22 @@ bool DapSession::dispatch(const std::string& command, const void* argsPtr, int s
     }
     if (command == "stepBack" || command == "reverseContinue") {
         if (!needStop()) return false;
+        // "kind" chooses gdb's other ways back by line: "stepIn" into the call the previous
+        // line made (to its last line), "stepOut" to the call that entered this function.
+        const std::string kind = args.value("kind", "next");
         const Goal goal = command == "reverseContinue"                     ? Goal::Breakpoint
                           : args.value("granularity", "") == "instruction" ? Goal::Instruction
+                          : kind == "stepIn"                               ? Goal::LineInto
+                          : kind == "stepOut"                              ? Goal::Caller
                                                                            : Goal::Line;
+        if (command == "stepBack" && kind != "next" && kind != "stepIn" && kind != "stepOut") {
+            fail(seq, command, "a step back's \"kind\" is next, stepIn or stepOut");
+            return false;
+        }
+        if (goal == Goal::Caller && frames_.size() < 2) {
+            fail(seq, command, "the outermost frame was entered by no call");
+            return false;
+        }
         if (!marks_.take || checkpoints_.count() == 0) {
             fail(seq, command,
                  "going back needs the runner's virtual clock (a run without --realtime)");
@@ -1311,12 +1330,41 @@ void DapSession::setVariable(int seq, const void* argsPtr) {
         fail(seq, command, "no variable \"" + name + "\" that can be set here");
         return;
     }
+    assign(seq, command, target, frame, args.at("value").get<std::string>());
+}
+
+void DapSession::setExpression(int seq, const void* argsPtr) {
+    const json& args = *static_cast<const json*>(argsPtr);
+    const std::string command = "setExpression";
+    const int id = args.value("frameId", 1);
+    if (id < 1 || size_t(id) > frames_.size()) {
+        fail(seq, command, "no frame " + std::to_string(id));
+        return;
+    }
+    const size_t frame = size_t(id - 1);
+    const std::string expression = args.at("expression").get<std::string>();
+    Value target;
+    char format = 0;
+    std::string error;
+    if (!frames_[frame]->reader->evaluate(expression, target, format, error)) {
+        fail(seq, command, error);
+        return;
+    }
+    if (!target.lvalue) {
+        fail(seq, command, "\"" + expression + "\" is not in memory: it cannot be set");
+        return;
+    }
+    assign(seq, command, target, frame, args.at("value").get<std::string>());
+}
+
+void DapSession::assign(int seq, const std::string& command, const Value& target, size_t frame,
+                        const std::string& text) {
     ValueReader& reader = *frames_[frame]->reader;
     Value source;
     char format = 0;
     std::string error;
     std::vector<uint8_t> bytes;
-    if (!reader.evaluate(args.at("value").get<std::string>(), source, format, error) ||
+    if (!reader.evaluate(text, source, format, error) ||
         !reader.assignment(target, source, bytes, error)) {
         fail(seq, command, error);
         return;

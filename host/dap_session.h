@@ -109,7 +109,10 @@ class DapSession {
     // Going back: a scan replays an interval and notes the last point that fits the goal; a seek
     // replays to that point and stops there.
     enum class Reverse { None, Scan, Seek };
-    enum class Goal { Line, Instruction, Breakpoint };
+    // Line: the previous line in this function or a caller (over the calls it made); LineInto:
+    // the previous line anywhere (into a call's last line); Caller: the call that entered this
+    // function; Instruction: the instruction before; Breakpoint: the last stop going forward.
+    enum class Goal { Line, LineInto, Caller, Instruction, Breakpoint };
     struct SourceBreakpoint {
         int id = 0;
         int line = 0;
@@ -148,6 +151,11 @@ class DapSession {
     // The value a variables reference's child `name` stands for.
     bool childValue(int reference, const std::string& name, Value& out, size_t& frame);
     void setVariable(int seq, const void* args);
+    void setExpression(int seq, const void* args);
+    // Stores C's assignment of the expression `text` to `target` (in frame `frame`) and answers
+    // with the value it now has.
+    void assign(int seq, const std::string& command, const Value& target, size_t frame,
+                const std::string& text);
     void dataBreakpointInfo(int seq, const void* args);
     void setDataBreakpoints(int seq, const void* args);
     void writeMemory(int seq, const void* args);

@@ -207,6 +207,10 @@ bool ChildProcess::writeInput(const std::string& text) {
     return ::write(input_, text.data(), text.size()) == ssize_t(text.size());
 }
 
+void ChildProcess::interrupt() {
+    if (pid_ > 0) kill(pid_, SIGINT);
+}
+
 void ChildProcess::closeInput() {
     if (input_ >= 0) close(input_);
     input_ = -1;

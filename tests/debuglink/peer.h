@@ -63,6 +63,8 @@ class ChildProcess {
     int wait(int timeoutMs = kPeerTimeoutMs);
     bool writeInput(const std::string& text);
     void closeInput();
+    // Ctrl+C, as a terminal sends it (SIGINT).
+    void interrupt();
 
   private:
     pid_t pid_ = -1;

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "fuzz_support.h"
-#include "host/dap_framing.h"
 #include "host/dap_session.h"
+#include "shared/dap_framing.h"
 
 using namespace corvane;
 

@@ -18,9 +18,10 @@ class SimulatorProcess {
 
     // Starts `program` with `args`; false when it cannot be started. With `wholeLine` (Windows)
     // the arguments go into its command line as they are, for a program that reads the line as
-    // one text; otherwise each is quoted so that it reads back as one argument.
+    // one text; otherwise each is quoted so that it reads back as one argument. With
+    // `ownConsoleGroup` (Windows) the console's Ctrl+C does not reach it: the debugger's alone.
     bool start(const std::string& program, const std::vector<std::string>& args,
-               bool wholeLine = false);
+               bool wholeLine = false, bool ownConsoleGroup = false);
     // Its exit status once it has ended, without waiting.
     std::optional<int> ended();
     // Waits for it to end; its exit status (1 when it did not exit by itself).

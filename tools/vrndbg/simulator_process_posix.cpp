@@ -17,7 +17,7 @@ int exitStatus(int status) {
 
 SimulatorProcess::~SimulatorProcess() = default;
 
-bool SimulatorProcess::start(const std::string& program, const std::vector<std::string>& args,
+bool SimulatorProcess::start(const std::string& program, const std::vector<std::string>& args, bool,
                              bool) {
     const pid_t pid = fork();
     if (pid < 0) return false;

@@ -9,7 +9,7 @@ SimulatorProcess::~SimulatorProcess() {
 }
 
 bool SimulatorProcess::start(const std::string& program, const std::vector<std::string>& args,
-                             bool wholeLine) {
+                             bool wholeLine, bool ownConsoleGroup) {
     std::wstring line = windowsCommandLine(program, args, wholeLine);
     // Standard input is NUL, output and errors are ours: only these three are inherited.
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
@@ -28,7 +28,9 @@ bool SimulatorProcess::start(const std::string& program, const std::vector<std::
     const std::wstring exe = widenUtf8(program);
     const bool ok =
         CreateProcessW(exe.find_first_of(L"\\/:") == std::wstring::npos ? nullptr : exe.c_str(),
-                       line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi) != 0;
+                       line.data(), nullptr, nullptr, TRUE,
+                       ownConsoleGroup ? CREATE_NEW_PROCESS_GROUP : 0, nullptr, nullptr, &si,
+                       &pi) != 0;
     if (null != INVALID_HANDLE_VALUE) CloseHandle(null);
     if (!ok) return false;
     CloseHandle(pi.hThread);

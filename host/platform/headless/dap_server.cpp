@@ -7,9 +7,9 @@
 #include <optional>
 #include <thread>
 
-#include "host/dap_framing.h"
 #include "host/dap_session.h"
 #include "host/platform/headless/runner.h"
+#include "shared/dap_framing.h"
 #include "shared/socket.h"
 
 #ifdef _WIN32

@@ -1,8 +1,9 @@
 #pragma once
 // The framing of Debug Adapter Protocol messages: a header block ("Content-Length: N", lines
 // ending in CRLF, an empty line) and N bytes of JSON. The reader takes bytes as they come and
-// hands out whole bodies; a header it cannot read or a body over the limit is an error the
-// session answers, after which reading goes on with the next message.
+// hands out whole bodies; a header it cannot read or a body over the limit is an error its owner
+// reports, after which reading goes on with the next message. The debug server reads its
+// client's requests with it, and vrndbg the server's responses and events.
 
 #include <cstddef>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "host/dap_framing.h"
+#include "shared/dap_framing.h"
 
 #include <algorithm>
 #include <cctype>
