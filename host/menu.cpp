@@ -285,9 +285,21 @@ int Menu::boxHeight(int level) const {
     return h;
 }
 
+void Menu::setBounds(const KeyRect& visible) {
+    const int left = std::max(kPanelArea.left, visible.left);
+    const int top = std::max(kPanelArea.top, visible.top);
+    const int right = std::min(kPanelArea.left + kPanelArea.width, visible.left + visible.width);
+    const int bottom = std::min(kPanelArea.top + kPanelArea.height, visible.top + visible.height);
+    // A sliver of the window on the screen is no place for a menu: the face's own area then.
+    bounds_ =
+        right > left && bottom > top ? KeyRect{left, top, right - left, bottom - top} : kPanelArea;
+}
+
 void Menu::open(int x, int y) {
-    left_ = std::clamp(x, 0, std::max(0, kWindowWidth - boxWidth(0)));
-    top_ = std::clamp(y, 0, std::max(0, kWindowHeight - boxHeight(0)));
+    openBounds_ = bounds_;
+    const KeyRect& b = openBounds_;
+    left_ = std::clamp(x, b.left, std::max(b.left, b.left + b.width - boxWidth(0)));
+    top_ = std::clamp(y, b.top, std::max(b.top, b.top + b.height - boxHeight(0)));
     open_ = true;
     depth_ = 0;
     highlight_ = {};
@@ -302,21 +314,23 @@ void Menu::close() {
 KeyRect Menu::boxRect(int level) const {
     if (!open_ || level < 0 || level > depth_) return {};
     if (level == 0) return {left_, top_, boxWidth(0), boxHeight(0)};
-    // A sub-menu opens to the right of its parent box, or to the left when the window ends first;
+    // A sub-menu opens to the right of its parent box, or to the left when its area ends first;
     // one whose parent went left goes on leftwards while there is room, so it never covers the
     // box before.
     const KeyRect parent = boxRect(level - 1);
     const int w = boxWidth(level);
     const int h = boxHeight(level);
+    const KeyRect& b = openBounds_;
     const int right = parent.left + parent.width - kBorder;
     const int left = parent.left - w + kBorder;
-    const bool fitsRight = right + w <= kWindowWidth;
+    const bool fitsRight = right + w <= b.left + b.width;
+    const bool fitsLeft = left >= b.left;
     const bool leftwards = level >= 2 && parent.left < boxRect(level - 2).left;
-    int x = fitsRight ? right : std::max(0, left);
-    if (leftwards) x = left >= 0 ? left : (fitsRight ? right : 0);
+    int x = fitsRight ? right : std::max(b.left, left);
+    if (leftwards) x = fitsLeft ? left : (fitsRight ? right : b.left);
     const MenuHit opener = parentItem(level);
     const int parentTop = itemRect(opener.level, opener.index).top;
-    const int y = std::clamp(parentTop - kBorder, 0, std::max(0, kWindowHeight - h));
+    const int y = std::clamp(parentTop - kBorder, b.top, std::max(b.top, b.top + b.height - h));
     return {x, y, w, h};
 }
 

@@ -117,8 +117,13 @@ class Menu {
     std::string text(int level, int index) const;
 
     // Opens the menu with its top-left corner at window position (x, y), moved left or up as far
-    // as needed to stay inside the window. Nothing is highlighted.
+    // as needed to stay inside the menu's area. Nothing is highlighted.
     void open(int x, int y);
+    // The area the boxes are kept in, window coordinates: the face clear of the outline's
+    // notches (kPanelArea), within `visible` (the part of the window the screen shows). Taken
+    // at the next open().
+    void setBounds(const KeyRect& visible);
+    const KeyRect& bounds() const { return bounds_; }
     void close();
     bool isOpen() const { return open_; }
 
@@ -170,6 +175,8 @@ class Menu {
     int depth_ = 0;
     int left_ = 0;
     int top_ = 0;
+    KeyRect bounds_ = kPanelArea;      // where the boxes go
+    KeyRect openBounds_ = kPanelArea;  // bounds_ as it was when the menu opened
     MenuHit highlight_{};
 };
 

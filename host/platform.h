@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "host/image_io.h"
+#include "host/screen_fit.h"
 #include "host/view.h"
 #include "vm/host.h"
 
@@ -115,6 +116,10 @@ class Platform : public RunClock {
         double dpi = 0;
     };
     virtual Screen screen() { return {}; }
+    // The screen's work area (without its panels and task bars) and where the window is, both
+    // in the screen's pixels; empty when not known, and then every size is offered.
+    virtual ScreenRect workArea() { return {}; }
+    virtual ScreenRect windowRect() { return {}; }
     // From now on the window image is shown through `layout`: the window takes the layout's size
     // and the scaled outline, or fills the screen. Pointer positions stay the screen's pixels.
     virtual void setView(const ViewLayout& /*layout*/) {}

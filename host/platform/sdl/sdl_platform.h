@@ -66,6 +66,8 @@ class SdlPlatform : public DesktopPlatform {
                       const std::vector<std::pair<int, int>>& outline) override;
     void beginDrag(int x, int y) override;
     Screen screen() override;
+    ScreenRect workArea() override;
+    ScreenRect windowRect() override;
     void setView(const ViewLayout& layout) override;
     std::optional<std::string> openFileDialog(const OpenFileRequest& request) override;
     void beep() override { beeper_.beep(); }
@@ -100,6 +102,10 @@ class SdlPlatform : public DesktopPlatform {
     // handled: the window is kept painted; input for the window is dropped; a quit ends it.
     std::optional<std::string> runExternalDialog(const OpenFileRequest& request);
     std::optional<std::string> runWindowChooser(const OpenFileRequest& request);
+    // The message box drawn in the window, over the middle of the part the screen shows, until
+    // Enter, Space, Esc or its OK button closes it (sdl_dialogs.cpp). False when there is no
+    // window shown to draw it in, or no fonts.
+    bool runWindowBox(const std::string& text);
     // Handles an event while a dialog is up: true when the dialog must end (quit).
     bool modalEvent(const SDL_Event& e);
 
