@@ -123,7 +123,6 @@ class Menu {
     // notches (kPanelArea), within `visible` (the part of the window the screen shows). Taken
     // at the next open().
     void setBounds(const KeyRect& visible);
-    const KeyRect& bounds() const { return bounds_; }
     void close();
     bool isOpen() const { return open_; }
 

@@ -17,6 +17,8 @@
 
 namespace corvane {
 
+struct FontTables;
+
 // The clock the run loop is driven by. A real clock ignores `executed` and hands out batches of a
 // fixed size; a virtual clock advances by each instruction and sizes batches to its deadlines.
 class RunClock {
@@ -125,6 +127,9 @@ class Platform : public RunClock {
     virtual void setView(const ViewLayout& /*layout*/) {}
 
     // --- dialogs ---
+    // The handheld's fonts, for whatever the platform draws in the window itself (its message
+    // boxes, its file chooser), given before the window is made.
+    virtual void useFonts(const FontTables* /*fonts*/) {}
     // A message box with the caption "Tivex", an exclamation icon and an OK button (UTF-8 text).
     virtual void messageBox(const std::string& text) = 0;
     // The open-file dialog; the full host path of the chosen file, or nothing when cancelled.

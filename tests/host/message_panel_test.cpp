@@ -61,8 +61,9 @@ TEST(MessagePanel, CentredOnTheVisibleFaceWithItsLinesInside) {
     EXPECT_LT(tall.lines().size(), 60u);
     EXPECT_EQ(tall.lines().back().substr(tall.lines().back().size() - 3), "...");
     // Enter, Space and Esc close it, as a desktop's box; other keys do not.
-    for (uint8_t key : {0x0D, 0x20, 0x1B}) EXPECT_TRUE(MessagePanel::closesOn(key)) << int(key);
-    for (uint8_t key : {'A', 0x77, 0x09}) EXPECT_FALSE(MessagePanel::closesOn(key)) << int(key);
+    for (int key : {0x0D, 0x20, 0x1B}) EXPECT_TRUE(MessagePanel::closesOn(uint8_t(key))) << key;
+    for (int key : {int('A'), 0x77, 0x09})
+        EXPECT_FALSE(MessagePanel::closesOn(uint8_t(key))) << key;
 }
 
 }  // namespace

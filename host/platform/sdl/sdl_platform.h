@@ -38,8 +38,9 @@ class SdlPlatform : public DesktopPlatform {
     SdlPlatform(const SdlPlatform&) = delete;
     SdlPlatform& operator=(const SdlPlatform&) = delete;
 
-    // The handheld's fonts, for the chooser drawn in the window.
+    // The handheld's fonts, for the chooser and the message boxes drawn in the window.
     void setFonts(const FontTables* fonts) { fonts_ = fonts; }
+    void useFonts(const FontTables* fonts) override { fonts_ = fonts; }
 
     // Extra descriptors the waits also wake for (the debugger channel): `ready` runs, between two
     // instructions, whenever `fd` is readable (or closed). At most one callback per descriptor.
