@@ -64,6 +64,11 @@ bool insideOutline(int x, int y);
 // inside: clear of the outline's rounded corners and of the hinge notches on both edges (the
 // deepest reaches in to x = 393 beside the LED), so the window's shape never cuts a panel.
 constexpr KeyRect kPanelArea{6, 19, 387, 558};
+// The face's whole width inside the outline, for panels clear of the notches' rows: a box that
+// crosses rows kNotchTop to kNotchBottom - 1 keeps to kPanelArea's columns.
+constexpr KeyRect kFaceArea{3, 19, 429, 558};
+constexpr int kNotchTop = 281;
+constexpr int kNotchBottom = 311;
 
 // The LCD area of the window (377 x 160 at (22, 43)), where the screen is presented.
 constexpr int kLcdAreaLeft = 22;

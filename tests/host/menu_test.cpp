@@ -225,12 +225,13 @@ TEST(MenuGeometry, HitTestFindsEveryItemAtItsRect) {
             }
         }
     }
-    EXPECT_EQ(menu.hitTest(99, 100).level, -1);
-    EXPECT_EQ(menu.hitTest(100, 100).index, -1);  // the frame belongs to no item
+    const KeyRect box = menu.boxRect(0);
+    EXPECT_EQ(menu.hitTest(box.left - 1, box.top).level, -1);
+    EXPECT_EQ(menu.hitTest(box.left, box.top).index, -1);  // the frame belongs to no item
 }
 
-// The boxes stay on the face clear of the outline's corners and hinge notches (kPanelArea), so
-// the window's shape cuts none of them, wherever the menu opens.
+// The boxes stay inside the outline, clear of its corners and hinge notches, so the window's
+// shape cuts none of them, wherever the menu opens.
 TEST(MenuGeometry, StaysInsideTheWindow) {
     const Point corners[] = {{0, 0}, {434, 584}, {434, 0}, {0, 584}, {300, 500}, {-20, -20}};
     for (Point at : corners) {
@@ -242,7 +243,7 @@ TEST(MenuGeometry, StaysInsideTheWindow) {
         for (int level = 0; level < 2; ++level) {
             const KeyRect b = menu.boxRect(level);
             ASSERT_FALSE(b.empty());
-            const KeyRect& a = kPanelArea;
+            const KeyRect& a = kFaceArea;
             EXPECT_GE(b.left, a.left);
             EXPECT_GE(b.top, a.top);
             EXPECT_LE(b.left + b.width, a.left + a.width)
@@ -285,10 +286,9 @@ TEST(MenuLanguages, ReachedByKeysAndPointerInsideTheWindow) {
             for (int level = 0; level < kMenuLevels; ++level) {
                 const KeyRect b = menu.boxRect(level);
                 ASSERT_FALSE(b.empty()) << level;
-                EXPECT_GE(b.left, kPanelArea.left);
-                EXPECT_GE(b.top, kPanelArea.top);
-                EXPECT_LE(b.left + b.width, kPanelArea.left + kPanelArea.width) << level;
-                EXPECT_LE(b.top + b.height, kPanelArea.top + kPanelArea.height) << level;
+                for (int x = b.left; x < b.left + b.width; ++x)
+                    for (int y = b.top; y < b.top + b.height; ++y)
+                        ASSERT_TRUE(insideOutline(x, y)) << x << "," << y << " level " << level;
             }
             for (MenuHit opener : {MenuHit{0, kSettingsIndex}, MenuHit{1, kLanguageIndex}}) {
                 const Point c = centre(menu.itemRect(opener.level, opener.index));

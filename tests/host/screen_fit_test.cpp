@@ -52,7 +52,7 @@ TEST(ScreenFit, TheMenuGetsThePartOfTheWindowOnTheWorkArea) {
     const Case cases[] = {
         {&once, {100, 100, 435, 585}, {0, 0, 435, 585}},      // all of it on the screen
         {&once, {800, 500, 435, 585}, {0, 0, 224, 268}},      // its bottom right off it
-        {&once, {-100, -50, 435, 585}, {100, 50, 235, 485}},  // its top left off it
+        {&once, {-100, -50, 435, 585}, {100, 50, 335, 535}},  // its top left off it
         {&twice,
          {77, -201, 870, 1170},
          {0, 101, 435, 383}},  // half a window pixel on it: not counted
