@@ -581,7 +581,14 @@ TEST_F(Desktop, StartsAtTheLargestSizeTheScreenHasRoomFor) {
                          quoted((dir / "geometry").string()) + " 2>/dev/null")
                             .c_str());
             geometry = readText(dir / "geometry");
-            if (geometry.find(size) != std::string::npos) break;
+            // Made off the screen first, then sized and placed: wait for both to be done.
+            const size_t at = geometry.find("Position: ");
+            if (geometry.find(size) != std::string::npos && at != std::string::npos) {
+                const int x = std::stoi(geometry.substr(at + 10));
+                const int y = std::stoi(geometry.substr(geometry.find(',', at) + 1));
+                if (x >= 0 && y >= 0 && y + 585 * c.scale <= std::stoi(c.screen + 5))
+                    break;  // "WxH": H
+            }
             std::this_thread::sleep_for(100ms);
         }
         EXPECT_NE(geometry.find("Geometry: " + size), std::string::npos)
