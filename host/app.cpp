@@ -141,6 +141,7 @@ int App::startUp(const Switches& switches) {
     if (settings_.writeConfig) readRunSettings();
     readInputSettings();
 
+    platform_.useFonts(fonts_.get());
     std::vector<std::pair<int, int>> outline;
     for (const OutlinePoint& p : kWindowOutline) outline.emplace_back(p.x, p.y);
     debugger_->attach();

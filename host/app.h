@@ -308,6 +308,7 @@ class App : public Host, public RunLoopClient {
     ViewLayout layout_;
     bool viewApplied_ = false;
     bool sizeChosen_ = false;  // by the user (menu, vorn.ini), not picked for the screen
+    ScreenRect work_;          // the screen's work area when last asked (empty: not known)
     std::vector<std::string> recent_;
     std::string recentNoted_;
     RgbImage presented_;

@@ -9,6 +9,7 @@
 #include "host/app.h"
 #include "host/captures.h"
 #include "host/config_store.h"
+#include "host/screen_fit.h"
 #include "host/stored_settings.h"
 #include "host/text_wrap.h"
 #include "host/texts.h"
@@ -53,11 +54,15 @@ void App::startView() {
         const Platform::Screen screen = platform_.screen();
         view_.scale = defaultScale(screen.width, screen.height, screen.dpi);
     }
+    // A size kept from a larger screen gives way to the largest this one has room for.
+    work_ = platform_.workArea();
+    view_.scale = fittingScale(view_.scale, work_);
     viewApplied_ = false;
     syncView();
 }
 
 void App::setViewMode(const ViewMode& mode) {
+    work_ = platform_.workArea();
     view_ = mode;
     view_.scale = std::clamp(mode.scale == 0 ? 1 : mode.scale, kMinScale, kMaxScale);
     syncView();
@@ -79,8 +84,11 @@ void App::syncView() {
         platform_.setView(layout_);
     }
     Menu& menu = window_->menu();
-    for (int n = kMinScale; n <= kMaxScale; ++n)
+    // Only the sizes whose window fits the screen's work area are offered.
+    for (int n = kMinScale; n <= kMaxScale; ++n) {
         menu.setChecked(uint16_t(kCmdScale1 + n - 1), n == view_.scale);
+        menu.setEnabled(uint16_t(kCmdScale1 + n - 1), scaleFits(n, work_));
+    }
     menu.setChecked(kCmdFullscreen, view_.fullscreen);
     menu.setChecked(kCmdFullscreenLcd, view_.content == FullscreenContent::Lcd);
     menu.setChecked(kCmdRecordWindow, recordsWindow());
@@ -123,6 +131,13 @@ bool App::mapPointer(PlatformEvent& event) const {
 }
 
 bool App::viewEvent(const PlatformEvent& event) {
+    if (event.type == PlatformEvent::Type::RightDown && !window_->menu().isOpen()) {
+        // The menu about to open stays on the part of the window the screen shows, wherever the
+        // window has been moved to since.
+        work_ = platform_.workArea();
+        window_->menu().setBounds(visibleWindowPart(layout_, platform_.windowRect(), work_));
+        return false;
+    }
     if (event.type == PlatformEvent::Type::KeyDown && event.code == vk::kF12 &&
         !window_->menu().isOpen()) {
         saveScreenshot();
@@ -143,6 +158,8 @@ bool App::viewCommand(uint16_t id) {
     if (id >= kCmdScale1 && id <= kCmdScale4) {
         ViewMode mode = view_;
         mode.scale = id - kCmdScale1 + 1;
+        work_ = platform_.workArea();
+        if (!scaleFits(mode.scale, work_)) return true;  // not offered: the item is greyed
         mode.fullscreen = false;
         sizeChosen_ = true;
         setViewMode(mode);
@@ -212,6 +229,7 @@ std::string App::aboutText() const {
     text += formatText(TextId::AboutScreenshots, {hostPathText(captures_->screenshotDir())}) + "\n";
     text += formatText(TextId::AboutStates, {hostPathText(settings_.paths.root / "states")}) + "\n";
     text += formatText(TextId::AboutRecordings, {hostPathText(captures_->recordingDir())}) + "\n";
+    text += formatText(TextId::AboutSizes, {std::to_string(fittingScale(kMaxScale, work_))}) + "\n";
     return text;
 }
 

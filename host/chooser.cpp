@@ -6,14 +6,16 @@
 
 #include "host/virtual_keys.h"
 #include "host/window_text.h"
+#include "shared/face/face_layout.h"
 
 namespace corvane {
 namespace fs = std::filesystem;
 
 namespace {
 
-// Panel geometry, window coordinates.
-constexpr int kLeft = 12, kTop = 30, kWidth = 411;
+// Panel geometry, window coordinates: inside the face's panel area, a pixel short of the hinge
+// notch on the right, so the window's shape cuts nothing of it.
+constexpr int kLeft = 12, kTop = 30, kWidth = kPanelArea.left + kPanelArea.width - 1 - kLeft;
 constexpr int kRowHeight = 14;
 constexpr int kListTop = kTop + 40;
 constexpr int kListBottom = kListTop + Chooser::kRows * kRowHeight;

@@ -285,12 +285,48 @@ int Menu::boxHeight(int level) const {
     return h;
 }
 
+void Menu::setBounds(const KeyRect& visible) {
+    const int left = std::max(kFaceArea.left, visible.left);
+    const int top = std::max(kFaceArea.top, visible.top);
+    const int right = std::min(kFaceArea.left + kFaceArea.width, visible.left + visible.width);
+    const int bottom = std::min(kFaceArea.top + kFaceArea.height, visible.top + visible.height);
+    // A sliver of the window on the screen is no place for a menu: the face's own area then.
+    bounds_ =
+        right > left && bottom > top ? KeyRect{left, top, right - left, bottom - top} : kFaceArea;
+}
+
+std::pair<int, int> Menu::columns(int top, int height) const {
+    const KeyRect& b = openBounds_;
+    int left = b.left;
+    int right = b.left + b.width;
+    if (top < kNotchBottom && top + height > kNotchTop) {
+        left = std::max(left, kPanelArea.left);
+        right = std::min(right, kPanelArea.left + kPanelArea.width);
+    }
+    return {left, std::max(left, right)};
+}
+
 void Menu::open(int x, int y) {
-    left_ = std::clamp(x, 0, std::max(0, kWindowWidth - boxWidth(0)));
-    top_ = std::clamp(y, 0, std::max(0, kWindowHeight - boxHeight(0)));
+    openBounds_ = bounds_;
+    const KeyRect& b = openBounds_;
+    const int w = boxWidth(0);
+    const int h = boxHeight(0);
+    top_ = std::clamp(y, b.top, std::max(b.top, b.top + b.height - h));
+    const auto [first, end] = columns(top_, h);
+    left_ = std::clamp(x, first, std::max(first, end - w));
     open_ = true;
     depth_ = 0;
     highlight_ = {};
+    // "设定" opens beside the box: when it would find room on neither side, the box moves left
+    // until it fits to the right, rather than covering the items that opened it.
+    const int subW = boxWidth(1);
+    const int subH = boxHeight(1);
+    const int subTop = std::clamp(itemRect(0, submenuIndex(0)).top - kBorder, b.top,
+                                  std::max(b.top, b.top + b.height - subH));
+    const auto [subFirst, subEnd] = columns(subTop, subH);
+    const bool fitsRight = left_ + w - kBorder + subW <= subEnd;
+    const bool fitsLeft = left_ - subW + kBorder >= subFirst;
+    if (!fitsRight && !fitsLeft) left_ = std::max(first, subEnd - subW - w + kBorder);
 }
 
 void Menu::close() {
@@ -302,21 +338,32 @@ void Menu::close() {
 KeyRect Menu::boxRect(int level) const {
     if (!open_ || level < 0 || level > depth_) return {};
     if (level == 0) return {left_, top_, boxWidth(0), boxHeight(0)};
-    // A sub-menu opens to the right of its parent box, or to the left when the window ends first;
+    // A sub-menu opens to the right of its parent box, or to the left when its area ends first;
     // one whose parent went left goes on leftwards while there is room, so it never covers the
     // box before.
     const KeyRect parent = boxRect(level - 1);
     const int w = boxWidth(level);
     const int h = boxHeight(level);
-    const int right = parent.left + parent.width - kBorder;
-    const int left = parent.left - w + kBorder;
-    const bool fitsRight = right + w <= kWindowWidth;
-    const bool leftwards = level >= 2 && parent.left < boxRect(level - 2).left;
-    int x = fitsRight ? right : std::max(0, left);
-    if (leftwards) x = left >= 0 ? left : (fitsRight ? right : 0);
+    const KeyRect& b = openBounds_;
     const MenuHit opener = parentItem(level);
     const int parentTop = itemRect(opener.level, opener.index).top;
-    const int y = std::clamp(parentTop - kBorder, 0, std::max(0, kWindowHeight - h));
+    const int y = std::clamp(parentTop - kBorder, b.top, std::max(b.top, b.top + b.height - h));
+    const auto [first, end] = columns(y, h);
+    const int right = parent.left + parent.width - kBorder;
+    const int left = parent.left - w + kBorder;
+    const bool fitsRight = right + w <= end;
+    const bool fitsLeft = left >= first;
+    const bool leftwards = level >= 2 && parent.left < boxRect(level - 2).left;
+    int x = fitsRight ? right : std::max(first, left);
+    if (leftwards) x = fitsLeft ? left : (fitsRight ? right : first);
+    const KeyRect root = boxRect(0);
+    if (level >= 2 && x < root.left + root.width && x + w > root.left &&
+        y < root.top + root.height && y + h > root.top && root.top - h >= b.top) {
+        // Over the top-level box it would hide what opened the menus: above that box instead.
+        const int above = root.top - h;
+        const auto [aboveFirst, aboveEnd] = columns(above, h);
+        return {std::clamp(x, aboveFirst, std::max(aboveFirst, aboveEnd - w)), above, w, h};
+    }
     return {x, y, w, h};
 }
 

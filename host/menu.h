@@ -117,8 +117,13 @@ class Menu {
     std::string text(int level, int index) const;
 
     // Opens the menu with its top-left corner at window position (x, y), moved left or up as far
-    // as needed to stay inside the window. Nothing is highlighted.
+    // as needed to stay inside the menu's area. Nothing is highlighted.
     void open(int x, int y);
+    // The area the boxes are kept in, window coordinates: the face inside the outline
+    // (kFaceArea, and kPanelArea's columns for a box crossing the hinge notches' rows), within
+    // `visible` (the part of the window the screen shows). Taken at the next open(), which also
+    // moves the box left when "设定" would find room on neither side of it.
+    void setBounds(const KeyRect& visible);
     void close();
     bool isOpen() const { return open_; }
 
@@ -170,6 +175,11 @@ class Menu {
     int depth_ = 0;
     int left_ = 0;
     int top_ = 0;
+    // The columns [first, second) a box on rows [top, top + height) may use.
+    std::pair<int, int> columns(int top, int height) const;
+
+    KeyRect bounds_ = kFaceArea;      // where the boxes go
+    KeyRect openBounds_ = kFaceArea;  // bounds_ as it was when the menu opened
     MenuHit highlight_{};
 };
 

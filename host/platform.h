@@ -11,10 +11,13 @@
 #include <vector>
 
 #include "host/image_io.h"
+#include "host/screen_fit.h"
 #include "host/view.h"
 #include "vm/host.h"
 
 namespace corvane {
+
+struct FontTables;
 
 // The clock the run loop is driven by. A real clock ignores `executed` and hands out batches of a
 // fixed size; a virtual clock advances by each instruction and sizes batches to its deadlines.
@@ -118,11 +121,18 @@ class Platform : public RunClock {
         double dpi = 0;
     };
     virtual Screen screen() { return {}; }
+    // The screen's work area (without its panels and task bars) and where the window is, both
+    // in the screen's pixels; empty when not known, and then every size is offered.
+    virtual ScreenRect workArea() { return {}; }
+    virtual ScreenRect windowRect() { return {}; }
     // From now on the window image is shown through `layout`: the window takes the layout's size
     // and the scaled outline, or fills the screen. Pointer positions stay the screen's pixels.
     virtual void setView(const ViewLayout& /*layout*/) {}
 
     // --- dialogs ---
+    // The handheld's fonts, for whatever the platform draws in the window itself (its message
+    // boxes, its file chooser), given before the window is made.
+    virtual void useFonts(const FontTables* /*fonts*/) {}
     // A message box with the caption "Tivex", an exclamation icon and an OK button (UTF-8 text).
     virtual void messageBox(const std::string& text) = 0;
     // The open-file dialog; the full host path of the chosen file, or nothing when cancelled.

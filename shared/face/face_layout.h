@@ -60,6 +60,16 @@ extern const std::array<OutlinePoint, 28> kWindowOutline;
 // inside the outline under the alternate (even-odd) fill rule.
 bool insideOutline(int x, int y);
 
+// The part of the face that panels drawn over it (the pop-up menu, the file chooser) stay
+// inside: clear of the outline's rounded corners and of the hinge notches on both edges (the
+// deepest reaches in to x = 393 beside the LED), so the window's shape never cuts a panel.
+constexpr KeyRect kPanelArea{6, 19, 387, 558};
+// The face's whole width inside the outline, for panels clear of the notches' rows: a box that
+// crosses rows kNotchTop to kNotchBottom - 1 keeps to kPanelArea's columns.
+constexpr KeyRect kFaceArea{3, 19, 429, 558};
+constexpr int kNotchTop = 281;
+constexpr int kNotchBottom = 311;
+
 // The LCD area of the window (377 x 160 at (22, 43)), where the screen is presented.
 constexpr int kLcdAreaLeft = 22;
 constexpr int kLcdAreaTop = 43;

@@ -142,7 +142,7 @@ struct Child {
 // One virtual X server for the whole suite, on a display number it picks itself.
 class XServer {
   public:
-    bool start(const fs::path& dir) {
+    bool start(const fs::path& dir, const std::string& size = "1920x1200") {
         int fds[2];
         if (pipe(fds) != 0) return false;
         posix_spawn_file_actions_t actions;
@@ -153,8 +153,8 @@ class XServer {
         // -noreset: by default the server resets whenever its last client leaves, and refuses
         // connections while it does; each xdotool call is a client that comes and goes, so the
         // program's own connection could land in a reset and find no display.
-        std::vector<std::string> argv = {"Xvfb",        "-displayfd", "3",   "-screen", "0",
-                                         "1024x768x24", "-nolisten",  "tcp", "-noreset"};
+        std::vector<std::string> argv = {"Xvfb",       "-displayfd", "3",   "-screen", "0",
+                                         size + "x24", "-nolisten",  "tcp", "-noreset"};
         std::vector<char*> args;
         for (std::string& a : argv) args.push_back(a.data());
         args.push_back(nullptr);
@@ -453,7 +453,7 @@ TEST_F(Desktop, ScaledWindowAndFullScreen) {
     EXPECT_EQ(shot->width, 870);
     EXPECT_EQ(shot->height, 1170);
 
-    // Q, the highest letter: the doubled window is taller than the screen and centred on it.
+    // Q, the highest letter, on the doubled window.
     const KeyRect q = gridKeyRect(0, 0);
     xdo("mousemove --window " + window + " " + std::to_string(2 * (q.left + q.width / 2)) + " " +
         std::to_string(2 * (q.top + q.height / 2)) + " click 1");
@@ -470,11 +470,11 @@ TEST_F(Desktop, ScaledWindowAndFullScreen) {
         return false;
     };
     xdo("key alt+Return");
-    EXPECT_TRUE(geometryShows("1024x768"));
+    EXPECT_TRUE(geometryShows("1920x1200"));
     shot = screenshot();
     ASSERT_TRUE(shot);
-    EXPECT_EQ(shot->width, 1024);
-    EXPECT_EQ(shot->height, 768);
+    EXPECT_EQ(shot->width, 1920);
+    EXPECT_EQ(shot->height, 1200);
     xdo("key alt+Return");
     EXPECT_TRUE(geometryShows("870x1170"));
     xdo("windowfocus --sync " + window);
@@ -549,6 +549,65 @@ TEST_F(Desktop, DraggingTheBodyMovesTheWindow) {
     EXPECT_EQ(ay - by, 50);
     app.signal(SIGTERM);
     expectOrderlyEnd();
+}
+
+// Only the sizes that fit the screen are offered: a window kept at 4x in vorn.ini starts at the
+// largest size a small, a middling and a large screen have room for, and lies on the screen.
+TEST_F(Desktop, StartsAtTheLargestSizeTheScreenHasRoomFor) {
+    writeProgram(dir / "waits.vrn", "getchar\nEXIT\n");
+    struct Case {
+        const char* screen;
+        int scale;
+    };
+    for (const Case& c : {Case{"1024x768", 1}, Case{"1920x1200", 2}, Case{"3840x2400", 4}}) {
+        SCOPED_TRACE(c.screen);
+        writeText(dir / "vorn.ini", "[Corvane]\nSize=4\n");
+        TempDir serverDir;
+        XServer server;
+        ASSERT_TRUE(server.start(serverDir.path(), c.screen));
+        std::vector<std::string> env = environment();
+        for (std::string& e : env)
+            if (e.rfind("DISPLAY=", 0) == 0) e = "DISPLAY=" + server.display();
+        Child run;
+        ASSERT_TRUE(run.start({kBin + "/corvane", (dir / "waits.vrn").string()}, env, {},
+                              dir / "stdout", dir / "stderr"));
+        const std::string xdotool = "DISPLAY=" + server.display() + " xdotool ";
+        const std::string size =
+            std::to_string(435 * c.scale) + "x" + std::to_string(585 * c.scale);
+        std::string geometry;
+        const auto end = std::chrono::steady_clock::now() + kStartLimit;
+        while (std::chrono::steady_clock::now() < end && !run.wait(0s)) {
+            std::system((xdotool + "search --onlyvisible --name '^Corvane$' getwindowgeometry >" +
+                         quoted((dir / "geometry").string()) + " 2>/dev/null")
+                            .c_str());
+            geometry = readText(dir / "geometry");
+            // Made off the screen first, then sized and placed: wait for both to be done.
+            const size_t at = geometry.find("Position: ");
+            if (geometry.find(size) != std::string::npos && at != std::string::npos) {
+                const int x = std::stoi(geometry.substr(at + 10));
+                const int y = std::stoi(geometry.substr(geometry.find(',', at) + 1));
+                if (x >= 0 && y >= 0 && y + 585 * c.scale <= std::stoi(c.screen + 5))
+                    break;  // "WxH": H
+            }
+            std::this_thread::sleep_for(100ms);
+        }
+        EXPECT_NE(geometry.find("Geometry: " + size), std::string::npos)
+            << geometry << readText(dir / "stderr");
+        // "Position: X,Y": on the screen, whole.
+        const size_t at = geometry.find("Position: ");
+        ASSERT_NE(at, std::string::npos) << geometry;
+        const int x = std::stoi(geometry.substr(at + 10));
+        const int y = std::stoi(geometry.substr(geometry.find(',', at) + 1));
+        const int screenWidth = std::stoi(c.screen);
+        const int screenHeight =
+            std::stoi(std::string(c.screen).substr(std::string(c.screen).find('x') + 1));
+        EXPECT_GE(x, 0);
+        EXPECT_GE(y, 0);
+        EXPECT_LE(x + 435 * c.scale, screenWidth);
+        EXPECT_LE(y + 585 * c.scale, screenHeight);
+        run.signal(SIGTERM);
+        EXPECT_EQ(run.wait(kStartLimit), std::optional<int>(0));
+    }
 }
 
 TEST_F(Desktop, MenuExitEndsInOrder) {

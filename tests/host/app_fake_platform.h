@@ -67,6 +67,10 @@ class FakePlatform : public Platform {
     Screen screenInfo{};
     std::vector<ViewLayout> views;  // every layout the window was given
     Screen screen() override { return screenInfo; }
+    ScreenRect work{};      // the work area (empty: not known)
+    ScreenRect windowAt{};  // where the window is on the screen (empty: not known)
+    ScreenRect workArea() override { return work; }
+    ScreenRect windowRect() override { return windowAt; }
     void setView(const ViewLayout& layout) override { views.push_back(layout); }
     void messageBox(const std::string& text) override {
         messages.push_back(text);

@@ -10,6 +10,7 @@
 #include "host/app.h"
 #include "host/config_store.h"
 #include "host/menu.h"
+#include "host/screen_fit.h"
 #include "host/text_wrap.h"
 #include "host/texts.h"
 #include "host/window.h"
@@ -133,6 +134,64 @@ TEST_F(AppView, ASizeOutsideOneToFourInVornIniIsNoChoice) {
         App app(platform, settings);
         start(app);
         EXPECT_EQ(app.viewMode().scale, c.scale) << c.size;
+    }
+}
+
+// Only the sizes whose window fits the screen's work area are offered: the others are greyed
+// and not carried out when given anyway, and a size kept from a larger screen gives way to the
+// largest that fits. About says how far this screen goes.
+TEST_F(AppView, OnlySizesThatFitTheWorkAreaAreOffered) {
+    struct Case {
+        ScreenRect work;
+        int largest;
+    };
+    const Case cases[] = {
+        {{0, 0, 800, 480}, 1},        // smaller than the window itself: 1x all the same
+        {{0, 0, 1024, 768}, 1},       // 2x is 870 x 1170
+        {{0, 0, 1600, 1200}, 2},      // the screen: 3x is 1305 x 1755
+        {{0, 32, 1600, 1168}, 1},     // the same with a panel: 1170 rows no longer fit
+        {{0, 0, 3840, 2160}, 3},      // 4x is 1740 x 2340
+        {{-1920, 0, 1920, 2400}, 4},  // a second screen left of the first
+        {{}, 4},                      // not known: every size
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.work.width) + "x" + std::to_string(c.work.height));
+        writeText(dir / "vorn.ini", "[Corvane]\nSize=4\n");
+        FakePlatform screen;
+        screen.work = c.work;
+        App app(screen, settings);
+        start(app);
+        EXPECT_EQ(app.viewMode().scale, c.largest);
+        EXPECT_EQ(screen.views.back().outputWidth, 435 * c.largest);
+        for (int n = 1; n <= 4; ++n)
+            EXPECT_EQ(app.window().menu().isEnabled(uint16_t(kCmdScale1 + n - 1)), n <= c.largest)
+                << n;
+        app.command(kCmdScale1);
+        app.command(kCmdScale4);
+        EXPECT_EQ(app.viewMode().scale, c.largest == 4 ? 4 : 1);
+        std::string about = app.aboutText();
+        EXPECT_NE(about.find(std::to_string(c.largest) + "x."), std::string::npos) << about;
+    }
+}
+
+// The menu opens on the part of the window the screen shows: a window half below the screen's
+// bottom right keeps the menu, and its sub-menu, where they can be clicked.
+TEST_F(AppView, TheMenuStaysOnTheScreen) {
+    platform.work = {0, 0, 1024, 768};
+    platform.windowAt = {650, 268, 435, 585};  // 374 x 500 of it on the screen
+    App app(platform, settings);
+    start(app);
+    pointer(app, PlatformEvent::Type::RightDown, 360, 480);
+    Menu& menu = app.window().menu();
+    ASSERT_TRUE(menu.isOpen());
+    menu.keyDown(0x26);  // Up, Up: "设定"; Right opens it
+    menu.keyDown(0x26);
+    menu.keyDown(0x27);
+    ASSERT_TRUE(menu.submenuOpen());
+    for (int level = 0; level < 2; ++level) {
+        const KeyRect b = menu.boxRect(level);
+        EXPECT_LE(b.left + b.width, 374) << level;
+        EXPECT_LE(b.top + b.height, 500) << level;
     }
 }
 

@@ -225,10 +225,13 @@ TEST(MenuGeometry, HitTestFindsEveryItemAtItsRect) {
             }
         }
     }
-    EXPECT_EQ(menu.hitTest(99, 100).level, -1);
-    EXPECT_EQ(menu.hitTest(100, 100).index, -1);  // the frame belongs to no item
+    const KeyRect box = menu.boxRect(0);
+    EXPECT_EQ(menu.hitTest(box.left - 1, box.top).level, -1);
+    EXPECT_EQ(menu.hitTest(box.left, box.top).index, -1);  // the frame belongs to no item
 }
 
+// The boxes stay inside the outline, clear of its corners and hinge notches, so the window's
+// shape cuts none of them, wherever the menu opens.
 TEST(MenuGeometry, StaysInsideTheWindow) {
     const Point corners[] = {{0, 0}, {434, 584}, {434, 0}, {0, 584}, {300, 500}, {-20, -20}};
     for (Point at : corners) {
@@ -240,10 +243,16 @@ TEST(MenuGeometry, StaysInsideTheWindow) {
         for (int level = 0; level < 2; ++level) {
             const KeyRect b = menu.boxRect(level);
             ASSERT_FALSE(b.empty());
-            EXPECT_GE(b.left, 0);
-            EXPECT_GE(b.top, 0);
-            EXPECT_LE(b.left + b.width, kWindowWidth) << at.x << "," << at.y << " level " << level;
-            EXPECT_LE(b.top + b.height, kWindowHeight) << at.x << "," << at.y << " level " << level;
+            const KeyRect& a = kFaceArea;
+            EXPECT_GE(b.left, a.left);
+            EXPECT_GE(b.top, a.top);
+            EXPECT_LE(b.left + b.width, a.left + a.width)
+                << at.x << "," << at.y << " level " << level;
+            EXPECT_LE(b.top + b.height, a.top + a.height)
+                << at.x << "," << at.y << " level " << level;
+            for (int x = b.left; x < b.left + b.width; ++x)
+                for (int y = b.top; y < b.top + b.height; ++y)
+                    ASSERT_TRUE(insideOutline(x, y)) << x << "," << y << " level " << level;
         }
         // The sub-menu never hides its parent item.
         const KeyRect parent = menu.itemRect(0, kSettingsIndex);
@@ -277,10 +286,9 @@ TEST(MenuLanguages, ReachedByKeysAndPointerInsideTheWindow) {
             for (int level = 0; level < kMenuLevels; ++level) {
                 const KeyRect b = menu.boxRect(level);
                 ASSERT_FALSE(b.empty()) << level;
-                EXPECT_GE(b.left, 0);
-                EXPECT_GE(b.top, 0);
-                EXPECT_LE(b.left + b.width, kWindowWidth) << level;
-                EXPECT_LE(b.top + b.height, kWindowHeight) << level;
+                for (int x = b.left; x < b.left + b.width; ++x)
+                    for (int y = b.top; y < b.top + b.height; ++y)
+                        ASSERT_TRUE(insideOutline(x, y)) << x << "," << y << " level " << level;
             }
             for (MenuHit opener : {MenuHit{0, kSettingsIndex}, MenuHit{1, kLanguageIndex}}) {
                 const Point c = centre(menu.itemRect(opener.level, opener.index));

@@ -12,6 +12,7 @@
 
 #include "display/fonts.h"
 #include "host/chooser.h"
+#include "host/message_panel.h"
 #include "host/texts.h"
 #include "host/window.h"
 #include "support/build_paths.h"
@@ -503,6 +504,18 @@ TEST_F(WindowGolden, InWindowChooser) {
     RgbImage shown = window->image();
     chooser.draw(shown, handheldFonts());
     expectGolden(shown, "window_chooser.png");
+}
+
+// A message box drawn in the window: caption, sign, wrapped text and OK button over the face,
+// clear of the hinge notch.
+TEST_F(WindowGolden, MessageBoxOverTheWindow) {
+    window->paint(m, 0);
+    RgbImage shown = window->image();
+    const MessagePanel box(
+        "无法打开Quillbox文件! /home/someone/games/a-program-with-a-long-name.vrn",
+        {0, 0, 435, 585});
+    box.draw(shown, *handheldFonts());
+    expectGolden(shown, "window_message.png");
 }
 
 }  // namespace

@@ -3,11 +3,12 @@
 # by class and title and has its size, place and region; the path of an image is read in every
 # form Windows writes it ("/R path", quotes, a bare path); keys typed with xdotool reach a program
 # waiting for one; F8 restarts the program; "窗口 2x" doubles the window and F12 saves it at that
-# size; Alt+Enter fills the screen without reaching the program as Enter; the right button opens
+# size, while "窗口 3x", too large for the screen, is not offered; Alt+Enter fills the screen
+# without reaching the program as Enter; the right button opens
 # the pop-up menu, whose Exit ends the program and writes vorn.ini, whose size and full screen the
 # next start takes; a message box stands over the middle of the window and a command repeated
-# while it is up does not bring it back; an image that is no program gives the load message and a
-# failed exit status.
+# while it is up does not bring it back; a drag on the body moves the window; an image that is no
+# program gives the load message and a failed exit status.
 #   corvane_smoke.sh WINEPREFIX BIN_DIR PROBE_EXE VRNASM TMP_DIR
 # With a sixth argument, DEBUGGER_EXE, it runs our test debugger against corvane.exe instead.
 set -euo pipefail
@@ -16,7 +17,9 @@ prefix=$1 bin=$2 probe=$3 vrnasm=$4 tmp=$5 debugger=${6:-}
 source "$(dirname "$0")/wine_gui.sh"
 wine_gui_begin smoke Xvfb xdotool
 watched="app_pid listener_pid bad_listener_pid"
-start_xvfb
+# Room for the window at 2x (870 x 1170) but not at 3x (1305 x 1755).
+sw=1920 sh=1200
+start_xvfb "${sw}x${sh}"
 
 # A portable copy: the root directory is the executable's folder.
 app="$work/app"
@@ -109,7 +112,8 @@ probe_window() { geometry=$(wine_run "$probe" window 2>/dev/null) && [ -n "$geom
 wait_for 180 probe_window || fail "no window of class MyCorvaneClass titled Corvane"
 read -r x y w h corner_out middle_in <<<"$(echo "$geometry" | tr -d '\r')"
 [ "$w" = 435 ] && [ "$h" = 585 ] || fail "window is ${w}x${h}, not 435x585"
-[ "$x" = $(((1024 - 435) / 2)) ] && [ "$y" = $(((768 - 585) / 2)) ] || fail "window at $x,$y is not centred"
+x1=$(((sw - 435) / 2)) y1=$(((sh - 585) / 2))
+[ "$x" = "$x1" ] && [ "$y" = "$y1" ] || fail "window at $x,$y is not centred"
 [ "$corner_out" = 1 ] && [ "$middle_in" = 1 ] || fail "the window's region is not the outline"
 
 # Keys typed on the X side reach the waiting program.
@@ -131,9 +135,14 @@ size_is() {
 }
 wine_run "$probe" command 40082 || fail "no window to give 窗口 2x"
 wait_for 60 size_is 870 1170 || fail "after 窗口 2x the window is ${w}x${h}, not 870x1170"
-[ $((x + w / 2)) -ge $((294 + 217 - 1)) ] && [ $((x + w / 2)) -le $((294 + 217 + 1)) ] ||
+[ $((x + w / 2)) -ge $((x1 + 217 - 1)) ] && [ $((x + w / 2)) -le $((x1 + 217 + 1)) ] ||
   fail "the 2x window at $x,$y left the centre of the 1x one"
+[ "$y" -ge 0 ] && [ $((y + h)) -le "$sh" ] || fail "the 2x window at $x,$y leaves the screen"
 [ "$corner_out" = 1 ] && [ "$middle_in" = 1 ] || fail "the 2x window's region is not the outline"
+# 3x would not fit the screen: the size is not offered, and given anyway it changes nothing.
+wine_run "$probe" command 40083 || fail "no window to give 窗口 3x"
+sleep 2
+size_is 870 1170 || fail "窗口 3x, too large for the screen, made the window ${w}x${h}"
 shot=""
 screenshot_taken() { for shot in "$app"/screenshots/corvane-*.png; do [ -s "$shot" ] && return 0; done; return 1; }
 press_until F12 screenshot_taken || fail "F12 wrote no screenshot"
@@ -143,7 +152,7 @@ png_size=$(od -An -tu1 -j16 -N8 "$shot" | awk '{ print $3 * 256 + $4 "x" $7 * 25
 
 # Alt+Enter fills the screen, and the waiting program does not take it for Enter; Enter alone
 # still reaches it afterwards.
-press_until alt+Return size_is 1024 768 || fail "Alt+Enter made the window ${w}x${h}, not the screen"
+press_until alt+Return size_is "$sw" "$sh" || fail "Alt+Enter made the window ${w}x${h}, not the screen"
 [ "$x" = 0 ] && [ "$y" = 0 ] || fail "the full screen is at $x,$y"
 sleep 1
 seen 2 2 && fail "Alt+Enter reached the program as Enter"
@@ -178,7 +187,7 @@ grep -q '^Size=2' "$app/vorn.ini" && grep -q '^Fullscreen=1' "$app/vorn.ini" ||
 (cd "$app" && CORVANE_NO_MESSAGE_BOXES=0 exec "$scripts/wine-run.sh" "$prefix" "$app/corvane.exe") \
   >"$work/again.out" 2>"$work/again.err" &
 app_pid=$!
-wait_for 180 size_is 1024 768 || fail "a start with Fullscreen=1 made a ${w:-no} x ${h:-no} window"
+wait_for 180 size_is "$sw" "$sh" || fail "a start with Fullscreen=1 made a ${w:-no} x ${h:-no} window"
 xid=$(xdotool search --name '^Corvane$' | head -n1)
 press_until alt+Return size_is 870 1170 || fail "Alt+Enter from a full screen gave ${w}x${h}, not 2x"
 
@@ -196,7 +205,7 @@ read -r bx by bw bh <<<"$box"
 middle=$((by + bh / 2))
 [ "$middle" -ge $((150 + 292 - 1)) ] && [ "$middle" -le $((150 + 292 + 1)) ] ||
   fail "the box at $bx,$by (${bw}x${bh}) is not over the middle of the window at 40,150"
-[ "$bx" -ge 0 ] && [ $((bx + bw)) -le 1024 ] || fail "the box at $bx,$by (${bw}x${bh}) leaves the screen"
+[ "$bx" -ge 0 ] && [ $((bx + bw)) -le "$sw" ] || fail "the box at $bx,$by (${bw}x${bh}) leaves the screen"
 wine_run "$probe" command 40088 || fail "no window to give 关于Corvane... again"
 sleep 1
 wine_run "$probe" box-ok || fail "no box to close"
@@ -204,6 +213,21 @@ box_gone() { ! box_up; }
 wait_for 30 box_gone || fail "the box did not close"
 sleep 2
 box_gone || fail "a command given while the box was up brought the box back"
+
+# A press on the body, off the keys, drags the window along with the pointer.
+xdotool mousemove --window "$xid" 200 320 mousedown 1
+sleep 0.5
+for _ in 1 2 3 4 5; do
+  xdotool mousemove_relative 10 10
+  sleep 0.2
+done
+xdotool mouseup 1
+placed_at() {
+  probe_window || return 1
+  read -r x y w h corner_out middle_in <<<"$(echo "$geometry" | tr -d '\r')"
+  [ "$x" = "$1" ] && [ "$y" = "$2" ]
+}
+wait_for 30 placed_at 90 200 || fail "a drag of 50,50 from 40,150 left the window at $x,$y"
 wine_run "$probe" close || fail "no window to close"
 wait "$app_pid" || fail "the second start did not end cleanly"
 app_pid=""

@@ -4,7 +4,8 @@
 #                                and ends, at exit, the processes whose ids are held by the
 #                                variables named in $watched, then the X server, then $work;
 #                                a function `before_cleanup`, when defined, runs first
-#   start_xvfb                   a virtual X server of the test's own, as DISPLAY
+#   start_xvfb [WxH]             a virtual X server of the test's own, as DISPLAY, its screen
+#                                WxH (1024x768 unless given)
 #   fail TEXT                    says TEXT and shows the logs in $work
 #   wait_for SECONDS COMMAND...  true once COMMAND succeeds, false when the time is up
 #   press_until KEY COMMAND...   types KEY into the X window $xid until COMMAND succeeds
@@ -73,7 +74,7 @@ wine_run() { "$scripts/wine-run.sh" "$prefix" "$@"; }
 # before any Windows program runs: the first one makes the prefix's desktop, and a desktop made
 # without a display leaves corvane.exe without its window.
 start_xvfb() {
-  Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp -noreset 5>"$work/display" 2>"$work/xvfb.log" &
+  Xvfb -displayfd 5 -screen 0 "${1:-1024x768}x24" -nolisten tcp -noreset 5>"$work/display" 2>"$work/xvfb.log" &
   xvfb_pid=$!
   wait_for 30 test -s "$work/display" || fail "the virtual X server did not start"
   export DISPLAY=":$(head -n1 "$work/display")"

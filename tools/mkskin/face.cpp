@@ -105,6 +105,53 @@ void drawBody(RgbImage& img) {
     }
 }
 
+// The hinge the lid turns on, below the seam at both edges. The outline leaves the lid and the
+// base a gap at the right edge beside the LED and under the barrel (and under the barrel on the
+// left): a barrel drawn between them makes those gaps read as the hinge's own. The left side has
+// no gap above its barrel in the outline, so the lid's is drawn there as a dark slot.
+constexpr int kBarrelTop = kSeamY + 1;
+constexpr int kBarrelBottom = 305;  // where the gaps under the barrels begin
+constexpr int kBarrelLength = 38;
+
+void drawBarrel(RgbImage& img, int x0, int x1, bool right) {
+    constexpr Color kShadow{26, 29, 37};
+    constexpr Color kMetal{104, 112, 130};
+    constexpr Color kShine{206, 212, 226};
+    const float height = float(kBarrelBottom - kBarrelTop);
+    for (int y = kBarrelTop; y < kBarrelBottom; ++y) {
+        // A cylinder lying along the edge: lit just above its middle, dark where it turns away.
+        const float t = (float(y - kBarrelTop) + 0.5f) / height;
+        const float round = std::sin(3.14159265f * t);
+        const float shine = std::exp(-std::pow((t - 0.32f) / 0.13f, 2.f));
+        const Color c = mix(mix(kShadow, kMetal, round), kShine, 0.65f * shine);
+        for (int x = x0; x < x1; ++x)
+            if (insideOutline(x, y)) blend(img, x, y, c, 1.f);
+    }
+    // Its inner end: a dark ring where it meets the case, lit on the side facing the light.
+    const int end = right ? x0 : x1 - 1;
+    const int lit = right ? x0 + 1 : x1 - 2;
+    for (int y = kBarrelTop; y < kBarrelBottom; ++y) {
+        blend(img, end, y, kShadow, 0.85f);
+        blend(img, lit, y, kShine, right ? 0.25f : 0.45f);
+    }
+    // The gap under the barrel, where the outline's notch is: a dark line across its length.
+    for (int x = x0; x < x1; ++x) blend(img, x, kBarrelBottom - 1, kShadow, 0.7f);
+}
+
+void drawHinges(RgbImage& img) {
+    drawBarrel(img, kWindowWidth - kBarrelLength, kWindowWidth, true);
+    drawBarrel(img, 0, kBarrelLength, false);
+    // The lid's gap above the left barrel, the right one's mirror image (the outline cuts the
+    // right one out of the window).
+    const auto mirrored = [](float x, float y) {
+        return !insideOutline(kWindowWidth - 1 - int(std::floor(x)), int(std::floor(y))) &&
+               y >= 282.f && y < float(kBarrelTop) && x < 44.f;
+    };
+    fillShape(img, 0, 282, 44, kBarrelTop, mirrored, [](float, float) {
+        return Color{16, 18, 23};
+    });
+}
+
 void drawBezel(RgbImage& img, const Fonts& fonts) {
     fillRoundRect(img, 9, 29, 413, 221, 15, Color{120, 128, 146}, 0.7f);
     fillRoundRectGradient(img, 10, 30, 412, 220, 14, Color{44, 47, 55}, Color{20, 22, 26});
@@ -311,6 +358,7 @@ RgbImage drawFace(bool pressed) {
     static const Fonts fonts;
     RgbImage img(kWindowWidth, kWindowHeight);
     drawBody(img);
+    drawHinges(img);
     drawBezel(img, fonts);
     drawLogo(img, fonts);
     drawDeck(img);

@@ -1,10 +1,11 @@
-// The desktop window's modal loops for the open-file dialog: the desktop's own chooser run as a
-// child process, or the chooser drawn in the window. Either keeps the window painted and a quit
-// honoured while it is up.
+// The desktop window's modal loops: for the open-file dialog, the desktop's own chooser run as a
+// child process or the chooser drawn in the window; for a message, the box drawn in the window.
+// Each keeps the window painted and a quit honoured while it is up.
 
 #include <deque>
 
 #include "host/chooser.h"
+#include "host/message_panel.h"
 #include "host/platform/sdl/external_dialog.h"
 #include "host/platform/sdl/keymap.h"
 #include "host/platform/sdl/sdl_platform.h"
@@ -125,6 +126,54 @@ std::optional<std::string> SdlPlatform::runWindowChooser(const OpenFileRequest& 
             if (changed) redraw();
         }
     }
+}
+
+bool SdlPlatform::runWindowBox(const std::string& text) {
+    if (!window_ || !shown() || !fonts_ || (SDL_GetWindowFlags(window_) & SDL_WINDOW_HIDDEN))
+        return false;
+    // Drawn over the face: a full screen of the LCD alone shows the face meanwhile.
+    const ViewLayout before = layout_;
+    if (layout_.source != faceSource())
+        layout_ = layoutFor(ViewMode{layout_.scale, true, FullscreenContent::Face},
+                            layout_.outputWidth, layout_.outputHeight);
+    const MessagePanel box(text, visibleWindowPart(layout_, windowRect(), workArea()));
+    RgbImage canvas;
+    auto redraw = [&] {
+        canvas = *shown();
+        box.draw(canvas, *fonts_);
+        uploadWhole(canvas);
+    };
+    redraw();
+    for (;;) {
+        sleepOrDescriptor(nowNs() + kModalWaitNs);
+        checkSignal();
+        bool done = !pending_.empty() && pending_.back().type == PlatformEvent::Type::Quit;
+        SDL_Event e;
+        while (!done && SDL_PollEvent(&e)) {
+            if (isQuit(e)) {
+                push(PlatformEvent::Type::Quit);
+                done = true;
+            } else if (e.type == SDL_KEYDOWN && !e.key.repeat &&
+                       MessagePanel::closesOn(pcKeyOf(e.key.keysym.scancode))) {
+                // The key that closed the box is the box's: the program never sees it pressed.
+                latch_.suppress(pcKeyOf(e.key.keysym.scancode));
+                done = true;
+            } else if (e.type == SDL_MOUSEBUTTONDOWN && e.button.button == SDL_BUTTON_LEFT) {
+                const auto at = toWindow(layout_, e.button.x, e.button.y);
+                done = at && box.clickCloses(at->first, at->second);
+            } else if (e.type == SDL_WINDOWEVENT) {
+                if (e.window.event == SDL_WINDOWEVENT_EXPOSED) redraw();
+            } else if (e.type == SDL_KEYUP) {
+                translate(e);  // releases stay: no key is left down
+            } else {
+                modalEvent(e);
+            }
+        }
+        if (done) break;
+    }
+    layout_ = before;
+    uploadWhole(*shown());
+    return true;
 }
 
 }  // namespace corvane

@@ -269,6 +269,21 @@ Platform::Screen SdlPlatform::screen() {
     return s;
 }
 
+ScreenRect SdlPlatform::workArea() {
+    const int display = window_ ? std::max(0, SDL_GetWindowDisplayIndex(window_)) : 0;
+    SDL_Rect usable{};
+    if (SDL_GetDisplayUsableBounds(display, &usable) != 0) return {};
+    return {usable.x, usable.y, usable.w, usable.h};
+}
+
+ScreenRect SdlPlatform::windowRect() {
+    if (!window_) return {};
+    ScreenRect r;
+    SDL_GetWindowPosition(window_, &r.left, &r.top);
+    SDL_GetWindowSize(window_, &r.width, &r.height);
+    return r;
+}
+
 void SdlPlatform::setView(const ViewLayout& layout) {
     layout_ = layout;
     if (!window_) return;
@@ -294,13 +309,18 @@ void SdlPlatform::setView(const ViewLayout& layout) {
             SDL_SetWindowSize(window_, layout.outputWidth, layout.outputHeight);
             shapeWindow(layout.scale);
         }
-        // A new size keeps the window's centre where it was; back from a full screen it is
-        // centred again.
-        if (wasFullscreen) {
+        // A new size keeps the window's centre where it was, as far as the work area lets it;
+        // back from a full screen it is centred on the work area again.
+        const ScreenRect work = workArea();
+        if (wasFullscreen && work.empty()) {
             SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
-        } else if (oldW != layout.outputWidth || oldH != layout.outputHeight) {
-            SDL_SetWindowPosition(window_, x + (oldW - layout.outputWidth) / 2,
-                                  y + (oldH - layout.outputHeight) / 2);
+        } else {
+            const ScreenRect to = wasFullscreen
+                                      ? centreWindow(layout.outputWidth, layout.outputHeight, work)
+                                      : placeWindow({x, y, oldW, oldH}, layout.outputWidth,
+                                                    layout.outputHeight, work);
+            if (wasFullscreen || to.left != x || to.top != y)
+                SDL_SetWindowPosition(window_, to.left, to.top);
         }
     }
     scaled_ = RgbImage();
@@ -348,7 +368,9 @@ void SdlPlatform::followPointer() {
 }
 
 void SdlPlatform::showMessageBox(const std::string& text) {
-    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_WARNING, "Tivex", text.c_str(), window_);
+    // Over the window, drawn in it; SDL's own box only while there is no window to draw in.
+    if (!runWindowBox(text))
+        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_WARNING, "Tivex", text.c_str(), window_);
     // Presses that reached the window while the box was up were meant for the box: a key
     // pressed again meanwhile must not bring the same box back. Releases stay, so no key is
     // left down.

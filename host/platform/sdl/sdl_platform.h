@@ -38,8 +38,9 @@ class SdlPlatform : public DesktopPlatform {
     SdlPlatform(const SdlPlatform&) = delete;
     SdlPlatform& operator=(const SdlPlatform&) = delete;
 
-    // The handheld's fonts, for the chooser drawn in the window.
+    // The handheld's fonts, for the chooser and the message boxes drawn in the window.
     void setFonts(const FontTables* fonts) { fonts_ = fonts; }
+    void useFonts(const FontTables* fonts) override { fonts_ = fonts; }
 
     // Extra descriptors the waits also wake for (the debugger channel): `ready` runs, between two
     // instructions, whenever `fd` is readable (or closed). At most one callback per descriptor.
@@ -66,6 +67,8 @@ class SdlPlatform : public DesktopPlatform {
                       const std::vector<std::pair<int, int>>& outline) override;
     void beginDrag(int x, int y) override;
     Screen screen() override;
+    ScreenRect workArea() override;
+    ScreenRect windowRect() override;
     void setView(const ViewLayout& layout) override;
     std::optional<std::string> openFileDialog(const OpenFileRequest& request) override;
     void beep() override { beeper_.beep(); }
@@ -100,6 +103,10 @@ class SdlPlatform : public DesktopPlatform {
     // handled: the window is kept painted; input for the window is dropped; a quit ends it.
     std::optional<std::string> runExternalDialog(const OpenFileRequest& request);
     std::optional<std::string> runWindowChooser(const OpenFileRequest& request);
+    // The message box drawn in the window, over the middle of the part the screen shows, until
+    // Enter, Space, Esc or its OK button closes it (sdl_dialogs.cpp). False when there is no
+    // window shown to draw it in, or no fonts.
+    bool runWindowBox(const std::string& text);
     // Handles an event while a dialog is up: true when the dialog must end (quit).
     bool modalEvent(const SDL_Event& e);
 

@@ -340,11 +340,11 @@ void Win32Platform::shapeWindow(int scale) {
     if (region && !SetWindowRgn(window_, region, TRUE)) DeleteObject(region);
 }
 
-RECT Win32Platform::monitorRect(bool workArea) const {
+RECT Win32Platform::monitorRect(bool work) const {
     MONITORINFO info{};
     info.cbSize = sizeof info;
     HMONITOR monitor = MonitorFromWindow(window_, MONITOR_DEFAULTTOPRIMARY);
-    if (monitor && GetMonitorInfoW(monitor, &info)) return workArea ? info.rcWork : info.rcMonitor;
+    if (monitor && GetMonitorInfoW(monitor, &info)) return work ? info.rcWork : info.rcMonitor;
     return RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
 }
 
@@ -360,6 +360,17 @@ Platform::Screen Win32Platform::screen() {
     return s;
 }
 
+ScreenRect Win32Platform::workArea() {
+    const RECT r = monitorRect(true);
+    return {int(r.left), int(r.top), int(r.right - r.left), int(r.bottom - r.top)};
+}
+
+ScreenRect Win32Platform::windowRect() {
+    RECT r{};
+    if (!window_ || !GetWindowRect(window_, &r)) return {};
+    return {int(r.left), int(r.top), int(r.right - r.left), int(r.bottom - r.top)};
+}
+
 void Win32Platform::setView(const ViewLayout& layout) {
     const ViewLayout old = layout_;
     layout_ = layout;
@@ -373,18 +384,15 @@ void Win32Platform::setView(const ViewLayout& layout) {
                      SWP_NOACTIVATE);
     } else if (old.fullscreen || old.outputWidth != layout.outputWidth ||
                old.outputHeight != layout.outputHeight) {
-        // A new size keeps the window's centre where it was; back from a full screen it is
-        // centred in the work area again. A window made at the size asked keeps its place.
-        RECT r{};
-        GetWindowRect(window_, &r);
-        int x = r.left + (int(r.right - r.left) - layout.outputWidth) / 2;
-        int y = r.top + (int(r.bottom - r.top) - layout.outputHeight) / 2;
-        if (old.fullscreen) {
-            const RECT area = monitorRect(true);
-            x = area.left + (int(area.right - area.left) - layout.outputWidth) / 2;
-            y = area.top + (int(area.bottom - area.top) - layout.outputHeight) / 2;
-        }
-        SetWindowPos(window_, nullptr, x, y, layout.outputWidth, layout.outputHeight,
+        // A new size keeps the window's centre where it was, as far as the work area lets it;
+        // back from a full screen it is centred in the work area again. A window made at the
+        // size asked keeps its place.
+        const ScreenRect work = workArea();
+        const ScreenRect to =
+            old.fullscreen
+                ? centreWindow(layout.outputWidth, layout.outputHeight, work)
+                : placeWindow(windowRect(), layout.outputWidth, layout.outputHeight, work);
+        SetWindowPos(window_, nullptr, to.left, to.top, to.width, to.height,
                      SWP_NOZORDER | SWP_NOACTIVATE);
         shapeWindow(layout.scale);
     }

@@ -55,6 +55,8 @@ class Win32Platform : public DesktopPlatform {
                       const std::vector<std::pair<int, int>>& outline) override;
     void beginDrag(int x, int y) override;
     Screen screen() override;
+    ScreenRect workArea() override;
+    ScreenRect windowRect() override;
     void setView(const ViewLayout& layout) override;
     std::optional<std::string> openFileDialog(const OpenFileRequest& request) override;
     void beep() override { beeper_.beep(); }
@@ -82,7 +84,7 @@ class Win32Platform : public DesktopPlatform {
     // shape above.
     void shapeWindow(int scale);
     // The monitor the window is on: all of it, or its work area (without the task bar).
-    RECT monitorRect(bool workArea) const;
+    RECT monitorRect(bool work) const;
 
     HINSTANCE instance_;
     Win32Beeper beeper_;
