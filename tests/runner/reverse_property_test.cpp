@@ -191,7 +191,8 @@ TEST(ReverseExecution, LandsWhereTheForwardRunWas) {
             here = expected;
         }
     }
-    EXPECT_GE(exercised, kReversePrograms / 2);  // enough programs lived long enough to mean something
+    EXPECT_GE(exercised,
+              kReversePrograms / 2);  // enough programs lived long enough to mean something
     EXPECT_GE(landings, kReversePrograms * 50 / 3);
 }
 

@@ -22,9 +22,9 @@ struct __decimal {
 };
 
 /* x finite and not zero. */
-void __dec_exact(struct __decimal *d, const __w32 *x);
+void __dec_exact(struct __decimal* d, const __w32* x);
 /* Rounds to `keep` digits from the first (any int), to nearest, ties to even. */
-void __dec_round(struct __decimal *d, int keep);
+void __dec_round(struct __decimal* d, int keep);
 /* The i-th digit of the rounded value from its first (0 past its digits). */
-int __dec_digit(const struct __decimal *d, int i);
+int __dec_digit(const struct __decimal* d, int i);
 #endif

@@ -4,23 +4,24 @@
 #include "float_decimal.h"
 
 /* The j-th digit after the point. */
-static int __frac_digit(const struct __decimal *d, int style, int j)
-{
+static int __frac_digit(const struct __decimal* d, int style, int j) {
     return __dec_digit(d, style == 'e' ? 1 + j : d->decpt + j);
 }
 
-static void __float(struct __sink *o, const unsigned long *x, int c, int flags, int width,
-                    int prec)
-{
+static void __float(struct __sink* o, const unsigned long* x, int c, int flags, int width,
+                    int prec) {
     struct __decimal d;
     int upper = c == 'E' || c == 'F' || c == 'G';
     int style = c | 0x20; /* 'e', 'f' or 'g' */
     int sign = 0, trim = 0, intlen = 1, fraclen, dot, exp10 = 0, explen = 0, total, i;
-    if (x[1] & __SIGN) sign = '-';
-    else if (flags & F_PLUS) sign = '+';
-    else if (flags & F_SPACE) sign = ' ';
+    if (x[1] & __SIGN)
+        sign = '-';
+    else if (flags & F_PLUS)
+        sign = '+';
+    else if (flags & F_SPACE)
+        sign = ' ';
     if (__DEXP(x[1]) == 0x7FF) {
-        const char *t = (__DFRAC(x[1]) | x[0]) ? (upper ? "NAN" : "nan") : (upper ? "INF" : "inf");
+        const char* t = (__DFRAC(x[1]) | x[0]) ? (upper ? "NAN" : "nan") : (upper ? "INF" : "inf");
         total = 3 + (sign != 0);
         if (!(flags & F_LEFT)) __pad(o, ' ', width - total);
         if (sign) __put(o, sign);
@@ -53,8 +54,10 @@ static void __float(struct __sink *o, const unsigned long *x, int c, int flags, 
         trim = !(flags & F_ALT);
     }
     if (!d.zero) {
-        if (style == 'e') __dec_round(&d, prec + 1);
-        else __dec_round(&d, d.point + prec);
+        if (style == 'e')
+            __dec_round(&d, prec + 1);
+        else
+            __dec_round(&d, d.point + prec);
     }
     if (style == 'e') {
         if (!d.zero) exp10 = d.decpt - 1;
