@@ -51,6 +51,13 @@ void CodeGen::branch(Expr* e, bool when, int label) {
     em_.emit(when ? op::JNZ : op::JZ, label);
 }
 
+uint8_t compareOpcode(Op o) {
+    static const std::map<Op, uint8_t> kOps = {{Op::Lt, op::LT}, {Op::Gt, op::GT},
+                                               {Op::Le, op::LE}, {Op::Ge, op::GE},
+                                               {Op::Eq, op::EQ}, {Op::Ne, op::NE}};
+    return kOps.at(o);
+}
+
 // Pushes the machine's truth value (-1 or 0) of a comparison.
 void CodeGen::compare(Expr* e) {
     if (isLLong(e->a->type)) return llCompare(e);
@@ -60,10 +67,7 @@ void CodeGen::compare(Expr* e) {
     if (ulong) flipSign();
     value(e->b);
     if (ulong) flipSign();
-    static const std::map<Op, uint8_t> kOps = {{Op::Lt, op::LT}, {Op::Gt, op::GT},
-                                               {Op::Le, op::LE}, {Op::Ge, op::GE},
-                                               {Op::Eq, op::EQ}, {Op::Ne, op::NE}};
-    em_.emit(kOps.at(e->op));
+    em_.emit(compareOpcode(e->op));
 }
 
 // Unsigned 32-bit order through the machine's signed comparison.

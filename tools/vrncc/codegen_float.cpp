@@ -152,10 +152,7 @@ void CodeGen::fpCompare(Expr* e) {
     callRuntime(isFloat ? (greater ? "__fcmpg" : "__fcmp") : (greater ? "__dcmpg" : "__dcmp"),
                 e->loc);
     em_.push(0);
-    static const std::map<Op, uint8_t> kOps = {{Op::Lt, op::LT}, {Op::Gt, op::GT},
-                                               {Op::Le, op::LE}, {Op::Ge, op::GE},
-                                               {Op::Eq, op::EQ}, {Op::Ne, op::NE}};
-    em_.emit(kOps.at(e->op));
+    em_.emit(compareOpcode(e->op));
 }
 
 // Pushes a value that is not 0 exactly when the floating value of `e` is not 0 (either zero's

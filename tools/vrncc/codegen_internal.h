@@ -31,6 +31,10 @@ inline bool inMemory(const Type* t) {
     return isAggregate(t) || isWideScalar(t);
 }
 
+// The machine's comparison instruction for a comparison operator (Lt, Gt, Le, Ge, Eq, Ne); the
+// 64-bit and floating comparisons use it on their helper's ordering against 0.
+uint8_t compareOpcode(Op o);
+
 // Where an lvalue is: a frame offset, a DataArea address, an address the code left on the
 // operand stack, or an address kept in a frame slot (Temp).
 struct LV {
