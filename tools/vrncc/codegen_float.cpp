@@ -220,14 +220,7 @@ void CodeGen::fpIncDec(Expr* e) {
         if (post) em_.emit(op::POP_COND);
         return;
     }
-    int old = 0;
-    if (post) {
-        old = temp(8);
-        em_.emit(op::ADDRL, old);
-        address(lv);
-        em_.push(8);
-        em_.emit(call::memcpy);
-    }
+    const int old = post ? copyOf8(lv) : 0;
     address(lv);
     llConst(kOneDouble);
     address(lv);  // the result goes over x itself; the helper reads x first

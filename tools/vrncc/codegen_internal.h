@@ -120,6 +120,7 @@ class CodeGen {
     void llTruth(Expr* e);
     void llCompound(Expr* e);
     void llIncDec(Expr* e);
+    int copyOf8(const LV& lv);
 
     // --- codegen_float.cpp ---
     bool fpValue(Expr* e);

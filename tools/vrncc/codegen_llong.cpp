@@ -206,6 +206,16 @@ void CodeGen::caseChain64(const std::vector<Stmt*>& cases, int slot, int dflt) {
     em_.emit(op::JMP, dflt);
 }
 
+// A frame copy of the 8 bytes at `lv` (a postfix ++ or --'s value, taken before the change).
+int CodeGen::copyOf8(const LV& lv) {
+    const int copy = temp(8);
+    em_.emit(op::ADDRL, copy);
+    address(lv);
+    em_.push(8);
+    em_.emit(call::memcpy);
+    return copy;
+}
+
 // ++ and -- of a 64-bit object: the helper adds 1 or -1 in place; a postfix operator's value is
 // a copy made before.
 void CodeGen::llIncDec(Expr* e) {
@@ -213,14 +223,7 @@ void CodeGen::llIncDec(Expr* e) {
     const bool inc = e->op == Op::PreInc || e->op == Op::PostInc;
     const bool post = e->op == Op::PostInc || e->op == Op::PostDec;
     LV lv = stableLvalue(x);
-    int old = 0;
-    if (post) {
-        old = temp(8);
-        em_.emit(op::ADDRL, old);
-        address(lv);
-        em_.push(8);
-        em_.emit(call::memcpy);
-    }
+    const int old = post ? copyOf8(lv) : 0;
     address(lv);
     em_.push(inc ? 1 : -1);
     callRuntime("__lladdl", e->loc);  // leaves the address it stepped
