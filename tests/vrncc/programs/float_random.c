@@ -10,7 +10,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-#define ROUNDS 4000
+#define ROUNDS 1500
 
 static uint32_t seed = 2463534242UL;
 
