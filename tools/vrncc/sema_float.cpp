@@ -2,11 +2,11 @@
 // host computes in the same IEEE formats with the same rounding (to nearest, ties to even), so a
 // folded constant has exactly the bits the runtime library would compute on the machine.
 
-#include <bit>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
 
+#include "shared/bit_cast.h"
 #include "tools/vrncc/parser.h"
 
 namespace corvane::cc {
@@ -16,8 +16,8 @@ namespace {
 // A constant of an arithmetic type as a double: exact for every float and every integer up to
 // 2^53, rounded once for wider integers.
 double valueOf(const Expr* e) {
-    if (e->type->kind == Kind::Float) return double(std::bit_cast<float>(uint32_t(e->value)));
-    if (isDouble(e->type)) return std::bit_cast<double>(uint64_t(e->value));
+    if (e->type->kind == Kind::Float) return double(bitCast<float>(uint32_t(e->value)));
+    if (isDouble(e->type)) return bitCast<double>(uint64_t(e->value));
     if (e->type->kind == Kind::ULLong) return double(uint64_t(e->value));
     return double(e->value);
 }
@@ -37,8 +37,7 @@ bool truthOf(const Expr* e) {
 
 Expr* Parser::fnum(double v, Type* t, const Loc& loc) {
     Expr* e = prog_.newExpr(Op::Num, t, loc);
-    e->value = t->kind == Kind::Float ? int64_t(std::bit_cast<uint32_t>(float(v)))
-                                      : std::bit_cast<int64_t>(v);
+    e->value = t->kind == Kind::Float ? int64_t(bitCast<uint32_t>(float(v))) : bitCast<int64_t>(v);
     return e;
 }
 
@@ -65,11 +64,11 @@ Expr* Parser::floatConstant(const std::string& text, const Loc& loc) {
     if (t == types_.floatT) {
         const float f = std::strtof(s.c_str(), &end);
         infinite = std::isinf(f);
-        e->value = int64_t(std::bit_cast<uint32_t>(f));
+        e->value = int64_t(bitCast<uint32_t>(f));
     } else {
         const double d = std::strtod(s.c_str(), &end);
         infinite = std::isinf(d);
-        e->value = std::bit_cast<int64_t>(d);
+        e->value = bitCast<int64_t>(d);
     }
     if (s.empty() || end != s.c_str() + s.size())
         fail(loc, "invalid floating constant '" + text + "'");
