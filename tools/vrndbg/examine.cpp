@@ -70,7 +70,8 @@ bool parseExamineFormat(const std::string& formatText, ExamineFormat& f, std::st
     if (i < formatText.size() && formatText[i] == '/') ++i;
     if (i < formatText.size() && std::isdigit(static_cast<unsigned char>(formatText[i]))) {
         long n = 0;
-        while (i < formatText.size() && std::isdigit(static_cast<unsigned char>(formatText[i])) && n <= 65536)
+        while (i < formatText.size() && std::isdigit(static_cast<unsigned char>(formatText[i])) &&
+               n <= 65536)
             n = n * 10 + (formatText[i++] - '0');
         if (n < 1 || n > 65536) {
             error = "the count is 1 to 65536";
