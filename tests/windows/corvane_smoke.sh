@@ -4,11 +4,11 @@
 # form Windows writes it ("/R path", quotes, a bare path); keys typed with xdotool reach a program
 # waiting for one; F8 restarts the program; "窗口 2x" doubles the window and F12 saves it at that
 # size, while "窗口 3x", too large for the screen, is not offered; Alt+Enter fills the screen
-# without reaching the program as Enter; the right button opens
-# the pop-up menu, whose Exit ends the program and writes vorn.ini, whose size and full screen the
-# next start takes; a message box stands over the middle of the window and a command repeated
-# while it is up does not bring it back; a drag on the body moves the window; an image that is no
-# program gives the load message and a failed exit status.
+# without reaching the program as Enter; the right button opens the pop-up menu, whose Exit ends
+# the program and writes vorn.ini, whose size, full screen and recent files the next start takes
+# (the menu's items read back as shown); a message box stands over the middle of the window and a
+# command repeated while it is up does not bring it back; a drag on the body moves the window; an
+# image that is no program gives the load message and a failed exit status.
 #   corvane_smoke.sh WINEPREFIX BIN_DIR PROBE_EXE VRNASM TMP_DIR
 # With a sixth argument, DEBUGGER_EXE, it runs our test debugger against corvane.exe instead.
 set -euo pipefail
@@ -190,6 +190,21 @@ app_pid=$!
 wait_for 180 size_is "$sw" "$sh" || fail "a start with Fullscreen=1 made a ${w:-no} x ${h:-no} window"
 xid=$(xdotool search --name '^Corvane$' | head -n1)
 press_until alt+Return size_is 870 1170 || fail "Alt+Enter from a full screen gave ${w}x${h}, not 2x"
+
+# The recent list the first start wrote into vorn.ini, read back from the pop-up menu as shown:
+# the program by its name, and no run of empty items drawn as separators.
+xdotool mousemove --window "$xid" 400 1000 click 3
+wait_for 60 wine_run "$probe" menu || fail "the right button opened no menu after the restart"
+texts=""
+menu_read() { texts=$(wine_run "$probe" menu-texts 2>/dev/null | tr -d '\r') && [ -n "$texts" ]; }
+wait_for 30 menu_read || fail "the open menu's items could not be read"
+grep -qx $'0\t1 waits.vrn' <<<"$texts" || fail "no recent item '1 waits.vrn' after the restart: $texts"
+grep -q $'^0\t$' <<<"$texts" && fail "the menu shows an item without text: $texts"
+awk -F'\t' '$1 == 0 && $2 == "-" && last == "-" { bad = 1 } $1 == 0 { last = $2 } END { exit !bad }' \
+  <<<"$texts" && fail "the menu shows separators in a row: $texts"
+xdotool key Escape
+menu_closed() { ! wine_run "$probe" menu; }
+wait_for 30 menu_closed || fail "Escape did not close the menu"
 
 # A message box stands over the middle of the window, wherever the window is, and a command
 # repeated while it is up does not bring it back.

@@ -5,6 +5,9 @@
 //                  is 1 when the window's region leaves out its top-left pixel, inside is 1 when
 //                  it holds the middle of the window
 //   probe menu     exit 0 when a pop-up menu is showing, 1 otherwise
+//   probe menu-texts
+//                  prints the open pop-up menu's items, one line each ("depth<TAB>text", "-" for
+//                  a separator), read inside corvane.exe by menu_texts_hook.dll beside the probe
 //   probe close    asks the window to close, as its close box would (exit 1 when there is none)
 //   probe command N
 //                  gives the window menu command N, as choosing the item does (exit 1 when
@@ -55,6 +58,38 @@ int window() {
 int menu() {
     HWND popup = FindWindowW(L"#32768", nullptr);
     return popup && IsWindowVisible(popup) ? 0 : 1;
+}
+
+// Menus belong to the process that made them: the hook library, loaded into corvane.exe's window
+// thread, reads the open menu and writes it beside itself; the probe prints what it wrote.
+int menuTexts() {
+    HWND popup = FindWindowW(L"#32768", nullptr);
+    if (!popup || !IsWindowVisible(popup)) return 1;
+    wchar_t path[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder(path, length);
+    folder = folder.substr(0, folder.find_last_of(L"\\/") + 1);
+    const std::wstring output = folder + L"menu-texts.txt";
+    DeleteFileW(output.c_str());
+    HMODULE hook = LoadLibraryW((folder + L"menu_texts_hook.dll").c_str());
+    const auto proc = hook ? reinterpret_cast<HOOKPROC>(
+                                 reinterpret_cast<void*>(GetProcAddress(hook, "menuTextsHook")))
+                           : nullptr;
+    if (!proc) return 2;
+    HHOOK handle =
+        SetWindowsHookExW(WH_CALLWNDPROC, proc, hook, GetWindowThreadProcessId(popup, nullptr));
+    if (!handle) return 2;
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(popup, WM_NULL, 0xC0DE, 0, SMTO_ABORTIFHUNG, 10000, &ignored);
+    UnhookWindowsHookEx(handle);
+    std::FILE* in = _wfopen(output.c_str(), L"rb");
+    if (!in) return 2;
+    char buffer[4096];
+    size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, in)) > 0)
+        std::fwrite(buffer, 1, got, stdout);
+    std::fclose(in);
+    return 0;
 }
 
 std::FILE* gLog = nullptr;
@@ -153,6 +188,7 @@ int main(int argc, char** argv) {
     if (argc == 3 && std::strcmp(argv[1], "listen") == 0) return listen(argv[2]);
     if (argc == 2 && std::strcmp(argv[1], "window") == 0) return window();
     if (argc == 2 && std::strcmp(argv[1], "menu") == 0) return menu();
+    if (argc == 2 && std::strcmp(argv[1], "menu-texts") == 0) return menuTexts();
     if (argc == 2 && std::strcmp(argv[1], "close") == 0)
         return corvaneWindow() && PostMessageW(corvaneWindow(), WM_CLOSE, 0, 0) ? 0 : 1;
     if (argc == 3 && std::strcmp(argv[1], "start") == 0) return start(argv[2]);
@@ -170,8 +206,8 @@ int main(int argc, char** argv) {
                                                WPARAM(std::strtoul(argv[2], nullptr, 10)), 0)
                    ? 0
                    : 1;
-    std::fprintf(
-        stderr,
-        "usage: probe window|menu|close|command N|move X Y|box|box-ok|start LINE|listen LOG\n");
+    std::fprintf(stderr,
+                 "usage: probe window|menu|menu-texts|close|command N|move X Y|box|box-ok|start "
+                 "LINE|listen LOG\n");
     return 2;
 }
