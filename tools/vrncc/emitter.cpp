@@ -82,7 +82,10 @@ void Emitter::peephole() {
         out.push_back(std::move(i));
     }
     code = std::move(out);
+    foldConstants(code);
     narrowingAndIndexing(code);
+    needlessCuts(code);
+    joinInitData(code);
 }
 
 std::vector<uint32_t> Emitter::addresses() const {
