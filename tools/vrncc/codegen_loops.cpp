@@ -290,14 +290,14 @@ void CodeGen::stepAndTest(Expr* step, Expr* test, int top) {
 }
 
 // for (init; test; step) body, without debug information (which keeps each part in one place
-// for its line). Returns false for the loops laid out the usual way.
+// for its line): the test before the body only when it may fail the first time, and again after
+// the step, so no pass jumps to it. Returns false for a loop without a test.
 bool CodeGen::countedFor(Stmt* s) {
     if (dbg_ || !s->e) return false;
     const bool entered = holdsOnEntry(s->s1, s->e);
     const bool fused = testsStepValue(s->e2, s->e, s->s2);
     Range r;
     const bool ranged = bodyRange(s, r);
-    if (!entered && !fused && !ranged) return false;
     const int top = em_.newLabel(), next = em_.newLabel(), end = em_.newLabel();
     if (s->s1) stmt(s->s1);
     if (!entered) branch(s->e, false, end);
