@@ -7,6 +7,7 @@
 
 #include "support/program.h"
 #include "tools/vrncc/compiler.h"
+#include "tools/vrncc/peephole.h"
 
 namespace corvane::test {
 namespace {
@@ -95,6 +96,34 @@ TEST(VrnccLeanCode, EveryRewriteKeepsTheResultOfC) {
          11},
     };
     for (const auto& c : cases) EXPECT_EQ(resultOf(c.source), c.result) << c.what;
+}
+
+// Blocks of initial data join across zeros only where no other block writes; constants are
+// computed except where the machine must see the division.
+TEST(VrnccLeanCode, InitialDataJoinsAndConstantsFoldOnlyWhereNothingChanges) {
+    using cc::Ins;
+    auto block = [](int32_t at, std::vector<uint8_t> bytes) {
+        return Ins{cc::op::INITDATA, at, 0, std::move(bytes)};
+    };
+    std::vector<Ins> data = {block(0x2000, {1, 2}), block(0x2004, {3}), block(0x2100, {4}),
+                             block(0x2110, {5}), block(0x2108, {6})};
+    cc::joinInitData(data);
+    ASSERT_EQ(data.size(), 4u);  // 0x2100 and 0x2110 stay apart: 0x2108 lies between them
+    EXPECT_EQ(data[0].data, (std::vector<uint8_t>{1, 2, 0, 0, 3}));
+    EXPECT_EQ(data[1].imm, 0x2100);
+    EXPECT_EQ(data[2].imm, 0x2110);
+
+    std::vector<Ins> code = {{cc::op::PUSH_W, 10194, 0, {}}, {cc::op::ADDI, 2000, 0, {}},
+                             {cc::op::PUSH_B, 7, 0, {}},     {cc::op::PUSH_B, 0, 0, {}},
+                             {cc::op::DIV, 0, 0, {}},        {cc::op::PUSH_B, 3, 0, {}},
+                             {cc::op::LDL_I, 5, 0, {}},      {cc::op::MUL, 0, 0, {}}};
+    cc::foldConstants(code);
+    ASSERT_EQ(code.size(), 6u);
+    EXPECT_EQ(code[0].op, cc::op::PUSH_W);
+    EXPECT_EQ(code[0].imm, 12194);
+    EXPECT_EQ(code[3].op, cc::op::DIV);  // by zero: left for the machine to report
+    EXPECT_EQ(code[4].op, cc::op::LDL_I);
+    EXPECT_EQ(code[5].op, cc::op::MULI);
 }
 
 }  // namespace

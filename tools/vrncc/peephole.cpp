@@ -176,6 +176,15 @@ void foldConstants(std::vector<Ins>& code) {
                 continue;
             }
         }
+        // k * x, x a value pushed alone: x * k, with k as the immediate. (k + x stays: a
+        // constant base added to an index is folded into the indexed access that follows.)
+        if (n >= 2 && i.op == op::MUL && isConst(out[n - 2]) && out[n - 2].imm >= -32768 &&
+            out[n - 2].imm <= 32767 && isPusher(out[n - 1].op) && !isConst(out[n - 1])) {
+            const int32_t k = out[n - 2].imm;
+            out[n - 2] = out[n - 1];
+            out[n - 1] = {op::MULI, k, 0, {}};
+            continue;
+        }
         out.push_back(i);
     }
     code = std::move(out);
