@@ -81,6 +81,10 @@ BENCHMARK_CAPTURE(BM_Generated, sum, "sum");
 BENCHMARK_CAPTURE(BM_Generated, array, "array");
 BENCHMARK_CAPTURE(BM_Generated, fib, "fib");
 BENCHMARK_CAPTURE(BM_Generated, bytes, "bytes");
+BENCHMARK_CAPTURE(BM_Generated, count3, "count3");
+BENCHMARK_CAPTURE(BM_Generated, index, "index");
+BENCHMARK_CAPTURE(BM_Generated, walk, "walk");
+BENCHMARK_CAPTURE(BM_Generated, cases, "cases");
 
 }  // namespace
 }  // namespace corvane

@@ -27,6 +27,7 @@ std::vector<uint8_t> CodeGen::run() {
             dispatchTable_.push_back(f);
             if (f->body) enqueue(f);
         }
+    main_ = main;
     layoutGlobals();
     if (d_.errorCount()) return {};
     // Start-up: frame stack, initial data, main, and its result left for EXIT.

@@ -5,7 +5,21 @@
 
 namespace corvane::cc {
 
-void CodeGen::call(Expr* e) {
+// A function other than main leaves a 16-bit integer or pointer result with only its low 16 bits
+// defined: most results are stored, passed on or added to others, which read no more, so the
+// cut is made where a caller needs the whole value.
+bool CodeGen::lowResult(const Type* t) {
+    return (isInteger(t) || isPointer(t)) && !t->bits && sizeOf(t) == 2;
+}
+
+// After the call of `f`: its result brought to its type's value, unless only the low 16 bits
+// of it are read.
+void CodeGen::resultOf(const Symbol* f, bool low16) {
+    Type* t = f->type->base;
+    if (lowResult(t) && !low16) narrow(t);
+}
+
+void CodeGen::call(Expr* e, bool low16) {
     Expr* fe = e->a;
     Symbol* direct = fe->op == Op::Var && isFunction(fe->type) ? fe->sym : nullptr;
     Type* ft = isFunction(fe->type) ? fe->type : fe->type->base;
@@ -18,11 +32,12 @@ void CodeGen::call(Expr* e) {
     }
     const size_t fixed = ft->prototype ? ft->params.size() : e->args.size();
     for (size_t i = 0; i < fixed && i < e->args.size(); ++i) {
-        value(e->args[i]);
         // The callee loads a char, short or int parameter at its width: a cut to 16 bits
         // that made the argument is not needed.
-        if (ft->prototype && isScalar(ft->params[i].type) && width(ft->params[i].type) <= 2)
-            dropCut16();
+        const bool narrowParam =
+            ft->prototype && isScalar(ft->params[i].type) && width(ft->params[i].type) <= 2;
+        value(e->args[i], narrowParam);
+        if (narrowParam) dropCut16();
     }
     if (ft->prototype && ft->variadic) {
         // Variable arguments go to a block in the caller's frame; the callee gets its address.
@@ -44,7 +59,7 @@ void CodeGen::call(Expr* e) {
                 at += 8;
                 continue;
             }
-            em_.emit(op::PUSH_D, int32_t(kFrameRelative | 4u << 16 | uint32_t(at)));
+            refLocal(at, 4);
             value(a);
             em_.emit(op::ASSIGN);
             em_.emit(op::POP_COND);
@@ -69,6 +84,7 @@ void CodeGen::call(Expr* e) {
         em_.emit(op::POP_COND);
         em_.emit(op::CALL, dispatchLabel());
     }
+    if (lowResult(e->type) && !low16) narrow(e->type);
     if (structResult) {
         em_.push(sizeOf(e->type));
         em_.emit(call::memcpy);
@@ -95,7 +111,7 @@ void CodeGen::syscall(Expr* e, Symbol* s) {
     int slot = 0;
     if (s->sysResult == SysResult::FirstArg && !e->args.empty()) {
         slot = temp(4);
-        em_.emit(op::PUSH_D, int32_t(kFrameRelative | 4u << 16 | uint32_t(slot)));
+        refLocal(slot, 4);
         value(e->args[0]);
         em_.emit(op::ASSIGN);  // leaves the argument pushed
         first = 1;

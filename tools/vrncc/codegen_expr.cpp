@@ -1,6 +1,7 @@
 // Code generation. Expressions: values, conditions and jumps, arithmetic and assignments.
 
 #include "tools/vrncc/codegen_internal.h"
+#include "tools/vrncc/parser.h"
 
 namespace corvane::cc {
 
@@ -14,7 +15,11 @@ void CodeGen::discard(Expr* e) {
         discard(e->b);
         return;
     }
-    value(e);
+    // Nothing reads the value: a postfix step is the prefix one, and no cut is needed.
+    if (e->op == Op::PreInc || e->op == Op::PreDec || e->op == Op::PostInc || e->op == Op::PostDec)
+        incDec(e, true, true);
+    else
+        value(e, true);
     if (!isVoid(e->type)) em_.emit(op::POP_COND);
 }
 
@@ -46,7 +51,8 @@ void CodeGen::branch(Expr* e, bool when, int label) {
     else if (isCompare(e->op))
         compare(e);
     else
-        value(e, true);
+        // The jump tests all 32 bits: only a value loaded at its width has no others set.
+        value(e, e->op == Op::Var || e->op == Op::Member || e->op == Op::Deref);
     em_.emit(op::POP_COND);
     em_.emit(when ? op::JNZ : op::JZ, label);
 }
@@ -58,10 +64,40 @@ uint8_t compareOpcode(Op o) {
     return kOps.at(o);
 }
 
+// Whether the value of `e` can be tested for equality with another such value as a load leaves
+// it: a 16-bit object's load is sign-extended whatever its type (so two are equal exactly when
+// their 16 bits are), and so is a constant 0..32767.
+static bool equalAsLoaded(const Expr* e) {
+    auto sixteen = [](const Type* t) {
+        return (isInteger(t) || isPointer(t)) && !t->bits && sizeOf(t) == 2;
+    };
+    if (e->op == Op::Cast && sixteen(e->type) && sixteen(e->a->type)) e = e->a;
+    if (e->op == Op::Num) {
+        const int64_t v = normalize(e->value, e->type);
+        return v >= 0 && v <= 0x7FFF;
+    }
+    return (e->op == Op::Var || e->op == Op::Member || e->op == Op::Deref) && sixteen(e->type);
+}
+
 // Pushes the machine's truth value (-1 or 0) of a comparison.
 void CodeGen::compare(Expr* e) {
     if (isLLong(e->a->type)) return llCompare(e);
     if (isFloating(e->a->type)) return fpCompare(e);
+    // The address of a global (plus a constant) is below 0x8000, as DataArea is.
+    auto lowAddress = [this](Expr* x) {
+        Symbol* sym = nullptr;
+        int64_t off = 0;
+        if (!constAddress(x, sym, off) || !sym->laidOut) return false;
+        const int64_t at = int64_t(sym->address) + off;
+        return at >= 0 && at <= 0x7FFF;
+    };
+    if ((e->op == Op::Eq || e->op == Op::Ne) && sizeOf(e->a->type) == 2 &&
+        (equalAsLoaded(e->a) || lowAddress(e->a)) && (equalAsLoaded(e->b) || lowAddress(e->b))) {
+        value(e->a, true);
+        value(e->b, true);
+        em_.emit(compareOpcode(e->op));
+        return;
+    }
     const bool ulong = e->a->type->kind == Kind::ULong;
     value(e->a);
     if (ulong) flipSign();
@@ -122,14 +158,14 @@ void CodeGen::value(Expr* e, bool low16) {
             if (isVoid(e->type) && !isVoid(e->a->type)) em_.emit(op::POP_COND);
             return;
         case Op::Neg:
-            value(e->a);
+            value(e->a, low16);
             em_.emit(op::NEG);
-            narrow(e->type);
+            if (!(low16 && sizeOf(e->type) == 2)) narrow(e->type);
             return;
         case Op::BitNot:
-            value(e->a);
+            value(e->a, low16);
             em_.emit(op::NOT);
-            if (isUnsigned(e->type)) narrow(e->type);
+            if (isUnsigned(e->type) && !(low16 && sizeOf(e->type) == 2)) narrow(e->type);
             return;
         case Op::LogNot:
         case Op::LogAnd:
@@ -161,10 +197,13 @@ void CodeGen::value(Expr* e, bool low16) {
         case Op::Shr:
         case Op::And:
         case Op::Or:
-        case Op::Xor:
-            value(e->a);
-            arith(e->op, e->type, e->b, e->loc, low16);
+        case Op::Xor: {
+            // A result the loops around it keep inside its type needs no cut.
+            int64_t lo, hi;
+            value(e->a, low16 && lowBitsOnly(e->op));
+            arith(e->op, e->type, e->b, e->loc, low16, !ranges_.empty() && rangeOf(e, lo, hi));
             return;
+        }
         case Op::PtrDiff:
             value(e->a);
             value(e->b);
@@ -196,19 +235,19 @@ void CodeGen::value(Expr* e, bool low16) {
             return;
         }
         case Op::Assign:
-            assign(e);
+            assign(e, low16);
             return;
         case Op::CompoundAssign:
-            compound(e);
+            compound(e, low16);
             return;
         case Op::PreInc:
         case Op::PreDec:
         case Op::PostInc:
         case Op::PostDec:
-            incDec(e);
+            incDec(e, low16);
             return;
         case Op::Call:
-            call(e);
+            call(e, low16);
             return;
         case Op::VaStart: {
             LV ap = stableLvalue(e->a);
@@ -237,7 +276,7 @@ void CodeGen::value(Expr* e, bool low16) {
 }
 
 // The stack holds the left operand; computes `left op right` in type `t`.
-void CodeGen::arith(Op o, Type* t, Expr* right, const Loc& loc, bool low16) {
+void CodeGen::arith(Op o, Type* t, Expr* right, const Loc& loc, bool low16, bool inRange) {
     if (isFloating(t)) return fpArith(o, t, right, loc);
     const bool ulong = t->kind == Kind::ULong;
     if (ulong && (o == Op::Div || o == Op::Mod)) {
@@ -261,7 +300,7 @@ void CodeGen::arith(Op o, Type* t, Expr* right, const Loc& loc, bool low16) {
         if (Symbol* f = runtime("__ushr32", loc)) em_.emit(op::CALL, labelOf(f));
         return;
     }
-    value(right);
+    value(right, low16 && lowBitsOnly(o) && o != Op::Shl);
     static const std::map<Op, uint8_t> kOps = {
         {Op::Add, op::ADD}, {Op::Sub, op::SUB}, {Op::Mul, op::MUL}, {Op::Div, op::DIV},
         {Op::Mod, op::MOD}, {Op::Shl, op::SHL}, {Op::Shr, op::SHR}, {Op::And, op::AND},
@@ -270,10 +309,16 @@ void CodeGen::arith(Op o, Type* t, Expr* right, const Loc& loc, bool low16) {
     if (o == Op::And || o == Op::Or || o == Op::Xor || o == Op::Shr) return;
     if (o == Op::Mod && isUnsigned(t)) return;
     if (low16 && sizeOf(t) == 2) return;  // only the address bits are used
-    narrow(t);
+    if (!inRange) narrow(t);
 }
 
-void CodeGen::assign(Expr* e) {
+// An object of 16 bits, stored whole from the low 16 bits of a value: when only those bits of
+// the assignment's value are read, its operands need no cut to 16 bits either.
+bool CodeGen::lowStore(const Type* t) {
+    return (isInteger(t) || isPointer(t)) && !t->bits && sizeOf(t) == 2;
+}
+
+void CodeGen::assign(Expr* e, bool low16) {
     Expr* lhs = e->a;
     if (lhs->type->bits) return assignBits(e);
     if (inMemory(lhs->type)) {
@@ -287,11 +332,11 @@ void CodeGen::assign(Expr* e) {
     }
     LV lv = lvalue(lhs);
     ref(lv, lhs->type);
-    value(e->b);
+    value(e->b, low16 && lowStore(lhs->type));
     em_.emit(op::ASSIGN);
 }
 
-void CodeGen::compound(Expr* e) {
+void CodeGen::compound(Expr* e, bool low16) {
     Expr* lhs = e->a;
     if (lhs->type->bits) return compoundBits(e);
     if (isFloating(lhs->type) || isFloating(e->optype)) return fpCompound(e);
@@ -300,36 +345,43 @@ void CodeGen::compound(Expr* e) {
     ref(lv, lhs->type);
     load(lv, lhs->type);
     convertValue(lhs->type, e->optype);
-    arith(e->binop, e->optype, e->b, e->loc, false);
-    convertValue(e->optype, lhs->type);
+    // Only the low 16 bits are stored and read: the operation's own cut and the one back to
+    // the object's type change none of them.
+    const bool low = low16 && lowStore(lhs->type);
+    arith(e->binop, e->optype, e->b, e->loc, low);
+    if (!low) convertValue(e->optype, lhs->type);
     em_.emit(op::ASSIGN);
 }
 
-void CodeGen::incDec(Expr* e) {
+// `unused`: the value is dropped, so a postfix step is done as the prefix one and nothing is
+// cut.
+void CodeGen::incDec(Expr* e, bool low16, bool unused) {
     Expr* x = e->a;
     const bool inc = e->op == Op::PreInc || e->op == Op::PostInc;
-    const bool post = e->op == Op::PostInc || e->op == Op::PostDec;
+    const bool post = !unused && (e->op == Op::PostInc || e->op == Op::PostDec);
     if (x->type->bits) return incDecBits(e);
     if (isLLong(x->type)) return llIncDec(e);
     if (isFloating(x->type)) return fpIncDec(e);
+    // The stored bits do not depend on a cut of the sum: only the value pushed does.
+    const bool low = unused || (low16 && lowStore(x->type));
     if (e->value == 1) {
         LV lv = lvalue(x);
         ref(lv, x->type);
         em_.emit(post ? (inc ? op::POSTINC : op::POSTDEC) : (inc ? op::PREINC : op::PREDEC));
         // The machine pushes the 32-bit sum or the value read through the tag.
         if (post)
-            extendLoaded(x->type, false);
-        else
+            extendLoaded(x->type, low);
+        else if (!low)
             narrow(x->type);
         return;
     }
     LV lv = stableLvalue(x);
-    if (post) load(lv, x->type);
+    if (post) load(lv, x->type, low);
     ref(lv, x->type);
-    load(lv, x->type);
+    load(lv, x->type, low);
     em_.push(e->value);
     em_.emit(inc ? op::ADD : op::SUB);
-    narrow(x->type);
+    if (!low || width(x->type) != 2) narrow(x->type);
     em_.emit(op::ASSIGN);
     if (post) em_.emit(op::POP_COND);
 }

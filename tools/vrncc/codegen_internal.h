@@ -84,9 +84,24 @@ class CodeGen {
     void stmt(Stmt* s);
     void loop(Stmt* body, int brk, int cont);
     void switchStmt(Stmt* s);
+    static const Symbol* switchedLocal(const Expr* e);
     void caseRange(const std::vector<Stmt*>& cases, int lo, int hi, int slot, int dflt);
     void caseChain64(const std::vector<Stmt*>& cases, int slot, int dflt);
     void localInit(Symbol* s);
+
+    // --- codegen_loops.cpp ---
+    // A local's values inside the body of a loop that counts it.
+    struct Range {
+        const Symbol* v = nullptr;
+        int64_t lo = 0, hi = 0;
+    };
+    bool holdsOnEntry(const Stmt* init, const Expr* test) const;
+    bool safeFromBody(const Symbol* v, const Stmt* body) const;
+    bool bodyRange(const Stmt* s, Range& r) const;
+    bool rangeOf(const Expr* e, int64_t& lo, int64_t& hi) const;
+    bool testsStepValue(const Expr* step, const Expr* test, const Stmt* body) const;
+    void stepAndTest(Expr* step, Expr* test, int top);
+    bool countedFor(Stmt* s);
 
     // --- codegen_lvalue.cpp ---
     bool onStack(const Expr* e) const;
@@ -96,6 +111,7 @@ class CodeGen {
     void load(const LV& lv, Type* t, bool low16 = false);
     void extendLoaded(Type* t, bool low16);
     void ref(const LV& lv, Type* t);
+    void refLocal(int offset, int w);
     void narrow(const Type* t);
     void convertValue(const Type* from, const Type* to);
 
@@ -105,10 +121,11 @@ class CodeGen {
     void compare(Expr* e);
     void flipSign();
     void value(Expr* e, bool low16 = false);
-    void arith(Op o, Type* t, Expr* right, const Loc& loc, bool low16);
-    void assign(Expr* e);
-    void compound(Expr* e);
-    void incDec(Expr* e);
+    void arith(Op o, Type* t, Expr* right, const Loc& loc, bool low16, bool inRange = false);
+    static bool lowStore(const Type* t);
+    void assign(Expr* e, bool low16 = false);
+    void compound(Expr* e, bool low16 = false);
+    void incDec(Expr* e, bool low16 = false, bool unused = false);
 
     // --- codegen_llong.cpp ---
     void callRuntime(const char* name, const Loc& loc);
@@ -141,7 +158,9 @@ class CodeGen {
     void incDecBits(Expr* e);
 
     // --- codegen_call.cpp ---
-    void call(Expr* e);
+    void call(Expr* e, bool low16 = false);
+    static bool lowResult(const Type* t);
+    void resultOf(const Symbol* f, bool low16);
     void dropCut16();
     void syscall(Expr* e, Symbol* s);
 
@@ -159,6 +178,13 @@ class CodeGen {
 
     // The number of the function a call through a pointer goes to: the first word of the data.
     uint32_t scratch() const { return layout_.dataStart; }
+
+    // The low 16 bits of the result depend on the low 16 bits of the operands alone (of the
+    // left one only, for a shift left).
+    static bool lowBitsOnly(Op o) {
+        return o == Op::Add || o == Op::Sub || o == Op::Mul || o == Op::And || o == Op::Or ||
+               o == Op::Xor || o == Op::Shl;
+    }
 
     bool isCompare(Op o) const {
         return o == Op::Lt || o == Op::Gt || o == Op::Le || o == Op::Ge || o == Op::Eq ||
@@ -183,9 +209,12 @@ class CodeGen {
     uint32_t stackBase_ = 0;
     int dispatchLabel_ = -1;
     Symbol* fn_ = nullptr;
+    Symbol* main_ = nullptr;  // returns its whole value: the program's status
     int temps_ = 0;
     int tempsPeak_ = 0;  // the frame's size: temporaries are reused from statement to statement
     std::vector<Target> targets_;
+    uint8_t caseLoad_ = op::LDL_L;  // the load of the switch's value in its comparisons
+    std::vector<Range> ranges_;     // the counted locals of the loops being generated
     std::map<std::string, UserLabel> labels_;
 };
 

@@ -41,7 +41,10 @@ const char* helperOf(Op o, bool uns) {
 }  // namespace
 
 void CodeGen::callRuntime(const char* name, const Loc& loc) {
-    if (Symbol* f = runtime(name, loc)) em_.emit(op::CALL, labelOf(f));
+    if (Symbol* f = runtime(name, loc)) {
+        em_.emit(op::CALL, labelOf(f));
+        resultOf(f, false);
+    }
 }
 
 // Expressions of a 64-bit type, and casts from one, whose code differs from the narrower

@@ -135,7 +135,7 @@ void CodeGen::ref(const LV& lv, Type* t) {
     const int w = width(t);
     switch (lv.kind) {
         case LV::Local:
-            em_.emit(op::PUSH_D, int32_t(kFrameRelative | tag | uint32_t(lv.addr)));
+            refLocal(lv.addr, w);
             break;
         case LV::Global:
             em_.emit(op::PUSH_D, int32_t(tag | uint32_t(lv.addr)));
@@ -150,6 +150,16 @@ void CodeGen::ref(const LV& lv, Type* t) {
             em_.emit(byWidth(w, op::REFGX_C, op::REFGX_I, op::REFGX_L), 0);
             break;
     }
+}
+
+// The typed address of a local of `w` bytes. A 4-byte one is ADDRL's plain address, which
+// names a long: shorter than the frame-relative constant, and the form the run loop takes whole
+// in its fused assignments and steps.
+void CodeGen::refLocal(int offset, int w) {
+    if (w == 4)
+        em_.emit(op::ADDRL, offset);
+    else
+        em_.emit(op::PUSH_D, int32_t(kFrameRelative | uint32_t(w) << 16 | uint32_t(offset)));
 }
 
 // Brings a 32-bit result of an operation back to the value of type `t`.

@@ -73,6 +73,7 @@ void CodeGen::stmt(Stmt* s) {
             break;
         }
         case St::For: {
+            if (countedFor(s)) break;
             const int top = em_.newLabel(), next = em_.newLabel(), test = em_.newLabel(),
                       end = em_.newLabel();
             if (s->s1) stmt(s->s1);
@@ -118,7 +119,7 @@ void CodeGen::stmt(Stmt* s) {
                 if (isVoid(s->e->type))
                     discard(s->e);
                 else
-                    value(s->e);
+                    value(s->e, fn_ != main_ && lowResult(fn_->type->base));
             } else if (!isVoid(fn_->type->base)) {
                 em_.push(0);
             }
@@ -149,11 +150,20 @@ void CodeGen::loop(Stmt* body, int brk, int cont) {
 void CodeGen::switchStmt(Stmt* s) {
     // The value, or the address of a 64-bit one, is kept in a frame slot for the comparisons.
     const bool wide = isLLong(s->e->type);
-    const int slot = temp(4);
-    em_.emit(op::PUSH_D, int32_t(kFrameRelative | 4u << 16 | uint32_t(slot)));
-    value(s->e);
-    em_.emit(op::ASSIGN);
-    em_.emit(op::POP_COND);
+    // A local whose load is the switch's value is compared where it is: no case runs before
+    // the last comparison, so nothing changes it in between.
+    caseLoad_ = op::LDL_L;
+    int slot = 0;
+    if (const Symbol* v = switchedLocal(s->e)) {
+        slot = v->frameOffset;
+        caseLoad_ = byWidth(width(v->type), op::LDL_C, op::LDL_I, op::LDL_L);
+    } else {
+        slot = temp(4);
+        refLocal(slot, 4);
+        value(s->e);
+        em_.emit(op::ASSIGN);
+        em_.emit(op::POP_COND);
+    }
     const int end = em_.newLabel();
     int dflt = end;
     std::vector<Stmt*> cases;
@@ -178,10 +188,28 @@ void CodeGen::switchStmt(Stmt* s) {
     em_.label(end);
 }
 
+// The local a switch's value is, when loading it gives that value: an int, a long or an
+// unsigned char (zero-extended by its load), possibly promoted to int.
+const Symbol* CodeGen::switchedLocal(const Expr* e) {
+    auto plain = [](const Expr* x) {
+        return x->op == Op::Var && x->sym &&
+               (x->sym->storage == Storage::Local || x->sym->storage == Storage::Param) &&
+               !x->type->bits;
+    };
+    if (e->op == Op::Cast && e->type->kind == Kind::Int && plain(e->a) &&
+        (e->a->type->kind == Kind::UChar || e->a->type->kind == Kind::Short ||
+         (e->a->type->kind == Kind::Char && isUnsigned(e->a->type))))
+        return e->a->sym;
+    if (plain(e) && (e->type->kind == Kind::Int || e->type->kind == Kind::Short ||
+                     e->type->kind == Kind::Long || e->type->kind == Kind::ULong))
+        return e->sym;
+    return nullptr;
+}
+
 void CodeGen::caseRange(const std::vector<Stmt*>& cases, int lo, int hi, int slot, int dflt) {
     if (hi - lo < 4) {
         for (int k = lo; k <= hi; ++k) {
-            em_.emit(op::LDL_L, slot);
+            em_.emit(caseLoad_, slot);
             em_.push(cases[size_t(k)]->value);
             em_.emit(op::EQ);
             em_.emit(op::POP_COND);
@@ -192,7 +220,7 @@ void CodeGen::caseRange(const std::vector<Stmt*>& cases, int lo, int hi, int slo
     }
     const int mid = (lo + hi + 1) / 2;
     const int left = em_.newLabel();
-    em_.emit(op::LDL_L, slot);
+    em_.emit(caseLoad_, slot);
     em_.push(cases[size_t(mid)]->value);
     em_.emit(op::LT);
     em_.emit(op::POP_COND);
@@ -233,9 +261,8 @@ void CodeGen::localInit(Symbol* s) {
             em_.push(sizeOf(it.type));
             em_.emit(call::memcpy);
         } else {
-            em_.emit(op::PUSH_D,
-                     int32_t(kFrameRelative | uint32_t(tagOf(it.type)) << 16 | uint32_t(at)));
-            value(it.expr);
+            refLocal(at, tagOf(it.type));
+            value(it.expr, lowStore(it.type));
             em_.emit(op::ASSIGN);
             em_.emit(op::POP_COND);
         }

@@ -49,6 +49,8 @@ void Emitter::peephole() {
         {op::MOD, op::MODI}, {op::SHL, op::SHLI}, {op::SHR, op::SHRI}, {op::EQ, op::EQI},
         {op::NE, op::NEI},   {op::GT, op::GTI},   {op::LT, op::LTI},   {op::GE, op::GEI},
         {op::LE, op::LEI}};
+    // A constant computed first may become the immediate operand of what follows.
+    foldConstants(code);
     std::vector<Ins> out;
     out.reserve(code.size());
     for (size_t k = 0; k < code.size(); ++k) {
@@ -82,7 +84,10 @@ void Emitter::peephole() {
         out.push_back(std::move(i));
     }
     code = std::move(out);
+    foldConstants(code);
     narrowingAndIndexing(code);
+    needlessCuts(code);
+    joinInitData(code);
 }
 
 std::vector<uint32_t> Emitter::addresses() const {

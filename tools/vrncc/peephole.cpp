@@ -1,6 +1,8 @@
 #include "tools/vrncc/peephole.h"
 
+#include <algorithm>
 #include <cstddef>
+#include <optional>
 
 namespace corvane::cc {
 namespace {
@@ -78,7 +80,175 @@ bool onlyLowBitsRead(const std::vector<Ins>& c, size_t k) {
     return false;
 }
 
+// Whether the value `i` pushes lies in -32768..32767, so that a sign cut to 16 bits keeps it.
+bool pushesInt(const Ins& i) {
+    switch (i.op) {
+        case op::LDG_I:
+        case op::LDL_I:
+        case op::LDGX_I:
+        case op::LDLX_I:
+        case op::LDG_C:
+        case op::LDL_C:
+        case op::LDGX_C:
+        case op::LDLX_C:
+        case op::LDP_C:
+        case op::PUSH_B:
+        case op::PUSH_W:
+        // |remainder| < |divisor| <= 32768: the immediate is a signed 16-bit value.
+        case op::MODI:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// Whether the value `i` pushes lies in 0..65535, so that a cut with AND 0xFFFF keeps it.
+bool pushesUnsigned16(const Ins& i) {
+    return i.op == op::LDG_C || i.op == op::LDL_C || i.op == op::LDGX_C || i.op == op::LDLX_C ||
+           i.op == op::LDP_C || i.op == op::PUSH_B || (i.op == op::PUSH_W && i.imm >= 0);
+}
+
+// The next instruction from k on that is not a label, or nullptr.
+const Ins* nextInstruction(const std::vector<Ins>& c, size_t k) {
+    for (; k < c.size(); ++k)
+        if (c[k].op != op::LABEL) return &c[k];
+    return nullptr;
+}
+
+// The machine's result of `o` on two constants, for the operations that cannot fault.
+std::optional<uint32_t> constantResult(uint8_t o, uint32_t a, uint32_t b) {
+    switch (o) {
+        case op::ADD:
+        case op::ADDI:
+            return a + b;
+        case op::SUB:
+        case op::SUBI:
+            return a - b;
+        case op::MUL:
+        case op::MULI:
+            return a * b;
+        case op::AND:
+            return a & b;
+        case op::OR:
+            return a | b;
+        case op::XOR:
+            return a ^ b;
+        case op::SHL:
+        case op::SHLI:
+            return a << (b & 31);
+        case op::SHR:
+        case op::SHRI:
+            return uint32_t(int32_t(a) >> (b & 31));
+        default:
+            return std::nullopt;
+    }
+}
+
+bool isImmediateForm(uint8_t o) {
+    return o == op::ADDI || o == op::SUBI || o == op::MULI || o == op::SHLI || o == op::SHRI;
+}
+
+// The shortest push of a constant.
+Ins pushOf(uint32_t v) {
+    const int32_t x = int32_t(v);
+    if (x >= 0 && x <= 255) return {op::PUSH_B, x, 0, {}};
+    if (x >= -32768 && x <= 32767) return {op::PUSH_W, x, 0, {}};
+    return {op::PUSH_D, x, 0, {}};
+}
+
 }  // namespace
+
+void foldConstants(std::vector<Ins>& code) {
+    std::vector<Ins> out;
+    out.reserve(code.size());
+    for (const Ins& i : code) {
+        // Instructions next to each other in the list have no label between them.
+        const size_t n = out.size();
+        if (n >= 1 && isConst(out[n - 1]) && isImmediateForm(i.op)) {
+            const uint32_t a = uint32_t(out[n - 1].imm);
+            out[n - 1] = pushOf(*constantResult(i.op, a, uint32_t(i.imm)));
+            continue;
+        }
+        if (n >= 2 && isConst(out[n - 2]) && isConst(out[n - 1])) {
+            if (auto r = constantResult(i.op, uint32_t(out[n - 2].imm), uint32_t(out[n - 1].imm))) {
+                out.pop_back();
+                out.back() = pushOf(*r);
+                continue;
+            }
+        }
+        // k * x, x a value pushed alone: x * k, with k as the immediate. (k + x stays: a
+        // constant base added to an index is folded into the indexed access that follows.)
+        if (n >= 2 && i.op == op::MUL && isConst(out[n - 2]) && out[n - 2].imm >= -32768 &&
+            out[n - 2].imm <= 32767 && isPusher(out[n - 1].op) && !isConst(out[n - 1])) {
+            const int32_t k = out[n - 2].imm;
+            out[n - 2] = out[n - 1];
+            out[n - 1] = {op::MULI, k, 0, {}};
+            continue;
+        }
+        out.push_back(i);
+    }
+    code = std::move(out);
+}
+
+void joinInitData(std::vector<Ins>& code) {
+    constexpr uint32_t kLongestGap = 96;  // zero bytes worth more than an instruction saved
+    std::vector<std::pair<uint32_t, uint32_t>> blocks;  // [from, to) of every block
+    for (const Ins& i : code)
+        if (i.op == op::INITDATA)
+            blocks.push_back({uint32_t(i.imm), uint32_t(i.imm) + uint32_t(i.data.size())});
+    auto writtenByAnother = [&](uint32_t from, uint32_t to) {
+        return std::any_of(blocks.begin(), blocks.end(),
+                           [&](const auto& b) { return b.first < to && from < b.second; });
+    };
+    std::vector<Ins> out;
+    out.reserve(code.size());
+    for (const Ins& i : code) {
+        if (i.op == op::INITDATA && !out.empty() && out.back().op == op::INITDATA) {
+            Ins& last = out.back();
+            const uint32_t end = uint32_t(last.imm) + uint32_t(last.data.size());
+            const uint32_t from = uint32_t(i.imm);
+            if (from >= end && from - end <= kLongestGap && from < 0x10000 &&
+                last.data.size() + (from - end) + i.data.size() <= 60000 &&
+                !writtenByAnother(end, from)) {
+                last.data.resize(last.data.size() + (from - end), 0);
+                last.data.insert(last.data.end(), i.data.begin(), i.data.end());
+                continue;
+            }
+        }
+        out.push_back(i);
+    }
+    code = std::move(out);
+}
+
+void needlessCuts(std::vector<Ins>& code) {
+    std::vector<Ins> out;
+    out.reserve(code.size());
+    for (size_t k = 0; k < code.size(); ++k) {
+        if (const int n = cutAt(code, k)) {
+            const bool sign = code[k].op == op::SHLI;
+            const bool toInt = sign || code[k].imm == 0xFFFF;
+            // The value comes straight from the instruction before, not from a jump to a label.
+            const Ins* before = out.empty() ? nullptr : &out.back();
+            const bool kept =
+                before && toInt && (sign ? pushesInt(*before) : pushesUnsigned16(*before));
+            // A dropped value: POP_COND sets the condition, and only a jump right after it
+            // would read it.
+            const Ins* after = nextInstruction(code, k + size_t(n));
+            const Ins* afterThat = after && after->op == op::POP_COND
+                                       ? nextInstruction(code, size_t(after - code.data()) + 1)
+                                       : nullptr;
+            const bool dropped =
+                after && after->op == op::POP_COND &&
+                !(afterThat && (afterThat->op == op::JZ || afterThat->op == op::JNZ));
+            if (kept || dropped) {
+                k += size_t(n) - 1;
+                continue;
+            }
+        }
+        out.push_back(code[k]);
+    }
+    code = std::move(out);
+}
 
 void narrowingAndIndexing(std::vector<Ins>& code) {
     bool changed = true;
