@@ -66,6 +66,9 @@ struct Symbol {
     bool referenced = false;  // called or its address taken: emit it
     bool used = false;        // named in an expression (the unused-variable warnings)
     int fileId = 0;           // translation unit of a static symbol
+    // Declared first by the runtime library: its data lands only when reached (the program's own
+    // data always lands).
+    bool library = false;
 };
 
 enum class Op {

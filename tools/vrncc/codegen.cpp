@@ -164,9 +164,4 @@ int CodeGen::dispatchLabel() {
     return dispatchLabel_;
 }
 
-std::vector<uint8_t> generate(Program& prog, Diagnostics& diag, const Layout& layout,
-                              DebugRecorder* debug, bool check) {
-    return CodeGen(prog, diag, layout, debug, check).run();
-}
-
 }  // namespace corvane::cc

@@ -11,6 +11,7 @@ void CodeGen::layoutGlobals() {
     for (Symbol* g : p_.globals) {
         if (!seen.insert(g).second) continue;
         if (!g->defined) continue;
+        if (g->library && keep_ && !keep_->count(g)) continue;
         int64_t s = sizeOf(g->type);
         if (s < 0 && isArray(g->type)) {
             g->type = p_.types.arrayOf(g->type->base, 1);
@@ -34,6 +35,11 @@ void CodeGen::layoutGlobals() {
 }
 
 uint32_t CodeGen::addressOf(Symbol* s, const Loc& loc) {
+    codeData_.insert(s);
+    return dataAddress(s, loc);
+}
+
+uint32_t CodeGen::dataAddress(Symbol* s, const Loc& loc) {
     if (!s->laidOut) {
         d_.error(loc, "undefined reference to '" + s->name + "'");
         s->laidOut = true;  // report it once
@@ -107,7 +113,7 @@ void CodeGen::initData(Symbol* g) {
             if (isFunction(sym->type))
                 v = sym->dispatchIndex + off;
             else
-                v = int64_t(addressOf(sym, e->loc)) + off;
+                v = int64_t(dataAddress(sym, e->loc)) + off;
         } else {
             d_.error(e->loc, "initialiser of '" + g->name + "' is not a constant");
             continue;

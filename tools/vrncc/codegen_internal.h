@@ -49,6 +49,13 @@ class CodeGen {
 
     std::vector<uint8_t> run();
 
+    // Data of the runtime library is laid out only when it is in `keep` (when given); the
+    // program's own data always is.
+    void keepLibraryData(const std::set<Symbol*>* keep) { keep_ = keep; }
+    // After `run`: the data objects the generated code names, with those their initial data
+    // points to, over and over (codegen_reach.cpp).
+    std::set<Symbol*> reachedData();
+
   private:
     struct Target {
         int brk = -1, cont = -1;
@@ -72,7 +79,9 @@ class CodeGen {
 
     // --- codegen_data.cpp ---
     void layoutGlobals();
-    uint32_t addressOf(Symbol* s, const Loc& loc);
+    uint32_t addressOf(Symbol* s, const Loc& loc);  // named by the code: it is reached
+    uint32_t dataAddress(Symbol* s, const Loc& loc);
+    Symbol* pointedData(const InitItem& it);
     bool constAddress(Expr* e, Symbol*& sym, int64_t& off);
     static int64_t stringCopySize(const InitItem& it);
     Expr* addrOf(Expr* x);
@@ -203,6 +212,8 @@ class CodeGen {
     int nullRead_ = -1, nullWrite_ = -1;  // labels of the null-pointer check routines, once used
     Emitter em_;
     std::vector<Symbol*> laidOut_;
+    const std::set<Symbol*>* keep_ = nullptr;
+    std::set<Symbol*> codeData_;  // data objects whose address the functions' code holds
     std::vector<Symbol*> dispatchTable_;
     std::deque<Symbol*> queue_;
     std::set<Symbol*> queued_;

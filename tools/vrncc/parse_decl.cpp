@@ -682,6 +682,7 @@ Symbol* Parser::declareObject(const DeclSpec& ds, Type* t, const std::string& na
     s->type = t;
     s->loc = loc;
     s->fileId = fileId_;
+    s->library = library_;
     if (isFn) {
         s->storage = Storage::Function;
         prog_.functions.push_back(s);

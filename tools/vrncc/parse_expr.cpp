@@ -355,6 +355,7 @@ Expr* Parser::stringLiteral() {
         lit->type = types_.arrayOf(elem, int64_t(bytes.size()) / sizeOf(elem));
         lit->storage = Storage::Static;
         lit->isLiteral = true;
+        lit->library = library_;
         lit->defined = true;
         lit->bytes.assign(bytes.begin(), bytes.end());
         lit->loc = loc;
@@ -562,6 +563,7 @@ Expr* Parser::compoundLiteral(Type* t, const Loc& loc) {
     s->name = "<compound literal>";
     s->loc = loc;
     s->fileId = fileId_;
+    s->library = library_;
     s->hasInit = true;
     Type* fixed = nullptr;
     initializer(t, 0, s->init, &fixed);
