@@ -43,6 +43,9 @@ constexpr FusedRun kFusedRunList[] = {
     {7, {PUSH_D, PREINC, POP_COND, LDL_I, LTI, POP_COND, JNZ}},
     {7, {PUSH_D, PREINC, POP_COND, LDG_L, LTI, POP_COND, JNZ}},
     {9, {PUSH_D, PREINC, SHLI, SHRI, POP_COND, LDL_I, LTI, POP_COND, JNZ}},
+    // vrncc's counted loop: the step's own result tested, no reload of the counter
+    {5, {PUSH_D, PREINC, LTI, POP_COND, JNZ}},
+    {5, {PUSH_D, PREINC, LTI, POP_COND, JZ}},
     {5, {POP_COND, LDL_L, LTI, POP_COND, JNZ}},
     // steps of a local or global through its typed address, the value dropped
     {5, {PUSH_D, LDL_L, ADDI, ASSIGN, POP_COND}},
