@@ -4,6 +4,7 @@
 # Validity matters most: a shrunk program that reads an uninitialised local, runs off the end of
 # a function or modifies a variable twice between sequence points may differ between two correct
 # compilers, so GCC's warnings for those refuse it, and so does vrncc's checked mode.
+# The second compiler's output must be confirmed by a third.
 # Set by run.py: CSMITH_BIN (vrncc, corvane-run), CSMITH_DIR (this folder), CSMITH_BUDGET,
 # CSMITH_SIM_SECONDS.
 set -u
@@ -38,4 +39,11 @@ printf 'run\nquit\n' | timeout "$sim_seconds" sz80 -I "if=outputs[0xff],out=$PWD
 grep -q Halted sim.log || exit 1
 grep -q "checksum = " sdcc.out || exit 1
 
-! cmp -s vrncc.out sdcc.out
+cmp -s vrncc.out sdcc.out && exit 1
+
+# SDCC has faults of its own: the mismatch is vrncc's only while GCC for the AVR agrees with SDCC.
+avr-gcc -mmcu=atmega1284p -Os -w "$src" "$CSMITH_DIR/avr_io.c" -o prog.elf >/dev/null 2>&1 || exit 1
+(ulimit -t "$sim_seconds"; simavr -m atmega1284p prog.elf) 2>&1 | sed 's/\x1b\[[0-9;]*m//g' |
+  grep -o 'checksum = [0-9A-F]*' >avr.out
+grep -q "checksum = " avr.out || exit 1
+[ "$(cat avr.out)" = "$(grep -o 'checksum = [0-9A-F]*' sdcc.out)" ]

@@ -12,6 +12,7 @@ import argparse
 import collections
 import concurrent.futures
 import os
+import re
 import resource
 import signal
 import shutil
@@ -118,6 +119,37 @@ class Tools:
         return "ok", out
 
 
+    def avr_output(self, source, work):
+        """The third opinion, asked only where the first two disagree: GCC for the AVR (also a
+        16-bit int, 32-bit long and 16-bit pointers) run in simavr. SDCC 4.2 has faults of its
+        own: it drops an assignment inside a comparison it folds because of the type's range,
+        and it widens some 32-bit values to 64 bits wrongly."""
+        image = work / "prog.elf"
+        st, _, err = run(["avr-gcc", "-mmcu=atmega1284p", "-Os", "-w", "-I", str(HERE),
+                          str(source), str(HERE / "avr_io.c"), "-o", str(image)],
+                         self.compile_seconds)
+        if st != 0:
+            return "avr-refused", first_errors(err)
+        st, out, err = run(["simavr", "-m", "atmega1284p", str(image)], self.sim_seconds)
+        text = re.sub(r"\x1b\[[0-9;]*m", "", out + err)
+        found = re.search(r"checksum = [0-9A-F]+", text)
+        if st is None or not found:
+            return "avr-failed", text[-300:]
+        return "ok", found.group(0) + "\n"
+
+
+def judge(vout, sout, tools, source, work):
+    """A mismatch between vrncc and SDCC, settled by the third compiler where it can."""
+    ar, aout = tools.avr_output(source, work)
+    if ar != "ok":
+        return "mismatch-unsettled", f"vrncc: {vout.strip()}  sdcc: {sout.strip()}  avr: {ar}"
+    if aout.strip() == vout.strip():
+        return "sdcc-wrong", f"vrncc and avr-gcc: {vout.strip()}  sdcc: {sout.strip()}"
+    if aout.strip() == sout.strip():
+        return "mismatch", f"vrncc: {vout.strip()}  sdcc and avr-gcc: {sout.strip()}"
+    return "mismatch-unsettled", f"vrncc: {vout.strip()}  sdcc: {sout.strip()}  avr: {aout}"
+
+
 def one_program(seed, tools, out_dir):
     work = out_dir / "work" / str(seed)
     shutil.rmtree(work, ignore_errors=True)
@@ -142,12 +174,13 @@ def one_program(seed, tools, out_dir):
     elif vout == sout:
         verdict, detail = "match", ""
     else:
-        verdict, detail = "mismatch", f"vrncc: {vout.strip()}  sdcc: {sout.strip()}"
-    if verdict == "match" or verdict.startswith("sdcc-"):
+        verdict, detail = judge(vout, sout, tools, source, work)
+    if verdict == "match" or (verdict.startswith("sdcc-") and verdict != "sdcc-wrong"):
         shutil.rmtree(work)
     else:
         (work / "verdict.txt").write_text(f"{verdict}\n{detail}\n")
-    return seed, verdict, f"{detail.strip()[:300]} ({seconds:.1f} s)"
+    detail = " | ".join(detail.split())[:300]
+    return seed, verdict, f"{detail} ({seconds:.1f} s)"
 
 
 def flatten(source, dest):
@@ -203,7 +236,7 @@ def main():
     ap.add_argument("--keep", action="store_true",
                     help="write each reduced mismatch into tests/vrncc/programs")
     args = ap.parse_args()
-    for tool in ("csmith", "sdcc", "sz80") + (("cvise",) if args.reduce else ()):
+    for tool in ("csmith", "sdcc", "sz80", "avr-gcc", "simavr") + (("cvise",) if args.reduce else ()):
         if not shutil.which(tool):
             sys.exit(f"csmith: {tool} is missing: run scripts/csmith/setup.sh")
     out_dir = Path(args.out).resolve()
@@ -221,7 +254,7 @@ def main():
             log.write(f"{seed}\t{verdict}\t{detail}\n")
             log.flush()
             print(f"seed {seed}: {verdict} {detail}", flush=True)
-            if verdict == "mismatch":
+            if verdict.startswith("mismatch"):
                 mismatches.append(seed)
     print(f"\n{args.count} programs from seed {first}:")
     for verdict, n in counts.most_common():

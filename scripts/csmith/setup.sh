@@ -4,7 +4,7 @@
 # `make test` and a newcomer's `make run` do not pay for them.
 set -euo pipefail
 
-packages=(csmith sdcc sdcc-ucsim cvise gcc)
+packages=(csmith sdcc sdcc-ucsim cvise gcc gcc-avr avr-libc simavr)
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
