@@ -179,7 +179,7 @@ def one_program(seed, tools, out_dir):
         shutil.rmtree(work)
     else:
         (work / "verdict.txt").write_text(f"{verdict}\n{detail}\n")
-    detail = " | ".join(detail.split())[:300]
+    detail = " | ".join(line.strip() for line in detail.splitlines() if line.strip())[:300]
     return seed, verdict, f"{detail} ({seconds:.1f} s)"
 
 
@@ -259,7 +259,7 @@ def main():
     print(f"\n{args.count} programs from seed {first}:")
     for verdict, n in counts.most_common():
         print(f"  {verdict:22} {n}")
-    print(f"kept in {out_dir}/work: each program that is not a match or the second compiler's fault")
+    print(f"kept in {out_dir}/work: each program that is not a match or the second compiler's refusal")
     if args.reduce:
         for seed in sorted(mismatches):
             reduce(seed, out_dir, args)
