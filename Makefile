@@ -1,5 +1,5 @@
 # The two commands a newcomer types: `make run` and `make test`. Both install what is missing first.
-.PHONY: setup build release run deb check test test-default test-release test-asan test-clang fuzz test-fuzz test-windows windows-dist web test-web bench format clean
+.PHONY: setup build release run deb check csmith test test-default test-release test-asan test-clang fuzz test-fuzz test-windows windows-dist web test-web bench format clean
 
 JOBS ?= $(shell nproc)
 # Seconds each fuzz target runs for with `make fuzz`; `make test-fuzz` runs each for 20.
@@ -106,6 +106,17 @@ test-web: web
 # Fuzzing itself (make fuzz, make test-fuzz) is left out: started anew from the seeds in every
 # clone, its 20 seconds a target found nothing in the runs it had, for 7 minutes of the budget.
 test: test-default test-asan test-windows test-web
+
+# Random programs from Csmith, each compiled by vrncc and run on the machine and compiled by SDCC
+# for the z80 and run in its simulator; the checksums must agree. Each mismatch is shrunk by cvise
+# and kept in tests/vrncc/programs with the second compiler's output as the expected one. Not part
+# of make test (its kept programs are). N programs, from seed SEED (default: from the clock).
+N ?= 100
+csmith:
+	./scripts/csmith/setup.sh
+	cmake --preset default
+	cmake --build --preset default -j $(JOBS) --target vrncc corvane-run
+	./scripts/csmith/run.py --count $(N) --jobs $(JOBS) $(if $(SEED),--seed $(SEED)) --reduce --keep
 
 bench: release
 	./bench/run.sh build/release
