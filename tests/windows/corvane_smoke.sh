@@ -197,7 +197,8 @@ xdotool mousemove --window "$xid" 400 1000 click 3
 wait_for 60 wine_run "$probe" menu || fail "the right button opened no menu after the restart"
 texts=""
 menu_read() { texts=$(wine_run "$probe" menu-texts 2>/dev/null | tr -d '\r') && [ -n "$texts" ]; }
-wait_for 30 menu_read || fail "the open menu's items could not be read"
+wait_for 30 menu_read ||
+  fail "the open menu's items could not be read: $(wine_run "$probe" menu-texts 2>&1 | tr -d '\r')"
 grep -qx $'0\t1 waits.vrn' <<<"$texts" || fail "no recent item '1 waits.vrn' after the restart: $texts"
 grep -q $'^0\t$' <<<"$texts" && fail "the menu shows an item without text: $texts"
 awk -F'\t' '$1 == 0 && $2 == "-" && last == "-" { bad = 1 } $1 == 0 { last = $2 } END { exit !bad }' \

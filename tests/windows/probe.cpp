@@ -75,15 +75,24 @@ int menuTexts() {
     const auto proc = hook ? reinterpret_cast<HOOKPROC>(
                                  reinterpret_cast<void*>(GetProcAddress(hook, "menuTextsHook")))
                            : nullptr;
-    if (!proc) return 2;
+    if (!proc) {
+        std::fprintf(stderr, "probe: menu_texts_hook.dll not loaded (%lu)\n", GetLastError());
+        return 2;
+    }
     HHOOK handle =
         SetWindowsHookExW(WH_CALLWNDPROC, proc, hook, GetWindowThreadProcessId(popup, nullptr));
-    if (!handle) return 2;
+    if (!handle) {
+        std::fprintf(stderr, "probe: no hook on the menu's thread (%lu)\n", GetLastError());
+        return 2;
+    }
     DWORD_PTR ignored = 0;
     SendMessageTimeoutW(popup, WM_NULL, 0xC0DE, 0, SMTO_ABORTIFHUNG, 10000, &ignored);
     UnhookWindowsHookEx(handle);
     std::FILE* in = _wfopen(output.c_str(), L"rb");
-    if (!in) return 2;
+    if (!in) {
+        std::fprintf(stderr, "probe: the hook wrote no menu-texts.txt\n");
+        return 2;
+    }
     char buffer[4096];
     size_t got = 0;
     while ((got = std::fread(buffer, 1, sizeof buffer, in)) > 0)
