@@ -21,6 +21,10 @@
 //                  message from the simulator ("attach", "stop <line>", "exit"), resuming every
 //                  stop with -2; it ends after the exit notice. The file root is not what tells
 //                  the test that a program runs: the link is.
+//   probe listen LOG CONFIG
+//                  the same, and the exit line says what stood when the notice came:
+//                  "exit window-gone" when the simulator's window no longer exists, and
+//                  " config-written" when the file CONFIG exists (the simulator's vorn.ini)
 #include <windows.h>
 
 #include <cstdint>
@@ -58,6 +62,7 @@ int menu() {
 }
 
 std::FILE* gLog = nullptr;
+const char* gConfig = nullptr;  // the file to look for at the exit notice
 
 void logLine(const char* text, unsigned long value, bool withValue) {
     if (withValue)
@@ -83,16 +88,25 @@ LRESULT CALLBACK listenerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
         case WM_APP:
             SendMessageW(simulator, 0xB001, WPARAM(uint32_t(-2)), 0);
             return 0;
-        case 0xB002:
-            logLine("exit", 0, false);
+        case 0xB002: {
+            // The simulator waits in its send while we look: what stands now stood before it.
+            std::string line = "exit";
+            if (gConfig) {
+                if (!IsWindow(simulator)) line += " window-gone";
+                if (GetFileAttributesA(gConfig) != INVALID_FILE_ATTRIBUTES)
+                    line += " config-written";
+            }
+            logLine(line.c_str(), 0, false);
             PostQuitMessage(0);
             return 0;
+        }
         default:
             return DefWindowProcW(hwnd, message, wParam, lParam);
     }
 }
 
-int listen(const char* logFile) {
+int listen(const char* logFile, const char* configFile) {
+    gConfig = configFile;
     gLog = std::fopen(logFile, "wb");  // no CR: the test reads it with grep
     if (!gLog) return 2;
     WNDCLASSW cls{};
@@ -150,7 +164,8 @@ int start(const char* line) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 3 && std::strcmp(argv[1], "listen") == 0) return listen(argv[2]);
+    if ((argc == 3 || argc == 4) && std::strcmp(argv[1], "listen") == 0)
+        return listen(argv[2], argc == 4 ? argv[3] : nullptr);
     if (argc == 2 && std::strcmp(argv[1], "window") == 0) return window();
     if (argc == 2 && std::strcmp(argv[1], "menu") == 0) return menu();
     if (argc == 2 && std::strcmp(argv[1], "close") == 0)
@@ -170,8 +185,8 @@ int main(int argc, char** argv) {
                                                WPARAM(std::strtoul(argv[2], nullptr, 10)), 0)
                    ? 0
                    : 1;
-    std::fprintf(
-        stderr,
-        "usage: probe window|menu|close|command N|move X Y|box|box-ok|start LINE|listen LOG\n");
+    std::fprintf(stderr,
+                 "usage: probe window|menu|close|command N|move X Y|box|box-ok|start LINE|listen "
+                 "LOG [CONFIG]\n");
     return 2;
 }
