@@ -163,6 +163,7 @@ int App::startUp(const Switches& switches) {
 // program does, so the debugger is not left waiting for a stop that never comes. The desktop
 // programs never shut down after a failed start, the runner does: the notice goes out once.
 int App::failStartUpAfterAttach() {
+    platform_.closeWindow();
     debugger_->startFailed();
     return kStartUpFailed;
 }
@@ -190,8 +191,24 @@ int App::run() {
     return exitCode_;
 }
 
+bool App::openProgram(const std::string& path) {
+    const bool loaded = loader_->openChosen(resolveImagePath(path)) == LoadResult::Loaded;
+    if (loaded) runLoop_->setUserPaused(false);
+    syncWindow();
+    return loaded;
+}
+
+void App::showProgramNow() {
+    if (!window_ || !machine_->programLoaded) return;
+    window_->frame(*machine_);
+    syncWindow();
+}
+
 void App::shutDown() {
     if (recording()) stopRecording();
+    // The order an attached debugger relies on: the window is gone and its message loop has
+    // ended, then the configuration is written, and only then does the exit notice go out.
+    platform_.closeWindow();
     if (settings_.writeConfig && loader_) {
         stored_->store("ROM", "Directory", storedDirectory(loader_->workingDir()));
         if (window_ && runLoop_) {

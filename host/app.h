@@ -111,6 +111,14 @@ class App : public Host, public RunLoopClient {
     void handleEvent(const PlatformEvent& event);
     void command(uint16_t id);
     bool quitRequested() const { return quit_; }
+    // What run() returns: the exit code the app ends with.
+    int exitCode() const { return exitCode_; }
+    // Opens the program image `path` as a file chosen in the open dialog is (its messages
+    // included) and starts it. False when it could not be loaded.
+    bool openProgram(const std::string& path);
+    // The window shows the LCD as the program has left it now, between two frames (a debugger's
+    // stop in the middle of one).
+    void showProgramNow();
 
     // Called around each frame: before its events and keyboard scan, and after the frame.
     std::function<void(uint64_t)> onFrameStart;

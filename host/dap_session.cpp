@@ -181,7 +181,8 @@ void DapSession::output(const std::string& category, const std::string& text) {
 
 std::optional<std::vector<std::string>> DapSession::awaitLaunch() {
     while (!clientGone_ && launchSeq_ == 0) {
-        std::optional<DapIncoming> in = link_.receive(true);
+        std::optional<DapIncoming> in = link_.receive(waits_);
+        if (!in && !waits_) return std::nullopt;
         if (!in || in->kind == DapIncoming::Kind::Closed) {
             clientGone_ = true;
             break;
@@ -197,7 +198,7 @@ std::optional<std::vector<std::string>> DapSession::awaitLaunch() {
 }
 
 void DapSession::launchFailed(const std::string& why) {
-    fail(launchSeq_, "launch", why.empty() ? "the program could not be started" : why);
+    fail(launchSeq_, startCommand_, why.empty() ? "the program could not be started" : why);
     state_ = State::Ended;
     json none = json::object();
     event("terminated", &none);
@@ -243,7 +244,7 @@ void DapSession::launched(App& app, const std::string& imagePath) {
         }
         return;
     }
-    respond(launchSeq_, "launch", nullptr);
+    respond(launchSeq_, startCommand_, nullptr);
     event("initialized", nullptr);
 }
 
@@ -333,9 +334,9 @@ bool DapSession::serve() {
         if (detached_ && !terminateRequested_) return true;
         if (clientGone_ || terminateRequested_) return false;
         const bool hold = state_ == State::Stopped || !configured_;
-        std::optional<DapIncoming> in = link_.receive(hold);
+        std::optional<DapIncoming> in = link_.receive(hold && waits_);
         if (!in) {
-            if (hold) continue;
+            if (hold && waits_) continue;
             return true;
         }
         if (in->kind == DapIncoming::Kind::Closed) {
@@ -699,10 +700,24 @@ bool DapSession::dispatch(const std::string& command, const void* argsPtr, int s
         launchSeq_ = seq;
         return true;
     }
+    if (command == "attach") {
+        // To the program the simulator already runs: nothing is loaded, it is taken as it is.
+        if (launchSeq_ != 0) {
+            fail(seq, command, "the program is already launched");
+            return false;
+        }
+        launchArgs_.clear();
+        stopOnEntry_ = args.value("stopOnEntry", false);
+        startCommand_ = command;
+        launchSeq_ = seq;
+        return true;
+    }
     if (command == "disconnect" || command == "terminate") {
         json none = json::object();
         respond(seq, command, &none);
-        const bool end = command == "terminate" || args.value("terminateDebuggee", true);
+        // A program attached to runs on by default, one launched ends with the session.
+        const bool end =
+            command == "terminate" || args.value("terminateDebuggee", startCommand_ != "attach");
         if (end) {
             endProgram();
             terminateRequested_ = true;
@@ -737,7 +752,7 @@ bool DapSession::dispatch(const std::string& command, const void* argsPtr, int s
             !takeLaunchArguments(seq, command, &again))
             return false;
         respond(seq, command, nullptr);
-        endProgram();
+        if (!restartInPlace_) endProgram();
         restartRequested_ = true;
         return true;
     }
@@ -1408,6 +1423,16 @@ void DapSession::writeMemory(int seq, const void* argsPtr) {
 }
 
 void DapSession::finished(int status) {
+    exited(status);
+    // The last requests (disconnect) until the client leaves.
+    while (!clientGone_) {
+        std::optional<DapIncoming> in = link_.receive(true);
+        if (!in || in->kind == DapIncoming::Kind::Closed) break;
+        if (in->kind == DapIncoming::Kind::Message) handle(in->text);
+    }
+}
+
+void DapSession::exited(int status) {
     flushConsole();
     if (!exitedSent_ && !clientGone_) {
         exitedSent_ = true;
@@ -1423,12 +1448,6 @@ void DapSession::finished(int status) {
     app_ = nullptr;
     marks_ = {};
     checkpoints_.clear();
-    // The last requests (disconnect) until the client leaves.
-    while (!clientGone_) {
-        std::optional<DapIncoming> in = link_.receive(true);
-        if (!in || in->kind == DapIncoming::Kind::Closed) break;
-        if (in->kind == DapIncoming::Kind::Message) handle(in->text);
-    }
 }
 
 }  // namespace corvane

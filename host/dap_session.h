@@ -61,9 +61,25 @@ class DapSession {
     explicit DapSession(DapLink& link);
     ~DapSession();
 
-    // Handles requests until a launch request: its program and the runner options it asks for
-    // (`args` first, the image last). Nothing when the client left first.
+    // Handles requests until a launch or attach request: the launch's program and the runner
+    // options it asks for (`args` first, the image last; empty for an attach). Nothing when the
+    // client left first, or, when the session does not wait, when none has come yet.
     std::optional<std::vector<std::string>> awaitLaunch();
+    // Whether the request that started the session was attach (to a program already running).
+    bool attaching() const { return startCommand_ == "attach"; }
+    // Whether the session waits for the client while the program is held (the runner, which has
+    // nothing else to do), or only handles what has come (a window, which keeps answering).
+    void setWaits(bool waits) { waits_ = waits; }
+    // A restart is carried out by whoever runs the program (a window restarts its image) rather
+    // than by ending the run.
+    void setRestartInPlace(bool inPlace) { restartInPlace_ = inPlace; }
+    // Whether the program may take its next turn: configured, and not held at a stop.
+    bool mayRun() const { return configured_ && state_ != State::Stopped; }
+    // Whether the client has left the session: disconnected (the program running on) or gone.
+    bool clientLeft() const { return clientGone_ || detached_; }
+    // Whether the client asked the program to end (terminate, or disconnect with
+    // terminateDebuggee).
+    bool terminateRequested() const { return terminateRequested_; }
     // The launch failed: its error response carries `why`, and the session ends.
     void launchFailed(const std::string& why);
     // The program is loaded: answers the launch request and starts the configuration. Installs
@@ -102,6 +118,8 @@ class DapSession {
     // The run ended with `status`: exited and terminated events, then the last requests until
     // the client disconnects.
     void finished(int status);
+    // The same events without waiting: serve() goes on taking the last requests.
+    void exited(int status);
 
   private:
     enum class State { Configuring, Running, Stopped, Ended };
@@ -201,6 +219,9 @@ class DapSession {
     std::string imagePath_;
     int launchSeq_ = 0;
     std::vector<std::string> launchArgs_;
+    std::string startCommand_ = "launch";  // or "attach"
+    bool waits_ = true;
+    bool restartInPlace_ = false;
     bool stopOnEntry_ = false;
     bool configured_ = false;
     bool launchedProgram_ = false;

@@ -128,6 +128,14 @@ class Platform : public RunClock {
     // From now on the window image is shown through `layout`: the window takes the layout's size
     // and the scaled outline, or fills the screen. Pointer positions stay the screen's pixels.
     virtual void setView(const ViewLayout& /*layout*/) {}
+    // The app is ending: the window is destroyed and its message loop runs to its end, so that
+    // whoever hears of the end afterwards (a debugger on the link) finds no window of ours.
+    virtual void closeWindow() {}
+
+    // --- debug server ---
+    // From now on (`watch`) or no more, a wait also ends when the socket `fd` (the debug
+    // server's listener or a client's connection) has something to read.
+    virtual void watchSocket(int /*fd*/, bool /*watch*/) {}
 
     // --- dialogs ---
     // The handheld's fonts, for whatever the platform draws in the window itself (its message

@@ -98,7 +98,8 @@ for line in "/R my bad.vrn" "\"/Rmy bad.vrn\"" "/R\"$named\"" "\"$named\"" "/Rmy
     fail "corvane.exe $line did not find the file: $(cat "$work/form.err")"
 done
 
-wine_run "$probe" listen "$(winpath "$log")" 2>"$work/listener.err" &
+wine_run "$probe" listen "$(winpath "$log")" "$(winpath "$app/vorn.ini")" \
+  2>"$work/listener.err" &
 listener_pid=$!
 wait_for 120 grep -qs '^window ' "$log" || fail "the listener made no window"
 listener=$(grep '^window ' "$log" | head -n1 | tr -d '\r' | cut -d' ' -f2)
@@ -177,6 +178,9 @@ wait "$app_pid" || status=$?
 app_pid=""
 [ "$status" -eq 0 ] || fail "Exit ended with status $status"
 wait_for 60 grep -q '^exit' "$log" || fail "no exit notice to the debugger window"
+# The exit notice comes last: after the window is destroyed and vorn.ini is written.
+grep -q '^exit window-gone config-written$' "$log" ||
+  fail "the exit notice came before the window was gone and vorn.ini written: $(grep '^exit' "$log")"
 [ -s "$app/vorn.ini" ] || fail "Exit wrote no vorn.ini beside the executable"
 grep -q '^\[' "$app/vorn.ini" || fail "vorn.ini written by Exit has no section"
 grep -q '^Size=2' "$app/vorn.ini" && grep -q '^Fullscreen=1' "$app/vorn.ini" ||
@@ -251,7 +255,8 @@ app_pid=""
 # A debugger attached to a start that fails on a bad image hears the exit notice after the
 # attach notice, rather than waiting for a stop that never comes.
 bad_log="$work/bad-link.log"
-wine_run "$probe" listen "$(winpath "$bad_log")" 2>"$work/bad-listener.err" &
+wine_run "$probe" listen "$(winpath "$bad_log")" "$(winpath "$work/no-config")" \
+  2>"$work/bad-listener.err" &
 bad_listener_pid=$!
 wait_for 120 grep -qs '^window ' "$bad_log" || fail "the second listener made no window"
 bad_listener=$(grep '^window ' "$bad_log" | head -n1 | tr -d '\r' | cut -d' ' -f2)
@@ -260,6 +265,7 @@ status=0
   >"$work/bad-link.out" 2>"$work/bad-link.err" || status=$?
 [ "$status" -ne 0 ] || fail "a bad image started under the debugger"
 wait_for 60 grep -q '^exit' "$bad_log" || fail "a failed start sent no exit notice to the debugger"
+grep -q '^exit window-gone' "$bad_log" || fail "a failed start sent its exit notice with its window up"
 grep -q '^attach' "$bad_log" || fail "a failed start sent no attach notice before its exit notice"
 wait "$bad_listener_pid" 2>/dev/null || true
 echo "corvane.exe smoke test passed"

@@ -24,6 +24,10 @@
 //                  message from the simulator ("attach", "stop <line>", "exit"), resuming every
 //                  stop with -2; it ends after the exit notice. The file root is not what tells
 //                  the test that a program runs: the link is.
+//   probe listen LOG CONFIG
+//                  the same, and the exit line says what stood when the notice came:
+//                  "exit window-gone" when the simulator's window no longer exists, and
+//                  " config-written" when the file CONFIG exists (the simulator's vorn.ini)
 #include <windows.h>
 
 #include <cstdint>
@@ -102,6 +106,7 @@ int menuTexts() {
 }
 
 std::FILE* gLog = nullptr;
+const char* gConfig = nullptr;  // the file to look for at the exit notice
 
 void logLine(const char* text, unsigned long value, bool withValue) {
     if (withValue)
@@ -127,16 +132,25 @@ LRESULT CALLBACK listenerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
         case WM_APP:
             SendMessageW(simulator, 0xB001, WPARAM(uint32_t(-2)), 0);
             return 0;
-        case 0xB002:
-            logLine("exit", 0, false);
+        case 0xB002: {
+            // The simulator waits in its send while we look: what stands now stood before it.
+            std::string line = "exit";
+            if (gConfig) {
+                if (!IsWindow(simulator)) line += " window-gone";
+                if (GetFileAttributesA(gConfig) != INVALID_FILE_ATTRIBUTES)
+                    line += " config-written";
+            }
+            logLine(line.c_str(), 0, false);
             PostQuitMessage(0);
             return 0;
+        }
         default:
             return DefWindowProcW(hwnd, message, wParam, lParam);
     }
 }
 
-int listen(const char* logFile) {
+int listen(const char* logFile, const char* configFile) {
+    gConfig = configFile;
     gLog = std::fopen(logFile, "wb");  // no CR: the test reads it with grep
     if (!gLog) return 2;
     WNDCLASSW cls{};
@@ -194,7 +208,8 @@ int start(const char* line) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 3 && std::strcmp(argv[1], "listen") == 0) return listen(argv[2]);
+    if ((argc == 3 || argc == 4) && std::strcmp(argv[1], "listen") == 0)
+        return listen(argv[2], argc == 4 ? argv[3] : nullptr);
     if (argc == 2 && std::strcmp(argv[1], "window") == 0) return window();
     if (argc == 2 && std::strcmp(argv[1], "menu") == 0) return menu();
     if (argc == 2 && std::strcmp(argv[1], "menu-texts") == 0) return menuTexts();
@@ -217,6 +232,7 @@ int main(int argc, char** argv) {
                    : 1;
     std::fprintf(stderr,
                  "usage: probe window|menu|menu-texts|close|command N|move X Y|box|box-ok|start "
-                 "LINE|listen LOG\n");
+                 "LINE|listen LOG [CONFIG]
+");
     return 2;
 }

@@ -7,6 +7,8 @@
 #include <optional>
 #include <thread>
 
+#include "host/dap_host.h"
+#include "host/dap_port.h"
 #include "host/dap_session.h"
 #include "host/platform/headless/runner.h"
 #include "shared/dap_framing.h"
@@ -139,6 +141,23 @@ std::string readAllOf(std::FILE* f) {
     return text;
 }
 
+// corvane-run --dap-port N [OPTIONS] IMAGE: the program runs at once, and clients attach to it
+// as they come.
+int serveAttachments(uint16_t port, const std::vector<std::string>& runArgs, std::FILE* err) {
+    DapPort listener;
+    if (!listener.listen(port)) {
+        std::fprintf(err, "corvane-run: cannot listen on 127.0.0.1:%u\n", unsigned(port));
+        return kRunUsage;
+    }
+    std::fprintf(err, "corvane-run: debug server listening on 127.0.0.1:%u\n",
+                 unsigned(listener.port()));
+    std::fflush(err);
+    DapHost host(listener, DapHost::Mode::Runner);
+    const int status = runHeadless(runArgs, stdout, err, &host);
+    host.finished(status);
+    return status;
+}
+
 }  // namespace
 
 bool wantsDapServer(const std::vector<std::string>& args) {
@@ -152,16 +171,16 @@ int runDapServer(const std::vector<std::string>& args, std::FILE* err) {
             std::fputs("corvane-run: --dap-port needs a port number\n", err);
             return kRunUsage;
         }
-        char* end = nullptr;
-        const unsigned long port = std::strtoul(args[1].c_str(), &end, 10);
-        if (*end != '\0' || port == 0 || port > 65535) {
+        const std::optional<uint16_t> port = parsePortNumber(args[1]);
+        if (!port) {
             std::fprintf(err, "corvane-run: not a port number: %s\n", args[1].c_str());
             return kRunUsage;
         }
-        uint16_t p = uint16_t(port);
+        if (args.size() > 2) return serveAttachments(*port, {args.begin() + 2, args.end()}, err);
+        uint16_t p = *port;
         const int listener = sock::listenLoopback(p);
         if (listener < 0) {
-            std::fprintf(err, "corvane-run: cannot listen on 127.0.0.1:%lu\n", port);
+            std::fprintf(err, "corvane-run: cannot listen on 127.0.0.1:%u\n", unsigned(p));
             return kRunUsage;
         }
         std::fprintf(err, "corvane-run: debug server listening on 127.0.0.1:%u\n", unsigned(p));

@@ -1,7 +1,9 @@
 #pragma once
 // corvane-run as a debug server: "--dap" speaks the Debug Adapter Protocol on standard input and
 // output (as an editor starts it), "--dap-port N" on a port of 127.0.0.1 (one client). The
-// program and its further options come with the client's launch request.
+// program and its further options come with the client's launch request. Given after the port,
+// "--dap-port N [OPTIONS] IMAGE" runs the program at once, and clients attach to it as they come
+// (the port stays open while it runs).
 
 #include <cstdio>
 #include <string>

@@ -12,6 +12,7 @@
 
 #include "host/app.h"
 #include "host/cmdline.h"
+#include "host/dap_host.h"
 #include "host/dap_session.h"
 #include "host/image_io.h"
 #include "host/paths.h"
@@ -161,11 +162,18 @@ void reportLimit(std::FILE* err, const RunnerOptions& o, const RunLoop& loop, co
 }
 
 int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
-    return runHeadless(args, out, err, nullptr);
+    return runHeadless(args, out, err, static_cast<DapHost*>(nullptr));
 }
 
 int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
-                DapSession* dap) {
+                DapSession* session) {
+    if (!session) return runHeadless(args, out, err, static_cast<DapHost*>(nullptr));
+    DapHost host(*session);
+    return runHeadless(args, out, err, &host);
+}
+
+int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
+                DapHost* dap) {
     if (args.empty()) {
         std::fputs(kRunnerUsage, err);
         return kRunUsage;

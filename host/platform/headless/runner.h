@@ -23,9 +23,12 @@ constexpr int kRunInterrupted = 130;
 int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE* err);
 
 class DapSession;
+class DapHost;
 // The same run under the debug server: `dap` is told when the program is loaded, serves its
 // client between turns and holds the program at its stops.
 int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
                 DapSession* dap);
+// The same with the clients of a port attaching to the run as they come.
+int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE* err, DapHost* dap);
 
 }  // namespace corvane

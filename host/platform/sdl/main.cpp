@@ -2,11 +2,14 @@
 #include <SDL.h>
 
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "host/app.h"
 #include "host/cmdline.h"
+#include "host/dap_host.h"
+#include "host/dap_port.h"
 #include "host/paths.h"
 #include "host/platform/sdl/sdl_platform.h"
 #include "host/platform/sdl/signals.h"
@@ -19,13 +22,15 @@
 namespace {
 
 const char* kUsage =
-    "usage: corvane [/S<n>] [/W<n>] [IMAGE | /R IMAGE...]\n"
+    "usage: corvane [--dap-port N] [/S<n>] [/W<n>] [IMAGE | /R IMAGE...]\n"
     "Runs a program image in the handheld's window; without one, open it from the menu\n"
     "(right mouse button).\n"
     "\n"
     "  IMAGE, /R IMAGE  load and start the program image at once\n"
     "  /S<n>            stop value of the debugger link\n"
     "  /W<n>            the debugger to attach to\n"
+    "  --dap-port N     a debug server (Debug Adapter Protocol) on 127.0.0.1:N: a client\n"
+    "                   attaches to the running program or launches one into the window\n"
     "  --help, --version\n"
     "\n"
     "Keys: letters, digits, Space, Enter, Esc, Delete, arrows, Page Up/Down, Shift and F1-F6 are\n"
@@ -52,7 +57,14 @@ const char* kUsage =
 int main(int argc, char** argv) {
     using namespace corvane;
 
-    ParseOutcome parsed = parseArguments(std::vector<std::string>(argv + 1, argv + argc));
+    std::vector<std::string> args(argv + 1, argv + argc);
+    std::optional<uint16_t> dapPort;
+    std::string optionError;
+    if (!takeDapPortOption(args, dapPort, optionError)) {
+        std::fprintf(stderr, "corvane: %s\n%s", optionError.c_str(), kUsage);
+        return 2;
+    }
+    ParseOutcome parsed = parseArguments(args);
     if (!parsed.ok) {
         std::fprintf(stderr, "corvane: %s\n%s", parsed.error.c_str(), kUsage);
         return 2;
@@ -110,7 +122,13 @@ int main(int argc, char** argv) {
                 [&app](const RgbImage& image) { app.saveScreenshot(image); });
             // Descriptors to wait on besides the window (the debugger channel) are registered
             // with platform.watchDescriptor() before the loop starts.
-            status = app.run();
+            if (dapPort) {
+                const std::optional<int> served =
+                    runWindowDebugServer(app, platform, *dapPort, stderr);
+                status = served ? *served : kStartUpFailed;
+            } else {
+                status = app.run();
+            }
             app.shutDown();
         }
     }

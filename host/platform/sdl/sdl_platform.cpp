@@ -45,6 +45,23 @@ SdlPlatform::~SdlPlatform() {
     if (window_) SDL_DestroyWindow(window_);
 }
 
+void SdlPlatform::closeWindow() {
+    if (!window_) return;
+    SDL_DestroyWindow(window_);  // flushed to the display before it returns
+    window_ = nullptr;
+    // The event loop's end: what the window still had queued goes with it.
+    SDL_PumpEvents();
+    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+}
+
+void SdlPlatform::watchSocket(int fd, bool watch) {
+    // Only the wake-up: the debug server reads the socket between two turns itself.
+    if (watch)
+        watchDescriptor(fd, [] {});
+    else
+        unwatchDescriptor(fd);
+}
+
 void SdlPlatform::watchDescriptor(int fd, std::function<void()> ready) {
     watched_[fd] = std::move(ready);
 }

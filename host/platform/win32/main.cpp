@@ -1,10 +1,14 @@
 // corvane.exe: the simulator in its own window on Windows.
 #include <windows.h>
 
+#include <cstdio>
+#include <optional>
 #include <string>
 
 #include "host/app.h"
 #include "host/cmdline.h"
+#include "host/dap_host.h"
+#include "host/dap_port.h"
 #include "host/platform/win32/win32_platform.h"
 #include "host/window.h"
 #include "shared/wide_text.h"
@@ -32,7 +36,16 @@ std::string argumentText() {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     using namespace corvane;
 
-    const Switches switches = parseWindowsCommandLine(argumentText());
+    // "--dap-port N" first, before the switches the handheld's desktop program reads.
+    std::string text = argumentText();
+    std::optional<uint16_t> dapPort;
+    if (text.rfind("--dap-port ", 0) == 0) {
+        const size_t end = text.find(' ', 11);
+        dapPort = parsePortNumber(text.substr(11, end == std::string::npos ? end : end - 11));
+        if (!dapPort) return kStartUpFailed;
+        text = end == std::string::npos ? std::string() : text.substr(end + 1);
+    }
+    const Switches switches = parseWindowsCommandLine(text);
 
     int status = 0;
     {
@@ -41,7 +54,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         status = app.startUp(switches);
         if (status == 0) {
             platform.setMenu(&app.window().menu());
-            status = app.run();
+            if (dapPort) {
+                const std::optional<int> served =
+                    runWindowDebugServer(app, platform, *dapPort, stderr);
+                status = served ? *served : kStartUpFailed;
+            } else {
+                status = app.run();
+            }
             app.shutDown();
         }
     }

@@ -1,3 +1,6 @@
+// Before windows.h (through our header): the sockets' own declarations, not winsock.h's.
+#include <winsock2.h>
+
 #include "host/platform/win32/win32_platform.h"
 
 #include <commdlg.h>
@@ -23,6 +26,8 @@ namespace corvane {
 namespace {
 
 constexpr wchar_t kWindowClass[] = L"MyCorvaneClass";
+// What a watched socket posts when it has something to read (only to wake the wait).
+constexpr UINT kSocketReadyMessage = WM_APP + 1;
 
 // A message box is placed over the middle of our window (the system would centre it on the
 // screen): a hook sees the box activated before it is shown, and moves it there once.
@@ -165,6 +170,13 @@ LRESULT Win32Platform::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_CLOSE:
             // Carried out as the Exit command; the window goes when the host is done.
             push(T::Quit);
+            return 0;
+        case WM_DESTROY:
+            // Ends the message loop: closeWindow() runs it until this WM_QUIT.
+            PostQuitMessage(0);
+            return 0;
+        case WM_NCDESTROY:
+            window_ = nullptr;
             return 0;
         case WM_PAINT: {
             PAINTSTRUCT paint;
@@ -502,6 +514,23 @@ std::optional<std::string> Win32Platform::openFileDialog(const OpenFileRequest& 
     if (!chosen) return std::nullopt;
     file.resize(wcslen(file.c_str()));
     return narrow(file);
+}
+
+void Win32Platform::watchSocket(int fd, bool watch) {
+    // The socket posts a message to our window when it has something to read, which ends the
+    // wait in MsgWaitForMultipleObjects; the message itself needs no handling.
+    if (window_)
+        WSAAsyncSelect(SOCKET(fd), window_, kSocketReadyMessage,
+                       watch ? FD_ACCEPT | FD_READ | FD_CLOSE : 0);
+}
+
+void Win32Platform::closeWindow() {
+    if (!window_) return;
+    DestroyWindow(window_);
+    // The message loop's end: what is still queued is dispatched (to nobody, mostly) until the
+    // WM_QUIT of WM_DESTROY. Our own posts only: a message for another thread never comes here.
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
 }
 
 bool Win32Platform::debugConnect(uint32_t target) {

@@ -58,6 +58,8 @@ class Win32Platform : public DesktopPlatform {
     ScreenRect workArea() override;
     ScreenRect windowRect() override;
     void setView(const ViewLayout& layout) override;
+    void closeWindow() override;
+    void watchSocket(int fd, bool watch) override;
     std::optional<std::string> openFileDialog(const OpenFileRequest& request) override;
     void beep() override { beeper_.beep(); }
     bool debugConnect(uint32_t target) override;
