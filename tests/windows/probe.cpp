@@ -232,7 +232,6 @@ int main(int argc, char** argv) {
                    : 1;
     std::fprintf(stderr,
                  "usage: probe window|menu|menu-texts|close|command N|move X Y|box|box-ok|start "
-                 "LINE|listen LOG [CONFIG]
-");
+                 "LINE|listen LOG [CONFIG]\n");
     return 2;
 }
