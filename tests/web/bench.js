@@ -33,15 +33,22 @@ async function main() {
     headless: true, args: ['--no-sandbox', '--disable-gpu', '--disable-dev-shm-usage'],
   });
   const page = await browser.newPage();
-  await page.goto(`http://127.0.0.1:${server.address().port}/index.html?vrn=t/count.vrn`);
+  await page.goto(`http://127.0.0.1:${server.address().port}/index.html?vrn=t/count.vrn`,
+                  { timeout: 120000 });
   await page.waitForFunction(() => window.corvaneTest && window.corvaneTest.started);
   const web = await page.evaluate(() => new Promise((resolve) => {
+    // The program may have run for a while before the first look: only the instructions
+    // counted from that look on are taken.
     let t0 = 0;
+    let n0 = 0;
     const poll = () => {
       const running = window.corvaneTest.running();
-      if (running && !t0) t0 = performance.now();
+      if (running && !t0) {
+        t0 = performance.now();
+        n0 = window.corvaneTest.instructions();
+      }
       if (!running && t0) {
-        resolve({ s: (performance.now() - t0) / 1000, n: window.corvaneTest.instructions() });
+        resolve({ s: (performance.now() - t0) / 1000, n: window.corvaneTest.instructions() - n0 });
         return;
       }
       setTimeout(poll, 5);
