@@ -22,12 +22,14 @@
   const playground = document.body.dataset.page === 'playground';
   if (params.has('embed')) document.body.classList.add('embed');
 
+  let sayHere = null;
   // What the tests (and anyone curious) can read: captures of the test hook, the console text,
   // the messages shown, the time of the first frame, how often the root was written.
   const hook = window.corvaneTest = {
     lcd: {}, console: '', messages: [], firstFrameMs: 0, started: false, ended: false,
     persisted: 0, storageProblem: '',
     frames: () => Module._corvane_frames(),
+    menuChecked: (command) => Module._corvane_menu_checked(command) !== 0,
     instructions: () => Module._corvane_instructions(),
     running: () => Module._corvane_running() !== 0,
     menuOpen: () => Module._corvane_menu_open() !== 0,
@@ -46,6 +48,16 @@
     close.onclick = () => { item.remove(); canvas.focus(); };
     item.append(words, close);
     messages.append(item);
+  }
+
+  // The simulator's own messages (its message boxes: a program's fault, a failed check): the
+  // playground shows them under the handheld, beside the program's console text.
+  function simulatorSays(text) {
+    if (sayHere && sayHere(text)) {
+      hook.messages.push(text);
+      return;
+    }
+    say(text);
   }
 
   // A file handed to the user: the browser saves it as a download named `name`.
@@ -82,6 +94,52 @@
   }
   window.addEventListener('resize', fit);
 
+  // --- full screen: the host's mode (its menu item, Alt+Enter) on the page ---
+  // The page as a whole fills the screen (the bar hidden, the stage all of it), so the messages
+  // still show over it. `wanted` is the host's mode: whatever ends the browser's full screen
+  // otherwise (Esc, the browser's own controls, a refused request) turns the host's mode off.
+  let fullscreenWanted = false;
+  function fullscreenLeft() {
+    if (hook.started) Module._corvane_fullscreen_left();
+  }
+  function setFullscreen(on) {
+    fullscreenWanted = on;
+    const active = !!document.fullscreenElement;
+    if (on && !active) {
+      const root = document.documentElement;
+      // Asked for from the frame that carried out a key or a tap: still within the browser's
+      // allowance for a user's gesture. A page in a frame without allow="fullscreen", or a
+      // request with no gesture at all (a setting kept from the last visit), is refused.
+      const refused = (e) => {
+        if (!fullscreenWanted || document.fullscreenElement) return;
+        fullscreenWanted = false;
+        fullscreenLeft();
+        const gesture = !navigator.userActivation || navigator.userActivation.hasBeenActive;
+        if (gesture) say('浏览器不允许本页全屏' + (e && e.name ? ' (' + e.name + ')' : '') + '。');
+      };
+      try {
+        const request = root.requestFullscreen ? root.requestFullscreen({ navigationUI: 'hide' })
+          : Promise.reject(new Error('no Fullscreen API'));
+        request.catch(refused);
+      } catch (e) {
+        refused(e);
+      }
+    } else if (!on && active) {
+      document.exitFullscreen().catch(() => { /* already left */ });
+    }
+  }
+  document.addEventListener('fullscreenchange', () => {
+    const active = !!document.fullscreenElement;
+    document.body.classList.toggle('fullscreen', active);
+    fit();
+    if (active && !fullscreenWanted) {
+      document.exitFullscreen().catch(() => { /* already left */ });
+    } else if (!active && fullscreenWanted) {
+      fullscreenWanted = false;
+      fullscreenLeft();
+    }
+  });
+
   // Pointer position on the canvas, in window-image pixels.
   function spot(e) {
     const r = canvas.getBoundingClientRect();
@@ -94,14 +152,38 @@
   // --- what the simulator calls (host/platform/web/page.cpp) ---
   let persisting = false;
   let persistAgain = false;
+  // A write to the browser's storage ends in success, in an error, or in an aborted transaction:
+  // a full disk or quota aborts the transaction as it commits, and the file system's sync then
+  // never calls back (nor does it pass on a request's error). So the database's own events are
+  // watched while a write is under way: IndexedDB raises a request's error and a transaction's
+  // abort from the transaction to its database.
   function persist() {
     if (persisting) { persistAgain = true; return; }
     persisting = true;
-    Module.FS.syncfs(false, (error) => {
+    const databases = Object.values(Module.FS.filesystems.IDBFS.dbs || {});
+    let settled = false;
+    const failed = (e) => finish((e.target && e.target.error) ||
+                                 new DOMException('The write was aborted.', 'AbortError'));
+    function finish(error) {
+      if (settled) return;
+      settled = true;
+      for (const db of databases) {
+        db.removeEventListener('error', failed);
+        db.removeEventListener('abort', failed);
+      }
       persisting = false;
       if (error) storageProblem(error); else hook.persisted++;
       if (persistAgain) { persistAgain = false; persist(); }
-    });
+    }
+    for (const db of databases) {
+      db.addEventListener('error', failed);
+      db.addEventListener('abort', failed);
+    }
+    try {
+      Module.FS.syncfs(false, finish);
+    } catch (e) {
+      finish(e);
+    }
   }
   function storageProblem(error) {
     if (hook.storageProblem) return;  // said once; the files go on for this visit
@@ -127,7 +209,8 @@
       canvas.height = height;
       fit();
     },
-    message: say,
+    message: simulatorSays,
+    fullscreen: setFullscreen,
     pickProgram() { picker.click(); },
     beep() {
       try {
@@ -173,8 +256,8 @@
     if (down && (e.ctrlKey || e.metaKey)) return;
     const chars = [...e.key];
     const character = chars.length === 1 ? chars[0].codePointAt(0) : 0;
-    if (Module.ccall('corvane_key', 'number', ['number', 'string', 'number'],
-                     [down ? 1 : 0, e.code, character]))
+    if (Module.ccall('corvane_key', 'number', ['number', 'string', 'number', 'number'],
+                     [down ? 1 : 0, e.code, character, e.altKey ? 1 : 0]))
       e.preventDefault();
   }
   window.addEventListener('keydown', (e) => keyEvent(true, e));
@@ -240,7 +323,13 @@
     e.preventDefault();
     document.body.classList.remove('dragging');
     const files = e.dataTransfer && e.dataTransfer.files;
-    if (files && files.length && hook.started) openFile(files[0]);
+    if (!files || !files.length) return;
+    // The playground takes a C source into its editor; anything else is a program image.
+    if (api.onSourceDropped && /\.[ch]$/i.test(files[0].name)) {
+      api.onSourceDropped(files[0]);
+      return;
+    }
+    if (hook.started) openFile(files[0]);
   });
   if (demos) demos.addEventListener('change', () => {
     if (demos.value && hook.started)
@@ -318,14 +407,23 @@
     return null;
   }
 
-  // What another script of the page (the playground) may do: open a program image it made,
-  // follow the console text, say something.
+  // What another script of the page (the playground) may do: open a program image it made
+  // (with its debug information, which names the source line of a fault), follow the console
+  // text, take the simulator's messages, say something.
   let started;
   const api = window.corvanePage = {
     ready: new Promise((resolve) => { started = resolve; }),
     onConsole: null,
-    open(name, bytes) {
+    onSourceDropped: null,
+    set onMessage(f) { sayHere = f; },
+    open(name, bytes, debugInfo) {
       const path = openBytes(LINKS, fileName(name, 'program.vrn'), bytes);
+      const dbg = path.replace(/\.[^./]*$/, '') + '.dbg';
+      if (debugInfo) {
+        Module.FS.writeFile(dbg, debugInfo);
+      } else {
+        try { Module.FS.unlink(dbg); } catch (e) { /* none */ }
+      }
       Module.ccall('corvane_open', null, ['string'], [path]);
     },
     focus() { canvas.focus(); },

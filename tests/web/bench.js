@@ -1,7 +1,9 @@
 // The interpreter's speed in the browser against native, on the same counting loop
 // (bench/count/count.s), in the same invocation: instructions per second of wall-clock time,
 // native by corvane-run in real time, in the page from the program's start to its end (the page
-// yields to the browser every frame, as it always does).
+// yields to the browser every frame, as it always does). Then what an idle page costs, and the
+// time to the first frame of the player and of the playground (and to the playground's compiler
+// being ready), each page loaded three times in a fresh browser context (nothing cached).
 // usage: NODE_PATH=build/web/node/node_modules node tests/web/bench.js <site> <native bin> [rounds]
 'use strict';
 
@@ -31,15 +33,22 @@ async function main() {
     headless: true, args: ['--no-sandbox', '--disable-gpu', '--disable-dev-shm-usage'],
   });
   const page = await browser.newPage();
-  await page.goto(`http://127.0.0.1:${server.address().port}/index.html?vrn=t/count.vrn`);
+  await page.goto(`http://127.0.0.1:${server.address().port}/index.html?vrn=t/count.vrn`,
+                  { timeout: 120000 });
   await page.waitForFunction(() => window.corvaneTest && window.corvaneTest.started);
   const web = await page.evaluate(() => new Promise((resolve) => {
+    // The program may have run for a while before the first look: only the instructions
+    // counted from that look on are taken.
     let t0 = 0;
+    let n0 = 0;
     const poll = () => {
       const running = window.corvaneTest.running();
-      if (running && !t0) t0 = performance.now();
+      if (running && !t0) {
+        t0 = performance.now();
+        n0 = window.corvaneTest.instructions();
+      }
       if (!running && t0) {
-        resolve({ s: (performance.now() - t0) / 1000, n: window.corvaneTest.instructions() });
+        resolve({ s: (performance.now() - t0) / 1000, n: window.corvaneTest.instructions() - n0 });
         return;
       }
       setTimeout(poll, 5);
@@ -51,6 +60,27 @@ async function main() {
   const idleFrom = await busy();
   await new Promise((r) => setTimeout(r, 5000));
   const idleMs = (await busy() - idleFrom) * 1000 / 5;
+
+  // From the start of navigation, in the page's own clock.
+  const firstFrames = {};
+  for (const [name, ready] of [['index.html', null],
+    ['playground.html', () => document.querySelectorAll('#examples option').length > 1]]) {
+    firstFrames[name] = [];
+    for (let i = 0; i < 3; ++i) {
+      const context = await browser.createBrowserContext();
+      const p = await context.newPage();
+      await p.goto(`http://127.0.0.1:${server.address().port}/${name}`);
+      await p.waitForFunction(() => window.corvaneTest && window.corvaneTest.firstFrameMs > 0,
+                              { timeout: 60000 });
+      let readyMs = 0;
+      if (ready) {
+        await p.waitForFunction(ready, { timeout: 60000 });
+        readyMs = await p.evaluate(() => performance.now());
+      }
+      firstFrames[name].push([await p.evaluate(() => window.corvaneTest.firstFrameMs), readyMs]);
+      await context.close();
+    }
+  }
   await browser.close();
   server.close();
   fs.rmSync(work, { recursive: true, force: true });
@@ -62,6 +92,11 @@ async function main() {
   console.log(`browser: ${web.n} instructions in ${web.s.toFixed(2)} s: ` +
               `${(webIps / 1e6).toFixed(1)} M/s (${(100 * webIps / nativeIps).toFixed(0)}% of native)`);
   console.log(`idle page: ${idleMs.toFixed(1)} ms of main-thread work a second`);
+  for (const [name, runs] of Object.entries(firstFrames)) {
+    console.log(`${name}: first frame ${runs.map(([f]) => f.toFixed(0)).join(', ')} ms` +
+                (runs[0][1] ? `; compiler ready ${runs.map(([, r]) => r.toFixed(0)).join(', ')} ms`
+                  : ''));
+  }
 }
 
 main().catch((e) => { console.error(e); process.exit(1); });

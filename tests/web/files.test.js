@@ -1,6 +1,7 @@
 // Files in and out of the page in headless Chromium: screenshots, recordings and save states
 // arrive as downloads; "Export files" and "Import files" carry a program's file from one
-// browser's storage to another's; refused storage is said once and the files last the visit.
+// browser's storage to another's; refused or full storage is said once and the files last the
+// visit.
 'use strict';
 
 const test = require('node:test');
@@ -88,25 +89,48 @@ test('an import that is no zip, or reaches out of the root, is refused', async (
   await context.close();
 });
 
-test('refused storage is said once and the files last the visit', async () => {
-  const { page, context } = await openPage(s, 'index.html?vrn=t/runs.vrn', {
+// Storage refused (a private window) or full (the site's quota): said once, and the program's
+// files last the visit. A full storage aborts the write's transaction as it commits.
+const refusals = [
+  { name: 'refused', says: /SecurityError/,
     before: (p) => p.evaluateOnNewDocument(() => {
       IDBFactory.prototype.open = () => {
         throw new DOMException('The user denied permission to access the database.',
                                'SecurityError');
       };
-    }),
-  });
-  await waitConsole(page, 'saved');
-  // The program closed its file, so the page tried the storage again.
-  await page.waitForFunction(() => !window.corvaneTest.persistPending());
-  const said = await page.evaluate(() =>
-    window.corvaneTest.messages.filter((m) => m.includes('浏览器存储不可用')));
-  assert.strictEqual(said.length, 1, said.join('\n'));
-  assert.match(said[0], /SecurityError/);
-  assert.deepStrictEqual(
-    await page.evaluate(() => Array.from(Module.FS.readFile('/corvane/runs.dat'))), [1]);
-  await context.close();
+    }) },
+  { name: 'full', says: /QuotaExceededError/, fill: true,
+    before: async (p) => {
+      const cdp = await p.createCDPSession();
+      await cdp.send('Storage.overrideQuotaForOrigin',
+                     { origin: s.base.replace(/\/$/, ''), quotaSize: 256 * 1024 });
+    } },
+];
+
+test('storage refused or full is said once and the files last the visit', async (t) => {
+  for (const c of refusals) {
+    await t.test(c.name, async () => {
+      const { page, context } = await openPage(s, 'index.html?vrn=t/runs.vrn',
+                                               { before: c.before });
+      await waitConsole(page, 'run 1');
+      // More than the quota holds, for the program's next write to carry to the storage.
+      if (c.fill)
+        await page.evaluate(() => Module.FS.writeFile('/corvane/big.dat', new Uint8Array(1 << 20)));
+      await waitConsole(page, 'saved');
+      // The program closed its file, so the page tried the storage again; hiding the page
+      // tries once more.
+      await page.waitForFunction(() => !window.corvaneTest.persistPending());
+      await page.evaluate(() => Module._corvane_hidden(1));
+      await page.waitForFunction(() => !window.corvaneTest.persistPending());
+      const said = await page.evaluate(() =>
+        window.corvaneTest.messages.filter((m) => m.includes('浏览器存储不可用')));
+      assert.strictEqual(said.length, 1, said.join('\n'));
+      assert.match(said[0], c.says);
+      assert.deepStrictEqual(
+        await page.evaluate(() => Array.from(Module.FS.readFile('/corvane/runs.dat'))), [1]);
+      await context.close();
+    });
+  }
 });
 
 // A zip with one stored entry: local header, data, central directory, end record.

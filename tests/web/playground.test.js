@@ -1,6 +1,8 @@
 // The C playground in headless Chromium: a program compiles and runs (its console text shows
-// under the handheld), an error and a warning mark their lines, a shared link brings the source
-// back, and a damaged link opens an empty playground with a message.
+// under the handheld), an error and a warning mark their lines, a failed check of the checked
+// mode names its line under the handheld, a shared link brings the source back (and the browser
+// keeps it over a reload), a dropped C source goes into the editor, an example compiles and
+// runs, and a damaged link opens an empty playground with a message.
 'use strict';
 
 const test = require('node:test');
@@ -36,6 +38,18 @@ const cases = [
     source: lines('#include <stdio.h>', '', 'int main(void) {', '    int unused;',
                   '    printf("中文 ok\\n");', '    getchar();', '    return 0;', '}'),
     marks: [[4, 'warning']] },
+  // The checked mode, on by default: a failed check ends the program and its message, with the
+  // source line, shows under the handheld; turned off, the same program goes on.
+  { name: 'a failed check names its line under the handheld', ok: true,
+    outcome: /null pointer write at 0x[0-9A-F]+ \(main\.c:6 in main\)/,
+    source: lines('#include <stdio.h>', '', 'int main(void) {', '    int *p = 0;',
+                  '    printf("before\\n");', '    *p = 1;', '    printf("went on\\n");',
+                  '    getchar();', '    return 0;', '}'),
+    console: 'before', marks: [] },
+  { name: 'the checked mode turned off', ok: true, check: false, console: 'went on',
+    source: lines('#include <stdio.h>', '', 'int main(void) {', '    int *p = 0;',
+                  '    *p = 1;', '    printf("went on\\n");', '    getchar();', '    return 0;', '}'),
+    marks: [] },
 ];
 
 test('the playground compiles, runs and marks lines', async (t) => {
@@ -43,6 +57,7 @@ test('the playground compiles, runs and marks lines', async (t) => {
     await t.test(c.name, async () => {
       const { page, context, errors } = await openPlayground();
       await page.evaluate((text) => window.corvanePlayground.setSource(text), c.source);
+      if (c.check === false) await page.click('#checked');
       if (c.key) {
         await page.click('.cm-content');
         await page.keyboard.down('Control');
@@ -77,6 +92,13 @@ test('the playground compiles, runs and marks lines', async (t) => {
       } else {
         assert.strictEqual(await page.evaluate(() => window.corvaneTest.running()), false);
       }
+      if (c.outcome) {
+        await page.waitForFunction(() => !document.getElementById('outcome').hidden,
+                                   { timeout: 20000 });
+        assert.match(await page.$eval('#outcome', (e) => e.textContent), c.outcome);
+        // Shown there, not over the page.
+        assert.strictEqual(await page.$$eval('#messages .message', (m) => m.length), 0);
+      }
       assert.deepStrictEqual(errors, []);
       await context.close();
     });
@@ -97,8 +119,27 @@ test('a shared link brings the source back', async () => {
   assert.strictEqual(await second.page.evaluate(() => window.corvanePlayground.source()), source);
   await second.page.click('#run');
   await waitConsole(second.page, 'shared');
-  // The address no longer carries the link: a reload shows what the editor holds.
+  // The address no longer carries the link: a reload shows what the editor holds, kept in the
+  // browser.
   assert.strictEqual(await second.page.evaluate(() => location.hash), '');
+  await second.page.reload();
+  await second.page.waitForFunction(() => window.corvanePlayground &&
+    document.querySelectorAll('#examples option').length > 1, { timeout: 20000 });
+  assert.strictEqual(await second.page.evaluate(() => window.corvanePlayground.source()), source);
+  // A C source dropped on the page goes into the editor.
+  await second.page.evaluate(() => {
+    const files = new DataTransfer();
+    files.items.add(new File(['int main(void) { return 0; }\n'], 'dropped.c'));
+    document.dispatchEvent(new DragEvent('drop', { dataTransfer: files, cancelable: true }));
+  });
+  await second.page.waitForFunction(() =>
+    window.corvanePlayground.source() === 'int main(void) { return 0; }\n');
+  // An example (a demo's C source, with the headers the demos share) compiles and runs.
+  await second.page.select('#examples', 'snake.c');
+  await second.page.waitForFunction(() => window.corvanePlayground.source().includes('snake'));
+  await second.page.click('#run');
+  await second.page.waitForFunction(() => window.corvanePlayground.compiled === 1 &&
+    window.corvanePlayground.ok && window.corvaneTest.running(), { timeout: 20000 });
   assert.deepStrictEqual(second.errors, []);
   await second.context.close();
 });

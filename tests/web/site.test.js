@@ -1,8 +1,9 @@
-// The web site in headless Chromium: it loads cleanly and runs the showcase; in the test hook's
-// virtual time its LCD is corvane-run's, frame for frame, on a table of demos and C programs; a
-// program's file outlives a reload; keys and taps (several fingers at once) reach a waiting
-// program, a long press opens the menu; a program's Beep is a Web Audio tone when the setting is
-// on; bad links and files are reported and the page goes on.
+// The web site in headless Chromium: it loads cleanly and runs the showcase, and a hidden tab
+// runs no frames; in the test hook's virtual time its LCD is corvane-run's, frame for frame, on a
+// table of demos and C programs; a program's file outlives a reload; keys and taps (several
+// fingers at once, each key drawn pressed) reach a waiting program, a long press opens the menu;
+// a program's Beep is a Web Audio tone when the setting is on; full screen follows the menu's
+// item both ways; bad links and files are reported and the page goes on.
 'use strict';
 
 const test = require('node:test');
@@ -71,6 +72,17 @@ test('the page loads without errors and runs the showcase', async () => {
                                    window.corvaneTest.frames() > 30, { timeout: 20000 });
   const firstFrameMs = await hook(page, () => window.corvaneTest.firstFrameMs);
   console.log(`# time to first frame: ${firstFrameMs.toFixed(0)} ms`);
+  // A hidden tab runs no frames until it is shown again.
+  const setHidden = (hidden) => page.evaluate((h) => {
+    Object.defineProperty(document, 'hidden', { value: h, configurable: true });
+    document.dispatchEvent(new Event('visibilitychange'));
+  }, hidden);
+  await setHidden(true);
+  const hiddenAt = await hook(page, () => window.corvaneTest.frames());
+  await new Promise((r) => setTimeout(r, 300));
+  assert.strictEqual(await hook(page, () => window.corvaneTest.frames()), hiddenAt);
+  await setHidden(false);
+  await page.waitForFunction((n) => window.corvaneTest.frames() > n + 5, {}, hiddenAt);
   assert.deepStrictEqual(errors, []);
   assert.deepStrictEqual(await hook(page, () => window.corvaneTest.messages), []);
   await context.close();
@@ -176,6 +188,16 @@ async function where(page, x, y) {
 }
 // Grid key (row, column) of the face: its centre.
 const gridKey = (row, column) => [16 + 42 * column + 16, 441 + 35 * row + 13];
+// The canvas's pixels inside grid key (row, column), as one string: a key drawn pressed differs.
+const keyPicture = (page, row, column) => page.evaluate(([x, y]) => {
+  const c = document.getElementById('screen');
+  return c.getContext('2d').getImageData(x - 12, y - 9, 24, 18).data.join(',');
+}, gridKey(row, column));
+const waitKeyPicture = (page, row, column, picture, same) => page.waitForFunction(
+  ([x, y], p, want) => {
+    const c = document.getElementById('screen');
+    return (c.getContext('2d').getImageData(x - 12, y - 9, 24, 18).data.join(',') === p) === want;
+  }, { timeout: 5000 }, gridKey(row, column), picture, same);
 
 test('keys and taps on a phone reach a waiting program', async () => {
   const { page, context } = await open('?vrn=t/echo.vrn', {
@@ -202,20 +224,26 @@ test('keys and taps on a phone reach a waiting program', async () => {
   const q = await where(page, ...gridKey(0, 0));
   await expectNext(() => page.touchscreen.tap(q.x, q.y), '[113]');
 
-  // Two fingers: A held, then S pressed while A still is; both arrive.
+  // Two fingers: A held, then S pressed while A still is; both arrive, and both keys are drawn
+  // pressed until the fingers let go.
   const cdp = await page.createCDPSession();
   const a = await where(page, ...gridKey(1, 0));
   const s = await where(page, ...gridKey(1, 1));
   const one = { x: a.x, y: a.y, id: 1 };
   const two = { x: s.x, y: s.y, id: 2 };
   const pause = (ms) => new Promise((r) => setTimeout(r, ms));
+  const aUp = await keyPicture(page, 1, 0);
+  const sUp = await keyPicture(page, 1, 1);
   await expectNext(async () => {
     await cdp.send('Input.dispatchTouchEvent', { type: 'touchStart', touchPoints: [one] });
     await pause(150);
     await cdp.send('Input.dispatchTouchEvent', { type: 'touchStart', touchPoints: [one, two] });
-    await pause(150);
+    await waitKeyPicture(page, 1, 1, sUp, false);
+    await waitKeyPicture(page, 1, 0, aUp, false);
     await cdp.send('Input.dispatchTouchEvent', { type: 'touchEnd', touchPoints: [] });
   }, '\\[97\\](\\[97\\])*\\[115\\]', true); // A may repeat if a busy machine stretches the pause
+  await waitKeyPicture(page, 1, 1, sUp, true);
+  await waitKeyPicture(page, 1, 0, aUp, true);
 
   // A long press on the body opens the menu; Esc closes it.
   const body = await where(page, 217, 350);
@@ -224,6 +252,59 @@ test('keys and taps on a phone reach a waiting program', async () => {
   await cdp.send('Input.dispatchTouchEvent', { type: 'touchEnd', touchPoints: [] });
   await page.keyboard.press('Escape');
   await page.waitForFunction(() => !window.corvaneTest.menuOpen(), { timeout: 3000 });
+  await context.close();
+});
+
+// Full screen is the host's mode (its menu item, Alt+Enter) carried out by the page; whatever
+// else ends the browser's full screen (Esc, its own controls, a refused request) takes the item's
+// tick with it. The program sees neither Alt+Enter's Enter nor anything else of it.
+test('full screen follows the menu\'s item both ways', async () => {
+  const { page, context, errors } = await open('?vrn=t/echo.vrn');
+  await page.waitForFunction(() => window.corvaneTest.running());
+  const kFullscreen = 40085;
+  const expectState = (full) => page.waitForFunction((id, want) =>
+    !!document.fullscreenElement === want && window.corvaneTest.menuChecked(id) === want,
+  { timeout: 5000 }, kFullscreen, full);
+  const altEnter = async () => {
+    await page.keyboard.down('Alt');
+    await page.keyboard.press('Enter');
+    await page.keyboard.up('Alt');
+  };
+  await page.focus('#screen');
+
+  // Refused (a frame without allow="fullscreen"): said, and the tick goes back.
+  await page.evaluate(() => {
+    window.grant = Element.prototype.requestFullscreen;
+    Element.prototype.requestFullscreen = () =>
+      Promise.reject(new DOMException('Permissions check failed', 'TypeError'));
+  });
+  await altEnter();
+  await page.waitForFunction(() => window.corvaneTest.messages.some((m) => m.includes('全屏')),
+                             { timeout: 5000 });
+  await expectState(false);
+  await page.evaluate(() => { Element.prototype.requestFullscreen = window.grant; });
+
+  await altEnter();
+  await expectState(true);
+  // The stage is the whole screen: the canvas fills it one way.
+  const fill = await page.evaluate(() => {
+    const r = document.getElementById('screen').getBoundingClientRect();
+    return { w: r.width, h: r.height, vw: innerWidth, vh: innerHeight };
+  });
+  assert.ok(Math.abs(fill.w - fill.vw) <= 1 || Math.abs(fill.h - fill.vh) <= 1, JSON.stringify(fill));
+  // The browser's own way out.
+  await page.evaluate(() => document.exitFullscreen());
+  await expectState(false);
+  // Alt+Enter in and out.
+  await altEnter();
+  await expectState(true);
+  await altEnter();
+  await expectState(false);
+
+  await page.keyboard.press('KeyB');
+  await waitConsole(page, '[98]');
+  assert.ok(!(await hook(page, () => window.corvaneTest.console)).includes('[13]'));
+  assert.deepStrictEqual(errors, []);
   await context.close();
 });
 
@@ -245,6 +326,22 @@ test('bad links and files are reported and the page goes on', async (t) => {
       await context.close();
     });
   }
+  await t.test('a program from the file picker runs, a dropped file that is none is refused',
+               async () => {
+    const { page, context } = await open('?vrn=t/missing.vrn');
+    await (await page.$('#pick')).uploadFile(path.join(work, 'echo.vrn'));
+    await page.waitForFunction(() => window.corvaneTest.running(), { timeout: 10000 });
+    await page.keyboard.press('KeyB');
+    await waitConsole(page, '[98]');
+    await page.evaluate((text) => {
+      const files = new DataTransfer();
+      files.items.add(new File([text], 'dropped.vrn'));
+      document.dispatchEvent(new DragEvent('drop', { dataTransfer: files, cancelable: true }));
+    }, 'not a program');
+    await page.waitForFunction(() => window.corvaneTest.messages.some((m) =>
+      m.includes('不是有效的VRN文件!')), { timeout: 10000 });
+    await context.close();
+  });
   await t.test('a program in the fragment runs', async () => {
     const b64 = fs.readFileSync(path.join(work, 'echo.vrn')).toString('base64url');
     const { page, context } = await open('#b64=' + b64);

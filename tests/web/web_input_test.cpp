@@ -58,6 +58,7 @@ TEST(WebKeys, CodesAndCharactersUnderSeveralLayouts) {
 struct Seen {
     std::vector<std::tuple<PlatformEvent::Type, int, int>> events;
     std::vector<std::pair<uint8_t, bool>> keys;
+    std::vector<std::pair<KeyRect, bool>> draws;  // further fingers' keys drawn
     bool menuOpen = false;
 };
 
@@ -65,7 +66,8 @@ WebPointers pointersFor(Seen& seen) {
     return WebPointers(
         {[&seen](PlatformEvent::Type t, int x, int y) { seen.events.emplace_back(t, x, y); },
          [&seen](uint8_t vk, bool down) { seen.keys.emplace_back(vk, down); },
-         [&seen] { return seen.menuOpen; }});
+         [&seen] { return seen.menuOpen; },
+         [&seen](const KeyRect& r, bool pressed) { seen.draws.emplace_back(r, pressed); }});
 }
 
 using T = PlatformEvent::Type;
@@ -114,6 +116,29 @@ TEST(WebPointers, FingersHoldSeveralFaceKeysAtOnce) {
     EXPECT_EQ(seen.events, events);
     const decltype(seen.keys) keys = {{'S', true}, {vk::kF1, true}, {'S', false}, {vk::kF1, false}};
     EXPECT_EQ(seen.keys, keys);
+    // Each further finger's key is drawn pressed while it holds it, as the first one's is.
+    const decltype(seen.draws) draws = {{gridKeyRect(1, 1), true},
+                                        {fKeyRect(0), true},
+                                        {gridKeyRect(1, 1), false},
+                                        {fKeyRect(0), false}};
+    EXPECT_EQ(seen.draws, draws);
+}
+
+TEST(WebPointers, AKeyStaysDrawnPressedWhileAnyFingerHoldsIt) {
+    Seen seen;
+    WebPointers p = pointersFor(seen);
+    const KeyRect a = gridKeyRect(1, 0), s = gridKeyRect(1, 1);
+    const auto [ax, ay] = centre(a);
+    const auto [sx, sy] = centre(s);
+    p.down(1, Kind::Touch, 0, ax, ay, 0);  // the first finger: the host draws A
+    p.down(2, Kind::Touch, 0, ax, ay, 0);  // a second on A too
+    p.down(3, Kind::Touch, 0, sx, sy, 0);  // two more on S
+    p.down(4, Kind::Touch, 0, sx + 1, sy, 0);
+    p.up(2, ax, ay);  // A is still the first finger's
+    p.up(3, sx, sy);  // S is still the fourth's
+    p.up(4, sx, sy);
+    const decltype(seen.draws) draws = {{a, true}, {s, true}, {s, true}, {s, false}};
+    EXPECT_EQ(seen.draws, draws);
 }
 
 TEST(WebPointers, AFingerRestingOnTheBodyOpensTheMenu) {

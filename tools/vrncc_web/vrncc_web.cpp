@@ -9,6 +9,7 @@
 #include <fstream>
 #include <string>
 
+#include "shared/debuginfo/debug_info.h"
 #include "tools/vrncc/compiler.h"
 
 namespace {
@@ -23,24 +24,33 @@ std::string lastDiagnostics;
 
 extern "C" {
 
-// Compiles `source` into `image` (removed first, so a failed compilation leaves none). 1 when
-// the image was written; the diagnostics, errors and warnings alike, from vrncc_diagnostics().
-EMSCRIPTEN_KEEPALIVE int vrncc_compile(const char* source, const char* image) {
+// Compiles `source` into `image` (removed first, with its debug information, so a failed
+// compilation leaves neither). `checked`: as `vrncc -g`, the checked mode with the debug
+// information beside the image (IMAGE.dbg), so a failed check names its source line. 1 when the
+// image was written; the diagnostics, errors and warnings alike, from vrncc_diagnostics().
+EMSCRIPTEN_KEEPALIVE int vrncc_compile(const char* source, const char* image, int checked) {
+    const std::string debugFile = corvane::debugInfoPath(image);
     std::remove(image);
+    std::remove(debugFile.c_str());
     corvane::CcOptions options;
     options.libraryDir = kLibraryDir;
     options.includeDirs = {kExampleDir};
+    options.debug = checked != 0;
+    options.check = checked != 0;
     const corvane::CcResult result = corvane::compileC({source}, options);
     lastDiagnostics = result.diagnostics;
     if (!result.ok()) return 0;
-    std::ofstream out(image, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(result.image.data()),
-              std::streamsize(result.image.size()));
-    out.close();
-    if (!out) {
-        lastDiagnostics += std::string("vrncc: error: cannot write ") + image + "\n";
+    const auto write = [](const std::string& path, const char* bytes, size_t size) {
+        std::ofstream out(path, std::ios::binary);
+        out.write(bytes, std::streamsize(size));
+        out.close();
+        if (!out) lastDiagnostics += "vrncc: error: cannot write " + path + "\n";
+        return bool(out);
+    };
+    if (!write(image, reinterpret_cast<const char*>(result.image.data()), result.image.size()))
         return 0;
-    }
+    if (options.debug && !write(debugFile, result.debugInfo.data(), result.debugInfo.size()))
+        return 0;
     return 1;
 }
 

@@ -13,6 +13,8 @@ import { packSource, unpackSource } from './share.js';
 const STORE_KEY = 'corvane.playground.source';
 const SOURCE = 'main.c';  // in the compiler's /playground, as the messages name it
 const IMAGE = 'main.vrn';
+const DEBUG_INFO = 'main.dbg';  // beside the image: a failed check names its line
+const CHECK_KEY = 'corvane.playground.check';
 const LINK_PREFIX = '#c=';
 // The console text kept under the handheld: the last this many bytes.
 const CONSOLE_KEEP = 64 * 1024;
@@ -32,6 +34,8 @@ const examples = el('examples');
 const problems = el('problems');
 const consoleView = el('console');
 const linkField = el('link');
+const outcome = el('outcome');
+const checked = el('checked');
 
 // What the tests read: compilations so far, the last one's outcome and messages.
 const hook = window.corvanePlayground = { compiled: 0, ok: false, problems: [] };
@@ -92,6 +96,16 @@ function replaceSource(text) {
 }
 hook.setSource = replaceSource;
 
+// The checked mode (vrncc -g -fcheck): on unless the user turned it off here before.
+try {
+  checked.checked = localStorage.getItem(CHECK_KEY) !== '0';
+} catch (e) { /* storage refused: on */ }
+checked.addEventListener('change', () => {
+  try {
+    localStorage.setItem(CHECK_KEY, checked.checked ? '1' : '0');
+  } catch (e) { /* see storedSource */ }
+});
+
 // --- the compiler ---
 const compiler = window.createVrncc().then((vrncc) => {
   vrncc.FS.mkdir('/playground');
@@ -126,6 +140,14 @@ examples.addEventListener('change', async () => {
            '。Ctrl+Z 可恢复编辑器原来的内容。');
   view.focus();
 });
+
+// A C source dropped on the page goes into the editor (as one change: Ctrl+Z brings the text
+// back); the page opens anything else as a program image.
+page.onSourceDropped = async (file) => {
+  replaceSource(await file.text());
+  page.say('已载入 ' + file.name + '。Ctrl+Z 可恢复编辑器原来的内容。');
+  view.focus();
+};
 
 // --- messages ---
 function showProblems(found) {
@@ -167,6 +189,17 @@ page.onConsole = (byte) => {
   });
 };
 
+// --- how the program ended: a fault or a failed check, with its source line, under the
+// handheld (the simulator's message boxes come here, not over the page) ---
+function showOutcome(text) {
+  outcome.textContent = text;
+  outcome.hidden = !text;
+}
+page.onMessage = (text) => {
+  showOutcome(text);
+  return true;
+};
+
 // --- Compile & Run ---
 let busy = false;
 async function compileAndRun() {
@@ -177,7 +210,8 @@ async function compileAndRun() {
     keepSource(text);
     const vrncc = await compiler;
     vrncc.FS.writeFile(SOURCE, text);
-    const ok = vrncc.ccall('vrncc_compile', 'number', ['string', 'string'], [SOURCE, IMAGE]) === 1;
+    const ok = vrncc.ccall('vrncc_compile', 'number', ['string', 'string', 'number'],
+                           [SOURCE, IMAGE, checked.checked ? 1 : 0]) === 1;
     const found = parseDiagnostics(vrncc.ccall('vrncc_diagnostics', 'string', [], []));
     hook.compiled += 1;
     hook.ok = ok;
@@ -186,7 +220,9 @@ async function compileAndRun() {
     await page.ready;
     consoleBytes = [];
     consoleView.textContent = '';
-    page.open(IMAGE, vrncc.FS.readFile(IMAGE));
+    showOutcome('');
+    page.open(IMAGE, vrncc.FS.readFile(IMAGE),
+              checked.checked ? vrncc.FS.readFile(DEBUG_INFO) : null);
     page.focus();
   } catch (e) {
     page.say('无法编译: ' + e);

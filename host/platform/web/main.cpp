@@ -117,6 +117,9 @@ int main(int argc, char** argv) {
         return status;
     }
     platform.setMenuOpen([&app] { return app.window().menu().isOpen(); });
+    platform.setKeyDrawer([&app](const KeyRect& rect, bool pressed) {
+        if (app.hasWindow()) app.window().drawKey(rect, pressed);
+    });
     if (!options.virtualTime && options.image) platform.dropFile(*options.image);
 
     if (options.virtualTime) {
@@ -145,12 +148,19 @@ int main(int argc, char** argv) {
 // --- the page's way in ---
 extern "C" {
 
-// A key of the page's keyboard; true when it is one of the simulator's (the page then keeps it
-// from the browser).
-EMSCRIPTEN_KEEPALIVE int corvane_key(int down, const char* code, uint32_t character) {
+// A key of the page's keyboard (`alt`: Alt was held); true when it is one of the simulator's
+// (the page then keeps it from the browser).
+EMSCRIPTEN_KEEPALIVE int corvane_key(int down, const char* code, uint32_t character, int alt) {
     if (!session) return 0;
     rouse();
-    return session->platform->key(down != 0, code, character) ? 1 : 0;
+    return session->platform->key(down != 0, code, character, alt != 0) ? 1 : 0;
+}
+
+// The page is no longer full screen, whoever ended it (Esc, the browser, a refused request).
+EMSCRIPTEN_KEEPALIVE void corvane_fullscreen_left() {
+    if (!session) return;
+    rouse();
+    session->platform->fullscreenLeft();
 }
 
 // A pointer on the canvas, at window-image position (x, y): phase 0 down, 1 move, 2 up,
@@ -217,6 +227,14 @@ EMSCRIPTEN_KEEPALIVE double corvane_instructions() {
 // Whether a program is loaded and running.
 EMSCRIPTEN_KEEPALIVE int corvane_running() {
     return session && session->app->hasMachine() && session->app->machine().programLoaded ? 1 : 0;
+}
+
+// Whether the pop-up menu's item `command` carries its tick.
+EMSCRIPTEN_KEEPALIVE int corvane_menu_checked(int command) {
+    return session && session->app->hasWindow() &&
+                   session->app->window().menu().isChecked(uint16_t(command))
+               ? 1
+               : 0;
 }
 
 // Whether the pop-up menu is open.

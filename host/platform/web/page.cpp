@@ -12,6 +12,7 @@ EM_JS(void, corvane_page_present, (const uint8_t* rgb, int width, int height, in
 EM_JS(void, corvane_page_set_source, (int left, int top, int width, int height), {
     Module.page.setSource(left, top, width, height);
 });
+EM_JS(void, corvane_page_fullscreen, (int on), { Module.page.fullscreen(on !== 0); });
 EM_JS(void, corvane_page_message, (const char* text), {
     Module.page.message(UTF8ToString(text));
 });
@@ -36,6 +37,10 @@ void present(const uint8_t* rgb, int width, int height, int first, int rows) {
 
 void setSource(int left, int top, int width, int height) {
     corvane_page_set_source(left, top, width, height);
+}
+
+void fullscreen(bool on) {
+    corvane_page_fullscreen(on ? 1 : 0);
 }
 
 void message(const std::string& text) {

@@ -12,6 +12,8 @@ namespace corvane::page {
 void present(const uint8_t* rgb, int width, int height, int first, int rows);
 // The part of the window image the canvas shows, as the host's view lays it out.
 void setSource(int left, int top, int width, int height);
+// The page fills the screen (the browser's full screen) or leaves it.
+void fullscreen(bool on);
 // A message over the page (UTF-8) that stays until dismissed; the simulator runs on.
 void message(const std::string& text);
 // The browser's file picker for a program image; the choice comes back as a dropped file.

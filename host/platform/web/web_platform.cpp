@@ -2,9 +2,11 @@
 
 #include <cstdio>
 
+#include "host/menu.h"
 #include "host/platform/web/page.h"
 #include "host/platform/web/web_keys.h"
 #include "host/system_date.h"
+#include "host/virtual_keys.h"
 
 namespace corvane {
 
@@ -30,7 +32,10 @@ WebPlatform::WebPlatform(const Options& options)
                   push(PlatformEvent::Type::KeyUp, 0, 0, vk);
               }
           },
-          [this] { return menuOpen_ && menuOpen_(); }}) {
+          [this] { return menuOpen_ && menuOpen_(); },
+          [this](const KeyRect& rect, bool pressed) {
+              if (drawKey_) drawKey_(rect, pressed);
+          }}) {
     if (!options_.virtualTime) now_ = pageNs();
     date_.set(options_.virtualTime ? options_.startDate : systemLocalTime(), nowNs());
 }
@@ -78,12 +83,18 @@ void WebPlatform::releaseFrame(uint64_t frame) {
     }
 }
 
-bool WebPlatform::key(bool down, const std::string& code, uint32_t character) {
+bool WebPlatform::key(bool down, const std::string& code, uint32_t character, bool alt) {
     uint8_t vk = 0;
     if (down) {
         auto held = heldCodes_.find(code);
         if (held != heldCodes_.end()) return held->second != 0;  // the browser's auto-repeat
         vk = webKeyOf(code, character);
+        if (vk == vk::kEnter && alt) {
+            // A shortcut of the window: the program never sees its Enter (nor its release).
+            heldCodes_[code] = 0;
+            push(PlatformEvent::Type::Command, 0, 0, kCmdFullscreen);
+            return true;
+        }
         heldCodes_[code] = vk;
         if (vk == 0) return false;
         ++holders_[vk];
@@ -100,6 +111,10 @@ bool WebPlatform::key(bool down, const std::string& code, uint32_t character) {
     push(PlatformEvent::Type::KeyUp, 0, 0, vk);
     inputSeen_ = true;
     return true;
+}
+
+void WebPlatform::fullscreenLeft() {
+    if (layout_.fullscreen) push(PlatformEvent::Type::Command, 0, 0, kCmdFullscreen);
 }
 
 void WebPlatform::releaseAll() {
@@ -166,6 +181,9 @@ void WebPlatform::beginDrag(int, int) {
 }
 
 void WebPlatform::setView(const ViewLayout& layout) {
+    // The page fills the screen or leaves it with the host's mode; which part of the window
+    // image the canvas shows follows below.
+    if (layout.fullscreen != layout_.fullscreen) page::fullscreen(layout.fullscreen);
     layout_ = layout;
     // The canvas shows the layout's part of the window image; the page scales it to fit.
     page::setSource(layout.source.left, layout.source.top, layout.source.width,

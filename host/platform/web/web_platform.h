@@ -50,9 +50,10 @@ class WebPlatform : public Platform {
     static uint64_t pageNs();
 
     // --- the page's input ---
-    // A key went down or up: KeyboardEvent.code and the key's character (0: none). Returns
-    // whether the key is one of the host's (the page then keeps it from the browser).
-    bool key(bool down, const std::string& code, uint32_t character);
+    // A key went down or up: KeyboardEvent.code, the key's character (0: none) and whether Alt
+    // was held. Returns whether the key is one of the host's (the page then keeps it from the
+    // browser). Alt+Enter is the full-screen command, as on the desktop.
+    bool key(bool down, const std::string& code, uint32_t character, bool alt = false);
     // The page lost the focus: every key and pointer let go.
     void releaseAll();
     WebPointers& pointers() { return pointers_; }
@@ -60,6 +61,14 @@ class WebPlatform : public Platform {
     void dropFile(const std::string& path);
     // Whether the pop-up menu is open (the pointers route touches to it).
     void setMenuOpen(std::function<bool()> open) { menuOpen_ = std::move(open); }
+    // Draws a face key pressed or released: further fingers' keys, which the host's single
+    // mouse-held key does not cover.
+    void setKeyDrawer(std::function<void(const KeyRect&, bool)> draw) {
+        drawKey_ = std::move(draw);
+    }
+    // The page left full screen by the browser's own way (Esc, a refused request): the host's
+    // full-screen mode follows, so its menu item's tick stays true.
+    void fullscreenLeft();
     // Set by input that may have changed settings or files; cleared by the caller.
     bool takeInputSeen();
 
@@ -111,6 +120,7 @@ class WebPlatform : public Platform {
     KeyLatch latch_;
     WebPointers pointers_;
     std::function<bool()> menuOpen_;
+    std::function<void(const KeyRect&, bool)> drawKey_;
     bool inputSeen_ = false;
 
     ViewLayout layout_;

@@ -15,6 +15,12 @@ bool WebPointers::primaryHeld() const {
     return false;
 }
 
+bool WebPointers::keyHeld(uint8_t vk) const {
+    for (const auto& [id, p] : pointers_)
+        if (p.vk == vk && (p.role == Role::ExtraKey || p.role == Role::Primary)) return true;
+    return false;
+}
+
 void WebPointers::down(int id, Kind kind, int button, int x, int y, uint64_t nowNs) {
     if (pointers_.count(id)) cancel(id);
     Pointer p;
@@ -38,6 +44,8 @@ void WebPointers::down(int id, Kind kind, int button, int x, int y, uint64_t now
     if (!primaryHeld()) {
         if (sink_.menuOpen() || key) {
             p.role = Role::Primary;
+            // The key the host draws pressed for it (none while the menu takes the touch).
+            if (key && !sink_.menuOpen()) p.vk = key->vk;
             sink_.event(Type::LeftDown, x, y);
         } else {
             p.role = Role::Resting;
@@ -45,7 +53,9 @@ void WebPointers::down(int id, Kind kind, int button, int x, int y, uint64_t now
     } else if (key && key->vk != 0) {
         p.role = Role::ExtraKey;
         p.vk = key->vk;
+        p.rect = key->rect;
         sink_.key(p.vk, true);
+        if (sink_.draw) sink_.draw(p.rect, true);
     } else {
         p.role = Role::Spent;
     }
@@ -72,7 +82,11 @@ void WebPointers::up(int id, int x, int y) {
     const Pointer p = it->second;
     pointers_.erase(it);
     if (p.role == Role::Primary) sink_.event(Type::LeftUp, x, y);
-    if (p.role == Role::ExtraKey) sink_.key(p.vk, false);
+    if (p.role == Role::ExtraKey) {
+        sink_.key(p.vk, false);
+        // Another finger on the same key keeps it drawn pressed.
+        if (sink_.draw && !keyHeld(p.vk)) sink_.draw(p.rect, false);
+    }
 }
 
 void WebPointers::cancel(int id) {

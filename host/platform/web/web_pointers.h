@@ -2,15 +2,17 @@
 // Pointers on the page's picture of the window (mouse, pen, fingers) turned into the host's
 // events. A mouse is the desktop's mouse: the left button presses face keys and chooses menu
 // items, the right button opens the pop-up menu. A finger on a face key presses it at once; the
-// first finger goes through the host as a left press (the key is drawn pressed), every further
-// finger on a face key holds that key's virtual key as a PC key would, so several keys can be
-// held together. A finger held still on the body for half a second opens the menu.
+// first finger goes through the host as a left press (the host draws the key pressed), every
+// further finger on a face key holds that key's virtual key as a PC key would, so several keys can
+// be held together, and has its key drawn pressed until the last finger on it lets go. A finger
+// held still on the body for half a second opens the menu.
 
 #include <cstdint>
 #include <functional>
 #include <map>
 
 #include "host/platform.h"
+#include "shared/face/face_layout.h"
 
 namespace corvane {
 
@@ -29,6 +31,8 @@ class WebPointers {
         std::function<void(uint8_t vk, bool down)> key;
         // Whether the pop-up menu is open: then every touch goes to it.
         std::function<bool()> menuOpen;
+        // A further finger's key to be drawn pressed or released (may be empty).
+        std::function<void(const KeyRect& rect, bool pressed)> draw;
     };
 
     explicit WebPointers(Sink sink) : sink_(std::move(sink)) {}
@@ -58,9 +62,12 @@ class WebPointers {
         Role role = Role::Spent;
         int startX = 0, startY = 0;
         uint64_t startNs = 0;
+        KeyRect rect;  // the face key under the finger as it went down (empty: none)
         uint8_t vk = 0;
     };
     bool primaryHeld() const;
+    // Whether a finger holds the face key of `vk`.
+    bool keyHeld(uint8_t vk) const;
 
     Sink sink_;
     std::map<int, Pointer> pointers_;
