@@ -160,7 +160,7 @@ test('the described adapters answer', { skip: !bin && 'CORVANE_BIN is not set' }
   // Launch: the program and arguments the factory names serve on standard input and output.
   const launch = editor.factory.createDebugAdapterDescriptor({ configuration: { request: 'launch', program: 'x.vrn' } });
   const runner = spawn(launch.command, launch.args, { ...launch.options, stdio: ['pipe', 'pipe', 'ignore'] });
-  t.after(() => runner.kill());
+  t.after(() => { runner.stdin.destroy(); runner.stdout.destroy(); runner.kill('SIGKILL'); });
   const answer = await initialize(runner.stdin, runner.stdout);
   assert.strictEqual(answer.success, true);
   assert.strictEqual(answer.body.supportsStepBack, true);
@@ -173,7 +173,7 @@ test('the described adapters answer', { skip: !bin && 'CORVANE_BIN is not set' }
     });
   });
   const server = spawn(path.join(bin, 'corvane-run'), ['--dap-port', String(port)], { stdio: ['ignore', 'ignore', 'pipe'] });
-  t.after(() => server.kill());
+  t.after(() => { server.stderr.destroy(); server.kill('SIGKILL'); });
   await new Promise((resolve) => server.stderr.once('data', resolve));  // it listens
   const attach = editor.factory.createDebugAdapterDescriptor({ configuration: { request: 'attach', port: String(port) } });
   const socket = net.connect(attach.port, attach.host);
