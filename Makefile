@@ -1,5 +1,5 @@
 # The two commands a newcomer types: `make run` and `make test`. Both install what is missing first.
-.PHONY: setup build release run deb check csmith test test-default test-release test-asan test-clang fuzz test-fuzz test-windows windows-dist web test-web bench format clean
+.PHONY: setup build release run deb check csmith test test-default test-release test-asan test-clang fuzz test-fuzz test-windows windows-dist web test-web vsix bench format clean
 
 JOBS ?= $(shell nproc)
 # Seconds each fuzz target runs for with `make fuzz`; `make test-fuzz` runs each for 20.
@@ -99,6 +99,11 @@ web: setup
 test-web: web
 	cmake --build --preset default -j $(JOBS) --target corvane-run
 	./tests/web/run.sh build/web/site build/default/bin
+
+# The editor extension build/corvane-debug.vsix (editors/vscode), packaged by @vscode/vsce as its
+# lock file pins it, installed into build/vscode-node.
+vsix: setup
+	./editors/vscode/package.sh build/corvane-debug.vsix build/vscode-node
 
 # CI's command. Each stage finds what the others cannot: the suite and benchmarks (gcc), the
 # sanitizers (the fuzz targets replay their seeds there), the Windows executables under Wine, and

@@ -17,6 +17,7 @@
 #include "vm/image.h"
 #include "vm/machine.h"
 #include "vm/memory_map.h"
+#include "vm/opcodes.h"
 
 namespace corvane {
 
@@ -113,6 +114,12 @@ std::optional<std::vector<uint8_t>> unbase64(const std::string& text) {
     return out;
 }
 
+// An assembler's source: its lines are known by the program's `.line` markers alone.
+bool isAssemblySource(const std::string& path) {
+    const std::string ext = std::filesystem::path(path).extension().string();
+    return ext == ".s" || ext == ".S";
+}
+
 // A watchpoint's data id: "0xADDR/SIZE".
 std::string dataId(uint32_t address, uint32_t size) {
     return hex(address) + "/" + std::to_string(size);
@@ -138,7 +145,15 @@ struct DapSession::FrameView {
 
 // What a variables reference stands for.
 struct DapSession::Container {
-    enum class Kind { Locals, Globals, Registers, Memory, MemoryBlock, Value } kind = Kind::Locals;
+    enum class Kind {
+        Locals,
+        Globals,
+        Registers,
+        OperandStack,
+        Memory,
+        MemoryBlock,
+        Value
+    } kind = Kind::Locals;
     size_t frame = 0;
     uint32_t base = 0;
     std::shared_ptr<Value> value;
@@ -213,6 +228,8 @@ void DapSession::launched(App& app, const std::string& imagePath) {
     if (!problem.empty()) output("stderr", problem + "; debugging at instruction level\n");
     if (info_)
         for (const DebugLine& l : info_->lines) lineAddresses_.insert(l.address);
+    else
+        findLineMarkers();
     app.runLoop().setGate([this](const Machine& mm) { return gate(mm); });
     checkpoints_ = CheckpointStore(reverseSettings_.keyEvery);
     takeCheckpoint();  // the start of the run, where going back ends
@@ -283,6 +300,7 @@ std::vector<std::string> DapSession::beginRestart() {
     containers_.clear();
     instructionAddresses_.clear();
     lineAddresses_.clear();
+    lineMarkers_.clear();
     step_ = Step::None;
     skipGateOnce_ = false;
     pauseRequested_ = false;
@@ -314,10 +332,9 @@ void DapSession::placeAgain() {
         event("breakpoint", &body);
     };
     for (auto& [path, list] : sourceBreakpoints_) {
-        const int file = fileFor(path);
         for (SourceBreakpoint& bp : list) {
             const uint32_t was = bp.address;
-            placeSourceBreakpoint(bp, file);
+            placeSourceBreakpoint(bp, path);
             tell(bp, was);
         }
     }
@@ -515,6 +532,12 @@ bool DapSession::gate(const Machine& m) {
     }
     if (instructionBreakpoints_.count(m.pc)) {
         stopAt("instruction breakpoint", "");
+        return false;
+    }
+    // Without debug information no line start is to come: a step out stops at the caller's
+    // first instruction after the return.
+    if (step_ == Step::Out && !info_ && m.fp < stepFp_) {
+        stopAt("step", "");
         return false;
     }
     if (!lineAddresses_.count(m.pc)) return true;
@@ -761,7 +784,6 @@ bool DapSession::dispatch(const std::string& command, const void* argsPtr, int s
         const std::string path = source.value("path", source.value("name", ""));
         std::vector<SourceBreakpoint> list;
         json out = json::array();
-        const int file = fileFor(path);
         for (const json& b : args.value("breakpoints", json::array())) {
             SourceBreakpoint bp;
             bp.id = nextBreakpointId_++;
@@ -769,14 +791,18 @@ bool DapSession::dispatch(const std::string& command, const void* argsPtr, int s
             bp.condition = b.value("condition", "");
             bp.hitCondition = b.value("hitCondition", "");
             bp.logMessage = b.value("logMessage", "");
-            placeSourceBreakpoint(bp, file);
+            placeSourceBreakpoint(bp, path);
             json r = {{"id", bp.id}, {"verified", bp.address != 0}};
             if (bp.address != 0) {
                 r["line"] = bp.actualLine;
             } else {
                 r["line"] = bp.line;
                 r["message"] = info_ ? "no code on this line or after it in this file"
-                                     : "the program has no debug information (compile with -g)";
+                               : isAssemblySource(path)
+                                   ? "no .line marker on this line or after it (write "
+                                     "\".line\" on the lines to stop at)"
+                                   : "the program has no debug information (compile "
+                                     "with -g)";
             }
             if (!bp.hitCondition.empty()) {
                 bool valid = true;
@@ -1001,6 +1027,10 @@ bool DapSession::dispatch(const std::string& command, const void* argsPtr, int s
              {"variablesReference", addContainer({Container::Kind::Registers, frame, 0, {}})},
              {"expensive", false}});
         scopes.push_back(
+            {{"name", "Operand Stack"},
+             {"variablesReference", addContainer({Container::Kind::OperandStack, frame, 0, {}})},
+             {"expensive", false}});
+        scopes.push_back(
             {{"name", "Memory"},
              {"variablesReference", addContainer({Container::Kind::Memory, frame, 0, {}})},
              {"expensive", true}});
@@ -1060,6 +1090,21 @@ bool DapSession::dispatch(const std::string& command, const void* argsPtr, int s
                     out.push_back({{"name", name}, {"value", value}, {"variablesReference", 0}});
                 break;
             }
+            case Container::Kind::OperandStack:
+                // The ring has no bottom: all its slots, from the top (the last value pushed)
+                // down, each as the program's 32-bit value.
+                for (uint32_t depth = 0; depth < kOperandRingSize / 4; ++depth) {
+                    const uint16_t at = uint16_t(kOperandRing + uint8_t(m.osp - 4 * (depth + 1)));
+                    const uint32_t v = uint32_t(m.mem[at]) | uint32_t(m.mem[at + 1]) << 8 |
+                                       uint32_t(m.mem[at + 2]) << 16 |
+                                       uint32_t(m.mem[at + 3]) << 24;
+                    out.push_back(
+                        {{"name", depth == 0 ? std::string("top") : "top-" + std::to_string(depth)},
+                         {"value", std::to_string(int32_t(v)) + " (" + hex(v, 8) + ")"},
+                         {"memoryReference", hex(at)},
+                         {"variablesReference", 0}});
+                }
+                break;
             case Container::Kind::Memory:
                 for (uint32_t base = 0; base < kVmMemorySize; base += kMemoryBlock)
                     out.push_back(
@@ -1196,12 +1241,39 @@ bool DapSession::dispatch(const std::string& command, const void* argsPtr, int s
     return false;
 }
 
-void DapSession::placeSourceBreakpoint(SourceBreakpoint& bp, int file) {
+void DapSession::findLineMarkers() {
+    const Machine& m = app_->machine();
+    for (uint32_t a = kImageHeaderSize; a < m.imageSize;) {
+        const DecodedInstruction d = decodeInstruction(m.image.get(), m.imageSize, a);
+        if (d.valid && d.opcode == op::LINE) {
+            const uint8_t* v = &m.image[a + 1];
+            lineMarkers_.push_back(
+                {a, uint32_t(v[0]) | uint32_t(v[1]) << 8 | uint32_t(v[2]) << 16});
+            lineAddresses_.insert(a);
+        }
+        a += d.length;
+    }
+}
+
+void DapSession::placeSourceBreakpoint(SourceBreakpoint& bp, const std::string& path) {
     bp.address = 0;
     bp.actualLine = 0;
     bool valid = true;
     if (!bp.hitCondition.empty()) hitConditionHolds(bp.hitCondition, 1, valid);
     if (!valid) return;  // refused: never placed
+    if (!info_) {
+        if (!isAssemblySource(path)) return;
+        // The first marker of the nearest line at or after the one asked for: the markers are
+        // in address order.
+        for (const auto& [address, value] : lineMarkers_) {
+            if (value < uint32_t(bp.line) || (bp.address != 0 && value >= uint32_t(bp.actualLine)))
+                continue;
+            bp.actualLine = int(value);
+            bp.address = address;
+        }
+        return;
+    }
+    const int file = fileFor(path);
     if (file <= 0) return;
     // The first line at or after the one asked for that has a line marker.
     for (const DebugLine& l : info_->lines) {

@@ -177,7 +177,11 @@ class DapSession {
     void dataBreakpointInfo(int seq, const void* args);
     void setDataBreakpoints(int seq, const void* args);
     void writeMemory(int seq, const void* args);
-    void placeSourceBreakpoint(SourceBreakpoint& bp, int file);
+    // Places a line breakpoint of the source `path`: by the debug information, or in an assembly
+    // source of a program without it by the `.line` markers.
+    void placeSourceBreakpoint(SourceBreakpoint& bp, const std::string& path);
+    // The `LINE n` markers of a program without debug information.
+    void findLineMarkers();
     void placeFunctionBreakpoint(SourceBreakpoint& bp);
     void placeAgain();
     bool takeLaunchArguments(int seq, const std::string& command, const void* args);
@@ -238,6 +242,9 @@ class DapSession {
     std::vector<SourceBreakpoint> functionBreakpoints_;
     std::vector<DataBreakpoint> dataBreakpoints_;
     std::set<uint32_t> lineAddresses_;
+    // Without debug information: each `LINE n` marker's address and n, in address order. An
+    // assembly program's `.line` alone writes the line it stands on.
+    std::vector<std::pair<uint32_t, uint32_t>> lineMarkers_;
     bool stopOnFaults_ = false;
     int nextBreakpointId_ = 1;
     Step step_ = Step::None;

@@ -9,11 +9,12 @@ packages=(
   xfonts-base unifont fonts-unifont xfonts-wqy
   xvfb xauth xdotool x11-xkb-utils lua5.4 luajit valgrind nlohmann-json3-dev tmux
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 dpkg-dev lintian
-  emscripten chromium libmpfr-dev
+  emscripten chromium libmpfr-dev unzip
 )
 
-# Node.js and npm run the debug server's client tests. A machine that has them from another
-# source (one package that carries both) keeps them: Debian's would replace it.
+# Node.js and npm run the debug server's client tests and package the editor extension (which
+# unzip opens in its test). A machine that has them from another source (one package that carries
+# both) keeps them: Debian's would replace it.
 if ! command -v node >/dev/null || ! command -v npm >/dev/null; then
   packages+=(nodejs npm)
 fi

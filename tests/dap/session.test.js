@@ -123,7 +123,7 @@ test('a whole session over a C program', async (t) => {
 
     // Variables: locals, a pointer expanded, and the memory behind it anywhere in 64 KiB.
     const scopes = await dc.scopesRequest({ frameId: st.body.stackFrames[0].id });
-    assert.deepStrictEqual(scopes.body.scopes.map((s) => s.name), ['Locals', 'Globals', 'Registers', 'Memory']);
+    assert.deepStrictEqual(scopes.body.scopes.map((s) => s.name), ['Locals', 'Globals', 'Registers', 'Operand Stack', 'Memory']);
     const locals = (await dc.variablesRequest({ variablesReference: scopes.body.scopes[0].variablesReference })).body.variables;
     assert.deepStrictEqual(locals.map((v) => v.name), ['head', 'total']);
     const node = (await dc.variablesRequest({ variablesReference: locals[0].variablesReference })).body.variables;
@@ -388,4 +388,138 @@ test('reverse execution over a C program', async (t) => {
   } finally {
     await dc.stop();
   }
+});
+
+// An assembly program has no debug information (a `.dbg` beside it from another program is left
+// out, with a message): its `.line` markers stand for its lines, so a breakpoint in the source
+// stops at the marker of its line (or of the next line that has one),
+// and the Operand Stack scope shows what the program pushed, from the top down. Then it spins:
+// running, it answers no request that needs a stop; a pause stops it and terminate ends it.
+test('an assembly program by its line markers', async (t) => {
+  const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'corvane-dap-'));
+  t.after(() => fs.rmSync(dir, { recursive: true, force: true }));
+  const source = path.join(dir, 'stack.s');
+  fs.writeFileSync(source, [
+    '; pushes two numbers with a marker after each, calls a function and spins',
+    'main:   PUSH_W 1234',
+    '        .line',
+    '        PUSH_W -5',
+    '',
+    '        .line',
+    '        SETSP 0x3000',
+    '        CALL inner',
+    'spin:   JMP spin',
+    '.proc inner',
+    '        .line',
+    '        RET',
+    '.endproc',
+  ].join('\n') + '\n');
+  execFileSync(path.join(bin, 'vrnasm'), ['stack.s'], { cwd: dir });
+  const other = compile();
+  t.after(() => fs.rmSync(other, { recursive: true, force: true }));
+  fs.copyFileSync(path.join(other, 'prog.dbg'), path.join(dir, 'stack.dbg'));
+  const dc = new DebugClient(path.join(bin, 'corvane-run'), '--dap', 'corvane');
+  dc.defaultTimeout = 10000;
+  await dc.start();
+  const problems = [];
+  dc.on('output', (e) => { if (e.body.category === 'stderr') problems.push(e.body.output); });
+  try {
+    await dc.initializeRequest({ adapterID: 'corvane' });
+    let bps;
+    const first = dc.waitForEvent('stopped');
+    await Promise.all([
+      dc.waitForEvent('initialized').then(async () => {
+        bps = await dc.setBreakpointsRequest({ source: { path: source }, breakpoints: [{ line: 3 }, { line: 5 }, { line: 13 }] });
+        await dc.configurationDoneRequest();
+      }),
+      dc.launch({ program: path.join(dir, 'stack.vrn') }),
+    ]);
+    // [verified, line]: a line without a marker moves to the next one that has it.
+    assert.deepStrictEqual(bps.body.breakpoints.map((b) => [b.verified, b.line]), [[true, 3], [true, 6], [false, 13]]);
+    assert.match(bps.body.breakpoints[2].message, /\.line/);
+    assert.ok(problems.some((p) => /stack\.dbg: does not match the program image.*instruction level/.test(p)), problems.join(''));
+    // A C source of a program without debug information still says how to get it.
+    const c = await dc.setBreakpointsRequest({ source: { path: path.join(dir, 'other.c') }, breakpoints: [{ line: 1 }] });
+    assert.match(c.body.breakpoints[0].message, /-g/);
+
+    // [the stop's marker, the operand stack from its top]
+    const stops = [['LINE 3', ['1234 (0x000004D2)']], ['LINE 6', ['-5 (0xFFFFFFFB)', '1234 (0x000004D2)']]];
+    for (const [marker, stack] of stops) {
+      if (marker !== 'LINE 3') {
+        const next = dc.waitForEvent('stopped');
+        await dc.continueRequest({ threadId: 1 });
+        assert.strictEqual((await next).body.reason, 'breakpoint', marker);
+      } else {
+        assert.strictEqual((await first).body.reason, 'breakpoint');
+      }
+      const pc = (await dc.stackTraceRequest({ threadId: 1 })).body.stackFrames[0].instructionPointerReference;
+      assert.strictEqual((await dc.disassembleRequest({ memoryReference: pc, instructionCount: 1 })).body.instructions[0].instruction, marker);
+      const scope = (await dc.scopesRequest({ frameId: 1 })).body.scopes.find((s) => s.name === 'Operand Stack');
+      const slots = (await dc.variablesRequest({ variablesReference: scope.variablesReference })).body.variables;
+      assert.strictEqual(slots.length, 64, marker);
+      assert.deepStrictEqual(slots.slice(0, stack.length).map((v) => v.value), stack, marker);
+      assert.strictEqual(slots[0].name, 'top');
+      // The slot's memory is the machine's: the top's bytes, little-endian.
+      const mem = await dc.customRequest('readMemory', { memoryReference: slots[0].memoryReference, count: 4 });
+      assert.strictEqual(Buffer.from(mem.body.data, 'base64').readInt32LE(0), parseInt(stack[0], 10), marker);
+    }
+    // Into the function's marker, and out again: the caller's instruction after the call.
+    await dc.setBreakpointsRequest({ source: { path: source }, breakpoints: [{ line: 11 }] });
+    await Promise.all([dc.continueRequest({ threadId: 1 }), dc.waitForEvent('stopped')]);
+    const out = dc.waitForEvent('stopped');
+    await dc.stepOutRequest({ threadId: 1 });
+    assert.strictEqual((await out).body.reason, 'step');
+    const after = (await dc.stackTraceRequest({ threadId: 1 })).body.stackFrames[0].instructionPointerReference;
+    assert.match((await dc.disassembleRequest({ memoryReference: after, instructionCount: 1 })).body.instructions[0].instruction, /^JMP /);
+    await dc.setBreakpointsRequest({ source: { path: source }, breakpoints: [] });
+    await dc.continueRequest({ threadId: 1 });
+    await assert.rejects(dc.customRequest('variables', { variablesReference: 1 }), /not stopped/);
+    const paused = dc.waitForEvent('stopped');
+    await dc.pauseRequest({ threadId: 1 });
+    assert.strictEqual((await paused).body.reason, 'pause');
+    assert.strictEqual((await dc.evaluateRequest({ expression: '$osp == 8', frameId: 1 })).body.result, '1');
+    const ended = dc.waitForEvent('terminated');
+    await dc.customRequest('terminate');
+    await ended;
+  } finally {
+    await dc.stop();
+  }
+});
+
+// Bytes that are no message: a header without a length, a body over the limit (1 MiB), a body that
+// is not JSON. Each is reported on the console and skipped, and the request after them is served.
+test('messages the server cannot read', async (t) => {
+  const { spawn } = require('node:child_process');
+  const server = spawn(path.join(bin, 'corvane-run'), ['--dap'], { stdio: ['pipe', 'pipe', 'ignore'] });
+  // The pipes closed too, or they would keep the test's process alive.
+  t.after(() => { server.stdin.destroy(); server.stdout.destroy(); server.kill('SIGKILL'); });
+  const received = [];
+  const answered = new Promise((resolve, reject) => {
+    let buffer = Buffer.alloc(0);
+    server.stdout.on('data', (chunk) => {
+      buffer = Buffer.concat([buffer, chunk]);
+      for (;;) {
+        const end = buffer.indexOf('\r\n\r\n');
+        if (end < 0) return;
+        const length = Number(/Content-Length: *(\d+)/i.exec(buffer.subarray(0, end).toString())[1]);
+        if (buffer.length < end + 4 + length) return;
+        const message = JSON.parse(buffer.subarray(end + 4, end + 4 + length).toString());
+        buffer = buffer.subarray(end + 4 + length);
+        received.push(message);
+        if (message.type === 'response') resolve(message);
+      }
+    });
+    server.on('exit', () => reject(new Error('the server ended')));
+  });
+  const request = JSON.stringify({ seq: 7, type: 'request', command: 'initialize', arguments: { adapterID: 'corvane' } });
+  const big = 'x'.repeat((1 << 20) + 1);
+  server.stdin.write('Content-Size: 12\r\n\r\n');
+  server.stdin.write(`Content-Length: ${big.length}\r\n\r\n${big}`);
+  server.stdin.write('Content-Length: 5\r\n\r\nhello');
+  server.stdin.write(`Content-Length: ${Buffer.byteLength(request)}\r\n\r\n${request}`);
+  const response = await answered;
+  assert.strictEqual(response.request_seq, 7);
+  assert.strictEqual(response.success, true);
+  const reports = received.filter((m) => m.event === 'output' && m.body.category === 'stderr');
+  assert.strictEqual(reports.length, 3, JSON.stringify(reports));
 });
