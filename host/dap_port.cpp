@@ -43,14 +43,7 @@ void DapPolledLink::readAvailable() {
             break;
         }
         reader_.feed(buf, size_t(n));
-        std::string body, error;
-        for (;;) {
-            const DapReader::Result r = reader_.next(body, error);
-            if (r == DapReader::Result::Nothing) break;
-            queue_.push_back(r == DapReader::Result::Message
-                                 ? DapIncoming{DapIncoming::Kind::Message, body}
-                                 : DapIncoming{DapIncoming::Kind::Error, error});
-        }
+        takeIncoming(reader_, [this](DapIncoming in) { queue_.push_back(std::move(in)); });
     }
     queue_.push_back({DapIncoming::Kind::Closed, {}});
 }

@@ -17,6 +17,18 @@
 
 namespace corvane {
 
+// Hands `push` every whole message (or framing error) the reader holds, in arrival order.
+template <class Push>
+void takeIncoming(DapReader& reader, Push&& push) {
+    std::string body, error;
+    for (;;) {
+        const DapReader::Result r = reader.next(body, error);
+        if (r == DapReader::Result::Nothing) return;
+        push(r == DapReader::Result::Message ? DapIncoming{DapIncoming::Kind::Message, body}
+                                             : DapIncoming{DapIncoming::Kind::Error, error});
+    }
+}
+
 // One client's connection, read without a thread of its own.
 class DapPolledLink : public DapLink {
   public:

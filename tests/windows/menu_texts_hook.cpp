@@ -9,22 +9,14 @@
 #include <cstdio>
 #include <string>
 
+#include "shared/wide_text.h"
+
 namespace {
 
 constexpr WPARAM kDumpMark = 0xC0DE;
 constexpr UINT kGetMenuHandle = 0x01E1;  // MN_GETHMENU
 
 HMODULE gSelf = nullptr;
-
-std::string utf8(const std::wstring& text) {
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), int(text.size()), nullptr, 0,
-                                         nullptr, nullptr);
-    std::string out(size_t(size > 0 ? size : 0), '\0');
-    if (size > 0)
-        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), int(text.size()), out.data(), size, nullptr,
-                            nullptr);
-    return out;
-}
 
 void dump(std::FILE* out, HMENU menu, int depth) {
     const int count = GetMenuItemCount(menu);
@@ -39,7 +31,7 @@ void dump(std::FILE* out, HMENU menu, int depth) {
         if (info.fType & MFT_SEPARATOR)
             std::fprintf(out, "%d\t-\n", depth);
         else
-            std::fprintf(out, "%d\t%s\n", depth, utf8(text).c_str());
+            std::fprintf(out, "%d\t%s\n", depth, corvane::narrow(text).c_str());
         if (info.hSubMenu) dump(out, info.hSubMenu, depth + 1);
     }
 }

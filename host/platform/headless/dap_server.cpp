@@ -111,14 +111,7 @@ class QueuedLink : public DapLink {
                 }
             }
             reader.feed(buf, size_t(n));
-            std::string body, error;
-            for (;;) {
-                const DapReader::Result r = reader.next(body, error);
-                if (r == DapReader::Result::Nothing) break;
-                push(r == DapReader::Result::Message
-                         ? DapIncoming{DapIncoming::Kind::Message, body}
-                         : DapIncoming{DapIncoming::Kind::Error, error});
-            }
+            takeIncoming(reader, [this](DapIncoming in) { push(std::move(in)); });
         }
         push({DapIncoming::Kind::Closed, {}});
     }
