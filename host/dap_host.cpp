@@ -199,12 +199,12 @@ void DapHost::finished(int status) {
     link_.reset();
 }
 
-std::optional<int> runWindowDebugServer(App& app, Platform& platform, uint16_t port,
-                                        std::FILE* err) {
+int runWindow(App& app, Platform& platform, std::optional<uint16_t> port, std::FILE* err) {
+    if (!port) return app.run();
     DapPort listener;
-    if (!listener.listen(port)) {
-        std::fprintf(err, "corvane: cannot listen on 127.0.0.1:%u\n", unsigned(port));
-        return std::nullopt;
+    if (!listener.listen(*port)) {
+        std::fprintf(err, "corvane: cannot listen on 127.0.0.1:%u\n", unsigned(*port));
+        return kStartUpFailed;
     }
     std::fprintf(err, "corvane: debug server listening on 127.0.0.1:%u\n",
                  unsigned(listener.port()));

@@ -82,9 +82,9 @@ class DapHost {
 // The window's run loop with the debug server served between its turns: as App::run(), and while
 // the program is held the window goes on painting and answering. Returns the app's exit code.
 int runWithDebugServer(App& app, Platform& platform, DapHost& host);
-// The window's "--dap-port N": listens on 127.0.0.1:N, says so on `err`, and runs the app with
-// the server. Nothing when the port cannot be opened (said on `err`).
-std::optional<int> runWindowDebugServer(App& app, Platform& platform, uint16_t port,
-                                        std::FILE* err);
+// The window's run: with "--dap-port N", listens on 127.0.0.1:N, says so on `err`, and runs the
+// app with the server (kStartUpFailed when the port cannot be opened, said on `err`); without a
+// port, the app's own run.
+int runWindow(App& app, Platform& platform, std::optional<uint16_t> port, std::FILE* err);
 
 }  // namespace corvane

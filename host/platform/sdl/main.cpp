@@ -122,13 +122,7 @@ int main(int argc, char** argv) {
                 [&app](const RgbImage& image) { app.saveScreenshot(image); });
             // Descriptors to wait on besides the window (the debugger channel) are registered
             // with platform.watchDescriptor() before the loop starts.
-            if (dapPort) {
-                const std::optional<int> served =
-                    runWindowDebugServer(app, platform, *dapPort, stderr);
-                status = served ? *served : kStartUpFailed;
-            } else {
-                status = app.run();
-            }
+            status = runWindow(app, platform, dapPort, stderr);
             app.shutDown();
         }
     }

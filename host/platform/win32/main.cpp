@@ -54,13 +54,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         status = app.startUp(switches);
         if (status == 0) {
             platform.setMenu(&app.window().menu());
-            if (dapPort) {
-                const std::optional<int> served =
-                    runWindowDebugServer(app, platform, *dapPort, stderr);
-                status = served ? *served : kStartUpFailed;
-            } else {
-                status = app.run();
-            }
+            status = runWindow(app, platform, dapPort, stderr);
             app.shutDown();
         }
     }
