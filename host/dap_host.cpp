@@ -194,9 +194,7 @@ void DapHost::finished(int status) {
             session_->exited(status);
         }
     }
-    session_.reset();
-    if (onDescriptor && link_) onDescriptor(link_->descriptor(), false);
-    link_.reset();
+    dropSession();
 }
 
 int runWindow(App& app, Platform& platform, std::optional<uint16_t> port, std::FILE* err) {

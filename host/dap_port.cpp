@@ -15,22 +15,8 @@ DapPolledLink::~DapPolledLink() {
 }
 
 void DapPolledLink::send(const std::string& body) {
-    const std::string framed = dapFrame(body);
-    size_t sent = 0;
-    while (sent < framed.size() && !closed_) {
-        const long n = sock::sendSome(fd_, reinterpret_cast<const uint8_t*>(framed.data()) + sent,
-                                      framed.size() - sent);
-        if (n == sock::kFailed) {
-            closed_ = true;
-            return;
-        }
-        if (n == sock::kAgain) {
-            // A client that reads nothing for this long is as good as gone.
-            if (sock::wait(fd_, true, 5000) <= 0) closed_ = true;
-            continue;
-        }
-        sent += size_t(n);
-    }
+    // A client that reads nothing for 5 s is as good as gone.
+    if (!closed_ && !sendDapMessage(fd_, body, 5000)) closed_ = true;
 }
 
 void DapPolledLink::readAvailable() {

@@ -1095,9 +1095,7 @@ bool DapSession::dispatch(const std::string& command, const void* argsPtr, int s
                 // down, each as the program's 32-bit value.
                 for (uint32_t depth = 0; depth < kOperandRingSize / 4; ++depth) {
                     const uint16_t at = uint16_t(kOperandRing + uint8_t(m.osp - 4 * (depth + 1)));
-                    const uint32_t v = uint32_t(m.mem[at]) | uint32_t(m.mem[at + 1]) << 8 |
-                                       uint32_t(m.mem[at + 2]) << 16 |
-                                       uint32_t(m.mem[at + 3]) << 24;
+                    const uint32_t v = m.read32(at);
                     out.push_back(
                         {{"name", depth == 0 ? std::string("top") : "top-" + std::to_string(depth)},
                          {"value", std::to_string(int32_t(v)) + " (" + hex(v, 8) + ")"},

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "shared/socket.h"
+
 namespace corvane {
 
 void DapReader::feed(const char* data, size_t size) {
@@ -74,6 +76,24 @@ DapReader::Result DapReader::next(std::string& body, std::string& error) {
 
 std::string dapFrame(const std::string& body) {
     return "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+}
+
+bool sendDapMessage(int fd, const std::string& body, int stallMs) {
+    const std::string framed = dapFrame(body);
+    const auto* bytes = reinterpret_cast<const uint8_t*>(framed.data());
+    size_t sent = 0;
+    while (sent < framed.size()) {
+        const long n = sock::sendSome(fd, bytes + sent, framed.size() - sent);
+        if (n == sock::kFailed) return false;
+        if (n > 0) {
+            sent += size_t(n);
+            continue;
+        }
+        const int ready = sock::wait(fd, true, stallMs);
+        if (ready == sock::kAgain) continue;  // interrupted
+        if (ready <= 0) return false;
+    }
+    return true;
 }
 
 }  // namespace corvane

@@ -29,5 +29,8 @@ class DapReader {
 
 // A message body with its header.
 std::string dapFrame(const std::string& body);
+// Sends `body` with its header on the non-blocking socket `fd`, waiting up to `stallMs` whenever
+// the socket is full. False when the connection broke or the peer took nothing for that long.
+bool sendDapMessage(int fd, const std::string& body, int stallMs);
 
 }  // namespace corvane

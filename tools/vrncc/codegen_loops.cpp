@@ -112,9 +112,7 @@ bool initialValue(const Stmt* init, const Symbol* v, int64_t& x) {
 // The values of an integer type (not _Bool).
 bool bounds(const Type* t, int64_t& lo, int64_t& hi) {
     if (!isInteger(t) || t->kind == Kind::Bool || t->bits || isLLong(t)) return false;
-    const int bits = 8 * int(sizeOf(t));
-    lo = isUnsigned(t) ? 0 : -(int64_t(1) << (bits - 1));
-    hi = isUnsigned(t) ? (int64_t(1) << bits) - 1 : (int64_t(1) << (bits - 1)) - 1;
+    integerRange(t, lo, hi);
     return true;
 }
 

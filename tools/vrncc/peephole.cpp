@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <optional>
 
+#include "vm/ops_arithmetic.h"
+
 namespace corvane::cc {
 namespace {
 
@@ -115,30 +117,31 @@ const Ins* nextInstruction(const std::vector<Ins>& c, size_t k) {
     return nullptr;
 }
 
-// The machine's result of `o` on two constants, for the operations that cannot fault.
+// The machine's result of `o` on two constants, for the operations that cannot fault: the run
+// loop's own arithmetic, so a folded constant is what the instructions would have left.
 std::optional<uint32_t> constantResult(uint8_t o, uint32_t a, uint32_t b) {
     switch (o) {
         case op::ADD:
         case op::ADDI:
-            return a + b;
+            return opAdd(a, b);
         case op::SUB:
         case op::SUBI:
-            return a - b;
+            return opSub(a, b);
         case op::MUL:
         case op::MULI:
-            return a * b;
+            return opMul(a, b);
         case op::AND:
-            return a & b;
+            return opAnd(a, b);
         case op::OR:
-            return a | b;
+            return opOr(a, b);
         case op::XOR:
-            return a ^ b;
+            return opXor(a, b);
         case op::SHL:
         case op::SHLI:
-            return a << (b & 31);
+            return opShl(a, b);
         case op::SHR:
         case op::SHRI:
-            return uint32_t(int32_t(a) >> (b & 31));
+            return opShr(a, b);
         default:
             return std::nullopt;
     }

@@ -40,11 +40,6 @@ int64_t normalize(int64_t v, const Type* t) {
     }
 }
 
-// The bits of a value of type `t`: a bit-field's width, or the type's.
-static int valueBits(const Type* t) {
-    return t->bits ? t->bits : width(t) * 8;
-}
-
 // "a 16-bit int", "an 8-bit char", "a 3-bit unsigned int bit-field": how the warnings name a
 // type with its width.
 std::string widthText(const Type* t) {
@@ -57,23 +52,6 @@ std::string widthText(const Type* t) {
 // A constant as C sees it: an unsigned long long above 2^63 - 1 is not negative.
 std::string constantText(int64_t v, const Type* t) {
     return t->kind == Kind::ULLong ? std::to_string(uint64_t(v)) : std::to_string(v);
-}
-
-// The smallest and largest values of an integer type.
-static void rangeOf(const Type* t, int64_t& lo, int64_t& hi) {
-    const int bits = valueBits(t);
-    if (bits >= 64) {  // only the signed range fits here; callers leave 64-bit types alone
-        lo = INT64_MIN;
-        hi = INT64_MAX;
-        return;
-    }
-    if (isUnsigned(t)) {
-        lo = 0;
-        hi = (int64_t(1) << bits) - 1;
-    } else {
-        lo = -(int64_t(1) << (bits - 1));
-        hi = (int64_t(1) << (bits - 1)) - 1;
-    }
 }
 
 Expr* Parser::num(int64_t v, Type* t, const Loc& loc) {
@@ -480,7 +458,7 @@ void Parser::rangeComparison(Op op, const Expr* x, int64_t c, Type* common, cons
         return;
     if (x->op == Op::Num || isLLong(x->type)) return;
     int64_t lo, hi;
-    rangeOf(x->type, lo, hi);
+    integerRange(x->type, lo, hi);
     c = normalize(c, common);
     if (common->kind == Kind::ULLong && c < 0) return;  // above 2^63: beyond every range here
     int verdict = -1;                                   // 1 always true, 0 always false

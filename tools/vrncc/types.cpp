@@ -153,6 +153,26 @@ int width(const Type* t) {
     return s == 1 ? 1 : s == 4 ? 4 : s == 8 ? 8 : 2;
 }
 
+int valueBits(const Type* t) {
+    return t->bits ? t->bits : width(t) * 8;
+}
+
+void integerRange(const Type* t, int64_t& lo, int64_t& hi) {
+    const int bits = valueBits(t);
+    if (bits >= 64) {  // only the signed range fits here; callers leave 64-bit types alone
+        lo = INT64_MIN;
+        hi = INT64_MAX;
+        return;
+    }
+    if (isUnsigned(t)) {
+        lo = 0;
+        hi = (int64_t(1) << bits) - 1;
+    } else {
+        lo = -(int64_t(1) << (bits - 1));
+        hi = (int64_t(1) << (bits - 1)) - 1;
+    }
+}
+
 // A bit-field promotes to int when int holds all its values (unsigned int:16 does not), as a
 // field of a wider type to its declared type; no expression's type keeps the field's width.
 static Type* promoteField(Types& types, Type* t) {

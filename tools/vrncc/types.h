@@ -115,6 +115,10 @@ bool isWideScalar(const Type* t);
 int64_t sizeOf(const Type* t);
 // Bytes that a scalar of this type occupies in memory: 1, 2, 4 or 8.
 int width(const Type* t);
+// The bits of a value of type `t`: a bit-field's width, or the type's.
+int valueBits(const Type* t);
+// The smallest and largest values of an integer type (for a 64-bit type, the signed range).
+void integerRange(const Type* t, int64_t& lo, int64_t& hi);
 // The integer promotion of an arithmetic type.
 Type* promote(Types& types, Type* t);
 // The common type of the usual arithmetic conversions.

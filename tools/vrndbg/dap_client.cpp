@@ -22,22 +22,8 @@ void DapClient::drop() {
 }
 
 bool DapClient::send(const std::string& body) {
-    const std::string framed = dapFrame(body);
-    size_t sent = 0;
-    while (fd_ >= 0 && sent < framed.size()) {
-        const long n = sock::sendSome(fd_, reinterpret_cast<const uint8_t*>(framed.data()) + sent,
-                                      framed.size() - sent);
-        if (n == sock::kFailed) {
-            drop();
-            return false;
-        }
-        if (n == sock::kAgain) {
-            // A server that takes nothing for this long is gone.
-            if (sock::wait(fd_, true, 10000) == 0) drop();
-            continue;
-        }
-        sent += size_t(n);
-    }
+    // A server that takes nothing for 10 s is gone.
+    if (fd_ >= 0 && !sendDapMessage(fd_, body, 10000)) drop();
     return fd_ >= 0;
 }
 

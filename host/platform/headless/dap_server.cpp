@@ -52,24 +52,14 @@ class QueuedLink : public DapLink {
     }
 
     void send(const std::string& body) override {
-        const std::string framed = dapFrame(body);
         std::lock_guard<std::mutex> lock(writeMutex_);
         if (fd_ < 0) {
+            const std::string framed = dapFrame(body);
             std::fwrite(framed.data(), 1, framed.size(), stdout);
             std::fflush(stdout);
             return;
         }
-        size_t sent = 0;
-        while (sent < framed.size()) {
-            const long n = sock::sendSome(
-                fd_, reinterpret_cast<const uint8_t*>(framed.data()) + sent, framed.size() - sent);
-            if (n == sock::kFailed) return;
-            if (n == sock::kAgain) {
-                if (sock::wait(fd_, true, 5000) <= 0) return;
-                continue;
-            }
-            sent += size_t(n);
-        }
+        sendDapMessage(fd_, body, 5000);
     }
 
     std::optional<DapIncoming> receive(bool wait) override {
