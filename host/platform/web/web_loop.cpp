@@ -8,19 +8,6 @@
 
 namespace corvane {
 
-uint64_t WebLoop::tickBudget(uint64_t startNs) {
-    if (lastStartNs_ != 0 && startNs > lastStartNs_)
-        windowGapNs_ = std::min(windowGapNs_, startNs - lastStartNs_);
-    lastStartNs_ = startNs;
-    if (++windowTicks_ == kGapWindow) {
-        if (windowGapNs_ != ~uint64_t(0))
-            budgetNs_ = std::clamp(windowGapNs_ / 4 * 3, kMinTickBudgetNs, kMaxTickBudgetNs);
-        windowGapNs_ = ~uint64_t(0);
-        windowTicks_ = 0;
-    }
-    return budgetNs_;
-}
-
 bool WebLoop::tick() {
     if (app_.quitRequested()) return false;
     if (platform_.virtualTime())
@@ -33,7 +20,7 @@ bool WebLoop::tick() {
 
 void WebLoop::realTimeTick() {
     const uint64_t start = WebPlatform::pageNs();
-    const uint64_t budget = tickBudget(start);
+    const uint64_t budget = share_.tickBudget(start);
     // Where the machine's clock stands: at the deadline it slept until, if that has come, else
     // now; never further back than the catch-up allows.
     uint64_t now = platform_.nowNs();
@@ -52,13 +39,17 @@ void WebLoop::realTimeTick() {
     platform_.setClock(now);
     platform_.pointers().tick(start);
 
+    uint64_t sliceStart = start;
     while (true) {
         app_.dispatchEvents();
         if (app_.quitRequested()) return;
+        app_.runLoop().setMaxBatch(batch_.batch());
         const SliceResult s = app_.turn();
         if (app_.quitRequested()) return;
         if (s.idle == IdleReason::None) {
             const uint64_t real = WebPlatform::pageNs();
+            batch_.ran(s.executed, real - std::min(real, sliceStart));
+            sliceStart = real;
             platform_.setClock(std::max(platform_.nowNs(), real));
             if (real - start >= budget) return;
             continue;
@@ -80,7 +71,7 @@ void WebLoop::realTimeTick() {
 
 void WebLoop::virtualTimeTick() {
     const uint64_t start = WebPlatform::pageNs();
-    const uint64_t budget = tickBudget(start);
+    const uint64_t budget = share_.tickBudget(start);
     while (WebPlatform::pageNs() - start < budget) {
         app_.dispatchEvents();
         if (app_.quitRequested()) return;

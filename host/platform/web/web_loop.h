@@ -15,19 +15,14 @@
 #include <cstdint>
 #include <functional>
 
+#include "host/page_pacing.h"
+
 namespace corvane {
 
 class App;
 class WebPlatform;
 
-// A tick keeps three quarters of a display frame while a program computes, the rest left to the
-// browser (input, painting): the frame's length is the shortest gap between two ticks over the
-// last kGapWindow ticks, so a faster display gets shorter ticks and a tick that ran long cannot
-// lengthen the next ones. kTickBudgetNs until a window has been seen; never outside the bounds.
-constexpr uint64_t kTickBudgetNs = 10'000'000;
-constexpr uint64_t kMinTickBudgetNs = 2'000'000;
-constexpr uint64_t kMaxTickBudgetNs = 12'500'000;
-constexpr uint32_t kGapWindow = 64;
+// How much of each frame a tick keeps, and the batches it runs in real time: host/page_pacing.h.
 constexpr uint64_t kMaxCatchUpNs = 100'000'000;
 
 class WebLoop {
@@ -52,8 +47,6 @@ class WebLoop {
     std::function<bool()> capturesPending;
 
   private:
-    // What the tick starting at `startNs` (page time) may keep.
-    uint64_t tickBudget(uint64_t startNs);
     void realTimeTick();
     void virtualTimeTick();
     void watchStorage();
@@ -64,10 +57,8 @@ class WebLoop {
     bool restful_ = false;
     bool streamClosed_ = false;
     bool wasLoaded_ = false;
-    uint64_t lastStartNs_ = 0;
-    uint64_t windowGapNs_ = ~uint64_t(0);  // the shortest gap in the window under way
-    uint32_t windowTicks_ = 0;
-    uint64_t budgetNs_ = kTickBudgetNs;
+    TickShare share_;
+    BatchSize batch_;
 };
 
 }  // namespace corvane

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "host/menu.h"
+#include "host/page_pacing.h"
 #include "host/platform/web/page.h"
 #include "host/platform/web/web_keys.h"
 #include "host/system_date.h"
@@ -12,8 +13,8 @@ namespace corvane {
 
 namespace {
 
-// Real time: instructions between two looks at the clock, as on the desktop.
-constexpr uint64_t kRealTimeBatch = kDesktopBatch;
+// Real time: the clock lets a batch run as long as the page's loop sizes it (WebLoop, BatchSize).
+constexpr uint64_t kRealTimeBatch = BatchSize::kMaxBatch;
 
 }  // namespace
 
