@@ -4,6 +4,11 @@
 // yields to the browser every frame, as it always does). Then what an idle page costs, and the
 // time to the first frame of the player and of the playground (and to the playground's compiler
 // being ready), each page loaded three times in a fresh browser context (nothing cached).
+// Where the page's time goes: every browser frame's tick is timed with the instructions it ran,
+// which separates the interpreter's rate inside the ticks (by quarter of the run: WebAssembly
+// starts in the browser's quick compiler) from the share of the time the ticks hold. When the
+// web build's run_rate.js is there (cmake --build --preset web --target run_rate), the
+// interpreter alone on the same loop under node, and natively (the default build's run_rate).
 // usage: NODE_PATH=build/web/node/node_modules node tests/web/bench.js <site> <native bin> [rounds]
 'use strict';
 
@@ -33,6 +38,18 @@ async function main() {
     headless: true, args: ['--no-sandbox', '--disable-gpu', '--disable-dev-shm-usage'],
   });
   const page = await browser.newPage();
+  // Each frame's callbacks timed, with the instructions the program ran in them.
+  await page.evaluateOnNewDocument(() => {
+    const request = window.requestAnimationFrame.bind(window);
+    window.benchTicks = [];
+    window.requestAnimationFrame = (callback) => request((time) => {
+      const test = window.corvaneTest;
+      const n0 = test ? test.instructions() : 0;
+      const t0 = performance.now();
+      callback(time);
+      window.benchTicks.push([t0, performance.now(), (test ? test.instructions() : 0) - n0]);
+    });
+  });
   await page.goto(`http://127.0.0.1:${server.address().port}/index.html?vrn=t/count.vrn`,
                   { timeout: 120000 });
   await page.waitForFunction(() => window.corvaneTest && window.corvaneTest.started);
@@ -55,6 +72,7 @@ async function main() {
     };
     poll();
   }));
+  const ticks = (await page.evaluate(() => window.benchTicks)).filter(([, , n]) => n > 0);
   // Idle: the program has ended; what the page's main thread still does in five seconds.
   const busy = async () => (await page.metrics()).TaskDuration;
   const idleFrom = await busy();
@@ -83,7 +101,6 @@ async function main() {
   }
   await browser.close();
   server.close();
-  fs.rmSync(work, { recursive: true, force: true });
 
   const nativeIps = instructions / nativeS;
   const webIps = web.n / web.s;
@@ -91,12 +108,38 @@ async function main() {
               `${(nativeIps / 1e6).toFixed(1)} M/s`);
   console.log(`browser: ${web.n} instructions in ${web.s.toFixed(2)} s: ` +
               `${(webIps / 1e6).toFixed(1)} M/s (${(100 * webIps / nativeIps).toFixed(0)}% of native)`);
+  const inTicks = (part) => {
+    const ms = part.reduce((sum, [a, b]) => sum + b - a, 0);
+    return part.reduce((sum, [, , n]) => sum + n, 0) / ms / 1e3;
+  };
+  const quarter = Math.max(1, Math.floor(ticks.length / 4));
+  const quarters = [0, 1, 2, 3].map((q) => ticks.slice(q * quarter, (q + 1) * quarter))
+    .filter((part) => part.length > 0);
+  const tickMs = ticks.reduce((sum, [a, b]) => sum + b - a, 0);
+  const spanMs = ticks.length ? ticks[ticks.length - 1][1] - ticks[0][0] : 0;
+  console.log(`  ${ticks.length} ticks ran it, ${(100 * tickMs / spanMs).toFixed(0)}% of the ` +
+              `time from the first to the last; inside them ${inTicks(ticks).toFixed(0)} M/s, ` +
+              `by quarter ${quarters.map((part) => inTicks(part).toFixed(0)).join(', ')} M/s`);
+  const nodeRate = path.join(site, '../bin/run_rate.js');
+  const nativeRate = path.join(bin, '../bench/run_rate');
+  if (fs.existsSync(nodeRate) && fs.existsSync(nativeRate)) {
+    const rate = (command, args) => /best ([0-9.]+) M\/s/.exec(
+      execFileSync(command, args, { encoding: 'utf8' }))[1];
+    // The host's slice, and the largest batch the page's real-time loop runs.
+    for (const slice of ['4096', '262144']) {
+      const nativeM = rate(nativeRate, [image, slice, '5']);
+      const wasmM = rate(process.execPath, [nodeRate, image, slice, '5']);
+      console.log(`interpreter alone, slices of ${slice}: native ${nativeM} M/s, ` +
+                  `node ${wasmM} M/s (${(100 * wasmM / nativeM).toFixed(0)}%)`);
+    }
+  }
   console.log(`idle page: ${idleMs.toFixed(1)} ms of main-thread work a second`);
   for (const [name, runs] of Object.entries(firstFrames)) {
     console.log(`${name}: first frame ${runs.map(([f]) => f.toFixed(0)).join(', ')} ms` +
                 (runs[0][1] ? `; compiler ready ${runs.map(([, r]) => r.toFixed(0)).join(', ')} ms`
                   : ''));
   }
+  fs.rmSync(work, { recursive: true, force: true });
 }
 
 main().catch((e) => { console.error(e); process.exit(1); });
