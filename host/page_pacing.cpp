@@ -5,13 +5,15 @@
 namespace corvane {
 
 uint64_t TickShare::tickBudget(uint64_t startNs) {
-    if (lastStartNs_ != 0 && startNs > lastStartNs_) gaps_[gapCount_++] = startNs - lastStartNs_;
+    const bool gap = lastStartNs_ != 0 && startNs > lastStartNs_;
+    if (gap) gaps_[gapsSeen_++ % kGapWindow] = startNs - lastStartNs_;
     lastStartNs_ = startNs;
-    if (gapCount_ == kGapWindow) {
-        auto middle = gaps_.begin() + kGapWindow / 2;
-        std::nth_element(gaps_.begin(), middle, gaps_.end());
+    if (gap && gapsSeen_ % kGapStep == 0) {
+        std::array<uint64_t, kGapWindow> sorted = gaps_;
+        const auto filled = sorted.begin() + std::min<uint64_t>(gapsSeen_, kGapWindow);
+        const auto middle = sorted.begin() + (filled - sorted.begin()) / 2;
+        std::nth_element(sorted.begin(), middle, filled);
         budgetNs_ = std::clamp(*middle / 4 * 3, kMinTickBudgetNs, kMaxTickBudgetNs);
-        gapCount_ = 0;
     }
     return budgetNs_;
 }

@@ -10,22 +10,24 @@ namespace corvane {
 
 // A tick keeps three quarters of a display frame while a program computes, the rest left to the
 // browser (input, painting). The frame's length is the median gap between two ticks over the
-// last kGapWindow ticks: a faster display gets shorter ticks, and neither a tick that ran long
-// (a longer gap) nor the browser catching up after it (shorter gaps) moves the estimate.
-// kTickBudgetNs until a window has been seen; never outside the bounds.
+// last kGapWindow ticks, taken again every kGapStep ticks (the first time after kGapStep): a
+// faster display gets shorter ticks, and neither a tick that ran long (a longer gap) nor the
+// browser catching up after it (shorter gaps) moves the estimate. kTickBudgetNs until the first
+// estimate; never outside the bounds.
 class TickShare {
   public:
     static constexpr uint64_t kTickBudgetNs = 10'000'000;
     static constexpr uint64_t kMinTickBudgetNs = 2'000'000;
     static constexpr uint64_t kMaxTickBudgetNs = 12'500'000;
     static constexpr uint32_t kGapWindow = 64;
+    static constexpr uint32_t kGapStep = 8;
 
     // What the tick starting at `startNs` (page time) may keep.
     uint64_t tickBudget(uint64_t startNs);
 
   private:
-    std::array<uint64_t, kGapWindow> gaps_{};
-    uint32_t gapCount_ = 0;
+    std::array<uint64_t, kGapWindow> gaps_{};  // the last gaps, oldest overwritten first
+    uint64_t gapsSeen_ = 0;
     uint64_t lastStartNs_ = 0;
     uint64_t budgetNs_ = kTickBudgetNs;
 };

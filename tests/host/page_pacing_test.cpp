@@ -45,12 +45,19 @@ TEST(TickShare, KeepsThreeQuartersOfTheUsualGap) {
     for (const auto& c : cases) EXPECT_EQ(budgetAfterWindow(c.gaps), c.budget) << c.display;
 }
 
-TEST(TickShare, FirstBudgetUntilAWindowIsSeen) {
+TEST(TickShare, FirstEstimateAfterAFewTicksThenFollowsTheDisplay) {
     TickShare share;
     uint64_t t = 5 * kMs;
-    for (uint32_t i = 0; i < TickShare::kGapWindow; ++i, t += 8 * kMs)
-        EXPECT_EQ(share.tickBudget(t), TickShare::kTickBudgetNs) << i;
-    EXPECT_EQ(share.tickBudget(t), 6 * kMs);
+    EXPECT_EQ(share.tickBudget(t), TickShare::kTickBudgetNs);
+    for (uint32_t i = 1; i < TickShare::kGapStep; ++i)
+        EXPECT_EQ(share.tickBudget(t += 8 * kMs), TickShare::kTickBudgetNs) << i;
+    EXPECT_EQ(share.tickBudget(t += 8 * kMs), 6 * kMs);
+    // Taken again only every few ticks; then the gaps of the window decide, the old ones gone.
+    uint64_t budget = 0;
+    for (uint32_t i = 1; i < TickShare::kGapStep; ++i) budget = share.tickBudget(t += 12 * kMs);
+    EXPECT_EQ(budget, 6 * kMs);
+    for (uint32_t i = 0; i < TickShare::kGapWindow; ++i) budget = share.tickBudget(t += 12 * kMs);
+    EXPECT_EQ(budget, 9 * kMs);
 }
 
 TEST(BatchSize, GrowsWhileQuickAndFallsBackWhenSlow) {
