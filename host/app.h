@@ -144,6 +144,8 @@ class App : public Host, public RunLoopClient {
     void setSpeedSetting(uint64_t instructionsPerSecond);
     void setSpeedLimited(bool limited);
     bool speedLimited() const { return speedLimited_; }
+    uint64_t speedSetting() const { return speedSetting_; }
+    uint32_t fastForwardFactor() const { return fastForwardFactor_; }
 
     // A state to or from a file. False when it failed; the message has been shown.
     bool saveState(const std::string& file);

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <sstream>
 
+#include "host/input_map.h"
 #include "host/virtual_date.h"
 #include "vm/machine.h"
 #include "vm/memory_map.h"
@@ -103,6 +104,13 @@ bool loggedEvent(PlatformEvent::Type type) {
     for (const EventName& e : kEvents)
         if (e.type == type) return true;
     return false;
+}
+
+void holdInput(const PlatformEvent& e, std::array<uint8_t, 256>& keys, uint32_t& pads) {
+    if (e.type == Type::KeyDown) keys[e.code & 0xFF] = 0x80;
+    if (e.type == Type::KeyUp) keys[e.code & 0xFF] = 0;
+    if (e.type == Type::PadDown && e.code < uint32_t(kPadButtons)) pads |= 1u << e.code;
+    if (e.type == Type::PadUp && e.code < uint32_t(kPadButtons)) pads &= ~(1u << e.code);
 }
 
 uint64_t lcdHash(const Machine& m) {

@@ -13,6 +13,7 @@
 //   COUNT FRAME KIND ARGUMENTS...
 //   end COUNT FRAMES STATUS LCDHASH [count]
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -65,6 +66,11 @@ struct InputLog {
 
 // Whether an event of this type is one the log keeps.
 bool loggedEvent(PlatformEvent::Type type);
+
+// What an input event, released at a frame start, leaves held for the program's keyboard scan:
+// the keys down (bit 7, by virtual-key code) and the gamepad buttons (bit n = PadButton n).
+// The runner's replay and the recording window hold them alike.
+void holdInput(const PlatformEvent& event, std::array<uint8_t, 256>& keys, uint32_t& pads);
 
 std::string writeInputLog(const InputLog& log);
 // The log, or nothing with `error` saying which line is wrong and why.

@@ -261,9 +261,13 @@ int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE*
     std::optional<InputRecorder> recorder;
     auto finish = [&](int result) {
         // The input log ends where the run stopped, before an interruption ends the program.
-        if (recorder && !recorder->finish(
-                            result, result == kRunInterrupted || app.runLoop().limitReached(), err))
+        std::string logError;
+        if (recorder &&
+            !recorder->finish(result, result == kRunInterrupted || app.runLoop().limitReached(),
+                              logError)) {
+            std::fprintf(err, "corvane-run: %s\n", logError.c_str());
             writeFailed = true;
+        }
         if (app.hasMachine() && result == kRunInterrupted) {
             // Ended as the Exit command ends it: the program's files are closed, so what it
             // wrote reaches the disk before the process goes.
@@ -320,7 +324,7 @@ int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE*
         return finish(kRunUsage);
     }
     if (interruptRequested()) return finish(kRunInterrupted);
-    if (!o.recordInput.empty()) recorder.emplace(o.recordInput, o, app);
+    if (!o.recordInput.empty()) recorder.emplace(o.recordInput, o.ips, o.date, app);
 
     if (!o.loadState.empty()) {
         if (!app.loadState(o.loadState)) return finish(kRunUsage);
@@ -387,18 +391,7 @@ int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE*
     };
 
     // The status the run ends with, from how the last program stopped.
-    auto outcome = [&]() {
-        const Machine& m = app.machine();
-        const ProgramEnd end = app.loader().lastEnd();
-        if (!m.programLoaded && end == ProgramEnd::Fault) return kRunFault;
-        if (app.quitRequested()) return kRunEnded;
-        if (!m.programLoaded && end == ProgramEnd::ByItself) {
-            if (!o.exitStatus) return kRunEnded;
-            // The value a program ends with is the one it pushed last.
-            return int(m.mem[kOperandRing + uint8_t(m.osp - 4)]);
-        }
-        return kRunLimit;
-    };
+    auto outcome = [&]() { return runStatus(app, o.exitStatus); };
 
     if (dap && !o.realtime) {
         // Reverse execution puts the virtual clock and the script back with each checkpoint,
