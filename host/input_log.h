@@ -10,6 +10,7 @@
 //   corvane-input-log 1
 //   image SIZE HASH NAME
 //   clock IPS YYYY-MM-DDTHH:MM:SS
+//   view SCALE WIDTHxHEIGHT [face|lcd]            (optional)
 //   COUNT FRAME KIND ARGUMENTS...
 //   end COUNT FRAMES STATUS LCDHASH [count]
 
@@ -21,6 +22,7 @@
 
 #include "host/machine_state.h"
 #include "host/platform.h"
+#include "host/view.h"
 #include "vm/host.h"
 
 namespace corvane {
@@ -55,11 +57,21 @@ struct InputLogEnd {
     bool operator==(const InputLogEnd&) const = default;
 };
 
+// How the window was shown when the run started: pointer positions are the screen's pixels, so a
+// replay shows it the same way to put them on the same points of the window.
+struct LoggedView {
+    ViewMode mode;  // its scale, and whether (and with what) it filled the screen
+    int screenWidth = 0;
+    int screenHeight = 0;
+    bool operator==(const LoggedView&) const = default;
+};
+
 struct InputLog {
     ImageIdentity image;
     std::string imageName;
     uint64_t instructionsPerSecond = 10'000'000;
     LocalTime date;
+    std::optional<LoggedView> view;    // missing in older logs: the replay's own view
     std::vector<InputRecord> records;  // in order of frame and count
     std::optional<InputLogEnd> end;    // missing when the recording was cut short
 };

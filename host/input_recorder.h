@@ -20,6 +20,8 @@ class InputRecorder {
     InputRecorder(std::string file, uint64_t instructionsPerSecond, const LocalTime& date,
                   App& app);
 
+    // How the window is shown as the run starts (its pointer positions go through it).
+    void setView(const LoggedView& view) { log_.view = view; }
     // The events frame `frame` released after `count` instructions.
     void released(uint64_t count, uint64_t frame, const std::vector<PlatformEvent>& events);
     void dialogAnswer(uint64_t count, uint64_t frame, const std::string& answer);

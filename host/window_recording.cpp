@@ -89,6 +89,9 @@ int runRecordingWindow(App& app, PacedPlatform& paced, const std::string& file, 
     app.setFastForwardFactor(kDefaultFastForward);
 
     InputRecorder recorder(file, paced.rate(), paced.startDate(), app);
+    const Platform::Screen screen = paced.screen();
+    if (screen.width > 0 && screen.height > 0)
+        recorder.setView({app.viewMode(), screen.width, screen.height});
     RunLoop& loop = app.runLoop();
     app.onFrameStart = [&](uint64_t frame) {
         recorder.released(loop.instructions(), frame, paced.releaseFrame(frame));

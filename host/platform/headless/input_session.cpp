@@ -47,6 +47,13 @@ bool InputReplay::prepare(const std::string& file, RunnerOptions& o, Switches& s
     log_ = std::move(*log);
     o.ips = log_.instructionsPerSecond;
     o.date = log_.date;
+    if (log_.view) {
+        // Pointer positions land where they did: the window shown as it was, on a screen of
+        // the same size.
+        o.view = log_.view->mode;
+        o.screenWidth = log_.view->screenWidth;
+        o.screenHeight = log_.view->screenHeight;
+    }
     for (const InputRecord& r : log_.records) {
         if (r.kind == InputRecord::Kind::Event) {
             o.script.add(r.frame, r.event);

@@ -342,6 +342,7 @@ int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE*
         app.toggleFastForward();
     }
     app.setViewMode(o.view);
+    if (recorder) recorder->setView({app.viewMode(), o.screenWidth, o.screenHeight});
     app.setRecordWindow(o.recordWindow);
     const int recordScale = o.recordScale != 0 ? int(o.recordScale) : (o.recordWindow ? 1 : 2);
     if (!o.record.empty() && !app.startRecording(o.record, recordScale)) return finish(kRunUsage);
