@@ -87,6 +87,7 @@ int runRecordingWindow(App& app, PacedPlatform& paced, const std::string& file, 
     paced.setRate(limited ? app.speedSetting() : kRecordingRate);
     app.setSpeedLimited(false);
     app.setFastForwardFactor(kDefaultFastForward);
+    app.refuseStateLoads(true);
 
     InputRecorder recorder(file, paced.rate(), paced.startDate(), app);
     const Platform::Screen screen = paced.screen();

@@ -30,6 +30,7 @@
 #include "host/menu.h"
 #include "host/platform/sdl/sdl_platform.h"
 #include "host/skin.h"
+#include "host/texts.h"
 #include "host/window.h"
 #include "support/build_paths.h"
 #include "tests/host/app_test_files.h"
@@ -774,6 +775,14 @@ TEST_F(Desktop, ARecordedSessionReplaysExactlyInTheRunner) {
     std::this_thread::sleep_for(200ms);
     xdo("key F8");
     std::this_thread::sleep_for(200ms);
+    // A state saved and loaded again would take the frames back under the log's input: while
+    // recording, the load is refused with a message, and the log stays one the runner replays.
+    xdo("key F7");
+    std::this_thread::sleep_for(300ms);
+    xdo("key h");
+    std::this_thread::sleep_for(300ms);
+    xdo("key F10");
+    std::this_thread::sleep_for(300ms);
     xdo("key g");
     std::this_thread::sleep_for(500ms);
     const std::optional<RgbImage> last = screenshot();
@@ -783,6 +792,9 @@ TEST_F(Desktop, ARecordedSessionReplaysExactlyInTheRunner) {
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     EXPECT_NE(readText(dir / "stderr").find("input log written"), std::string::npos);
+    EXPECT_NE(readText(dir / "stderr").find(hostText(TextId::MessageStateWhileLogged)),
+              std::string::npos)
+        << readText(dir / "stderr");
 
     const std::string text = readText(log);
     for (const char* record : {"\nview 1 1920x1200\n", " key-down 65\n", " key-up 70\n",

@@ -200,6 +200,10 @@ int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE*
     }
     if (!o.recordInput.empty() && o.realtime)
         return usageError(err, "--record-input needs the virtual clock: not with --realtime");
+    if (!o.recordInput.empty() && !o.loadState.empty())
+        return usageError(err,
+                          "--record-input starts the log with the program's start: not with "
+                          "--load-state");
 
     // Root directory: --root, $CORVANE_HOME, or a temporary directory made for this run.
     const PathInputs inputs = currentPathInputs();
@@ -333,6 +337,8 @@ int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE*
         platform.script().take(app.runLoop().frames());
         platform.setKeyboardState(app.machine().hostKeys);
     }
+    // A state loaded later would take the frames back under the log's input.
+    app.refuseStateLoads(recorder.has_value() || replay.has_value());
     if (o.speed != 0) {
         app.setSpeedSetting(o.speed);
         app.setSpeedLimited(true);
