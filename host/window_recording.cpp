@@ -1,9 +1,13 @@
 #include "host/window_recording.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "host/app.h"
 #include "host/input_recorder.h"
 #include "host/paced_platform.h"
 #include "host/run_status.h"
+#include "shared/host_path.h"
 
 namespace corvane {
 
@@ -89,7 +93,10 @@ int runRecordingWindow(App& app, PacedPlatform& paced, const std::string& file, 
     app.setFastForwardFactor(kDefaultFastForward);
     app.refuseStateLoads(true);
 
-    InputRecorder recorder(file, paced.rate(), paced.startDate(), app);
+    // Named whole, so the message at the end says where it went.
+    std::error_code ec;
+    const std::string path = hostPathText(std::filesystem::absolute(hostFsPath(file), ec));
+    InputRecorder recorder(path, paced.rate(), paced.startDate(), app);
     const Platform::Screen screen = paced.screen();
     if (screen.width > 0 && screen.height > 0)
         recorder.setView({app.viewMode(), screen.width, screen.height});
@@ -118,7 +125,7 @@ int runRecordingWindow(App& app, PacedPlatform& paced, const std::string& file, 
         return kStartUpFailed;
     }
     std::fprintf(err, "corvane: input log written to %s (replay it with corvane-run --replay)\n",
-                 file.c_str());
+                 path.c_str());
     std::fflush(err);
     return code;
 }
