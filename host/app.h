@@ -144,10 +144,15 @@ class App : public Host, public RunLoopClient {
     void setSpeedSetting(uint64_t instructionsPerSecond);
     void setSpeedLimited(bool limited);
     bool speedLimited() const { return speedLimited_; }
+    uint64_t speedSetting() const { return speedSetting_; }
+    uint32_t fastForwardFactor() const { return fastForwardFactor_; }
 
     // A state to or from a file. False when it failed; the message has been shown.
     bool saveState(const std::string& file);
     bool loadState(const std::string& file);
+    // While an input log is recorded or replayed, no state is loaded (a message says so): a
+    // loaded state takes the frames back, and the log counts its input by frame.
+    void refuseStateLoads(bool refuse) { refuseStateLoads_ = refuse; }
     // The running program's state in memory, and putting one back (the debugger's reverse
     // execution): the machine, its date and whether it runs. The run loop's position and the
     // platform's are the caller's to keep and put back, first.
@@ -297,6 +302,7 @@ class App : public Host, public RunLoopClient {
     bool beepSound_ = false;
     uint64_t speedSetting_ = kDefaultSpeedLimit;
     int slot_ = 1;
+    bool refuseStateLoads_ = false;
     std::unique_ptr<Captures> captures_;
     std::array<uint8_t, 256> programKeys_{};
     InputMap input_;

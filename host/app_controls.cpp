@@ -166,6 +166,10 @@ bool App::loadState(const std::string& file) {
         platform_.messageBox(hostText(TextId::MessageNoProgram));
         return false;
     }
+    if (refuseStateLoads_) {
+        platform_.messageBox(hostText(TextId::MessageStateWhileLogged));
+        return false;
+    }
     if (!readFile(file, bytes)) {
         platform_.messageBox(hostText(TextId::MessageStateCannotOpen));
         return false;

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <sstream>
 
+#include "host/input_map.h"
 #include "host/virtual_date.h"
 #include "vm/machine.h"
 #include "vm/memory_map.h"
@@ -105,6 +106,13 @@ bool loggedEvent(PlatformEvent::Type type) {
     return false;
 }
 
+void holdInput(const PlatformEvent& e, std::array<uint8_t, 256>& keys, uint32_t& pads) {
+    if (e.type == Type::KeyDown) keys[e.code & 0xFF] = 0x80;
+    if (e.type == Type::KeyUp) keys[e.code & 0xFF] = 0;
+    if (e.type == Type::PadDown && e.code < uint32_t(kPadButtons)) pads |= 1u << e.code;
+    if (e.type == Type::PadUp && e.code < uint32_t(kPadButtons)) pads &= ~(1u << e.code);
+}
+
 uint64_t lcdHash(const Machine& m) {
     uint64_t h = 0xcbf29ce484222325u;
     for (uint32_t i = 0; i < kBitmapSize; ++i) {
@@ -119,6 +127,13 @@ std::string writeInputLog(const InputLog& log) {
     out += "image " + std::to_string(log.image.size) + " " + hash16(log.image.hash) + " " +
            log.imageName + "\n";
     out += "clock " + std::to_string(log.instructionsPerSecond) + " " + dateText(log.date) + "\n";
+    if (log.view) {
+        out += "view " + std::to_string(log.view->mode.scale) + " " +
+               std::to_string(log.view->screenWidth) + "x" + std::to_string(log.view->screenHeight);
+        if (log.view->mode.fullscreen)
+            out += std::string(" ") + contentName(log.view->mode.content);
+        out += "\n";
+    }
     for (const InputRecord& r : log.records) {
         std::string line = std::to_string(r.instructions) + " " + std::to_string(r.frame) + " ";
         if (r.kind == InputRecord::Kind::Dialog) {
@@ -200,6 +215,28 @@ std::optional<InputLog> readInputLog(const std::string& text, std::string& error
             continue;
         }
         if (!haveImage || !haveClock) return fail("the image and clock records come first");
+        if (line.rfind("view ", 0) == 0) {
+            const std::vector<std::string> w = words(line, 4);
+            uint64_t scale = 0, width = 0, height = 0;
+            const size_t x = w.size() >= 3 ? w[2].find('x') : std::string::npos;
+            LoggedView view;
+            const std::optional<FullscreenContent> content =
+                w.size() == 4 ? contentFromName(w[3]) : std::nullopt;
+            if (log.view || !log.records.empty() || w.size() < 3 || w.size() > 4 ||
+                !parseUnsigned(w[1], scale) || scale < 1 || scale > 4 || x == std::string::npos ||
+                !parseUnsigned(w[2].substr(0, x), width) ||
+                !parseUnsigned(w[2].substr(x + 1), height) || width < 1 || width > 16384 ||
+                height < 1 || height > 16384 || (w.size() == 4 && !content))
+                return fail(
+                    "expected \"view SCALE WIDTHxHEIGHT [face|lcd]\" once, before the input");
+            view.mode.scale = int(scale);
+            view.mode.fullscreen = content.has_value();
+            if (content) view.mode.content = *content;
+            view.screenWidth = int(width);
+            view.screenHeight = int(height);
+            log.view = view;
+            continue;
+        }
         if (line.rfind("end ", 0) == 0) {
             const std::vector<std::string> w = words(line, 6);
             InputLogEnd end;

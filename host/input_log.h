@@ -10,9 +10,11 @@
 //   corvane-input-log 1
 //   image SIZE HASH NAME
 //   clock IPS YYYY-MM-DDTHH:MM:SS
+//   view SCALE WIDTHxHEIGHT [face|lcd]            (optional)
 //   COUNT FRAME KIND ARGUMENTS...
 //   end COUNT FRAMES STATUS LCDHASH [count]
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -20,6 +22,7 @@
 
 #include "host/machine_state.h"
 #include "host/platform.h"
+#include "host/view.h"
 #include "vm/host.h"
 
 namespace corvane {
@@ -54,17 +57,32 @@ struct InputLogEnd {
     bool operator==(const InputLogEnd&) const = default;
 };
 
+// How the window was shown when the run started: pointer positions are the screen's pixels, so a
+// replay shows it the same way to put them on the same points of the window.
+struct LoggedView {
+    ViewMode mode;  // its scale, and whether (and with what) it filled the screen
+    int screenWidth = 0;
+    int screenHeight = 0;
+    bool operator==(const LoggedView&) const = default;
+};
+
 struct InputLog {
     ImageIdentity image;
     std::string imageName;
     uint64_t instructionsPerSecond = 10'000'000;
     LocalTime date;
+    std::optional<LoggedView> view;    // missing in older logs: the replay's own view
     std::vector<InputRecord> records;  // in order of frame and count
     std::optional<InputLogEnd> end;    // missing when the recording was cut short
 };
 
 // Whether an event of this type is one the log keeps.
 bool loggedEvent(PlatformEvent::Type type);
+
+// What an input event, released at a frame start, leaves held for the program's keyboard scan:
+// the keys down (bit 7, by virtual-key code) and the gamepad buttons (bit n = PadButton n).
+// The runner's replay and the recording window hold them alike.
+void holdInput(const PlatformEvent& event, std::array<uint8_t, 256>& keys, uint32_t& pads);
 
 std::string writeInputLog(const InputLog& log);
 // The log, or nothing with `error` saying which line is wrong and why.

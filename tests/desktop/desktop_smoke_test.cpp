@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cinttypes>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -29,6 +30,7 @@
 #include "host/menu.h"
 #include "host/platform/sdl/sdl_platform.h"
 #include "host/skin.h"
+#include "host/texts.h"
 #include "host/window.h"
 #include "support/build_paths.h"
 #include "tests/host/app_test_files.h"
@@ -733,6 +735,96 @@ namespace corvane::test {
 namespace {
 
 // Start-up failures, each told on stderr and by a non-zero exit status, before any window.
+// A session recorded in the window (keys tapped and held, a face key clicked, F8) is played again
+// by the runner from its input log to the same end: a busy program prints, at each key, a letter
+// from the number of turns its loop made, so every key must come after the same instructions.
+// The recording's clock never runs ahead of real time.
+TEST_F(Desktop, ARecordedSessionReplaysExactlyInTheRunner) {
+    const fs::path image = writeProgram(dir / "busy.vrn",
+                                        "X = 0x2000\n"
+                                        "main:   PUSH_D 0x40000 + X\n"
+                                        "        PUSH_B 0\n"
+                                        "        ASSIGN\n"
+                                        "        POP_COND\n"
+                                        ".loop:  PUSH_D 0x40000 + X\n"
+                                        "        LDG_L X\n"
+                                        "        ADDI 1\n"
+                                        "        ASSIGN\n"
+                                        "        POP_COND\n"
+                                        "        Inkey\n"
+                                        "        EQI 0\n"
+                                        "        POP_COND\n"
+                                        "        JNZ .loop\n"
+                                        "        LDG_L X\n"
+                                        "        MODI 26\n"
+                                        "        ADDI 97\n"
+                                        "        putchar\n"
+                                        "        JMP .loop\n");
+    const fs::path log = dir / "session.log";
+    const auto started = std::chrono::steady_clock::now();
+    ASSERT_TRUE(launch({"--record-input", log.string(), image.string()}));
+    ASSERT_TRUE(findWindow()) << readText(dir / "stderr");
+    for (const char* key : {"a", "s", "d"}) {
+        xdo(std::string("key ") + key);
+        std::this_thread::sleep_for(150ms);
+    }
+    keyHeld("f");
+    const KeyRect b = gridKeyRect(2, 4);
+    xdo("mousemove --window " + window + " " + std::to_string(b.left + b.width / 2) + " " +
+        std::to_string(b.top + b.height / 2) + " click 1");
+    std::this_thread::sleep_for(200ms);
+    xdo("key F8");
+    std::this_thread::sleep_for(200ms);
+    // A state saved and loaded again would take the frames back under the log's input: while
+    // recording, the load is refused with a message, and the log stays one the runner replays.
+    xdo("key F7");
+    std::this_thread::sleep_for(300ms);
+    xdo("key h");
+    std::this_thread::sleep_for(300ms);
+    xdo("key F10");
+    std::this_thread::sleep_for(300ms);
+    xdo("key g");
+    std::this_thread::sleep_for(500ms);
+    const std::optional<RgbImage> last = screenshot();
+    ASSERT_TRUE(last);
+    app.signal(SIGTERM);
+    expectOrderlyEnd();
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    EXPECT_NE(readText(dir / "stderr").find("input log written"), std::string::npos);
+    EXPECT_NE(readText(dir / "stderr").find(hostText(TextId::MessageStateWhileLogged)),
+              std::string::npos)
+        << readText(dir / "stderr");
+
+    const std::string text = readText(log);
+    for (const char* record : {"\nview 1 1920x1200\n", " key-down 65\n", " key-up 70\n",
+                               " left-down ", " key-down 119\n", " quit\n", "\nend "})
+        EXPECT_NE(text.find(record), std::string::npos) << record << "\n" << text;
+    const size_t end = text.find("\nend ");
+    ASSERT_NE(end, std::string::npos);
+    uint64_t instructions = 0, frames = 0;
+    ASSERT_EQ(std::sscanf(text.c_str() + end, "\nend %" SCNu64 " %" SCNu64, &instructions, &frames),
+              2);
+    // Paced to real time: the recorded frames took at least as long on the wall.
+    EXPECT_LE(double(frames) / 60.0, seconds + 0.5) << text;
+    EXPECT_GT(instructions, 10'000'000u) << "the program ran busily for a second at least";
+
+    const fs::path pbm = dir / "replayed.pbm";
+    const std::string replay = quoted(kBin + "/corvane-run") + " --replay " + quoted(log.string()) +
+                               " --root " + quoted(dir.path().string()) + " --lcd " +
+                               quoted(pbm.string()) + " >" + quoted((dir / "replay.out").string()) +
+                               " 2>&1";
+    const int raw = std::system(replay.c_str());
+    ASSERT_TRUE(WIFEXITED(raw));
+    EXPECT_EQ(WEXITSTATUS(raw), 0) << readText(dir / "replay.out");
+    const std::string lcd = readText(pbm);
+    const std::string header = "P4\n160 80\n";
+    ASSERT_EQ(lcd.size(), header.size() + 1600);
+    const std::vector<uint8_t> replayed(lcd.begin() + long(header.size()), lcd.end());
+    EXPECT_TRUE(showsLcd(*last, replayed)) << "the replay ended with another LCD";
+    EXPECT_TRUE(std::any_of(replayed.begin(), replayed.end(), [](uint8_t v) { return v != 0; }));
+}
+
 TEST_F(Desktop, StartUpFailuresEndWithAStatus) {
     // A copy of the program with no font data file anywhere it looks.
     const fs::path lonely = dir / "bin" / "corvane";
@@ -766,6 +858,11 @@ TEST_F(Desktop, StartUpFailuresEndWithAStatus) {
          "不是有效的Quillbox文件!"},
         {"display cannot be opened", {kBin + "/corvane"}, {"DISPLAY=:65000"}, 1, "corvane-run"},
         {"usage error", {kBin + "/corvane", "--frobnicate"}, {}, 2, "usage"},
+        {"recording with no image to start the log with",
+         {kBin + "/corvane", "--record-input", (dir / "run.log").string()},
+         {},
+         2,
+         "--record-input needs a program image"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -44,6 +44,21 @@ TEST(InputLog, EveryRecordReadsBackAsWritten) {
     EXPECT_EQ(log->end->status, 3);
     EXPECT_TRUE(log->end->atCount);
     EXPECT_EQ(writeInputLog(*log), text);
+    EXPECT_FALSE(log->view) << "no view record: the replay shows the window its own way";
+
+    // The window's view, windowed and filling the screen.
+    for (const char* view : {"view 2 1920x1200\n", "view 3 3840x2160 lcd\n"}) {
+        const std::string viewed = kHead + view + "10 1 left-down 5 6\n";
+        const std::optional<InputLog> again = readInputLog(viewed, error);
+        ASSERT_TRUE(again && again->view) << view << error;
+        EXPECT_EQ(writeInputLog(*again), viewed);
+    }
+    const std::optional<InputLog> full = readInputLog(kHead + "view 3 3840x2160 lcd\n", error);
+    ASSERT_TRUE(full && full->view);
+    EXPECT_EQ(full->view->mode.scale, 3);
+    EXPECT_TRUE(full->view->mode.fullscreen);
+    EXPECT_EQ(full->view->mode.content, FullscreenContent::Lcd);
+    EXPECT_EQ(full->view->screenHeight, 2160);
 }
 
 TEST(InputLog, RefusesWhatItCannotReplay) {
@@ -76,6 +91,12 @@ TEST(InputLog, RefusesWhatItCannotReplay) {
         {kHead + "9 3 quit\nend 5 3 0 0000000000000000\n", "line 5: the end lies before"},
         {kHead + "end 5 1 256 0000000000000000\n", "line 4: expected \"end"},
         {kHead + "end 5 1 0 0000000000000000 frame\n", "line 4: expected \"end"},
+        {kHead + "view 5 1920x1080\n", "line 4: expected \"view"},
+        {kHead + "view 1 1920\n", "line 4: expected \"view"},
+        {kHead + "view 1 0x1080\n", "line 4: expected \"view"},
+        {kHead + "view 1 1920x1080 window\n", "line 4: expected \"view"},
+        {kHead + "view 1 1920x1080\nview 2 1920x1080\n", "line 5: expected \"view"},
+        {kHead + "5 2 quit\nview 1 1920x1080\n", "line 5: expected \"view"},
     };
     for (const auto& c : cases) {
         std::string error;

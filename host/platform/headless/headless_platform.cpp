@@ -1,5 +1,6 @@
 #include "host/platform/headless/headless_platform.h"
 
+#include "host/input_log.h"
 #include "library/path.h"
 #include "shared/socket.h"
 
@@ -87,20 +88,20 @@ void HeadlessPlatform::setLocalTime(const LocalTime& time) {
 std::vector<PlatformEvent> HeadlessPlatform::releaseFrame(uint64_t frame) {
     std::vector<PlatformEvent> released = script_.take(frame);
     for (const PlatformEvent& e : released) {
-        if (e.type == PlatformEvent::Type::KeyDown) keys_[e.code & 0xFF] = 0x80;
-        if (e.type == PlatformEvent::Type::KeyUp) keys_[e.code & 0xFF] = 0;
+        holdInput(e, keys_, pads_);
         queue_.push_back(e);
     }
     return released;
 }
 
 HeadlessPlatform::Position HeadlessPlatform::position(uint64_t frame) const {
-    return {clock_.instructions(), clock_.waitedNs(), keys_, date_, queue_, answers_, frame};
+    return {clock_.instructions(), clock_.waitedNs(), keys_, pads_, date_, queue_, answers_, frame};
 }
 
 void HeadlessPlatform::restorePosition(const Position& p, const Script& whole) {
     clock_.restore(p.instructions, p.waitedNs);
     keys_ = p.keys;
+    pads_ = p.pads;
     date_ = p.date;
     queue_ = p.queue;
     answers_ = p.answers;

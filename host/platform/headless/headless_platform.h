@@ -42,8 +42,8 @@ class HeadlessPlatform : public Platform {
     // Told each answer a file dialog takes (the input log records them).
     std::function<void(const std::string&)> onDialogAnswer;
 
-    // Frame `frame` begins: its scripted events enter the queue and its key presses and releases
-    // show in the keyboard state.
+    // Frame `frame` begins: its scripted events enter the queue and its key and gamepad presses
+    // and releases show in the keyboard state and the buttons held.
     // Returns the events released.
     std::vector<PlatformEvent> releaseFrame(uint64_t frame);
     // Whether scripted events are still to come or still waiting in the queue.
@@ -63,6 +63,7 @@ class HeadlessPlatform : public Platform {
         uint64_t instructions = 0;
         uint64_t waitedNs = 0;
         std::array<uint8_t, 256> keys{};
+        uint32_t pads = 0;
         VirtualDate date;
         std::deque<PlatformEvent> queue;
         std::deque<std::string> answers;
@@ -89,6 +90,7 @@ class HeadlessPlatform : public Platform {
     void restoreVirtualDate(int64_t dateNs) override { date_.setNs(dateNs, nowNs()); }
     bool pollEvent(PlatformEvent& event) override;
     const std::array<uint8_t, 256>& keyboardState() override { return keys_; }
+    uint32_t gamepadButtons() override { return pads_; }
     bool createWindow(const std::string& title, int width, int height,
                       const std::vector<std::pair<int, int>>& outline) override;
     void presentWindow(const RgbImage& image) override;
@@ -107,6 +109,7 @@ class HeadlessPlatform : public Platform {
     std::deque<PlatformEvent> queue_;
     std::deque<std::string> answers_;
     std::array<uint8_t, 256> keys_{};
+    uint32_t pads_ = 0;
     VirtualDate date_;
     DebugChannel debug_{{kDebugMsgResume}};
 

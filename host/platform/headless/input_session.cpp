@@ -14,10 +14,6 @@ namespace corvane {
 
 namespace {
 
-bool mayLoad(const PlatformEvent& e) {
-    return e.type == PlatformEvent::Type::Command || e.type == PlatformEvent::Type::DropFile;
-}
-
 std::string describe(const ImageIdentity& id) {
     char buf[64];
     std::snprintf(buf, sizeof buf, "%u bytes, hash %016" PRIx64, id.size, id.hash);
@@ -25,82 +21,6 @@ std::string describe(const ImageIdentity& id) {
 }
 
 }  // namespace
-
-InputRecorder::InputRecorder(std::string file, const RunnerOptions& options, App& app)
-    : file_(std::move(file)), app_(app) {
-    current_ = identifyImage(app.machine());
-    currentPath_ = app.loader().imagePath();
-    log_.image = current_;
-    std::error_code ec;
-    log_.imageName = hostPathText(std::filesystem::absolute(hostFsPath(currentPath_), ec));
-    log_.instructionsPerSecond = options.ips;
-    log_.date = options.date;
-}
-
-void InputRecorder::released(uint64_t count, uint64_t frame,
-                             const std::vector<PlatformEvent>& events) {
-    for (const PlatformEvent& e : events) {
-        if (!loggedEvent(e.type)) continue;
-        InputRecord r;
-        r.instructions = count;
-        r.frame = frame;
-        r.event = e;
-        log_.records.push_back(r);
-        if (mayLoad(e)) loadPossible_ = true;
-    }
-}
-
-void InputRecorder::dialogAnswer(uint64_t count, uint64_t frame, const std::string& answer) {
-    InputRecord r;
-    r.instructions = count;
-    r.frame = frame;
-    r.kind = InputRecord::Kind::Dialog;
-    r.text = answer;
-    log_.records.push_back(r);
-    loadPossible_ = true;
-}
-
-void InputRecorder::frameEnded(uint64_t count, uint64_t frame) {
-    const Machine& m = app_.machine();
-    if (!loadPossible_ && app_.loader().imagePath() == currentPath_ && m.imageSize == current_.size)
-        return;
-    loadPossible_ = false;
-    currentPath_ = app_.loader().imagePath();
-    const ImageIdentity now = identifyImage(m);
-    if (now == current_) return;
-    current_ = now;
-    InputRecord r;
-    r.instructions = count;
-    r.frame = frame;
-    r.kind = InputRecord::Kind::Loaded;
-    r.image = now;
-    log_.records.push_back(r);
-}
-
-void InputRecorder::rewound(uint64_t frame) {
-    while (!log_.records.empty() && log_.records.back().frame > frame) log_.records.pop_back();
-    // The image loaded at that point is the last one recorded up to it.
-    current_ = log_.image;
-    for (const InputRecord& r : log_.records)
-        if (r.kind == InputRecord::Kind::Loaded) current_ = r.image;
-    currentPath_.clear();
-}
-
-bool InputRecorder::finish(int status, bool atCount, std::FILE* err) {
-    if (finished_) return true;
-    finished_ = true;
-    log_.end = InputLogEnd{app_.runLoop().instructions(), app_.runLoop().frames(), status,
-                           lcdHash(app_.machine()), atCount};
-    const std::string text = writeInputLog(log_);
-    std::ofstream out(hostFsPath(file_), std::ios::binary | std::ios::trunc);
-    out << text;
-    out.close();
-    if (!out) {
-        std::fprintf(err, "corvane-run: cannot write the input log %s\n", file_.c_str());
-        return false;
-    }
-    return true;
-}
 
 bool InputReplay::prepare(const std::string& file, RunnerOptions& o, Switches& switches,
                           std::string& error) {
@@ -127,6 +47,13 @@ bool InputReplay::prepare(const std::string& file, RunnerOptions& o, Switches& s
     log_ = std::move(*log);
     o.ips = log_.instructionsPerSecond;
     o.date = log_.date;
+    if (log_.view) {
+        // Pointer positions land where they did: the window shown as it was, on a screen of
+        // the same size.
+        o.view = log_.view->mode;
+        o.screenWidth = log_.view->screenWidth;
+        o.screenHeight = log_.view->screenHeight;
+    }
     for (const InputRecord& r : log_.records) {
         if (r.kind == InputRecord::Kind::Event) {
             o.script.add(r.frame, r.event);

@@ -1,8 +1,8 @@
 #pragma once
 // corvane-run's input logs: "--record-input FILE" writes what a run took from outside as it
-// happens (host/input_log.h), "--replay FILE" runs it again from the log and checks as it goes
-// that it takes the same path: each frame's input after the same number of instructions, the
-// same images loaded, and at the end the same instructions, frames, exit status and LCD.
+// happens (host/input_recorder.h), "--replay FILE" runs it again from the log and checks as it
+// goes that it takes the same path: each frame's input after the same number of instructions,
+// the same images loaded, and at the end the same instructions, frames, exit status and LCD.
 
 #include <cstdio>
 #include <map>
@@ -11,36 +11,12 @@
 #include <vector>
 
 #include "host/input_log.h"
+#include "host/input_recorder.h"
 #include "host/platform/headless/runner_options.h"
 
 namespace corvane {
 
 class App;
-
-class InputRecorder {
-  public:
-    InputRecorder(std::string file, const RunnerOptions& options, App& app);
-
-    // The events frame `frame` released after `count` instructions.
-    void released(uint64_t count, uint64_t frame, const std::vector<PlatformEvent>& events);
-    void dialogAnswer(uint64_t count, uint64_t frame, const std::string& answer);
-    // After each frame: an image loaded in it is recorded.
-    void frameEnded(uint64_t count, uint64_t frame);
-    // The debugger went back to frame `frame`: what came after it will be recorded again.
-    void rewound(uint64_t frame);
-    // Writes the log with its end record; `atCount`: the run stopped at an instruction count (its
-    // limit, an interruption). False (said on `err`) when it cannot be written.
-    bool finish(int status, bool atCount, std::FILE* err);
-
-  private:
-    std::string file_;
-    App& app_;
-    InputLog log_;
-    ImageIdentity current_;
-    std::string currentPath_;
-    bool loadPossible_ = false;  // an event of this frame may have loaded an image
-    bool finished_ = false;
-};
 
 class InputReplay {
   public:

@@ -200,6 +200,10 @@ int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE*
     }
     if (!o.recordInput.empty() && o.realtime)
         return usageError(err, "--record-input needs the virtual clock: not with --realtime");
+    if (!o.recordInput.empty() && !o.loadState.empty())
+        return usageError(err,
+                          "--record-input starts the log with the program's start: not with "
+                          "--load-state");
 
     // Root directory: --root, $CORVANE_HOME, or a temporary directory made for this run.
     const PathInputs inputs = currentPathInputs();
@@ -261,9 +265,13 @@ int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE*
     std::optional<InputRecorder> recorder;
     auto finish = [&](int result) {
         // The input log ends where the run stopped, before an interruption ends the program.
-        if (recorder && !recorder->finish(
-                            result, result == kRunInterrupted || app.runLoop().limitReached(), err))
+        std::string logError;
+        if (recorder &&
+            !recorder->finish(result, result == kRunInterrupted || app.runLoop().limitReached(),
+                              logError)) {
+            std::fprintf(err, "corvane-run: %s\n", logError.c_str());
             writeFailed = true;
+        }
         if (app.hasMachine() && result == kRunInterrupted) {
             // Ended as the Exit command ends it: the program's files are closed, so what it
             // wrote reaches the disk before the process goes.
@@ -320,7 +328,7 @@ int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE*
         return finish(kRunUsage);
     }
     if (interruptRequested()) return finish(kRunInterrupted);
-    if (!o.recordInput.empty()) recorder.emplace(o.recordInput, o, app);
+    if (!o.recordInput.empty()) recorder.emplace(o.recordInput, o.ips, o.date, app);
 
     if (!o.loadState.empty()) {
         if (!app.loadState(o.loadState)) return finish(kRunUsage);
@@ -329,6 +337,8 @@ int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE*
         platform.script().take(app.runLoop().frames());
         platform.setKeyboardState(app.machine().hostKeys);
     }
+    // A state loaded later would take the frames back under the log's input.
+    app.refuseStateLoads(recorder.has_value() || replay.has_value());
     if (o.speed != 0) {
         app.setSpeedSetting(o.speed);
         app.setSpeedLimited(true);
@@ -338,6 +348,7 @@ int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE*
         app.toggleFastForward();
     }
     app.setViewMode(o.view);
+    if (recorder) recorder->setView({app.viewMode(), o.screenWidth, o.screenHeight});
     app.setRecordWindow(o.recordWindow);
     const int recordScale = o.recordScale != 0 ? int(o.recordScale) : (o.recordWindow ? 1 : 2);
     if (!o.record.empty() && !app.startRecording(o.record, recordScale)) return finish(kRunUsage);
@@ -387,18 +398,7 @@ int runHeadless(const std::vector<std::string>& args, std::FILE* out, std::FILE*
     };
 
     // The status the run ends with, from how the last program stopped.
-    auto outcome = [&]() {
-        const Machine& m = app.machine();
-        const ProgramEnd end = app.loader().lastEnd();
-        if (!m.programLoaded && end == ProgramEnd::Fault) return kRunFault;
-        if (app.quitRequested()) return kRunEnded;
-        if (!m.programLoaded && end == ProgramEnd::ByItself) {
-            if (!o.exitStatus) return kRunEnded;
-            // The value a program ends with is the one it pushed last.
-            return int(m.mem[kOperandRing + uint8_t(m.osp - 4)]);
-        }
-        return kRunLimit;
-    };
+    auto outcome = [&]() { return runStatus(app, o.exitStatus); };
 
     if (dap && !o.realtime) {
         // Reverse execution puts the virtual clock and the script back with each checkpoint,

@@ -10,13 +10,9 @@
 #include <string>
 #include <vector>
 
-namespace corvane {
+#include "host/run_status.h"
 
-constexpr int kRunEnded = 0;
-constexpr int kRunUsage = 1;
-constexpr int kRunLimit = 2;
-constexpr int kRunFault = 3;
-constexpr int kRunInterrupted = 130;
+namespace corvane {
 
 // Runs the runner with `args` (the program name excluded). Regular output (--regs, --trace,
 // --help, --version) goes to `out`; messages to `err`.

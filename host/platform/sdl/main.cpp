@@ -10,9 +10,11 @@
 #include "host/cmdline.h"
 #include "host/dap_host.h"
 #include "host/dap_port.h"
+#include "host/paced_platform.h"
 #include "host/paths.h"
 #include "host/platform/sdl/sdl_platform.h"
 #include "host/platform/sdl/signals.h"
+#include "host/window_recording.h"
 #include "vm/machine.h"
 
 #ifndef CORVANE_VERSION
@@ -22,7 +24,7 @@
 namespace {
 
 const char* kUsage =
-    "usage: corvane [--dap-port N] [/S<n>] [/W<n>] [IMAGE | /R IMAGE...]\n"
+    "usage: corvane [--dap-port N | --record-input FILE] [/S<n>] [/W<n>] [IMAGE | /R IMAGE...]\n"
     "Runs a program image in the handheld's window; without one, open it from the menu\n"
     "(right mouse button).\n"
     "\n"
@@ -31,6 +33,9 @@ const char* kUsage =
     "  /W<n>            the debugger to attach to\n"
     "  --dap-port N     a debug server (Debug Adapter Protocol) on 127.0.0.1:N: a client\n"
     "                   attaches to the running program or launches one into the window\n"
+    "  --record-input FILE  records the session's input log to FILE, written when the window\n"
+    "                   closes: corvane-run --replay FILE plays the same session again\n"
+    "                   exactly (the program runs on a virtual clock paced to real time)\n"
     "  --help, --version\n"
     "\n"
     "Keys: letters, digits, Space, Enter, Esc, Delete, arrows, Page Up/Down, Shift and F1-F6 are\n"
@@ -64,10 +69,22 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "corvane: %s\n%s", optionError.c_str(), kUsage);
         return 2;
     }
+    std::optional<std::string> recordFile;
+    if (!takeRecordInputOption(args, recordFile, optionError)) {
+        std::fprintf(stderr, "corvane: %s\n%s", optionError.c_str(), kUsage);
+        return 2;
+    }
     ParseOutcome parsed = parseArguments(args);
     if (!parsed.ok) {
         std::fprintf(stderr, "corvane: %s\n%s", parsed.error.c_str(), kUsage);
         return 2;
+    }
+    if (recordFile && !parsed.commandLine.help && !parsed.commandLine.version) {
+        if (const auto refusal =
+                recordingRefusal(parsed.commandLine.switches, dapPort.has_value())) {
+            std::fprintf(stderr, "corvane: %s\n%s", refusal->c_str(), kUsage);
+            return 2;
+        }
     }
     if (parsed.commandLine.help) {
         std::fputs(kUsage, stdout);
@@ -114,7 +131,11 @@ int main(int argc, char** argv) {
     int status = 0;
     {
         SdlPlatform platform(SdlPlatform::Options{});
-        App app(platform, desktopSettings());
+        // Recording, the app runs on the paced clock over the window.
+        std::optional<PacedPlatform> paced;
+        if (recordFile) paced.emplace(platform, kRecordingRate);
+        Platform& used = paced ? static_cast<Platform&>(*paced) : platform;
+        App app(used, desktopSettings());
         status = app.startUp(parsed.commandLine.switches);
         if (status == 0) {
             platform.setFonts(app.machine().fonts);
@@ -122,7 +143,8 @@ int main(int argc, char** argv) {
                 [&app](const RgbImage& image) { app.saveScreenshot(image); });
             // Descriptors to wait on besides the window (the debugger channel) are registered
             // with platform.watchDescriptor() before the loop starts.
-            status = runWindow(app, platform, dapPort, stderr);
+            status = paced ? runRecordingWindow(app, *paced, *recordFile, stderr)
+                           : runWindow(app, platform, dapPort, stderr);
             app.shutDown();
         }
     }

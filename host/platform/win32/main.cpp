@@ -9,8 +9,10 @@
 #include "host/cmdline.h"
 #include "host/dap_host.h"
 #include "host/dap_port.h"
+#include "host/paced_platform.h"
 #include "host/platform/win32/win32_platform.h"
 #include "host/window.h"
+#include "host/window_recording.h"
 #include "shared/wide_text.h"
 
 namespace {
@@ -36,25 +38,49 @@ std::string argumentText() {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     using namespace corvane;
 
-    // "--dap-port N" first, before the switches the handheld's desktop program reads.
+    // "--dap-port N" and "--record-input FILE" first, before the switches the handheld's
+    // desktop program reads.
     std::string text = argumentText();
     std::optional<uint16_t> dapPort;
-    if (text.rfind("--dap-port ", 0) == 0) {
-        const size_t end = text.find(' ', 11);
-        dapPort = parsePortNumber(text.substr(11, end == std::string::npos ? end : end - 11));
-        if (!dapPort) return kStartUpFailed;
-        text = end == std::string::npos ? std::string() : text.substr(end + 1);
+    std::optional<std::string> recordFile;
+    for (bool more = true; more;) {
+        more = false;
+        if (text.rfind("--dap-port ", 0) == 0) {
+            const size_t end = text.find(' ', 11);
+            dapPort = parsePortNumber(text.substr(11, end == std::string::npos ? end : end - 11));
+            if (!dapPort) return kStartUpFailed;
+            text = end == std::string::npos ? std::string() : text.substr(end + 1);
+            more = true;
+        }
+        std::string error;
+        const bool hadFile = recordFile.has_value();
+        if (!takeRecordInputText(text, recordFile, error)) {
+            MessageBoxW(nullptr, widen(error).c_str(), L"corvane", MB_OK | MB_ICONEXCLAMATION);
+            return kStartUpFailed;
+        }
+        more = more || recordFile.has_value() != hadFile;
     }
     const Switches switches = parseWindowsCommandLine(text);
+    if (recordFile) {
+        if (const auto refusal = recordingRefusal(switches, dapPort.has_value())) {
+            MessageBoxW(nullptr, widen(*refusal).c_str(), L"corvane", MB_OK | MB_ICONEXCLAMATION);
+            return kStartUpFailed;
+        }
+    }
 
     int status = 0;
     {
         Win32Platform platform(instance, Win32Platform::Options{});
-        App app(platform, desktopSettings());
+        // Recording, the app runs on the paced clock over the window.
+        std::optional<PacedPlatform> paced;
+        if (recordFile) paced.emplace(platform, kRecordingRate);
+        Platform& used = paced ? static_cast<Platform&>(*paced) : platform;
+        App app(used, desktopSettings());
         status = app.startUp(switches);
         if (status == 0) {
             platform.setMenu(&app.window().menu());
-            status = runWindow(app, platform, dapPort, stderr);
+            status = paced ? runRecordingWindow(app, *paced, *recordFile, stderr)
+                           : runWindow(app, platform, dapPort, stderr);
             app.shutDown();
         }
     }
