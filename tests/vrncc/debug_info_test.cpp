@@ -11,7 +11,9 @@
 #include "shared/debuginfo/debug_info.h"
 #include "support/build_paths.h"
 #include "support/process.h"
+#include "support/program.h"
 #include "tools/vrncc/compiler.h"
+#include "vm/opcodes.h"
 #include "vrncc/expected_output.h"
 
 namespace corvane::test {
@@ -184,6 +186,38 @@ TEST(DebugInfo, LibraryStaysUnmarkedWhateverItsFolderLooksLike) {
         ASSERT_FALSE(info->lines.empty()) << spelled;
         for (const DebugLine& l : info->lines)
             EXPECT_EQ(info->fileName(lineFile(l.value)), info->files[0]) << spelled;
+    }
+}
+
+// The machine's current function (what the debugger link's stop test and its snapshot use) is,
+// at every line marker a run passes, the function whose code holds the marker: also after jumps
+// that drop frames (setjmp's program jumps out of recursion, out of nested setjmps, and 300 times
+// in a row), plainly and under the checked mode's extra frames.
+TEST(DebugInfo, MarkersFollowTheFramesThroughLongjmp) {
+    for (const bool checked : {false, true}) {
+        CcOptions o;
+        o.debug = true;
+        o.check = checked;
+        CcResult r = compileC({(kPrograms / "setjmp.c").string()}, o);
+        ASSERT_TRUE(r.ok()) << r.diagnostics;
+        const std::optional<DebugInfo> info = readDebugInfo(r.debugInfo);
+        ASSERT_TRUE(info.has_value());
+        Program p(r.image, true);
+        int markers = 0, wrong = 0;
+        for (uint64_t n = 0; n < 20'000'000 && p.m.programLoaded; ++n) {
+            if (p.m.image[p.m.pc] == op::LINE) {
+                const DebugFunction* f = info->functionAt(p.m.pc);
+                ASSERT_NE(f, nullptr);
+                ++markers;
+                if (p.m.debug.currentFunction != f->id && wrong++ == 0)
+                    ADD_FAILURE() << "checked " << checked << ": at a line of " << f->name
+                                  << " the current function is " << p.m.debug.currentFunction;
+            }
+            step(p.m);
+        }
+        EXPECT_FALSE(p.m.programLoaded || p.m.faulted) << p.m.faultReason;
+        EXPECT_GT(markers, 1000);
+        EXPECT_EQ(wrong, 0) << "checked " << checked;
     }
 }
 
