@@ -486,6 +486,55 @@ test('an assembly program by its line markers', async (t) => {
   }
 });
 
+// An assembly program of two files, assembled with -g: the included file's marker comes first
+// and has the same line number as the main file's, and each breakpoint stops only at its own
+// file's marker. [file, line asked, line placed]; then the stops in order: [file, instruction
+// after the marker].
+test('assembly breakpoints in an included file and the file including it', async (t) => {
+  const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'corvane-dap-'));
+  t.after(() => fs.rmSync(dir, { recursive: true, force: true }));
+  const a = path.join(dir, 'a.s');
+  const b = path.join(dir, 'b.s');
+  fs.writeFileSync(a, ['; the main file', 'main:   SETSP 0x3000', '        JMP start', '.include "b.s"',
+    'start:  CALL helper', '        .line', 'spin:   JMP spin'].join('\n') + '\n');
+  fs.writeFileSync(b, ['; included before the main file\'s marker', '.proc helper', '        PUSH_W 7', '        NOP',
+    '        NOP', '        .line', '        RET', '.endproc'].join('\n') + '\n');
+  execFileSync(path.join(bin, 'vrnasm'), ['-g', 'a.s'], { cwd: dir });
+  const dc = new DebugClient(path.join(bin, 'corvane-run'), '--dap', 'corvane');
+  dc.defaultTimeout = 10000;
+  await dc.start();
+  try {
+    await dc.initializeRequest({ adapterID: 'corvane' });
+    const asked = [[a, 6, 6], [b, 3, 6], [path.join(dir, 'c.s'), 6, null]];
+    let placed;
+    const first = dc.waitForEvent('stopped');
+    await Promise.all([
+      dc.waitForEvent('initialized').then(async () => {
+        placed = await Promise.all(asked.map(([file, line]) => dc.setBreakpointsRequest({ source: { path: file }, breakpoints: [{ line }] })));
+        await dc.configurationDoneRequest();
+      }),
+      dc.launch({ program: path.join(dir, 'a.vrn') }),
+    ]);
+    const bps = placed.map((r) => r.body.breakpoints[0]);
+    assert.deepStrictEqual(bps.map((bp, i) => [asked[i][0], asked[i][1], bp.verified ? bp.line : null]), asked);
+    const loaded = await dc.customRequest('loadedSources');
+    assert.deepStrictEqual(loaded.body.sources.map((s) => s.path).sort(), [a, b]);
+    const stops = [[bps[1].id, 'RET'], [bps[0].id, 'JMP']];
+    for (const [id, after] of stops) {
+      const stop = id === bps[1].id ? await first : await Promise.all([dc.waitForEvent('stopped'), dc.continueRequest({ threadId: 1 })]).then(([s]) => s);
+      assert.deepStrictEqual(stop.body.hitBreakpointIds, [id]);
+      const pc = (await dc.stackTraceRequest({ threadId: 1 })).body.stackFrames[0].instructionPointerReference;
+      const code = (await dc.disassembleRequest({ memoryReference: pc, instructionCount: 2 })).body.instructions;
+      assert.deepStrictEqual([code[0].instruction, code[1].instruction.split(' ')[0]], ['LINE 6', after]);
+    }
+    const ended = dc.waitForEvent('terminated');
+    await dc.customRequest('terminate');
+    await ended;
+  } finally {
+    await dc.stop();
+  }
+});
+
 // Bytes that are no message: a header without a length, a body over the limit (1 MiB), a body that
 // is not JSON. Each is reported on the console and skipped, and the request after them is served.
 test('messages the server cannot read', async (t) => {

@@ -121,6 +121,7 @@ TEST(DebugInfo, TextRoundTrip) {
     odd.globals.push_back({"g", 0x2002, 1, 0, 0});
     odd.functions.push_back({7, "f", 0x10, 0x20, 1, 3, 0, {{"p", 5, 3, 0, 0}}, {}});
     odd.lines.push_back({0x14, lineValue(1, 4), LineKind::End});
+    odd.marks.push_back({0x18, 12, 1});  // an assembly program's marker and its file
     auto back = readDebugInfo(writeDebugInfo(odd));
     ASSERT_TRUE(back.has_value());
     EXPECT_EQ(*back, odd);
@@ -142,6 +143,8 @@ TEST(DebugInfo, DamagedFilesAreRefusedWithTheirLine) {
         {"corvane-debug 1\ntype 0 void\nmember a 0 0\n", "line 3: bad member"},
         {"corvane-debug 1\nline 0x10 0x10001 q\n", "line 2: bad line"},
         {"corvane-debug 1\ntype 0 void\nglobal g 0x2000 4\n", "global 'g' has no valid type"},
+        {"corvane-debug 1\nfile 1 a.s\nmark 0x10 4 2\n", "a mark names a file that does not exist"},
+        {"corvane-debug 1\nmark 0x10 4\n", "line 2: bad mark"},
     };
     for (const Case& c : cases) {
         std::string error;
