@@ -846,11 +846,19 @@ bool DapSession::dispatch(const std::string& command, const void* argsPtr, int s
         return true;
     }
     if (command == "setExceptionBreakpoints") {
+        // One answer for each filter, in their order: a filter the server does not have is
+        // said to be so, rather than taken in silence.
         stopOnFaults_ = false;
-        for (const json& f : args.value("filters", json::array()))
-            if (f.is_string() && f.get<std::string>() == kFaultFilter) stopOnFaults_ = true;
         json body = {{"breakpoints", json::array()}};
-        if (stopOnFaults_) body["breakpoints"].push_back({{"verified", true}});
+        for (const json& f : args.value("filters", json::array())) {
+            const bool known = f.is_string() && f.get<std::string>() == kFaultFilter;
+            stopOnFaults_ = stopOnFaults_ || known;
+            json answer = {{"verified", known}};
+            if (!known)
+                answer["message"] = "no exception filter " + f.dump() + " (there is \"" +
+                                    std::string(kFaultFilter) + "\")";
+            body["breakpoints"].push_back(answer);
+        }
         respond(seq, command, &body);
         return true;
     }
@@ -894,7 +902,8 @@ bool DapSession::dispatch(const std::string& command, const void* argsPtr, int s
                 r["line"] = bp.actualLine;
             } else {
                 r["line"] = bp.line;
-                r["message"] = info_ ? "no code on this line or after it in this file"
+                r["message"] = bp.line < 1 ? "lines are numbered from 1"
+                               : info_     ? "no code on this line or after it in this file"
                                : isAssemblySource(path)
                                    ? "no .line marker on this line or after it (write "
                                      "\".line\" on the lines to stop at)"
@@ -1358,7 +1367,7 @@ void DapSession::placeSourceBreakpoint(SourceBreakpoint& bp, const std::string& 
     bp.actualLine = 0;
     bool valid = true;
     if (!bp.hitCondition.empty()) hitConditionHolds(bp.hitCondition, 1, valid);
-    if (!valid) return;  // refused: never placed
+    if (!valid || bp.line < 1) return;  // refused: never placed
     if (!info_) {
         if (!isAssemblySource(path)) return;
         // With the assembler's records only the markers this file wrote; without them (an image

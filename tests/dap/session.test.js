@@ -143,6 +143,11 @@ test('a whole session over a C program', async (t) => {
     await assert.rejects(dc.customRequest('nosuchRequest'));
     await assert.rejects(dc.scopesRequest({ frameId: 99 }));
     await assert.rejects(dc.customRequest('readMemory', { memoryReference: 'here', count: 1 }));
+    // Breakpoints and filters that cannot be had are answered as such, one answer each.
+    const early = await dc.setBreakpointsRequest({ source: { path: list }, breakpoints: [{ line: 0 }, { line: -3 }] });
+    assert.deepStrictEqual(early.body.breakpoints.map((b) => [b.verified, b.message]), [[false, 'lines are numbered from 1'], [false, 'lines are numbered from 1']]);
+    const filters = await dc.setExceptionBreakpointsRequest({ filters: ['nosuch', 'faults'] });
+    assert.deepStrictEqual(filters.body.breakpoints.map((b) => b.verified), [false, true]);
 
     // Clear the breakpoints and run into the fault: stopped there with its backtrace.
     await dc.setBreakpointsRequest({ source: { path: main }, breakpoints: [] });
