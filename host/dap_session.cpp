@@ -902,13 +902,7 @@ bool DapSession::dispatch(const std::string& command, const void* argsPtr, int s
                 r["line"] = bp.actualLine;
             } else {
                 r["line"] = bp.line;
-                r["message"] = bp.line < 1 ? "lines are numbered from 1"
-                               : info_     ? "no code on this line or after it in this file"
-                               : isAssemblySource(path)
-                                   ? "no .line marker on this line or after it (write "
-                                     "\".line\" on the lines to stop at)"
-                                   : "the program has no debug information (compile "
-                                     "with -g)";
+                r["message"] = unplacedReason(bp, path);
             }
             if (!bp.hitCondition.empty()) {
                 bool valid = true;
@@ -1396,6 +1390,15 @@ void DapSession::placeSourceBreakpoint(SourceBreakpoint& bp, const std::string& 
             bp.address = l.address;
         }
     }
+}
+
+std::string DapSession::unplacedReason(const SourceBreakpoint& bp, const std::string& path) const {
+    if (bp.line < 1) return "lines are numbered from 1";
+    if (info_) return "no code on this line or after it in this file";
+    if (!isAssemblySource(path)) return "the program has no debug information (compile with -g)";
+    if (markSources_ && !fileIn(*markSources_, path))
+        return "no line marker of the program comes from this file";
+    return "no .line marker on this line or after it (write \".line\" on the lines to stop at)";
 }
 
 void DapSession::placeFunctionBreakpoint(SourceBreakpoint& bp) {

@@ -180,6 +180,8 @@ class DapSession {
     // Places a line breakpoint of the source `path`: by the debug information, or in an assembly
     // source of a program without it by the `.line` markers.
     void placeSourceBreakpoint(SourceBreakpoint& bp, const std::string& path);
+    // Why a line breakpoint of `path` has no place, in the client's words.
+    std::string unplacedReason(const SourceBreakpoint& bp, const std::string& path) const;
     // The `LINE n` markers of a program without debug information.
     void findLineMarkers();
     void placeFunctionBreakpoint(SourceBreakpoint& bp);

@@ -522,6 +522,7 @@ test('assembly breakpoints in an included file and the file including it', async
     ]);
     const bps = placed.map((r) => r.body.breakpoints[0]);
     assert.deepStrictEqual(bps.map((bp, i) => [asked[i][0], asked[i][1], bp.verified ? bp.line : null]), asked);
+    assert.match(bps[2].message, /no line marker of the program comes from this file/);
     const loaded = await dc.customRequest('loadedSources');
     assert.deepStrictEqual(loaded.body.sources.map((s) => s.path).sort(), [a, b]);
     const stops = [[bps[1].id, 'RET'], [bps[0].id, 'JMP']];
