@@ -120,6 +120,11 @@ bool isAssemblySource(const std::string& path) {
     return ext == ".s" || ext == ".S";
 }
 
+// A source as the protocol names one.
+json dapSource(const std::string& path) {
+    return {{"name", std::filesystem::path(path).filename().string()}, {"path", path}};
+}
+
 // A watchpoint's data id: "0xADDR/SIZE".
 std::string dataId(uint32_t address, uint32_t size) {
     return hex(address) + "/" + std::to_string(size);
@@ -222,10 +227,17 @@ void DapSession::launchFailed(const std::string& why) {
 void DapSession::launched(App& app, const std::string& imagePath) {
     app_ = &app;
     imagePath_ = imagePath;
+    programLoads_ = app.loader().loads();
     Machine& m = app.machine();
     std::string problem;
     info_ = loadDebugInfoFor(imagePath, m.image.get(), m.imageSize, &problem);
     if (!problem.empty()) output("stderr", problem + "; debugging at instruction level\n");
+    markSources_.reset();
+    if (info_ && !info_->describesC()) {
+        // An assembly program's records: where its markers come from, nothing to step by.
+        markSources_ = std::move(info_);
+        info_.reset();
+    }
     if (info_)
         for (const DebugLine& l : info_->lines) lineAddresses_.insert(l.address);
     else
@@ -255,7 +267,7 @@ void DapSession::launched(App& app, const std::string& imagePath) {
         placeAgain();
         for (DataBreakpoint& w : dataBreakpoints_)
             std::memcpy(w.last.data(), &m.mem[w.address], w.size);
-        if (stopOnEntry_) {
+        if (stopOnEntry_ && !followingOpen_) {
             stopAt("entry", "");
             afterTurn();
         }
@@ -350,6 +362,7 @@ bool DapSession::serve() {
         if (restartRequested_) return false;
         if (detached_ && !terminateRequested_) return true;
         if (clientGone_ || terminateRequested_) return false;
+        followWindow();
         const bool hold = state_ == State::Stopped || !configured_;
         std::optional<DapIncoming> in = link_.receive(hold && waits_);
         if (!in) {
@@ -365,6 +378,74 @@ bool DapSession::serve() {
             continue;
         }
         handle(in->text);
+    }
+}
+
+std::vector<std::string> DapSession::sourcePaths() const {
+    std::vector<std::string> paths;
+    const DebugInfo* files = info_ ? &*info_ : markSources_ ? &*markSources_ : nullptr;
+    if (files)
+        for (size_t i = 0; i < files->files.size(); ++i)
+            paths.push_back(sourcePathIn(*files, int(i + 1)));
+    return paths;
+}
+
+void DapSession::followWindow() {
+    if (!app_ || !launchedProgram_ || state_ == State::Ended) return;
+    const Machine& m = app_->machine();
+    if (app_->loader().loads() == programLoads_) {
+        // Closed from the window's menu while held: nothing is there to hold any more, and the
+        // end is reported as any other.
+        if (state_ == State::Stopped && !m.programLoaded &&
+            app_->loader().lastEnd() == ProgramEnd::Closed) {
+            state_ = State::Running;
+            dropStopView();
+            json body = {{"threadId", kThreadId}, {"allThreadsContinued", true}};
+            event("continued", &body);
+        }
+        return;
+    }
+    // The window opened another image (its menu, a dropped file): what the session knew of the
+    // old one (its debug information, the breakpoints' places, the stop, the checkpoints) goes,
+    // and the client hears what changed.
+    const bool wasStopped = state_ == State::Stopped;
+    const std::vector<std::string> before = sourcePaths();
+    App& app = *app_;
+    PlatformMarks marks = marks_;
+    beginRestart();
+    marks_ = std::move(marks);
+    if (wasStopped) {
+        json body = {{"threadId", kThreadId}, {"allThreadsContinued", true}};
+        event("continued", &body);
+    }
+    if (!m.programLoaded) {
+        // The new image could not be read: the old program is gone, and none runs.
+        app_ = &app;
+        programLoads_ = app.loader().loads();
+        info_.reset();
+        markSources_.reset();
+        return;
+    }
+    followingOpen_ = true;
+    launched(app, app.loader().imagePath());
+    followingOpen_ = false;
+    output("console", "corvane: the window opened " + imagePath_ +
+                          (info_ ? "" : ": no debug information, debugging at instruction level") +
+                          "\n");
+    const std::vector<std::string> after = sourcePaths();
+    auto tell = [this](const std::vector<std::string>& paths, const std::vector<std::string>& not_,
+                       const char* reason) {
+        for (const std::string& path : paths)
+            if (std::find(not_.begin(), not_.end(), path) == not_.end()) {
+                json body = {{"reason", reason}, {"source", dapSource(path)}};
+                event("loadedSource", &body);
+            }
+    };
+    tell(before, after, "removed");
+    tell(after, before, "new");
+    if (clientTakesInvalidated_) {
+        json body = {{"areas", json::array({"all"})}};
+        event("invalidated", &body);
     }
 }
 
@@ -617,27 +698,35 @@ int DapSession::addContainer(Container c) {
 }
 
 std::string DapSession::sourcePath(int file) const {
-    const std::string& name = info_->fileName(file);
+    return sourcePathIn(*info_, file);
+}
+
+std::string DapSession::sourcePathIn(const DebugInfo& info, int file) {
+    const std::string& name = info.fileName(file);
     std::filesystem::path p(name);
-    if (p.is_relative() && !info_->dir.empty()) p = std::filesystem::path(info_->dir) / p;
+    if (p.is_relative() && !info.dir.empty()) p = std::filesystem::path(info.dir) / p;
     return p.lexically_normal().string();
 }
 
 int DapSession::fileFor(const std::string& path) const {
-    if (!info_) return 0;
+    return info_ ? fileIn(*info_, path) : 0;
+}
+
+int DapSession::fileIn(const DebugInfo& info, const std::string& path) {
     namespace fs = std::filesystem;
     std::error_code ec;
     const fs::path asked = fs::weakly_canonical(fs::path(path), ec);
-    for (size_t i = 0; i < info_->files.size(); ++i) {
-        const fs::path recorded = fs::weakly_canonical(fs::path(sourcePath(int(i + 1))), ec);
+    for (size_t i = 0; i < info.files.size(); ++i) {
+        const fs::path recorded =
+            fs::weakly_canonical(fs::path(sourcePathIn(info, int(i + 1))), ec);
         if (!ec && recorded == asked) return int(i + 1);
     }
     // A path the client names otherwise: the recorded one, or its last parts.
-    if (const int n = info_->fileNumber(path)) return n;
+    if (const int n = info.fileNumber(path)) return n;
     const std::string leaf = fs::path(path).filename().string();
     int found = 0;
-    for (size_t i = 0; i < info_->files.size(); ++i) {
-        if (fs::path(info_->files[i]).filename().string() != leaf) continue;
+    for (size_t i = 0; i < info.files.size(); ++i) {
+        if (fs::path(info.files[i]).filename().string() != leaf) continue;
         if (found) return 0;
         found = int(i + 1);
     }
@@ -703,6 +792,7 @@ bool DapSession::dispatch(const std::string& command, const void* argsPtr, int s
                      {"supportsWriteMemoryRequest", true},
                      {"supportsRestartRequest", true},
                      {"supportsStepBack", true},
+                     {"supportsLoadedSourcesRequest", true},
                      {"exceptionBreakpointFilters",
                       json::array({{{"filter", kFaultFilter},
                                     {"label", "Faults"},
@@ -711,6 +801,7 @@ bool DapSession::dispatch(const std::string& command, const void* argsPtr, int s
                                      "opcode, a jump outside the program)"},
                                     {"default", true}}})}};
         stopOnFaults_ = true;
+        clientTakesInvalidated_ = args.value("supportsInvalidatedEvent", false);
         respond(seq, command, &caps);
         return true;
     }
@@ -755,11 +846,19 @@ bool DapSession::dispatch(const std::string& command, const void* argsPtr, int s
         return true;
     }
     if (command == "setExceptionBreakpoints") {
+        // One answer for each filter, in their order: a filter the server does not have is
+        // said to be so, rather than taken in silence.
         stopOnFaults_ = false;
-        for (const json& f : args.value("filters", json::array()))
-            if (f.is_string() && f.get<std::string>() == kFaultFilter) stopOnFaults_ = true;
         json body = {{"breakpoints", json::array()}};
-        if (stopOnFaults_) body["breakpoints"].push_back({{"verified", true}});
+        for (const json& f : args.value("filters", json::array())) {
+            const bool known = f.is_string() && f.get<std::string>() == kFaultFilter;
+            stopOnFaults_ = stopOnFaults_ || known;
+            json answer = {{"verified", known}};
+            if (!known)
+                answer["message"] = "no exception filter " + f.dump() + " (there is \"" +
+                                    std::string(kFaultFilter) + "\")";
+            body["breakpoints"].push_back(answer);
+        }
         respond(seq, command, &body);
         return true;
     }
@@ -767,6 +866,12 @@ bool DapSession::dispatch(const std::string& command, const void* argsPtr, int s
         fail(seq, command,
              state_ == State::Ended ? "the program has ended" : "no program is launched yet");
         return false;
+    }
+    if (command == "loadedSources") {
+        json body = {{"sources", json::array()}};
+        for (const std::string& path : sourcePaths()) body["sources"].push_back(dapSource(path));
+        respond(seq, command, &body);
+        return true;
     }
     if (command == "restart") {
         // New launch arguments when the client gives them, else the same run again.
@@ -797,12 +902,7 @@ bool DapSession::dispatch(const std::string& command, const void* argsPtr, int s
                 r["line"] = bp.actualLine;
             } else {
                 r["line"] = bp.line;
-                r["message"] = info_ ? "no code on this line or after it in this file"
-                               : isAssemblySource(path)
-                                   ? "no .line marker on this line or after it (write "
-                                     "\".line\" on the lines to stop at)"
-                                   : "the program has no debug information (compile "
-                                     "with -g)";
+                r["message"] = unplacedReason(bp, path);
             }
             if (!bp.hitCondition.empty()) {
                 bool valid = true;
@@ -989,9 +1089,7 @@ bool DapSession::dispatch(const std::string& command, const void* argsPtr, int s
                 int fileNo = 0;
                 for (size_t k = 0; k < info_->files.size(); ++k)
                     if (info_->files[k] == place->file) fileNo = int(k + 1);
-                const std::string path = sourcePath(fileNo);
-                fr["source"] = {{"name", std::filesystem::path(path).filename().string()},
-                                {"path", path}};
+                fr["source"] = dapSource(sourcePath(fileNo));
             } else {
                 fr["name"] = hex(f.pc, 6);
                 fr["line"] = 0;
@@ -1241,12 +1339,17 @@ bool DapSession::dispatch(const std::string& command, const void* argsPtr, int s
 
 void DapSession::findLineMarkers() {
     const Machine& m = app_->machine();
+    // The source file of each marker, when the assembler recorded them.
+    std::map<uint32_t, int> fileOf;
+    if (markSources_)
+        for (const DebugMark& k : markSources_->marks) fileOf[k.address] = k.file;
     for (uint32_t a = kImageHeaderSize; a < m.imageSize;) {
         const DecodedInstruction d = decodeInstruction(m.image.get(), m.imageSize, a);
         if (d.valid && d.opcode == op::LINE) {
             const uint8_t* v = &m.image[a + 1];
-            lineMarkers_.push_back(
-                {a, uint32_t(v[0]) | uint32_t(v[1]) << 8 | uint32_t(v[2]) << 16});
+            const auto file = fileOf.find(a);
+            lineMarkers_.push_back({a, uint32_t(v[0]) | uint32_t(v[1]) << 8 | uint32_t(v[2]) << 16,
+                                    file == fileOf.end() ? 0 : file->second});
             lineAddresses_.insert(a);
         }
         a += d.length;
@@ -1258,16 +1361,21 @@ void DapSession::placeSourceBreakpoint(SourceBreakpoint& bp, const std::string& 
     bp.actualLine = 0;
     bool valid = true;
     if (!bp.hitCondition.empty()) hitConditionHolds(bp.hitCondition, 1, valid);
-    if (!valid) return;  // refused: never placed
+    if (!valid || bp.line < 1) return;  // refused: never placed
     if (!info_) {
         if (!isAssemblySource(path)) return;
+        // With the assembler's records only the markers this file wrote; without them (an image
+        // assembled without -g) any marker of that line number.
+        const int file = markSources_ ? fileIn(*markSources_, path) : 0;
+        if (markSources_ && file == 0) return;
         // The first marker of the nearest line at or after the one asked for: the markers are
         // in address order.
-        for (const auto& [address, value] : lineMarkers_) {
-            if (value < uint32_t(bp.line) || (bp.address != 0 && value >= uint32_t(bp.actualLine)))
+        for (const LineMarker& k : lineMarkers_) {
+            if (k.file != file || k.value < uint32_t(bp.line) ||
+                (bp.address != 0 && k.value >= uint32_t(bp.actualLine)))
                 continue;
-            bp.actualLine = int(value);
-            bp.address = address;
+            bp.actualLine = int(k.value);
+            bp.address = k.address;
         }
         return;
     }
@@ -1282,6 +1390,15 @@ void DapSession::placeSourceBreakpoint(SourceBreakpoint& bp, const std::string& 
             bp.address = l.address;
         }
     }
+}
+
+std::string DapSession::unplacedReason(const SourceBreakpoint& bp, const std::string& path) const {
+    if (bp.line < 1) return "lines are numbered from 1";
+    if (info_) return "no code on this line or after it in this file";
+    if (!isAssemblySource(path)) return "the program has no debug information (compile with -g)";
+    if (markSources_ && !fileIn(*markSources_, path))
+        return "no line marker of the program comes from this file";
+    return "no .line marker on this line or after it (write \".line\" on the lines to stop at)";
 }
 
 void DapSession::placeFunctionBreakpoint(SourceBreakpoint& bp) {

@@ -180,16 +180,24 @@ class DapSession {
     // Places a line breakpoint of the source `path`: by the debug information, or in an assembly
     // source of a program without it by the `.line` markers.
     void placeSourceBreakpoint(SourceBreakpoint& bp, const std::string& path);
+    // Why a line breakpoint of `path` has no place, in the client's words.
+    std::string unplacedReason(const SourceBreakpoint& bp, const std::string& path) const;
     // The `LINE n` markers of a program without debug information.
     void findLineMarkers();
     void placeFunctionBreakpoint(SourceBreakpoint& bp);
     void placeAgain();
     bool takeLaunchArguments(int seq, const std::string& command, const void* args);
     std::string sourcePath(int file) const;
+    static std::string sourcePathIn(const DebugInfo& info, int file);
     // The file number of a source path as the client names it (0: not a file of the program).
     int fileFor(const std::string& path) const;
+    static int fileIn(const DebugInfo& info, const std::string& path);
     int addContainer(Container c);
     void flushConsole();
+    // The window opened another image or closed the program: the session follows.
+    void followWindow();
+    // The paths of the program's source files (its debug information's).
+    std::vector<std::string> sourcePaths() const;
     void endProgram();
     // dap_reverse.cpp
     void takeCheckpoint();
@@ -235,6 +243,9 @@ class DapSession {
     bool exitedSent_ = false;
     bool restartRequested_ = false;
     bool restarting_ = false;
+    bool followingOpen_ = false;  // launched() is taking an image the window opened
+    bool clientTakesInvalidated_ = false;
+    uint64_t programLoads_ = 0;  // the loader's count of loads when the program was taken
 
     // Breakpoints and stepping.
     std::map<std::string, std::vector<SourceBreakpoint>> sourceBreakpoints_;
@@ -242,9 +253,17 @@ class DapSession {
     std::vector<SourceBreakpoint> functionBreakpoints_;
     std::vector<DataBreakpoint> dataBreakpoints_;
     std::set<uint32_t> lineAddresses_;
-    // Without debug information: each `LINE n` marker's address and n, in address order. An
+    // Without debug information: each `LINE n` marker's address, n, and the number of the
+    // source file that wrote it in `markSources_` (0: not recorded), in address order. An
     // assembly program's `.line` alone writes the line it stands on.
-    std::vector<std::pair<uint32_t, uint32_t>> lineMarkers_;
+    struct LineMarker {
+        uint32_t address = 0;
+        uint32_t value = 0;
+        int file = 0;
+    };
+    std::vector<LineMarker> lineMarkers_;
+    // An assembly program's records (`vrnasm -g`): its source files and which wrote each marker.
+    std::optional<DebugInfo> markSources_;
     bool stopOnFaults_ = false;
     int nextBreakpointId_ = 1;
     Step step_ = Step::None;

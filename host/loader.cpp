@@ -89,6 +89,7 @@ LoadResult Loader::loadFile(const std::string& path, TextId invalidMessage) {
     }
     if (m_.programLoaded) close();
     errno = 0;
+    ++loads_;  // the buffer changes whether or not the read succeeds
     status = readImageFile(m_, path);
     if (status != ImageStatus::Ok) {
         loadProblem_ = describeLoadProblem(path, status, errno);

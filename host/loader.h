@@ -91,6 +91,9 @@ class Loader {
 
     // The image file last loaded into the buffer (empty before any).
     const std::string& imagePath() const { return imagePath_; }
+    // How many images have been loaded into the buffer: a change says another program (or the
+    // same file again, perhaps rebuilt) took the place of the one there was.
+    uint64_t loads() const { return loads_; }
     // A save state was put into the machine over the image in the buffer: the menu items follow
     // whether it holds a running program.
     void resumedFromState();
@@ -115,6 +118,7 @@ class Loader {
     std::string dialogFileName_;
     std::string loadProblem_;
     std::string imagePath_;
+    uint64_t loads_ = 0;
 };
 
 }  // namespace corvane

@@ -17,12 +17,16 @@ constexpr uint8_t kLineOpcode = 0x52;
 }
 
 bool debugInfoMatches(const DebugInfo& info, const uint8_t* image, uint32_t imageSize) {
-    for (const DebugLine& l : info.lines) {
-        if (l.address >= imageSize || imageSize - l.address < 4) return false;
-        const uint8_t* p = image + l.address;
-        const uint32_t value = p[1] | uint32_t(p[2]) << 8 | uint32_t(p[3]) << 16;
-        if (p[0] != kLineOpcode || value != l.value) return false;
-    }
+    // A line marker with this value at this address.
+    auto markerAt = [&](uint32_t address, uint32_t value) {
+        if (address >= imageSize || imageSize - address < 4) return false;
+        const uint8_t* p = image + address;
+        return p[0] == kLineOpcode && (p[1] | uint32_t(p[2]) << 8 | uint32_t(p[3]) << 16) == value;
+    };
+    for (const DebugLine& l : info.lines)
+        if (!markerAt(l.address, l.value)) return false;
+    for (const DebugMark& k : info.marks)
+        if (!markerAt(k.address, k.value)) return false;
     for (const DebugFunction& f : info.functions)
         if (f.start > f.end || f.end > imageSize) return false;
     return true;

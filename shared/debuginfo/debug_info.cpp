@@ -169,6 +169,8 @@ std::string writeDebugInfo(const DebugInfo& info) {
         o << "line " << hex(l.address) << ' ' << hex(l.value) << ' ' << char(l.kind) << '\n';
     for (const DebugPlace& p : info.places)
         o << "place " << hex(p.address) << ' ' << hex(p.value) << '\n';
+    for (const DebugMark& k : info.marks)
+        o << "mark " << hex(k.address) << ' ' << hex(k.value) << ' ' << k.file << '\n';
     return o.str();
 }
 
@@ -311,6 +313,10 @@ std::optional<DebugInfo> readDebugInfo(const std::string& text, std::string* err
             auto addr = f.number(), value = f.number();
             if (!addr || !value) return fail("bad place");
             info.places.push_back({uint32_t(*addr), uint32_t(*value)});
+        } else if (word == "mark") {
+            auto addr = f.number(), value = f.number(), file = f.number();
+            if (!addr || !value || !file || *file < 1) return fail("bad mark");
+            info.marks.push_back({uint32_t(*addr), uint32_t(*value), int(*file)});
         } else {
             // Records of later minor additions are skipped, so older readers still work.
             continue;
@@ -338,6 +344,11 @@ std::optional<DebugInfo> readDebugInfo(const std::string& text, std::string* err
             for (const DebugVar& v : *list)
                 if (!valid(v.type)) return fail("variable '" + v.name + "' has no valid type");
     }
+    for (const DebugMark& k : info.marks)
+        if (size_t(k.file) > info.files.size())
+            return fail("a mark names a file that does not exist");
+    std::stable_sort(info.marks.begin(), info.marks.end(),
+                     [](const DebugMark& a, const DebugMark& b) { return a.address < b.address; });
     std::stable_sort(info.lines.begin(), info.lines.end(),
                      [](const DebugLine& a, const DebugLine& b) { return a.address < b.address; });
     std::stable_sort(

@@ -73,6 +73,17 @@ struct DebugPlace {
     bool operator==(const DebugPlace&) const = default;
 };
 
+// A line marker of an assembly program (`vrnasm -g`): where it is, its value, and the source file
+// whose `.line` or `LINE` wrote it. The value is whatever the source gave (`.line` alone: the line
+// it stands on), so only the file tells a line of one file from the same line of a file it
+// includes.
+struct DebugMark {
+    uint32_t address = 0;
+    uint32_t value = 0;
+    int file = 0;
+    bool operator==(const DebugMark&) const = default;
+};
+
 struct DebugFunction {
     uint32_t id = 0;  // the function marker's operand
     std::string name;
@@ -99,7 +110,12 @@ struct DebugInfo {
     std::vector<DebugTypedef> typedefs;
     std::vector<DebugFunction> functions;
     std::vector<DebugVar> globals;
+    std::vector<DebugMark> marks;  // an assembly program's markers, in address order
     bool operator==(const DebugInfo&) const = default;
+
+    // Whether the information describes a C program (functions, lines, variables), rather than
+    // only where an assembly program's markers come from.
+    bool describesC() const { return !functions.empty() || !lines.empty(); }
 
     const DebugFunction* functionById(uint32_t id) const;
     const DebugFunction* functionAt(uint32_t address) const;

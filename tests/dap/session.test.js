@@ -143,6 +143,11 @@ test('a whole session over a C program', async (t) => {
     await assert.rejects(dc.customRequest('nosuchRequest'));
     await assert.rejects(dc.scopesRequest({ frameId: 99 }));
     await assert.rejects(dc.customRequest('readMemory', { memoryReference: 'here', count: 1 }));
+    // Breakpoints and filters that cannot be had are answered as such, one answer each.
+    const early = await dc.setBreakpointsRequest({ source: { path: list }, breakpoints: [{ line: 0 }, { line: -3 }] });
+    assert.deepStrictEqual(early.body.breakpoints.map((b) => [b.verified, b.message]), [[false, 'lines are numbered from 1'], [false, 'lines are numbered from 1']]);
+    const filters = await dc.setExceptionBreakpointsRequest({ filters: ['nosuch', 'faults'] });
+    assert.deepStrictEqual(filters.body.breakpoints.map((b) => b.verified), [false, true]);
 
     // Clear the breakpoints and run into the fault: stopped there with its backtrace.
     await dc.setBreakpointsRequest({ source: { path: main }, breakpoints: [] });
@@ -478,6 +483,56 @@ test('an assembly program by its line markers', async (t) => {
     await dc.pauseRequest({ threadId: 1 });
     assert.strictEqual((await paused).body.reason, 'pause');
     assert.strictEqual((await dc.evaluateRequest({ expression: '$osp == 8', frameId: 1 })).body.result, '1');
+    const ended = dc.waitForEvent('terminated');
+    await dc.customRequest('terminate');
+    await ended;
+  } finally {
+    await dc.stop();
+  }
+});
+
+// An assembly program of two files, assembled with -g: the included file's marker comes first
+// and has the same line number as the main file's, and each breakpoint stops only at its own
+// file's marker. [file, line asked, line placed]; then the stops in order: [file, instruction
+// after the marker].
+test('assembly breakpoints in an included file and the file including it', async (t) => {
+  const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'corvane-dap-'));
+  t.after(() => fs.rmSync(dir, { recursive: true, force: true }));
+  const a = path.join(dir, 'a.s');
+  const b = path.join(dir, 'b.s');
+  fs.writeFileSync(a, ['; the main file', 'main:   SETSP 0x3000', '        JMP start', '.include "b.s"',
+    'start:  CALL helper', '        .line', 'spin:   JMP spin'].join('\n') + '\n');
+  fs.writeFileSync(b, ['; included before the main file\'s marker', '.proc helper', '        PUSH_W 7', '        NOP',
+    '        NOP', '        .line', '        RET', '.endproc'].join('\n') + '\n');
+  execFileSync(path.join(bin, 'vrnasm'), ['-g', 'a.s'], { cwd: dir });
+  const dc = new DebugClient(path.join(bin, 'corvane-run'), '--dap', 'corvane');
+  dc.defaultTimeout = 10000;
+  await dc.start();
+  try {
+    await dc.initializeRequest({ adapterID: 'corvane' });
+    const asked = [[a, 6, 6], [b, 3, 6], [path.join(dir, 'c.s'), 6, null]];
+    let placed;
+    const first = dc.waitForEvent('stopped');
+    await Promise.all([
+      dc.waitForEvent('initialized').then(async () => {
+        placed = await Promise.all(asked.map(([file, line]) => dc.setBreakpointsRequest({ source: { path: file }, breakpoints: [{ line }] })));
+        await dc.configurationDoneRequest();
+      }),
+      dc.launch({ program: path.join(dir, 'a.vrn') }),
+    ]);
+    const bps = placed.map((r) => r.body.breakpoints[0]);
+    assert.deepStrictEqual(bps.map((bp, i) => [asked[i][0], asked[i][1], bp.verified ? bp.line : null]), asked);
+    assert.match(bps[2].message, /no line marker of the program comes from this file/);
+    const loaded = await dc.customRequest('loadedSources');
+    assert.deepStrictEqual(loaded.body.sources.map((s) => s.path).sort(), [a, b]);
+    const stops = [[bps[1].id, 'RET'], [bps[0].id, 'JMP']];
+    for (const [id, after] of stops) {
+      const stop = id === bps[1].id ? await first : await Promise.all([dc.waitForEvent('stopped'), dc.continueRequest({ threadId: 1 })]).then(([s]) => s);
+      assert.deepStrictEqual(stop.body.hitBreakpointIds, [id]);
+      const pc = (await dc.stackTraceRequest({ threadId: 1 })).body.stackFrames[0].instructionPointerReference;
+      const code = (await dc.disassembleRequest({ memoryReference: pc, instructionCount: 2 })).body.instructions;
+      assert.deepStrictEqual([code[0].instruction, code[1].instruction.split(' ')[0]], ['LINE 6', after]);
+    }
     const ended = dc.waitForEvent('terminated');
     await dc.customRequest('terminate');
     await ended;

@@ -53,6 +53,7 @@ const Step kSession[] = {
      "\tbreakpoint already hit 1 time\n"
      "2       breakpoint     del  y   in main at main.c:21\n"},
     {"next", "10\t    pushes = pushes + 1;\n"},
+    {"stepi -2", "Argument required (a number of steps).\n"},
     // A watch on the node malloc has just returned: stops right after a field is written.
     {"watch *n", "Watchpoint 3: *n\n"},
     {"continue",

@@ -11,7 +11,9 @@
 #include "shared/debuginfo/debug_info.h"
 #include "support/build_paths.h"
 #include "support/process.h"
+#include "support/program.h"
 #include "tools/vrncc/compiler.h"
+#include "vm/opcodes.h"
 #include "vrncc/expected_output.h"
 
 namespace corvane::test {
@@ -119,6 +121,7 @@ TEST(DebugInfo, TextRoundTrip) {
     odd.globals.push_back({"g", 0x2002, 1, 0, 0});
     odd.functions.push_back({7, "f", 0x10, 0x20, 1, 3, 0, {{"p", 5, 3, 0, 0}}, {}});
     odd.lines.push_back({0x14, lineValue(1, 4), LineKind::End});
+    odd.marks.push_back({0x18, 12, 1});  // an assembly program's marker and its file
     auto back = readDebugInfo(writeDebugInfo(odd));
     ASSERT_TRUE(back.has_value());
     EXPECT_EQ(*back, odd);
@@ -140,6 +143,8 @@ TEST(DebugInfo, DamagedFilesAreRefusedWithTheirLine) {
         {"corvane-debug 1\ntype 0 void\nmember a 0 0\n", "line 3: bad member"},
         {"corvane-debug 1\nline 0x10 0x10001 q\n", "line 2: bad line"},
         {"corvane-debug 1\ntype 0 void\nglobal g 0x2000 4\n", "global 'g' has no valid type"},
+        {"corvane-debug 1\nfile 1 a.s\nmark 0x10 4 2\n", "a mark names a file that does not exist"},
+        {"corvane-debug 1\nmark 0x10 4\n", "line 2: bad mark"},
     };
     for (const Case& c : cases) {
         std::string error;
@@ -184,6 +189,38 @@ TEST(DebugInfo, LibraryStaysUnmarkedWhateverItsFolderLooksLike) {
         ASSERT_FALSE(info->lines.empty()) << spelled;
         for (const DebugLine& l : info->lines)
             EXPECT_EQ(info->fileName(lineFile(l.value)), info->files[0]) << spelled;
+    }
+}
+
+// The machine's current function (what the debugger link's stop test and its snapshot use) is,
+// at every line marker a run passes, the function whose code holds the marker: also after jumps
+// that drop frames (setjmp's program jumps out of recursion, out of nested setjmps, and 300 times
+// in a row), plainly and under the checked mode's extra frames.
+TEST(DebugInfo, MarkersFollowTheFramesThroughLongjmp) {
+    for (const bool checked : {false, true}) {
+        CcOptions o;
+        o.debug = true;
+        o.check = checked;
+        CcResult r = compileC({(kPrograms / "setjmp.c").string()}, o);
+        ASSERT_TRUE(r.ok()) << r.diagnostics;
+        const std::optional<DebugInfo> info = readDebugInfo(r.debugInfo);
+        ASSERT_TRUE(info.has_value());
+        Program p(r.image, true);
+        int markers = 0, wrong = 0;
+        for (uint64_t n = 0; n < 20'000'000 && p.m.programLoaded; ++n) {
+            if (p.m.image[p.m.pc] == op::LINE) {
+                const DebugFunction* f = info->functionAt(p.m.pc);
+                ASSERT_NE(f, nullptr);
+                ++markers;
+                if (p.m.debug.currentFunction != f->id && wrong++ == 0)
+                    ADD_FAILURE() << "checked " << checked << ": at a line of " << f->name
+                                  << " the current function is " << p.m.debug.currentFunction;
+            }
+            step(p.m);
+        }
+        EXPECT_FALSE(p.m.programLoaded || p.m.faulted) << p.m.faultReason;
+        EXPECT_GT(markers, 1000);
+        EXPECT_EQ(wrong, 0) << "checked " << checked;
     }
 }
 

@@ -102,6 +102,8 @@ AsmResult Assembler::run(std::string_view source, const std::string& fileName) {
         for (const auto& [name, s] : symbols_) {
             if (s.isLabel) result.labels[name] = uint32_t(s.value);
         }
+        result.files = std::move(files_);
+        result.lineMarks = std::move(lineMarks_);
     }
     return result;
 }
@@ -312,6 +314,7 @@ void Assembler::statement(std::string_view line, const std::vector<Token>& token
 void Assembler::instruction(uint8_t opcode, const std::vector<Token>& tokens, size_t pos,
                             const Location& loc) {
     const OpInfo& info = opInfo(opcode);
+    if (opcode == op::LINE) noteLineMark(loc);
     emitByte(opcode);
     auto operand = [&](Field field) -> ExprPtr {
         ExprPtr e = expression(tokens, pos, loc);
@@ -368,6 +371,12 @@ void Assembler::instruction(uint8_t opcode, const std::vector<Token>& tokens, si
             return;
     }
     atEnd(tokens, pos, loc);
+}
+
+void Assembler::noteLineMark(const Location& loc) {
+    auto known = std::find(files_.begin(), files_.end(), loc.file);
+    if (known == files_.end()) known = files_.insert(files_.end(), loc.file);
+    lineMarks_.push_back({uint32_t(out_.size()), int(known - files_.begin()) + 1});
 }
 
 void Assembler::finish() {

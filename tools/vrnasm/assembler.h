@@ -30,10 +30,19 @@ struct AsmOptions {
     std::function<std::optional<std::string>(const std::string& path)> readFile;
 };
 
+// A line marker (`.line` or `LINE`) in the image: its code address and the source file whose
+// statement wrote it (a number into AsmResult::files, from 1).
+struct AsmLineMark {
+    uint32_t address = 0;
+    int file = 0;
+};
+
 struct AsmResult {
     std::vector<uint8_t> image;  // header and code; empty when there are errors
     std::vector<AsmDiagnostic> errors;
     std::map<std::string, uint32_t> labels;  // code labels by qualified name ("main.loop")
+    std::vector<std::string> files;          // the sources read, in the order first read
+    std::vector<AsmLineMark> lineMarks;      // in address order
     bool ok() const { return errors.empty(); }
     std::string errorText() const;  // one diagnostic per line
 };

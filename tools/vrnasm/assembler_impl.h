@@ -137,6 +137,8 @@ class Assembler {
                                        ExprError& err);
     bool inRange(int64_t v, Field field, const Location& loc, int column);
     void emitByte(uint8_t b) { out_.push_back(b); }
+    // Notes that a line marker's opcode is the next byte, written by a statement at `loc`.
+    void noteLineMark(const Location& loc);
     void emitField(Field field, ExprPtr expr, const Location& loc);
     bool active() const { return conditionals_.empty() || conditionals_.back().active; }
 
@@ -158,7 +160,9 @@ class Assembler {
     const ProcScope* keyProc_ = nullptr;
     std::optional<std::pair<uint32_t, Location>> dataBlock_;  // count offset of an open INITDATA
     int expansions_ = 0;                                      // counts macro expansions for \@
-    long linesRead_ = 0;  // source and expanded lines, against endless expansion
+    long linesRead_ = 0;              // source and expanded lines, against endless expansion
+    std::vector<std::string> files_;  // the sources in the order first read
+    std::vector<AsmLineMark> lineMarks_;
 };
 
 }  // namespace corvane::vrnasm

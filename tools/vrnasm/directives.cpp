@@ -93,6 +93,7 @@ void Assembler::directive(const std::string& word, const std::vector<Token>& tok
         if (atEnd(tokens, pos, loc)) endProc(loc);
     } else if (word == ".line" || word == ".func") {
         // Debugger markers; ".line" alone marks the current source line.
+        if (word == ".line") noteLineMark(loc);
         emitByte(word == ".line" ? op::LINE : op::FUNC);
         if (pos >= tokens.size() && word == ".line") {
             emitField(Field::Code24, numberExpr(loc.line, column), loc);

@@ -1,16 +1,19 @@
 // vrnasm: assembles a source file into a program image.
 //
-//   vrnasm IN.s [-o OUT.vrn] [-I DIR]... [-D NAME[=VALUE]]...
+//   vrnasm IN.s [-o OUT.vrn] [-g] [-I DIR]... [-D NAME[=VALUE]]...
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
+#include "shared/host_path.h"
 #include "shared/process.h"
 #include "tools/common/output_file.h"
 #include "tools/common/source_tool_args.h"
 #include "tools/vrnasm/assembler.h"
+#include "tools/vrnasm/line_records.h"
 
 #ifndef CORVANE_VERSION
 #define CORVANE_VERSION "0"
@@ -19,8 +22,9 @@
 namespace {
 
 const char* kUsage =
-    "usage: vrnasm SOURCE [-o IMAGE.vrn] [-I DIR]... [-D NAME[=VALUE]]...\n"
+    "usage: vrnasm SOURCE [-o IMAGE.vrn] [-g] [-I DIR]... [-D NAME[=VALUE]]...\n"
     "  -o IMAGE   output file (default: SOURCE with the extension .vrn)\n"
+    "  -g         also write IMAGE.dbg: the source file of each line marker, for debuggers\n"
     "  -I DIR     also look for .include files in DIR\n"
     "  -D NAME=V  define the constant NAME (default value 1)\n"
     "  --help, --version\n";
@@ -33,7 +37,13 @@ int main(int argc, char** argv) {
     argv = utf8.values();
     std::string input;
     corvane::AsmOptions options;
+    bool lineRecords = false;
     corvane::SourceToolCommand command{"vrnasm", CORVANE_VERSION, kUsage};
+    command.flag = [&](const std::string& arg) {
+        if (arg != "-g") return false;
+        lineRecords = true;
+        return true;
+    };
     // "-" names a source (it cannot be opened, but that is the assembler's to say).
     command.dashIsSource = true;
     command.source = [&](const std::string& arg) {
@@ -71,6 +81,16 @@ int main(int argc, char** argv) {
     if (!corvane::writeOutputFile(output, image)) {
         std::fprintf(stderr, "vrnasm: cannot write %s\n", output.c_str());
         return 1;
+    }
+    if (lineRecords) {
+        std::error_code ec;
+        const std::string dir = corvane::hostPathText(std::filesystem::current_path(ec));
+        const std::string path = corvane::debugInfoPath(output);
+        if (!corvane::writeOutputFile(
+                path, corvane::writeDebugInfo(corvane::asmLineRecords(result, dir)))) {
+            std::fprintf(stderr, "vrnasm: cannot write %s\n", path.c_str());
+            return 1;
+        }
     }
     return 0;
 }

@@ -184,7 +184,9 @@ void DapDebugger::resume(const std::string& word, const std::string& arg) {
         if (state_ == State::Configuring) return runProgram();
         return go("continue", thread);
     }
-    if (word == "n" || word == "next" || word == "s" || word == "step") {
+    const bool byLine = word == "n" || word == "next" || word == "s" || word == "step";
+    const bool instructions = word == "si" || word == "stepi" || word == "ni" || word == "nexti";
+    if (byLine || instructions) {
         int count = 1;
         if (!arg.empty()) {
             try {
@@ -198,12 +200,10 @@ void DapDebugger::resume(const std::string& word, const std::string& arg) {
             }
         }
         repeatRequest_ = word[0] == 'n' ? "next" : "stepIn";
-        repeatArguments_ = thread;
+        repeatArguments_ = byLine ? thread : byInstruction;
         repeat_ = count - 1;
-        return go(repeatRequest_, thread);
+        return go(repeatRequest_, repeatArguments_);
     }
-    if (word == "si" || word == "stepi") return go("stepIn", byInstruction);
-    if (word == "ni" || word == "nexti") return go("next", byInstruction);
     if (word == "finish" || word == "fin" || word == "reverse-finish") {
         if (!needStop()) return;
         if (frames_.size() < 2) {

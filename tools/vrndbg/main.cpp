@@ -90,6 +90,9 @@ std::optional<corvane::DebugInfo> loadDebugInfo(const std::string& image, std::s
                      error.c_str());
         return std::nullopt;
     }
+    // An assembly program's records name only its markers' files, which the debug server
+    // reads itself: vrndbg goes by line values, as without them.
+    if (!info->describesC()) return std::nullopt;
     std::error_code ec;
     dir = corvane::hostPathText(fs::absolute(corvane::hostFsPath(path), ec).parent_path());
     return info;

@@ -48,22 +48,57 @@ static int __jmp_save(struct __jmp_state *s, int p1, int p2, int p3, int p4, int
     return 0;
 }
 
+/* Makes the frame at `f` return to the code address `to`. */
+static void __jmp_return_to(unsigned char *f, unsigned long to)
+{
+    f[0] = (unsigned char)to;
+    f[1] = (unsigned char)(to >> 8);
+    f[2] = (unsigned char)(to >> 16);
+}
+
+/* How many frames lie from `f` up to setjmp's frame `target` along the callers' links, or -1
+ * when the links do not lead there (setjmp's function has returned): a caller's frame is always
+ * below its callee's. */
+static int __jmp_frames_between(unsigned f, unsigned target)
+{
+    int n = 0;
+    unsigned caller;
+    while (f != target) {
+        caller = ((unsigned char *)f)[3] | ((unsigned char *)f)[4] << 8;
+        if (caller >= f || ++n > 2000) return -1;
+        f = caller;
+    }
+    return n;
+}
+
 static int __jmp_back(struct __jmp_state *s, int value, int p2, int p3, int p4, int p5, int p6,
                       int p7, int p8, int p9, int p10, int p11, unsigned long serial,
                       unsigned long magic)
 {
     unsigned char *me = (unsigned char *)&s - 5, *frame = (unsigned char *)s->frame;
     unsigned char here = __jmp_entry_slot(serial);
+    unsigned f = me[3] | me[4] << 8;
     int j;
     /* The slots below this position become those below setjmp's: this function's own work is
      * above it, where the ring is free. */
     for (j = 1; j < 64; j++) RING[((here >> 2) - j) & 63] = s->ring[((s->slot >> 2) - j) & 63];
+    /* Each frame the jump drops returns in turn through setjmp's last instruction, a RET, down
+     * to setjmp's own frame (the frame of the call below setjmp's caller lies where setjmp's
+     * lay). So every frame is left by a RET, as if each had returned: a program built for the
+     * debugger keeps one function marker a frame, and each RET takes one off, so the markers
+     * of the dropped frames go with them. Without markers those RETs only cost a few
+     * instructions. */
+    if (__jmp_frames_between(f, s->frame) >= 0) {
+        while (f != s->frame) {
+            __jmp_return_to((unsigned char *)f, s->resume);
+            f = ((unsigned char *)f)[3] | ((unsigned char *)f)[4] << 8;
+        }
+    } else {
+        me[3] = (unsigned char)s->frame;
+        me[4] = (unsigned char)(s->frame >> 8);
+    }
     for (j = 0; j < 5; j++) frame[j] = s->link[j];
-    me[0] = (unsigned char)s->resume;
-    me[1] = (unsigned char)(s->resume >> 8);
-    me[2] = (unsigned char)(s->resume >> 16);
-    me[3] = (unsigned char)s->frame;
-    me[4] = (unsigned char)(s->frame >> 8);
+    __jmp_return_to(me, s->resume);
     return value;
 }
 
