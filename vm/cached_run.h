@@ -33,10 +33,11 @@ namespace corvane {
 
 // Slot numbers of the cache. No instruction a run holds pushes more than one slot or pops more
 // than two, and none lowers the stack by more than one, so a run of n instructions reaches at
-// most n + 1 slots below its start and n above it.
-constexpr int kCachedBase = 16;
-constexpr int kCachedSlots = 32;
-static_assert(kLongestFused + 1 <= kCachedBase && kCachedBase + kLongestFused <= kCachedSlots);
+// most n + 1 slots below its start and n above it. The marks of held slots are bits of a
+// 64-bit word.
+constexpr int kCachedBase = int(kLongestFused) + 1;
+constexpr int kCachedSlots = kCachedBase + int(kLongestFused);
+static_assert(kCachedSlots <= 64);
 
 // How a cached view guards VmMemory accesses against the held slots: at every access (any run),
 // the same and noting whether an access came near the ring or the end of VmMemory (the first
@@ -166,7 +167,7 @@ struct CachedRunOf {
     };
     CORVANE_INLINE Plain access() const { return Plain{{}, mem}; }
 
-    CORVANE_INLINE static uint32_t bit(int d) { return uint32_t(1) << d; }
+    CORVANE_INLINE static uint64_t bit(int d) { return uint64_t(1) << d; }
     CORVANE_INLINE uint8_t ringIndex(int d) const { return uint8_t(osp + 4 * (d - kCachedBase)); }
     CORVANE_INLINE uint32_t ringSlot(int d) const {
         uint32_t v;
@@ -257,8 +258,8 @@ struct CachedRunOf {
     }
 
     int depth = kCachedBase;
-    uint32_t held = 0;             // slots whose value is in `cache`
-    uint32_t unstored = 0;         // held slots the run has pushed: the ring must get them
+    uint64_t held = 0;             // slots whose value is in `cache`
+    uint64_t unstored = 0;         // held slots the run has pushed: the ring must get them
     uint32_t cache[kCachedSlots];  // read only where `held` says; a plain array: no call to inline
     mutable bool clear = true;     // RingCheck::Probe: no access came near the ring or the end
 };
