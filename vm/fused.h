@@ -53,11 +53,9 @@ constexpr FusedRun kFusedRunList[] = {
     {12, {ADDRL, LDL_L, LDL_I, MULI, ADD, ASSIGN, POP_COND, PUSH_D, PREINC, LTI, POP_COND, JNZ}},
     // vrncc's element test: a[i] > x, and its branch
     {7, {LDL_I, MULI, LDGX_I, LDL_I, GT, POP_COND, JZ}},
-    // vrncc's switch on a local: the value taken, then compared case by case; the cases'
-    // bodies that update a long and leave by a jump to the end
+    // vrncc's switch on a local: the value taken and its first compare; the cases' bodies that
+    // update a long and leave by a jump to the end
     {10, {PUSH_D, LDL_I, PUSH_B, AND, ASSIGN, POP_COND, LDL_I, LTI, POP_COND, JNZ}},
-    {4, {LDL_I, EQI, POP_COND, JNZ}}, {4, {LDL_I, LTI, POP_COND, JNZ}},
-    {4, {LDL_I, EQI, POP_COND, JZ}}, {4, {LDL_I, LTI, POP_COND, JZ}},
     {8, {ADDRL, LDL_L, LDL_I, MULI, ADD, ASSIGN, POP_COND, JMP}},
     {7, {ADDRL, LDL_L, LDL_I, ADD, ASSIGN, POP_COND, JMP}},
     {7, {ADDRL, LDL_L, LDL_I, SUB, ASSIGN, POP_COND, JMP}},
