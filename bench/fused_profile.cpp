@@ -222,9 +222,28 @@ int main(int argc, char** argv) {
     // Candidates: sequences not among the fused runs, by the dispatches they would save.
     std::map<std::string, bool> known;
     for (const FusedRun& r : kFusedRuns) known[nameOf(r.ops.data(), r.count)] = true;
+    // A sequence that runs exactly as often as a longer one that starts or ends with it is part
+    // of that one every time: only the longest is listed.
+    std::map<std::string, uint64_t> ranAsSuffix;
+    for (const auto& [name, seq] : p.sequences) {
+        const size_t space = name.find(' ');
+        if (name.find(' ', space + 1) == std::string::npos) continue;
+        uint64_t& most = ranAsSuffix[name.substr(space + 1)];
+        most = std::max(most, seq.runs);
+    }
+    auto partOfLonger = [&](const std::string& name, uint64_t runs) {
+        const auto longer = p.sequences.lower_bound(name + ' ');
+        if (longer != p.sequences.end() &&
+            longer->first.compare(0, name.size() + 1, name + ' ') == 0 &&
+            longer->second.runs == runs)
+            return true;
+        const auto suffix = ranAsSuffix.find(name);
+        return suffix != ranAsSuffix.end() && suffix->second == runs;
+    };
     std::vector<std::pair<uint64_t, std::string>> saved;
     for (const auto& [name, seq] : p.sequences) {
-        if (known.count(name) || seq.dispatches <= seq.runs) continue;
+        if (known.count(name) || seq.dispatches <= seq.runs || partOfLonger(name, seq.runs))
+            continue;
         saved.emplace_back(seq.dispatches - seq.runs, name);
     }
     std::sort(saved.rbegin(), saved.rend());

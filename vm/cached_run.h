@@ -24,6 +24,7 @@
 #include <utility>
 
 #include "vm/fused.h"
+#include "vm/in_place_loop.h"
 #include "vm/machine.h"
 #include "vm/memory_map.h"
 #include "vm/run_state.h"
@@ -31,12 +32,71 @@
 
 namespace corvane {
 
-// Slot numbers of the cache. No instruction a run holds pushes more than one slot or pops more
-// than two, and none lowers the stack by more than one, so a run of n instructions reaches at
-// most n + 1 slots below its start and n above it.
+// Slot numbers of the cache: the run starts at kCachedBase, and every fused run is checked when
+// compiled to stay inside the cache (fitsCachedSlots below).
 constexpr int kCachedBase = 16;
 constexpr int kCachedSlots = 32;
-static_assert(kLongestFused + 1 <= kCachedBase && kCachedBase + kLongestFused <= kCachedSlots);
+
+namespace detail {
+
+// How far the slots an instruction pops and pushes reach below and above the depth it starts
+// at. ENTER runs on the run loop's view and the run's cache starts afresh after it.
+struct SlotReach {
+    bool known = false;
+    int pops = 0;
+    int pushes = 0;
+    bool restarts = false;
+};
+
+constexpr SlotReach slotReach(uint8_t o) {
+    using namespace op;
+    switch (o) {
+        case ENTER:
+            return {true, 0, 0, true};
+        case CALL:
+        case RET:
+            return {true, 0, 0, false};
+        case LDGX_C:
+        case LDGX_I:
+        case LDGX_L:
+        case REFGX_C:
+        case REFGX_I:
+        case REFGX_L:
+            return {true, 1, 1, false};
+        default: {
+            const LoopOp e = loopOp(o);
+            return {e.allowed, e.pops, e.pushes, false};
+        }
+    }
+}
+
+}  // namespace detail
+
+// Whether every slot fused run `run` pops or pushes lies inside the cache.
+constexpr bool fitsCachedSlots(const FusedRun& run) {
+    int depth = 0;
+    for (int i = 0; i < run.count; ++i) {
+        const detail::SlotReach r = detail::slotReach(run.ops[i]);
+        if (!r.known) return false;
+        if (r.restarts) {
+            depth = 0;
+            continue;
+        }
+        depth -= r.pops;
+        if (kCachedBase + depth < 0) return false;
+        depth += r.pushes;
+        if (kCachedBase + depth > kCachedSlots) return false;
+    }
+    return true;
+}
+
+template <size_t... K>
+constexpr bool allFitCachedSlots(std::index_sequence<K...>) {
+    return (fitsCachedSlots(kFusedRuns[K]) && ...);
+}
+static_assert(allFitCachedSlots(std::make_index_sequence<kFusedRunCount>{}),
+              "a fused run reaches past the cached slots, or holds an instruction whose reach "
+              "slotReach does not know");
 
 // How a cached view guards VmMemory accesses against the held slots: at every access (any run),
 // the same and noting whether an access came near the ring or the end of VmMemory (the first

@@ -15,7 +15,7 @@
 
 namespace corvane {
 
-constexpr size_t kLongestFused = 14;
+constexpr size_t kLongestFused = 23;
 
 struct FusedRun {
     uint8_t count;
@@ -31,6 +31,49 @@ namespace detail {
 using namespace op;
 // clang-format off
 constexpr FusedRun kFusedRunList[] = {
+    // whole loops over tables: t[i & m] = t[i & m] + i with a long counter; vrncc's
+    // a[i] = a[i] + i; sum = sum + a[i]; with an int counter
+    {21, {LDL_L, PUSH_W, AND, SHLI, REFGX_L, LDL_L, PUSH_W, AND, SHLI, LDGX_L, LDL_L, ADD,
+          ASSIGN, POP_COND, ADDRL, LDL_L, ADDI, ASSIGN, LTI, POP_COND, JNZ}},
+    {23, {LDL_I, MULI, REFGX_I, LDL_I, MULI, LDGX_I, LDL_I, ADD, ASSIGN, POP_COND,
+          ADDRL, LDL_L, LDL_I, MULI, LDGX_I, ADD, ASSIGN, POP_COND,
+          PUSH_D, PREINC, LTI, POP_COND, JNZ}},
+    // vrncc's pointer walks: *q++ = *p++ + k; while p != end, and sum += *q; while ++q != end
+    {23, {LDL_I, PUSH_D, LDL_I, ADDI, ASSIGN, POP_COND, REFGX_I,
+          LDL_I, PUSH_D, LDL_I, ADDI, ASSIGN, POP_COND, LDGX_I,
+          LDL_I, ADD, ASSIGN, POP_COND, LDL_I, LDL_I, NE, POP_COND, JNZ}},
+    {16, {ADDRL, LDL_L, LDL_I, LDGX_I, ADD, ASSIGN, POP_COND,
+          PUSH_D, LDL_I, ADDI, ASSIGN, POP_COND, LDL_I, NEI, POP_COND, JNZ}},
+    // vrncc's string walk: h = h * k + s[i]; while s[++i]
+    {15, {PUSH_D, LDL_I, MULI, LDL_I, LDGX_C, ADD, ASSIGN, POP_COND,
+          PUSH_D, PREINC, POP_COND, LDL_I, LDGX_C, POP_COND, JNZ}},
+    // vrncc's sum += i * k; with an int counter, with and without the cut of the product
+    {14, {ADDRL, LDL_L, LDL_I, MULI, SHLI, SHRI, ADD, ASSIGN, POP_COND,
+          PUSH_D, PREINC, LTI, POP_COND, JNZ}},
+    {12, {ADDRL, LDL_L, LDL_I, MULI, ADD, ASSIGN, POP_COND, PUSH_D, PREINC, LTI, POP_COND, JNZ}},
+    // vrncc's element test: a[i] > x, and its branch
+    {7, {LDL_I, MULI, LDGX_I, LDL_I, GT, POP_COND, JZ}},
+    // vrncc's switch on a local: the value taken and its first compare; the cases' bodies that
+    // update a long and leave by a jump to the end
+    {10, {PUSH_D, LDL_I, PUSH_B, AND, ASSIGN, POP_COND, LDL_I, LTI, POP_COND, JNZ}},
+    {8, {ADDRL, LDL_L, LDL_I, MULI, ADD, ASSIGN, POP_COND, JMP}},
+    {7, {ADDRL, LDL_L, LDL_I, ADD, ASSIGN, POP_COND, JMP}},
+    {7, {ADDRL, LDL_L, LDL_I, SUB, ASSIGN, POP_COND, JMP}},
+    {7, {ADDRL, LDL_L, PUSH_B, XOR, ASSIGN, POP_COND, JMP}},
+    {6, {ADDRL, LDL_L, ADDI, ASSIGN, POP_COND, JMP}},
+    {6, {ADDRL, LDL_L, SUBI, ASSIGN, POP_COND, JMP}},
+    {4, {ADDRL, PREINC, POP_COND, JMP}},
+    // vrncc's recursive calls: the entry and the test of an int argument, the argument of the
+    // next call, the returns
+    {5, {ENTER, LDL_I, LTI, POP_COND, JZ}},
+    {3, {LDL_I, SUBI, CALL}},
+    {2, {LDL_I, RET}},
+    {2, {ADD, RET}},
+    // the C library's helpers: the entry and a byte stepped and tested; arguments and a call;
+    // an element offset from a cut index
+    {11, {ENTER, LDL_I, ADDI, REFGX_I, PREINC, POP_COND, LDL_I, ADDI, LDGX_I, POP_COND, JZ}},
+    {7, {PUSH_B, PUSH_B, PUSH_B, LDG_L, ADDI, MULI, CALL}},
+    {6, {SHLI, SHRI, PUSH_B, LDL_I, MULI, ADDI}},
     // a whole loop: x = x + y * k; then y stepped, tested and branched on
     {14, {ADDRL, LDL_L, LDL_L, MULI, ADD, ASSIGN, POP_COND,
           ADDRL, LDL_L, ADDI, ASSIGN, LTI, POP_COND, JNZ}},

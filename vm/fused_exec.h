@@ -71,6 +71,39 @@ CORVANE_INLINE void runCached(RunState& s, C& c) {
 #undef CORVANE_CACHED_Machine
 #undef CORVANE_CACHED_Any
 
+// One instruction of a fused run straight on the run loop's view (operands read in the image,
+// the ring written at every push): for runs that build or leave frames, where holding the slots
+// would cost more than it saves (ENTER needs them in the ring, CALL and RET write and read the
+// frame).
+#define CORVANE_DIRECT_Any(h) h<RunState>(s);
+#define CORVANE_DIRECT_Machine(h)
+template <uint8_t Op>
+CORVANE_INLINE void runDirect(RunState& s) {
+    ++s.pc;
+#define INSTRUCTION(number, mnemonic, operands, state, handler) \
+    if constexpr (Op == number) {                               \
+        CORVANE_DIRECT_##state(handler)                         \
+    }
+#include "vm/opcode_list.inc"
+}
+#undef CORVANE_DIRECT_Machine
+#undef CORVANE_DIRECT_Any
+
+// Whether fused run K builds or leaves a frame.
+template <size_t K>
+constexpr bool changesFrames() {
+    for (int i = 0; i < kFusedRuns[K].count; ++i) {
+        const uint8_t o = kFusedRuns[K].ops[i];
+        if (o == op::CALL || o == op::ENTER || o == op::RET) return true;
+    }
+    return false;
+}
+
+template <size_t K, size_t... I>
+CORVANE_INLINE void runFusedDirect(RunState& s, std::index_sequence<I...>) {
+    (runDirect<kFusedRuns[K].ops[I]>(s), ...);
+}
+
 // The fixed bytes of an instruction (opcode and operands) and of fused run K.
 constexpr uint32_t fixedLength(uint8_t opcode) {
 #define INSTRUCTION(number, mnemonic, operands, state, handler) \
@@ -121,7 +154,13 @@ CORVANE_INLINE bool runFusedOps(RunState& s, const uint8_t* code, std::index_seq
 
 template <size_t K, RingCheck Check = RingCheck::PerAccess>
 CORVANE_INLINE bool runFused(RunState& s, const FusedCode<K>& code) {
-    return runFusedOps<K, Check>(s, code.data(), std::make_index_sequence<kFusedRuns[K].count>{});
+    if constexpr (Check == RingCheck::PerAccess && changesFrames<K>()) {
+        runFusedDirect<K>(s, std::make_index_sequence<kFusedRuns[K].count>{});
+        return false;
+    } else {
+        return runFusedOps<K, Check>(s, code.data(),
+                                     std::make_index_sequence<kFusedRuns[K].count>{});
+    }
 }
 
 // Where in the bytes of fused run K, a loop in place, the width and frame bit of the typed

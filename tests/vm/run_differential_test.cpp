@@ -19,6 +19,7 @@
 #include "support/program.h"
 #include "support/random_program.h"
 #include "tests/host/app_test_files.h"
+#include "vm/cached_run.h"
 #include "vm/fused.h"
 #include "vm/in_place_loop.h"
 #include "vm/opcodes.h"
@@ -283,6 +284,38 @@ TEST(FusedRuns, AreWellFormed) {
                 << opInfo(run.ops[0]).name << " run jumps before its end";
         }
     }
+}
+
+// Which runs the cache of held slots can take: each slot a run pops or pushes lies inside it,
+// and every instruction's reach is known. Runs of the list are checked with this when compiled.
+TEST(FusedRuns, FitTheCachedSlotsExactly) {
+    using namespace op;
+    auto pushes = [](int n, uint8_t last) {
+        FusedRun r{uint8_t(n + 1), {}};
+        for (int i = 0; i < n; ++i) r.ops[i] = PUSH_B;
+        r.ops[n] = last;
+        return r;
+    };
+    auto pops = [](int n) {
+        FusedRun r{uint8_t(n), {}};
+        for (int i = 0; i < n; ++i) r.ops[i] = POP_COND;
+        return r;
+    };
+    FusedRun enterThenPush = pushes(kCachedSlots - kCachedBase, ENTER);
+    enterThenPush.ops[enterThenPush.count++] = PUSH_B;
+    const struct {
+        const char* what;
+        FusedRun run;
+        bool fits;
+    } cases[] = {
+        {"pushes up to the top slot", pushes(kCachedSlots - kCachedBase, NOP), true},
+        {"one push past it", pushes(kCachedSlots - kCachedBase + 1, NOP), false},
+        {"pops down to the lowest slot", pops(kCachedBase), true},
+        {"one pop past it", pops(kCachedBase + 1), false},
+        {"an ENTER starts the count afresh", enterThenPush, true},
+        {"an instruction whose reach is not known", {2, {PUSH_B, DIVI}}, false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(fitsCachedSlots(c.run), c.fits) << c.what;
 }
 
 // Which runs may loop in place (their later passes unchecked against the ring): only those

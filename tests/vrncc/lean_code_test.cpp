@@ -94,6 +94,34 @@ TEST(VrnccLeanCode, EveryRewriteKeepsTheResultOfC) {
          "  switch (c) { case 200: n += 10; break; case -56: n += 20; break; }\n"
          "  return n; }",
          11},
+        {"pointer walks that start apart from their end start with the body",
+         "int t[4];\n"
+         "int main(void) { int *p, *q, *end = t + 4; int n = 0;\n"
+         "  for (p = t, q = t + 1; p != end; p++) n++;\n"
+         "  for (q = t; q != t + 2; q++) n += 10;\n"
+         "  return n; }",
+         24},
+        {"a pointer walk that starts at its end runs no pass",
+         "int t[4];\n"
+         "int main(void) { int *p, *end = t; int n = 0;\n"
+         "  for (p = t; p != end; p++) n++;\n"
+         "  for (p = t + 8; p != t + 4 + 4; p++) n++;\n"
+         "  return n; }",
+         0},
+        {"an end the function writes again, or whose address it takes, is tested",
+         "int t[4]; void set(int **e) { *e = t; }\n"
+         "int main(void) { int *p, *end = t + 2, *stop = t + 3; long n = 0;\n"
+         "  end = t; set(&stop);\n"
+         "  for (p = t; p != end; p++) n++;\n"
+         "  for (p = t; p != stop; p++) n += 100;\n"
+         "  return (int)(n % 30000); }",
+         0},
+        {"a later part of the first clause that moves the pointer again",
+         "int t[4];\n"
+         "int main(void) { int *p, *q; int n = 0;\n"
+         "  for (p = t, q = p++; p != t + 1; p++) n++;\n"
+         "  return n + (q == t); }",
+         1},
     };
     for (const auto& c : cases) EXPECT_EQ(resultOf(c.source), c.result) << c.what;
 }

@@ -104,7 +104,9 @@ class CodeGen {
         const Symbol* v = nullptr;
         int64_t lo = 0, hi = 0;
     };
-    bool holdsOnEntry(const Stmt* init, const Expr* test) const;
+    bool holdsOnEntry(const Stmt* init, const Expr* test);
+    bool knownAddress(Expr* e, Symbol*& sym, int64_t& off);
+    bool pointersApartOnEntry(const Stmt* init, const Expr* test);
     bool safeFromBody(const Symbol* v, const Stmt* body) const;
     bool bodyRange(const Stmt* s, Range& r) const;
     bool rangeOf(const Expr* e, int64_t& lo, int64_t& hi) const;

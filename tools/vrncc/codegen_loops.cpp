@@ -121,15 +121,77 @@ bool inType(int64_t lo, int64_t hi, const Type* t) {
     return bounds(t, tlo, thi) && lo >= tlo && hi <= thi;
 }
 
+// The expression the first part of a `for` stores last into the local `v`: an assignment to it
+// alone, or one in a list of assignments to locals (`p = a, q = b`) none of whose values writes
+// `v` again.
+Expr* assignedBy(const Stmt* init, const Symbol* v) {
+    if (!init || init->kind != St::Expr) return nullptr;
+    Expr* found = nullptr;
+    // The list's parts from its last to its first: a comma's right side first.
+    std::vector<Expr*> parts{init->e};
+    while (!parts.empty()) {
+        Expr* e = parts.back();
+        parts.pop_back();
+        if (e->op == Op::Comma) {
+            parts.push_back(e->a);
+            parts.push_back(e->b);
+            continue;
+        }
+        if (e->op != Op::Assign || e->a->op != Op::Var) return nullptr;
+        Hazards writes{v, false};
+        writes.expr(e->b);
+        if (writes.found) return nullptr;
+        if (e->a->sym == v && !found) found = e->b;
+    }
+    return found;
+}
+
 }  // namespace
 
 // Whether `init` sets the tested local to a constant for which the test holds: the loop may
 // start with its body.
-bool CodeGen::holdsOnEntry(const Stmt* init, const Expr* test) const {
-    if (!init || !test || !countedTest(test)) return false;
+bool CodeGen::holdsOnEntry(const Stmt* init, const Expr* test) {
+    if (!init || !test) return false;
+    if (pointersApartOnEntry(init, test)) return true;
+    if (!countedTest(test)) return false;
     int64_t x;
     if (!initialValue(init, comparedLocal(test->a), x)) return false;
     return holds(test->op, normalize(x, test->a->type), normalize(test->b->value, test->b->type));
+}
+
+// The address a pointer expression is known to hold wherever it is read: a constant address, or
+// a local that its declaration sets to one and that nothing else writes or takes the address of.
+bool CodeGen::knownAddress(Expr* e, Symbol*& sym, int64_t& off) {
+    if (e->op == Op::Var && e->sym && e->sym->storage == Storage::Local &&
+        e->sym->init.size() == 1 && e->sym->init[0].offset == 0 && isPointer(e->sym->type) &&
+        safeFromBody(e->sym, fn_->body))
+        return constAddress(e->sym->init[0].expr, sym, off);
+    return constAddress(e, sym, off);
+}
+
+// `p != q` (or `p == q`) where the first part of the `for` sets the local `p` to an address in
+// the same object as the one `q` is known to hold, at another offset (or the same): the test
+// holds the first time.
+bool CodeGen::pointersApartOnEntry(const Stmt* init, const Expr* test) {
+    if (test->op != Op::Ne && test->op != Op::Eq) return false;
+    // The comparison's operands are converted to a common type: the pointers are inside.
+    auto pointer = [](Expr* e) {
+        while (e->op == Op::Cast && isPointer(e->a->type)) e = e->a;
+        return isPointer(e->type) ? e : nullptr;
+    };
+    Expr* const tested = pointer(test->a);
+    Expr* const limit = pointer(test->b);
+    if (!tested || !limit || tested->op != Op::Var || !tested->sym) return false;
+    const Symbol* v = tested->sym;
+    if (v->storage != Storage::Local && v->storage != Storage::Param) return false;
+    Expr* start = assignedBy(init, v);
+    Symbol *startSym = nullptr, *limitSym = nullptr;
+    int64_t startOff = 0, limitOff = 0;
+    if (!start || !constAddress(start, startSym, startOff) ||
+        !knownAddress(limit, limitSym, limitOff) || startSym != limitSym || !startSym)
+        return false;
+    const bool same = ((startOff - limitOff) & 0xFFFF) == 0;
+    return test->op == Op::Ne ? !same : same;
 }
 
 // Whether the body of `for (v = c; v < k; v++)` (or <=, or a step down with > or >=) sees `v`
