@@ -5,11 +5,12 @@
 # a function or modifies a variable twice between sequence points may differ between two correct
 # compilers, so GCC's warnings for those refuse it, and so does vrncc's checked mode.
 # The second compiler's output must be confirmed by a third.
-# Set by run.py: CSMITH_BIN (vrncc, corvane-run), CSMITH_DIR (this folder), CSMITH_BUDGET,
-# CSMITH_SIM_SECONDS.
+# Set by run.py: CSMITH_BIN (corvane-run, and vrncc unless CSMITH_VRNCC names another),
+# CSMITH_DIR (this folder), CSMITH_BUDGET, CSMITH_SIM_SECONDS.
 set -u
 src=${1:-$(ls csmith_*.c | head -1)}
 bin=$CSMITH_BIN
+vrncc=${CSMITH_VRNCC:-$bin/vrncc}
 budget=${CSMITH_BUDGET:-200000000}
 sim_seconds=${CSMITH_SIM_SECONDS:-60}
 
@@ -19,8 +20,8 @@ gcc -std=c99 -O1 -fsyntax-only -Wall -Wextra -Werror=uninitialized -Werror=maybe
   -Werror=array-bounds -Werror=div-by-zero -Werror=shift-count-overflow \
   "$src" >/dev/null 2>&1 || exit 1
 
-"$bin/vrncc" -w "$src" -o plain.vrn >/dev/null 2>&1 || exit 1
-"$bin/vrncc" -w -fcheck "$src" -o checked.vrn >/dev/null 2>&1 || exit 1
+"$vrncc" -w "$src" -o plain.vrn >/dev/null 2>&1 || exit 1
+"$vrncc" -w -fcheck "$src" -o checked.vrn >/dev/null 2>&1 || exit 1
 timeout 300 "$bin/corvane-run" --stdout --exit-status --max-instructions "$budget" plain.vrn \
   >vrncc.out 2>/dev/null || exit 1
 # The checked mode stops a program that writes through a null pointer or overflows its stack;
