@@ -167,7 +167,7 @@ def one_program(seed, tools, out_dir):
     st, _, err = run(["csmith", "--seed", str(seed), *CSMITH_OPTIONS, "-o", str(source)], 120,
                      cwd=work)
     if st != 0:
-        return seed, "csmith-failed", err
+        return seed, "csmith-failed", " | ".join(err.strip().splitlines())[-300:]
     started = time.monotonic()
     vr, vout = tools.vrncc_output(source, work)
     sr, sout = tools.sdcc_output(source, work)
