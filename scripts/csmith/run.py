@@ -211,8 +211,20 @@ def reduce(seed, out_dir, args):
     if subprocess.run([str(test), str(target)], env=env, cwd=reduced).returncode != 0:
         print(f"seed {seed}: the mismatch does not survive flattening; not reduced")
         return None
-    subprocess.run(["cvise", "--n", str(args.jobs), "--timeout", "1800", str(test), target.name],
-                   env=env, cwd=reduced, stdout=subprocess.DEVNULL)
+    # cvise writes each smaller program it has proved into the file as it goes, so a reduction
+    # cut short by --reduce-minutes leaves the smallest one found so far; it is tested again.
+    cvise = subprocess.Popen(["cvise", "--n", str(args.jobs), "--timeout", "1800", str(test),
+                              target.name], env=env, cwd=reduced, stdout=subprocess.DEVNULL,
+                             start_new_session=True)
+    try:
+        cvise.wait(timeout=args.reduce_minutes * 60 if args.reduce_minutes else None)
+    except subprocess.TimeoutExpired:
+        os.killpg(cvise.pid, signal.SIGTERM)
+        cvise.wait()
+        print(f"seed {seed}: the reduction was stopped after {args.reduce_minutes} minutes")
+        if subprocess.run([str(test), str(target)], env=env, cwd=reduced).returncode != 0:
+            print(f"seed {seed}: the program cvise left does not show the mismatch; not kept")
+            return None
     # The expected output is the second compiler's.
     tools = Tools(args)
     verdict, out = tools.sdcc_output(target, work)
@@ -274,6 +286,8 @@ def main():
     ap.add_argument("--compile-seconds", type=int, default=60,
                     help="processor seconds a compiler may take over one program")
     ap.add_argument("--reduce", action="store_true", help="shrink each mismatch with cvise")
+    ap.add_argument("--reduce-minutes", type=float, default=None,
+                    help="stop each reduction after this long and keep what it reached")
     ap.add_argument("--keep", action="store_true",
                     help="write each reduced mismatch into the corpus (--programs)")
     ap.add_argument("--programs", default=str(ROOT / "tests" / "vrncc" / "programs"),
