@@ -213,9 +213,12 @@ def reduce(seed, out_dir, args):
         return None
     # cvise writes each smaller program it has proved into the file as it goes, so a reduction
     # cut short by --reduce-minutes leaves the smallest one found so far; it is tested again.
+    # Its working folders go under the output folder: one it is stopped in stays there, not in /tmp.
+    scratch = reduced / "tmp"
+    scratch.mkdir(exist_ok=True)
     cvise = subprocess.Popen(["cvise", "--n", str(args.jobs), "--timeout", "1800", str(test),
-                              target.name], env=env, cwd=reduced, stdout=subprocess.DEVNULL,
-                             start_new_session=True)
+                              target.name], env=dict(env, TMPDIR=str(scratch)), cwd=reduced,
+                             stdout=subprocess.DEVNULL, start_new_session=True)
     try:
         cvise.wait(timeout=args.reduce_minutes * 60 if args.reduce_minutes else None)
     except subprocess.TimeoutExpired:
@@ -277,7 +280,7 @@ def main():
     ap.add_argument("--seed", type=int, default=None, help="first seed (default: from the clock)")
     ap.add_argument("--bin", default=str(ROOT / "build" / "default" / "bin"))
     ap.add_argument("--vrncc", default=None,
-                    help="the compiler to test (default: vrncc in --bin; corvane-run is from --bin)")
+                    help="the compiler to test (default: vrncc in --bin, as corvane-run)")
     ap.add_argument("--out", default=str(ROOT / "build" / "csmith"))
     ap.add_argument("--budget", type=int, default=200_000_000,
                     help="instructions a program may run on the machine")
