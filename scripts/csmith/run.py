@@ -159,6 +159,15 @@ def judge(vout, sout, tools, source, work):
 
 
 def one_program(seed, tools, out_dir):
+    """(seed, verdict, detail); a failure of this script's own (a compiler missing while it is
+    being rebuilt) is the program's verdict, so the run goes on counting."""
+    try:
+        return compare(seed, tools, out_dir)
+    except OSError as e:
+        return seed, "harness-failed", str(e)
+
+
+def compare(seed, tools, out_dir):
     work = out_dir / "work" / str(seed)
     shutil.rmtree(work, ignore_errors=True)
     work.mkdir(parents=True)
