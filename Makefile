@@ -121,7 +121,8 @@ csmith:
 	./scripts/csmith/setup.sh
 	cmake --preset default
 	cmake --build --preset default -j $(JOBS) --target vrncc corvane-run
-	./scripts/csmith/run.py --count $(N) --jobs $(JOBS) $(if $(SEED),--seed $(SEED)) --reduce --keep
+	./scripts/csmith/run.py --count $(N) --jobs $(JOBS) $(if $(SEED),--seed $(SEED)) $(if $(VRNCC),--vrncc $(VRNCC)) \
+	  $(if $(REDUCE_MINUTES),--reduce-minutes $(REDUCE_MINUTES)) --reduce --keep
 
 bench: release
 	./bench/run.sh build/release

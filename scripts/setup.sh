@@ -9,7 +9,7 @@ packages=(
   xfonts-base unifont fonts-unifont xfonts-wqy
   xvfb xauth xdotool x11-xkb-utils lua5.4 luajit valgrind nlohmann-json3-dev tmux
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 dpkg-dev lintian
-  emscripten chromium libmpfr-dev unzip
+  emscripten chromium libmpfr-dev unzip python3
 )
 
 # Node.js and npm run the debug server's client tests and package the editor extension (which

@@ -5,7 +5,9 @@ correct compiler prints the other's checksum. A program either compiler cannot b
 runs past its budget, is counted apart; a mismatch is kept, and with --reduce shrunk by cvise
 into a regression test for the vrncc corpus.
 
-    run.py --count N [--jobs J] [--seed S] [--reduce] [--bin build/default/bin]
+    run.py --count N [--jobs J] [--seed S] [--reduce [--keep]] [--bin build/default/bin]
+           [--vrncc path/to/another/vrncc]
+    run.py --keep-program PROGRAM.c --expected OUTPUT [--programs DIR]
 """
 
 import argparse
@@ -18,6 +20,7 @@ import signal
 import shutil
 import subprocess
 import sys
+import tempfile
 import time
 from pathlib import Path
 
@@ -59,6 +62,11 @@ def run(cmd, cpu_seconds, cwd=None, stdin=None):
         return None, "", "timed out"
 
 
+def vrncc_path(args):
+    """The compiler under test: the build's own, or --vrncc (say a build with a change to try)."""
+    return str(Path(args.vrncc or Path(args.bin) / "vrncc").resolve())
+
+
 def first_errors(text):
     """The first few lines that say "error", for the results table."""
     return " | ".join([l for l in text.splitlines() if "error" in l.lower()][:3]) or text[-300:]
@@ -66,7 +74,7 @@ def first_errors(text):
 
 class Tools:
     def __init__(self, args):
-        self.vrncc = str(Path(args.bin) / "vrncc")
+        self.vrncc = vrncc_path(args)
         self.corvane_run = str(Path(args.bin) / "corvane-run")
         self.budget = args.budget
         self.sim_seconds = args.sim_seconds
@@ -151,6 +159,15 @@ def judge(vout, sout, tools, source, work):
 
 
 def one_program(seed, tools, out_dir):
+    """(seed, verdict, detail); a failure of this script's own (a compiler missing while it is
+    being rebuilt) is the program's verdict, so the run goes on counting."""
+    try:
+        return compare(seed, tools, out_dir)
+    except OSError as e:
+        return seed, "harness-failed", str(e)
+
+
+def compare(seed, tools, out_dir):
     work = out_dir / "work" / str(seed)
     shutil.rmtree(work, ignore_errors=True)
     work.mkdir(parents=True)
@@ -159,7 +176,7 @@ def one_program(seed, tools, out_dir):
     st, _, err = run(["csmith", "--seed", str(seed), *CSMITH_OPTIONS, "-o", str(source)], 120,
                      cwd=work)
     if st != 0:
-        return seed, "csmith-failed", err
+        return seed, "csmith-failed", " | ".join(err.strip().splitlines())[-300:]
     started = time.monotonic()
     vr, vout = tools.vrncc_output(source, work)
     sr, sout = tools.sdcc_output(source, work)
@@ -196,14 +213,30 @@ def reduce(seed, out_dir, args):
     reduced.mkdir(exist_ok=True)
     target = reduced / f"csmith_{seed}.c"
     flatten(work / "prog.c", target)
-    env = dict(os.environ, CSMITH_BIN=str(Path(args.bin).resolve()), CSMITH_DIR=str(HERE),
+    env = dict(os.environ, CSMITH_BIN=str(Path(args.bin).resolve()), CSMITH_VRNCC=vrncc_path(args),
+               CSMITH_DIR=str(HERE),
                CSMITH_BUDGET=str(args.budget), CSMITH_SIM_SECONDS=str(args.sim_seconds))
     test = HERE / "interesting.sh"
     if subprocess.run([str(test), str(target)], env=env, cwd=reduced).returncode != 0:
         print(f"seed {seed}: the mismatch does not survive flattening; not reduced")
         return None
-    subprocess.run(["cvise", "--n", str(args.jobs), "--timeout", "1800", str(test), target.name],
-                   env=env, cwd=reduced, stdout=subprocess.DEVNULL)
+    # cvise writes each smaller program it has proved into the file as it goes, so a reduction
+    # cut short by --reduce-minutes leaves the smallest one found so far; it is tested again.
+    # Its working folders go under the output folder: one it is stopped in stays there, not in /tmp.
+    scratch = reduced / "tmp"
+    scratch.mkdir(exist_ok=True)
+    cvise = subprocess.Popen(["cvise", "--n", str(args.jobs), "--timeout", "1800", str(test),
+                              target.name], env=dict(env, TMPDIR=str(scratch)), cwd=reduced,
+                             stdout=subprocess.DEVNULL, start_new_session=True)
+    try:
+        cvise.wait(timeout=args.reduce_minutes * 60 if args.reduce_minutes else None)
+    except subprocess.TimeoutExpired:
+        os.killpg(cvise.pid, signal.SIGTERM)
+        cvise.wait()
+        print(f"seed {seed}: the reduction was stopped after {args.reduce_minutes} minutes")
+        if subprocess.run([str(test), str(target)], env=env, cwd=reduced).returncode != 0:
+            print(f"seed {seed}: the program cvise left does not show the mismatch; not kept")
+            return None
     # The expected output is the second compiler's.
     tools = Tools(args)
     verdict, out = tools.sdcc_output(target, work)
@@ -211,11 +244,41 @@ def reduce(seed, out_dir, args):
         print(f"seed {seed}: the reduced program does not run under SDCC ({verdict})")
         return None
     if args.keep:
-        programs = ROOT / "tests" / "vrncc" / "programs"
-        shutil.copy(target, programs / target.name)
-        (programs / f"csmith_{seed}.expected").write_text(out)
-        print(f"seed {seed}: kept as tests/vrncc/programs/csmith_{seed}.c and .expected")
+        keep(target, out, Path(args.programs), tools, work)
     return target
+
+
+def keep(program, expected, programs, tools, work):
+    """Writes a reduced mismatch into the corpus as NAME.c and NAME.expected (the second
+    compiler's output), where the corpus test runs it as it runs every program: with the warnings
+    on by default, and quiet. A random program converts constants on purpose (an int16_t set from
+    0xABCDL), which vrncc rightly warns about; such a program gets NAME.flags saying "-w", the
+    one flag the corpus test takes. Before writing, the program is compiled and run once more the
+    way the corpus test will, by the compiler under test, which must still print something else:
+    a kept test that passes with the compiler it was found with would catch nothing."""
+    name = program.stem
+    image = work / "kept.vrn"
+    st, _, err = run([tools.vrncc, str(program), "-o", str(image)], tools.compile_seconds)
+    if st != 0:
+        print(f"{name}: not kept: vrncc refuses the reduced program: {first_errors(err)}")
+        return False
+    flags = "-w\n" if err.strip() else ""
+    st, out, _ = run([tools.corvane_run, "--stdout", "--exit-status", "--max-instructions",
+                      str(tools.budget), str(image)], 600)
+    if st is not None and out == expected:
+        print(f"{name}: not kept: compiled as the corpus test does, it prints what it should")
+        return False
+    programs.mkdir(parents=True, exist_ok=True)
+    if program.resolve() != (programs / f"{name}.c").resolve():
+        shutil.copy(program, programs / f"{name}.c")
+    (programs / f"{name}.expected").write_text(expected)
+    if flags:
+        (programs / f"{name}.flags").write_text(flags)
+    else:
+        (programs / f"{name}.flags").unlink(missing_ok=True)
+    written = ", ".join(f"{name}{ext}" for ext in (".c", ".expected", ".flags")[:3 if flags else 2])
+    print(f"{name}: kept in {programs}: {written}")
+    return True
 
 
 def main():
@@ -225,6 +288,8 @@ def main():
     ap.add_argument("--jobs", type=int, default=os.cpu_count() or 1)
     ap.add_argument("--seed", type=int, default=None, help="first seed (default: from the clock)")
     ap.add_argument("--bin", default=str(ROOT / "build" / "default" / "bin"))
+    ap.add_argument("--vrncc", default=None,
+                    help="the compiler to test (default: vrncc in --bin, as corvane-run)")
     ap.add_argument("--out", default=str(ROOT / "build" / "csmith"))
     ap.add_argument("--budget", type=int, default=200_000_000,
                     help="instructions a program may run on the machine")
@@ -233,9 +298,24 @@ def main():
     ap.add_argument("--compile-seconds", type=int, default=60,
                     help="processor seconds a compiler may take over one program")
     ap.add_argument("--reduce", action="store_true", help="shrink each mismatch with cvise")
+    ap.add_argument("--reduce-minutes", type=float, default=None,
+                    help="stop each reduction after this long and keep what it reached")
     ap.add_argument("--keep", action="store_true",
-                    help="write each reduced mismatch into tests/vrncc/programs")
+                    help="write each reduced mismatch into the corpus (--programs)")
+    ap.add_argument("--programs", default=str(ROOT / "tests" / "vrncc" / "programs"),
+                    help="the corpus folder --keep writes into")
+    ap.add_argument("--keep-program", metavar="PROGRAM.c",
+                    help="run no Csmith: keep this program (a mismatch reduced by hand) with the "
+                         "output in --expected, as --keep keeps a reduced one")
+    ap.add_argument("--expected", metavar="FILE", help="with --keep-program: what it must print")
     args = ap.parse_args()
+    if args.keep_program:
+        if not args.expected:
+            sys.exit("csmith: --keep-program needs --expected")
+        with tempfile.TemporaryDirectory(prefix="csmith-keep-") as work:
+            kept = keep(Path(args.keep_program), Path(args.expected).read_text(),
+                        Path(args.programs), Tools(args), Path(work))
+        return 0 if kept else 1
     for tool in ("csmith", "sdcc", "sz80", "avr-gcc", "simavr") + (("cvise",) if args.reduce else ()):
         if not shutil.which(tool):
             sys.exit(f"csmith: {tool} is missing: run scripts/csmith/setup.sh")

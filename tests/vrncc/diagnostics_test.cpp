@@ -144,6 +144,20 @@ TEST(VrnccDiagnostics, OneMistakeGivesOneMessage) {
             ++errors;
         EXPECT_EQ(errors, 1u) << src << "\n" << r.diagnostics;
     }
+    // What the parser skipped leaves no warning behind either: a local whose initialiser was
+    // dropped is not "used before it is set", a declaration of an unknown type is not unused, a
+    // return statement that failed does not make the function run off its end.
+    const char* skipped[] = {
+        "int main(void) { int a = 1 +; int b = 2; return a + b; }",
+        "int main(void) { unknown_t y; return 1; }",
+        "int f(int x) { if (x) return 1; else return x +* ; }\nint main(void) { return f(1); }",
+    };
+    for (const char* src : skipped) {
+        CcResult r = compileText(src);
+        EXPECT_NE(r.diagnostics.find(": error: "), std::string::npos) << src;
+        EXPECT_EQ(r.diagnostics.find(": warning: "), std::string::npos) << src << "\n"
+                                                                        << r.diagnostics;
+    }
 }
 
 // What a skipped group holds is not read as C, and #if evaluates only the operands && || ?:

@@ -23,12 +23,15 @@ printf '@echo off\r\n' >"$batch"
 for src in *.c; do
   name=${src%.c}
   names+=("$name")
-  "$native" "$src" -o "$work/native/$name.vrn"
-  "$native" -g "$src" -o "$work/native/$name-g.vrn"
+  # A program's own flags, as the corpus test compiles it with them ("-w" for a random program).
+  own=""
+  if [ -f "$name.flags" ]; then own="$(tr -s ' \n' ' ' <"$name.flags")"; fi
+  "$native" $own "$src" -o "$work/native/$name.vrn"
+  "$native" $own -g "$src" -o "$work/native/$name-g.vrn"
   for flag in "" "-g "; do
     suffix=${flag:+-g}
-    printf '"%s" %s%s -o "%s" 2>>"%s"\r\nif errorlevel 1 echo FAILED %s%s>>"%s"\r\n' \
-      "$(winpath "$bin/vrncc.exe")" "$flag" "$src" "$(winpath "$work/windows/$name$suffix.vrn")" \
+    printf '"%s" %s%s%s -o "%s" 2>>"%s"\r\nif errorlevel 1 echo FAILED %s%s>>"%s"\r\n' \
+      "$(winpath "$bin/vrncc.exe")" "$own" "$flag" "$src" "$(winpath "$work/windows/$name$suffix.vrn")" \
       "$(winpath "$work/errors.txt")" "$name" "$suffix" "$(winpath "$work/errors.txt")" >>"$batch"
   done
 done

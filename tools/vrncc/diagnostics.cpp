@@ -53,10 +53,12 @@ void Diagnostics::warning(const Loc& loc, const std::string& message, Warn group
     if ((group == Warn::All && !warnings_.all) || (group == Warn::Extra && !warnings_.extra))
         return;
     const std::string text = flag ? message + " [-W" + flag + "]" : message;
-    if (warnings_.asErrors)
+    if (warnings_.asErrors) {
+        ++promoted_;
         error(loc, text + " [-Werror]");
-    else
+    } else {
         report(loc, "warning", text);
+    }
 }
 
 void Diagnostics::error(const std::string& message) {

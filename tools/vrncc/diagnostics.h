@@ -54,6 +54,8 @@ class Diagnostics {
     void error(const std::string& message);
 
     int errorCount() const { return errors_; }
+    // The errors that are not warnings made errors by -Werror: what the parser had to skip.
+    int mistakeCount() const { return errors_ - promoted_; }
     bool tooMany() const { return errors_ >= kMaxErrors; }
     const std::string& text() const { return text_; }
 
@@ -64,6 +66,7 @@ class Diagnostics {
     std::vector<std::unique_ptr<SourceFile>> files_;
     std::string text_;
     int errors_ = 0;
+    int promoted_ = 0;  // warnings reported as errors
     WarningOptions warnings_;
     std::function<bool(const std::string&)> isSystem_;
 };

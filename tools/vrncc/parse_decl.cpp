@@ -865,8 +865,11 @@ void Parser::functionDefinition(Symbol* f, std::vector<Symbol*>& params, const L
     }
     f->localsSize = frameTop_;
     locals_.clear();
+    const int mistakesBefore = diag_.mistakeCount();
     f->body = compound(false);
-    checkFunction(f, locals_, diag_);
+    // A body with an error is missing what the parser skipped (a declaration's initialiser, a
+    // statement's assignment): warnings about its flow and its names would be follow-on noise.
+    if (diag_.mistakeCount() == mistakesBefore) checkFunction(f, locals_, diag_);
     popScope();
     f->defined = true;
     fn_ = nullptr;
