@@ -98,4 +98,20 @@ bool takeDapPortOption(std::vector<std::string>& args, std::optional<uint16_t>& 
     return true;
 }
 
+bool takeDapPortText(std::string& text, std::optional<uint16_t>& port, std::string& error) {
+    const std::string option = "--dap-port";
+    if (text.rfind(option, 0) != 0 || (text.size() > option.size() && text[option.size()] != ' '))
+        return true;
+    size_t at = option.size();
+    while (at < text.size() && text[at] == ' ') ++at;
+    size_t end = text.find(' ', at);
+    if (end == std::string::npos) end = text.size();
+    std::vector<std::string> args{option};
+    if (end > at) args.push_back(text.substr(at, end - at));
+    if (!takeDapPortOption(args, port, error)) return false;
+    while (end < text.size() && text[end] == ' ') ++end;
+    text = text.substr(end);
+    return true;
+}
+
 }  // namespace corvane

@@ -75,6 +75,9 @@ class DapPort {
 // option is not there; false with `error` when its value is not a port number.
 bool takeDapPortOption(std::vector<std::string>& args, std::optional<uint16_t>& port,
                        std::string& error);
+// Windows' form: takes "--dap-port N" off the start of a command line's text (the rest
+// follows, its leading spaces gone). The same answers and errors as `takeDapPortOption`.
+bool takeDapPortText(std::string& text, std::optional<uint16_t>& port, std::string& error);
 // The port number of an option's value (1-65535), or nothing.
 std::optional<uint16_t> parsePortNumber(const std::string& text);
 

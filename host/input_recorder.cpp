@@ -34,22 +34,15 @@ void InputRecorder::released(uint64_t count, uint64_t frame,
                              const std::vector<PlatformEvent>& events) {
     for (const PlatformEvent& e : events) {
         if (!loggedEvent(e.type)) continue;
-        InputRecord r;
-        r.instructions = count;
-        r.frame = frame;
-        r.event = e;
-        log_.records.push_back(r);
+        append(count, frame).event = e;
         if (mayLoad(e)) loadPossible_ = true;
     }
 }
 
 void InputRecorder::dialogAnswer(uint64_t count, uint64_t frame, const std::string& answer) {
-    InputRecord r;
-    r.instructions = count;
-    r.frame = frame;
+    InputRecord& r = append(count, frame);
     r.kind = InputRecord::Kind::Dialog;
     r.text = answer;
-    log_.records.push_back(r);
     loadPossible_ = true;
 }
 
@@ -62,12 +55,16 @@ void InputRecorder::frameEnded(uint64_t count, uint64_t frame) {
     const ImageIdentity now = identifyImage(m);
     if (now == current_) return;
     current_ = now;
-    InputRecord r;
-    r.instructions = count;
-    r.frame = frame;
+    InputRecord& r = append(count, frame);
     r.kind = InputRecord::Kind::Loaded;
     r.image = now;
-    log_.records.push_back(r);
+}
+
+InputRecord& InputRecorder::append(uint64_t count, uint64_t frame) {
+    InputRecord& r = log_.records.emplace_back();
+    r.instructions = count;
+    r.frame = frame;
+    return r;
 }
 
 void InputRecorder::rewound(uint64_t frame) {

@@ -35,6 +35,9 @@ class InputRecorder {
     const std::string& file() const { return file_; }
 
   private:
+    // A new record at instruction `count` of frame `frame`, at the end of the log.
+    InputRecord& append(uint64_t count, uint64_t frame);
+
     std::string file_;
     App& app_;
     InputLog log_;

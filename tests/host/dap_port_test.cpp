@@ -112,6 +112,33 @@ TEST(DapPort, TakesThePortOptionOutOfACommandLine) {
         EXPECT_EQ(port, c.port) << what;
         EXPECT_EQ(args, c.rest) << what;
     }
+
+    // Windows takes it off the start of its command line's text.
+    const struct {
+        std::string text;
+        bool ok;
+        std::optional<uint16_t> port;
+        std::string rest;
+    } texts[] = {
+        {"--dap-port 4711  /R prog.vrn", true, 4711, "/R prog.vrn"},
+        {"--dap-port 4711", true, 4711, ""},
+        {"--dap-portal prog.vrn", true, std::nullopt, "--dap-portal prog.vrn"},
+        {"prog.vrn --dap-port 4711", true, std::nullopt, "prog.vrn --dap-port 4711"},
+        {"--dap-port", false, std::nullopt, ""},
+        {"--dap-port prog.vrn", false, std::nullopt, ""},
+    };
+    for (const auto& c : texts) {
+        std::string text = c.text;
+        std::optional<uint16_t> port;
+        std::string error;
+        EXPECT_EQ(takeDapPortText(text, port, error), c.ok) << c.text;
+        if (!c.ok) {
+            EXPECT_FALSE(error.empty()) << c.text;
+            continue;
+        }
+        EXPECT_EQ(port, c.port) << c.text;
+        EXPECT_EQ(text, c.rest) << c.text;
+    }
 }
 
 }  // namespace

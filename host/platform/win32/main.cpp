@@ -44,21 +44,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     std::optional<uint16_t> dapPort;
     std::optional<std::string> recordFile;
     for (bool more = true; more;) {
-        more = false;
-        if (text.rfind("--dap-port ", 0) == 0) {
-            const size_t end = text.find(' ', 11);
-            dapPort = parsePortNumber(text.substr(11, end == std::string::npos ? end : end - 11));
-            if (!dapPort) return kStartUpFailed;
-            text = end == std::string::npos ? std::string() : text.substr(end + 1);
-            more = true;
-        }
         std::string error;
-        const bool hadFile = recordFile.has_value();
-        if (!takeRecordInputText(text, recordFile, error)) {
+        const size_t before = text.size();
+        if (!takeDapPortText(text, dapPort, error) ||
+            !takeRecordInputText(text, recordFile, error)) {
             MessageBoxW(nullptr, widen(error).c_str(), L"corvane", MB_OK | MB_ICONEXCLAMATION);
             return kStartUpFailed;
         }
-        more = more || recordFile.has_value() != hadFile;
+        more = text.size() != before;
     }
     const Switches switches = parseWindowsCommandLine(text);
     if (recordFile) {
