@@ -3,6 +3,7 @@
 #include "vm/decoded_code.h"
 
 #include <algorithm>
+#include <array>
 
 #include "vm/fused.h"
 #include "vm/image.h"
@@ -16,12 +17,30 @@ uint32_t fixedLength(uint8_t opcode) {
     return 1 + uint32_t(operandBytes(opInfo(opcode).operands));
 }
 
-// Whether `run` starts at pc and lies inside the image.
+// The 24-bit code address that is the operand of the instruction at pc.
+uint32_t codeOperand(const uint8_t* image, uint32_t pc) {
+    return image[pc + 1] | (uint32_t(image[pc + 2]) << 8) | (uint32_t(image[pc + 3]) << 16);
+}
+
+// Whether `run` starts at pc and each of its instructions lies inside the program's code, found
+// where the one before leads: the next in line, or for a run that follows control, the callee of
+// a CALL, the instruction after the run's own CALL for a RET, the fall-through of a JZ or JNZ.
 bool runsAt(const FusedRun& run, const uint8_t* image, uint32_t imageSize, uint32_t pc) {
-    for (uint32_t i = 0; i < run.count; ++i) {
-        if (pc >= imageSize || image[pc] != run.ops[i]) return false;
-        pc += fixedLength(image[pc]);
-        if (pc > imageSize) return false;
+    std::array<uint32_t, kFollowedCalls> returns{};
+    int open = 0;
+    for (int i = 0; i < run.count; ++i) {
+        if (pc < kImageHeaderSize || pc >= imageSize || image[pc] != run.ops[i]) return false;
+        const uint32_t next = pc + fixedLength(image[pc]);
+        if (next > imageSize) return false;
+        const bool inside = i + 1 < run.count;
+        if (inside && run.ops[i] == op::CALL) {
+            returns[open++] = next;
+            pc = codeOperand(image, pc);
+        } else if (inside && run.ops[i] == op::RET) {
+            pc = returns[--open];
+        } else {
+            pc = next;
+        }
     }
     return true;
 }
