@@ -206,6 +206,25 @@ CORVANE_INLINE bool runFused(RunState& s, const FusedCode<K>& code) {
     }
 }
 
+// The further passes of fused run K, a run that follows control and went all the way round to
+// its start, while it does so and `left` covers it; returns the instructions they executed. Out
+// of line: the calls and returns of a pass need more registers than the batch has free, and the
+// entry costs once for all the passes.
+template <size_t K>
+CORVANE_NOINLINE uint64_t loopFollowing(Machine& m, uint64_t left) {
+    constexpr FusedRun run = kFusedRuns[K];
+    RunState s(m);
+    const uint32_t start = s.pc;
+    uint64_t executed = 0;
+    uint32_t done;
+    do {
+        done = runFollowing<K>(s, std::make_index_sequence<run.count>{});
+        executed += done;
+    } while (done == run.count && s.pc == start && left - executed >= run.count);
+    s.store();
+    return executed;
+}
+
 // Where in the bytes of fused run K, a loop in place, the width and frame bit of the typed
 // address that its PUSH_D pushes lie (bits 16-23 of the operand); -1 when it has none.
 template <size_t K>
@@ -297,13 +316,13 @@ CORVANE_INLINE bool runFusedAt(RunState& s, const uint8_t* image, uint64_t& left
     if (left < run.count) return false;
     const uint32_t start = s.pc;
     if constexpr (run.follows()) {
-        // Again at once while it went all the way round to its start.
-        constexpr auto each = std::make_index_sequence<run.count>{};
-        uint32_t done;
-        do {
-            done = runFollowing<K>(s, each);
-            left -= done;
-        } while (run.endsInJump() && done == run.count && s.pc == start && left >= run.count);
+        const uint32_t done = runFollowing<K>(s, std::make_index_sequence<run.count>{});
+        left -= done;
+        if (run.endsInJump() && done == run.count && s.pc == start && left >= run.count) {
+            s.store();
+            left -= loopFollowing<K>(s.machine, left);
+            s.load();
+        }
         return true;
     }
     const FusedCode<K> code(image + start);

@@ -72,7 +72,7 @@ CORVANE_INLINE void op_ENTER(M& m) {
     if (apart && to + bytes <= kVmMemorySize && (m.osp & 3) == 0) [[likely]] {
         // Checked not to wrap: plain copies, slot by slot (the slots may wrap round the ring).
         for (uint32_t i = 0; i < bytes; i += 4) {
-            std::memcpy(&m.mem[to + i], &m.mem[kOperandRing + uint8_t(m.osp + i)], 4);
+            std::memcpy(&m.mem[to + i], &m.mem[size_t{kOperandRing} + uint8_t(m.osp + i)], 4);
         }
         return;
     }
