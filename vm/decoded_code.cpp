@@ -45,6 +45,28 @@ bool runsAt(const FusedRun& run, const uint8_t* image, uint32_t imageSize, uint3
     return true;
 }
 
+// The fused runs by their first opcode, each opcode's in the list's order: a decode tries only
+// the runs that can start where it is.
+struct RunsByFirst {
+    std::array<uint16_t, 257>
+        from{};  // runs starting with opcode o: at[from[o]] to at[from[o + 1]]
+    std::array<uint16_t, kFusedRunCount> at{};
+};
+
+constexpr RunsByFirst runsByFirst() {
+    RunsByFirst r;
+    uint16_t n = 0;
+    for (int o = 0; o < 256; ++o) {
+        r.from[o] = n;
+        for (size_t k = 0; k < kFusedRunCount; ++k) {
+            if (kFusedRuns[k].ops[0] == o) r.at[n++] = uint16_t(k);
+        }
+    }
+    r.from[256] = n;
+    return r;
+}
+constexpr RunsByFirst kRunsByFirst = runsByFirst();
+
 }  // namespace
 
 void prepareDecoded(Machine& m) {
@@ -67,7 +89,8 @@ uint16_t decodeAt(const uint8_t* image, uint32_t imageSize, uint32_t pc) {
     const uint8_t opcode = image[pc];
     if (pc + fixedLength(opcode) > imageSize) return kKindOutsideImage;
     size_t best = kFusedRunCount;
-    for (size_t k = 0; k < kFusedRunCount; ++k) {
+    for (size_t i = kRunsByFirst.from[opcode]; i < kRunsByFirst.from[opcode + 1]; ++i) {
+        const size_t k = kRunsByFirst.at[i];
         if (best != kFusedRunCount && kFusedRuns[k].count <= kFusedRuns[best].count) continue;
         if (runsAt(kFusedRuns[k], image, imageSize, pc)) best = k;
     }
