@@ -230,7 +230,7 @@ struct CachedRunOf {
     CORVANE_INLINE uint8_t ringIndex(int d) const { return uint8_t(osp + 4 * (d - kCachedBase)); }
     CORVANE_INLINE uint32_t ringSlot(int d) const {
         uint32_t v;
-        std::memcpy(&v, &mem[kOperandRing + ringIndex(d)], 4);
+        std::memcpy(&v, &mem[size_t{kOperandRing} + ringIndex(d)], 4);
         return v;
     }
     CORVANE_INLINE uint8_t top() const { return ringIndex(depth); }
@@ -302,7 +302,7 @@ struct CachedRunOf {
     }
     template <size_t... D>
     CORVANE_INLINE void storeSlots(std::index_sequence<D...>) const {
-        ((unstored & bit(D) ? std::memcpy(&mem[kOperandRing + ringIndex(D)], &cache[D], 4)
+        ((unstored & bit(D) ? std::memcpy(&mem[size_t{kOperandRing} + ringIndex(D)], &cache[D], 4)
                             : nullptr),
          ...);
     }

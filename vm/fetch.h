@@ -5,6 +5,7 @@
 // variable-length tail (PUSH_STR, INITDATA) check that tail themselves.
 
 #include <cstdint>
+#include <cstring>
 
 #include "vm/machine.h"
 #include "vm/vm_access.h"
@@ -38,12 +39,16 @@ CORVANE_INLINE uint32_t fetchWord(M& m) {
     return p[0] | (uint32_t(p[1]) << 8);
 }
 
-// Also used for the 24-bit line and function identifiers.
+// Also used for the 24-bit line and function identifiers. One 32-bit load, the byte after the
+// operand dropped: the image buffer and a fused run's copy of its bytes hold one byte past the
+// last operand (kImageReadSlack).
 template <typename M>
 CORVANE_INLINE uint32_t fetchCodeAddress(M& m) {
     const uint8_t* p = codeAtPc(m);
     m.pc += 3;
-    return p[0] | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16);
+    uint32_t v;
+    std::memcpy(&v, p, 4);
+    return v & 0xFFFFFF;
 }
 
 template <typename M>

@@ -4,8 +4,16 @@
 // Each instruction of a run still executes through its own handler, so every effect (the bytes
 // written to the operand ring, osp, regA, regB, cond, frames) is the one it has alone. Only
 // instructions that can never stop the machine (no fault, no pause, no wait, no end) appear
-// here, and only the last one of a run may jump; a run is used only when all of it lies inside
-// the image and the budget left covers it whole.
+// here; a run is used only when all of it lies inside the image and the budget left covers it
+// whole.
+//
+// Most runs lie in one straight line of the image, and only their last instruction may jump.
+// A run that follows control (`follows()`) goes on where the instructions inside it lead, as
+// the decoder found them: past a CALL into the callee it names (its first instruction an
+// ENTER), past a RET to the instruction after the run's own CALL, past a JZ or JNZ to the
+// instruction after it. When the program goes elsewhere at run time (the frame held another
+// return address, the branch was taken), the run ends there, after that instruction, and the
+// dispatch goes on from where it went.
 
 #include <array>
 #include <cstddef>
@@ -25,7 +33,43 @@ struct FusedRun {
         const uint8_t last = ops[count - 1];
         return last == op::JZ || last == op::JNZ || last == op::JMP;
     }
+    // Whether an instruction before its last leaves the straight line.
+    constexpr bool follows() const {
+        for (int i = 0; i + 1 < count; ++i) {
+            const uint8_t o = ops[i];
+            if (o == op::CALL || o == op::RET || o == op::JZ || o == op::JNZ) return true;
+        }
+        return false;
+    }
+    // How many of its CALLs are open (not yet returned from inside the run) before instruction
+    // i: a RET at i goes back to the instruction after the last of them.
+    constexpr int callsOpenBefore(int i) const {
+        int open = 0;
+        for (int j = 0; j < i; ++j) {
+            if (ops[j] == op::CALL) ++open;
+            if (ops[j] == op::RET) --open;
+        }
+        return open;
+    }
 };
+
+// Calls a run may follow into without returning from them.
+constexpr int kFollowedCalls = 2;
+
+// Whether a run that follows control can be followed when it is decoded: a CALL inside it goes
+// into a function whose first instruction is an ENTER, a RET inside it returns from a CALL of the
+// run, no more than kFollowedCalls calls are open at a time, and no JMP lies inside it (its
+// target is not known until the run is decoded; the runs that need one end with it).
+constexpr bool followsWellFormed(const FusedRun& run) {
+    for (int i = 0; i + 1 < run.count; ++i) {
+        const uint8_t o = run.ops[i];
+        if (o == op::JMP) return false;
+        if (o == op::CALL && run.ops[i + 1] != op::ENTER) return false;
+        if (o == op::RET && run.callsOpenBefore(i) == 0) return false;
+        if (run.callsOpenBefore(i + 1) > kFollowedCalls) return false;
+    }
+    return true;
+}
 
 namespace detail {
 using namespace op;
@@ -151,11 +195,29 @@ constexpr FusedRun kFusedRunList[] = {
     {2, {POP_COND, JZ}}, {2, {POP_COND, JNZ}},
     // operands
     {2, {LDL_L, LDL_L}}, {2, {LDL_L, ADDI}}, {2, {LDL_L, MULI}}, {2, {LDG_L, LDG_L}},
+    // --- runs that follow calls and returns ---
+    // x = f(x) for a one-line f(y) { return y + k; }, and the loop's jump back
+    {10, {ADDRL, LDL_L, CALL, ENTER, LDL_L, ADDI, RET, ASSIGN, POP_COND, JMP}},
+    // vrncc's recursive call f(n - k): the argument, the call, the callee's entry and its test
+    // of n; when the test does not jump, the callee's early return of n and what the caller does
+    // next with the result: its other call, or the sum and its own return
+    {18, {LDL_I, SUBI, CALL, ENTER, LDL_I, LTI, POP_COND, JZ, LDL_I, RET,
+          LDL_I, SUBI, CALL, ENTER, LDL_I, LTI, POP_COND, JZ}},
+    {12, {LDL_I, SUBI, CALL, ENTER, LDL_I, LTI, POP_COND, JZ, LDL_I, RET, ADD, RET}},
+    {8, {LDL_I, SUBI, CALL, ENTER, LDL_I, LTI, POP_COND, JZ}},
 };
 // clang-format on
 }  // namespace detail
 
 constexpr size_t kFusedRunCount = std::size(detail::kFusedRunList);
 constexpr std::array<FusedRun, kFusedRunCount> kFusedRuns = std::to_array(detail::kFusedRunList);
+
+constexpr bool allFollowWellFormed() {
+    for (const FusedRun& run : kFusedRuns) {
+        if (!followsWellFormed(run)) return false;
+    }
+    return true;
+}
+static_assert(allFollowWellFormed(), "a fused run follows control where it cannot be followed");
 
 }  // namespace corvane

@@ -89,6 +89,14 @@ CORVANE_INLINE void runDirect(RunState& s) {
 #undef CORVANE_DIRECT_Machine
 #undef CORVANE_DIRECT_Any
 
+// The fixed bytes of an instruction (opcode and operands).
+constexpr uint32_t fixedLength(uint8_t opcode) {
+#define INSTRUCTION(number, mnemonic, operands, state, handler) \
+    if (opcode == number) return 1 + uint32_t(operandBytes(Operands::operands));
+#include "vm/opcode_list.inc"
+    return 1;
+}
+
 // Whether fused run K builds or leaves a frame.
 template <size_t K>
 constexpr bool changesFrames() {
@@ -104,13 +112,46 @@ CORVANE_INLINE void runFusedDirect(RunState& s, std::index_sequence<I...>) {
     (runDirect<kFusedRuns[K].ops[I]>(s), ...);
 }
 
-// The fixed bytes of an instruction (opcode and operands) and of fused run K.
-constexpr uint32_t fixedLength(uint8_t opcode) {
-#define INSTRUCTION(number, mnemonic, operands, state, handler) \
-    if (opcode == number) return 1 + uint32_t(operandBytes(Operands::operands));
-#include "vm/opcode_list.inc"
-    return 1;
+// Instruction I of fused run K, a run that follows control, straight on the run loop's view.
+// Returns whether the program went on where the run was decoded to go: into the callee of a
+// CALL (always: its target is its operand), back to the instruction after the run's own CALL
+// for a RET inside the run (the frame may hold another address), on past a JZ or JNZ inside
+// the run (the jump may be taken). `returns` holds the addresses after the run's open CALLs.
+template <size_t K, size_t I>
+CORVANE_INLINE bool followDirect(RunState& s, std::array<uint32_t, kFollowedCalls>& returns) {
+    constexpr FusedRun run = kFusedRuns[K];
+    constexpr uint8_t o = run.ops[I];
+    if constexpr (I + 1 == run.count) {
+        runDirect<o>(s);
+        return true;
+    } else if constexpr (o == op::CALL) {
+        returns[run.callsOpenBefore(I)] = s.pc + fixedLength(o);
+        runDirect<o>(s);
+        return true;
+    } else if constexpr (o == op::RET) {
+        runDirect<o>(s);
+        return s.pc == returns[run.callsOpenBefore(I) - 1];
+    } else if constexpr (o == op::JZ || o == op::JNZ) {
+        const bool taken = (o == op::JZ) == (s.cond == 0);
+        runDirect<o>(s);
+        return !taken;
+    } else {
+        runDirect<o>(s);
+        return true;
+    }
 }
+
+// Fused run K, a run that follows control, up to its end or the first instruction after which
+// the program left the run's path; returns how many of its instructions ran.
+template <size_t K, size_t... I>
+CORVANE_INLINE uint32_t runFollowing(RunState& s, std::index_sequence<I...>) {
+    std::array<uint32_t, kFollowedCalls> returns;
+    uint32_t done = 0;
+    static_cast<void>(((++done, followDirect<K, I>(s, returns)) && ...));
+    return done;
+}
+
+// The fixed bytes of fused run K.
 template <size_t K>
 constexpr uint32_t fusedBytes() {
     uint32_t n = 0;
@@ -120,9 +161,10 @@ constexpr uint32_t fusedBytes() {
 
 // A fused run's bytes, for a run that can loop on itself copied out of the image once when
 // execution enters the run, for all the passes it makes (see codeAtPc in vm/fetch.h); any other
-// run reads them in the image, where a copy would only cost. The run was checked to lie inside
-// the image when it was decoded.
-template <size_t K, bool Copied = kFusedRuns[K].endsInJump()>
+// run reads them in the image, where a copy would only cost, and so does a run that follows
+// control, whose bytes do not lie in one piece. The run was checked to lie inside the image
+// when it was decoded.
+template <size_t K, bool Copied = kFusedRuns[K].endsInJump() && !kFusedRuns[K].follows()>
 struct FusedCode {
     CORVANE_INLINE explicit FusedCode(const uint8_t* at) : at(at) {}
     CORVANE_INLINE const uint8_t* data() const { return at; }
@@ -131,10 +173,11 @@ struct FusedCode {
 template <size_t K>
 struct FusedCode<K, true> {
     CORVANE_INLINE explicit FusedCode(const uint8_t* at) {
-        std::memcpy(bytes.data(), at, bytes.size());
+        std::memcpy(bytes.data(), at, fusedBytes<K>());
     }
     CORVANE_INLINE const uint8_t* data() const { return bytes.data(); }
-    std::array<uint8_t, fusedBytes<K>()> bytes;
+    // The image's read slack too (fetchCodeAddress), as zero.
+    std::array<uint8_t, fusedBytes<K>() + kImageReadSlack> bytes{};
 };
 
 // One pass of fused run K: each instruction through its own handler, called through a constant
@@ -161,6 +204,25 @@ CORVANE_INLINE bool runFused(RunState& s, const FusedCode<K>& code) {
         return runFusedOps<K, Check>(s, code.data(),
                                      std::make_index_sequence<kFusedRuns[K].count>{});
     }
+}
+
+// The further passes of fused run K, a run that follows control and went all the way round to
+// its start, while it does so and `left` covers it; returns the instructions they executed. Out
+// of line: the calls and returns of a pass need more registers than the batch has free, and the
+// entry costs once for all the passes.
+template <size_t K>
+CORVANE_NOINLINE uint64_t loopFollowing(Machine& m, uint64_t left) {
+    constexpr FusedRun run = kFusedRuns[K];
+    RunState s(m);
+    const uint32_t start = s.pc;
+    uint64_t executed = 0;
+    uint32_t done;
+    do {
+        done = runFollowing<K>(s, std::make_index_sequence<run.count>{});
+        executed += done;
+    } while (done == run.count && s.pc == start && left - executed >= run.count);
+    s.store();
+    return executed;
 }
 
 // Where in the bytes of fused run K, a loop in place, the width and frame bit of the typed
@@ -249,27 +311,36 @@ CORVANE_NOINLINE uint64_t loopInPlace(Machine& m, uint64_t passes) {
 // covers it, without the dispatch; a run that loops in place, after a first pass whose places
 // were clear of the ring and the end of VmMemory, makes its further passes out of line.
 template <size_t K>
-CORVANE_INLINE bool runFusedAt(RunState& s, const uint8_t* image, uint64_t& executed,
-                               uint64_t budget) {
+CORVANE_INLINE bool runFusedAt(RunState& s, const uint8_t* image, uint64_t& left) {
     constexpr FusedRun run = kFusedRuns[K];
-    if (budget - executed < run.count) return false;
+    if (left < run.count) return false;
     const uint32_t start = s.pc;
+    if constexpr (run.follows()) {
+        const uint32_t done = runFollowing<K>(s, std::make_index_sequence<run.count>{});
+        left -= done;
+        if (run.endsInJump() && done == run.count && s.pc == start && left >= run.count) {
+            s.store();
+            left -= loopFollowing<K>(s.machine, left);
+            s.load();
+        }
+        return true;
+    }
     const FusedCode<K> code(image + start);
     if constexpr (inPlaceLoop(run).ok) {
         const bool clear = runFused<K, RingCheck::Probe>(s, code);
-        executed += run.count;
-        if (clear && s.pc == start && budget - executed >= run.count) {
+        left -= run.count;
+        if (clear && s.pc == start && left >= run.count) {
             s.store();
-            executed += run.count * loopInPlace<K>(s.machine, (budget - executed) / run.count);
+            left -= run.count * loopInPlace<K>(s.machine, left / run.count);
             s.load();
         }
     } else {
         runFused<K>(s, code);
-        executed += run.count;
+        left -= run.count;
     }
-    while (run.endsInJump() && s.pc == start && budget - executed >= run.count) {
+    while (run.endsInJump() && s.pc == start && left >= run.count) {
         runFused<K>(s, code);
-        executed += run.count;
+        left -= run.count;
     }
     return true;
 }

@@ -115,7 +115,7 @@ constexpr LoopOp loopOp(uint8_t o) {
 }  // namespace detail
 
 constexpr InPlaceLoop inPlaceLoop(const FusedRun& run) {
-    if (!run.endsInJump()) return {};
+    if (!run.endsInJump() || run.follows()) return {};
     // By depth: whether the slot holds a value fixed for the loop, and which instruction pushed it.
     bool fixed[kLongestFused + 1] = {};
     int pushedBy[kLongestFused + 1] = {};

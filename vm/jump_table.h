@@ -5,7 +5,7 @@
 // switch over the kinds, for compilers without computed goto). Each body is written once, with
 // the way it goes on as its arguments; the lists of opcodes and fused runs are written once and
 // expanded for labels, threaded bodies and switch cases alike. Used by executeBatch alone: the
-// bodies use its names (s, code, executed, budget, kind, the table kPlain and the labels
+// bodies use its names (s, code, left, kind, the table kPlain and the labels
 // dispatch, outside and done) and runPlain.
 
 #include <cstddef>
@@ -37,7 +37,7 @@
 
 // One instruction through its handler; `next` goes on to the next kind.
 #define CORVANE_PLAIN_BODY(n, next)                 \
-    if (runPlain<n>(s, executed)) [[unlikely]]      \
+    if (runPlain<n>(s, left)) [[unlikely]]          \
         goto done;                                  \
     next;
 
@@ -46,7 +46,7 @@
 #define CORVANE_FUSED_BODY(g, j, whenShort, next)                                                \
     if constexpr (8 * (g) + (j) < kFusedRunCount) {                                          \
         constexpr size_t k = 8 * (g) + (j) < kFusedRunCount ? 8 * (g) + (j) : 0;             \
-        if (!fused_exec::runFusedAt<k>(s, code, executed, budget)) whenShort;                   \
+        if (!fused_exec::runFusedAt<k>(s, code, left)) whenShort;                               \
         next;                                                                                \
     } else {                                                                                 \
         goto outside;                                                                        \
@@ -62,7 +62,7 @@
 // The same jump after the checks every instruction needs: budget, then image.
 #define CORVANE_DISPATCH()                                              \
     do {                                                                \
-        if (executed >= budget) goto done;                              \
+        if (left == 0) goto done;                                       \
         if (s.pc >= imageSize) [[unlikely]] goto outside;               \
         CORVANE_GOTO_KIND();                                            \
     } while (false)

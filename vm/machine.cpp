@@ -2,6 +2,6 @@
 
 namespace corvane {
 
-Machine::Machine() : image(new uint8_t[kImageBufferSize]()) {}
+Machine::Machine() : image(new uint8_t[kImageBufferSize + kImageReadSlack]()) {}
 
 }  // namespace corvane

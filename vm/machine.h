@@ -92,7 +92,7 @@ struct Machine : VmAccess<Machine> {
     LastReturn lastReturn;
 
     // --- program image ---
-    std::unique_ptr<uint8_t[]> image;  // kImageBufferSize bytes
+    std::unique_ptr<uint8_t[]> image;  // kImageBufferSize + kImageReadSlack bytes
     uint32_t imageSize = 0;            // bytes of the loaded file, header included
     // What the run loop decoded from the image; derived from it, not machine state. Loading an
     // image or a reset clears it.

@@ -23,5 +23,8 @@ constexpr int kScreenWidth = 160;
 constexpr int kScreenHeight = 80;
 
 constexpr uint32_t kImageBufferSize = 0x80000;  // 524,288 bytes
+// Bytes the image buffer holds past the largest image (zero until an image lies there), so that
+// a 24-bit code address at the very end of an image is read with one 32-bit load.
+constexpr uint32_t kImageReadSlack = 1;
 
 }  // namespace corvane

@@ -3,6 +3,7 @@
 // markers' stop, EXIT and invalid opcodes are out of line in ops_control.cpp.
 
 #include <cstdint>
+#include <cstring>
 
 #include "vm/fetch.h"
 #include "vm/machine.h"
@@ -69,7 +70,10 @@ CORVANE_INLINE void op_ENTER(M& m) {
     // same bytes as the byte copy, stored the way the callee's loads will read them back.
     const bool apart = to + bytes <= kOperandRing || to >= kOperandRing + kOperandRingSize;
     if (apart && to + bytes <= kVmMemorySize && (m.osp & 3) == 0) [[likely]] {
-        for (uint32_t i = 0; i < bytes; i += 4) m.write32(to + i, m.slot(uint8_t(m.osp + i)));
+        // Checked not to wrap: plain copies, slot by slot (the slots may wrap round the ring).
+        for (uint32_t i = 0; i < bytes; i += 4) {
+            std::memcpy(&m.mem[to + i], &m.mem[size_t{kOperandRing} + uint8_t(m.osp + i)], 4);
+        }
         return;
     }
     // Byte by byte, as a frame laid over the ring itself would see it.

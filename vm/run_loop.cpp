@@ -22,10 +22,10 @@ constexpr std::array<HandlerOf<RunState>, 256> kRunHandlers = handlerTable<RunSt
 // One instruction through its handler, called with a constant index so that it is inlined.
 // Returns whether the run loop must stop (a handler that ran on the machine asked it to).
 template <uint8_t N>
-CORVANE_INLINE bool runPlain(RunState& s, uint64_t& executed) {
+CORVANE_INLINE bool runPlain(RunState& s, uint64_t& left) {
     ++s.pc;
     kRunHandlers[N](s);
-    ++executed;
+    --left;
     return s.stop;
 }
 
@@ -38,6 +38,9 @@ static_assert(kFusedRunCount <= kFusedLabels, "every fused run needs a label in 
 // image (which faults, as does a pc outside it).
 uint64_t executeBatch(Machine& m, uint64_t executed, uint64_t budget) {
     RunState s(m);
+    // One count, of the instructions the budget has left, instead of the count executed and the
+    // budget: one register fewer held across the whole batch.
+    uint64_t left = budget - executed;
     const uint8_t* const code = m.image.get();
     const uint32_t imageSize = m.imageSize;
     uint16_t* const kinds = m.decoded.kinds.get();
@@ -58,7 +61,7 @@ undecoded:
 #else
     // Portable dispatch: one switch over the kinds, with a case of its own for every opcode and
     // every fused run, so that each handler and run is inlined as in the threaded loop.
-    while (executed < budget) {
+    while (left != 0) {
         if (s.pc >= imageSize) [[unlikely]]
             goto outside;
         uint16_t kind = kinds[s.pc];
@@ -78,10 +81,10 @@ outside:
     // The instruction at pc is not inside the image: the check faults and ends the program.
     s.store();
     instructionInImage(m);
-    return executed;
+    return budget - left;
 done:
     s.store();
-    return executed;
+    return budget - left;
 }
 
 }  // namespace

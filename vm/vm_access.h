@@ -5,6 +5,7 @@
 // little-endian too, so an access that does not wrap is one plain copy).
 
 #include <bit>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
@@ -69,13 +70,14 @@ struct VmAccess {
     }
 
     // --- operand stack: a ring of 64 four-byte slots in OperandRing ---
+    // Indexed in size_t, so that the ring's place folds into the address of the load or store.
     CORVANE_INLINE uint32_t slot(uint8_t index) const {
         uint32_t v;
-        std::memcpy(&v, &bytes()[kOperandRing + index], 4);
+        std::memcpy(&v, &bytes()[size_t{kOperandRing} + index], 4);
         return v;
     }
     CORVANE_INLINE void push(uint32_t v) {
-        std::memcpy(&bytes()[kOperandRing + self().osp], &v, 4);
+        std::memcpy(&bytes()[size_t{kOperandRing} + self().osp], &v, 4);
         self().osp = uint8_t(self().osp + 4);
     }
     CORVANE_INLINE uint32_t pop() {

@@ -85,12 +85,40 @@ std::vector<uint8_t> randomProgram(std::mt19937& rng) {
         if (rng() % 2 == 0) {
             const FusedRun& run = kFusedRuns[rng() % kFusedRunCount];
             const uint32_t runStart = code.here();
-            for (int i = 0; i < run.count; ++i) {
-                if (i > 0) starts.push_back(code.here());
-                code.op(run.ops[i]);
-                operand(run.ops[i]);
+            // A run that follows calls is laid out as the program would hold it: the caller's
+            // part in line (after a CALL, what follows the callee's RET), and each callee's part
+            // (from its ENTER to its RET, or to the run's end) as a function of its own after it,
+            // the CALL's operand pointing there. Its JZ and JNZ get random targets, so that the
+            // run sometimes leaves its path there.
+            std::vector<std::pair<int, int>> parts = {{0, run.count}};  // [first, end) of ops
+            std::vector<uint32_t> callOperands = {0};                   // the CALL of each part
+            uint32_t lastJump = 0;
+            for (size_t k = 0; k < parts.size(); ++k) {
+                if (k > 0) {
+                    starts.push_back(code.here());
+                    code.patch24(callOperands[k], code.here());
+                }
+                for (int i = parts[k].first; i < parts[k].second; ++i) {
+                    if (i > parts[k].first) starts.push_back(code.here());
+                    code.op(run.ops[i]);
+                    if (run.ops[i] != op::CALL || i + 1 == run.count) {
+                        operand(run.ops[i]);
+                        if (i + 1 == run.count && run.endsInJump()) lastJump = jumps.back();
+                        continue;
+                    }
+                    // The callee runs up to the RET that returns from this CALL.
+                    int ret = i + 1;
+                    while (ret < run.count &&
+                           !(run.ops[ret] == op::RET &&
+                             run.callsOpenBefore(ret) == run.callsOpenBefore(i) + 1))
+                        ++ret;
+                    callOperands.push_back(code.here());
+                    code.u24(0);
+                    parts.emplace_back(i + 1, std::min(ret + 1, int(run.count)));
+                    i = ret;  // the caller goes on after that RET
+                }
             }
-            if (run.endsInJump() && rng() % 3 == 0) loops.emplace_back(jumps.back(), runStart);
+            if (run.endsInJump() && rng() % 3 == 0) loops.emplace_back(lastJump, runStart);
         } else {
             const uint8_t op = kExtra[rng() % std::size(kExtra)];
             code.op(op);

@@ -272,18 +272,39 @@ INSTANTIATE_TEST_SUITE_P(Demos, DemoDifferential,
 namespace corvane::test {
 namespace {
 
-// Only the last instruction of a fused run may leave the straight line.
+// Only the last instruction of a fused run may leave the straight line, unless the run follows
+// control in a way the decoder can follow.
 TEST(FusedRuns, AreWellFormed) {
     using namespace op;
     const uint8_t leaves[] = {JZ, JNZ, JMP, CALL, RET};
     for (const FusedRun& run : kFusedRuns) {
         ASSERT_GE(run.count, 2);
         ASSERT_LE(run.count, kLongestFused);
+        if (run.follows()) {
+            EXPECT_TRUE(followsWellFormed(run)) << opInfo(run.ops[0]).name << " run";
+            continue;
+        }
         for (int i = 0; i + 1 < run.count; ++i) {
             EXPECT_EQ(std::find(std::begin(leaves), std::end(leaves), run.ops[i]), std::end(leaves))
                 << opInfo(run.ops[0]).name << " run jumps before its end";
         }
     }
+    // What the decoder cannot follow: it would read a return address the run never stored, or
+    // look for a callee's entry or a jump's target it does not know.
+    const struct {
+        const char* what;
+        FusedRun run;
+        bool ok;
+    } cases[] = {
+        {"a call into its callee and back", {5, {CALL, ENTER, RET, POP_COND, JZ}}, true},
+        {"a return from the run's caller, last", {3, {LDL_L, ADDI, RET}}, true},
+        {"a return from the run's caller, inside", {3, {LDL_L, RET, POP_COND}}, false},
+        {"a call not into an ENTER", {3, {CALL, LDL_L, RET}}, false},
+        {"a jump inside", {3, {JMP, LDL_L, RET}}, false},
+        {"two calls open", {5, {CALL, ENTER, CALL, ENTER, LDL_L}}, true},
+        {"three calls open", {7, {CALL, ENTER, CALL, ENTER, CALL, ENTER, LDL_L}}, false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(followsWellFormed(c.run), c.ok) << c.what;
 }
 
 // Which runs the cache of held slots can take: each slot a run pops or pushes lies inside it,
