@@ -1,14 +1,16 @@
 // The interpreter's speed in the browser against native, on the same counting loop
 // (bench/count/count.s), in the same invocation: instructions per second of wall-clock time,
 // native by corvane-run in real time, in the page from the program's start to its end (the page
-// yields to the browser every frame, as it always does). Then what an idle page costs, and the
-// time to the first frame of the player and of the playground (and to the playground's compiler
-// being ready), each page loaded three times in a fresh browser context (nothing cached).
-// Where the page's time goes: every browser frame's tick is timed with the instructions it ran,
-// which separates the interpreter's rate inside the ticks (by quarter of the run: WebAssembly
-// starts in the browser's quick compiler) from the share of the time the ticks hold. When the
-// web build's run_rate.js is there (cmake --build --preset web --target run_rate), the
-// interpreter alone on the same loop under node, and natively (the default build's run_rate).
+// yields to the browser for its painting and input, as it always does). Then what an idle page
+// costs, and the time to the first frame of the player and of the playground (and to the
+// playground's compiler being ready), each page loaded three times in a fresh browser context
+// (nothing cached). Where the page's time goes: every tick (at a frame, or between frames while
+// the program computes) is timed with the instructions it ran, which separates the interpreter's
+// rate inside the ticks (by quarter of the run: WebAssembly starts in the browser's quick
+// compiler) from the share of the time the ticks hold, and the frames the browser showed
+// meanwhile. When the web build's run_rate.js is there (cmake --build --preset web --target
+// run_rate), the interpreter alone on the same loop under node, and natively (the default
+// build's run_rate).
 // usage: NODE_PATH=build/web/node/node_modules node tests/web/bench.js <site> <native bin> [rounds]
 'use strict';
 
@@ -38,17 +40,29 @@ async function main() {
     headless: true, args: ['--no-sandbox', '--disable-gpu', '--disable-dev-shm-usage'],
   });
   const page = await browser.newPage();
-  // Each frame's callbacks timed, with the instructions the program ran in them.
+  // Each tick timed, with the instructions the program ran in it: the frames' callbacks, and
+  // the ticks the page runs between frames while a program computes (posted messages). And the
+  // frames the browser shows, to see that it still paints while the program computes.
   await page.evaluateOnNewDocument(() => {
     const request = window.requestAnimationFrame.bind(window);
     window.benchTicks = [];
-    window.requestAnimationFrame = (callback) => request((time) => {
+    window.benchFrames = [];
+    const timed = (callback) => (arg) => {
       const test = window.corvaneTest;
       const n0 = test ? test.instructions() : 0;
       const t0 = performance.now();
-      callback(time);
+      callback(arg);
       window.benchTicks.push([t0, performance.now(), (test ? test.instructions() : 0) - n0]);
-    });
+    };
+    window.requestAnimationFrame = (callback) => request(timed(callback));
+    const listen = window.addEventListener.bind(window);
+    window.addEventListener = (type, handler, ...rest) =>
+      listen(type, type === 'message' ? timed(handler) : handler, ...rest);
+    const frameShown = () => {
+      window.benchFrames.push(performance.now());
+      request(frameShown);
+    };
+    request(frameShown);
   });
   await page.goto(`http://127.0.0.1:${server.address().port}/index.html?vrn=t/count.vrn`,
                   { timeout: 120000 });
@@ -65,7 +79,8 @@ async function main() {
         n0 = window.corvaneTest.instructions();
       }
       if (!running && t0) {
-        resolve({ s: (performance.now() - t0) / 1000, n: window.corvaneTest.instructions() - n0 });
+        resolve({ t0, s: (performance.now() - t0) / 1000,
+                   n: window.corvaneTest.instructions() - n0 });
         return;
       }
       setTimeout(poll, 5);
@@ -73,6 +88,9 @@ async function main() {
     poll();
   }));
   const ticks = (await page.evaluate(() => window.benchTicks)).filter(([, , n]) => n > 0);
+  const shown = (await page.evaluate(() => window.benchFrames))
+    .filter((t) => t >= web.t0 && t <= web.t0 + web.s * 1000);
+  const longestGap = shown.reduce((gap, t, i) => (i ? Math.max(gap, t - shown[i - 1]) : 0), 0);
   // Idle: the program has ended; what the page's main thread still does in five seconds.
   const busy = async () => (await page.metrics()).TaskDuration;
   const idleFrom = await busy();
@@ -120,6 +138,8 @@ async function main() {
   console.log(`  ${ticks.length} ticks ran it, ${(100 * tickMs / spanMs).toFixed(0)}% of the ` +
               `time from the first to the last; inside them ${inTicks(ticks).toFixed(0)} M/s, ` +
               `by quarter ${quarters.map((part) => inTicks(part).toFixed(0)).join(', ')} M/s`);
+  console.log(`  the browser showed ${shown.length} frames in the run, the longest gap ` +
+              `${longestGap.toFixed(1)} ms`);
   const nodeRate = path.join(site, '../bin/run_rate.js');
   const nativeRate = path.join(bin, '../bench/run_rate');
   if (fs.existsSync(nodeRate) && fs.existsSync(nativeRate)) {
