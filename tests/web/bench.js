@@ -47,12 +47,17 @@ async function main() {
     const request = window.requestAnimationFrame.bind(window);
     window.benchTicks = [];
     window.benchFrames = [];
-    const timed = (callback) => (arg) => {
+    // Counted only once the simulator has started: before, the hook has nothing to ask, and a
+    // throw here would lose the callback (puppeteer's own waits poll in frame callbacks).
+    const count = () => {
       const test = window.corvaneTest;
-      const n0 = test ? test.instructions() : 0;
+      return test && test.started ? test.instructions() : 0;
+    };
+    const timed = (callback) => (arg) => {
+      const n0 = count();
       const t0 = performance.now();
       callback(arg);
-      window.benchTicks.push([t0, performance.now(), (test ? test.instructions() : 0) - n0]);
+      window.benchTicks.push([t0, performance.now(), count() - n0]);
     };
     window.requestAnimationFrame = (callback) => request(timed(callback));
     const listen = window.addEventListener.bind(window);
