@@ -4,13 +4,13 @@
 // the program's start to its end (the page yields to the browser for its painting and input, as
 // it always does). Then what an idle page costs, and the time to the first frame of the player
 // and of the playground (and to the playground's compiler being ready), each page loaded three
-// times in a fresh browser context (nothing cached). Where the page's time goes: every tick (at a frame, or between frames while
-// the program computes) is timed with the instructions it ran, which separates the interpreter's
-// rate inside the ticks (by quarter of the run: WebAssembly starts in the browser's quick
-// compiler) from the share of the time the ticks hold, and the frames the browser showed
-// meanwhile. When the web build's run_rate.js is there (cmake --build --preset web --target
-// run_rate), the interpreter alone on the same loop under node, and natively (the default
-// build's run_rate).
+// times in a fresh browser context (nothing cached). Where the page's time goes: every tick (at
+// a frame, or between frames while the program computes) is timed with the instructions it ran,
+// which separates the interpreter's rate inside the ticks (by quarter of the run: WebAssembly
+// starts in the browser's quick compiler) from the share of the time the ticks hold, and the
+// frames the browser showed meanwhile. When the web build's run_rate.js is there (cmake --build
+// --preset web --target run_rate), the interpreter alone on the same loop under node, and
+// natively (the default build's run_rate).
 // usage: NODE_PATH=build/web/node/node_modules node tests/web/bench.js <site> <native bin> [rounds]
 'use strict';
 
