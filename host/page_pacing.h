@@ -24,6 +24,10 @@ class TickShare {
 
     // What the tick starting at `startNs` (page time) may keep.
     uint64_t tickBudget(uint64_t startNs);
+    // What a tick between two frames may keep (the page runs such ticks back to back while a
+    // program computes): half the frame, so that the browser's turn to paint, which waits for
+    // the tick under way, still comes once a frame.
+    uint64_t sliceBudget() const { return budgetNs_ / 3 * 2; }
 
   private:
     std::array<uint64_t, kGapWindow> gaps_{};  // the last gaps, oldest overwritten first

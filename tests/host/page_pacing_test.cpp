@@ -1,12 +1,14 @@
-// The browser tick's share of a frame and the real-time batch size: the frame estimate must
-// follow the display and ignore a tick that ran long and the quick ticks after it, and the batch
-// must grow only while whole batches end quickly and fall back as soon as one is slow.
+// The browser tick's share of a frame (and of a tick between frames) and the real-time batch
+// size: the frame estimate must follow the display and ignore a tick that ran long and the
+// quick ticks after it, and the batch must grow only while whole batches end quickly and fall
+// back as soon as one is slow.
 
 #include "host/page_pacing.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace corvane::test {
@@ -14,8 +16,9 @@ namespace {
 
 constexpr uint64_t kMs = 1'000'000;
 
-// Ticks whose gaps repeat `pattern`, one window's worth and one more tick: the budget then.
-uint64_t budgetAfterWindow(const std::vector<uint64_t>& pattern) {
+// Ticks whose gaps repeat `pattern`, one window's worth and one more tick: the budget then,
+// and the slice of a tick between frames.
+std::pair<uint64_t, uint64_t> budgetAfterWindow(const std::vector<uint64_t>& pattern) {
     TickShare share;
     uint64_t t = 1'000 * kMs;
     uint64_t budget = share.tickBudget(t);
@@ -23,26 +26,35 @@ uint64_t budgetAfterWindow(const std::vector<uint64_t>& pattern) {
         t += pattern[i % pattern.size()];
         budget = share.tickBudget(t);
     }
-    return budget;
+    return {budget, share.sliceBudget()};
 }
 
+// A frame's tick keeps three quarters of the usual gap; a tick between frames, half of it (so
+// that the browser's painting, which waits for the tick under way, still comes every frame).
 TEST(TickShare, KeepsThreeQuartersOfTheUsualGap) {
     const struct {
         const char* display;
         std::vector<uint64_t> gaps;
         uint64_t budget;
+        uint64_t slice;
     } cases[] = {
-        {"60 Hz", {16'666'667}, 12'499'998},
-        {"120 Hz", {8'333'333}, 6'249'999},
+        {"60 Hz", {16'666'667}, 12'499'998, 8'333'332},
+        {"120 Hz", {8'333'333}, 6'249'999, 4'166'666},
         // A long tick makes a long gap, and the browser's next frame comes early after it: the
         // usual gap still decides.
         {"60 Hz with a long tick and a quick one after it",
          {16'666'667, 16'666'667, 40 * kMs, 300'000},
-         12'499'998},
-        {"a display faster than the smallest tick allows", {kMs}, TickShare::kMinTickBudgetNs},
-        {"30 Hz, capped", {33 * kMs}, TickShare::kMaxTickBudgetNs},
+         12'499'998,
+         8'333'332},
+        {"a display faster than the smallest tick allows",
+         {kMs},
+         TickShare::kMinTickBudgetNs,
+         TickShare::kMinTickBudgetNs / 3 * 2},
+        {"30 Hz, capped", {33 * kMs}, TickShare::kMaxTickBudgetNs, 8'333'332},
     };
-    for (const auto& c : cases) EXPECT_EQ(budgetAfterWindow(c.gaps), c.budget) << c.display;
+    for (const auto& c : cases) {
+        EXPECT_EQ(budgetAfterWindow(c.gaps), std::make_pair(c.budget, c.slice)) << c.display;
+    }
 }
 
 TEST(TickShare, FirstEstimateAfterAFewTicksThenFollowsTheDisplay) {

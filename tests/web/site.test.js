@@ -1,9 +1,10 @@
 // The web site in headless Chromium: it loads cleanly and runs the showcase, and a hidden tab
-// runs no frames; in the test hook's virtual time its LCD is corvane-run's, frame for frame, on a
-// table of demos and C programs; a program's file outlives a reload; keys and taps (several
-// fingers at once, each key drawn pressed) reach a waiting program, a long press opens the menu;
-// a program's Beep is a Web Audio tone when the setting is on; full screen follows the menu's
-// item both ways; bad links and files are reported and the page goes on.
+// runs no frames; a computing program leaves the browser its frames; in the test hook's virtual
+// time its LCD is corvane-run's, frame for frame, on a table of demos and C programs; a
+// program's file outlives a reload; keys and taps (several fingers at once, each key drawn
+// pressed) reach a waiting program, a long press opens the menu; a program's Beep is a Web Audio
+// tone when the setting is on; full screen follows the menu's item both ways; bad links and
+// files are reported and the page goes on.
 'use strict';
 
 const test = require('node:test');
@@ -29,6 +30,9 @@ function prepare() {
       '-o', path.join(work, name + '.vrn')]);
   }
   fs.writeFileSync(path.join(work, 'not-a-program.vrn'), 'This is a text file, not a program.\n');
+  // The benchmarks' counting loop, long enough to compute through the whole test.
+  execFileSync(path.join(bin, 'vrnasm'), [path.join(__dirname, '../../bench/count/count.s'),
+    '-D', 'ROUNDS=1000000', '-o', path.join(work, 'count.vrn')]);
 }
 
 test.before(async () => {
@@ -85,6 +89,34 @@ test('the page loads without errors and runs the showcase', async () => {
   await page.waitForFunction((n) => window.corvaneTest.frames() > n + 5, {}, hiddenAt);
   assert.deepStrictEqual(errors, []);
   assert.deepStrictEqual(await hook(page, () => window.corvaneTest.messages), []);
+  await context.close();
+});
+
+// While a program computes, the page runs it between the browser's frames too (not only once a
+// frame), and the browser must still show its frames: at least half the display's 60 a second.
+test('a computing program leaves the browser its frames', async () => {
+  const { page, context, errors } = await open('?vrn=t/count.vrn');
+  await page.waitForFunction(() => window.corvaneTest.running() &&
+                                   window.corvaneTest.instructions() > 0, { timeout: 20000 });
+  const seen = await hook(page, () => new Promise((resolve) => {
+    const n0 = window.corvaneTest.instructions();
+    const t0 = performance.now();
+    let frames = 0;
+    const frame = () => {
+      ++frames;
+      if (performance.now() - t0 < 1000) {
+        requestAnimationFrame(frame);
+      } else {
+        resolve({ frames, n: window.corvaneTest.instructions() - n0,
+                  running: window.corvaneTest.running() });
+      }
+    };
+    requestAnimationFrame(frame);
+  }));
+  console.log(`# frames shown in a second of computing: ${seen.frames}`);
+  assert.ok(seen.frames >= 30, `only ${seen.frames} frames in a second`);
+  assert.ok(seen.running && seen.n > 0, 'the program went on computing');
+  assert.deepStrictEqual(errors, []);
   await context.close();
 });
 

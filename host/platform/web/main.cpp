@@ -41,6 +41,7 @@ struct Session {
     std::unique_ptr<WebLoop> loop;
     bool hidden = false;
     bool resting = false;
+    bool betweenFrames = false;  // ticks run back to back, not once a frame
 };
 Session* session = nullptr;
 
@@ -57,6 +58,18 @@ void storageDirty() {
 
 void tick() {
     if (session->loop->tick()) {
+        // While a program computes, the next tick comes as soon as the browser has done its own
+        // work (its painting still comes once a frame, between two ticks), not at the next frame:
+        // a frame's tick keeps only part of the frame. Back to one tick a frame once the program
+        // sleeps, waits or stops.
+        const bool computing = session->loop->computing();
+        if (computing != session->betweenFrames) {
+            session->betweenFrames = computing;
+            if (computing)
+                emscripten_set_main_loop_timing(EM_TIMING_SETIMMEDIATE, 0);
+            else
+                emscripten_set_main_loop_timing(EM_TIMING_RAF, 1);
+        }
         // An idle page costs no processor: no program, or one waiting for a key, rests.
         if (session->loop->restful() && !session->resting) {
             session->resting = true;

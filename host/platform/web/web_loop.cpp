@@ -20,7 +20,10 @@ bool WebLoop::tick() {
 
 void WebLoop::realTimeTick() {
     const uint64_t start = WebPlatform::pageNs();
-    const uint64_t budget = share_.tickBudget(start);
+    // A tick between frames (the program computed to the end of the last) takes a slice short
+    // enough that the browser paints at every frame; a frame's tick keeps its share of the frame.
+    const uint64_t budget = computing_ ? share_.sliceBudget() : share_.tickBudget(start);
+    computing_ = false;
     // Where the machine's clock stands: at the deadline it slept until, if that has come, else
     // now; never further back than the catch-up allows.
     uint64_t now = platform_.nowNs();
@@ -51,7 +54,10 @@ void WebLoop::realTimeTick() {
             batch_.ran(s.executed, real - std::min(real, sliceStart));
             sliceStart = real;
             platform_.setClock(std::max(platform_.nowNs(), real));
-            if (real - start >= budget) return;
+            if (real - start >= budget) {
+                computing_ = true;
+                return;
+            }
             continue;
         }
         if (s.idle == IdleReason::Stopped) return;
@@ -70,6 +76,7 @@ void WebLoop::realTimeTick() {
 }
 
 void WebLoop::virtualTimeTick() {
+    computing_ = false;
     const uint64_t start = WebPlatform::pageNs();
     const uint64_t budget = share_.tickBudget(start);
     while (WebPlatform::pageNs() - start < budget) {
