@@ -3,6 +3,7 @@
 #include "vm/decoded_code.h"
 
 #include <algorithm>
+#include <array>
 
 #include "vm/fused.h"
 #include "vm/image.h"
@@ -26,6 +27,35 @@ bool runsAt(const FusedRun& run, const uint8_t* image, uint32_t imageSize, uint3
     return true;
 }
 
+// The fused runs grouped by their first opcode, each group longest first (and in list order
+// among runs of one length), so that the first run of its group that matches is the one to take.
+struct RunsByFirstOpcode {
+    std::array<uint16_t, 257> start{};  // group of opcode k: order[start[k]] .. order[start[k+1]]
+    std::array<uint16_t, kFusedRunCount> order{};
+};
+
+constexpr RunsByFirstOpcode groupRuns() {
+    RunsByFirstOpcode g;
+    for (size_t k = 0; k < kFusedRunCount; ++k) ++g.start[size_t(kFusedRuns[k].ops[0]) + 1];
+    for (size_t op = 0; op < 256; ++op) g.start[op + 1] = uint16_t(g.start[op + 1] + g.start[op]);
+    std::array<uint16_t, 256> next{};
+    for (size_t op = 0; op < 256; ++op) next[op] = g.start[op];
+    for (size_t k = 0; k < kFusedRunCount; ++k) g.order[next[kFusedRuns[k].ops[0]]++] = uint16_t(k);
+    // Within a group, a stable insertion sort by length, longest first.
+    for (size_t op = 0; op < 256; ++op) {
+        for (size_t i = size_t(g.start[op]) + 1; i < g.start[op + 1]; ++i) {
+            const uint16_t k = g.order[i];
+            size_t j = i;
+            for (; j > g.start[op] && kFusedRuns[g.order[j - 1]].count < kFusedRuns[k].count; --j)
+                g.order[j] = g.order[j - 1];
+            g.order[j] = k;
+        }
+    }
+    return g;
+}
+
+constexpr RunsByFirstOpcode kRunsByFirstOpcode = groupRuns();
+
 }  // namespace
 
 void prepareDecoded(Machine& m) {
@@ -43,16 +73,17 @@ void prepareDecoded(Machine& m) {
     d.valid = true;
 }
 
-// The longest run that starts here wins; otherwise the instruction alone.
+// The longest run that starts here wins (the first listed among equally long ones); otherwise
+// the instruction alone. Only the runs that begin with this opcode are tried: decoding happens
+// again after every reset, so it is part of what a restarted program pays.
 uint16_t decodeAt(const uint8_t* image, uint32_t imageSize, uint32_t pc) {
     const uint8_t opcode = image[pc];
     if (pc + fixedLength(opcode) > imageSize) return kKindOutsideImage;
-    size_t best = kFusedRunCount;
-    for (size_t k = 0; k < kFusedRunCount; ++k) {
-        if (best != kFusedRunCount && kFusedRuns[k].count <= kFusedRuns[best].count) continue;
-        if (runsAt(kFusedRuns[k], image, imageSize, pc)) best = k;
+    const RunsByFirstOpcode& g = kRunsByFirstOpcode;
+    for (size_t i = g.start[opcode]; i < g.start[size_t(opcode) + 1]; ++i) {
+        const uint16_t k = g.order[i];
+        if (runsAt(kFusedRuns[k], image, imageSize, pc)) return uint16_t(kKindFirstFused + k);
     }
-    if (best != kFusedRunCount) return uint16_t(kKindFirstFused + best);
     return uint16_t(kKindFirstPlain + opcode);
 }
 
