@@ -8,7 +8,7 @@
 # `run` (the interpreter and the system calls alone).
 # usage: bench/demo_sessions.sh <images folder> <build folder>...
 #   e.g. bench/demo_sessions.sh BASE/build/default/bin BASE/build/default build/default
-# The font data file is taken from the first build that has one.
+# The font data file is $CORVANE_FONTS, else taken from the first build that has one.
 set -euo pipefail
 if [ $# -lt 2 ]; then
     echo "usage: $0 <images folder> <build folder>..." >&2
@@ -17,7 +17,7 @@ fi
 images=$1
 shift
 command -v valgrind >/dev/null || { echo "valgrind is not installed (scripts/setup.sh)" >&2; exit 1; }
-fonts=
+fonts=${CORVANE_FONTS:-}
 for build in "$@"; do
     [ -x "$build/bin/corvane-run" ] || { echo "build corvane-run in $build first" >&2; exit 1; }
     [ -z "$fonts" ] && [ -f "$build/bin/duzezi.dat" ] && fonts=$build/bin/duzezi.dat
