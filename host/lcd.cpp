@@ -84,7 +84,8 @@ void Lcd::present(const uint8_t* lcdMemory, RgbImage& window) {
         if (!interlaced_)
             std::memset(&display_[size_t(2 * k + 1) * kDisplayColumns], 0, kDisplayColumns);
     }
-    const PaletteEntry& background = palette_[0];
+    static_assert(lcdFirstDisplayColumn == 32 && kLcdAreaWidth - lcdEndDisplayColumn == 25,
+                  "the strips left and right of the screen are 32 and 25 pixels wide");
     for (int y = 0; y < kScreenHeight; ++y) {
         const uint8_t* src = lcdMemory + y * kBitmapStride;
         const int k = kScreenHeight - 1 - y;
@@ -93,20 +94,17 @@ void Lcd::present(const uint8_t* lcdMemory, RgbImage& window) {
         std::memset(even + lcdEndDisplayColumn, 0, kDisplayColumns - lcdEndDisplayColumn);
         uint8_t* lower = window.at(kLcdAreaLeft, kLcdAreaTop + 2 * y + 1);
         uint8_t* dst = lower;
-        for (int c = 0; c < lcdFirstDisplayColumn; ++c, dst += 3) {
-            dst[0] = background.red;
-            dst[1] = background.green;
-            dst[2] = background.blue;
-        }
+        // A clear screen byte is 16 background pixels: the strips are made of them.
+        const uint8_t* strip = rgbPixels_[0].data();
+        std::memcpy(dst, strip, 48);
+        std::memcpy(dst + 48, strip, 48);
+        dst += 3 * lcdFirstDisplayColumn;
         for (int b = 0; b < kBitmapStride; ++b, dst += 48) {
             std::memcpy(even + lcdFirstDisplayColumn + 16 * b, indexPixels_[src[b]].data(), 16);
             std::memcpy(dst, rgbPixels_[src[b]].data(), 48);
         }
-        for (int c = lcdEndDisplayColumn; c < kLcdAreaWidth; ++c, dst += 3) {
-            dst[0] = background.red;
-            dst[1] = background.green;
-            dst[2] = background.blue;
-        }
+        std::memcpy(dst, strip, 48);
+        std::memcpy(dst + 48, strip, 3 * (kLcdAreaWidth - lcdEndDisplayColumn) - 48);
         uint8_t* upper = window.at(kLcdAreaLeft, kLcdAreaTop + 2 * y);
         if (!interlaced_) {
             std::memcpy(even + kDisplayColumns, even, kDisplayColumns);
