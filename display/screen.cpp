@@ -252,10 +252,28 @@ void blockBlit(Machine& m, uint8_t x, uint8_t y, uint8_t w, uint8_t h, uint16_t 
     }
 }
 
+// The mode plot of each point, with the mode and the pixel's byte and mask found once; the
+// points off the screen are dropped.
 void verticalSpan(Machine& m, uint8_t x, uint8_t y0, uint8_t y1) {
     const uint32_t top = y0 < y1 ? y0 : y1;
-    const uint32_t bottom = y0 < y1 ? y1 : y0;
-    for (uint32_t y = top; y <= bottom; ++y) modePlot(m, x, y);
+    const uint32_t bottom = std::min<uint32_t>(y0 < y1 ? y1 : y0, kScreenHeight - 1);
+    if (x >= kScreenWidth || m.draw.mode > kModeInvert) return;
+    const uint8_t mask = kPixelMask[x & 7];
+    const uint32_t column = targetBase(m) + (x >> 3);
+    for (uint32_t y = top; y <= bottom; ++y) {
+        uint8_t& byte = m.mem[uint16_t(column + kBitmapStride * y)];
+        switch (m.draw.mode) {
+            case kModeClear:
+                byte &= uint8_t(~mask);
+                break;
+            case kModeSet:
+                byte |= mask;
+                break;
+            default:
+                byte ^= mask;
+                break;
+        }
+    }
 }
 
 void horizontalSpan(Machine& m, uint8_t y, uint8_t x0, uint8_t x1) {
