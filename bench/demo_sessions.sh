@@ -26,7 +26,7 @@ done
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT INT TERM
 
-frames=1200
+frames=${DEMO_FRAMES:-1200}
 # Keys `key` every `period` frames from frame `first`, as --keys wants them.
 every() {
     local first=$1 period=$2 key=$3 out="" f
@@ -61,8 +61,10 @@ count() {
     rm -rf "$work/root"
     local all run
     all=$(sed -n 's/.*Collected : *\([0-9]*\).*/\1/p' "$work/log")
+    # awk reads to the end, so that the annotation never stops on a closed pipe.
     run=$(callgrind_annotate --inclusive=yes "$work/out" 2>/dev/null |
-        awk '/corvane::run\(corvane::Machine&, unsigned long\)/ { gsub(",", "", $1); print $1; exit }')
+        awk '!found && /corvane::run\(corvane::Machine&, unsigned long\)/ {
+            gsub(",", "", $1); print $1; found = 1 }')
     echo "$all ${run:-0}"
 }
 
