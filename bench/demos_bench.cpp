@@ -1,11 +1,13 @@
 // A mixed workload: the bundled demos, each run as the host runs it (batches of instructions,
 // a key whenever one is awaited, delays ended at once, a restart when the program ends), with
 // the font tables empty (glyphs are drawn as blank cells, at the same cost). Reports the
-// instruction rate of each demo.
+// instruction rate of each demo. The images are the build's own, or those in the folder that
+// CORVANE_DEMO_IMAGES names (so that two builds can be compared on the same images).
 
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 
 #include "bench/bench_machine.h"
@@ -15,10 +17,15 @@
 namespace corvane {
 namespace {
 
+std::string imageFolder() {
+    const char* chosen = std::getenv("CORVANE_DEMO_IMAGES");
+    return chosen != nullptr && *chosen != 0 ? chosen : CORVANE_BIN_DIR;
+}
+
 void BM_Demo(benchmark::State& state, const char* name) {
     bench::BenchMachine machine(std::string("corvane-bench-") + name);
     Machine& m = machine.machine();
-    if (!machine.load(bench::readFile(std::string(CORVANE_BIN_DIR) + "/" + name + ".vrn"))) {
+    if (!machine.load(bench::readFile(imageFolder() + "/" + name + ".vrn"))) {
         state.SkipWithError("demo image not built");
         return;
     }

@@ -51,8 +51,38 @@ Rect popRect(Machine& m) {
     return r;
 }
 
+// The points of a line through the mode plot, with the mode and the target looked at once.
 // Error counters start at 0 and every quantity is 8-bit, so the minor coordinate advances only
 // when its counter reaches n, keeping the line on its starting row or column as long as possible.
+template <uint8_t Mode>
+void plotLine(Machine& m, uint8_t x, uint8_t y, uint8_t dx, uint8_t dy, uint8_t step, uint8_t n) {
+    const uint16_t base = targetBase(m);
+    uint8_t ex = 0, ey = 0;
+    for (uint32_t k = 0; k <= n; ++k) {
+        if (x < kScreenWidth && y < kScreenHeight) {
+            uint8_t& byte = m.mem[uint16_t(base + kBitmapStride * y + (x >> 3))];
+            const uint8_t mask = kPixelMask[x & 7];
+            if constexpr (Mode == kModeClear) {
+                byte &= uint8_t(~mask);
+            } else if constexpr (Mode == kModeSet) {
+                byte |= mask;
+            } else {
+                byte ^= mask;
+            }
+        }
+        ex = uint8_t(ex + dx);
+        ey = uint8_t(ey + dy);
+        if (ex >= n) {
+            ex = uint8_t(ex - n);
+            ++x;
+        }
+        if (ey >= n) {
+            ey = uint8_t(ey - n);
+            y = uint8_t(y + step);
+        }
+    }
+}
+
 void drawLine(Machine& m, uint8_t x0, uint8_t y0, uint8_t x1, uint8_t y1) {
     if (x0 == x1) return verticalSpan(m, x0, y0, y1);
     if (y0 == y1) return horizontalSpan(m, y0, x0, x1);
@@ -64,19 +94,15 @@ void drawLine(Machine& m, uint8_t x0, uint8_t y0, uint8_t x1, uint8_t y1) {
     const uint8_t dy = y0 < y1 ? uint8_t(y1 - y0) : uint8_t(y0 - y1);
     const uint8_t step = y0 < y1 ? 1 : 0xFF;
     const uint8_t n = dx > dy ? dx : dy;
-    uint8_t ex = 0, ey = 0, x = x0, y = y0;
-    for (uint32_t k = 0; k <= n; ++k) {
-        modePlot(m, x, y);
-        ex = uint8_t(ex + dx);
-        ey = uint8_t(ey + dy);
-        if (ex >= n) {
-            ex = uint8_t(ex - n);
-            ++x;
-        }
-        if (ey >= n) {
-            ey = uint8_t(ey - n);
-            y = uint8_t(y + step);
-        }
+    switch (m.draw.mode) {
+        case kModeClear:
+            return plotLine<kModeClear>(m, x0, y0, dx, dy, step, n);
+        case kModeSet:
+            return plotLine<kModeSet>(m, x0, y0, dx, dy, step, n);
+        case kModeInvert:
+            return plotLine<kModeInvert>(m, x0, y0, dx, dy, step, n);
+        default:
+            return;  // any other mode leaves every pixel as it is
     }
 }
 

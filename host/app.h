@@ -324,6 +324,8 @@ class App : public Host, public RunLoopClient {
     bool sizeChosen_ = false;  // by the user (menu, vorn.ini), not picked for the screen
     ScreenRect work_;          // the screen's work area when last asked (empty: not known)
     std::vector<std::string> recent_;
+    // The list as the menu's items were last given it; none before the first sync.
+    std::optional<std::vector<std::string>> recentShown_;
     std::string recentNoted_;
     RgbImage presented_;
 };

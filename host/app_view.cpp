@@ -98,11 +98,15 @@ void App::syncView() {
         recentNoted_ = loader_->imagePath();
         noteRecentFile(recentNoted_);
     }
+    // The items' texts are made again only when the list changed: naming a file takes a look at
+    // the file system, and the window syncs after every frame.
+    if (recentShown_ && *recentShown_ == recent_) return;
     for (int n = 1; n <= kRecentFiles; ++n) {
         const size_t i = size_t(n - 1);
         menu.setText(uint16_t(kCmdRecent1 + n - 1),
                      i < recent_.size() ? recentText(n, recent_[i]) : std::string());
     }
+    recentShown_ = recent_;
 }
 
 const RgbImage& App::presentedImage() {

@@ -1,4 +1,4 @@
-// LCD presentation: screen memory -> staging buffer -> display bitmap -> window pixels.
+// LCD presentation: screen memory -> display bitmap -> window pixels, a screen row at a time.
 
 #include "host/lcd.h"
 
@@ -32,6 +32,7 @@ Lcd::Lcd() {
 
 void Lcd::buildPalette() {
     palette_ = blackWhite_ ? kBlackWhitePalette : kGreenPalette;
+    buildRowTables();
 }
 
 void Lcd::setInterlaced(bool on) {
@@ -50,44 +51,73 @@ void Lcd::present(const Machine& machine, RgbImage& window) {
     present(&machine.mem[kLcdScreen], window);
 }
 
+// Each screen byte becomes 16 display pixels, and so 16 window pixels of one colour or the other:
+// both expansions are tables, so a row is drawn a screen byte at a time.
+void Lcd::buildRowTables() {
+    for (int byte = 0; byte < 256; ++byte) {
+        for (int i = 0; i < 8; ++i) {
+            const uint8_t index = uint8_t((byte >> (7 - i)) & 1);
+            const PaletteEntry& e = palette_[index];
+            for (int half = 0; half < 2; ++half) {
+                const int px = 2 * i + half;
+                indexPixels_[size_t(byte)][size_t(px)] = index;
+                uint8_t* rgb = &rgbPixels_[size_t(byte)][size_t(px) * 3];
+                rgb[0] = e.red;
+                rgb[1] = e.green;
+                rgb[2] = e.blue;
+            }
+        }
+    }
+}
+
+// The stages of the pipeline, one screen row at a time: screen row y is staging row 79 - y,
+// display row 2 (79 - y) and, doubled, the odd row after it; in the window (counted top-down)
+// the odd row lands at LCD-area row 2y and the even one at 2y + 1. The staging columns left and
+// right of the 160 screen columns are always clear, so they are background in every even row.
 void Lcd::present(const uint8_t* lcdMemory, RgbImage& window) {
-    // 1-2: spread the screen memory into the staging buffer, bottom-up.
-    std::memset(staging_.data(), 0, size_t(kScreenHeight) * kStagingColumns);
+    constexpr int lcdFirstDisplayColumn = 2 * kStagingLcdColumn;
+    constexpr int lcdEndDisplayColumn = lcdFirstDisplayColumn + 2 * kScreenWidth;
+    static_assert(lcdEndDisplayColumn <= kLcdAreaWidth, "the whole screen lies in the LCD area");
+    // Staging rows 80-87 are never written, so their even display rows stay clear.
+    for (int k = kScreenHeight; k < kStagingRows; ++k) {
+        std::memset(&display_[size_t(2 * k) * kDisplayColumns], 0, kDisplayColumns);
+        if (!interlaced_)
+            std::memset(&display_[size_t(2 * k + 1) * kDisplayColumns], 0, kDisplayColumns);
+    }
+    static_assert(lcdFirstDisplayColumn == 32 && kLcdAreaWidth - lcdEndDisplayColumn == 25,
+                  "the strips left and right of the screen are 32 and 25 pixels wide");
     for (int y = 0; y < kScreenHeight; ++y) {
-        uint8_t* row =
-            &staging_[size_t(kScreenHeight - 1 - y) * kStagingColumns + kStagingLcdColumn];
         const uint8_t* src = lcdMemory + y * kBitmapStride;
-        for (int b = 0; b < kBitmapStride; ++b) {
-            const uint8_t bits = src[b];
-            for (int i = 0; i < 8; ++i) row[b * 8 + i] = (bits >> (7 - i)) & 1;
+        const int k = kScreenHeight - 1 - y;
+        uint8_t* even = &display_[size_t(2 * k) * kDisplayColumns];
+        std::memset(even, 0, lcdFirstDisplayColumn);
+        std::memset(even + lcdEndDisplayColumn, 0, kDisplayColumns - lcdEndDisplayColumn);
+        uint8_t* lower = window.at(kLcdAreaLeft, kLcdAreaTop + 2 * y + 1);
+        uint8_t* dst = lower;
+        // A clear screen byte is 16 background pixels: the strips are made of them.
+        const uint8_t* strip = rgbPixels_[0].data();
+        std::memcpy(dst, strip, 48);
+        std::memcpy(dst + 48, strip, 48);
+        dst += 3 * lcdFirstDisplayColumn;
+        for (int b = 0; b < kBitmapStride; ++b, dst += 48) {
+            std::memcpy(even + lcdFirstDisplayColumn + 16 * b, indexPixels_[src[b]].data(), 16);
+            std::memcpy(dst, rgbPixels_[src[b]].data(), 48);
         }
-    }
-
-    // 3: widen every staging row into the even display row, two pixels per staging byte.
-    for (int k = 0; k < kStagingRows; ++k) {
-        const uint8_t* src = &staging_[size_t(k) * kStagingColumns];
-        uint8_t* dst = &display_[size_t(2 * k) * kDisplayColumns];
-        for (int c = 0; c < kStagingColumns; ++c) dst[2 * c] = dst[2 * c + 1] = src[c];
-    }
-
-    // 4: double the rows unless the interlace rows are to stay dark.
-    if (!interlaced_) {
-        for (int k = 0; k < kStagingRows; ++k) {
-            std::memcpy(&display_[size_t(2 * k + 1) * kDisplayColumns],
-                        &display_[size_t(2 * k) * kDisplayColumns], kDisplayColumns);
+        std::memcpy(dst, strip, 48);
+        std::memcpy(dst + 48, strip, 3 * (kLcdAreaWidth - lcdEndDisplayColumn) - 48);
+        uint8_t* upper = window.at(kLcdAreaLeft, kLcdAreaTop + 2 * y);
+        if (!interlaced_) {
+            std::memcpy(even + kDisplayColumns, even, kDisplayColumns);
+            std::memcpy(upper, lower, size_t(kLcdAreaWidth) * 3);
+            continue;
         }
-    }
-
-    // 5: the lowest 160 rows and leftmost 377 columns of the bottom-up bitmap fill the LCD area.
-    for (int r = 0; r < kLcdAreaHeight; ++r) {
-        const uint8_t* src = &display_[size_t(r) * kDisplayColumns];
-        uint8_t* dst = window.at(kLcdAreaLeft, kLcdAreaTop + kLcdAreaHeight - 1 - r);
-        for (int c = 0; c < kLcdAreaWidth; ++c) {
-            const PaletteEntry& e = palette_[src[c] & 15];
-            dst[0] = e.red;
-            dst[1] = e.green;
-            dst[2] = e.blue;
-            dst += 3;
+        // Interlaced: the odd row keeps what the display bitmap holds (the dark fill).
+        const uint8_t* odd = even + kDisplayColumns;
+        for (int c = 0; c < kLcdAreaWidth; ++c, upper += 3) {
+            const PaletteEntry& e = palette_[odd[c] & 15];
+            upper[0] = e.red;
+            upper[1] = e.green;
+            upper[2] = e.blue;
         }
     }
 }

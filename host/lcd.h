@@ -63,11 +63,15 @@ class Lcd {
 
   private:
     void buildPalette();
+    void buildRowTables();
 
     bool interlaced_ = false;
     bool blackWhite_ = false;
     Palette palette_{};
-    std::array<uint8_t, kStagingRows * kStagingColumns> staging_{};
+    // What one screen byte becomes: 16 display-bitmap indices, and 16 window pixels in the
+    // current palette.
+    std::array<std::array<uint8_t, 16>, 256> indexPixels_{};
+    std::array<std::array<uint8_t, 48>, 256> rgbPixels_{};
     std::array<uint8_t, kDisplayRows * kDisplayColumns> display_{};
 };
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "host/state_file.h"
 #include "shared/real_path.h"
@@ -234,23 +235,20 @@ ImageIdentity identifyImage(const Machine& m) {
 
 std::vector<uint8_t> encodeState(Machine& m, const StateTiming& timing,
                                  const std::string& imageName) {
+    // The rewind machinery encodes a state every few frames: the memory is copied once, into
+    // the file, and the file is handed over without another copy.
     StateWriter w;
+    w.reserve(m.mem.size() + 4096);
     writeImage(w, m, imageName);
     writeRegisters(w, m);
-    ByteSink mem;
-    mem.raw(m.mem.data(), m.mem.size());
-    w.section("MEMO", mem);
-    ByteSink keys;
-    keys.raw(m.hostKeys.data(), m.hostKeys.size());
-    w.section("KEYS", keys);
+    w.section("MEMO", m.mem.data(), m.mem.size());
+    w.section("KEYS", m.hostKeys.data(), m.hostKeys.size());
     writeDisplay(w, m);
     writeDebug(w, m);
     writeFiles(w, m);
     writeTiming(w, timing);
-    ByteSink thumb;
-    thumb.raw(&m.mem[kLcdScreen], kBitmapSize);
-    w.section("LCDT", thumb);
-    return w.finish();
+    w.section("LCDT", &m.mem[kLcdScreen], kBitmapSize);
+    return std::move(w).finish();
 }
 
 StateError decodeState(const std::vector<uint8_t>& file, const Machine& machine, MachineState& st) {

@@ -197,7 +197,7 @@ Menu::Menu() {
 namespace {
 
 // Flat state index of a command: top-level items first, then the sub-menu's, the languages'.
-int stateIndex(uint16_t command) {
+int searchStateIndex(uint16_t command) {
     if (command == kCmdNone) return -1;
     for (int l = 0; l < kMenuLevels; ++l) {
         const std::span<const MenuItem> items = menuLevel(l);
@@ -205,6 +205,22 @@ int stateIndex(uint16_t command) {
             if (items[size_t(i)].command == command) return flatIndex(l, i);
     }
     return -1;
+}
+
+// The window syncs its menu's states after every frame and idle slice, some thirty look-ups a
+// time; the commands lie in a narrow range, so a table made once answers them.
+constexpr uint16_t kFirstTabledCommand = kCmdExit - 1;
+constexpr size_t kTabledCommands = 256;
+
+int stateIndex(uint16_t command) {
+    static const std::array<int16_t, kTabledCommands> table = [] {
+        std::array<int16_t, kTabledCommands> t{};
+        for (size_t c = 0; c < t.size(); ++c)
+            t[c] = int16_t(searchStateIndex(uint16_t(kFirstTabledCommand + c)));
+        return t;
+    }();
+    const uint32_t slot = uint32_t(command) - kFirstTabledCommand;
+    return slot < table.size() ? table[slot] : searchStateIndex(command);
 }
 
 }  // namespace
@@ -245,6 +261,9 @@ const std::string& Menu::gbText(int level, int index) const {
 void Menu::setText(uint16_t command, std::string_view utf8) {
     const int i = stateIndex(command);
     if (i < 0) return;
+    // The window sets the same texts again at every sync: converting them is the costly part.
+    if (runtimeSource_[size_t(i)] == utf8) return;
+    runtimeSource_[size_t(i)] = utf8;
     // Character by character, so one the code page lacks costs only itself.
     runtimeText_[size_t(i)] = gbDisplayText(utf8);
 }

@@ -170,6 +170,7 @@ class Menu {
     std::array<bool, kAllItems> checked_{};
     // Texts given at run time, in GB2312, for the items that have none of their own.
     std::array<std::string, kAllItems> runtimeText_{};
+    std::array<std::string, kAllItems> runtimeSource_{};  // the UTF-8 each text was made from
     bool open_ = false;
     // The sub-menus open below the top level: 0 none, 1 "设定", 2 also the languages.
     int depth_ = 0;

@@ -38,6 +38,7 @@ std::vector<uint8_t> byteDifference(const std::vector<uint8_t>& base,
         const size_t same = i;
         // Most of a state is unchanged from the last: skipped a word at a time (a state is
         // taken every few frames, even in the runner, so this is part of every run's cost).
+        while (n - i >= 64 && std::memcmp(&base[i], &other[i], 64) == 0) i += 64;
         while (n - i >= 8 && std::memcmp(&base[i], &other[i], 8) == 0) i += 8;
         while (i < n && base[i] == other[i]) ++i;
         if (i == n) break;  // an unchanged tail needs no entry

@@ -67,21 +67,23 @@ std::string ByteSource::text() {
     return ok_ ? s : std::string();
 }
 
-void StateWriter::section(std::string_view tag, const ByteSink& payload) {
-    ByteSink head;
-    for (size_t i = 0; i < 4; ++i) head.u8(i < tag.size() ? uint8_t(tag[i]) : ' ');
-    head.u32(uint32_t(payload.bytes().size()));
-    body_.insert(body_.end(), head.bytes().begin(), head.bytes().end());
-    body_.insert(body_.end(), payload.bytes().begin(), payload.bytes().end());
-}
-
-std::vector<uint8_t> StateWriter::finish() const {
+StateWriter::StateWriter() {
     ByteSink head;
     head.raw(reinterpret_cast<const uint8_t*>(kStateMagic), sizeof kStateMagic);
     head.u32(kStateVersion);
-    std::vector<uint8_t> file = head.bytes();
-    file.insert(file.end(), body_.begin(), body_.end());
-    return file;
+    file_ = head.bytes();
+}
+
+void StateWriter::section(std::string_view tag, const ByteSink& payload) {
+    section(tag, payload.bytes().data(), payload.bytes().size());
+}
+
+void StateWriter::section(std::string_view tag, const uint8_t* payload, size_t size) {
+    ByteSink head;
+    for (size_t i = 0; i < 4; ++i) head.u8(i < tag.size() ? uint8_t(tag[i]) : ' ');
+    head.u32(uint32_t(size));
+    file_.insert(file_.end(), head.bytes().begin(), head.bytes().end());
+    file_.insert(file_.end(), payload, payload + size);
 }
 
 const std::vector<uint8_t>* StateSections::find(std::string_view tag) const {

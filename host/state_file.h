@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace corvane {
@@ -53,13 +54,19 @@ class ByteSource {
 
 class StateWriter {
   public:
+    StateWriter();
+    // Room for `bytes` of sections, so that a large state is not copied as the file grows.
+    void reserve(size_t bytes) { file_.reserve(file_.size() + bytes); }
     // `tag` is four ASCII letters.
     void section(std::string_view tag, const ByteSink& payload);
-    // The whole file: magic, version, sections in the order they were added.
-    std::vector<uint8_t> finish() const;
+    void section(std::string_view tag, const uint8_t* payload, size_t size);
+    // The whole file: magic, version, sections in the order they were added. A writer that is
+    // done with hands its file over without a copy.
+    std::vector<uint8_t> finish() const& { return file_; }
+    std::vector<uint8_t> finish() && { return std::move(file_); }
 
   private:
-    std::vector<uint8_t> body_;
+    std::vector<uint8_t> file_;  // magic and version, then the sections
 };
 
 struct StateSections {
