@@ -25,10 +25,32 @@ struct FusedRun {
         const uint8_t last = ops[count - 1];
         return last == op::JZ || last == op::JNZ || last == op::JMP;
     }
+    // Whether a conditional jump before its end can leave it early.
+    constexpr bool exitsEarly() const {
+        for (int i = 0; i + 1 < count; ++i) {
+            if (ops[i] == op::JZ || ops[i] == op::JNZ) return true;
+        }
+        return false;
+    }
 };
 
 namespace detail {
 using namespace op;
+
+// A leaf of vrncc's switch: `cases` tests of the switch's local (loaded by `load`) against a
+// constant, each a jump to its case when equal, then the jump to the default.
+constexpr FusedRun caseTests(uint8_t load, int cases) {
+    FusedRun r{uint8_t(4 * cases + 1), {}};
+    for (int i = 0; i < cases; ++i) {
+        r.ops[size_t(4 * i)] = load;
+        r.ops[size_t(4 * i + 1)] = EQI;
+        r.ops[size_t(4 * i + 2)] = POP_COND;
+        r.ops[size_t(4 * i + 3)] = JNZ;
+    }
+    r.ops[size_t(4 * cases)] = JMP;
+    return r;
+}
+
 // clang-format off
 constexpr FusedRun kFusedRunList[] = {
     // whole loops over tables: t[i & m] = t[i & m] + i with a long counter; vrncc's
@@ -151,6 +173,11 @@ constexpr FusedRun kFusedRunList[] = {
     {2, {POP_COND, JZ}}, {2, {POP_COND, JNZ}},
     // operands
     {2, {LDL_L, LDL_L}}, {2, {LDL_L, ADDI}}, {2, {LDL_L, MULI}}, {2, {LDG_L, LDG_L}},
+    // vrncc's switch: the equality tests at a leaf of its search, one to four of them, on an
+    // int, a long (or the switch's own slot) and an unsigned char; each taken test leaves the run
+    caseTests(LDL_I, 1), caseTests(LDL_I, 2), caseTests(LDL_I, 3), caseTests(LDL_I, 4),
+    caseTests(LDL_L, 1), caseTests(LDL_L, 2), caseTests(LDL_L, 3), caseTests(LDL_L, 4),
+    caseTests(LDL_C, 1), caseTests(LDL_C, 2), caseTests(LDL_C, 3), caseTests(LDL_C, 4),
 };
 // clang-format on
 }  // namespace detail

@@ -101,6 +101,7 @@ constexpr bool changesFrames() {
 
 template <size_t K, size_t... I>
 CORVANE_INLINE void runFusedDirect(RunState& s, std::index_sequence<I...>) {
+    static_assert(!kFusedRuns[K].exitsEarly(), "a run that builds or leaves a frame exits early");
     (runDirect<kFusedRuns[K].ops[I]>(s), ...);
 }
 
@@ -122,7 +123,7 @@ constexpr uint32_t fusedBytes() {
 // execution enters the run, for all the passes it makes (see codeAtPc in vm/fetch.h); any other
 // run reads them in the image, where a copy would only cost. The run was checked to lie inside
 // the image when it was decoded.
-template <size_t K, bool Copied = kFusedRuns[K].endsInJump()>
+template <size_t K, bool Copied = kFusedRuns[K].endsInJump() && !kFusedRuns[K].exitsEarly()>
 struct FusedCode {
     CORVANE_INLINE explicit FusedCode(const uint8_t* at) : at(at) {}
     CORVANE_INLINE const uint8_t* data() const { return at; }
@@ -137,26 +138,54 @@ struct FusedCode<K, true> {
     std::array<uint8_t, fusedBytes<K>()> bytes;
 };
 
+// What one pass of a fused run did: how many of its instructions ran (fewer than all when a
+// conditional jump inside it was taken), and, for a probing pass, whether no access came near
+// the ring or the end of VmMemory.
+struct FusedPass {
+    uint32_t ran;
+    bool clear;
+};
+
+// Instruction I of fused run K on the view; false when it was a conditional jump before the
+// run's end and was taken, which ends the pass there.
+template <size_t K, size_t I, typename C>
+CORVANE_INLINE bool stepInRun(RunState& s, C& c) {
+    constexpr uint8_t o = kFusedRuns[K].ops[I];
+    runCached<o>(s, c);
+    if constexpr (I + 1 < kFusedRuns[K].count && (o == op::JZ || o == op::JNZ)) {
+        return (c.cond != 0) != (o == op::JNZ);
+    }
+    return true;
+}
+
 // One pass of fused run K: each instruction through its own handler, called through a constant
 // so that the compiler inlines it, on the view that holds the ring's slots in registers and reads
 // its operands from the run's copy of its bytes. The run's opcodes were checked when it was
 // decoded. Every level is forced inline: one fused run left out of line takes the view's
 // address, and then no register of it stays in a processor register anywhere in the batch.
-// Returns, for a probing pass, whether no access came near the ring or the end of VmMemory.
+// A run that can leave early counts the instructions up to the taken jump; the exits of such
+// a run are where the operand stack is as deep as at each other, so the slots it stores at its
+// finish are the same whichever exit it takes.
 template <size_t K, RingCheck Check, size_t... I>
-CORVANE_INLINE bool runFusedOps(RunState& s, const uint8_t* code, std::index_sequence<I...>) {
+CORVANE_INLINE FusedPass runFusedOps(RunState& s, const uint8_t* code, std::index_sequence<I...>) {
     constexpr FusedRun run = kFusedRuns[K];
     CachedRunOf<Check> c(s, code);
-    (runCached<run.ops[I]>(s, c), ...);
+    uint32_t ran = run.count;
+    if constexpr (run.exitsEarly()) {
+        // The fold stops at the first taken exit; I + 1 instructions ran up to it.
+        (void)((stepInRun<K, I>(s, c) || (ran = I + 1, false)) && ...);
+    } else {
+        (runCached<run.ops[I]>(s, c), ...);
+    }
     c.finish(s);
-    return c.clearOfRing();
+    return {ran, c.clearOfRing()};
 }
 
 template <size_t K, RingCheck Check = RingCheck::PerAccess>
-CORVANE_INLINE bool runFused(RunState& s, const FusedCode<K>& code) {
+CORVANE_INLINE FusedPass runFused(RunState& s, const FusedCode<K>& code) {
     if constexpr (Check == RingCheck::PerAccess && changesFrames<K>()) {
         runFusedDirect<K>(s, std::make_index_sequence<kFusedRuns[K].count>{});
-        return false;
+        return {kFusedRuns[K].count, false};
     } else {
         return runFusedOps<K, Check>(s, code.data(),
                                      std::make_index_sequence<kFusedRuns[K].count>{});
@@ -256,7 +285,7 @@ CORVANE_INLINE bool runFusedAt(RunState& s, const uint8_t* image, uint64_t& exec
     const uint32_t start = s.pc;
     const FusedCode<K> code(image + start);
     if constexpr (inPlaceLoop(run).ok) {
-        const bool clear = runFused<K, RingCheck::Probe>(s, code);
+        const bool clear = runFused<K, RingCheck::Probe>(s, code).clear;
         executed += run.count;
         if (clear && s.pc == start && budget - executed >= run.count) {
             s.store();
@@ -264,12 +293,10 @@ CORVANE_INLINE bool runFusedAt(RunState& s, const uint8_t* image, uint64_t& exec
             s.load();
         }
     } else {
-        runFused<K>(s, code);
-        executed += run.count;
+        executed += runFused<K>(s, code).ran;
     }
     while (run.endsInJump() && s.pc == start && budget - executed >= run.count) {
-        runFused<K>(s, code);
-        executed += run.count;
+        executed += runFused<K>(s, code).ran;
     }
     return true;
 }
