@@ -163,32 +163,39 @@ CORVANE_INLINE bool stepInRun(RunState& s, C& c) {
 // its operands from the run's copy of its bytes. The run's opcodes were checked when it was
 // decoded. Every level is forced inline: one fused run left out of line takes the view's
 // address, and then no register of it stays in a processor register anywhere in the batch.
-// A run that can leave early counts the instructions up to the taken jump; the exits of such
-// a run are where the operand stack is as deep as at each other, so the slots it stores at its
-// finish are the same whichever exit it takes.
 template <size_t K, RingCheck Check, size_t... I>
 CORVANE_INLINE FusedPass runFusedOps(RunState& s, const uint8_t* code, std::index_sequence<I...>) {
     constexpr FusedRun run = kFusedRuns[K];
     CachedRunOf<Check> c(s, code);
-    uint32_t ran = run.count;
-    if constexpr (run.exitsEarly()) {
-        // The fold stops at the first taken exit; I + 1 instructions ran up to it.
-        (void)((stepInRun<K, I>(s, c) || (ran = I + 1, false)) && ...);
-    } else {
-        (runCached<run.ops[I]>(s, c), ...);
-    }
+    (runCached<run.ops[I]>(s, c), ...);
     c.finish(s);
-    return {ran, c.clearOfRing()};
+    return {run.count, c.clearOfRing()};
+}
+
+// The same for a run that can leave early: the fold stops at the first taken exit, I + 1
+// instructions having run up to it. Its exits are where the operand stack is as deep as at each
+// other, so the slots it stores at its finish are the same whichever exit it takes.
+template <size_t K, size_t... I>
+CORVANE_INLINE FusedPass runFusedExits(RunState& s, const uint8_t* code,
+                                       std::index_sequence<I...>) {
+    CachedRun c(s, code);
+    uint32_t ran = kFusedRuns[K].count;
+    (void)((stepInRun<K, I>(s, c) || (ran = I + 1, false)) && ...);
+    c.finish(s);
+    return {ran, false};
 }
 
 template <size_t K, RingCheck Check = RingCheck::PerAccess>
 CORVANE_INLINE FusedPass runFused(RunState& s, const FusedCode<K>& code) {
+    constexpr auto each = std::make_index_sequence<kFusedRuns[K].count>{};
     if constexpr (Check == RingCheck::PerAccess && changesFrames<K>()) {
-        runFusedDirect<K>(s, std::make_index_sequence<kFusedRuns[K].count>{});
+        runFusedDirect<K>(s, each);
         return {kFusedRuns[K].count, false};
+    } else if constexpr (kFusedRuns[K].exitsEarly()) {
+        static_assert(Check == RingCheck::PerAccess, "a run that exits early loops in place");
+        return runFusedExits<K>(s, code.data(), each);
     } else {
-        return runFusedOps<K, Check>(s, code.data(),
-                                     std::make_index_sequence<kFusedRuns[K].count>{});
+        return runFusedOps<K, Check>(s, code.data(), each);
     }
 }
 
