@@ -38,11 +38,11 @@ std::vector<uint8_t> CodeGen::run() {
         em_.push(0);
         em_.push(0);
     }
-    // Unless its address is taken, main runs where start-up stands: its frame is entered
-    // without a CALL and each of its returns ends the program. A call of main from the program
+    // main runs where start-up stands: its frame is entered without a CALL and each of its
+    // returns ends the program. A call of main from the program, direct or through a pointer,
     // reaches a copy of it generated as any function. Debug and checked images keep the call,
     // for the frames the debugger and the checks' reports walk.
-    if (!dbg_ && !check_ && main->dispatchIndex == 0) {
+    if (!dbg_ && !check_) {
         mainInPlace_ = true;
         function(main);
         mainInPlace_ = false;
