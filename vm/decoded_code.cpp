@@ -3,6 +3,7 @@
 #include "vm/decoded_code.h"
 
 #include <algorithm>
+#include <array>
 
 #include "vm/fused.h"
 #include "vm/image.h"
@@ -26,6 +27,30 @@ bool runsAt(const FusedRun& run, const uint8_t* image, uint32_t imageSize, uint3
     return true;
 }
 
+// The fused runs by their first opcode, each opcode's longest first (the earliest in the list
+// among runs of one length): the first of them that lies at an offset is the one it decodes to.
+// Built once when compiled, so decoding an offset tries only the runs that can start there.
+struct RunsByFirst {
+    std::array<uint16_t, 257> begin{};  // runs starting with opcode o: order[begin[o]..begin[o+1])
+    std::array<uint16_t, kFusedRunCount> order{};
+};
+
+constexpr RunsByFirst runsByFirst() {
+    RunsByFirst t;
+    std::array<uint16_t, 257> next{};
+    for (size_t k = 0; k < kFusedRunCount; ++k) ++next[kFusedRuns[k].ops[0] + 1u];
+    for (size_t o = 0; o < 256; ++o) next[o + 1] += next[o];
+    t.begin = next;
+    for (int length = int(kLongestFused); length >= 2; --length) {
+        for (size_t k = 0; k < kFusedRunCount; ++k) {
+            if (kFusedRuns[k].count == length) t.order[next[kFusedRuns[k].ops[0]]++] = uint16_t(k);
+        }
+    }
+    return t;
+}
+
+constexpr RunsByFirst kRunsByFirst = runsByFirst();
+
 }  // namespace
 
 void prepareDecoded(Machine& m) {
@@ -47,12 +72,10 @@ void prepareDecoded(Machine& m) {
 uint16_t decodeAt(const uint8_t* image, uint32_t imageSize, uint32_t pc) {
     const uint8_t opcode = image[pc];
     if (pc + fixedLength(opcode) > imageSize) return kKindOutsideImage;
-    size_t best = kFusedRunCount;
-    for (size_t k = 0; k < kFusedRunCount; ++k) {
-        if (best != kFusedRunCount && kFusedRuns[k].count <= kFusedRuns[best].count) continue;
-        if (runsAt(kFusedRuns[k], image, imageSize, pc)) best = k;
+    for (uint16_t i = kRunsByFirst.begin[opcode]; i < kRunsByFirst.begin[opcode + 1]; ++i) {
+        const uint16_t k = kRunsByFirst.order[i];
+        if (runsAt(kFusedRuns[k], image, imageSize, pc)) return uint16_t(kKindFirstFused + k);
     }
-    if (best != kFusedRunCount) return uint16_t(kKindFirstFused + best);
     return uint16_t(kKindFirstPlain + opcode);
 }
 
