@@ -73,6 +73,21 @@ constexpr bool followsWellFormed(const FusedRun& run) {
 
 namespace detail {
 using namespace op;
+
+// A leaf of vrncc's switch: `cases` tests of the switch's local (loaded by `load`) against a
+// constant, each a jump to its case when equal, then the jump to the default. A taken test
+// leaves the run there.
+constexpr FusedRun caseTests(uint8_t load, int cases) {
+    FusedRun r{uint8_t(4 * cases + 1), {}};
+    for (int i = 0; i < cases; ++i) {
+        r.ops[size_t(4 * i)] = load;
+        r.ops[size_t(4 * i + 1)] = EQI;
+        r.ops[size_t(4 * i + 2)] = POP_COND;
+        r.ops[size_t(4 * i + 3)] = JNZ;
+    }
+    r.ops[size_t(4 * cases)] = JMP;
+    return r;
+}
 // clang-format off
 constexpr FusedRun kFusedRunList[] = {
     // whole loops over tables: t[i & m] = t[i & m] + i with a long counter; vrncc's
@@ -205,6 +220,11 @@ constexpr FusedRun kFusedRunList[] = {
           LDL_I, SUBI, CALL, ENTER, LDL_I, LTI, POP_COND, JZ}},
     {12, {LDL_I, SUBI, CALL, ENTER, LDL_I, LTI, POP_COND, JZ, LDL_I, RET, ADD, RET}},
     {8, {LDL_I, SUBI, CALL, ENTER, LDL_I, LTI, POP_COND, JZ}},
+    // vrncc's switch: the equality tests at a leaf of its search, one to four of them, on an
+    // int, a long (or the switch's own slot) and an unsigned char
+    caseTests(LDL_I, 1), caseTests(LDL_I, 2), caseTests(LDL_I, 3), caseTests(LDL_I, 4),
+    caseTests(LDL_L, 1), caseTests(LDL_L, 2), caseTests(LDL_L, 3), caseTests(LDL_L, 4),
+    caseTests(LDL_C, 1), caseTests(LDL_C, 2), caseTests(LDL_C, 3), caseTests(LDL_C, 4),
 };
 // clang-format on
 }  // namespace detail

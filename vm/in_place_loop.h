@@ -10,7 +10,7 @@
 //   - every VmMemory access names a place fixed for the whole loop: loads by an operand (LDL_*,
 //     LDG_*), and ASSIGN and the steps through a typed address that the run itself pushed as a
 //     constant (PUSH_*) or as a frame address (ADDRL; fp cannot change inside the run);
-//   - nothing in it can change fp or sp, jump elsewhere than at its end, or stop the machine.
+//   - nothing in it can change fp or sp, jump before its end, or stop the machine.
 // Then the places the first pass touched are the places every later pass touches.
 
 #include <algorithm>
@@ -124,6 +124,8 @@ constexpr InPlaceLoop inPlaceLoop(const FusedRun& run) {
     for (int i = 0; i < run.count; ++i) {
         const detail::LoopOp e = detail::loopOp(run.ops[i]);
         if (!e.allowed || e.pops > depth) return {};
+        // A jump before the end leaves the loop: its passes would not all be whole.
+        if (i + 1 < run.count && (run.ops[i] == op::JZ || run.ops[i] == op::JNZ)) return {};
         if (e.popsAddress) {
             const int at = depth - e.pops;
             if (!fixed[at]) return {};

@@ -1,7 +1,7 @@
 // The code generator leaves out cuts to 16 bits, reloads and jumps only where the C result
-// cannot change: at the edges of those rewrites (a value that does leave 16 bits, a counter at
-// the end of its type, a result that only some callers cut) each program still ends with C's
-// value.
+// cannot change, and main runs without a call where start-up stands: at the edges of those
+// rewrites (a value that does leave 16 bits, a counter at the end of its type, a result that only
+// some callers cut, a main called again) each program still ends with C's value.
 
 #include <gtest/gtest.h>
 
@@ -122,6 +122,14 @@ TEST(VrnccLeanCode, EveryRewriteKeepsTheResultOfC) {
          "  for (p = t, q = p++; p != t + 1; p++) n++;\n"
          "  return n + (q == t); }",
          1},
+        {"main, run where start-up stands, called again by itself",
+         "int depth;\n"
+         "int main(void) { if (depth++ < 3) return main() + 10; return 5; }",
+         35},
+        {"main whose address is taken is called through it",
+         "int n;\n"
+         "int main(void) { int (*f)(void) = main; if (n++) return 7; return f() + 1; }",
+         8},
     };
     for (const auto& c : cases) EXPECT_EQ(resultOf(c.source), c.result) << c.what;
 }

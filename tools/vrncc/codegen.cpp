@@ -38,10 +38,20 @@ std::vector<uint8_t> CodeGen::run() {
         em_.push(0);
         em_.push(0);
     }
-    em_.emit(op::CALL, labelOf(main));
-    if (isVoid(main->type->base)) em_.push(0);
-    em_.emit(op::EXIT);
-    enqueue(main);
+    // main runs where start-up stands: its frame is entered without a CALL and each of its
+    // returns ends the program. A call of main from the program, direct or through a pointer,
+    // reaches a copy of it generated as any function. Debug and checked images keep the call,
+    // for the frames the debugger and the checks' reports walk.
+    if (!dbg_ && !check_) {
+        mainInPlace_ = true;
+        function(main);
+        mainInPlace_ = false;
+    } else {
+        em_.emit(op::CALL, labelOf(main));
+        if (isVoid(main->type->base)) em_.push(0);
+        em_.emit(op::EXIT);
+        enqueue(main);
+    }
     while (!queue_.empty()) {
         Symbol* f = queue_.front();
         queue_.pop_front();
@@ -79,7 +89,7 @@ void CodeGen::function(Symbol* f) {
     fn_ = f;
     temps_ = tempsPeak_ = f->localsSize;
     labels_.clear();
-    em_.label(labelOf(f));
+    if (!mainInPlace_) em_.label(labelOf(f));
     const size_t enter = em_.code.size();
     const int argc = int(f->params.size()) + (f->varargs ? 1 : 0);
     em_.emit(op::ENTER, 0, argc);
@@ -95,8 +105,8 @@ void CodeGen::function(Symbol* f) {
     if (dbg_) em_.emit(op::FUNC, int32_t(dbg_->beginFunction(f)));
     stmt(f->body);
     if (dbg_) lineMarker(dbg_->functionEnd());
-    if (!isVoid(f->type->base)) em_.push(0);
-    em_.emit(op::RET);
+    if (!isVoid(f->type->base) || mainInPlace_) em_.push(0);
+    em_.emit(mainInPlace_ ? op::EXIT : op::RET);
     if (dbg_) {
         const int end = em_.newLabel();
         em_.label(end);

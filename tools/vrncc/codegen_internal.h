@@ -222,7 +222,8 @@ class CodeGen {
     uint32_t stackBase_ = 0;
     int dispatchLabel_ = -1;
     Symbol* fn_ = nullptr;
-    Symbol* main_ = nullptr;  // returns its whole value: the program's status
+    Symbol* main_ = nullptr;    // returns its whole value: the program's status
+    bool mainInPlace_ = false;  // generating main where start-up stands: a return ends the program
     int temps_ = 0;
     int tempsPeak_ = 0;  // the frame's size: temporaries are reused from statement to statement
     std::vector<Target> targets_;

@@ -120,10 +120,10 @@ void CodeGen::stmt(Stmt* s) {
                     discard(s->e);
                 else
                     value(s->e, fn_ != main_ && lowResult(fn_->type->base));
-            } else if (!isVoid(fn_->type->base)) {
-                em_.push(0);
             }
-            em_.emit(op::RET);
+            if ((!s->e && !isVoid(fn_->type->base)) || (mainInPlace_ && isVoid(fn_->type->base)))
+                em_.push(0);
+            em_.emit(mainInPlace_ ? op::EXIT : op::RET);
             break;
         case St::Goto:
             em_.emit(op::JMP, userLabel(s->label, s->loc));
