@@ -22,9 +22,8 @@ const { execFileSync } = require('node:child_process');
 const puppeteer = require('puppeteer-core');
 const { serve } = require('./server.js');
 
-async function main() {
+async function measure(work) {
   const [site, bin, rounds = '300'] = process.argv.slice(2);
-  const work = fs.mkdtempSync(path.join(os.tmpdir(), 'corvane-web-bench-'));
   const image = path.join(work, 'count.vrn');
   execFileSync(path.join(bin, 'vrnasm'), [path.join(__dirname, '../../bench/count/count.s'),
     '-D', 'ROUNDS=' + rounds, '-o', image]);
@@ -187,7 +186,16 @@ async function main() {
                 (runs[0][1] ? `; compiler ready ${runs.map(([, r]) => r.toFixed(0)).join(', ')} ms`
                   : ''));
   }
-  fs.rmSync(work, { recursive: true, force: true });
+}
+
+// The work folder goes whatever happens.
+async function main() {
+  const work = fs.mkdtempSync(path.join(os.tmpdir(), 'corvane-web-bench-'));
+  try {
+    await measure(work);
+  } finally {
+    fs.rmSync(work, { recursive: true, force: true });
+  }
 }
 
 main().catch((e) => { console.error(e); process.exit(1); });
