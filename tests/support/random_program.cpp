@@ -12,7 +12,7 @@ namespace corvane::test {
 
 // Frames are placed so that loads and stores also hit the operand ring and the region past
 // 0xFFFF.
-std::vector<uint8_t> randomProgram(std::mt19937& rng) {
+std::vector<uint8_t> randomProgram(std::mt19937& rng, bool callsLaidOut) {
     static const uint8_t kExtra[] = {
         0x00, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x0D, 0x0E, 0x10, 0x13, 0x16, 0x17,
         0x18, 0x19, 0x1C, 0x1D, 0x1E, 0x1F, 0x20, 0x21, 0x22, 0x25, 0x27, 0x28, 0x29,
@@ -85,11 +85,11 @@ std::vector<uint8_t> randomProgram(std::mt19937& rng) {
         if (rng() % 2 == 0) {
             const FusedRun& run = kFusedRuns[rng() % kFusedRunCount];
             const uint32_t runStart = code.here();
-            // A run that follows calls is laid out as the program would hold it: the caller's
-            // part in line (after a CALL, what follows the callee's RET), and each callee's part
-            // (from its ENTER to its RET, or to the run's end) as a function of its own after it,
-            // the CALL's operand pointing there. Its JZ and JNZ get random targets, so that the
-            // run sometimes leaves its path there.
+            // With callsLaidOut, a run that follows calls is laid out as the program would hold
+            // it: the caller's part in line (after a CALL, what follows the callee's RET), and each
+            // callee's part (from its ENTER to its RET, or to the run's end) as a function of its
+            // own after it, the CALL's operand pointing there. Its JZ and JNZ get random targets,
+            // so that the run sometimes leaves its path there.
             std::vector<std::pair<int, int>> parts = {{0, run.count}};  // [first, end) of ops
             std::vector<uint32_t> callOperands = {0};                   // the CALL of each part
             uint32_t lastJump = 0;
@@ -101,7 +101,7 @@ std::vector<uint8_t> randomProgram(std::mt19937& rng) {
                 for (int i = parts[k].first; i < parts[k].second; ++i) {
                     if (i > parts[k].first) starts.push_back(code.here());
                     code.op(run.ops[i]);
-                    if (run.ops[i] != op::CALL || i + 1 == run.count) {
+                    if (!callsLaidOut || run.ops[i] != op::CALL || i + 1 == run.count) {
                         operand(run.ops[i]);
                         if (i + 1 == run.count && run.endsInJump()) lastJump = jumps.back();
                         continue;
