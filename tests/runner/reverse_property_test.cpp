@@ -106,7 +106,7 @@ TEST(ReverseExecution, LandsWhereTheForwardRunWas) {
     int exercised = 0, landings = 0;
     for (int p = 0; p < kReversePrograms; ++p) {
         const fs::path image = dir / ("p" + std::to_string(p) + ".vrn");
-        writeBytes(image, randomProgram(rng));
+        writeBytes(image, randomProgram(rng, true));
         ReverseSettings settings;
         settings.instructions = 1 + rng() % 40;
         settings.frames = 1 + rng() % 4;
@@ -225,7 +225,7 @@ TEST(InputLogReplay, EndsInTheRecordedState) {
     int replayed = 0;
     for (int p = 0; p < 20; ++p) {
         const fs::path image = dir / "prog.vrn";
-        writeBytes(image, randomProgram(rng));
+        writeBytes(image, randomProgram(rng, true));
         const std::string keys = randomKeys(rng);
         std::string err;
         const auto recorded =

@@ -14,8 +14,7 @@ namespace corvane::test {
 
 // A whole image, header included. `callsLaidOut`: a fused run that follows calls is laid out as a
 // caller and its callees (the run loop's comparison with the single step); otherwise it lies in
-// one line like the others, its CALLs aimed at random places (the programs the reverse-execution
-// test has always run).
+// one line like the others, its CALLs aimed at random places.
 std::vector<uint8_t> randomProgram(std::mt19937& rng, bool callsLaidOut = false);
 
 }  // namespace corvane::test
