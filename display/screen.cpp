@@ -261,18 +261,7 @@ void verticalSpan(Machine& m, uint8_t x, uint8_t y0, uint8_t y1) {
     const uint8_t mask = kPixelMask[x & 7];
     const uint32_t column = targetBase(m) + (x >> 3);
     for (uint32_t y = top; y <= bottom; ++y) {
-        uint8_t& byte = m.mem[uint16_t(column + kBitmapStride * y)];
-        switch (m.draw.mode) {
-            case kModeClear:
-                byte &= uint8_t(~mask);
-                break;
-            case kModeSet:
-                byte |= mask;
-                break;
-            default:
-                byte ^= mask;
-                break;
-        }
+        modeByte(m.mem[uint16_t(column + kBitmapStride * y)], mask, m.draw.mode);
     }
 }
 
@@ -291,18 +280,7 @@ void clippedSpan(Machine& m, int32_t y, int32_t x0, int32_t x1) {
     for (int32_t bx = x0 >> 3; bx <= x1 >> 3; ++bx) {
         const int32_t c0 = std::max(x0, bx * 8), c1 = std::min(x1, bx * 8 + 7);
         const uint8_t mask = uint8_t((0xFF >> (c0 & 7)) & (0xFF << (7 - (c1 & 7))));
-        uint8_t& byte = m.mem[(rowAddress + uint32_t(bx)) & 0xFFFF];
-        switch (m.draw.mode) {
-            case kModeClear:
-                byte &= uint8_t(~mask);
-                break;
-            case kModeSet:
-                byte |= mask;
-                break;
-            default:
-                byte ^= mask;
-                break;
-        }
+        modeByte(m.mem[(rowAddress + uint32_t(bx)) & 0xFFFF], mask, m.draw.mode);
     }
 }
 

@@ -39,12 +39,10 @@ inline uint16_t pixelAddress(const Machine& m, uint32_t x, uint32_t y) {
     return uint16_t(targetBase(m) + kBitmapStride * y + (x >> 3));
 }
 
-// Writes one pixel with the drawing mode; points off the screen are dropped.
-inline void modePlot(Machine& m, uint32_t x, uint32_t y) {
-    if (x >= uint32_t(kScreenWidth) || y >= uint32_t(kScreenHeight)) return;
-    uint8_t& byte = m.mem[pixelAddress(m, x, y)];
-    const uint8_t mask = kPixelMask[x & 7];
-    switch (m.draw.mode) {
+// The drawing mode applied to the pixels of `mask` in one bitmap byte: cleared, set or
+// inverted; any other mode leaves them.
+inline void modeByte(uint8_t& byte, uint8_t mask, uint8_t mode) {
+    switch (mode) {
         case kModeClear:
             byte &= uint8_t(~mask);
             break;
@@ -57,6 +55,12 @@ inline void modePlot(Machine& m, uint32_t x, uint32_t y) {
         default:
             break;
     }
+}
+
+// Writes one pixel with the drawing mode; points off the screen are dropped.
+inline void modePlot(Machine& m, uint32_t x, uint32_t y) {
+    if (x >= uint32_t(kScreenWidth) || y >= uint32_t(kScreenHeight)) return;
+    modeByte(m.mem[pixelAddress(m, x, y)], kPixelMask[x & 7], m.draw.mode);
 }
 
 // Mode plot of a point given in signed coordinates (ellipses reach left of and above the screen).
