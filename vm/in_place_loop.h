@@ -124,8 +124,6 @@ constexpr InPlaceLoop inPlaceLoop(const FusedRun& run) {
     for (int i = 0; i < run.count; ++i) {
         const detail::LoopOp e = detail::loopOp(run.ops[i]);
         if (!e.allowed || e.pops > depth) return {};
-        // A jump before the end leaves the loop: its passes would not all be whole.
-        if (i + 1 < run.count && (run.ops[i] == op::JZ || run.ops[i] == op::JNZ)) return {};
         if (e.popsAddress) {
             const int at = depth - e.pops;
             if (!fixed[at]) return {};
